@@ -1,0 +1,88 @@
+#include "sync/Track.h"
+
+#include "app/AppPaths.h"
+#include "app/DebugLog.h"
+
+Track::Track(const QString& aTrackName, const QString& aAlbumName, const QString& aArtistName,
+             qint32 aTrackNumberOnAlbum, const QString& aPath, bool aOnLocalSyncPlaylist,
+             bool aOnRemoteDevice, bool aInCache, const QString& aDeviceId)
+    : mTrackName(aTrackName), mAlbumName(aAlbumName), mArtistName(aArtistName), mPath(aPath),
+      mTrackNumberOnAlbum(aTrackNumberOnAlbum), mDeviceId(aDeviceId),
+      mOnLocalSyncPlaylist(aOnLocalSyncPlaylist), mOnRemoteDevice(aOnRemoteDevice),
+      mInCache(aInCache)
+{
+}
+
+void Track::set(const QString& aTrackName, const QString& aAlbumName, const QString& aArtistName,
+                qint32 aTrackNumberOnAlbum, const QString& aPath, bool aOnLocalSyncPlaylist,
+                bool aOnRemoteDevice, bool aInCache, const QString& aDeviceId,
+                qint32 aFlagsFilePosition, qint64 aSizeOnDevice)
+{
+    mTrackName = aTrackName;
+    mAlbumName = aAlbumName;
+    mArtistName = aArtistName;
+    mTrackNumberOnAlbum = aTrackNumberOnAlbum;
+    mPath = aPath;
+    mOnLocalSyncPlaylist = aOnLocalSyncPlaylist;
+    mOnRemoteDevice = aOnRemoteDevice;
+    mInCache = aInCache;
+    mDeviceId = aDeviceId;
+    mFlagsFilePosition = aFlagsFilePosition;
+    mSizeOnDevice = aSizeOnDevice;
+}
+
+qint64 Track::sizeOnDevice() const
+{
+    return mDeviceId.isEmpty() ? 0 : mSizeOnDevice;
+}
+
+QString Track::fileExtension() const
+{
+    return mPath.size() > 3 ? mPath.right(3) : QString();
+}
+
+bool Track::needsConversion() const
+{
+    return mConvertToMp3 && mPath.right(3).compare(QLatin1String("mp3"), Qt::CaseInsensitive) != 0;
+}
+
+QString Track::conversionOutputPath()
+{
+    return AppPaths::corvoFolder() + QStringLiteral("/temp.mp3");
+}
+
+QString Track::uploadSourcePath() const
+{
+    return needsConversion() ? conversionOutputPath() : mPath;
+}
+
+QString Track::uniqueId() const
+{
+    QString id = mTrackName + mAlbumName + mArtistName + QString::number(mTrackNumberOnAlbum);
+    if (needsConversion() || mConverted
+        || fileExtension().compare(QLatin1String("mp3"), Qt::CaseInsensitive) == 0)
+        id += QLatin1String("mp3");
+    return id;
+}
+
+void Track::dump() const
+{
+    if (!DebugLog::instance().isOpen())
+        return;
+    logMessage("        Track:");
+    logValue("            mTrackName", mTrackName);
+    logValue("            mAlbumName", mAlbumName);
+    logValue("            mArtistName", mArtistName);
+    logValue("            mPath", mPath);
+    logValue("            mTrackNumberOnAlbum", mTrackNumberOnAlbum);
+    logValue("            mITunesId", mITunesId);
+    logValue("            mDeviceId", mDeviceId);
+    logValue("            mSizeOnDevice", qint64(qint32(mSizeOnDevice & 0xffffffff)));
+    logValue("\t\t\t mDateAdded", qint64(qint32(mDateAdded & 0xffffffff)));
+    logMessage(mOnLocalSyncPlaylist ? "            mOnLocalSyncPlaylist: true"
+                                    : "            mOnLocalSyncPlaylist: false");
+    logMessage(mOnRemoteDevice ? "            mOnRemoteDevice: true"
+                               : "            mOnRemoteDevice: false");
+    logMessage(mInCache ? "            mInCache: true" : "            mInCache: false");
+    logValue("            mFlagsFilePosition", mFlagsFilePosition);
+}

@@ -1,0 +1,37 @@
+#include "TestPaths.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+
+namespace TestPaths {
+
+QString buildDir()
+{
+    const QString fromEnv = qEnvironmentVariable("PELLMAR_BUILD_DIR");
+    if (!fromEnv.isEmpty())
+        return fromEnv;
+    return QStringLiteral(PELLMAR_TEST_BUILD_DIR);
+}
+
+QString sourceDir()
+{
+    const QString fromEnv = qEnvironmentVariable("PELLMAR_SOURCE_DIR");
+    if (!fromEnv.isEmpty())
+        return fromEnv;
+    return QStringLiteral(PELLMAR_TEST_SOURCE_DIR);
+}
+
+QString program(const QString& aName)
+{
+    QDirIterator it(buildDir(), {aName}, QDir::Files | QDir::Executable,
+                    QDirIterator::Subdirectories);
+    return it.hasNext() ? it.next() : QString();
+}
+
+QString dataFile(const QString& aName)
+{
+    return sourceDir() + QStringLiteral("/tests/data/") + aName;
+}
+
+} // namespace TestPaths
