@@ -1,0 +1,45 @@
+#pragma once
+
+#include "backup/PhotoPath.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// Unpacks one iPhone backup with the extraction tool and sorts the unpacked files into what the
+// exporters and the photo copier need. Created empty for one transfer; extractFromManifest
+// fills it once, the exporters only read it.
+class AppleExtractor
+{
+public:
+    // Result of extractFromManifest when the tool wrote no backup file list (typically an
+    // encrypted or unreadable backup).
+    static constexpr int kNoBackupFileList = -13000;
+
+    // aBackupPath: the backup folder ending in a separator; aWorkingFolder: the folder the tool
+    // unpacks into, ending in a separator (wiped first). Returns 0 or kNoBackupFileList.
+    int extractFromManifest(const QString& aBackupPath, const QString& aWorkingFolder);
+
+    // The exporters. Each writes one XML file at aOutputPath from the databases found by the
+    // extraction and returns 0 or a negative failure code; aWorkingFolder is not used.
+    int generateAddressBookXML(const QString& aWorkingFolder, const QString& aOutputPath);
+    int generateMessagesXML(const QString& aWorkingFolder, const QString& aOutputPath);
+    int generateCalendarXML(const QString& aWorkingFolder, const QString& aOutputPath);
+    int generateNotesXML(const QString& aWorkingFolder, const QString& aOutputPath);
+
+    // Sorts one record of the backup file list (aSourceName: the unpacked file, aBackupName:
+    // domain followed by the path inside the domain). Public so that callers holding a list of
+    // their own can classify it the same way.
+    void classify(const QString& aSourceName, const QString& aBackupName);
+
+    // Filled by extractFromManifest; lists keep the order of the backup file list.
+    QStringList mSmsDatabases;
+    QStringList mAddressBookDatabases;
+    QStringList mNotesDatabases;
+    QString mAddressBookImagesDatabase;
+    QStringList mCalendarDatabases;
+    QList<PhotoPath> mPhotos;
+    // Message attachment key (as the message database names the file) to the unpacked file.
+    QHash<QString, QString> mMessageFiles;
+};
