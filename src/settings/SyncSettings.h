@@ -1,0 +1,107 @@
+#pragma once
+
+#include <QDomDocument>
+#include <QDomElement>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+
+// Typed access to the settings file "CORVO/corvo.xml": a few global values and one `device`
+// element per phone, keyed by the phone's unique id. Every reader loads, reads and drops the
+// object; every writer loads, changes and saves. Nothing is cached between loads.
+class SyncSettings
+{
+public:
+    static constexpr int kCantOpen = -5003;
+    // The file could not be written; the previous file is kept.
+    static constexpr int kSaveFailed = -5004;
+    static constexpr int kNoSuchDevice = -6000;
+
+    static constexpr const char* kDontSyncMusic = "###DONT-SYNC-MUSIC###";
+
+    // Full path of the settings file.
+    static QString settingsFilePath();
+
+    int load();
+    int save();
+
+    QDomElement getDeviceElement(const QString& aId) const;
+    int deviceLineNumber(const QString& aId) const;
+
+    QString getStringValue(const QString& aId, const QString& aKey) const;
+    int getIntValue(const QString& aId, const QString& aKey, int aDefault) const;
+    bool getBooleanValue(const QString& aId, const QString& aKey, bool aDefault) const;
+    void setStringValue(const QString& aId, const QString& aKey, const QString& aValue);
+    void setIntValue(const QString& aId, const QString& aKey, int aValue);
+    void setBooleanValue(const QString& aId, const QString& aKey, bool aValue);
+
+    QString getGlobalStringValue(const QString& aKey) const;
+    void setGlobalStringValue(const QString& aKey, const QString& aValue);
+
+    int getCacheFileName(const QString& aId, QString& aCacheFileName) const;
+
+    int getConfig(const QString& aId, bool& aSyncEntireLibrary, int& aPodcastSyncSetting,
+                  QStringList& aPlaylists, QStringList& aPodcasts) const;
+    int setConfig(const QString& aId, const QString& aName, bool aSyncEntireLibrary,
+                  const QStringList& aPlaylists, int aPodcastSyncSetting,
+                  const QStringList& aPodcasts);
+
+    QDomElement findListElement(const QString& aId, const QString& aListName, bool aCreate);
+    QList<QPair<QString, QString>> getSettingsList(const QString& aId,
+                                                   const QString& aListName) const;
+    void removeSettingsList(const QString& aId, const QString& aListName);
+
+    QStringList getUsedCacheFilenames() const;
+    QString generateUniqueCacheFilename() const;
+
+    // Per-phone values.
+    bool deleteWithoutWarning(const QString& aId) const;
+    void setDeleteWithoutWarning(const QString& aId, bool aValue);
+    bool convertAacToMp3(const QString& aId) const;
+    void setConvertAacToMp3(const QString& aId, bool aValue);
+    bool skipUsbEjectWarning(const QString& aId) const;
+    void setSkipUsbEjectWarning(const QString& aId, bool aValue);
+    bool skipDrmWarning(const QString& aId) const;
+    void setSkipDrmWarning(const QString& aId, bool aValue);
+    bool skipNotCopiedWarning(const QString& aId) const;
+    void setSkipNotCopiedWarning(const QString& aId, bool aValue);
+    bool skipNotDeletedWarning(const QString& aId) const;
+    void setSkipNotDeletedWarning(const QString& aId, bool aValue);
+    bool forceArtworkSync(const QString& aId) const;
+    void setForceArtworkSync(const QString& aId, bool aValue);
+    bool enableArtworkSync(const QString& aId) const;
+    void setEnableArtworkSync(const QString& aId, bool aValue);
+    int numberOfEpisodesToSync(const QString& aId) const;
+    void setNumberOfEpisodesToSync(const QString& aId, int aValue);
+    bool copyTextMessages(const QString& aId) const;
+    void setCopyTextMessages(const QString& aId, bool aValue);
+    bool copyAddressBook(const QString& aId) const;
+    void setCopyAddressBook(const QString& aId, bool aValue);
+    bool copyPhotos(const QString& aId) const;
+    void setCopyPhotos(const QString& aId, bool aValue);
+    bool copyNotes(const QString& aId) const;
+    void setCopyNotes(const QString& aId, bool aValue);
+    bool copyCalendar(const QString& aId) const;
+    void setCopyCalendar(const QString& aId, bool aValue);
+    bool firstUse(const QString& aId) const;
+    void setFirstUse(const QString& aId, bool aValue);
+    QString selectedBackupPath(const QString& aId) const;
+    void setSelectedBackupPath(const QString& aId, const QString& aValue);
+
+    // Global values.
+    // The update version the user chose not to be told about again ("dont-display-message").
+    QString skipUpdateMessage() const;
+    void setSkipUpdateMessage(const QString& aVersion);
+    // The iTunes library file the user chose ("itunes-library"); empty when not chosen.
+    QString iTunesLibraryPath() const;
+    void setITunesLibraryPath(const QString& aPath);
+
+    const QDomDocument& document() const { return mDocument; }
+
+private:
+    QDomElement rootElement(bool aCreate);
+    void keepUnparsableCopy(const QByteArray& aContents) const;
+
+    QDomDocument mDocument;
+};
