@@ -1,0 +1,108 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+class Track;
+class TrackCache;
+class TrackList;
+struct PlaylistEntry;
+
+// One storage area of a phone: the single volume of a mass-storage phone, or one storage of an
+// MTP phone. The sync engine writes through this interface only. Paths on the phone are relative
+// to the storage root and use "\" as separator; a track's device id is its path from the root
+// with a leading "\".
+class Device
+{
+public:
+    // Result codes of phone operations.
+    static constexpr int kCopyFailed = -6005;
+    static constexpr int kDeleteFailed = -6006;
+    static constexpr int kFolderNotCreated = -6008;
+
+    // Id of a phone that has no id file yet.
+    static constexpr const char* kTempDeviceId = "TEMP-DEVICE-ID";
+
+    Device();
+    virtual ~Device();
+
+    Device(const Device&) = delete;
+    Device& operator=(const Device&) = delete;
+
+    // Copies a local file to aDestinationPath (relative to the phone root, "\" separated).
+    // With aReplace an existing destination is removed first; otherwise an existing destination
+    // is kept. Returns 0, kCopyFailed or kFolderNotCreated.
+    virtual int CopyFile(const QString& aSourceFilePath, const QString& aDestinationPath,
+                         bool aReplace) = 0;
+    // 1 = MTP phone, 2 = mass-storage phone.
+    virtual int GetDeviceType() = 0;
+    virtual void PrepareForSync() = 0;
+    // A second call without PrepareForSync in between does nothing.
+    virtual void FinalizeSync() = 0;
+    virtual bool IsMounted() = 0;
+    // Copies one track; on 0 the track's device id, on-device flag and size on device are set.
+    virtual int UploadTrack(Track& aTrack) = 0;
+    // Deletes one track and records the deletion in the cache (removeDeletedTrack).
+    virtual int DeleteTrack(TrackCache& aTrackCache, Track& aTrack) = 0;
+    virtual QString UniqueDeviceId() = 0;
+    virtual QString FriendlyName() = 0;
+    // Total and free bytes; the result is 0 (values stay unset when they cannot be read).
+    virtual int GetStorageCapacity(quint64& aCapacity) = 0;
+    virtual int GetFreeStorageSpace(quint64& aFreeSpace) = 0;
+    // Creates the phone's id file when it has none.
+    virtual void SetConfigured() = 0;
+    // The settings file has an entry for this phone.
+    virtual bool IsConfigured();
+    // Writes an extended M3U file at a local path, entries relative to "Playlists_CDZ"
+    // ("..\Music\..."). Always returns 0; failures show in the log only.
+    virtual int createPlaylist(const PlaylistEntry& aPlaylist, const TrackList& aTrackList,
+                               bool aForce, const QString& aLocalFilePath);
+    // Creates or refreshes the named playlist on the phone.
+    virtual int createPlaylist(const PlaylistEntry& aPlaylist, const TrackList& aTrackList,
+                               bool aForce) = 0;
+    // Empties the playlist files that this run did not write.
+    virtual void removeOldPlaylists() = 0;
+    // Puts the album picture next to the album's tracks.
+    virtual void uploadAlbumArt(const Track& aTrack, const QString& aLocalImagePath) = 0;
+    virtual void setPcSoftwareVersion(const QString& aVersion) = 0;
+    // Components of a "\" separated path, empty ones dropped.
+    virtual QStringList SplitPath(const QString& aPath);
+    // Folder names for a track; an empty name means that level is left out.
+    virtual void GetArtistAndAlbumFolders(const Track& aTrack, QString& aArtistFolder,
+                                          QString& aAlbumFolder);
+    // The playlist file already holds, line for line, the entries this device would write.
+    virtual bool identicalPlaylistAlreadyExists(const QString& aPlaylistFilePath,
+                                                const PlaylistEntry& aPlaylist,
+                                                const TrackList& aTrackList);
+    // Device id to path from the phone root.
+    virtual QString GetDeviceRelativePath(const QString& aDeviceId);
+
+    // Line number of the phone's entry in the settings file, -1 when it has none.
+    int configuredOrder();
+    // Reads "version" and "screen_pixels" of the phone description ("android.xml").
+    void ParseAndroidInfo(const QByteArray& aContent);
+    void Hide() { mHidden = true; }
+    bool IsHidden() const { return mHidden; }
+    int AndroidVersion() const { return mAndroidVersion; }
+    int ScreenPixels() const { return mScreenPixels; }
+
+    // Replaces characters that folder names on the phone should not hold by "_" and trims.
+    static void MakeValidFileName(QString& aName, bool aReplaceDots);
+    static void MakeValidFileName(QString& aName);
+    // A new unique phone id from a local time: pattern "zsmhdMY".
+    static QString GenerateUniqueDeviceId(const QDateTime& aLocalTime);
+    // File name of a playlist: the name with only the characters that FAT and exFAT cannot
+    // hold replaced by "_". Empty when the name cannot be a file name (empty, or only dots).
+    static QString PlaylistFileName(const QString& aPlaylistName);
+
+protected:
+    // The entry line of a playlist for one track, as this device writes it. The base form is
+    // relative to the "Playlists_CDZ" folder.
+    virtual QString PlaylistEntryPath(const QString& aDeviceId);
+
+    bool mHidden = false;
+    int mScreenPixels = -1;
+    int mAndroidVersion = -1;
+};

@@ -1,0 +1,97 @@
+#pragma once
+
+#include "device/linux/VolumeLister.h"
+
+#include <QList>
+#include <QMap>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+
+#include <memory>
+
+class Device;
+class DeviceParent;
+class DeviceRefresher;
+class MDeviceListObserver;
+class MountedCheckerThread;
+class UsbMSDevice;
+
+// The phones attached now. Polled every 2000 ms while auto refresh is enabled: mass-storage
+// phones are rebuilt from the mounted removable USB volumes and the phone folders, MTP phones
+// come from the refresher's last run. Lives in the user-interface thread.
+class DeviceList : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kRefreshPeriodMs = 2000;
+
+    // aSystemRoot prefixes /proc and /sys (empty for the real system). Phone folders from
+    // PELLMAR_PHONE_FOLDERS (colon-separated) are added.
+    explicit DeviceList(QObject* aParent = nullptr, const QString& aSystemRoot = QString());
+    ~DeviceList() override;
+
+    // One refresh; answers whether anything changed.
+    bool RefreshDevices();
+
+    void EnableAutoRefresh(MDeviceListObserver* aObserver);
+    void DisableAutoRefresh();
+    bool AutoRefreshEnabled() const { return mAutoRefreshEnabled; }
+
+    const QList<Device*>& GetDevices() const { return mDevices; }
+    QList<DeviceParent*> GetParentDevices() const { return mParentDevices; }
+    bool DeviceIsConnected() const { return !mDevices.isEmpty(); }
+    void SelectDevice(int aIndex) { mSelectedIndex = aIndex; }
+    bool DeviceIsSelected() const;
+    Device* SelectedDevice() const;
+    // The configured phone set up last, else the first phone. Ask DeviceIsConnected first.
+    Device* ConnectedDevice();
+    DeviceParent* ParentOf(Device* aDevice) const;
+
+    // A folder that is listed as a mounted mass-storage phone named after the folder.
+    void AddPhoneFolder(const QString& aFolder);
+    QStringList PhoneFolders() const { return mPhoneFolders; }
+    // The MTP enumeration; the list owns it.
+    void SetDeviceRefresher(std::unique_ptr<DeviceRefresher> aRefresher);
+
+signals:
+    void checkMountedStatus(QString aRootPath);
+    void unableToOpenDevice();
+
+public slots:
+    void update();
+    void mountedStatusChange(int aMountedState, QString aRootPath);
+
+private:
+    bool RefreshUsbMSDevices();
+    bool RefreshMtpDevices();
+    void AddParent(DeviceParent* aParent);
+    // A parent of the previous refresh for the same phone in the same state, taken out of
+    // mRetiredMsParents, or null.
+    DeviceParent* ReuseMsParent(const QString& aRootPath, const QString& aName, bool aMounted);
+    void forceUpdate();
+
+    QList<Device*> mDevices;
+    QList<DeviceParent*> mParentDevices;
+    std::unique_ptr<DeviceRefresher> mRefresher;
+    bool mInitialised = false;
+    bool mRefresherLocked = false;
+    MDeviceListObserver* mObserver = nullptr;
+    QString mPreviousLogicalDriveString;
+    QTimer mTimer;
+    bool mTimerConnected = false;
+    int mSelectedIndex = -1;
+    int mMountedUsbMSCount = 0;
+    MountedCheckerThread* mMountedCheckerThread = nullptr;
+    QMap<QString, int> mMountedStates;
+    bool mAutoRefreshEnabled = false;
+    QString mPreviousDeviceNames;
+
+    VolumeLister mVolumeLister;
+    QStringList mPhoneFolders;
+    // Mass-storage parents of earlier refreshes. Pointers handed out stay valid for the list's
+    // lifetime; a phone whose root, name and mounted state are unchanged keeps its objects.
+    QList<DeviceParent*> mRetiredMsParents;
+};

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "device/DeviceParent.h"
+
+// A mass-storage phone: exactly one child, its UsbMSDevice.
+class DeviceParentMs : public DeviceParent
+{
+public:
+    using DeviceParent::DeviceParent;
+    int GetDeviceType() override { return 2; }
+};

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "device/Device.h"
+
+#include <QFile>
+#include <QSet>
+#include <QString>
+#include <QXmlStreamWriter>
+
+#include <memory>
+
+// A phone that the system mounts as a folder (a USB mass-storage volume, or a folder the user
+// names as a phone). All work is plain file work below mRootPath. Phone paths keep "\" wherever
+// they are stored; "\" becomes "/" only where a path touches the file system.
+class UsbMSDevice : public Device
+{
+public:
+    // aRootPath is the phone's root folder; a trailing "/" is added when missing. With aMounted
+    // the id file and the description file are read now, else on the first successful IsMounted.
+    UsbMSDevice(const QString& aRootPath, const QString& aFriendlyName, bool aMounted);
+    ~UsbMSDevice() override;
+
+    using Device::createPlaylist;
+
+    int CopyFile(const QString& aSourceFilePath, const QString& aDestinationPath,
+                 bool aReplace) override;
+    int GetDeviceType() override { return 2; }
+    void PrepareForSync() override;
+    void FinalizeSync() override;
+    bool IsMounted() override;
+    int UploadTrack(Track& aTrack) override;
+    int DeleteTrack(TrackCache& aTrackCache, Track& aTrack) override;
+    QString UniqueDeviceId() override { return mUniqueDeviceId; }
+    QString FriendlyName() override;
+    // Virtual so that a test phone can report a small volume.
+    int GetStorageCapacity(quint64& aCapacity) override;
+    int GetFreeStorageSpace(quint64& aFreeSpace) override;
+    void SetConfigured() override;
+    bool IsConfigured() override;
+    int createPlaylist(const PlaylistEntry& aPlaylist, const TrackList& aTrackList,
+                       bool aForce) override;
+    void removeOldPlaylists() override;
+    void uploadAlbumArt(const Track& aTrack, const QString& aLocalImagePath) override;
+    void setPcSoftwareVersion(const QString& aVersion) override;
+
+    // The id from "CORVO\uniqueid", or "TEMP-DEVICE-ID" when the file is missing.
+    void ReadOrGenerateUniqueDeviceId();
+    // Reads "CORVO\android.xml" into the description fields.
+    void ReadDeviceInfo();
+
+    // Root folder with a trailing "/".
+    QString RootPath() const { return mRootPath; }
+    // Local path of a "\" separated phone path (relative to the root, leading "\" allowed).
+    // Empty when the path would leave the root (a ".." component).
+    QString LocalPath(const QString& aPhonePath) const;
+
+    // Prefix of the temporary name a copy is written under before it is renamed.
+    static constexpr const char* kPartialPrefix = ".pellmar-partial-";
+
+protected:
+    // Entries of this phone's playlists are paths from the phone root ("\Music\...").
+    QString PlaylistEntryPath(const QString& aDeviceId) override;
+
+    // The steps of a copy, so that a test phone can make the medium fail (full, removed,
+    // read-only) behind an otherwise real copy.
+    virtual bool openCopyTarget(QFile& aTarget);
+    virtual qint64 writeCopyChunk(QFile& aTarget, const QByteArray& aChunk);
+
+    // Copies aSourceFilePath to aTargetPath (a local path inside the root) through a hidden
+    // temporary file in the target folder and a rename. Never leaves a partial file under
+    // either name. An existing target is not replaced.
+    bool copyIntoPlace(const QString& aSourceFilePath, const QString& aTargetPath);
+
+private:
+    void writeMetadataTrack(const Track& aTrack);
+    void appendToHintFile(const QString& aHintFile, const QByteArray& aLine);
+
+    QString mFriendlyName;
+    QString mUniqueDeviceId;
+    QString mRootPath;
+    QSet<QString> mCreatedPlaylists;
+    bool mIdRead = false;
+    bool mDeletedBefore = false;
+    std::unique_ptr<QFile> mMetadataFile;
+    std::unique_ptr<QXmlStreamWriter> mMetadataWriter;
+};
