@@ -1,0 +1,282 @@
+#include "backup/AppleExtractor.h"
+
+#include "app/AppPaths.h"
+#include "app/DebugLog.h"
+#include "app/HelperLookup.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTextStream>
+#include <QThread>
+
+#if __has_include("backup/AddressBookExporter.h")
+#include "backup/AddressBookExporter.h"
+#define PELLMAR_HAS_ADDRESS_BOOK_EXPORTER 1
+#endif
+#if __has_include("backup/MessagesExporter.h")
+#include "backup/MessagesExporter.h"
+#define PELLMAR_HAS_MESSAGES_EXPORTER 1
+#endif
+#if __has_include("backup/CalendarExporter.h")
+#include "backup/CalendarExporter.h"
+#define PELLMAR_HAS_CALENDAR_EXPORTER 1
+#endif
+#if __has_include("backup/NotesExporter.h")
+#include "backup/NotesExporter.h"
+#define PELLMAR_HAS_NOTES_EXPORTER 1
+#endif
+
+namespace {
+
+const QString kBackupFileList = QStringLiteral("backup_file_list");
+
+// Longest time to wait for the file list when the tool has exited without one; the tool we
+// ship finishes its writing before it exits, so normally there is no wait at all.
+constexpr int kDefaultSettleMs = 3000;
+
+// A file of the user's test folder (Desktop/CDZ/test) replaces aPath when it exists.
+QString testOverride(const QString& aName, const QString& aPath)
+{
+    const QString candidate = DebugLog::defaultFolder() + QStringLiteral("/test/") + aName;
+    return QFileInfo::exists(candidate) ? candidate : aPath;
+}
+
+QString extractionTool()
+{
+    QString tool = HelperLookup::find(QStringLiteral("new_extract/extract"),
+                                      QStringLiteral("pellmar-extract"));
+    if (tool.isEmpty()) // beside our own executable, as installed
+        tool = HelperLookup::find(QStringLiteral("pellmar-extract"), QString());
+    return tool;
+}
+
+// Empties and recreates the working folder. Refuses folders whose removal would be a disaster
+// (an empty path, the file system root, the home folder).
+bool resetWorkingFolder(const QString& aWorkingFolder)
+{
+    const QString clean = QDir::cleanPath(QDir(aWorkingFolder).absolutePath());
+    if (aWorkingFolder.isEmpty() || clean == QLatin1String("/")
+        || clean == QDir::cleanPath(QDir::homePath())) {
+        logValue("Refusing to use working folder", aWorkingFolder);
+        return false;
+    }
+    QDir dir(clean);
+    if (dir.exists() && !dir.removeRecursively())
+        logValue("Failed to remove working folder", clean);
+    if (!QDir().mkpath(clean)) {
+        logValue("Failed to create working folder", clean);
+        return false;
+    }
+    return true;
+}
+
+void logTree(const QString& aFolder, int aDepth)
+{
+    const QFileInfoList entries =
+        QDir(aFolder).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System
+                                        | QDir::NoDotAndDotDot,
+                                    QDir::DirsFirst | QDir::Name);
+    for (const QFileInfo& entry : entries) {
+        logMessage(QString(aDepth, QLatin1Char(' ')) + entry.fileName());
+        if (entry.isDir() && !entry.isSymLink())
+            logTree(entry.filePath(), aDepth + 1);
+    }
+}
+
+// When the tool exits without a list, a replacement tool may still be handing it over; wait a
+// little for it (PELLMAR_EXTRACT_SETTLE_MS sets the bound).
+void waitForList(const QString& aListPath)
+{
+    bool ok = false;
+    int bound = qEnvironmentVariableIntValue("PELLMAR_EXTRACT_SETTLE_MS", &ok);
+    if (!ok || bound < 0)
+        bound = kDefaultSettleMs;
+    QElapsedTimer timer;
+    timer.start();
+    while (!QFileInfo::exists(aListPath) && timer.elapsed() < bound)
+        QThread::msleep(50);
+}
+
+bool isOneOf(const QString& aValue, QLatin1String aFirst, QLatin1String aSecond)
+{
+    return aValue == aFirst || aValue == aSecond;
+}
+
+} // namespace
+
+int AppleExtractor::extractFromManifest(const QString& aBackupPath, const QString& aWorkingFolder)
+{
+    LogScope scope("AppleExtractor::extractFromManifest");
+    int result = 0;
+    logValue("aBackupPath", aBackupPath);
+    logValue("aWorkingFolder", aWorkingFolder);
+
+    const bool folderReady = resetWorkingFolder(aWorkingFolder);
+    const QString workingFolder = aWorkingFolder.endsWith(QLatin1Char('/'))
+                                      ? aWorkingFolder
+                                      : aWorkingFolder + QLatin1Char('/');
+    // The list is read from where the tool was told to write it.
+    const QString listPath = workingFolder + kBackupFileList;
+
+    const QString tool = folderReady ? extractionTool() : QString();
+    if (tool.isEmpty()) {
+        logMessage("Extraction tool not found");
+    } else {
+        logValue("Extraction tool", tool);
+        QProcess process;
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(tool, {aBackupPath, workingFolder});
+        if (!process.waitForStarted(-1)) {
+            logValue("Could not start the extraction tool", process.errorString());
+        } else {
+            process.waitForFinished(-1);
+            logValue("Extraction tool exit code", process.exitCode());
+            const QString output = QString::fromUtf8(process.readAll()).trimmed();
+            if (!output.isEmpty())
+                logValue("Extraction tool output", output.left(4000));
+        }
+    }
+
+    copyToLogFolder(aBackupPath + QStringLiteral("Info.plist"), QStringLiteral("Info.plist"));
+    copyToLogFolder(aBackupPath + QLatin1Char('/') + QStringLiteral("Manifest.mbdb"),
+                    QStringLiteral("Manifest.mbdb"));
+    copyToLogFolder(aBackupPath + QStringLiteral("Manifest.plist"),
+                    QStringLiteral("Manifest.plist"));
+
+    if (DebugLog::instance().isOpen())
+        logTree(workingFolder, 1);
+
+    if (!tool.isEmpty() && !QFileInfo::exists(listPath))
+        waitForList(listPath);
+
+    if (!QFileInfo::exists(listPath)) {
+        logValue("backup file list not created", listPath);
+        logMessage("Is the backup encrypted?");
+        result = kNoBackupFileList;
+    }
+
+    const QString listToRead = testOverride(QStringLiteral("backupfiles"), listPath);
+    copyToLogFolder(listToRead, QStringLiteral("backupfiles"));
+    QFile list(listToRead);
+    if (list.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        QTextStream in(&list);
+        in.setEncoding(QStringConverter::Utf8);
+        for (;;) {
+            const QString sourceName = in.readLine();
+            const QString backupName = in.readLine();
+            if (backupName.isNull())
+                break; // the end, or a last record without its second line
+            classify(sourceName, backupName);
+        }
+        list.close();
+    } else {
+        logValue("Could not open backup file list", listToRead);
+    }
+
+    copyToLogFolder(mAddressBookImagesDatabase, QStringLiteral("addressbookimages.db"));
+    if (!mSmsDatabases.isEmpty())
+        mSmsDatabases[0] = testOverride(QStringLiteral("sms.db"), mSmsDatabases.at(0));
+    if (!mAddressBookDatabases.isEmpty())
+        mAddressBookDatabases[0] =
+            testOverride(QStringLiteral("addressbook.db"), mAddressBookDatabases.at(0));
+
+    logValue("mSmsDatabases", qint64(mSmsDatabases.size()));
+    logValue("mAddressBookDatabases", qint64(mAddressBookDatabases.size()));
+    logValue("mNotesDatabases", qint64(mNotesDatabases.size()));
+    logValue("mCalendarDatabases", qint64(mCalendarDatabases.size()));
+    logValue("mPhotos", qint64(mPhotos.size()));
+    logValue("mMessageFiles", qint64(mMessageFiles.size()));
+    logReturn(result);
+    return result;
+}
+
+void AppleExtractor::classify(const QString& aSourceName, const QString& aBackupName)
+{
+    static const QRegularExpression separators(QStringLiteral("[/\\\\]"));
+    const QStringList parts = aBackupName.split(separators, Qt::SkipEmptyParts);
+    if (parts.size() < 3)
+        return;
+    const QString& c0 = parts.at(0);
+    const QString& c1 = parts.at(1);
+    const QString& c2 = parts.at(2);
+
+    if (isOneOf(c0, QLatin1String("CameraRollDomainMedia"), QLatin1String("Media"))
+        && c1 == QLatin1String("DCIM")) {
+        QString destination;
+        for (int i = 2; i < parts.size(); ++i) {
+            if (parts.at(i).startsWith(QLatin1Char('.')))
+                return; // hidden camera-roll files (.MISC and the like) are not photos
+            destination += QLatin1Char('\\') + parts.at(i);
+        }
+        logValue("Adding photo sourceFileName", aSourceName);
+        logValue("Adding photo destPhotoPath", destination);
+        mPhotos.append(PhotoPath{aSourceName, destination});
+        return;
+    }
+
+    const bool home = isOneOf(c0, QLatin1String("HomeDomainLibrary"), QLatin1String("Library"));
+    if (home && c1 == QLatin1String("AddressBook")) {
+        if (c2 == QLatin1String("AddressBook.sqlitedb"))
+            mAddressBookDatabases.append(aSourceName);
+        else if (c2 == QLatin1String("AddressBookImages.sqlitedb"))
+            mAddressBookImagesDatabase = aSourceName;
+    }
+    if (home && c1 == QLatin1String("SMS") && c2 == QLatin1String("sms.db"))
+        mSmsDatabases.append(aSourceName);
+    if (home && c1 == QLatin1String("Calendar") && c2 == QLatin1String("Calendar.sqlitedb"))
+        mCalendarDatabases.append(aSourceName);
+    // Backups of iOS 4 and later name the home domain before the path.
+    if (home && c1 == QLatin1String("Notes")
+        && isOneOf(c2, QLatin1String("notes.sqlite"), QLatin1String("notes.db")))
+        mNotesDatabases.append(aSourceName);
+
+    // Message attachments live in the media domain once backups carry domains; the message
+    // database names them by their path without a domain, so that is the key.
+    const bool media = isOneOf(c0, QLatin1String("MediaDomainLibrary"), QLatin1String("Library"));
+    if (media && c1 == QLatin1String("SMS")) {
+        if (c2 == QLatin1String("Parts"))
+            mMessageFiles.insert(parts.last(), aSourceName);
+        else if (c2 == QLatin1String("Attachments"))
+            mMessageFiles.insert(c0 == QLatin1String("Library")
+                                     ? aBackupName
+                                     : aBackupName.mid(int(qstrlen("MediaDomain"))),
+                                 aSourceName);
+    }
+}
+
+#ifdef PELLMAR_HAS_ADDRESS_BOOK_EXPORTER
+int AppleExtractor::generateAddressBookXML(const QString& aWorkingFolder,
+                                           const QString& aOutputPath)
+{
+    AddressBookExporter exporter(mAddressBookDatabases, mAddressBookImagesDatabase);
+    return exporter.generate(aOutputPath);
+}
+#endif
+
+#ifdef PELLMAR_HAS_MESSAGES_EXPORTER
+int AppleExtractor::generateMessagesXML(const QString& aWorkingFolder, const QString& aOutputPath)
+{
+    MessagesExporter exporter(mSmsDatabases, mMessageFiles);
+    return exporter.generate(aOutputPath);
+}
+#endif
+
+#ifdef PELLMAR_HAS_CALENDAR_EXPORTER
+int AppleExtractor::generateCalendarXML(const QString& aWorkingFolder, const QString& aOutputPath)
+{
+    CalendarExporter exporter(mCalendarDatabases);
+    return exporter.generate(aOutputPath);
+}
+#endif
+
+#ifdef PELLMAR_HAS_NOTES_EXPORTER
+int AppleExtractor::generateNotesXML(const QString& aWorkingFolder, const QString& aOutputPath)
+{
+    NotesExporter exporter(mNotesDatabases);
+    return exporter.generate(aOutputPath);
+}
+#endif
