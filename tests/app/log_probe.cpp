@@ -1,0 +1,84 @@
+// Runs the shared start-up steps, then one scenario named on the command line, then the exit
+// steps, exactly as the real entry points do.
+#include "app/AppStartup.h"
+#include "app/CrashGuard.h"
+#include "app/DebugLog.h"
+
+#include <QCoreApplication>
+
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+volatile int* volatile sNowhere = nullptr;
+
+__attribute__((noinline)) void writeThroughNull()
+{
+    *sNowhere = 42;
+}
+
+__attribute__((noinline)) int descend(int aDepth)
+{
+    if (aDepth == 0) {
+        writeThroughNull();
+        return 0;
+    }
+    return descend(aDepth - 1) + 1;
+}
+
+void logFromThreads(int aThreads, int aLines)
+{
+    std::vector<std::thread> threads;
+    for (int t = 0; t < aThreads; ++t) {
+        threads.emplace_back([t, aLines] {
+            const std::string body(200, char('a' + t));
+            for (int i = 0; i < aLines; ++i)
+                logValue("thread", body);
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    AppStartup::begin(argc);
+    QCoreApplication app(argc, argv);
+    AppStartup::loadTranslations(app);
+    const QString scenario = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+
+    if (scenario == QLatin1String("unicode")) {
+        logValue("title", QStringLiteral("Калинка"));
+        logValue("wide", std::wstring(L"Grüße"));
+    } else if (scenario == QLatin1String("threads")) {
+        logFromThreads(8, 500);
+    } else if (scenario == QLatin1String("fault")) {
+        const bool completed = CrashGuard::run([] { descend(12); });
+        logValue("completed", int(completed));
+        // The guard must be usable again after recovering.
+        const bool second = CrashGuard::run([] { writeThroughNull(); });
+        logValue("second completed", int(second));
+        logMessage("after fault");
+    } else if (scenario == QLatin1String("exception")) {
+        const bool completed = CrashGuard::run([] { throw std::runtime_error("boom"); });
+        logValue("completed", int(completed));
+    } else if (scenario == QLatin1String("divide")) {
+        const bool completed = CrashGuard::run([] {
+            // A numerator the compiler cannot fold the division away for.
+            volatile int zero = 0;
+            volatile int numerator = 7;
+            volatile int result = numerator / zero;
+            (void)result;
+        });
+        logValue("completed", int(completed));
+    } else if (scenario == QLatin1String("normal")) {
+        const bool completed = CrashGuard::run([] { logMessage("inside guard"); });
+        logValue("completed", int(completed));
+    }
+    return AppStartup::finish(3);
+}
