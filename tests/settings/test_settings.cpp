@@ -1,0 +1,308 @@
+#include "TestMain.h"
+
+#include "app/AppPaths.h"
+#include "settings/SyncSettings.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <sys/stat.h>
+
+namespace {
+
+void writeSettingsFile(const QByteArray& aContents)
+{
+    QDir().mkpath(AppPaths::corvoFolder());
+    QFile file(SyncSettings::settingsFilePath());
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(aContents);
+}
+
+QByteArray readSettingsFile()
+{
+    QFile file(SyncSettings::settingsFilePath());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString cacheName(int aN)
+{
+    return AppPaths::corvoFolder() + QStringLiteral("/mcache") + QString::number(aN);
+}
+
+} // namespace
+
+class TestSettings : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        QDir(AppPaths::corvoFolder()).removeRecursively();
+    }
+
+    void missingFileReadsAsDefaults()
+    {
+        SyncSettings settings;
+        QCOMPARE(settings.load(), SyncSettings::kCantOpen);
+        QVERIFY(QFileInfo(AppPaths::corvoFolder()).isDir()); // created by load
+        QCOMPARE(settings.forceArtworkSync(QStringLiteral("p1")), true);
+        QCOMPARE(settings.enableArtworkSync(QStringLiteral("p1")), true);
+        QCOMPARE(settings.deleteWithoutWarning(QStringLiteral("p1")), false);
+        QString cache;
+        QCOMPARE(settings.getCacheFileName(QStringLiteral("p1"), cache), SyncSettings::kNoSuchDevice);
+        bool whole = false;
+        int podcastSetting = 7;
+        QStringList playlists, podcasts;
+        QCOMPARE(settings.getConfig(QStringLiteral("p1"), whole, podcastSetting, playlists, podcasts),
+                 SyncSettings::kNoSuchDevice);
+        // Setters on an unknown phone do nothing.
+        settings.setCopyNotes(QStringLiteral("p1"), true);
+        QCOMPARE(settings.copyNotes(QStringLiteral("p1")), false);
+    }
+
+    void musicModesRoundTrip()
+    {
+        const QString id = QStringLiteral("phone");
+        {
+            SyncSettings settings;
+            settings.load();
+            QCOMPARE(settings.setConfig(id, QStringLiteral("Pixel"), true, {}, 0, {}), 0);
+        }
+        SyncSettings settings;
+        QCOMPARE(settings.load(), 0);
+        bool whole = false;
+        int podcastSetting = -1;
+        QStringList playlists, podcasts;
+        QCOMPARE(settings.getConfig(id, whole, podcastSetting, playlists, podcasts), 0);
+        QVERIFY(whole);
+        QCOMPARE(playlists, QStringList{QString()}); // whole library: one empty entry
+        QCOMPARE(podcasts, QStringList{QString()});
+        QCOMPARE(podcastSetting, 0);
+
+        // No music: the marker, read back as an empty list.
+        settings.setConfig(id, QStringLiteral("Pixel"), false, {}, 2,
+                           {QStringLiteral("News"), QStringLiteral("Tech")});
+        QVERIFY(readSettingsFile().contains("<playlist>###DONT-SYNC-MUSIC###</playlist>"));
+        settings.load();
+        playlists.clear();
+        podcasts.clear();
+        settings.getConfig(id, whole, podcastSetting, playlists, podcasts);
+        QVERIFY(!whole);
+        QVERIFY(playlists.isEmpty());
+        QCOMPARE(podcastSetting, 2);
+        QCOMPARE(podcasts, (QStringList{QStringLiteral("News"), QStringLiteral("Tech")}));
+
+        // Chosen playlists, in order; podcasts are written only for setting 2.
+        settings.setConfig(id, QStringLiteral("Pixel"), false,
+                           {QStringLiteral("Rock"), QStringLiteral("Jazz & Blues")}, 1,
+                           {QStringLiteral("News")});
+        settings.load();
+        playlists.clear();
+        podcasts.clear();
+        settings.getConfig(id, whole, podcastSetting, playlists, podcasts);
+        QVERIFY(!whole);
+        QCOMPARE(playlists, (QStringList{QStringLiteral("Rock"), QStringLiteral("Jazz & Blues")}));
+        QCOMPARE(podcasts, QStringList{QString()});
+        QCOMPARE(podcastSetting, 1);
+    }
+
+    void fileLayoutIsStable()
+    {
+        SyncSettings settings;
+        settings.load();
+        settings.setConfig(QStringLiteral("zsmhd"), QStringLiteral("Phone"), false,
+                           {QStringLiteral("Mix")}, 2, {QStringLiteral("Cast")});
+        settings.setSkipUpdateMessage(QStringLiteral("2.1"));
+        QCOMPARE(settings.save(), 0);
+        const QByteArray expected = "<settings>\n<device>\n<id>zsmhd</id>\n<name>Phone</name>\n<cache>"
+                                    + cacheName(0).toUtf8()
+                                    + "</cache>\n<playlist>Mix</playlist>\n<podcast>Cast</podcast>\n"
+                                      "<podcast-sync-setting>2</podcast-sync-setting>\n</device>\n"
+                                      "<dont-display-message>2.1</dont-display-message>\n</settings>\n";
+        QCOMPARE(readSettingsFile(), expected);
+    }
+
+    void setConfigKeepsWarningsAndDropsOtherValues()
+    {
+        const QString id = QStringLiteral("p");
+        SyncSettings settings;
+        settings.load();
+        settings.setConfig(id, QStringLiteral("A"), true, {}, 0, {});
+        settings.setDeleteWithoutWarning(id, true);
+        settings.setSkipDrmWarning(id, true);
+        settings.setConvertAacToMp3(id, true);
+        settings.setNumberOfEpisodesToSync(id, 5);
+        settings.save();
+        QString cacheBefore;
+        settings.getCacheFileName(id, cacheBefore);
+
+        settings.load();
+        settings.setConfig(id, QStringLiteral("B"), true, {}, 0, {});
+        settings.load();
+        QVERIFY(settings.deleteWithoutWarning(id));
+        QVERIFY(settings.skipDrmWarning(id));
+        QVERIFY(!settings.convertAacToMp3(id));
+        QCOMPARE(settings.numberOfEpisodesToSync(id), 0);
+        QString cacheAfter;
+        settings.getCacheFileName(id, cacheAfter);
+        QCOMPARE(cacheAfter, cacheBefore); // the phone keeps its cache
+        QCOMPARE(settings.getStringValue(id, QStringLiteral("name")), QStringLiteral("B"));
+    }
+
+    void valueEncodings()
+    {
+        writeSettingsFile("<settings><device><id>x</id><convert-to-mp3>True</convert-to-mp3>"
+                          "<copy-notes>true</copy-notes><number-of-episodes-to-sync>abc"
+                          "</number-of-episodes-to-sync><force-album-art-sync>false"
+                          "</force-album-art-sync></device></settings>");
+        SyncSettings settings;
+        QCOMPARE(settings.load(), 0);
+        const QString id = QStringLiteral("x");
+        QVERIFY(!settings.convertAacToMp3(id)); // only exactly "true" is true
+        QVERIFY(settings.copyNotes(id));
+        QCOMPARE(settings.numberOfEpisodesToSync(id), 0);
+        QVERIFY(!settings.forceArtworkSync(id));
+        QVERIFY(settings.enableArtworkSync(id)); // absent: default true
+    }
+
+    void duplicateDeviceElements()
+    {
+        writeSettingsFile("<settings>\n<device><id>d</id><name>first</name><cache>c1</cache></device>\n"
+                          "<device><id>other</id><cache>c2</cache></device>\n"
+                          "<device><id>d</id><name>second</name><cache>c3</cache></device>\n"
+                          "</settings>\n");
+        SyncSettings settings;
+        settings.load();
+        const QString id = QStringLiteral("d");
+        QCOMPARE(settings.getStringValue(id, QStringLiteral("name")), QStringLiteral("first"));
+        QCOMPARE(settings.deviceLineNumber(id), 2);
+        QCOMPARE(settings.deviceLineNumber(QStringLiteral("other")), 3);
+        QCOMPARE(settings.deviceLineNumber(QStringLiteral("nobody")), -1);
+        QCOMPARE(settings.getUsedCacheFilenames(),
+                 (QStringList{QStringLiteral("c3"), QStringLiteral("c2"), QStringLiteral("c1")}));
+
+        settings.setConfig(id, QStringLiteral("renamed"), true, {}, 0, {});
+        settings.load();
+        // Only the first was replaced; the second is now the first in the file.
+        QCOMPARE(settings.getStringValue(id, QStringLiteral("name")), QStringLiteral("second"));
+        QString cache;
+        settings.getCacheFileName(id, cache);
+        QCOMPARE(cache, QStringLiteral("c3"));
+    }
+
+    void uniqueCacheNames()
+    {
+        writeSettingsFile(("<settings><device><id>a</id><cache>" + cacheName(0)
+                           + "</cache></device><device><id>b</id><cache>" + cacheName(2)
+                           + "</cache></device></settings>")
+                              .toUtf8());
+        SyncSettings settings;
+        settings.load();
+        QCOMPARE(settings.generateUniqueCacheFilename(), cacheName(1));
+        settings.setConfig(QStringLiteral("c"), QStringLiteral("C"), true, {}, 0, {});
+        settings.load();
+        QString cache;
+        settings.getCacheFileName(QStringLiteral("c"), cache);
+        QCOMPARE(cache, cacheName(1));
+        QCOMPARE(settings.generateUniqueCacheFilename(), cacheName(3));
+    }
+
+    void listsAndGlobals()
+    {
+        SyncSettings settings;
+        settings.load();
+        const QString id = QStringLiteral("p");
+        settings.setConfig(id, QStringLiteral("P"), true, {}, 0, {});
+        QDomElement list = settings.findListElement(id, QStringLiteral("photo_folders"), true);
+        QDomElement entry = list.ownerDocument().createElement(QStringLiteral("entry"));
+        entry.setAttribute(QStringLiteral("key"), QStringLiteral("/home/u/Pictures"));
+        entry.setAttribute(QStringLiteral("value"), QStringLiteral("Pictures"));
+        list.appendChild(entry);
+        list.appendChild(list.ownerDocument().createElement(QStringLiteral("entry")));
+        settings.save();
+
+        settings.load();
+        const auto pairs = settings.getSettingsList(id, QStringLiteral("photo_folders"));
+        QCOMPARE(pairs.size(), 2);
+        QCOMPARE(pairs[0].first, QStringLiteral("/home/u/Pictures"));
+        QCOMPARE(pairs[0].second, QStringLiteral("Pictures"));
+        QCOMPARE(pairs[1].first, QString());
+        settings.removeSettingsList(id, QStringLiteral("photo_folders"));
+        QVERIFY(settings.getSettingsList(id, QStringLiteral("photo_folders")).isEmpty());
+
+        // The global setter replaces every earlier value of the key.
+        writeSettingsFile("<settings><itunes-library>a</itunes-library>"
+                          "<itunes-library>b</itunes-library></settings>");
+        settings.load();
+        QCOMPARE(settings.iTunesLibraryPath(), QStringLiteral("a"));
+        settings.setITunesLibraryPath(QStringLiteral("/music/lib.xml"));
+        settings.save();
+        QCOMPARE(readSettingsFile().count("<itunes-library>"), 1);
+        settings.load();
+        QCOMPARE(settings.iTunesLibraryPath(), QStringLiteral("/music/lib.xml"));
+    }
+
+    void unparsableFileIsKeptAside()
+    {
+        const QByteArray broken = "<settings><device><id>keep</id><name>Mine</name></dev";
+        writeSettingsFile(broken);
+        SyncSettings settings;
+        QCOMPARE(settings.load(), 0);
+        QCOMPARE(settings.getDeviceElement(QStringLiteral("keep")).isNull(), true);
+        settings.setConfig(QStringLiteral("new"), QStringLiteral("N"), true, {}, 0, {});
+        QFile bad(SyncSettings::settingsFilePath() + QStringLiteral(".bad"));
+        QVERIFY(bad.open(QIODevice::ReadOnly));
+        QCOMPARE(bad.readAll(), broken);
+        bad.close();
+
+        // The same broken file again is not copied twice; a different one gets its own copy.
+        writeSettingsFile(broken);
+        settings.load();
+        QVERIFY(!QFile::exists(SyncSettings::settingsFilePath() + QStringLiteral(".bad.1")));
+        writeSettingsFile("not xml at all");
+        settings.load();
+        QVERIFY(QFile::exists(SyncSettings::settingsFilePath() + QStringLiteral(".bad.1")));
+
+        // An empty file has nothing worth keeping.
+        QFile::remove(SyncSettings::settingsFilePath() + QStringLiteral(".bad.1"));
+        writeSettingsFile("");
+        QCOMPARE(settings.load(), 0);
+        QVERIFY(!QFile::exists(SyncSettings::settingsFilePath() + QStringLiteral(".bad.1")));
+    }
+
+    void failedSaveKeepsThePreviousFile()
+    {
+        SyncSettings settings;
+        settings.load();
+        settings.setConfig(QStringLiteral("p"), QStringLiteral("Before"), true, {}, 0, {});
+        const QByteArray before = readSettingsFile();
+        QVERIFY(!before.isEmpty());
+
+        // Permissions do not stop root, so the write is made to fail by putting a folder where
+        // the file goes: QSaveFile cannot rename over it and must report the failure.
+        const QString path = SyncSettings::settingsFilePath();
+        QFile::remove(path);
+        QDir().mkpath(path); // the settings path is now a folder: nothing can be written there
+        settings.load();
+        QCOMPARE(settings.setConfig(QStringLiteral("p"), QStringLiteral("After"), true, {}, 0, {}),
+                 SyncSettings::kSaveFailed);
+        QVERIFY(QFileInfo(path).isDir());
+        QDir(path).removeRecursively();
+
+        // A read-only folder, where permissions apply (not as root).
+        writeSettingsFile(before);
+        if (geteuid() != 0) {
+            chmod(QFile::encodeName(AppPaths::corvoFolder()).constData(), 0500);
+            settings.load();
+            QCOMPARE(settings.setConfig(QStringLiteral("p"), QStringLiteral("After"), true, {},
+                                        0, {}),
+                     SyncSettings::kSaveFailed);
+            chmod(QFile::encodeName(AppPaths::corvoFolder()).constData(), 0700);
+            QCOMPARE(readSettingsFile(), before);
+        }
+    }
+};
+
+PELLMAR_TEST_MAIN(TestSettings)
+#include "test_settings.moc"
