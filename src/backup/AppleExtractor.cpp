@@ -1,8 +1,11 @@
 #include "backup/AppleExtractor.h"
 
-#include "app/AppPaths.h"
 #include "app/DebugLog.h"
 #include "app/HelperLookup.h"
+#include "backup/AddressBookExporter.h"
+#include "backup/CalendarExporter.h"
+#include "backup/MessagesExporter.h"
+#include "backup/NotesExporter.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -12,23 +15,6 @@
 #include <QRegularExpression>
 #include <QTextStream>
 #include <QThread>
-
-#if __has_include("backup/AddressBookExporter.h")
-#include "backup/AddressBookExporter.h"
-#define PELLMAR_HAS_ADDRESS_BOOK_EXPORTER 1
-#endif
-#if __has_include("backup/MessagesExporter.h")
-#include "backup/MessagesExporter.h"
-#define PELLMAR_HAS_MESSAGES_EXPORTER 1
-#endif
-#if __has_include("backup/CalendarExporter.h")
-#include "backup/CalendarExporter.h"
-#define PELLMAR_HAS_CALENDAR_EXPORTER 1
-#endif
-#if __has_include("backup/NotesExporter.h")
-#include "backup/NotesExporter.h"
-#define PELLMAR_HAS_NOTES_EXPORTER 1
-#endif
 
 namespace {
 
@@ -248,35 +234,27 @@ void AppleExtractor::classify(const QString& aSourceName, const QString& aBackup
     }
 }
 
-#ifdef PELLMAR_HAS_ADDRESS_BOOK_EXPORTER
 int AppleExtractor::generateAddressBookXML(const QString& aWorkingFolder,
                                            const QString& aOutputPath)
 {
     AddressBookExporter exporter(mAddressBookDatabases, mAddressBookImagesDatabase);
     return exporter.generate(aOutputPath);
 }
-#endif
 
-#ifdef PELLMAR_HAS_MESSAGES_EXPORTER
 int AppleExtractor::generateMessagesXML(const QString& aWorkingFolder, const QString& aOutputPath)
 {
     MessagesExporter exporter(mSmsDatabases, mMessageFiles);
     return exporter.generate(aOutputPath);
 }
-#endif
 
-#ifdef PELLMAR_HAS_CALENDAR_EXPORTER
 int AppleExtractor::generateCalendarXML(const QString& aWorkingFolder, const QString& aOutputPath)
 {
     CalendarExporter exporter(mCalendarDatabases);
     return exporter.generate(aOutputPath);
 }
-#endif
 
-#ifdef PELLMAR_HAS_NOTES_EXPORTER
 int AppleExtractor::generateNotesXML(const QString& aWorkingFolder, const QString& aOutputPath)
 {
     NotesExporter exporter(mNotesDatabases);
     return exporter.generate(aOutputPath);
 }
-#endif

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+// One file of a backup as its index lists it.
+struct BackupEntry
+{
+    // Name of the stored copy (40 lowercase hex characters in a sound backup).
+    QString mFileId;
+    QString mDomain;
+    // Path inside the domain, as the phone had it.
+    QString mRelativePath;
+    // Only regular files are unpacked; folders and links are listed too but skipped.
+    bool mRegularFile = false;
+};
+
+// What an index reader found: mReadable is false when the index could not be read at all.
+struct BackupIndex
+{
+    bool mReadable = false;
+    // Set when the index broke off; the entries before the damage are still usable.
+    bool mTruncated = false;
+    QList<BackupEntry> mEntries;
+};

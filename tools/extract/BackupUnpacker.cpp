@@ -1,0 +1,196 @@
+#include "BackupUnpacker.h"
+
+#include "ManifestDbReader.h"
+#include "MbdbReader.h"
+#include "backup/PlistFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSaveFile>
+
+namespace {
+
+bool hasLineBreakOrNul(const QString& aText)
+{
+    for (QChar c : aText)
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c.unicode() == 0)
+            return true;
+    return false;
+}
+
+// Neither a link nor anything but a plain file.
+bool isPlainFile(const QString& aPath)
+{
+    const QFileInfo info(aPath);
+    return !info.isSymLink() && info.isFile();
+}
+
+} // namespace
+
+BackupUnpacker::BackupUnpacker(const QString& aBackupFolder, const QString& aWorkingFolder,
+                               QTextStream& aMessages)
+    : mBackupFolder(QDir(aBackupFolder).absolutePath()),
+      mWorkingFolder(aWorkingFolder),
+      mMessages(aMessages)
+{
+}
+
+bool BackupUnpacker::isValidFileId(const QString& aFileId)
+{
+    static const QRegularExpression pattern(QStringLiteral("^[0-9a-f]{40}$"));
+    return pattern.match(aFileId).hasMatch();
+}
+
+QStringList BackupUnpacker::safeComponents(const QString& aRelativePath)
+{
+    if (aRelativePath.startsWith(QLatin1Char('/')) || hasLineBreakOrNul(aRelativePath))
+        return {};
+    QStringList components;
+    for (const QString& part : aRelativePath.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (part == QLatin1String(".."))
+            return {};
+        if (part != QLatin1String("."))
+            components << part;
+    }
+    return components;
+}
+
+bool BackupUnpacker::isSafeDomain(const QString& aDomain)
+{
+    return !aDomain.isEmpty() && aDomain != QLatin1String(".") && aDomain != QLatin1String("..")
+           && !aDomain.contains(QLatin1Char('/')) && !hasLineBreakOrNul(aDomain);
+}
+
+BackupIndex BackupUnpacker::readIndex()
+{
+    const QString manifestDb = mBackupFolder + QStringLiteral("/Manifest.db");
+    const QString manifestMbdb = mBackupFolder + QStringLiteral("/Manifest.mbdb");
+    if (isPlainFile(manifestDb)) {
+        BackupIndex index = ManifestDbReader::read(manifestDb);
+        if (index.mReadable)
+            return index;
+        mMessages << "pellmar-extract: Manifest.db cannot be read\n";
+    }
+    if (isPlainFile(manifestMbdb)) {
+        BackupIndex index = MbdbReader::read(manifestMbdb);
+        if (!index.mReadable)
+            mMessages << "pellmar-extract: Manifest.mbdb cannot be read\n";
+        return index;
+    }
+    mMessages << "pellmar-extract: no backup index (Manifest.db or Manifest.mbdb) in "
+              << mBackupFolder << "\n";
+    return {};
+}
+
+QString BackupUnpacker::storedFile(const QString& aFileId) const
+{
+    const QString shard = mBackupFolder + QLatin1Char('/') + aFileId.left(2);
+    const QString sharded = shard + QLatin1Char('/') + aFileId;
+    if (!QFileInfo(shard).isSymLink() && isPlainFile(sharded))
+        return sharded;
+    const QString flat = mBackupFolder + QLatin1Char('/') + aFileId;
+    if (isPlainFile(flat))
+        return flat;
+    return QString();
+}
+
+bool BackupUnpacker::unpack(const BackupEntry& aEntry, QString& aUnpackedPath)
+{
+    if (!aEntry.mRegularFile)
+        return false;
+    if (!isValidFileId(aEntry.mFileId)) {
+        mMessages << "pellmar-extract: skipped entry with invalid file id\n";
+        return false;
+    }
+    const QStringList components = safeComponents(aEntry.mRelativePath);
+    if (components.isEmpty() || !isSafeDomain(aEntry.mDomain)) {
+        mMessages << "pellmar-extract: skipped unsafe path of " << aEntry.mFileId << "\n";
+        return false;
+    }
+    const QString source = storedFile(aEntry.mFileId);
+    if (source.isEmpty())
+        return false; // partial backups list many files they do not hold
+
+    const QString target =
+        mUnpackRoot + QLatin1Char('/') + aEntry.mDomain + QLatin1Char('/') + components.join('/');
+    const QString parent = QFileInfo(target).absolutePath();
+    if (!QDir().mkpath(parent))
+        return false;
+    // Whatever the names, the file must land below the unpack folder.
+    const QString realParent = QFileInfo(parent).canonicalFilePath();
+    if (realParent.isEmpty() || !(realParent + QLatin1Char('/')).startsWith(mUnpackRoot + '/')) {
+        mMessages << "pellmar-extract: skipped path leaving the working folder\n";
+        return false;
+    }
+    const QString realTarget = realParent + QLatin1Char('/') + components.last();
+    const QFileInfo existing(realTarget);
+    if (existing.isSymLink() || existing.exists()) {
+        if (existing.isDir() && !existing.isSymLink())
+            return false;
+        QFile::remove(realTarget);
+    }
+    if (!QFile::copy(source, realTarget)) {
+        mMessages << "pellmar-extract: could not copy " << aEntry.mFileId << "\n";
+        return false;
+    }
+    QFile::setPermissions(realTarget, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    aUnpackedPath = realTarget;
+    return true;
+}
+
+BackupUnpacker::Result BackupUnpacker::run()
+{
+    if (!QFileInfo(mBackupFolder).isDir()) {
+        mMessages << "pellmar-extract: not a backup folder: " << mBackupFolder << "\n";
+        return kUnreadable;
+    }
+    PlistFile manifest;
+    if (manifest.load(mBackupFolder + QStringLiteral("/Manifest.plist"))
+        && manifest.boolValue("IsEncrypted").value_or(false)) {
+        mMessages << "pellmar-extract: the backup is encrypted\n";
+        return kUnreadable;
+    }
+    const BackupIndex index = readIndex();
+    if (!index.mReadable)
+        return kUnreadable;
+    if (index.mTruncated)
+        mMessages << "pellmar-extract: the backup index is damaged; using the "
+                  << index.mEntries.size() << " entries before the damage\n";
+
+    if (!QDir().mkpath(mWorkingFolder)) {
+        mMessages << "pellmar-extract: cannot create " << mWorkingFolder << "\n";
+        return kUnreadable;
+    }
+    const QString workingFolder = QFileInfo(mWorkingFolder).canonicalFilePath();
+    mUnpackRoot = workingFolder + QLatin1Char('/') + QLatin1String(kUnpackedFolder);
+    const QFileInfo unpackRoot(mUnpackRoot);
+    if (unpackRoot.isSymLink() || (unpackRoot.exists() && !unpackRoot.isDir())
+        || !QDir().mkpath(mUnpackRoot)) {
+        mMessages << "pellmar-extract: cannot create " << mUnpackRoot << "\n";
+        return kUnreadable;
+    }
+
+    QSaveFile list(workingFolder + QLatin1Char('/') + QLatin1String(kListName));
+    if (!list.open(QIODevice::WriteOnly)) {
+        mMessages << "pellmar-extract: cannot write the backup file list\n";
+        return kUnreadable;
+    }
+    int unpacked = 0;
+    for (const BackupEntry& entry : index.mEntries) {
+        QString path;
+        if (!unpack(entry, path))
+            continue;
+        const QString place = entry.mDomain + safeComponents(entry.mRelativePath).join('/');
+        list.write(path.toUtf8() + '\n' + place.toUtf8() + '\n');
+        ++unpacked;
+    }
+    if (!list.commit()) {
+        mMessages << "pellmar-extract: cannot write the backup file list\n";
+        return kUnreadable;
+    }
+    mMessages << "pellmar-extract: unpacked " << unpacked << " of " << index.mEntries.size()
+              << " entries\n";
+    return kListWritten;
+}

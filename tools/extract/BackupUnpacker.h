@@ -1,0 +1,46 @@
+#pragma once
+
+#include "BackupEntry.h"
+
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+
+// Unpacks the regular files of an iPhone backup into a working folder and writes the backup
+// file list there: two lines per unpacked file, its absolute path and then its domain
+// immediately followed by its path inside the domain. No list is written for a backup that
+// cannot be read (no index, a damaged one, or an encrypted backup).
+//
+// A backup is outside data: stored names that are not 40 lowercase hex characters, paths with
+// ".." or absolute paths, links, and files missing from the backup are skipped; nothing is ever
+// written outside the working folder.
+class BackupUnpacker
+{
+public:
+    enum Result { kListWritten = 0, kUnreadable = 1 };
+
+    BackupUnpacker(const QString& aBackupFolder, const QString& aWorkingFolder,
+                   QTextStream& aMessages);
+
+    Result run();
+
+    // The folder below the working folder that receives the unpacked files.
+    static constexpr const char* kUnpackedFolder = "unpacked";
+    static constexpr const char* kListName = "backup_file_list";
+
+    static bool isValidFileId(const QString& aFileId);
+    // aRelativePath split into its components, or an empty list when it is absolute, names a
+    // parent folder, or holds characters that cannot stand in the list.
+    static QStringList safeComponents(const QString& aRelativePath);
+    static bool isSafeDomain(const QString& aDomain);
+
+private:
+    BackupIndex readIndex();
+    QString storedFile(const QString& aFileId) const;
+    bool unpack(const BackupEntry& aEntry, QString& aUnpackedPath);
+
+    QString mBackupFolder;
+    QString mWorkingFolder;
+    QString mUnpackRoot;
+    QTextStream& mMessages;
+};
