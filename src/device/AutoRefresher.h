@@ -34,5 +34,5 @@ public slots:
 
 private:
     QPointer<QObject> mLibrary;
-    DeviceList* mDeviceList;
+    QPointer<DeviceList> mDeviceList;
 };

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+class QIODevice;
 class Track;
 class TrackCache;
 class TrackList;
@@ -101,6 +102,10 @@ protected:
     // The entry line of a playlist for one track, as this device writes it. The base form is
     // relative to the "Playlists_CDZ" folder.
     virtual QString PlaylistEntryPath(const QString& aDeviceId);
+    // Writes the extended M3U content: with aPhoneForm the entries come from
+    // PlaylistEntryPath, else in the base form relative to "Playlists_CDZ".
+    void writePlaylist(QIODevice& aFile, const PlaylistEntry& aPlaylist,
+                       const TrackList& aTrackList, bool aPhoneForm);
 
     bool mHidden = false;
     int mScreenPixels = -1;

@@ -2,9 +2,11 @@
 
 #include "device/linux/VolumeLister.h"
 
+#include <QHash>
 #include <QList>
 #include <QMap>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -71,6 +73,8 @@ private:
     // A parent of the previous refresh for the same phone in the same state, taken out of
     // mRetiredMsParents, or null.
     DeviceParent* ReuseMsParent(const QString& aRootPath, const QString& aName, bool aMounted);
+    // Lists one mass-storage phone; answers whether it counts as mounted.
+    bool AddMsPhone(const QString& aRootPath, const QString& aName, bool aMounted);
     void forceUpdate();
 
     QList<Device*> mDevices;
@@ -94,4 +98,9 @@ private:
     // Mass-storage parents of earlier refreshes. Pointers handed out stay valid for the list's
     // lifetime; a phone whose root, name and mounted state are unchanged keeps its objects.
     QList<DeviceParent*> mRetiredMsParents;
+    // Whether each mass-storage parent was created as mounted.
+    QHash<DeviceParent*, bool> mMsCreatedMounted;
+    // Roots whose mounted check has been asked and not answered; a blocked check is not
+    // asked again on every refresh.
+    QSet<QString> mPendingChecks;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSemaphore>
 #include <QThread>
 
 class DeviceList;
@@ -22,4 +23,5 @@ protected:
 
 private:
     DeviceList* mDeviceList;
+    QSemaphore mReady;
 };

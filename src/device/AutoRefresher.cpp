@@ -1,0 +1,56 @@
+#include "device/AutoRefresher.h"
+
+#include "app/DebugLog.h"
+#include "device/DeviceList.h"
+#include "device/SpaceCalculator.h"
+
+AutoRefresher::AutoRefresher(QObject* aLibrary, DeviceList* aDeviceList, QObject* aParent)
+    : QObject(aParent), mLibrary(aLibrary), mDeviceList(aDeviceList)
+{
+    LogScope scope("AutoRefresher::AutoRefresher");
+    if (aLibrary && aLibrary->metaObject()->indexOfSignal("localLibraryEvent()") >= 0)
+        connect(aLibrary, SIGNAL(localLibraryEvent()), this, SLOT(timeout()), Qt::QueuedConnection);
+}
+
+AutoRefresher::~AutoRefresher()
+{
+    if (mDeviceList)
+        mDeviceList->DisableAutoRefresh();
+}
+
+void AutoRefresher::start()
+{
+    LogScope scope("AutoRefresher::start");
+    if (mLibrary && mLibrary->metaObject()->indexOfMethod("listenForITunesEvents()") >= 0)
+        QMetaObject::invokeMethod(mLibrary, "listenForITunesEvents", Qt::DirectConnection);
+    if (mDeviceList)
+        mDeviceList->EnableAutoRefresh(this);
+}
+
+void AutoRefresher::stop()
+{
+    LogScope scope("AutoRefresher::stop");
+    if (mDeviceList)
+        mDeviceList->DisableAutoRefresh();
+}
+
+void AutoRefresher::DeviceListChanged()
+{
+    LogScope scope("AutoRefresher::DeviceListChanged");
+    const int state = mDeviceList && mDeviceList->DeviceIsConnected() ? 1 : 0;
+    logValue("deviceState", state);
+    emit connectedDeviceStateChanged(state, 0);
+    timeout();
+}
+
+void AutoRefresher::timeout()
+{
+    LogScope scope("AutoRefresher::timeout");
+    if (!mDeviceList || !mDeviceList->DeviceIsConnected())
+        return;
+    logMessage("Device is connected");
+    qint64 used = 0;
+    qint64 freeSpace = 0;
+    SpaceCalculator::Calculate(mDeviceList->ConnectedDevice(), used, freeSpace);
+    emit freeSpaceUpdate(used, freeSpace);
+}

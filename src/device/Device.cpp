@@ -1,0 +1,252 @@
+#include "device/Device.h"
+
+#include "app/DebugLog.h"
+#include "settings/SyncSettings.h"
+#include "sync/PlaylistEntry.h"
+#include "sync/Track.h"
+#include "sync/TrackList.h"
+
+#include <QDir>
+#include <QDomDocument>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+// Characters that folder names of artists and albums never hold on the phone.
+bool isReplacedInFolderName(QChar aChar)
+{
+    static const QString kReplaced = QStringLiteral("[']\\^/?<>,&:*|\"(){};!$#%@");
+    return kReplaced.contains(aChar) || aChar.unicode() == 0x8099;
+}
+
+constexpr int kMaxFolderNameLength = 255;
+
+int attributeAsInt(const QDomElement& aElement, const QString& aName)
+{
+    bool ok = false;
+    const int value = aElement.attribute(aName).trimmed().toInt(&ok);
+    return ok ? value : -1;
+}
+
+} // namespace
+
+Device::Device() : mHidden(false) {}
+
+Device::~Device() = default;
+
+bool Device::IsConfigured()
+{
+    LogScope scope("Device::IsConfigured");
+    SyncSettings settings;
+    settings.load();
+    bool syncEntireLibrary = false;
+    int podcastSyncSetting = 0;
+    QStringList playlists;
+    QStringList podcasts;
+    const bool configured = settings.getConfig(UniqueDeviceId(), syncEntireLibrary,
+                                               podcastSyncSetting, playlists, podcasts) == 0;
+    logReturn(configured);
+    return configured;
+}
+
+int Device::configuredOrder()
+{
+    LogScope scope("Device::configuredOrder");
+    SyncSettings settings;
+    settings.load();
+    const int line = settings.deviceLineNumber(UniqueDeviceId());
+    logReturn(line);
+    return line;
+}
+
+void Device::ParseAndroidInfo(const QByteArray& aContent)
+{
+    LogScope scope("Device::ParseAndroidInfo");
+    QDomDocument document;
+    document.setContent(aContent);
+    const QDomElement root = document.documentElement();
+    if (root.isNull()) {
+        // An empty file is no description at all; unreadable content is a description without
+        // a usable version.
+        mAndroidVersion = aContent.isEmpty() ? -1 : 0;
+    } else {
+        int version = attributeAsInt(root, QStringLiteral("version"));
+        if (version == -1)
+            version = 0;
+        mAndroidVersion = version;
+        mScreenPixels = attributeAsInt(root, QStringLiteral("screen_pixels"));
+    }
+    logValue("mAndroidVersion", mAndroidVersion);
+    logValue("mScreenPixels", mScreenPixels);
+}
+
+void Device::MakeValidFileName(QString& aName, bool aReplaceDots)
+{
+    for (QChar& c : aName) {
+        if (aReplaceDots && c == QLatin1Char('.'))
+            c = QLatin1Char('_');
+        if (isReplacedInFolderName(c))
+            c = QLatin1Char('_');
+    }
+    aName = aName.trimmed();
+}
+
+void Device::MakeValidFileName(QString& aName)
+{
+    MakeValidFileName(aName, false);
+}
+
+QString Device::GenerateUniqueDeviceId(const QDateTime& aLocalTime)
+{
+    // Milliseconds, seconds, minutes, hour, day and month without leading zeros, then "Y".
+    const QTime time = aLocalTime.time();
+    const QDate date = aLocalTime.date();
+    return QString::number(time.msec()) + QString::number(time.second())
+         + QString::number(time.minute()) + QString::number(time.hour())
+         + QString::number(date.day()) + QString::number(date.month()) + QLatin1Char('Y');
+}
+
+QString Device::PlaylistFileName(const QString& aPlaylistName)
+{
+    // Only what FAT and exFAT cannot hold is replaced, so that every name that was a valid
+    // file name before keeps its file.
+    static const QString kForbidden = QStringLiteral("\\/:*?\"<>|");
+    QString name = aPlaylistName;
+    for (QChar& c : name) {
+        if (kForbidden.contains(c) || c.unicode() < 0x20 || c.unicode() == 0x7f)
+            c = QLatin1Char('_');
+    }
+    bool onlyDots = true;
+    for (const QChar c : name) {
+        if (c != QLatin1Char('.')) {
+            onlyDots = false;
+            break;
+        }
+    }
+    return onlyDots ? QString() : name;
+}
+
+QStringList Device::SplitPath(const QString& aPath)
+{
+    return aPath.split(QLatin1Char('\\'), Qt::SkipEmptyParts);
+}
+
+void Device::GetArtistAndAlbumFolders(const Track& aTrack, QString& aArtistFolder,
+                                      QString& aAlbumFolder)
+{
+    LogScope scope("Device::GetArtistAndAlbumFolders");
+    aAlbumFolder = aTrack.albumName();
+    aArtistFolder = aTrack.compilation() ? QStringLiteral("Compilation") : aTrack.artistName();
+    MakeValidFileName(aArtistFolder, true);
+    MakeValidFileName(aAlbumFolder, true);
+    aArtistFolder.truncate(kMaxFolderNameLength);
+    aAlbumFolder.truncate(kMaxFolderNameLength);
+
+    // Podcast episodes live two levels below a "Podcasts" folder of the library.
+    if (!aTrack.path().isEmpty()) {
+        QDir grandParent = QFileInfo(aTrack.path()).dir();
+        if (grandParent.cdUp()
+            && grandParent.dirName().compare(QLatin1String("Podcasts"), Qt::CaseInsensitive) == 0)
+            aArtistFolder = QStringLiteral("Podcasts");
+    }
+    logValue("artistFolder", aArtistFolder);
+    logValue("albumFolder", aAlbumFolder);
+}
+
+QString Device::GetDeviceRelativePath(const QString& aDeviceId)
+{
+    if (aDeviceId.isEmpty())
+        return QString();
+    if (aDeviceId.startsWith(QLatin1Char('\\')) || aDeviceId.startsWith(QLatin1Char('.')))
+        return aDeviceId;
+    return QStringLiteral("\\CORVO\\") + aDeviceId;
+}
+
+QString Device::PlaylistEntryPath(const QString& aDeviceId)
+{
+    return QStringLiteral("..") + GetDeviceRelativePath(aDeviceId);
+}
+
+int Device::createPlaylist(const PlaylistEntry& aPlaylist, const TrackList& aTrackList,
+                           bool /*aForce*/, const QString& aLocalFilePath)
+{
+    LogScope scope("Device::createPlaylist");
+    logValue("aLocalFilePath", aLocalFilePath);
+    QFile file(aLocalFilePath);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        logMessage("Error opening playlist file");
+    writePlaylist(file, aPlaylist, aTrackList, false);
+    file.close();
+    logReturn(0);
+    return 0;
+}
+
+void Device::writePlaylist(QIODevice& aFile, const PlaylistEntry& aPlaylist,
+                           const TrackList& aTrackList, bool aPhoneForm)
+{
+    static const QByteArray kHeader("#EXTM3U\r\n");
+    logValue("Writing: #EXTM3U, bytes written", aFile.write(kHeader));
+    for (const PlaylistItem& item : aPlaylist.mItems) {
+        if (item.mTrackIndex < 0 || item.mTrackIndex >= aTrackList.count()) {
+            logValue("Playlist item without a track", item.mTrackIndex);
+            continue;
+        }
+        const Track& track = aTrackList.at(item.mTrackIndex);
+        const QByteArray info = "#EXTINF:" + QByteArray::number(track.duration()) + ','
+                              + track.trackName().toUtf8() + "\r\n";
+        logValue("Writing track: ", track.trackName());
+        logValue("bytesWritten", aFile.write(info));
+        const QString entry = aPhoneForm ? PlaylistEntryPath(track.deviceId())
+                                         : Device::PlaylistEntryPath(track.deviceId());
+        logValue("Writing track data: ", entry);
+        logValue("bytesWritten", aFile.write(entry.toUtf8() + "\r\n"));
+    }
+}
+
+bool Device::identicalPlaylistAlreadyExists(const QString& aPlaylistFilePath,
+                                            const PlaylistEntry& aPlaylist,
+                                            const TrackList& aTrackList)
+{
+    LogScope scope("Device::identicalPlaylistAlreadyExists");
+    logValue("aRemotePlaylistPath", aPlaylistFilePath);
+    QFile file(aPlaylistFilePath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        logMessage("Can't open playlist file.");
+        logReturn(false);
+        return false;
+    }
+    // A line without its line end; files written by hand may end lines with LF alone.
+    const auto readEntryLine = [&file]() {
+        QByteArray line = file.readLine();
+        if (line.endsWith('\n'))
+            line.chop(1);
+        if (line.endsWith('\r'))
+            line.chop(1);
+        return line;
+    };
+
+    file.readLine();
+    bool identical = true;
+    for (const PlaylistItem& item : aPlaylist.mItems) {
+        if (item.mTrackIndex < 0 || item.mTrackIndex >= aTrackList.count())
+            continue;
+        file.readLine();
+        const QString remotePath = QString::fromUtf8(readEntryLine());
+        logValue("remoteFilePathFromDevice", remotePath);
+        const QString expectedPath = PlaylistEntryPath(aTrackList.at(item.mTrackIndex).deviceId());
+        logValue("expectedPath", expectedPath);
+        if (remotePath != expectedPath) {
+            logMessage("Playlist is not identical");
+            identical = false;
+            break;
+        }
+    }
+    if (identical && !readEntryLine().isEmpty()) {
+        logMessage("PLaylist is not identical because the existing one has extra stuff at the end");
+        identical = false;
+    }
+    logValue("playlistIsIdentical returns:", identical ? "true" : "false");
+    logReturn(identical);
+    return identical;
+}

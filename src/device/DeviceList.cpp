@@ -1,0 +1,333 @@
+#include "device/DeviceList.h"
+
+#include "app/DebugLog.h"
+#include "device/DeviceParentMs.h"
+#include "device/DeviceRefresher.h"
+#include "device/MDeviceListObserver.h"
+#include "device/MountedChecker.h"
+#include "device/MountedCheckerThread.h"
+#include "device/UsbMSDevice.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+DeviceList::DeviceList(QObject* aParent, const QString& aSystemRoot)
+    : QObject(aParent), mVolumeLister(aSystemRoot)
+{
+    LogScope scope("DeviceList::DeviceList");
+    mMountedCheckerThread = new MountedCheckerThread(this);
+    mMountedCheckerThread->startAndWait();
+    const QString folders = qEnvironmentVariable("PELLMAR_PHONE_FOLDERS");
+    for (const QString& folder : folders.split(QLatin1Char(':'), Qt::SkipEmptyParts))
+        AddPhoneFolder(folder);
+}
+
+DeviceList::~DeviceList()
+{
+    mTimer.stop();
+    delete mMountedCheckerThread;
+    if (mRefresher && mRefresherLocked)
+        mRefresher->unlock();
+    mRefresher.reset();
+    qDeleteAll(mParentDevices);
+    qDeleteAll(mRetiredMsParents);
+}
+
+void DeviceList::AddPhoneFolder(const QString& aFolder)
+{
+    if (aFolder.isEmpty())
+        return;
+    const QString folder = QDir::cleanPath(QFileInfo(aFolder).absoluteFilePath());
+    if (!mPhoneFolders.contains(folder)) {
+        logValue("phoneFolder", folder);
+        mPhoneFolders.append(folder);
+    }
+}
+
+void DeviceList::SetDeviceRefresher(std::unique_ptr<DeviceRefresher> aRefresher)
+{
+    // The list's lock state carries over to the new refresher.
+    if (mRefresher && mRefresherLocked)
+        mRefresher->unlock();
+    mRefresher = std::move(aRefresher);
+    if (mRefresher && mRefresherLocked)
+        mRefresher->lock();
+    if (auto* object = dynamic_cast<QObject*>(mRefresher.get())) {
+        if (object->metaObject()->indexOfSignal("unableToOpenDevice()") >= 0)
+            connect(object, SIGNAL(unableToOpenDevice()), this, SIGNAL(unableToOpenDevice()));
+    }
+}
+
+void DeviceList::AddParent(DeviceParent* aParent)
+{
+    for (Device* device : aParent->Devices())
+        mDevices.append(device);
+    mParentDevices.append(aParent);
+}
+
+DeviceParent* DeviceList::ReuseMsParent(const QString& aRootPath, const QString& aName,
+                                        bool aMounted)
+{
+    for (qsizetype i = 0; i < mRetiredMsParents.size(); ++i) {
+        DeviceParent* parent = mRetiredMsParents.at(i);
+        if (parent->Name() != aName || parent->Devices().size() != 1
+            || mMsCreatedMounted.value(parent) != aMounted)
+            continue;
+        auto* device = static_cast<UsbMSDevice*>(parent->Devices().constFirst());
+        if (device->RootPath() != aRootPath)
+            continue;
+        mRetiredMsParents.removeAt(i);
+        if (aMounted) {
+            // What a fresh object would read: the id and description may have changed.
+            device->ReadOrGenerateUniqueDeviceId();
+            device->ReadDeviceInfo();
+        }
+        return parent;
+    }
+    return nullptr;
+}
+
+bool DeviceList::AddMsPhone(const QString& aRootPath, const QString& aName, bool aMounted)
+{
+    DeviceParent* parent = ReuseMsParent(aRootPath, aName, aMounted);
+    if (!parent) {
+        parent = new DeviceParentMs(aName);
+        parent->AddDevice(new UsbMSDevice(aRootPath, aName, aMounted));
+        mMsCreatedMounted.insert(parent, aMounted);
+    }
+    AddParent(parent);
+    if (!aMounted)
+        return false;
+    logMessage("usbMSDevice added");
+    return parent->Devices().constFirst()->IsMounted();
+}
+
+bool DeviceList::RefreshUsbMSDevices()
+{
+    LogScope scope("DeviceList::RefreshUsbMSDevices");
+    const QList<Volume> volumes = mVolumeLister.mountedVolumes();
+    QString logicalDriveString;
+    for (const Volume& volume : volumes)
+        logicalDriveString += volume.mRootPath;
+    for (const QString& folder : mPhoneFolders)
+        logicalDriveString += folder;
+    logValue("logicalDriverString", logicalDriveString);
+
+    int mountedCount = 0;
+    for (const Volume& volume : volumes) {
+        logValue("deviceName", volume.mName);
+        if (!volume.mRemovableUsb)
+            continue;
+        logMessage("isUsbDevice == true");
+        const QString root = volume.mRootPath;
+        if (!mPendingChecks.contains(root)) {
+            mPendingChecks.insert(root);
+            emit checkMountedStatus(root);
+        }
+        const bool mounted = mMountedStates.value(root) == MountedChecker::kMounted;
+        if (mounted)
+            logMessage("Got free space, so we assume the drive is mounted");
+        if (AddMsPhone(root, volume.mName, mounted))
+            ++mountedCount;
+    }
+    // Folders the user names as phones are local and answer at once.
+    for (const QString& folder : mPhoneFolders) {
+        const QString root = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+        QString name = QDir(folder).dirName();
+        if (name.isEmpty())
+            name = folder;
+        logValue("deviceName", name);
+        if (AddMsPhone(root, name, QFileInfo(folder).isDir()))
+            ++mountedCount;
+    }
+
+    bool changed = false;
+    if (mountedCount != mMountedUsbMSCount) {
+        logValue("newMountedCount", mountedCount);
+        logValue("mMountedUsbMSCount", mMountedUsbMSCount);
+        mMountedUsbMSCount = mountedCount;
+        changed = true;
+    }
+    if (logicalDriveString != mPreviousLogicalDriveString) {
+        logValue("mPreviousLogicalDriveString", mPreviousLogicalDriveString);
+        logValue("logicalDriveString", logicalDriveString);
+        mPreviousLogicalDriveString = logicalDriveString;
+        changed = true;
+    }
+    logReturn(changed);
+    return changed;
+}
+
+bool DeviceList::RefreshMtpDevices()
+{
+    if (!mRefresher || mRefresher->isRunning())
+        return false;
+    bool changed = false;
+    for (DeviceParent* parent : mRefresher->takeNewParents()) {
+        AddParent(parent);
+        changed = true;
+    }
+    for (DeviceParent* parent : mRefresher->takeGoneParents()) {
+        for (Device* device : parent->Devices())
+            mDevices.removeAll(device);
+        mParentDevices.removeAll(parent);
+        delete parent;
+        changed = true;
+    }
+    QList<DeviceParent*> known;
+    for (DeviceParent* parent : mParentDevices) {
+        if (parent->GetDeviceType() != 2)
+            known.append(parent);
+    }
+    mRefresher->startRefresh(known);
+    return changed;
+}
+
+bool DeviceList::RefreshDevices()
+{
+    LogScope scope("DeviceList::RefreshDevices");
+    if (!mInitialised) {
+        logMessage("DeviceList::Initialise");
+        mInitialised = true;
+    }
+    for (qsizetype i = mParentDevices.size() - 1; i >= 0; --i) {
+        DeviceParent* parent = mParentDevices.at(i);
+        if (parent->GetDeviceType() != 2)
+            continue;
+        for (Device* device : parent->Devices())
+            mDevices.removeAll(device);
+        mParentDevices.removeAt(i);
+        mRetiredMsParents.append(parent);
+    }
+    const bool usbChanged = RefreshUsbMSDevices();
+    const bool mtpChanged = RefreshMtpDevices();
+    if (usbChanged)
+        logMessage("usb_ms_list_changed");
+    if (mtpChanged)
+        logMessage("mtp_list_changed");
+
+    QString names;
+    for (qsizetype i = 0; i < mDevices.size(); ++i) {
+        logValue("device list index: ", int(i));
+        const QString name = mDevices.at(i)->FriendlyName();
+        logValue("device name: ", name);
+        names += name;
+    }
+    const bool namesChanged = names != mPreviousDeviceNames;
+    mPreviousDeviceNames = names;
+    const bool changed = namesChanged || usbChanged || mtpChanged;
+    logReturn(changed);
+    return changed;
+}
+
+void DeviceList::update()
+{
+    if (mAutoRefreshEnabled && RefreshDevices() && mObserver)
+        mObserver->DeviceListChanged();
+}
+
+void DeviceList::forceUpdate()
+{
+    logMessage("DeviceList::forceUpdate");
+    RefreshDevices();
+    if (mObserver)
+        mObserver->DeviceListChanged();
+}
+
+void DeviceList::EnableAutoRefresh(MDeviceListObserver* aObserver)
+{
+    LogScope scope("DeviceList::EnableAutoRefresh");
+    if (mAutoRefreshEnabled) {
+        logMessage("Autorefresh is already enabled");
+        return;
+    }
+    logMessage("");
+    if (mRefresherLocked) {
+        logMessage("Unlocking the autorefresher");
+        if (mRefresher)
+            mRefresher->unlock();
+        mRefresherLocked = false;
+    } else {
+        logMessage("Autorefresher is already unlocked");
+    }
+    mAutoRefreshEnabled = true;
+    mObserver = aObserver;
+    forceUpdate();
+    if (!mTimerConnected) {
+        connect(&mTimer, &QTimer::timeout, this, &DeviceList::update);
+        mTimerConnected = true;
+    }
+    mTimer.start(kRefreshPeriodMs);
+}
+
+void DeviceList::DisableAutoRefresh()
+{
+    LogScope scope("DeviceList::DisableAutoRefresh");
+    if (!mAutoRefreshEnabled) {
+        logMessage("Autorefresh already disabled");
+        return;
+    }
+    mAutoRefreshEnabled = false;
+    mTimer.stop();
+    if (mRefresherLocked) {
+        logMessage("Autorefresher is already locked");
+    } else {
+        logMessage("Locking the autorefresher");
+        if (mRefresher)
+            mRefresher->lock();
+        mRefresherLocked = true;
+    }
+    logMessage("Autorefresh is locked");
+    mObserver = nullptr;
+}
+
+bool DeviceList::DeviceIsSelected() const
+{
+    return mSelectedIndex >= 0 && mSelectedIndex < mDevices.size();
+}
+
+Device* DeviceList::SelectedDevice() const
+{
+    return DeviceIsSelected() ? mDevices.at(mSelectedIndex) : nullptr;
+}
+
+Device* DeviceList::ConnectedDevice()
+{
+    LogScope scope("DeviceList::ConnectedDevice");
+    Device* best = nullptr;
+    int bestOrder = 0;
+    for (qsizetype i = mDevices.size() - 1; i >= 0; --i) {
+        Device* device = mDevices.at(i);
+        if (device->IsConfigured()) {
+            logMessage("Configured device found");
+            const int order = device->configuredOrder();
+            if (order > bestOrder) {
+                bestOrder = order;
+                best = device;
+            }
+        } else {
+            logMessage("Non-Configured device found");
+        }
+    }
+    if (!best && !mDevices.isEmpty())
+        best = mDevices.constFirst();
+    return best;
+}
+
+DeviceParent* DeviceList::ParentOf(Device* aDevice) const
+{
+    for (qsizetype i = mParentDevices.size() - 1; i >= 0; --i) {
+        if (mParentDevices.at(i)->Devices().contains(aDevice))
+            return mParentDevices.at(i);
+    }
+    return nullptr;
+}
+
+void DeviceList::mountedStatusChange(int aMountedState, QString aRootPath)
+{
+    LogScope scope("DeviceList::mountedStatusChange");
+    logValue("aRootPath", aRootPath);
+    logValue("aMountedState", aMountedState);
+    mMountedStates[aRootPath] = aMountedState;
+    mPendingChecks.remove(aRootPath);
+}

@@ -1,0 +1,559 @@
+#include "device/UsbMSDevice.h"
+
+#include "app/DebugLog.h"
+#include "device/MountedChecker.h"
+#include "sync/PlaylistEntry.h"
+#include "sync/Track.h"
+#include "sync/TrackCache.h"
+#include "sync/TrackList.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QThread>
+
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+namespace {
+
+const QString kCorvo = QStringLiteral("\\CORVO\\");
+const QString kPlaylistFolder = QStringLiteral("\\Playlists_CDZ");
+constexpr qint64 kCopyChunkSize = 1 << 20;
+// The description file is a few attributes; anything beyond this is not one.
+constexpr qint64 kMaxDeviceInfoSize = 1 << 20;
+// The id is a short ASCII string; the rest of a longer file is not read.
+constexpr qint64 kMaxIdFileSize = 256;
+
+bool queryVolume(const QString& aRootPath, struct statvfs& aStat)
+{
+    return ::statvfs(QFile::encodeName(aRootPath).constData(), &aStat) == 0;
+}
+
+// The id up to the first blank or control character: an id file that gained a line end or
+// padding keeps naming the same phone.
+QString idFromFileContent(const QByteArray& aContent)
+{
+    QByteArray id = aContent;
+    for (qsizetype i = 0; i < id.size(); ++i) {
+        const uchar c = uchar(id.at(i));
+        if (c <= 0x20 || c == 0x7f) {
+            id.truncate(i);
+            break;
+        }
+    }
+    return QString::fromLatin1(id);
+}
+
+} // namespace
+
+UsbMSDevice::UsbMSDevice(const QString& aRootPath, const QString& aFriendlyName, bool aMounted)
+    : mFriendlyName(aFriendlyName), mUniqueDeviceId(QString::fromLatin1(kTempDeviceId)),
+      mRootPath(aRootPath)
+{
+    LogScope scope("UsbMSDevice::UsbMSDevice");
+    if (!mRootPath.endsWith(QLatin1Char('/')))
+        mRootPath += QLatin1Char('/');
+    logValue("mRootPath", mRootPath);
+    if (aMounted) {
+        ReadOrGenerateUniqueDeviceId();
+        mIdRead = true;
+        ReadDeviceInfo();
+    }
+}
+
+UsbMSDevice::~UsbMSDevice()
+{
+    FinalizeSync();
+}
+
+QString UsbMSDevice::LocalPath(const QString& aPhonePath) const
+{
+    QString path = mRootPath;
+    path.chop(1);
+    const QStringList parts = QString(aPhonePath).replace(QLatin1Char('\\'), QLatin1Char('/'))
+                                  .split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    for (const QString& part : parts) {
+        if (part == QLatin1String(".."))
+            return QString();
+        if (part == QLatin1String("."))
+            continue;
+        path += QLatin1Char('/') + part;
+    }
+    return path;
+}
+
+void UsbMSDevice::ReadOrGenerateUniqueDeviceId()
+{
+    LogScope scope("UsbMSDevice::ReadOrGenerateUniqueDeviceId");
+    QFile file(LocalPath(kCorvo + QStringLiteral("uniqueid")));
+    QString id;
+    if (file.open(QIODevice::ReadOnly))
+        id = idFromFileContent(file.read(kMaxIdFileSize));
+    mUniqueDeviceId = id.isEmpty() ? QString::fromLatin1(kTempDeviceId) : id;
+    logValue("mUniqueDeviceId", mUniqueDeviceId);
+}
+
+void UsbMSDevice::ReadDeviceInfo()
+{
+    LogScope scope("UsbMSDevice::ReadDeviceInfo");
+    const QString path = LocalPath(kCorvo + QStringLiteral("android.xml"));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        logValue("Could not open device info", path);
+        return;
+    }
+    if (file.size() > kMaxDeviceInfoSize) {
+        // Present but not a description the companion app writes.
+        logValue("Device info too large", file.size());
+        mAndroidVersion = 0;
+        return;
+    }
+    ParseAndroidInfo(file.readAll());
+}
+
+bool UsbMSDevice::IsMounted()
+{
+    LogScope scope("UsbMSDevice::IsMounted");
+    const bool mounted = MountedChecker::QueryMounted(mRootPath);
+    if (mounted && !mIdRead) {
+        ReadOrGenerateUniqueDeviceId();
+        mIdRead = true;
+        ReadDeviceInfo();
+    }
+    logReturn(mounted);
+    return mounted;
+}
+
+QString UsbMSDevice::FriendlyName()
+{
+    logValue("mFriendlyName", mFriendlyName);
+    return mFriendlyName;
+}
+
+int UsbMSDevice::GetStorageCapacity(quint64& aCapacity)
+{
+    LogScope scope("UsbMSDevice::GetStorageCapacity");
+    struct statvfs stat {};
+    if (queryVolume(mRootPath, stat))
+        aCapacity = quint64(stat.f_blocks) * stat.f_frsize;
+    else
+        logMessage("Free space query failed");
+    logReturn(0);
+    return 0;
+}
+
+int UsbMSDevice::GetFreeStorageSpace(quint64& aFreeSpace)
+{
+    LogScope scope("UsbMSDevice::GetFreeStorageSpace");
+    struct statvfs stat {};
+    if (queryVolume(mRootPath, stat))
+        aFreeSpace = quint64(stat.f_bavail) * stat.f_frsize;
+    else
+        logMessage("Free space query failed");
+    logReturn(0);
+    return 0;
+}
+
+bool UsbMSDevice::openCopyTarget(QFile& aTarget)
+{
+    return aTarget.open(QIODevice::WriteOnly | QIODevice::Truncate);
+}
+
+qint64 UsbMSDevice::writeCopyChunk(QFile& aTarget, const QByteArray& aChunk)
+{
+    return aTarget.write(aChunk);
+}
+
+bool UsbMSDevice::copyIntoPlace(const QString& aSourceFilePath, const QString& aTargetPath)
+{
+    LogScope scope("UsbMSDevice::copyIntoPlace");
+    const QFileInfo target(aTargetPath);
+    const QString partialPath =
+        target.absolutePath() + QLatin1Char('/') + QLatin1String(kPartialPrefix) + target.fileName();
+    if (QFile::exists(partialPath)) {
+        logValue("Removing partial copy of an earlier run", partialPath);
+        QFile::remove(partialPath);
+    }
+
+    QFile source(aSourceFilePath);
+    if (!source.open(QIODevice::ReadOnly)) {
+        logValue("Could not open source", aSourceFilePath);
+        logReturn(false);
+        return false;
+    }
+    QFile partial(partialPath);
+    bool ok = openCopyTarget(partial);
+    if (!ok)
+        logValue("Could not create", partialPath);
+    while (ok) {
+        const QByteArray chunk = source.read(kCopyChunkSize);
+        if (chunk.isEmpty()) {
+            ok = source.error() == QFileDevice::NoError && source.atEnd();
+            break;
+        }
+        if (writeCopyChunk(partial, chunk) != chunk.size()) {
+            logValue("Write failed", partial.errorString());
+            ok = false;
+        }
+    }
+    if (ok) {
+        // The data must be on the medium before the file appears under its name.
+        ok = partial.flush() && ::fsync(partial.handle()) == 0;
+    }
+    partial.close();
+    if (ok && partial.error() != QFileDevice::NoError)
+        ok = false;
+    if (ok) {
+        ok = QFile::rename(partialPath, aTargetPath);
+        if (!ok)
+            logValue("Could not rename the copy to", aTargetPath);
+    }
+    if (!ok)
+        QFile::remove(partialPath);
+    logReturn(ok);
+    return ok;
+}
+
+int UsbMSDevice::CopyFile(const QString& aSourceFilePath, const QString& aDestinationPath,
+                          bool aReplace)
+{
+    LogScope scope("UsbMSDevice::CopyFile");
+    logValue("aSourceFilePath", aSourceFilePath);
+    logValue("aDestinationPath", aDestinationPath);
+    const QString destination = LocalPath(aDestinationPath);
+    if (destination.isEmpty() || destination.size() < mRootPath.size()) {
+        logMessage("Destination leaves the phone root; refused");
+        logReturn(kCopyFailed);
+        return kCopyFailed;
+    }
+    if (!QDir().mkpath(QFileInfo(destination).absolutePath())) {
+        logMessage("Error making remote path");
+        logReturn(kFolderNotCreated);
+        return kFolderNotCreated;
+    }
+    if (aReplace && QFileInfo::exists(destination))
+        QFile::remove(destination);
+    int result = 0;
+    if (!QFileInfo::exists(destination) && !copyIntoPlace(aSourceFilePath, destination))
+        result = kCopyFailed;
+    logReturn(result);
+    return result;
+}
+
+void UsbMSDevice::PrepareForSync()
+{
+    LogScope scope("UsbMSDevice::PrepareForSync");
+    mCreatedPlaylists.clear();
+    if (mMetadataFile)
+        return;
+    QDir().mkpath(LocalPath(kCorvo));
+    int n = 0;
+    while (QFileInfo::exists(LocalPath(kCorvo + QStringLiteral("metadata%1.xml").arg(n))))
+        ++n;
+    auto file = std::make_unique<QFile>(LocalPath(kCorvo + QStringLiteral("metadata%1.xml").arg(n)));
+    logValue("metadataFile", file->fileName());
+    if (!file->open(QIODevice::ReadWrite | QIODevice::Truncate)) {
+        logMessage("Could not create metadata file");
+        return;
+    }
+    mMetadataFile = std::move(file);
+    mMetadataWriter = std::make_unique<QXmlStreamWriter>(mMetadataFile.get());
+    mMetadataWriter->setAutoFormatting(false);
+    mMetadataWriter->writeStartDocument();
+    mMetadataWriter->writeStartElement(QStringLiteral("metadata"));
+}
+
+void UsbMSDevice::FinalizeSync()
+{
+    LogScope scope("UsbMSDevice::FinalizeSync");
+    if (!mMetadataWriter)
+        return;
+    mMetadataWriter->writeEndElement();
+    mMetadataWriter->writeEndDocument();
+    mMetadataFile->close();
+    mMetadataWriter.reset();
+    mMetadataFile.reset();
+}
+
+void UsbMSDevice::writeMetadataTrack(const Track& aTrack)
+{
+    if (!mMetadataWriter)
+        return;
+    const auto nfc = [](const QString& aText) {
+        return aText.normalized(QString::NormalizationForm_C);
+    };
+    mMetadataWriter->writeEmptyElement(QStringLiteral("track"));
+    mMetadataWriter->writeAttribute(QStringLiteral("path"),
+                                    nfc(aTrack.deviceId()).replace(QLatin1Char('\\'), QLatin1Char('/')));
+    mMetadataWriter->writeAttribute(QStringLiteral("artist"), nfc(aTrack.artistName()));
+    mMetadataWriter->writeAttribute(QStringLiteral("album"), nfc(aTrack.albumName()));
+    mMetadataWriter->writeAttribute(QStringLiteral("track_name"), nfc(aTrack.trackName()));
+    mMetadataWriter->writeAttribute(QStringLiteral("track_number"),
+                                    QString::number(aTrack.trackNumberOnAlbum()));
+}
+
+int UsbMSDevice::UploadTrack(Track& aTrack)
+{
+    LogScope scope("UsbMSDevice::UploadTrack");
+    QString artist;
+    QString album;
+    GetArtistAndAlbumFolders(aTrack, artist, album);
+    QString fileName = aTrack.path().section(QLatin1Char('/'), -1).section(QLatin1Char('\\'), -1);
+
+    QString remoteDirectory = QStringLiteral("\\Music");
+    if (!artist.isEmpty())
+        remoteDirectory += QLatin1Char('\\') + artist;
+    if (!album.isEmpty())
+        remoteDirectory += QLatin1Char('\\') + album;
+    logValue("remoteDirectoryPath", remoteDirectory);
+
+    if (aTrack.needsConversion()) {
+        logMessage("Changing ext to mp3");
+        fileName.chop(3);
+        fileName += QLatin1String("mp3");
+    }
+    if (fileName.isEmpty() || fileName == QLatin1String(".") || fileName == QLatin1String("..")) {
+        logValue("Track has no usable file name", aTrack.path());
+        logReturn(kCopyFailed);
+        return kCopyFailed;
+    }
+    const QString deviceId = remoteDirectory + QLatin1Char('\\') + fileName;
+    logValue("persistentId", deviceId);
+    const QString remoteFile = LocalPath(deviceId);
+
+    int result = 0;
+    bool mayCopy = true;
+    if (!QDir().mkpath(LocalPath(remoteDirectory))) {
+        result = kFolderNotCreated;
+        logMessage("Error making remote path");
+        mayCopy = false;
+    }
+    if (!QFileInfo::exists(aTrack.path())) {
+        logMessage("Source file doesn't exist");
+        logValue("a_track.path()", aTrack.path());
+        mayCopy = false;
+    }
+    if (QFileInfo::exists(remoteFile)) {
+        logMessage("Destination file already exists");
+        logValue("remoteFilePath", remoteFile);
+        const QString partial = QFileInfo(remoteFile).absolutePath() + QLatin1Char('/')
+                              + QLatin1String(kPartialPrefix) + fileName;
+        if (QFile::exists(partial)) {
+            logValue("Removing partial copy of an earlier run", partial);
+            QFile::remove(partial);
+        }
+    } else {
+        if (!mayCopy) {
+            logReturn(result);
+            return result;
+        }
+        logMessage("Copying track");
+        const QString source = aTrack.uploadSourcePath();
+        logValue("Converted path", source);
+        const bool copied = copyIntoPlace(source, remoteFile);
+        logValue("result", copied ? "true" : "false");
+        if (!copied) {
+            logReturn(kCopyFailed);
+            return kCopyFailed;
+        }
+    }
+    aTrack.setDeviceId(deviceId);
+    aTrack.setOnRemoteDevice(true);
+    aTrack.setSizeOnDevice(QFileInfo(remoteFile).size());
+    writeMetadataTrack(aTrack);
+    logReturn(result);
+    return result;
+}
+
+int UsbMSDevice::DeleteTrack(TrackCache& aTrackCache, Track& aTrack)
+{
+    LogScope scope("UsbMSDevice::DeleteTrack");
+    const QString id = aTrack.deviceId();
+    const QString phonePath = id.startsWith(QLatin1Char('\\')) ? id : kCorvo + id;
+    const QString fileToDelete = LocalPath(phonePath);
+    logValue("fileToDelete", fileToDelete);
+    if (id.isEmpty() || fileToDelete.isEmpty()) {
+        logValue("Device id does not name a file inside the phone root; refused", id);
+        logReturn(kDeleteFailed);
+        return kDeleteFailed;
+    }
+    const QFileInfo info(fileToDelete);
+    bool removed = false;
+    if (info.isDir()) {
+        logMessage("Device id names a folder; refused");
+    } else if (info.exists() || info.isSymLink()) {
+        QFile::setPermissions(fileToDelete, info.permissions() | QFileDevice::WriteOwner);
+        removed = QFile::remove(fileToDelete);
+        logValue("reallyDeleted", removed ? "true" : "false");
+        // Give a slow medium a moment between removals.
+        if (mDeletedBefore)
+            QThread::msleep(100);
+        mDeletedBefore = true;
+    } else {
+        logMessage("File doesn't exist");
+        removed = true;
+    }
+    if (!removed) {
+        logReturn(kDeleteFailed);
+        return kDeleteFailed;
+    }
+    aTrack.setOnRemoteDevice(false);
+    aTrackCache.removeDeletedTrack(aTrack);
+    logReturn(0);
+    return 0;
+}
+
+void UsbMSDevice::SetConfigured()
+{
+    LogScope scope("UsbMSDevice::SetConfigured");
+    const QString idPath = LocalPath(kCorvo + QStringLiteral("uniqueid"));
+    // A file without a usable id is replaced too, or the phone could never be set up.
+    if (QFileInfo::exists(idPath)) {
+        ReadOrGenerateUniqueDeviceId();
+        if (mUniqueDeviceId != QLatin1String(kTempDeviceId))
+            return;
+        logMessage("UID file holds no id - replacing it");
+    } else {
+        logMessage("UID file doesn't exist - creating one");
+    }
+    mUniqueDeviceId = GenerateUniqueDeviceId(QDateTime::currentDateTime());
+    mIdRead = true;
+    logValue("mkpath result", QDir().mkpath(LocalPath(kCorvo)) ? "true" : "false");
+    QFile file(idPath);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(mUniqueDeviceId.toLatin1());
+    else
+        logMessage("Could not write UID file");
+}
+
+bool UsbMSDevice::IsConfigured()
+{
+    ReadOrGenerateUniqueDeviceId();
+    return Device::IsConfigured();
+}
+
+QString UsbMSDevice::PlaylistEntryPath(const QString& aDeviceId)
+{
+    return GetDeviceRelativePath(aDeviceId);
+}
+
+void UsbMSDevice::appendToHintFile(const QString& aHintFile, const QByteArray& aLine)
+{
+    QDir().mkpath(LocalPath(kCorvo));
+    QFile file(LocalPath(kCorvo + aHintFile));
+    if (file.open(QIODevice::WriteOnly | QIODevice::Append))
+        file.write(aLine);
+    else
+        logValue("Could not open hint file", file.fileName());
+}
+
+int UsbMSDevice::createPlaylist(const PlaylistEntry& aPlaylist, const TrackList& aTrackList,
+                                bool aForce)
+{
+    LogScope scope("UsbMSDevice::createPlaylist");
+    logValue("playlistName", aPlaylist.mName);
+    int result = 0;
+    if (!QDir().mkpath(LocalPath(kPlaylistFolder))) {
+        logMessage("Error making playlist remote path");
+        result = kFolderNotCreated;
+    }
+    const QString baseName = PlaylistFileName(aPlaylist.mName);
+    if (baseName.isEmpty()) {
+        logValue("Playlist name cannot be a file name", aPlaylist.mName);
+        logReturn(kCopyFailed);
+        return kCopyFailed;
+    }
+    const QString fileName = baseName + QStringLiteral(".m3u");
+    mCreatedPlaylists.insert(fileName);
+    const QString path = LocalPath(kPlaylistFolder) + QLatin1Char('/') + fileName;
+
+    if (!aForce && identicalPlaylistAlreadyExists(path, aPlaylist, aTrackList)) {
+        logReturn(result);
+        return result;
+    }
+    logMessage("Identical playlist does not already exist");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        logMessage("Error opening playlist file");
+    writePlaylist(file, aPlaylist, aTrackList, true);
+    file.close();
+    QFile written(path);
+    if (written.open(QIODevice::ReadOnly))
+        logValue("playlist content", QString::fromUtf8(written.readAll()));
+    appendToHintFile(QStringLiteral("playlisthint"), fileName.toUtf8() + '\n');
+    logReturn(result);
+    return result;
+}
+
+void UsbMSDevice::removeOldPlaylists()
+{
+    LogScope scope("UsbMSDevice::removeOldPlaylists");
+    const QDir folder(LocalPath(kPlaylistFolder));
+    const QStringList playlistFiles =
+        folder.entryList({QStringLiteral("*.m3u")}, QDir::Files | QDir::Hidden, QDir::Name);
+
+    QSet<QString> hinted;
+    QFile hint(LocalPath(kCorvo + QStringLiteral("playlisthint")));
+    if (hint.open(QIODevice::ReadOnly)) {
+        while (!hint.atEnd()) {
+            QByteArray line = hint.readLine();
+            if (line.endsWith('\n'))
+                line.chop(1);
+            if (line.endsWith('\r'))
+                line.chop(1);
+            hinted.insert(QString::fromUtf8(line));
+        }
+        hint.close();
+    }
+    for (const QString& name : playlistFiles) {
+        logValue("*playlistFilesIterator", name);
+        if (!mCreatedPlaylists.contains(name)) {
+            logMessage("Playlist has not been created this time, so create an empty playlist.");
+            QFile playlist(folder.filePath(name));
+            if (playlist.open(QIODevice::WriteOnly | QIODevice::Truncate))
+                playlist.write("#EXTM3U\r\n");
+            else
+                logMessage("Could not open playlist");
+        }
+        if (!hinted.contains(name)) {
+            appendToHintFile(QStringLiteral("playlisthint"), name.toUtf8() + '\n');
+            hinted.insert(name);
+        }
+    }
+}
+
+void UsbMSDevice::uploadAlbumArt(const Track& aTrack, const QString& aLocalImagePath)
+{
+    LogScope scope("UsbMSDevice::uploadAlbumArt");
+    QString artist;
+    QString album;
+    GetArtistAndAlbumFolders(aTrack, artist, album);
+    QString albumFolder = QStringLiteral("\\Music");
+    if (!artist.isEmpty())
+        albumFolder += QLatin1Char('\\') + artist;
+    if (!album.isEmpty())
+        albumFolder += QLatin1Char('\\') + album;
+    const QString localFolder = LocalPath(albumFolder);
+    QDir().mkpath(localFolder);
+    const QString target = localFolder + QStringLiteral("/AlbumArt.jpg");
+    // An existing picture is kept and counts as present.
+    const bool present = QFileInfo::exists(target) || copyIntoPlace(aLocalImagePath, target);
+    logValue("albumArtPresent", present ? "true" : "false");
+    if (present)
+        appendToHintFile(QStringLiteral("refreshhint"),
+                         GetDeviceRelativePath(aTrack.deviceId()).toUtf8() + "\r\n");
+}
+
+void UsbMSDevice::setPcSoftwareVersion(const QString& aVersion)
+{
+    LogScope scope("UsbMSDevice::setPcSoftwareVersion");
+    QDir().mkpath(LocalPath(kCorvo));
+    QFile file(LocalPath(kCorvo + QStringLiteral("pcversion.txt")));
+    if (file.open(QIODevice::ReadWrite)) {
+        file.seek(0);
+        file.write(aVersion.toLatin1());
+    } else {
+        logMessage("Could not open pcversion.txt");
+    }
+}
