@@ -1,0 +1,491 @@
+#include "TestMain.h"
+#include "TestPaths.h"
+#include "backup/CalendarFixture.h"
+#include "backup/NotesFixture.h"
+
+#include "backup/CalendarDate.h"
+#include "backup/CalendarExporter.h"
+#include "backup/ExportResult.h"
+#include "backup/NotesExporter.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
+
+namespace {
+
+QByteArray readAll(const QString& aPath)
+{
+    QFile file(aPath);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Empty when the whole file parses as XML; the parser's complaint otherwise. xmllint, where
+// it is installed, checks the characters more strictly than Qt's reader.
+QString wellFormedError(const QString& aPath)
+{
+    QFile file(aPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("cannot open ") + aPath;
+    QXmlStreamReader reader(&file);
+    while (!reader.atEnd())
+        reader.readNext();
+    if (reader.hasError())
+        return reader.errorString();
+    const QString xmllint = QStandardPaths::findExecutable(QStringLiteral("xmllint"));
+    if (!xmllint.isEmpty()) {
+        QProcess lint;
+        lint.start(xmllint, {QStringLiteral("--noout"), aPath});
+        lint.waitForFinished();
+        if (lint.exitCode() != 0)
+            return QString::fromUtf8(lint.readAllStandardError());
+    }
+    return QString();
+}
+
+// The texts of every aElement in document order.
+QStringList texts(const QString& aPath, const QString& aElement)
+{
+    QFile file(aPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList result;
+    QXmlStreamReader reader(&file);
+    while (reader.readNextStartElement() || !reader.atEnd()) {
+        if (reader.isStartElement() && reader.name() == aElement)
+            result.append(reader.readElementText());
+        else if (!reader.isStartElement())
+            reader.readNext();
+    }
+    return result;
+}
+
+QStringList lines(const QByteArray& aBytes)
+{
+    return QString::fromUtf8(aBytes).split(QLatin1Char('\n'));
+}
+
+QByteArray emptyDocument(const char* aRoot)
+{
+    return QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<") + aRoot + "/>\n";
+}
+
+QVariant null()
+{
+    return QVariant();
+}
+
+} // namespace
+
+class TestExportCalendarNotes : public QObject
+{
+    Q_OBJECT
+
+private:
+    QString path(const QString& aName) const { return mDir->filePath(aName); }
+
+    // A calendar database with one plain event, to stand behind a failing one in the list.
+    QString goodCalendar(const QString& aName)
+    {
+        CalendarFixture fixture(path(aName), CalendarFixture::Layout::Newer);
+        fixture.addEvent({QStringLiteral("Later"), null(), null(), 1, 2, null(), 0, null()});
+        return fixture.isOk() ? fixture.path() : QString();
+    }
+
+    QString goodNotes(const QString& aName)
+    {
+        NotesFixture fixture(path(aName), NotesFixture::Layout::Newer);
+        fixture.addNote({QStringLiteral("Later"), null(), QStringLiteral("body"), 1, null()});
+        return fixture.isOk() ? fixture.path() : QString();
+    }
+
+    std::unique_ptr<QTemporaryDir> mDir;
+
+private slots:
+    void init()
+    {
+        mDir = std::make_unique<QTemporaryDir>();
+        QVERIFY(mDir->isValid());
+    }
+
+    void dateConversion_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("reference day") << "0" << "978307200";
+        QTest::newRow("integer") << "400000000" << "1378307200";
+        QTest::newRow("before 1970 stays signed") << "-1000000000" << "-21692800";
+        QTest::newRow("real with exponent") << "4.31784e+08" << "1410091200";
+        QTest::newRow("fraction truncated") << "431787600.75" << "1410094800";
+        QTest::newRow("negative fraction towards zero") << "-0.5" << "978307200";
+        QTest::newRow("not a number") << "soon" << "978307200";
+        QTest::newRow("empty") << "" << "978307200";
+        QTest::newRow("too large to count") << "9223372036854775807" << "978307200";
+        QTest::newRow("huge real") << "1e300" << "978307200";
+        QTest::newRow("infinity") << "inf" << "978307200";
+        QTest::newRow("smallest") << "-9223372036854775808" << "-9223372035876468608";
+    }
+
+    void dateConversion()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, written);
+        QCOMPARE(CalendarDate::toUnixText(stored), written);
+    }
+
+    // Recurrences, alarms, REAL dates, NULLs and a date before 1970 in the phone's newer layout.
+    void calendarNewerLayout()
+    {
+        CalendarFixture db(path(QStringLiteral("Calendar.sqlitedb")),
+                           CalendarFixture::Layout::Newer);
+        const qint64 dentist = db.addEvent(
+            {QStringLiteral("Dentist"), QStringLiteral("Main St 5"),
+             QStringLiteral("Check-up & clean"), qint64(400000000), qint64(400003600),
+             QStringLiteral("Europe/Berlin"), 0, QStringLiteral("http://example.org/?a=1&b=<2>")});
+        db.addAlarm(dentist, -900);
+        db.addAlarm(dentist, -3600);
+        db.addAlarm(dentist, null());
+        const qint64 meeting = db.addEvent({QStringLiteral("Team meeting"), null(), null(),
+                                            431784000.0, 431787600.75, null(), null(), null()});
+        db.addRecurrence(meeting, 2, 2, null());
+        const qint64 rent = db.addEvent({QStringLiteral("Rent"), null(), null(), qint64(420000000),
+                                         qint64(420086400), null(), 1, null()});
+        db.addRecurrence(rent, 3, 1, 450000000.0);
+        const qint64 odd = db.addEvent({QStringLiteral("Odd rule"), null(), null(),
+                                        qint64(410000000), qint64(410001800), null(), 0, null()});
+        db.addRecurrence(odd, 5, 3, 0);
+        db.addEvent({null(), null(), null(), null(), null(), null(), null(), null()});
+        const qint64 landing =
+            db.addEvent({QStringLiteral("Moon landing"), QStringLiteral("Sea of Tranquility"),
+                         null(), qint64(-1000000000), qint64(-999996400), QStringLiteral("UTC"),
+                         0, null()});
+        db.addRecurrence(landing, 4, null(), null());
+        const qint64 odd_alarms = db.addEvent({QStringLiteral("Odd alarms"), null(), null(), 0,
+                                               60, null(), 0, null()});
+        db.addAlarm(odd_alarms, QStringLiteral("soon"));
+        db.addAlarm(odd_alarms, qint64(3000000000));
+        db.addAlarm(odd_alarms, -60);
+        QVERIFY(db.isOk());
+
+        const QString out = path(QStringLiteral("calendar.xml"));
+        QCOMPARE(CalendarExporter({db.path()}).generate(out), ExportResult::Ok);
+        QCOMPARE(wellFormedError(out), QString());
+        QCOMPARE(lines(readAll(out)),
+                 lines(readAll(TestPaths::dataFile(QStringLiteral("export/calendar_newer.xml")))));
+    }
+
+    // The older layout: location in the event row, recurrences and alarms keyed by the event,
+    // no url written even where the row has one.
+    void calendarOlderLayout()
+    {
+        CalendarFixture db(path(QStringLiteral("Calendar.sqlitedb")),
+                           CalendarFixture::Layout::Older);
+        const qint64 birthday = db.addEvent(
+            {QStringLiteral("Birthday"), QStringLiteral("Home"), QStringLiteral("Cake"),
+             qint64(300000000), qint64(300086400), QStringLiteral("America/New_York"), 1,
+             QStringLiteral("http://ignored.example")});
+        db.addRecurrence(birthday, 4, 1, null());
+        db.addAlarm(birthday, -86400);
+        db.addEvent({QStringLiteral("Call"), null(), null(), 0, null(), null(), null(), null()});
+        const qint64 walk = db.addEvent({QStringLiteral("Walk"), QStringLiteral("Park"), null(),
+                                         qint64(300000000), qint64(300003600), null(), 0, null()});
+        db.addRecurrence(walk, 1, 1, qint64(300604800));
+        db.addAlarm(walk, -600);
+        db.addAlarm(walk, 0);
+        QVERIFY(db.isOk());
+
+        const QString out = path(QStringLiteral("calendar.xml"));
+        QCOMPARE(CalendarExporter({db.path()}).generate(out), ExportResult::Ok);
+        QCOMPARE(wellFormedError(out), QString());
+        QCOMPARE(lines(readAll(out)),
+                 lines(readAll(TestPaths::dataFile(QStringLiteral("export/calendar_older.xml")))));
+    }
+
+    void calendarEmptyListAndDatabaseOrder()
+    {
+        const QString out = path(QStringLiteral("calendar.xml"));
+        QCOMPARE(CalendarExporter({}).generate(out), ExportResult::Ok);
+        QCOMPARE(readAll(out), emptyDocument("calendar"));
+
+        CalendarFixture older(path(QStringLiteral("older.sqlitedb")),
+                              CalendarFixture::Layout::Older);
+        older.addEvent({QStringLiteral("First"), null(), null(), 0, 0, null(), 0, null()});
+        CalendarFixture newer(path(QStringLiteral("newer.sqlitedb")),
+                              CalendarFixture::Layout::Newer);
+        newer.addEvent({QStringLiteral("Second"), null(), null(), 0, 0, null(), 0, null()});
+        newer.addEvent({QStringLiteral("Third"), null(), null(), 0, 0, null(), 0, null()});
+        QVERIFY(older.isOk() && newer.isOk());
+        QCOMPARE(CalendarExporter({older.path(), newer.path()}).generate(out), ExportResult::Ok);
+        QCOMPARE(texts(out, QStringLiteral("title")),
+                 QStringList({QStringLiteral("First"), QStringLiteral("Second"),
+                              QStringLiteral("Third")}));
+    }
+
+    // A database that cannot be read as the exporter needs it writes none of its entries and
+    // stops the export, which still leaves a well-formed document.
+    void calendarUnreadableDatabase_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<int>("result");
+        QTest::newRow("missing file") << "missing" << ExportResult::DatabaseNotOpened;
+        QTest::newRow("not sqlite") << "text" << ExportResult::SelectionFailed;
+        QTest::newRow("recurrence table missing")
+            << "DROP TABLE Recurrence" << ExportResult::SelectionFailed;
+        QTest::newRow("event table missing (older layout)")
+            << "DROP TABLE Location; DROP TABLE CalendarItem" << ExportResult::SelectionFailed;
+        QTest::newRow("url column missing")
+            << "ALTER TABLE CalendarItem DROP COLUMN url" << ExportResult::SelectionFailed;
+        QTest::newRow("interval column missing")
+            << "ALTER TABLE Recurrence DROP COLUMN interval" << ExportResult::SelectionFailed;
+    }
+
+    void calendarUnreadableDatabase()
+    {
+        QFETCH(QString, damage);
+        QFETCH(int, result);
+        const QString damaged = path(QStringLiteral("damaged.sqlitedb"));
+        if (damage == QLatin1String("text")) {
+            QFile file(damaged);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray("This is a text file and no database at all.\n").repeated(200));
+        } else if (damage != QLatin1String("missing")) {
+            CalendarFixture db(damaged, CalendarFixture::Layout::Newer);
+            db.addEvent({QStringLiteral("Lost"), null(), null(), 0, 0, null(), 0, null()});
+            for (const QString& statement : damage.split(QStringLiteral("; ")))
+                QVERIFY(db.exec(statement));
+        }
+        const QString later = goodCalendar(QStringLiteral("later.sqlitedb"));
+        QVERIFY(!later.isEmpty());
+
+        const QString out = path(QStringLiteral("calendar.xml"));
+        QCOMPARE(CalendarExporter({damaged, later}).generate(out), result);
+        QCOMPARE(wellFormedError(out), QString());
+        QCOMPARE(readAll(out), emptyDocument("calendar"));
+        QVERIFY(!QFile::exists(path(QStringLiteral("missing.sqlitedb"))));
+    }
+
+    // Without an Alarm table every entry of the database is still written (without alarms),
+    // but the export reports the failure and reads no later database.
+    void calendarAlarmSelectionFails()
+    {
+        CalendarFixture db(path(QStringLiteral("Calendar.sqlitedb")),
+                           CalendarFixture::Layout::Newer);
+        db.addEvent({QStringLiteral("One"), null(), null(), 0, 0, null(), 0, null()});
+        db.addEvent({QStringLiteral("Two"), null(), null(), 0, 0, null(), 0, null()});
+        QVERIFY(db.exec(QStringLiteral("DROP TABLE Alarm")));
+        const QString later = goodCalendar(QStringLiteral("later.sqlitedb"));
+
+        const QString out = path(QStringLiteral("calendar.xml"));
+        QCOMPARE(CalendarExporter({db.path(), later}).generate(out),
+                 ExportResult::SelectionFailed);
+        QCOMPARE(wellFormedError(out), QString());
+        QCOMPARE(texts(out, QStringLiteral("title")),
+                 QStringList({QStringLiteral("One"), QStringLiteral("Two")}));
+        QCOMPARE(texts(out, QStringLiteral("alarm")), QStringList());
+        QCOMPARE(texts(out, QStringLiteral("end_date")).size(), 2);
+    }
+
+    // Control characters go, U+FFFC (an attachment mark) stays, invalid UTF-8 becomes
+    // replacement characters: the document stays readable.
+    void calendarHostileText()
+    {
+        CalendarFixture db(path(QStringLiteral("Calendar.sqlitedb")),
+                           CalendarFixture::Layout::Newer);
+        const qint64 id = db.addEvent(
+            {QStringLiteral("\tLine one\nLine two\r\n\x01\x1f") + QChar(0xFFFC),
+             QStringLiteral("Room ") + QChar(0xFFFE) + QStringLiteral("7"), null(), 0, 0,
+             QStringLiteral("Europe/\x0bParis"), 0, QStringLiteral("a]]>b")});
+        QVERIFY(db.exec(QStringLiteral("UPDATE CalendarItem SET description ="
+                                       " CAST(X'41FF42C328' AS TEXT) WHERE ROWID = %1")
+                            .arg(id)));
+        QVERIFY(db.isOk());
+
+        const QString out = path(QStringLiteral("calendar.xml"));
+        QCOMPARE(CalendarExporter({db.path()}).generate(out), ExportResult::Ok);
+        QCOMPARE(wellFormedError(out), QString());
+        QCOMPARE(texts(out, QStringLiteral("title")),
+                 QStringList(QStringLiteral("Line oneLine two") + QChar(0xFFFC)));
+        // SQLite itself hands a non-character back as a replacement character.
+        QCOMPARE(texts(out, QStringLiteral("location")),
+                 QStringList(QStringLiteral("Room ") + QChar(0xFFFD) + QStringLiteral("7")));
+        QCOMPARE(texts(out, QStringLiteral("time_zone")),
+                 QStringList(QStringLiteral("Europe/Paris")));
+        QCOMPARE(texts(out, QStringLiteral("url")), QStringList(QStringLiteral("a]]>b")));
+        const QStringList description = texts(out, QStringLiteral("description"));
+        QCOMPARE(description.size(), 1);
+        QVERIFY2(description.first().startsWith(QLatin1Char('A'))
+                     && description.first().contains(QChar(0xFFFD))
+                     && description.first().contains(QLatin1Char('B')),
+                 qPrintable(description.first()));
+    }
+
+    void calendarOutputNotWritable()
+    {
+        const QString db = goodCalendar(QStringLiteral("Calendar.sqlitedb"));
+        const QString out = path(QStringLiteral("no/such/folder/calendar.xml"));
+        QCOMPARE(CalendarExporter({db}).generate(out), ExportResult::OutputNotOpened);
+        QVERIFY(!QFile::exists(out));
+        // A full disk: the file opens, but what is written never arrives.
+        if (QFile::exists(QStringLiteral("/dev/full")))
+            QCOMPARE(CalendarExporter({db}).generate(QStringLiteral("/dev/full")),
+                     ExportResult::OutputNotOpened);
+    }
+
+    // The notes of an older "notes.db": line breaks leave the body but its markup stays.
+    void notesOlderLayout()
+    {
+        NotesFixture db(path(QStringLiteral("notes.db")), NotesFixture::Layout::Older);
+        db.addNote({QStringLiteral("Shopping"), QStringLiteral("Milk, eggs"),
+                    QStringLiteral("<div>Milk</div>\n<div>Eggs &amp; ham</div>\r\n"), 0, 100});
+        db.addNote({QStringLiteral("Old"), null(), QStringLiteral("x"), qint64(-1000000000),
+                    null()});
+        db.addNote({null(), null(), null(), null(), null()});
+        QVERIFY(db.isOk());
+
+        const QString out = path(QStringLiteral("notes.xml"));
+        QCOMPARE(NotesExporter({db.path()}).generate(out), ExportResult::Ok);
+        QCOMPARE(wellFormedError(out), QString());
+        QCOMPARE(lines(readAll(out)),
+                 lines(readAll(TestPaths::dataFile(QStringLiteral("export/notes_older.xml")))));
+    }
+
+    // The Core Data "notes.sqlite": fractional dates, and no modification date written.
+    void notesNewerLayout()
+    {
+        NotesFixture db(path(QStringLiteral("notes.sqlite")), NotesFixture::Layout::Newer);
+        db.addNote({QStringLiteral("Ideas"), QStringLiteral("first"),
+                    QStringLiteral("<b>Idea</b><br>"), 350000000.75, 350000100.0});
+        db.addNote({null(), null(), null(), null(), 5.0});
+        db.addNote({QStringLiteral("Just after"), QStringLiteral(""), QStringLiteral(""), -0.5,
+                    null()});
+        QVERIFY(db.isOk());
+
+        const QString out = path(QStringLiteral("notes.xml"));
+        QCOMPARE(NotesExporter({db.path()}).generate(out), ExportResult::Ok);
+        QCOMPARE(wellFormedError(out), QString());
+        QCOMPARE(lines(readAll(out)),
+                 lines(readAll(TestPaths::dataFile(QStringLiteral("export/notes_newer.xml")))));
+    }
+
+    void notesEmptyListAndDatabaseOrder()
+    {
+        const QString out = path(QStringLiteral("notes.xml"));
+        QCOMPARE(NotesExporter({}).generate(out), ExportResult::Ok);
+        QCOMPARE(readAll(out), emptyDocument("notes"));
+
+        NotesFixture newer(path(QStringLiteral("notes.sqlite")), NotesFixture::Layout::Newer);
+        newer.addNote({QStringLiteral("First"), null(), QStringLiteral("a"), 0, null()});
+        NotesFixture older(path(QStringLiteral("notes.db")), NotesFixture::Layout::Older);
+        older.addNote({QStringLiteral("Second"), null(), QStringLiteral("b"), 0, 0});
+        older.addNote({QStringLiteral("Third"), null(), QStringLiteral("c"), 0, 0});
+        QVERIFY(newer.isOk() && older.isOk());
+        QCOMPARE(NotesExporter({newer.path(), older.path()}).generate(out), ExportResult::Ok);
+        QCOMPARE(texts(out, QStringLiteral("title")),
+                 QStringList({QStringLiteral("First"), QStringLiteral("Second"),
+                              QStringLiteral("Third")}));
+        QCOMPARE(texts(out, QStringLiteral("modification_date")),
+                 QStringList({QString(), QStringLiteral("978307200"),
+                              QStringLiteral("978307200")}));
+    }
+
+    void notesUnreadableDatabase_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<int>("layout");
+        QTest::addColumn<int>("result");
+        const int older = int(NotesFixture::Layout::Older);
+        const int newer = int(NotesFixture::Layout::Newer);
+        QTest::newRow("missing file") << "missing" << newer << ExportResult::DatabaseNotOpened;
+        QTest::newRow("not sqlite") << "text" << newer << ExportResult::SelectionFailed;
+        QTest::newRow("note table missing") << "DROP TABLE Note" << older
+                                            << ExportResult::SelectionFailed;
+        QTest::newRow("body table missing") << "DROP TABLE ZNOTEBODY" << newer
+                                            << ExportResult::SelectionFailed;
+        QTest::newRow("summary column missing")
+            << "ALTER TABLE ZNOTE DROP COLUMN ZSUMMARY" << newer << ExportResult::SelectionFailed;
+        QTest::newRow("join column missing")
+            << "DROP TABLE note_bodies; CREATE TABLE note_bodies (id INTEGER, data)" << older
+            << ExportResult::SelectionFailed;
+    }
+
+    void notesUnreadableDatabase()
+    {
+        QFETCH(QString, damage);
+        QFETCH(int, layout);
+        QFETCH(int, result);
+        const QString damaged = path(QStringLiteral("damaged.db"));
+        if (damage == QLatin1String("text")) {
+            QFile file(damaged);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray("SQLite format 2\0 but not really", 32).repeated(100));
+        } else if (damage != QLatin1String("missing")) {
+            NotesFixture db(damaged, NotesFixture::Layout(layout));
+            db.addNote({QStringLiteral("Lost"), null(), QStringLiteral("x"), 0, 0});
+            for (const QString& statement : damage.split(QStringLiteral("; ")))
+                QVERIFY(db.exec(statement));
+        }
+        const QString later = goodNotes(QStringLiteral("later.sqlite"));
+        QVERIFY(!later.isEmpty());
+
+        const QString out = path(QStringLiteral("notes.xml"));
+        QCOMPARE(NotesExporter({damaged, later}).generate(out), result);
+        QCOMPARE(wellFormedError(out), QString());
+        QCOMPARE(readAll(out), emptyDocument("notes"));
+    }
+
+    // Columns that are merely absent from the row read as NULL: the note is still written.
+    void notesWithoutModificationColumn()
+    {
+        NotesFixture db(path(QStringLiteral("notes.db")), NotesFixture::Layout::Older);
+        db.addNote({QStringLiteral("Kept"), QStringLiteral("s"), QStringLiteral("b"), 1, 2});
+        QVERIFY(db.exec(QStringLiteral("ALTER TABLE Note DROP COLUMN modification_date")));
+        QVERIFY(db.exec(QStringLiteral("ALTER TABLE Note DROP COLUMN summary")));
+
+        const QString out = path(QStringLiteral("notes.xml"));
+        QCOMPARE(NotesExporter({db.path()}).generate(out), ExportResult::Ok);
+        QCOMPARE(texts(out, QStringLiteral("title")), QStringList(QStringLiteral("Kept")));
+        QCOMPARE(texts(out, QStringLiteral("creation_date")),
+                 QStringList(QStringLiteral("978307201")));
+        QCOMPARE(texts(out, QStringLiteral("modification_date")), QStringList(QString()));
+        QCOMPARE(texts(out, QStringLiteral("summary")), QStringList(QString()));
+    }
+
+    void notesHostileText()
+    {
+        NotesFixture db(path(QStringLiteral("notes.db")), NotesFixture::Layout::Older);
+        const qint64 id = db.addNote({QStringLiteral("Tab\there\x02") + QChar(0xFFFC),
+                                      QStringLiteral("\x1b[31mred"), QStringLiteral("x"), 0, 0});
+        // Bodies are untyped: the phone may leave bytes there that are no UTF-8 at all.
+        QVERIFY(db.exec(QStringLiteral("UPDATE note_bodies SET data = X'3C623EFFFE0A3C2F623E'"
+                                       " WHERE note_id = %1")
+                            .arg(id)));
+        QVERIFY(db.isOk());
+
+        const QString out = path(QStringLiteral("notes.xml"));
+        QCOMPARE(NotesExporter({db.path()}).generate(out), ExportResult::Ok);
+        QCOMPARE(wellFormedError(out), QString());
+        QCOMPARE(texts(out, QStringLiteral("title")),
+                 QStringList(QStringLiteral("Tabhere") + QChar(0xFFFC)));
+        QCOMPARE(texts(out, QStringLiteral("summary")), QStringList(QStringLiteral("[31mred")));
+        const QStringList data = texts(out, QStringLiteral("data"));
+        QCOMPARE(data.size(), 1);
+        QVERIFY2(data.first().startsWith(QLatin1String("<b>"))
+                     && data.first().endsWith(QLatin1String("</b>"))
+                     && data.first().contains(QChar(0xFFFD)),
+                 qPrintable(data.first()));
+    }
+
+    void notesOutputNotWritable()
+    {
+        const QString db = goodNotes(QStringLiteral("notes.sqlite"));
+        const QString out = path(QStringLiteral("no/such/folder/notes.xml"));
+        QCOMPARE(NotesExporter({db}).generate(out), ExportResult::OutputNotOpened);
+        QVERIFY(!QFile::exists(out));
+    }
+};
+
+PELLMAR_TEST_MAIN(TestExportCalendarNotes)
+
+#include "test_export_calendar_notes.moc"
