@@ -66,6 +66,12 @@ void ExportXmlWriter::writeTextElement(const QString& aName, const QString& aTex
         mWriter.writeTextElement(aName, clean(aText));
 }
 
+void ExportXmlWriter::writeCharacters(const QString& aText)
+{
+    if (isOpen())
+        mWriter.writeCharacters(clean(aText));
+}
+
 bool ExportXmlWriter::finish()
 {
     if (!isOpen())

@@ -27,6 +27,8 @@ public:
     void writeEndElement();
     void writeAttribute(const QString& aName, const QString& aValue);
     void writeTextElement(const QString& aName, const QString& aText);
+    // Text inside the current element.
+    void writeCharacters(const QString& aText);
 
     // Ends the root element and the document, flushes and closes; only when the file is open.
     // Returns false when the file system reported a write error.
