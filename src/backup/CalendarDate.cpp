@@ -14,8 +14,8 @@ qint64 CalendarDate::toUnixSeconds(const QString& aStoredDate)
         // text that reads back as the same double, possibly with an exponent ("4.31784e+08").
         const double value = text.toDouble(&ok);
         // 2^63 is exactly representable; anything at or beyond it does not fit a qint64.
-        if (ok && std::isfinite(value) && value >= -9223372036854775808.0
-            && value < 9223372036854775808.0)
+        if (ok && std::isfinite(value) && value >= -9223372036854775808.0 &&
+            value < 9223372036854775808.0)
             seconds = qint64(std::trunc(value));
         else
             seconds = 0;

@@ -63,7 +63,9 @@ QString orEmpty(const QString& aText)
 
 } // namespace
 
-CalendarExporter::CalendarExporter(const QStringList& aDatabases) : mDatabases(aDatabases) {}
+CalendarExporter::CalendarExporter(const QStringList& aDatabases) : mDatabases(aDatabases)
+{
+}
 
 int CalendarExporter::generate(const QString& aOutputPath)
 {

@@ -32,7 +32,9 @@ QString dateText(ExportQuery& aRow, const QString& aColumn)
 
 } // namespace
 
-NotesExporter::NotesExporter(const QStringList& aDatabases) : mDatabases(aDatabases) {}
+NotesExporter::NotesExporter(const QStringList& aDatabases) : mDatabases(aDatabases)
+{
+}
 
 int NotesExporter::generate(const QString& aOutputPath)
 {

@@ -1,8 +1,10 @@
 #include "TestMain.h"
 #include "TestPaths.h"
 #include "backup/CalendarFixture.h"
+#include "backup/FakeBackupBuilder.h"
 #include "backup/NotesFixture.h"
 
+#include "backup/AppleExtractor.h"
 #include "backup/CalendarDate.h"
 #include "backup/CalendarExporter.h"
 #include "backup/ExportResult.h"
@@ -77,6 +79,76 @@ QVariant null()
     return QVariant();
 }
 
+// The contents of the main cases, each matching one expected document of tests/data/export.
+
+// Recurrences, alarms, REAL dates, NULLs and a date before 1970 in the phone's newer layout.
+void fillNewerCalendar(CalendarFixture& db)
+{
+    const qint64 dentist = db.addEvent({QStringLiteral("Dentist"), QStringLiteral("Main St 5"),
+                                        QStringLiteral("Check-up & clean"), qint64(400000000),
+                                        qint64(400003600), QStringLiteral("Europe/Berlin"), 0,
+                                        QStringLiteral("http://example.org/?a=1&b=<2>")});
+    db.addAlarm(dentist, -900);
+    db.addAlarm(dentist, -3600);
+    db.addAlarm(dentist, null());
+    const qint64 meeting = db.addEvent({QStringLiteral("Team meeting"), null(), null(), 431784000.0,
+                                        431787600.75, null(), null(), null()});
+    db.addRecurrence(meeting, 2, 2, null());
+    const qint64 rent = db.addEvent({QStringLiteral("Rent"), null(), null(), qint64(420000000),
+                                     qint64(420086400), null(), 1, null()});
+    db.addRecurrence(rent, 3, 1, 450000000.0);
+    const qint64 odd = db.addEvent({QStringLiteral("Odd rule"), null(), null(), qint64(410000000),
+                                    qint64(410001800), null(), 0, null()});
+    db.addRecurrence(odd, 5, 3, 0);
+    db.addEvent({null(), null(), null(), null(), null(), null(), null(), null()});
+    const qint64 landing =
+        db.addEvent({QStringLiteral("Moon landing"), QStringLiteral("Sea of Tranquility"), null(),
+                     qint64(-1000000000), qint64(-999996400), QStringLiteral("UTC"), 0, null()});
+    db.addRecurrence(landing, 4, null(), null());
+    const qint64 oddAlarms =
+        db.addEvent({QStringLiteral("Odd alarms"), null(), null(), 0, 60, null(), 0, null()});
+    db.addAlarm(oddAlarms, QStringLiteral("soon"));
+    db.addAlarm(oddAlarms, qint64(3000000000));
+    db.addAlarm(oddAlarms, -60);
+}
+
+// The older layout: location in the event row, recurrences and alarms keyed by the event, no
+// url written even where the row has one.
+void fillOlderCalendar(CalendarFixture& db)
+{
+    const qint64 birthday =
+        db.addEvent({QStringLiteral("Birthday"), QStringLiteral("Home"), QStringLiteral("Cake"),
+                     qint64(300000000), qint64(300086400), QStringLiteral("America/New_York"), 1,
+                     QStringLiteral("http://ignored.example")});
+    db.addRecurrence(birthday, 4, 1, null());
+    db.addAlarm(birthday, -86400);
+    db.addEvent({QStringLiteral("Call"), null(), null(), 0, null(), null(), null(), null()});
+    const qint64 walk = db.addEvent({QStringLiteral("Walk"), QStringLiteral("Park"), null(),
+                                     qint64(300000000), qint64(300003600), null(), 0, null()});
+    db.addRecurrence(walk, 1, 1, qint64(300604800));
+    db.addAlarm(walk, -600);
+    db.addAlarm(walk, 0);
+}
+
+// Line breaks leave the body but its markup stays; NULLs give empty elements.
+void fillOlderNotes(NotesFixture& db)
+{
+    db.addNote({QStringLiteral("Shopping"), QStringLiteral("Milk, eggs"),
+                QStringLiteral("<div>Milk</div>\n<div>Eggs &amp; ham</div>\r\n"), 0, 100});
+    db.addNote({QStringLiteral("Old"), null(), QStringLiteral("x"), qint64(-1000000000), null()});
+    db.addNote({null(), null(), null(), null(), null()});
+}
+
+// Fractional dates, and no modification date written from this layout.
+void fillNewerNotes(NotesFixture& db)
+{
+    db.addNote({QStringLiteral("Ideas"), QStringLiteral("first"), QStringLiteral("<b>Idea</b><br>"),
+                350000000.75, 350000100.0});
+    db.addNote({null(), null(), null(), null(), 5.0});
+    db.addNote(
+        {QStringLiteral("Just after"), QStringLiteral(""), QStringLiteral(""), -0.5, null()});
+}
+
 } // namespace
 
 class TestExportCalendarNotes : public QObject
@@ -114,18 +186,30 @@ private slots:
     {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("written");
-        QTest::newRow("reference day") << "0" << "978307200";
-        QTest::newRow("integer") << "400000000" << "1378307200";
-        QTest::newRow("before 1970 stays signed") << "-1000000000" << "-21692800";
-        QTest::newRow("real with exponent") << "4.31784e+08" << "1410091200";
-        QTest::newRow("fraction truncated") << "431787600.75" << "1410094800";
-        QTest::newRow("negative fraction towards zero") << "-0.5" << "978307200";
-        QTest::newRow("not a number") << "soon" << "978307200";
-        QTest::newRow("empty") << "" << "978307200";
-        QTest::newRow("too large to count") << "9223372036854775807" << "978307200";
-        QTest::newRow("huge real") << "1e300" << "978307200";
-        QTest::newRow("infinity") << "inf" << "978307200";
-        QTest::newRow("smallest") << "-9223372036854775808" << "-9223372035876468608";
+        QTest::newRow("reference day") << "0"
+                                       << "978307200";
+        QTest::newRow("integer") << "400000000"
+                                 << "1378307200";
+        QTest::newRow("before 1970 stays signed") << "-1000000000"
+                                                  << "-21692800";
+        QTest::newRow("real with exponent") << "4.31784e+08"
+                                            << "1410091200";
+        QTest::newRow("fraction truncated") << "431787600.75"
+                                            << "1410094800";
+        QTest::newRow("negative fraction towards zero") << "-0.5"
+                                                        << "978307200";
+        QTest::newRow("not a number") << "soon"
+                                      << "978307200";
+        QTest::newRow("empty") << ""
+                               << "978307200";
+        QTest::newRow("too large to count") << "9223372036854775807"
+                                            << "978307200";
+        QTest::newRow("huge real") << "1e300"
+                                   << "978307200";
+        QTest::newRow("infinity") << "inf"
+                                  << "978307200";
+        QTest::newRow("smallest") << "-9223372036854775808"
+                                  << "-9223372035876468608";
     }
 
     void dateConversion()
@@ -135,38 +219,11 @@ private slots:
         QCOMPARE(CalendarDate::toUnixText(stored), written);
     }
 
-    // Recurrences, alarms, REAL dates, NULLs and a date before 1970 in the phone's newer layout.
     void calendarNewerLayout()
     {
         CalendarFixture db(path(QStringLiteral("Calendar.sqlitedb")),
                            CalendarFixture::Layout::Newer);
-        const qint64 dentist = db.addEvent(
-            {QStringLiteral("Dentist"), QStringLiteral("Main St 5"),
-             QStringLiteral("Check-up & clean"), qint64(400000000), qint64(400003600),
-             QStringLiteral("Europe/Berlin"), 0, QStringLiteral("http://example.org/?a=1&b=<2>")});
-        db.addAlarm(dentist, -900);
-        db.addAlarm(dentist, -3600);
-        db.addAlarm(dentist, null());
-        const qint64 meeting = db.addEvent({QStringLiteral("Team meeting"), null(), null(),
-                                            431784000.0, 431787600.75, null(), null(), null()});
-        db.addRecurrence(meeting, 2, 2, null());
-        const qint64 rent = db.addEvent({QStringLiteral("Rent"), null(), null(), qint64(420000000),
-                                         qint64(420086400), null(), 1, null()});
-        db.addRecurrence(rent, 3, 1, 450000000.0);
-        const qint64 odd = db.addEvent({QStringLiteral("Odd rule"), null(), null(),
-                                        qint64(410000000), qint64(410001800), null(), 0, null()});
-        db.addRecurrence(odd, 5, 3, 0);
-        db.addEvent({null(), null(), null(), null(), null(), null(), null(), null()});
-        const qint64 landing =
-            db.addEvent({QStringLiteral("Moon landing"), QStringLiteral("Sea of Tranquility"),
-                         null(), qint64(-1000000000), qint64(-999996400), QStringLiteral("UTC"),
-                         0, null()});
-        db.addRecurrence(landing, 4, null(), null());
-        const qint64 odd_alarms = db.addEvent({QStringLiteral("Odd alarms"), null(), null(), 0,
-                                               60, null(), 0, null()});
-        db.addAlarm(odd_alarms, QStringLiteral("soon"));
-        db.addAlarm(odd_alarms, qint64(3000000000));
-        db.addAlarm(odd_alarms, -60);
+        fillNewerCalendar(db);
         QVERIFY(db.isOk());
 
         const QString out = path(QStringLiteral("calendar.xml"));
@@ -176,24 +233,11 @@ private slots:
                  lines(readAll(TestPaths::dataFile(QStringLiteral("export/calendar_newer.xml")))));
     }
 
-    // The older layout: location in the event row, recurrences and alarms keyed by the event,
-    // no url written even where the row has one.
     void calendarOlderLayout()
     {
         CalendarFixture db(path(QStringLiteral("Calendar.sqlitedb")),
                            CalendarFixture::Layout::Older);
-        const qint64 birthday = db.addEvent(
-            {QStringLiteral("Birthday"), QStringLiteral("Home"), QStringLiteral("Cake"),
-             qint64(300000000), qint64(300086400), QStringLiteral("America/New_York"), 1,
-             QStringLiteral("http://ignored.example")});
-        db.addRecurrence(birthday, 4, 1, null());
-        db.addAlarm(birthday, -86400);
-        db.addEvent({QStringLiteral("Call"), null(), null(), 0, null(), null(), null(), null()});
-        const qint64 walk = db.addEvent({QStringLiteral("Walk"), QStringLiteral("Park"), null(),
-                                         qint64(300000000), qint64(300003600), null(), 0, null()});
-        db.addRecurrence(walk, 1, 1, qint64(300604800));
-        db.addAlarm(walk, -600);
-        db.addAlarm(walk, 0);
+        fillOlderCalendar(db);
         QVERIFY(db.isOk());
 
         const QString out = path(QStringLiteral("calendar.xml"));
@@ -219,8 +263,8 @@ private slots:
         QVERIFY(older.isOk() && newer.isOk());
         QCOMPARE(CalendarExporter({older.path(), newer.path()}).generate(out), ExportResult::Ok);
         QCOMPARE(texts(out, QStringLiteral("title")),
-                 QStringList({QStringLiteral("First"), QStringLiteral("Second"),
-                              QStringLiteral("Third")}));
+                 QStringList(
+                     {QStringLiteral("First"), QStringLiteral("Second"), QStringLiteral("Third")}));
     }
 
     // A database that cannot be read as the exporter needs it writes none of its entries and
@@ -278,8 +322,7 @@ private slots:
         const QString later = goodCalendar(QStringLiteral("later.sqlitedb"));
 
         const QString out = path(QStringLiteral("calendar.xml"));
-        QCOMPARE(CalendarExporter({db.path(), later}).generate(out),
-                 ExportResult::SelectionFailed);
+        QCOMPARE(CalendarExporter({db.path(), later}).generate(out), ExportResult::SelectionFailed);
         QCOMPARE(wellFormedError(out), QString());
         QCOMPARE(texts(out, QStringLiteral("title")),
                  QStringList({QStringLiteral("One"), QStringLiteral("Two")}));
@@ -293,10 +336,10 @@ private slots:
     {
         CalendarFixture db(path(QStringLiteral("Calendar.sqlitedb")),
                            CalendarFixture::Layout::Newer);
-        const qint64 id = db.addEvent(
-            {QStringLiteral("\tLine one\nLine two\r\n\x01\x1f") + QChar(0xFFFC),
-             QStringLiteral("Room ") + QChar(0xFFFE) + QStringLiteral("7"), null(), 0, 0,
-             QStringLiteral("Europe/\x0bParis"), 0, QStringLiteral("a]]>b")});
+        const qint64 id =
+            db.addEvent({QStringLiteral("\tLine one\nLine two\r\n\x01\x1f") + QChar(0xFFFC),
+                         QStringLiteral("Room ") + QChar(0xFFFE) + QStringLiteral("7"), null(), 0,
+                         0, QStringLiteral("Europe/\x0bParis"), 0, QStringLiteral("a]]>b")});
         QVERIFY(db.exec(QStringLiteral("UPDATE CalendarItem SET description ="
                                        " CAST(X'41FF42C328' AS TEXT) WHERE ROWID = %1")
                             .arg(id)));
@@ -315,9 +358,9 @@ private slots:
         QCOMPARE(texts(out, QStringLiteral("url")), QStringList(QStringLiteral("a]]>b")));
         const QStringList description = texts(out, QStringLiteral("description"));
         QCOMPARE(description.size(), 1);
-        QVERIFY2(description.first().startsWith(QLatin1Char('A'))
-                     && description.first().contains(QChar(0xFFFD))
-                     && description.first().contains(QLatin1Char('B')),
+        QVERIFY2(description.first().startsWith(QLatin1Char('A')) &&
+                     description.first().contains(QChar(0xFFFD)) &&
+                     description.first().contains(QLatin1Char('B')),
                  qPrintable(description.first()));
     }
 
@@ -333,15 +376,10 @@ private slots:
                      ExportResult::OutputNotOpened);
     }
 
-    // The notes of an older "notes.db": line breaks leave the body but its markup stays.
     void notesOlderLayout()
     {
         NotesFixture db(path(QStringLiteral("notes.db")), NotesFixture::Layout::Older);
-        db.addNote({QStringLiteral("Shopping"), QStringLiteral("Milk, eggs"),
-                    QStringLiteral("<div>Milk</div>\n<div>Eggs &amp; ham</div>\r\n"), 0, 100});
-        db.addNote({QStringLiteral("Old"), null(), QStringLiteral("x"), qint64(-1000000000),
-                    null()});
-        db.addNote({null(), null(), null(), null(), null()});
+        fillOlderNotes(db);
         QVERIFY(db.isOk());
 
         const QString out = path(QStringLiteral("notes.xml"));
@@ -351,15 +389,10 @@ private slots:
                  lines(readAll(TestPaths::dataFile(QStringLiteral("export/notes_older.xml")))));
     }
 
-    // The Core Data "notes.sqlite": fractional dates, and no modification date written.
     void notesNewerLayout()
     {
         NotesFixture db(path(QStringLiteral("notes.sqlite")), NotesFixture::Layout::Newer);
-        db.addNote({QStringLiteral("Ideas"), QStringLiteral("first"),
-                    QStringLiteral("<b>Idea</b><br>"), 350000000.75, 350000100.0});
-        db.addNote({null(), null(), null(), null(), 5.0});
-        db.addNote({QStringLiteral("Just after"), QStringLiteral(""), QStringLiteral(""), -0.5,
-                    null()});
+        fillNewerNotes(db);
         QVERIFY(db.isOk());
 
         const QString out = path(QStringLiteral("notes.xml"));
@@ -383,11 +416,11 @@ private slots:
         QVERIFY(newer.isOk() && older.isOk());
         QCOMPARE(NotesExporter({newer.path(), older.path()}).generate(out), ExportResult::Ok);
         QCOMPARE(texts(out, QStringLiteral("title")),
-                 QStringList({QStringLiteral("First"), QStringLiteral("Second"),
-                              QStringLiteral("Third")}));
-        QCOMPARE(texts(out, QStringLiteral("modification_date")),
-                 QStringList({QString(), QStringLiteral("978307200"),
-                              QStringLiteral("978307200")}));
+                 QStringList(
+                     {QStringLiteral("First"), QStringLiteral("Second"), QStringLiteral("Third")}));
+        QCOMPARE(
+            texts(out, QStringLiteral("modification_date")),
+            QStringList({QString(), QStringLiteral("978307200"), QStringLiteral("978307200")}));
     }
 
     void notesUnreadableDatabase_data()
@@ -399,10 +432,10 @@ private slots:
         const int newer = int(NotesFixture::Layout::Newer);
         QTest::newRow("missing file") << "missing" << newer << ExportResult::DatabaseNotOpened;
         QTest::newRow("not sqlite") << "text" << newer << ExportResult::SelectionFailed;
-        QTest::newRow("note table missing") << "DROP TABLE Note" << older
-                                            << ExportResult::SelectionFailed;
-        QTest::newRow("body table missing") << "DROP TABLE ZNOTEBODY" << newer
-                                            << ExportResult::SelectionFailed;
+        QTest::newRow("note table missing")
+            << "DROP TABLE Note" << older << ExportResult::SelectionFailed;
+        QTest::newRow("body table missing")
+            << "DROP TABLE ZNOTEBODY" << newer << ExportResult::SelectionFailed;
         QTest::newRow("summary column missing")
             << "ALTER TABLE ZNOTE DROP COLUMN ZSUMMARY" << newer << ExportResult::SelectionFailed;
         QTest::newRow("join column missing")
@@ -471,9 +504,9 @@ private slots:
         QCOMPARE(texts(out, QStringLiteral("summary")), QStringList(QStringLiteral("[31mred")));
         const QStringList data = texts(out, QStringLiteral("data"));
         QCOMPARE(data.size(), 1);
-        QVERIFY2(data.first().startsWith(QLatin1String("<b>"))
-                     && data.first().endsWith(QLatin1String("</b>"))
-                     && data.first().contains(QChar(0xFFFD)),
+        QVERIFY2(data.first().startsWith(QLatin1String("<b>")) &&
+                     data.first().endsWith(QLatin1String("</b>")) &&
+                     data.first().contains(QChar(0xFFFD)),
                  qPrintable(data.first()));
     }
 
@@ -483,6 +516,60 @@ private slots:
         const QString out = path(QStringLiteral("no/such/folder/notes.xml"));
         QCOMPARE(NotesExporter({db}).generate(out), ExportResult::OutputNotOpened);
         QVERIFY(!QFile::exists(out));
+    }
+    // Whole backups through the real extraction tool and AppleExtractor: the newer databases in
+    // a Manifest.db backup, the older ones in a Manifest.mbdb backup, both under the home
+    // domain (so "HomeDomainLibrary/Notes/..." must reach the notes exporter).
+    void throughExtraction_data()
+    {
+        QTest::addColumn<bool>("newer");
+        QTest::newRow("Manifest.db, newer layouts") << true;
+        QTest::newRow("Manifest.mbdb, older layouts") << false;
+    }
+
+    void throughExtraction()
+    {
+        QFETCH(bool, newer);
+        QVERIFY2(FakeBackupBuilder::prepareExtraction(), "pellmar-extract has not been built");
+        const QString calendarPath = path(QStringLiteral("Calendar.sqlitedb"));
+        const QString notesName =
+            newer ? QStringLiteral("notes.sqlite") : QStringLiteral("notes.db");
+        {
+            CalendarFixture calendar(calendarPath, newer ? CalendarFixture::Layout::Newer
+                                                         : CalendarFixture::Layout::Older);
+            newer ? fillNewerCalendar(calendar) : fillOlderCalendar(calendar);
+            NotesFixture notes(path(notesName),
+                               newer ? NotesFixture::Layout::Newer : NotesFixture::Layout::Older);
+            newer ? fillNewerNotes(notes) : fillOlderNotes(notes);
+            QVERIFY(calendar.isOk() && notes.isOk());
+        }
+
+        FakeBackupBuilder backup(path(QStringLiteral("backups/0123456789abcdef")),
+                                 newer ? FakeBackupBuilder::Index::ManifestDb
+                                       : FakeBackupBuilder::Index::Mbdb);
+        backup.setInfoPlist(QStringLiteral("Old iPhone"));
+        backup.setManifestPlist(false);
+        backup.addFileFrom(QStringLiteral("HomeDomain"),
+                           QStringLiteral("Library/Calendar/Calendar.sqlitedb"), calendarPath);
+        backup.addFileFrom(QStringLiteral("HomeDomain"),
+                           QStringLiteral("Library/Notes/") + notesName, path(notesName));
+        QVERIFY(backup.write());
+
+        AppleExtractor extractor;
+        QCOMPARE(backup.extract(extractor), 0);
+        QCOMPARE(extractor.mCalendarDatabases.size(), 1);
+        QCOMPARE(extractor.mNotesDatabases.size(), 1);
+
+        const QString work = FakeBackupBuilder::workingFolder();
+        const QString calendarXml = work + QStringLiteral("calendar.xml");
+        const QString notesXml = work + QStringLiteral("notes.xml");
+        QCOMPARE(extractor.generateCalendarXML(work, calendarXml), ExportResult::Ok);
+        QCOMPARE(extractor.generateNotesXML(work, notesXml), ExportResult::Ok);
+        const QString suffix = newer ? QStringLiteral("_newer.xml") : QStringLiteral("_older.xml");
+        QCOMPARE(lines(readAll(calendarXml)),
+                 lines(readAll(TestPaths::dataFile(QStringLiteral("export/calendar") + suffix))));
+        QCOMPARE(lines(readAll(notesXml)),
+                 lines(readAll(TestPaths::dataFile(QStringLiteral("export/notes") + suffix))));
     }
 };
 

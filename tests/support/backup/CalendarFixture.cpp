@@ -61,8 +61,7 @@ const char* const kOlderSchema[] = {
 } // namespace
 
 CalendarFixture::CalendarFixture(const QString& aPath, Layout aLayout)
-    : mPath(aPath),
-      mLayout(aLayout),
+    : mPath(aPath), mLayout(aLayout),
       mConnection(QStringLiteral("calendar-fixture-") + QUuid::createUuid().toString())
 {
     QFile::remove(aPath);
@@ -98,16 +97,14 @@ bool CalendarFixture::run(const QString& aSql, const QVariantList& aValues)
 {
     QSqlQuery query(QSqlDatabase::database(mConnection, false));
     if (!query.prepare(aSql)) {
-        qWarning("CalendarFixture: %s: %s", qPrintable(aSql),
-                 qPrintable(query.lastError().text()));
+        qWarning("CalendarFixture: %s: %s", qPrintable(aSql), qPrintable(query.lastError().text()));
         mOk = false;
         return false;
     }
     for (const QVariant& value : aValues)
         query.addBindValue(value);
     if (!query.exec()) {
-        qWarning("CalendarFixture: %s: %s", qPrintable(aSql),
-                 qPrintable(query.lastError().text()));
+        qWarning("CalendarFixture: %s: %s", qPrintable(aSql), qPrintable(query.lastError().text()));
         mOk = false;
         return false;
     }
@@ -132,8 +129,8 @@ qint64 CalendarFixture::addEvent(const Event& aEvent)
             " all_day, url, calendar_id, has_recurrences, status) VALUES (?, ?, ?, ?, ?, ?, ?, ?,"
             " 1, 0, 0)"));
         for (const QVariant& value :
-             {aEvent.summary, aEvent.location, aEvent.description, aEvent.startDate,
-              aEvent.endDate, aEvent.startTz, aEvent.allDay, aEvent.url})
+             {aEvent.summary, aEvent.location, aEvent.description, aEvent.startDate, aEvent.endDate,
+              aEvent.startTz, aEvent.allDay, aEvent.url})
             query.addBindValue(value);
     }
     if (!ok || !query.exec()) {

@@ -37,8 +37,7 @@ const char* const kNewerSchema[] = {
 } // namespace
 
 NotesFixture::NotesFixture(const QString& aPath, Layout aLayout)
-    : mPath(aPath),
-      mLayout(aLayout),
+    : mPath(aPath), mLayout(aLayout),
       mConnection(QStringLiteral("notes-fixture-") + QUuid::createUuid().toString())
 {
     QFile::remove(aPath);
@@ -110,8 +109,7 @@ qint64 NotesFixture::addNote(const Note& aNote)
     if (!run(QStringLiteral("INSERT INTO ZNOTE (Z_ENT, Z_OPT, ZCONTAINSCJK, ZCONTENTTYPE,"
                             " ZDELETEDFLAG, ZBODY, ZSTORE, ZCREATIONDATE, ZMODIFICATIONDATE,"
                             " ZSUMMARY, ZTITLE) VALUES (2, 1, 0, 0, 0, ?, 1, ?, ?, ?, ?)"),
-             {body, aNote.creationDate, aNote.modificationDate, aNote.summary, aNote.title},
-             &key))
+             {body, aNote.creationDate, aNote.modificationDate, aNote.summary, aNote.title}, &key))
         return -1;
     run(QStringLiteral("UPDATE ZNOTEBODY SET ZOWNER = ? WHERE Z_PK = ?"), {key, body});
     return key;
