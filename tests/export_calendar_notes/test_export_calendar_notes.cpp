@@ -364,6 +364,31 @@ private slots:
                  qPrintable(description.first()));
     }
 
+    // A damaged older database whose ROWID is a text column of its own: what it holds is
+    // compared as a value and never becomes part of the alarm statement.
+    void calendarRowIdIsAValue()
+    {
+        CalendarFixture db(path(QStringLiteral("Calendar.sqlitedb")),
+                           CalendarFixture::Layout::Older);
+        QVERIFY(db.exec(QStringLiteral("DROP TABLE Event")));
+        QVERIFY(
+            db.exec(QStringLiteral("CREATE TABLE Event (ROWID TEXT, summary TEXT, location TEXT,"
+                                   " description TEXT, start_date INTEGER, end_date INTEGER,"
+                                   " start_tz TEXT, all_day INTEGER)")));
+        QVERIFY(db.exec(QStringLiteral("INSERT INTO Event (ROWID, summary) VALUES"
+                                       " ('2 OR 1=1', 'Sneaky'), ('3', 'Plain')")));
+        db.addAlarm(2, -300);
+        db.addAlarm(3, -600);
+        db.addAlarm(9, -900);
+        QVERIFY(db.isOk());
+
+        const QString out = path(QStringLiteral("calendar.xml"));
+        QCOMPARE(CalendarExporter({db.path()}).generate(out), ExportResult::Ok);
+        QCOMPARE(texts(out, QStringLiteral("title")),
+                 QStringList({QStringLiteral("Sneaky"), QStringLiteral("Plain")}));
+        QCOMPARE(texts(out, QStringLiteral("alarm")), QStringList(QStringLiteral("-600")));
+    }
+
     void calendarOutputNotWritable()
     {
         const QString db = goodCalendar(QStringLiteral("Calendar.sqlitedb"));
@@ -516,6 +541,9 @@ private slots:
         const QString out = path(QStringLiteral("no/such/folder/notes.xml"));
         QCOMPARE(NotesExporter({db}).generate(out), ExportResult::OutputNotOpened);
         QVERIFY(!QFile::exists(out));
+        if (QFile::exists(QStringLiteral("/dev/full")))
+            QCOMPARE(NotesExporter({db}).generate(QStringLiteral("/dev/full")),
+                     ExportResult::OutputNotOpened);
     }
     // Whole backups through the real extraction tool and AppleExtractor: the newer databases in
     // a Manifest.db backup, the older ones in a Manifest.mbdb backup, both under the home
