@@ -1,0 +1,36 @@
+#pragma once
+
+#include "library/LocalMusicLibrary.h"
+
+#include <QMutex>
+#include <QStringList>
+#include <QThread>
+
+// Collects the podcast names once, in a worker thread with a private library, and keeps them in
+// memory for the playlist settings page. One instance for the program (instance()).
+class PodcastRamCache : public QThread
+{
+    Q_OBJECT
+
+public:
+    static PodcastRamCache& instance();
+
+    explicit PodcastRamCache(QObject* aParent = nullptr);
+    ~PodcastRamCache() override;
+
+    // Copies the podcast names collected by the last run into aNames.
+    void podcasts(QStringList& aNames) const;
+    // The application the private library reads (tests); the iTunes library file by default.
+    void setAppFactory(LocalMusicLibrary::AppFactory aFactory);
+
+signals:
+    void updated();
+
+protected:
+    void run() override;
+
+private:
+    mutable QMutex mMutex;
+    QStringList mPodcastNames;
+    LocalMusicLibrary::AppFactory mFactory;
+};

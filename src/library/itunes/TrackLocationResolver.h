@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+
+// Turns the "Location" URLs of a library file into local paths. Libraries come from Windows
+// ("file://localhost/C:/Users/..."), from macOS (names in decomposed Unicode) or from iTunes
+// under Wine, and are often copied with their media to another place. In order:
+// 1. the decoded path itself;
+// 2. a Windows drive path inside the Wine prefix ($WINEPREFIX or ~/.wine);
+// 3. a path under the library's "Music Folder", rebased onto the folder beside the library file
+//    that has the Music Folder's last name.
+// Each candidate is tried as written, in composed and decomposed Unicode, and finally component
+// by component without regard to case or Unicode form (Windows and macOS ignore both).
+// Not thread-safe: one resolver per application object.
+class TrackLocationResolver
+{
+public:
+    TrackLocationResolver(const QString& aLibraryPath, const QString& aMusicFolderUrl);
+
+    // The local file for aUrl: the first candidate that exists, else the first candidate.
+    // Empty when aUrl is not a file URL.
+    QString resolve(const QString& aUrl);
+
+    // The decoded path of a file URL: "/x/y" for local paths, "C:/x/y" for Windows drive
+    // paths, "//host/share/x" for other hosts. Empty when aUrl is not a file URL.
+    static QString decodeFileUrl(const QString& aUrl);
+    static bool isDrivePath(const QString& aPath);
+    static QString winePrefix();
+
+private:
+    QString findExisting(const QString& aPath);
+    QString walkIgnoringCase(const QString& aPath);
+    const QHash<QString, QString>& listing(const QString& aFolder);
+    static QString foldName(const QString& aName);
+
+    QString mLibraryFolder;
+    QString mMusicFolder;
+    QString mMusicFolderName;
+    QString mWinePrefix;
+    QHash<QString, QHash<QString, QString>> mListings;
+};

@@ -1,0 +1,119 @@
+#include "library/itunes/XmlPlaylist.h"
+
+#include "library/itunes/XmlTrack.h"
+
+using namespace itunes;
+
+XmlPlaylist::XmlPlaylist(std::shared_ptr<XmlLibraryContext> aContext, qint32 aPlaylistIndex)
+    : mContext(std::move(aContext))
+    , mPlaylistIndex(aPlaylistIndex)
+{
+}
+
+const LibraryPlaylist& XmlPlaylist::playlist() const
+{
+    return mContext->mSnapshot->playlists()[size_t(mPlaylistIndex)];
+}
+
+HResult XmlPlaylist::getName(QString* aName)
+{
+    if (!aName)
+        return kInvalidPointer;
+    *aName = playlist().mName;
+    return kOk;
+}
+
+HResult XmlPlaylist::getKind(qint32* aKind)
+{
+    if (!aKind)
+        return kInvalidPointer;
+    *aKind = playlist().mKind;
+    return kOk;
+}
+
+HResult XmlPlaylist::getSize(double* aSize)
+{
+    if (!aSize)
+        return kInvalidPointer;
+    *aSize = playlist().mSize;
+    return kOk;
+}
+
+HResult XmlPlaylist::getTracks(std::shared_ptr<IITTrackCollection>* aTracks)
+{
+    if (!aTracks)
+        return kInvalidPointer;
+    *aTracks = std::make_shared<XmlTrackCollection>(mContext, playlist().mTrackIndexes);
+    return kOk;
+}
+
+HResult XmlPlaylist::search(const QString& aText, qint32 aSearchField,
+                            std::shared_ptr<IITTrackCollection>* aTracks)
+{
+    if (!aTracks)
+        return kInvalidPointer;
+    if (aSearchField != kSearchFieldAll)
+        return kInvalidArgument;
+    const QStringList words = aText.split(QChar(u' '), Qt::SkipEmptyParts);
+    const std::vector<LibraryTrack>& tracks = mContext->mSnapshot->tracks();
+    QList<qint32> matches;
+    for (const qint32 index : playlist().mTrackIndexes) {
+        const LibraryTrack& track = tracks[size_t(index)];
+        bool all = true;
+        for (const QString& word : words) {
+            const auto in = [&word](const QString& aField) {
+                return aField.contains(word, Qt::CaseInsensitive);
+            };
+            if (!in(track.mName) && !in(track.mArtist) && !in(track.mAlbum)
+                && !in(track.mAlbumArtist) && !in(track.mComposer) && !in(track.mGenre)) {
+                all = false;
+                break;
+            }
+        }
+        if (all)
+            matches.append(index);
+    }
+    *aTracks = std::make_shared<XmlTrackCollection>(mContext, std::move(matches));
+    return kOk;
+}
+
+HResult XmlPlaylist::queryUserPlaylist(std::shared_ptr<IITUserPlaylist>* aUserPlaylist)
+{
+    if (!aUserPlaylist)
+        return kInvalidPointer;
+    if (playlist().mKind != kPlaylistKindUser)
+        return kNoInterface;
+    *aUserPlaylist = shared_from_this();
+    return kOk;
+}
+
+HResult XmlPlaylist::getSpecialKind(qint32* aSpecialKind)
+{
+    if (!aSpecialKind)
+        return kInvalidPointer;
+    *aSpecialKind = playlist().mSpecialKind;
+    return kOk;
+}
+
+XmlPlaylistCollection::XmlPlaylistCollection(std::shared_ptr<XmlLibraryContext> aContext)
+    : mContext(std::move(aContext))
+{
+}
+
+HResult XmlPlaylistCollection::getCount(qint32* aCount)
+{
+    if (!aCount)
+        return kInvalidPointer;
+    *aCount = qint32(mContext->mSnapshot->playlists().size());
+    return kOk;
+}
+
+HResult XmlPlaylistCollection::getItem(qint32 aIndex, std::shared_ptr<IITPlaylist>* aItem)
+{
+    if (!aItem)
+        return kInvalidPointer;
+    if (aIndex < 1 || aIndex > qint32(mContext->mSnapshot->playlists().size()))
+        return kInvalidArgument;
+    *aItem = std::make_shared<XmlPlaylist>(mContext, aIndex - 1);
+    return kOk;
+}
