@@ -186,7 +186,11 @@ void Device::writePlaylist(QIODevice& aFile, const PlaylistEntry& aPlaylist,
                            const TrackList& aTrackList, bool aPhoneForm)
 {
     static const QByteArray kHeader("#EXTM3U\r\n");
-    logValue("Writing: #EXTM3U, bytes written", aFile.write(kHeader));
+    // A file that could not be opened makes every write fail; the counts in the log show it.
+    const auto write = [&aFile](const QByteArray& aBytes) -> qint64 {
+        return aFile.isOpen() ? aFile.write(aBytes) : -1;
+    };
+    logValue("Writing: #EXTM3U, bytes written", write(kHeader));
     for (const PlaylistItem& item : aPlaylist.mItems) {
         if (item.mTrackIndex < 0 || item.mTrackIndex >= aTrackList.count()) {
             logValue("Playlist item without a track", item.mTrackIndex);
@@ -196,11 +200,11 @@ void Device::writePlaylist(QIODevice& aFile, const PlaylistEntry& aPlaylist,
         const QByteArray info = "#EXTINF:" + QByteArray::number(track.duration()) + ','
                               + track.trackName().toUtf8() + "\r\n";
         logValue("Writing track: ", track.trackName());
-        logValue("bytesWritten", aFile.write(info));
+        logValue("bytesWritten", write(info));
         const QString entry = aPhoneForm ? PlaylistEntryPath(track.deviceId())
                                          : Device::PlaylistEntryPath(track.deviceId());
         logValue("Writing track data: ", entry);
-        logValue("bytesWritten", aFile.write(entry.toUtf8() + "\r\n"));
+        logValue("bytesWritten", write(entry.toUtf8() + "\r\n"));
     }
 }
 

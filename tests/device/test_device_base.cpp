@@ -1,0 +1,367 @@
+// The work every phone shares: folder names, device paths, extended M3U writing and comparison,
+// the phone description and the configured state.
+#include "TestMain.h"
+#include "device/PlaylistCheck.h"
+
+#include "device/DeviceParentMs.h"
+#include "device/UsbMSDevice.h"
+#include "settings/SyncSettings.h"
+#include "sync/PlaylistEntry.h"
+#include "sync/Track.h"
+#include "sync/TrackList.h"
+
+#include <QTemporaryDir>
+
+namespace {
+
+Track makeTrack(const QString& aName, const QString& aAlbum, const QString& aArtist,
+                const QString& aPath, const QString& aDeviceId = QString(), int aDuration = 0)
+{
+    Track track(aName, aAlbum, aArtist, 1, aPath, true, false, false, aDeviceId);
+    track.setDuration(aDuration);
+    return track;
+}
+
+QByteArray readFile(const QString& aPath)
+{
+    QFile file(aPath);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+void writeFile(const QString& aPath, const QByteArray& aContent)
+{
+    QDir().mkpath(QFileInfo(aPath).absolutePath());
+    QFile file(aPath);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(aContent);
+}
+
+PlaylistEntry entryOf(const QString& aName, const QList<int>& aIndexes)
+{
+    PlaylistEntry entry;
+    entry.mName = aName;
+    for (int index : aIndexes)
+        entry.mItems.append({index, 0});
+    return entry;
+}
+
+// A phone that keeps the base playlist form, as MTP phones do.
+class BaseFormPhone : public UsbMSDevice
+{
+public:
+    using UsbMSDevice::UsbMSDevice;
+
+protected:
+    QString PlaylistEntryPath(const QString& aDeviceId) override
+    {
+        return Device::PlaylistEntryPath(aDeviceId);
+    }
+};
+
+} // namespace
+
+class TestDeviceBase : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void folderNames();
+    void artistAndAlbumFolders();
+    void devicePaths();
+    void uniqueIdPattern();
+    void playlistFileNames();
+    void basePlaylistBytesAndEntries();
+    void playlistComparison();
+    void androidInfo();
+    void androidInfoFromPhone();
+    void parentAndroidInfo();
+    void configuredState();
+};
+
+void TestDeviceBase::folderNames()
+{
+    QString name = QStringLiteral("AC/DC: Live?");
+    Device::MakeValidFileName(name, true);
+    QCOMPARE(name, QStringLiteral("AC_DC_ Live_"));
+
+    name = QStringLiteral("  Mr. Big  ");
+    Device::MakeValidFileName(name);
+    QCOMPARE(name, QStringLiteral("Mr. Big"));
+    Device::MakeValidFileName(name, true);
+    QCOMPARE(name, QStringLiteral("Mr_ Big"));
+
+    // ".." can never survive as a folder name when dots are replaced.
+    name = QStringLiteral("..");
+    Device::MakeValidFileName(name, true);
+    QCOMPARE(name, QStringLiteral("__"));
+
+    name = QStringLiteral("[a]'b\\c^d<e>f,g&h*i|j\"k(l)m{n}o;p!q$r#s%t@u") + QChar(0x8099)
+         + QChar(0x2019);
+    Device::MakeValidFileName(name, false);
+    QCOMPARE(name, QStringLiteral("_a__b_c_d_e_f_g_h_i_j_k_l_m_n_o_p_q_r_s_t_u_") + QChar(0x2019));
+}
+
+void TestDeviceBase::artistAndAlbumFolders()
+{
+    QTemporaryDir dir;
+    UsbMSDevice phone(dir.path() + "/phone", QStringLiteral("Phone"), false);
+    QString artist;
+    QString album;
+
+    Track track = makeTrack("T", "Back in Black", "AC/DC", "/nowhere/a.mp3");
+    phone.GetArtistAndAlbumFolders(track, artist, album);
+    QCOMPARE(artist, QStringLiteral("AC_DC"));
+    QCOMPARE(album, QStringLiteral("Back in Black"));
+
+    track.setCompilation(true);
+    track.setAlbumName(QString());
+    phone.GetArtistAndAlbumFolders(track, artist, album);
+    QCOMPARE(artist, QStringLiteral("Compilation"));
+    QCOMPARE(album, QString());
+
+    track = makeTrack("T", QString(300, QLatin1Char('x')), "A", "/nowhere/a.mp3");
+    phone.GetArtistAndAlbumFolders(track, artist, album);
+    QCOMPARE(album.size(), 255);
+
+    // Episodes below a "Podcasts" folder (any case) go to the artist folder "Podcasts", but
+    // only when that folder exists.
+    QVERIFY(QDir().mkpath(dir.path() + "/lib/podCASTS/Show"));
+    track = makeTrack("Ep", "Show", "Host", dir.path() + "/lib/podCASTS/Show/ep1.mp3");
+    phone.GetArtistAndAlbumFolders(track, artist, album);
+    QCOMPARE(artist, QStringLiteral("Podcasts"));
+    QCOMPARE(album, QStringLiteral("Show"));
+    track.setPath(dir.path() + "/lib/Music/Show/ep1.mp3");
+    phone.GetArtistAndAlbumFolders(track, artist, album);
+    QCOMPARE(artist, QStringLiteral("Host"));
+}
+
+void TestDeviceBase::devicePaths()
+{
+    QTemporaryDir dir;
+    UsbMSDevice phone(dir.path(), QStringLiteral("Phone"), false);
+    QCOMPARE(phone.GetDeviceRelativePath(QString()), QString());
+    QCOMPARE(phone.GetDeviceRelativePath(QStringLiteral("\\Music\\A\\B\\t.mp3")),
+             QStringLiteral("\\Music\\A\\B\\t.mp3"));
+    QCOMPARE(phone.GetDeviceRelativePath(QStringLiteral(".\\x")), QStringLiteral(".\\x"));
+    QCOMPARE(phone.GetDeviceRelativePath(QStringLiteral("messages.xml")),
+             QStringLiteral("\\CORVO\\messages.xml"));
+    QCOMPARE(phone.SplitPath(QStringLiteral("\\Music\\\\A\\t.mp3\\")),
+             QStringList({"Music", "A", "t.mp3"}));
+
+    // Stored paths never reach outside the root.
+    QCOMPARE(phone.LocalPath(QStringLiteral("\\Music\\..\\..\\etc\\passwd")), QString());
+    QCOMPARE(phone.LocalPath(QStringLiteral("\\Music\\.\\a.mp3")),
+             phone.RootPath() + QStringLiteral("Music/a.mp3"));
+}
+
+void TestDeviceBase::uniqueIdPattern()
+{
+    QCOMPARE(Device::GenerateUniqueDeviceId(QDateTime(QDate(2024, 3, 9), QTime(14, 7, 5, 42))),
+             QStringLiteral("42571493Y"));
+    QCOMPARE(Device::GenerateUniqueDeviceId(QDateTime(QDate(2024, 1, 1), QTime(0, 0, 0, 0))),
+             QStringLiteral("000011Y"));
+    QCOMPARE(Device::GenerateUniqueDeviceId(QDateTime(QDate(2024, 12, 31), QTime(23, 59, 59, 999))),
+             QStringLiteral("999595923" "3112Y"));
+}
+
+void TestDeviceBase::playlistFileNames()
+{
+    // Names that were file names before keep them.
+    for (const QString& name : {QStringLiteral("Tom's Mix (2) & more!"), QStringLiteral("80's #1 [best]"),
+                                QStringLiteral("Ünïcödé ☃"), QStringLiteral("a.b")})
+        QCOMPARE(Device::PlaylistFileName(name), name);
+    QCOMPARE(Device::PlaylistFileName(QStringLiteral("Rock/Pop: 80s? \"live\" <x>|*\\")),
+             QStringLiteral("Rock_Pop_ 80s_ _live_ _x____"));
+    QCOMPARE(Device::PlaylistFileName(QStringLiteral("tab\there")), QStringLiteral("tab_here"));
+    QCOMPARE(Device::PlaylistFileName(QStringLiteral("..")), QString());
+    QCOMPARE(Device::PlaylistFileName(QStringLiteral(".")), QString());
+    QCOMPARE(Device::PlaylistFileName(QString()), QString());
+    QCOMPARE(Device::PlaylistFileName(QStringLiteral("../../x")), QStringLiteral(".._.._x"));
+}
+
+void TestDeviceBase::basePlaylistBytesAndEntries()
+{
+    QTemporaryDir dir;
+    const QString root = dir.path() + "/phone";
+    UsbMSDevice phone(root, QStringLiteral("Phone"), true);
+    writeFile(dir.path() + "/lib/one.mp3", "first track");
+    writeFile(dir.path() + "/lib/two.mp3", "second track");
+
+    TrackList tracks;
+    Track one = makeTrack(QString::fromUtf8("Café del Mar"), "Album", "Artist", dir.path() + "/lib/one.mp3");
+    one.setDuration(245);
+    Track two = makeTrack("Two", QString(), QString(), dir.path() + "/lib/two.mp3");
+    QCOMPARE(phone.UploadTrack(one), 0);
+    QCOMPARE(phone.UploadTrack(two), 0);
+    const int i1 = tracks.addTrack(one);
+    const int i2 = tracks.addTrack(two);
+
+    // The base form is what MTP phones upload: entries relative to "Playlists_CDZ".
+    const QString path = root + "/Playlists_CDZ/Mix.m3u";
+    QDir().mkpath(root + "/Playlists_CDZ");
+    QCOMPARE(phone.Device::createPlaylist(entryOf("Mix", {i2, i1}), tracks, false, path), 0);
+    QCOMPARE(readFile(path), QByteArray("#EXTM3U\r\n"
+                                        "#EXTINF:0,Two\r\n"
+                                        "..\\Music\\two.mp3\r\n"
+                                        "#EXTINF:245,Caf\xc3\xa9 del Mar\r\n"
+                                        "..\\Music\\Artist\\Album\\one.mp3\r\n"));
+    PELLMAR_VERIFY_PLAYLIST(path, root, PlaylistCheck::Form::RelativeToPlaylist,
+                            QStringList({dir.path() + "/lib/two.mp3", dir.path() + "/lib/one.mp3"}));
+
+    QCOMPARE(phone.Device::createPlaylist(entryOf("Empty", {}), tracks, false, path), 0);
+    QCOMPARE(readFile(path), QByteArray("#EXTM3U\r\n"));
+
+    // A file that cannot be opened is only logged.
+    QCOMPARE(phone.Device::createPlaylist(entryOf("X", {i1}), tracks, false,
+                                          dir.path() + "/no/such/folder/x.m3u"), 0);
+}
+
+void TestDeviceBase::playlistComparison()
+{
+    QTemporaryDir dir;
+    BaseFormPhone phone(dir.path() + "/phone", QStringLiteral("Phone"), false);
+    Device& base = phone;
+    TrackList tracks;
+    const int a = tracks.addTrack(makeTrack("A", "Al", "Ar", "/x/a.mp3", "\\Music\\Ar\\Al\\a.mp3", 10));
+    const int b = tracks.addTrack(makeTrack("B", "Al", "Ar", "/x/b.mp3", "\\Music\\Ar\\Al\\b.mp3", 20));
+    const QString path = dir.path() + "/p.m3u";
+    const PlaylistEntry both = entryOf("P", {a, b});
+    const PlaylistEntry none = entryOf("P", {});
+
+    QVERIFY(!base.Device::identicalPlaylistAlreadyExists(dir.path() + "/missing.m3u", none, tracks));
+
+    writeFile(path, "#EXTM3U\r\n");
+    QVERIFY(base.Device::identicalPlaylistAlreadyExists(path, none, tracks));
+    QVERIFY(!base.Device::identicalPlaylistAlreadyExists(path, both, tracks));
+
+    // What the base form writes compares as identical with itself.
+    base.Device::createPlaylist(both, tracks, false, path);
+    QVERIFY(base.Device::identicalPlaylistAlreadyExists(path, both, tracks));
+    QVERIFY(!base.Device::identicalPlaylistAlreadyExists(path, entryOf("P", {b, a}), tracks));
+    QVERIFY(!base.Device::identicalPlaylistAlreadyExists(path, entryOf("P", {a}), tracks));
+    QVERIFY(!base.Device::identicalPlaylistAlreadyExists(path, none, tracks));
+
+    // Only the paths count; titles and durations may differ.
+    writeFile(path, "#EXTM3U\r\n#EXTINF:99,Other\r\n..\\Music\\Ar\\Al\\a.mp3\r\n"
+                    "#EXTINF:1,B\r\n..\\Music\\Ar\\Al\\b.mp3\r\n");
+    QVERIFY(base.Device::identicalPlaylistAlreadyExists(path, both, tracks));
+    // LF line ends, as an editor may leave them.
+    writeFile(path, "#EXTM3U\n#EXTINF:10,A\n..\\Music\\Ar\\Al\\a.mp3\n#EXTINF:20,B\n..\\Music\\Ar\\Al\\b.mp3\n");
+    QVERIFY(base.Device::identicalPlaylistAlreadyExists(path, both, tracks));
+    // One line more than the playlist has tracks.
+    writeFile(path, "#EXTM3U\r\n#EXTINF:10,A\r\n..\\Music\\Ar\\Al\\a.mp3\r\n#EXTINF:20,B\r\n"
+                    "..\\Music\\Ar\\Al\\b.mp3\r\n#EXTINF:30,C\r\n");
+    QVERIFY(!base.Device::identicalPlaylistAlreadyExists(path, both, tracks));
+    // Invalid UTF-8 in an entry differs from every real path.
+    writeFile(path, "#EXTM3U\r\n#EXTINF:10,A\r\n..\\Music\\Ar\\Al\\\xff\xfe.mp3\r\n#EXTINF:20,B\r\n"
+                    "..\\Music\\Ar\\Al\\b.mp3\r\n");
+    QVERIFY(!base.Device::identicalPlaylistAlreadyExists(path, both, tracks));
+    // A file cut short.
+    writeFile(path, "#EXTM3U\r\n#EXTINF:10,A\r\n..\\Music\\Ar\\Al\\a.mp3\r\n");
+    QVERIFY(!base.Device::identicalPlaylistAlreadyExists(path, both, tracks));
+}
+
+void TestDeviceBase::androidInfo()
+{
+    QTemporaryDir dir;
+    UsbMSDevice phone(dir.path(), QStringLiteral("Phone"), false);
+    QCOMPARE(phone.AndroidVersion(), -1);
+    QCOMPARE(phone.ScreenPixels(), -1);
+
+    phone.ParseAndroidInfo("<android version=\"7\" screen_pixels=\"921600\"/>");
+    QCOMPARE(phone.AndroidVersion(), 7);
+    QCOMPARE(phone.ScreenPixels(), 921600);
+
+    // Unreadable content: a description without a usable version; pixels unchanged.
+    phone.ParseAndroidInfo("<android version=\"7\"");
+    QCOMPARE(phone.AndroidVersion(), 0);
+    QCOMPARE(phone.ScreenPixels(), 921600);
+
+    phone.ParseAndroidInfo(QByteArray());
+    QCOMPARE(phone.AndroidVersion(), -1);
+    QCOMPARE(phone.ScreenPixels(), 921600);
+
+    phone.ParseAndroidInfo("<android version=\"seven\" screen_pixels=\"lots\"/>");
+    QCOMPARE(phone.AndroidVersion(), 0);
+    QCOMPARE(phone.ScreenPixels(), -1);
+
+    phone.ParseAndroidInfo("<?xml version=\"1.0\"?><android><x/></android>");
+    QCOMPARE(phone.AndroidVersion(), 0);
+    QCOMPARE(phone.ScreenPixels(), -1);
+}
+
+void TestDeviceBase::androidInfoFromPhone()
+{
+    QTemporaryDir dir;
+    const QString root = dir.path();
+    writeFile(root + "/CORVO/android.xml", "<a version=\"3\" screen_pixels=\"480000\"/>");
+    QCOMPARE(UsbMSDevice(root, "P", true).AndroidVersion(), 3);
+
+    writeFile(root + "/CORVO/android.xml", QByteArray());
+    QCOMPARE(UsbMSDevice(root, "P", true).AndroidVersion(), -1);
+
+    writeFile(root + "/CORVO/android.xml", QByteArray("\x00\x01garbage", 9));
+    QCOMPARE(UsbMSDevice(root, "P", true).AndroidVersion(), 0);
+
+    // A huge file is not read into memory and does not count as a usable description.
+    QByteArray huge = "<a version=\"3\" screen_pixels=\"1\" pad=\"";
+    huge += QByteArray(3 << 20, 'x');
+    huge += "\"/>";
+    writeFile(root + "/CORVO/android.xml", huge);
+    UsbMSDevice hugePhone(root, "P", true);
+    QCOMPARE(hugePhone.AndroidVersion(), 0);
+    QCOMPARE(hugePhone.ScreenPixels(), -1);
+
+    // Not mounted: nothing is read.
+    writeFile(root + "/CORVO/android.xml", "<a version=\"3\"/>");
+    QCOMPARE(UsbMSDevice(root, "P", false).AndroidVersion(), -1);
+}
+
+void TestDeviceBase::parentAndroidInfo()
+{
+    QTemporaryDir dir;
+    writeFile(dir.path() + "/a/CORVO/android.xml", "<a version=\"2\" screen_pixels=\"100\"/>");
+    writeFile(dir.path() + "/b/CORVO/android.xml", "<a version=\"5\" screen_pixels=\"200\"/>");
+    writeFile(dir.path() + "/c/CORVO/android.xml", "<a version=\"4\" screen_pixels=\"300\"/>");
+    DeviceParentMs parent(QStringLiteral("Phone"));
+    parent.AddDevice(new UsbMSDevice(dir.path() + "/a", "a", true));
+    parent.AddDevice(new UsbMSDevice(dir.path() + "/b", "b", true));
+    parent.AddDevice(new UsbMSDevice(dir.path() + "/c", "c", true));
+    int version = 0;
+    int pixels = 0;
+    parent.GetAndroidInfo(version, pixels);
+    QCOMPARE(version, 5);
+    QCOMPARE(pixels, 200);
+    QCOMPARE(parent.GetDeviceType(), 2);
+
+    DeviceParentMs empty(QStringLiteral("Nothing"));
+    empty.AddDevice(new UsbMSDevice(dir.path() + "/none", "none", true));
+    pixels = 77;
+    empty.GetAndroidInfo(version, pixels);
+    QCOMPARE(version, -1);
+    QCOMPARE(pixels, 77);
+}
+
+void TestDeviceBase::configuredState()
+{
+    QTemporaryDir dir;
+    writeFile(dir.path() + "/a/CORVO/uniqueid", "111Y");
+    writeFile(dir.path() + "/b/CORVO/uniqueid", "222Y");
+    UsbMSDevice a(dir.path() + "/a", "a", true);
+    UsbMSDevice b(dir.path() + "/b", "b", true);
+    QVERIFY(!a.IsConfigured());
+    QCOMPARE(a.configuredOrder(), -1);
+
+    SyncSettings settings;
+    settings.load();
+    QCOMPARE(settings.setConfig("222Y", "b", true, {}, 0, {}), 0);
+    QCOMPARE(settings.setConfig("111Y", "a", true, {}, 0, {}), 0);
+    QVERIFY(a.IsConfigured());
+    QVERIFY(b.IsConfigured());
+    QVERIFY(a.configuredOrder() > b.configuredOrder());
+    QVERIFY(b.configuredOrder() > 0);
+}
+
+PELLMAR_TEST_MAIN(TestDeviceBase)
+#include "test_device_base.moc"
