@@ -121,21 +121,29 @@ QByteArray valueLine(const char* aName, const QByteArray& aValue)
 
 void logEnter(const char* aName)
 {
+    if (!DebugLog::instance().isOpen())
+        return;
     DebugLog::instance().writeLine(">> ", QByteArray(aName));
 }
 
 void logExit(const char* aName)
 {
+    if (!DebugLog::instance().isOpen())
+        return;
     DebugLog::instance().writeLine("<< ", QByteArray(aName));
 }
 
 void logReturn(qint64 aValue)
 {
+    if (!DebugLog::instance().isOpen())
+        return;
     DebugLog::instance().writeLine("Returns: ", QByteArray::number(aValue));
 }
 
 void logValue(const char* aName, qint64 aValue)
 {
+    if (!DebugLog::instance().isOpen())
+        return;
     DebugLog::instance().writeLine(kBlanks, valueLine(aName, QByteArray::number(aValue)));
 }
 
@@ -146,11 +154,15 @@ void logValue(const char* aName, int aValue)
 
 void logValue(const char* aName, const char* aValue)
 {
+    if (!DebugLog::instance().isOpen())
+        return;
     DebugLog::instance().writeLine(kBlanks, valueLine(aName, QByteArray(aValue ? aValue : "")));
 }
 
 void logValue(const char* aName, const std::string& aValue)
 {
+    if (!DebugLog::instance().isOpen())
+        return;
     DebugLog::instance().writeLine(kBlanks, valueLine(aName, QByteArray::fromStdString(aValue)));
 }
 
@@ -168,6 +180,8 @@ void logValue(const char* aName, const std::wstring& aValue)
 
 void logMessage(const char* aText)
 {
+    if (!DebugLog::instance().isOpen())
+        return;
     DebugLog::instance().writeLine(kBlanks, QByteArray(aText));
 }
 
