@@ -3,6 +3,8 @@
 #include "app/AppPaths.h"
 #include "app/DebugLog.h"
 
+#include <charconv>
+
 Track::Track(const QString& aTrackName, const QString& aAlbumName, const QString& aArtistName,
              qint32 aTrackNumberOnAlbum, const QString& aPath, bool aOnLocalSyncPlaylist,
              bool aOnRemoteDevice, bool aInCache, const QString& aDeviceId)
@@ -58,10 +60,20 @@ QString Track::uploadSourcePath() const
 
 QString Track::uniqueId() const
 {
-    QString id = mTrackName + mAlbumName + mArtistName + QString::number(mTrackNumberOnAlbum);
-    if (needsConversion() || mConverted
-        || fileExtension().compare(QLatin1String("mp3"), Qt::CaseInsensitive) == 0)
-        id += QLatin1String("mp3");
+    // Built in one allocation: the id of every track is computed on every merge.
+    char number[16];
+    const auto converted = std::to_chars(number, number + sizeof number, mTrackNumberOnAlbum);
+    const QLatin1StringView digits(number, converted.ptr);
+    const bool mp3 = needsConversion() || mConverted
+                     || (mPath.size() > 3
+                         && QStringView(mPath).right(3).compare(QLatin1String("mp3"),
+                                                                Qt::CaseInsensitive) == 0);
+    QString id;
+    id.reserve(mTrackName.size() + mAlbumName.size() + mArtistName.size() + digits.size()
+               + (mp3 ? 3 : 0));
+    id.append(mTrackName).append(mAlbumName).append(mArtistName).append(digits);
+    if (mp3)
+        id.append(QLatin1String("mp3"));
     return id;
 }
 

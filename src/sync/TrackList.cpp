@@ -10,10 +10,13 @@ qint32 TrackList::addTrack(const Track& aTrack)
     const QString id = aTrack.uniqueId();
     logValue("trackUniqueId", id);
 
+    // One hash lookup finds the track or makes its slot.
+    const qsizetype knownIds = mIndexById.size();
+    qint32& slot = mIndexById[id];
     qint32 index = 0;
-    const auto found = mIndexById.constFind(id);
-    if (found == mIndexById.constEnd()) {
+    if (mIndexById.size() != knownIds) {
         index = count();
+        slot = index;
         mTracks.push_back(std::make_unique<Track>(aTrack));
         if (aTrack.onLocalSyncPlaylist() && !aTrack.onRemoteDevice())
             ++mTotalTracksToCopy;
@@ -21,10 +24,9 @@ qint32 TrackList::addTrack(const Track& aTrack)
             mTotalSizeOnDevice += aTrack.sizeOnDevice();
         if (aTrack.onLocalSyncPlaylist())
             mTotalLocalSize += aTrack.localSize();
-        mIndexById.insert(id, index);
     } else {
         logMessage("Track already exists");
-        index = found.value();
+        index = slot;
         Track& held = at(index);
         const Track& added = aTrack;
         // A cached track carries its old local path; the library's current one replaces it

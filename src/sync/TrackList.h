@@ -20,6 +20,14 @@ public:
     Track& at(qint32 aIndex) { return *mTracks.at(size_t(aIndex)); }
     const Track& at(qint32 aIndex) const { return *mTracks.at(size_t(aIndex)); }
     qint32 count() const { return qint32(mTracks.size()); }
+    // Room for aCount more tracks, so that a large cache is merged without rehashing.
+    void reserve(qint32 aCount)
+    {
+        if (aCount <= 0)
+            return;
+        mTracks.reserve(mTracks.size() + size_t(aCount));
+        mIndexById.reserve(mIndexById.size() + aCount);
+    }
     // Index of the track with this unique id, or -1.
     qint32 indexOf(const QString& aUniqueId) const { return mIndexById.value(aUniqueId, -1); }
 
