@@ -1,0 +1,513 @@
+#include "sync/TrackCache.h"
+
+#include "app/AppPaths.h"
+#include "app/DebugLog.h"
+#include "settings/SyncSettings.h"
+#include "sync/Track.h"
+#include "sync/TrackList.h"
+#include "sync/TrackRecordEncoder.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QtEndian>
+
+#include <algorithm>
+#include <limits>
+
+using namespace TrackCacheFormat;
+using namespace TrackCacheResult;
+
+namespace {
+
+constexpr QIODevice::OpenMode kUnbuffered = QIODevice::Unbuffered;
+// For the capacity hint of a track list filled from the cache.
+constexpr qint64 kTypicalRecordSize = 256;
+constexpr qint64 kMaxReserve = 1000000;
+
+qint32 finish(qint32 aResult)
+{
+    logReturn(aResult);
+    return aResult;
+}
+
+} // namespace
+
+TrackCache::TrackCache() : mReader(mCacheWindow)
+{
+}
+
+TrackCache::~TrackCache()
+{
+    close();
+}
+
+void TrackCache::resetState()
+{
+    mTotalSizeOfUploadedFiles = 0;
+    mTotalSizeItemOffset = 0;
+    mIntegrityItemOffset = 0;
+    mReader.setOffset(0);
+}
+
+QString TrackCache::cacheFilePath() const
+{
+    return mCacheFile ? mCacheFile->fileName() : QString();
+}
+
+QString TrackCache::persistentIdsFilePath(const QString& aCacheFilePath)
+{
+    return aCacheFilePath + QLatin1Char('p');
+}
+
+QString TrackCache::resolveCacheFilePath(const QString& aCacheFileName)
+{
+    const QString corvo = QDir::cleanPath(QFileInfo(AppPaths::corvoFolder()).absoluteFilePath());
+    if (QDir::isAbsolutePath(aCacheFileName)) {
+        const QString cleaned = QDir::cleanPath(aCacheFileName);
+        if (cleaned.startsWith(corvo + QLatin1Char('/')))
+            return cleaned;
+    }
+    // A settings file made on Windows or under another home names a path that does not exist
+    // here; the file written for it stays in the CORVO folder under its own name.
+    QString name = aCacheFileName;
+    name.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    name = name.section(QLatin1Char('/'), -1);
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        return QString();
+    logValue("Cache file kept in the CORVO folder as", name);
+    return corvo + QLatin1Char('/') + name;
+}
+
+qint32 TrackCache::open(const QString& aUniqueDeviceId)
+{
+    LogScope scope("TrackCache::open");
+    close();
+    resetState();
+    SyncSettings settings;
+    const qint32 loaded = settings.load();
+    if (loaded != 0) {
+        logMessage("Can't load settings settings");
+        return finish(loaded);
+    }
+    QString cacheFileName;
+    if (settings.getCacheFileName(aUniqueDeviceId, cacheFileName) != 0) {
+        logMessage("Can't get cache file name");
+        return finish(kNoSettingsForPhone);
+    }
+    logValue("cacheFileName", cacheFileName);
+    const QString path = resolveCacheFilePath(cacheFileName);
+    if (path.isEmpty()) {
+        logMessage("Can't open cache file");
+        return finish(kOpenFailed);
+    }
+    return finish(openFiles(std::make_unique<QFile>(path),
+                            std::make_unique<QFile>(persistentIdsFilePath(path))));
+}
+
+qint32 TrackCache::openFile(const QString& aCacheFilePath)
+{
+    LogScope scope("TrackCache::openFile");
+    logValue("cacheFileName", aCacheFilePath);
+    return finish(openFiles(std::make_unique<QFile>(aCacheFilePath),
+                            std::make_unique<QFile>(persistentIdsFilePath(aCacheFilePath))));
+}
+
+qint32 TrackCache::openFiles(std::unique_ptr<QFile> aCacheFile, std::unique_ptr<QFile> aIdsFile)
+{
+    LogScope scope("TrackCache::openFiles");
+    close();
+    resetState();
+    QDir().mkpath(QFileInfo(aCacheFile->fileName()).absolutePath());
+    // Unbuffered: every record goes out in one write whose failure is seen at once, and reads
+    // go through the read windows.
+    bool opened = false;
+    if (aCacheFile->exists()) {
+        logMessage("Cache file exists");
+        opened = aCacheFile->open(QIODevice::ReadWrite | kUnbuffered);
+    } else {
+        logMessage("Cache file does not exist");
+        opened = aCacheFile->open(QIODevice::ReadWrite | QIODevice::Truncate | kUnbuffered);
+    }
+    if (!opened) {
+        logMessage("Can't open cache file");
+        return finish(kOpenFailed);
+    }
+    logMessage("Opening persistent IDs file");
+    if (!aIdsFile->open(QIODevice::ReadWrite | QIODevice::Append | kUnbuffered)) {
+        logMessage("Can't open persistent IDs file");
+        aCacheFile->close();
+        return finish(kOpenFailed);
+    }
+    mCacheFile = std::move(aCacheFile);
+    mIdsFile = std::move(aIdsFile);
+    mCacheWindow.attach(mCacheFile.get());
+    mIdsWindow.attach(mIdsFile.get());
+    if (mCacheFile->size() == 0) {
+        logMessage("New cache file");
+        const qint32 written = writeHeader();
+        return finish(written == kSuccess ? kNewCacheFile : written);
+    }
+    return finish(kSuccess);
+}
+
+qint32 TrackCache::close()
+{
+    if (!mCacheFile && !mIdsFile)
+        return kSuccess;
+    LogScope scope("TrackCache::close");
+    mCacheWindow.detach();
+    mIdsWindow.detach();
+    for (QFile* file : {mCacheFile.get(), mIdsFile.get()}) {
+        if (file) {
+            file->flush();
+            file->close();
+        }
+    }
+    mCacheFile.reset();
+    mIdsFile.reset();
+    return finish(kSuccess);
+}
+
+qint32 TrackCache::readHeader()
+{
+    LogScope scope("TrackCache::readHeader");
+    if (!isOpen())
+        return finish(kOpenFailed);
+    TrackCacheHeader header;
+    const qint32 result = mReader.readHeader(header);
+    mTotalSizeOfUploadedFiles = header.mTotalSize;
+    mTotalSizeItemOffset = header.mTotalSizeItemOffset;
+    mIntegrityItemOffset = header.mIntegrityItemOffset;
+    return finish(result);
+}
+
+qint32 TrackCache::readTrack(Track& aTrack)
+{
+    LogScope scope("TrackCache::readTrack");
+    if (!isOpen())
+        return finish(kOpenFailed);
+    TrackRecord record;
+    const qint32 result = mReader.readRecord(record);
+    if (result != kSuccess)
+        return finish(result);
+    QString deviceId;
+    const qint32 idResult = TrackRecordReader::readUtf16(mIdsWindow, record.mDeviceIdOffset,
+                                                         record.mDeviceIdLength, deviceId);
+    if (idResult != kSuccess) {
+        logValue("Can't read persistent ID at", record.mDeviceIdOffset);
+        logValue("length", qint64(record.mDeviceIdLength));
+        return finish(idResult);
+    }
+    // A position that does not fit is left unknown, so that no in-place update can hit the
+    // wrong bytes.
+    const qint32 flagsPosition = record.mFlagsPosition <= std::numeric_limits<qint32>::max()
+                                     ? qint32(record.mFlagsPosition)
+                                     : 0;
+    aTrack.set(record.mTrackName, record.mAlbumName, record.mArtistName, record.mTrackNumber,
+               record.mPath, false, (record.mFlags & kFlagOnDevice) != 0, true, deviceId,
+               flagsPosition, record.mSizeOnDevice);
+    aTrack.setDeviceIdFilePosition(record.mDeviceIdPosition);
+    aTrack.setConverted((record.mFlags & kFlagConverted) != 0);
+    return finish(kSuccess);
+}
+
+qint32 TrackCache::readAndAddTrack(TrackList& aTrackList)
+{
+    LogScope scope("TrackCache::readAndAddTrack");
+    Track track;
+    const qint32 result = readTrack(track);
+    if (result == kSuccess) {
+        logMessage("Added cached track to track list.");
+        aTrackList.addTrack(track);
+    }
+    return finish(result);
+}
+
+qint32 TrackCache::updateTrackList(TrackList& aTrackList, qint32 aMaxCount)
+{
+    LogScope scope("TrackCache::updateTrackList");
+    qint32 result = readHeader();
+    if (result == kSuccess) {
+        // A capacity hint only: a record of a real library takes a few hundred bytes.
+        const qint64 expected = std::min<qint64>(
+            (mCacheWindow.fileSize() - mReader.offset()) / kTypicalRecordSize, kMaxReserve);
+        aTrackList.reserve(qint32(aMaxCount >= 0 ? std::min<qint64>(expected, aMaxCount)
+                                                 : expected));
+    }
+    qint32 count = 0;
+    while (result == kSuccess && (aMaxCount == -1 || count < aMaxCount)) {
+        result = readAndAddTrack(aTrackList);
+        if (result == kSuccess)
+            ++count;
+    }
+    logValue("tracksRead", count);
+    if (aMaxCount != -1)
+        aTrackList.setTotalSizeOnDevice(mTotalSizeOfUploadedFiles);
+    return finish(result == kEndOfFile ? kSuccess : result);
+}
+
+qint32 TrackCache::readAt(qint64 aOffset, qint64 aCount, QByteArray& aBytes)
+{
+    if (aOffset <= 0 || aCount > mCacheFile->size() - aOffset)
+        return kBadContent;
+    if (!mCacheFile->seek(aOffset))
+        return kWriteFailed;
+    aBytes = mCacheFile->read(aCount);
+    if (aBytes.size() != aCount)
+        return kReadFailed;
+    return kSuccess;
+}
+
+qint32 TrackCache::readFlagsAt(qint64 aFlagsPosition, qint32& aFlags)
+{
+    QByteArray bytes;
+    const qint32 result = readAt(aFlagsPosition, kInt32TaggedSize, bytes);
+    if (result != kSuccess)
+        return result;
+    const char* data = bytes.constData();
+    if (qFromLittleEndian<qint32>(data) != kTagFlags || qFromLittleEndian<qint32>(data + 4) != 4) {
+        logValue("No flags item at cache file pos", aFlagsPosition);
+        return kBadContent;
+    }
+    aFlags = qFromLittleEndian<qint32>(data + 8);
+    return kSuccess;
+}
+
+qint32 TrackCache::checkDeviceIdReferenceAt(qint64 aPosition)
+{
+    // The in-place rewrite covers tag 9 and tag 10 together; they must stand as written.
+    QByteArray bytes;
+    const qint32 result = readAt(aPosition, kInt64TaggedSize + kInt32TaggedSize, bytes);
+    if (result != kSuccess)
+        return result;
+    const char* data = bytes.constData();
+    if (qFromLittleEndian<qint32>(data) != kTagDeviceIdOffset
+        || qFromLittleEndian<qint32>(data + 4) != 8
+        || qFromLittleEndian<qint32>(data + 16) != kTagDeviceIdLength
+        || qFromLittleEndian<qint32>(data + 20) != 4) {
+        logValue("No device id reference at cache file pos", aPosition);
+        return kBadContent;
+    }
+    return kSuccess;
+}
+
+qint32 TrackCache::writeAt(qint64 aOffset, const QByteArray& aBytes)
+{
+    if (!mCacheFile->seek(aOffset)) {
+        logValue("Can't seek cache file to", aOffset);
+        mCacheWindow.invalidate();
+        return kWriteFailed;
+    }
+    if (mCacheFile->write(aBytes) != aBytes.size()) {
+        logValue("Can't write cache file at", aOffset);
+        logValue("error", mCacheFile->errorString());
+        mCacheWindow.invalidate();
+        return kWriteFailed;
+    }
+    mCacheWindow.noteWritten(aOffset, aBytes);
+    return kSuccess;
+}
+
+qint32 TrackCache::appendRecord(const QByteArray& aBytes)
+{
+    const qint64 oldSize = mCacheFile->size();
+    const qint32 result = writeAt(oldSize, aBytes);
+    if (result != kSuccess) {
+        // A partial record would hide every record appended after it; take it back.
+        if (!mCacheFile->resize(oldSize))
+            logMessage("Can't cut the partial record off the cache file");
+        mCacheWindow.invalidate();
+    }
+    return result;
+}
+
+qint32 TrackCache::appendDeviceId(const QByteArray& aBytes, qint64& aOffset)
+{
+    aOffset = mIdsFile->size();
+    if (aBytes.isEmpty())
+        return kSuccess;
+    if (mIdsFile->write(aBytes) != aBytes.size()) {
+        logValue("Can't write persistent IDs file", mIdsFile->errorString());
+        if (!mIdsFile->resize(aOffset))
+            logMessage("Can't cut the partial ID off the persistent IDs file");
+        mIdsWindow.invalidate();
+        return kWriteFailed;
+    }
+    mIdsWindow.noteWritten(aOffset, aBytes);
+    return kSuccess;
+}
+
+qint32 TrackCache::addTrack(const Track& aTrack)
+{
+    LogScope scope("TrackCache::addTrack");
+    if (!isOpen())
+        return finish(kOpenFailed);
+    if (mIntegrityItemOffset == 0 || mTotalSizeItemOffset == 0) {
+        // Nothing is written: the header values could not be kept up to date.
+        logMessage("Cache header not known");
+        return finish(kBadContent);
+    }
+    // An existing record is checked before anything is written, so that a bad position
+    // leaves both files as they were.
+    qint32 oldFlags = 0;
+    if (aTrack.inCache()) {
+        qint32 result = readFlagsAt(aTrack.flagsFilePosition(), oldFlags);
+        if (result == kSuccess)
+            result = checkDeviceIdReferenceAt(aTrack.deviceIdFilePosition());
+        if (result != kSuccess)
+            return finish(result);
+    }
+
+    const QByteArray deviceId = TrackRecordEncoder::utf16(aTrack.deviceId());
+    qint64 idOffset = 0;
+    qint32 result = appendDeviceId(deviceId, idOffset);
+    if (result != kSuccess)
+        return finish(result);
+    const qint32 idLength = qint32(deviceId.size());
+
+    if (!aTrack.inCache()) {
+        qint32 flags = 0;
+        if (aTrack.needsConversion())
+            flags |= kFlagConverted;
+        if (aTrack.onRemoteDevice())
+            flags |= kFlagOnDevice;
+        result = appendRecord(TrackRecordEncoder::record(aTrack, idOffset, idLength, flags));
+        if (result != kSuccess) {
+            // The id text would be referenced by nothing.
+            mIdsFile->resize(idOffset);
+            mIdsWindow.invalidate();
+            return finish(result);
+        }
+    } else {
+        const qint64 flagsPosition = aTrack.flagsFilePosition();
+        result = writeAt(flagsPosition + 4,
+                         TrackRecordEncoder::int32Item(oldFlags | kFlagOnDevice));
+        if (result == kSuccess)
+            result = writeAt(aTrack.deviceIdFilePosition(),
+                             TrackRecordEncoder::deviceIdReference(idOffset, idLength));
+        if (result != kSuccess)
+            return finish(result);
+    }
+
+    result = writeIntegrityValue();
+    if (result == kSuccess && aTrack.onRemoteDevice())
+        result = incrementTotalSizeOfUploadedFiles(aTrack.sizeOnDevice());
+    if (result == kSuccess && !mCacheFile->flush())
+        result = kWriteFailed;
+    return finish(result);
+}
+
+qint32 TrackCache::removeDeletedTrack(const Track& aTrack)
+{
+    LogScope scope("TrackCache::removeDeletedTrack");
+    if (!isOpen())
+        return finish(kOpenFailed);
+    const qint64 flagsPosition = aTrack.flagsFilePosition();
+    logValue("flagsFilePosition", flagsPosition);
+    if (mTotalSizeItemOffset == 0) {
+        logMessage("Cache header not known");
+        return finish(kBadContent);
+    }
+    qint32 flags = 0;
+    qint32 result = readFlagsAt(flagsPosition, flags);
+    if (result != kSuccess)
+        return finish(result);
+    flags &= ~kFlagOnDevice;
+    logValue("writing flags:", qint64(flags));
+    logValue("to position", flagsPosition + 4);
+    result = writeAt(flagsPosition + 4, TrackRecordEncoder::int32Item(flags));
+    if (result == kSuccess)
+        result = decrementTotalSizeOfUploadedFiles(aTrack.sizeOnDevice());
+    if (result == kSuccess && !mCacheFile->flush())
+        result = kWriteFailed;
+    return finish(result);
+}
+
+qint32 TrackCache::rewriteTotal(qint64 aNewTotal)
+{
+    if (!isOpen())
+        return kOpenFailed;
+    if (mTotalSizeItemOffset == 0) {
+        logMessage("Total size position not known");
+        return kBadContent;
+    }
+    const qint32 result = writeAt(mTotalSizeItemOffset, TrackRecordEncoder::int64Item(aNewTotal));
+    // The object keeps what the file says.
+    if (result == kSuccess)
+        mTotalSizeOfUploadedFiles = aNewTotal;
+    return result;
+}
+
+qint32 TrackCache::setTotalSizeOfUploadedFiles(qint64 aSize)
+{
+    LogScope scope("TrackCache::setTotalSizeOfUploadedFiles");
+    logValue("size", aSize);
+    return finish(rewriteTotal(aSize));
+}
+
+qint32 TrackCache::incrementTotalSizeOfUploadedFiles(qint64 aBytes)
+{
+    LogScope scope("TrackCache::incrementTotalSizeOfUploadedFiles");
+    logValue("bytes", aBytes);
+    return finish(rewriteTotal(mTotalSizeOfUploadedFiles + aBytes));
+}
+
+qint32 TrackCache::decrementTotalSizeOfUploadedFiles(qint64 aBytes)
+{
+    LogScope scope("TrackCache::decrementTotalSizeOfUploadedFiles");
+    logValue("bytes", aBytes);
+    return finish(rewriteTotal(std::max<qint64>(mTotalSizeOfUploadedFiles - aBytes, 0)));
+}
+
+qint32 TrackCache::writeIntegrityValue()
+{
+    LogScope scope("TrackCache::writeIntegrityValue");
+    if (!isOpen())
+        return finish(kOpenFailed);
+    if (mIntegrityItemOffset == 0) {
+        logMessage("Integrity value position not known");
+        return finish(kBadContent);
+    }
+    const qint64 size = mCacheFile->size();
+    logValue("integrityValue", size);
+    return finish(writeAt(mIntegrityItemOffset, TrackRecordEncoder::int32Item(qint32(size))));
+}
+
+qint32 TrackCache::writeHeader()
+{
+    LogScope scope("TrackCache::writeHeader");
+    if (!isOpen())
+        return finish(kOpenFailed);
+    const bool wasEmpty = mCacheFile->size() == 0;
+    qint32 result = writeAt(0, TrackRecordEncoder::header(0, 0));
+    if (result == kSuccess) {
+        mTotalSizeOfUploadedFiles = 0;
+        mTotalSizeItemOffset = kTotalSizeItemOffset;
+        mIntegrityItemOffset = kIntegrityItemOffset;
+        result = writeIntegrityValue();
+    }
+    if (result == kSuccess && !mCacheFile->flush())
+        result = kWriteFailed;
+    if (result != kSuccess && wasEmpty) {
+        // Leave an empty file rather than half a header: the next open starts it afresh.
+        mCacheFile->resize(0);
+        mCacheWindow.invalidate();
+        mTotalSizeItemOffset = 0;
+        mIntegrityItemOffset = 0;
+    }
+    return finish(result);
+}
+
+qint32 TrackCache::clear()
+{
+    LogScope scope("TrackCache::clear");
+    if (!isOpen())
+        return finish(kOpenFailed);
+    mCacheWindow.invalidate();
+    resetState();
+    if (!mCacheFile->resize(0)) {
+        logValue("Can't truncate cache file", mCacheFile->errorString());
+        return finish(kWriteFailed);
+    }
+    return finish(writeHeader());
+}
