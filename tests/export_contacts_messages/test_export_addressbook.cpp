@@ -3,6 +3,7 @@
 #include "backup/AddressBookExporter.h"
 #include "backup/AddressBookFixture.h"
 #include "backup/ExportFixtureDatabase.h"
+#include "backup/ExportFixtureLogProbe.h"
 #include "backup/ExportResult.h"
 
 #include <QDir>
@@ -268,6 +269,29 @@ private slots:
         QCOMPARE(photos.size(), 2);
         QVERIFY(photos.at(0) == big);
         QCOMPARE(photos.at(1), QByteArray("not a picture"));
+    }
+
+    void traceLog()
+    {
+        const QString db = path(QStringLiteral("logged.sqlitedb"));
+        {
+            AddressBookFixture book(db, Layout::Older);
+            book.addPerson(P{QStringLiteral("Tab\tName"), QStringLiteral("x\r\n"), kNull, kNull, kNull});
+        }
+        ExportFixtureLogProbe probe;
+        QVERIFY(probe.run(QStringLiteral("addressbook"), path(QStringLiteral("logged.xml")), {db}));
+        QCOMPARE(probe.result, ExportResult::Ok);
+        QVERIFY(probe.lines.contains(QStringLiteral(">> AddressBookExporter::generate")));
+        QVERIFY(probe.lines.contains(QStringLiteral("    Opened database = ") + db));
+        QVERIFY(probe.lines.contains(QStringLiteral("    Database is valid")));
+        QVERIFY(probe.lines.contains(QStringLiteral("Returns: 0")));
+        QCOMPARE(probe.lines.last(), QStringLiteral("<< AddressBookExporter::generate"));
+        // One line per removed character, with its code.
+        const QStringList removed = probe.lines.filter(QStringLiteral("Removed illegal character"));
+        QCOMPARE(removed, QStringList({QStringLiteral("    Removed illegal character = 9"),
+                                       QStringLiteral("    Removed illegal character = 13"),
+                                       QStringLiteral("    Removed illegal character = 10")}));
+        QVERIFY(probe.logFolderFiles.contains(QStringLiteral("addressbook0.db")));
     }
 
     void birthdays()

@@ -1,0 +1,281 @@
+#include "backup/MessagesExporter.h"
+
+#include "app/DebugLog.h"
+#include "backup/ExportDatabase.h"
+#include "backup/ExportPicture.h"
+#include "backup/ExportResult.h"
+#include "backup/ExportXmlWriter.h"
+#include "backup/RecipieintPlistContentHandler.h"
+
+#include <cmath>
+
+namespace {
+
+const QString kNewerSelection =
+    QStringLiteral("SELECT * FROM message INNER JOIN handle ON message.handle_id=handle.ROWID");
+const QString kOlderSelection = QStringLiteral("SELECT * FROM message");
+const QString kAttachmentSelection = QStringLiteral(
+    "SELECT * FROM message_attachment_join "
+    "LEFT OUTER JOIN attachment ON message_attachment_join.attachment_id=attachment.ROWID "
+    "WHERE message_id=:rowid");
+const QString kPieceSelection = QStringLiteral("SELECT * FROM msg_pieces WHERE message_id=:rowid");
+
+constexpr int kFlagSent = 0x01;
+constexpr int kFlagSkipped = 0x80;
+constexpr qint64 kNanosecondThreshold = 100000000000LL; // 10^11
+
+const QChar kObjectReplacement(0xFFFC);
+
+// The text as written (one log line) and the codes of the text as stored.
+void logTextAndCodes(const QString& aWritten, const QString& aStored)
+{
+    if (!DebugLog::instance().isOpen())
+        return;
+    logValue("messageText", aWritten);
+    QString hex;
+    for (const QChar c : aStored)
+        hex += QString::number(c.unicode(), 16) + QLatin1Char(' ');
+    logValue("hex", hex);
+}
+
+// The text of a "text/plain" piece: UTF-8 up to its first zero byte.
+QString pieceText(const QByteArray& aData)
+{
+    const qsizetype zero = aData.indexOf('\0');
+    return QString::fromUtf8(zero < 0 ? aData : aData.left(zero));
+}
+
+} // namespace
+
+// The per-message statements of one database, prepared once and run for every message.
+struct MessagesExporter::Queries
+{
+    explicit Queries(ExportDatabase& aDatabase) : attachments(aDatabase), pieces(aDatabase) {}
+    ExportQuery attachments;
+    bool attachmentsPrepared = false;
+    ExportQuery pieces;
+    bool piecesPrepared = false;
+};
+
+MessagesExporter::MessagesExporter(const QStringList& aDatabases,
+                                   const QHash<QString, QString>& aMessageFiles)
+    : mDatabases(aDatabases), mMessageFiles(aMessageFiles)
+{
+}
+
+qint64 MessagesExporter::unixDate(const QString& aDate)
+{
+    bool ok = false;
+    qint64 value = aDate.toLongLong(&ok);
+    if (!ok) {
+        const double real = aDate.toDouble(&ok);
+        value = ok && std::isfinite(real) && std::fabs(real) < 9.0e18 ? qint64(real) : 0;
+    }
+    if (value > kNanosecondThreshold || value < -kNanosecondThreshold)
+        value /= 1000000000LL;
+    return value + kAppleEpochOffset;
+}
+
+int MessagesExporter::generate(const QString& aOutputPath)
+{
+    LogScope scope("MessagesExporter::generate");
+    int result = ExportResult::Ok;
+
+    ExportXmlWriter writer(aOutputPath);
+    if (writer.open(QStringLiteral("messages")) != ExportResult::Ok) {
+        logValue("Unable to open file", aOutputPath);
+        result = ExportResult::OutputNotOpened;
+    }
+
+    for (int n = 0; n < mDatabases.size(); ++n) {
+        ExportDatabase database(mDatabases.at(n));
+        bool newerLayout = false;
+        if (result == ExportResult::Ok) {
+            copyToLogFolder(database.path(), QStringLiteral("sms%1.db").arg(n));
+            const int opened = database.open();
+            if (opened == ExportResult::DatabaseNotOpened) {
+                logMessage("Could not open database");
+                logValue("Error", database.errorText());
+                result = ExportResult::DatabaseNotOpened;
+            } else {
+                logMessage("Database opened");
+                newerLayout = database.tables().contains(QStringLiteral("handle"));
+                if (opened == ExportResult::Ok) {
+                    logMessage("Database is valid");
+                } else {
+                    logMessage("Database is invalid");
+                    result = ExportResult::DatabaseInvalid;
+                }
+            }
+        }
+        // Once the result is a failure, no database is read any more (not even the one that
+        // failed to validate); the rows already written stay.
+        if (result == ExportResult::Ok)
+            exportDatabase(database, newerLayout, writer);
+        database.close();
+    }
+
+    if (!writer.finish())
+        logMessage("Error writing file");
+    logReturn(result);
+    return result;
+}
+
+void MessagesExporter::exportDatabase(ExportDatabase& aDatabase, bool aNewerLayout,
+                                      ExportXmlWriter& aWriter)
+{
+    Queries queries(aDatabase);
+    {
+        ExportQuery messages(aDatabase);
+        if (!messages.exec(aNewerLayout ? kNewerSelection : kOlderSelection)) {
+            logValue("Selection error", messages.lastError());
+            return;
+        }
+        if (aNewerLayout)
+            queries.attachmentsPrepared = queries.attachments.prepare(kAttachmentSelection);
+        else
+            queries.piecesPrepared = queries.pieces.prepare(kPieceSelection);
+        while (messages.next())
+            writeMessage(messages, aNewerLayout, queries, aWriter);
+    }
+}
+
+void MessagesExporter::writeMessage(ExportQuery& aRow, bool aNewerLayout, Queries& aQueries,
+                                    ExportXmlWriter& aWriter)
+{
+    QString correspondent;
+    if (aNewerLayout) {
+        correspondent = aRow.text(QStringLiteral("id"));
+    } else {
+        correspondent = aRow.text(QStringLiteral("address"));
+        if (correspondent.isNull()) {
+            const QByteArray recipients = aRow.bytes(QStringLiteral("recipients"));
+            if (!recipients.isNull()) {
+                const QStringList strings = RecipieintPlistContentHandler::parse(recipients);
+                if (!strings.isEmpty())
+                    correspondent = strings.first();
+            }
+        }
+    }
+
+    const QString date = aRow.text(QStringLiteral("date"));
+    QString text = aRow.text(QStringLiteral("text"));
+    const QString flagsText = aRow.text(QStringLiteral("flags"));
+    // Later databases name the column is_read; without it every message would read as read.
+    const QString readColumn = !aNewerLayout || aRow.column(QStringLiteral("read")) >= 0
+                                   ? QStringLiteral("read")
+                                   : QStringLiteral("is_read");
+    const QString read = aRow.text(readColumn) == QLatin1String("0")
+                             ? QStringLiteral("false")
+                             : QStringLiteral("true");
+    const QString rowId = aRow.text(QStringLiteral("ROWID"));
+
+    bool ok = false;
+    int flags = flagsText.toInt(&ok);
+    if (!ok) {
+        logValue("Bad message flag", flagsText);
+        flags = 0;
+    }
+    if (flags & kFlagSkipped)
+        return;
+
+    // is_from_me = 1 marks what the phone's owner sent, the same sense as bit 0x01 of the older
+    // layout's flags.
+    const bool sent = aNewerLayout ? aRow.text(QStringLiteral("is_from_me")) == QLatin1String("1")
+                                   : (flags & kFlagSent) != 0;
+
+    aWriter.writeStartElement(sent ? QStringLiteral("sent_message")
+                                   : QStringLiteral("received_message"));
+    if (!correspondent.isNull())
+        aWriter.writeTextElement(QStringLiteral("address"), correspondent);
+    if (aNewerLayout)
+        aWriter.writeTextElement(QStringLiteral("date"), QString::number(unixDate(date)));
+    else if (!date.isNull())
+        aWriter.writeTextElement(QStringLiteral("date"), date);
+    aWriter.writeTextElement(QStringLiteral("read"), read);
+
+    if (aNewerLayout) {
+        if (aQueries.attachmentsPrepared)
+            writeAttachments(rowId, aQueries.attachments, aWriter);
+        else
+            logValue("Selection error", aQueries.attachments.lastError());
+    } else {
+        if (aQueries.piecesPrepared)
+            writePieces(rowId, aQueries.pieces, text, aWriter);
+        else
+            logValue("Selection error", aQueries.pieces.lastError());
+    }
+
+    if (!text.isNull()) {
+        text.remove(kObjectReplacement);
+        const QString cleaned = ExportXmlWriter::clean(text);
+        aWriter.writeTextElement(QStringLiteral("text"), cleaned);
+        logTextAndCodes(cleaned, text);
+    }
+    aWriter.writeEndElement();
+}
+
+void MessagesExporter::writeAttachments(const QString& aRowId, ExportQuery& aQuery,
+                                        ExportXmlWriter& aWriter)
+{
+    aQuery.bindValue(QStringLiteral(":rowid"), aRowId);
+    if (!aQuery.exec()) {
+        logValue("Selection error", aQuery.lastError());
+        return;
+    }
+    while (aQuery.next()) {
+        QString name = aQuery.text(QStringLiteral("filename"));
+        if (name.size() >= 3 && name.startsWith(QLatin1String("~/")))
+            name.remove(0, 2);
+        const QString file = messageFile(name);
+        if (!file.isNull())
+            ExportPicture::writeScaledPicture(aWriter, aQuery.text(QStringLiteral("mime_type")),
+                                              file);
+    }
+}
+
+void MessagesExporter::writePieces(const QString& aRowId, ExportQuery& aQuery, QString& aText,
+                                   ExportXmlWriter& aWriter)
+{
+    aQuery.bindValue(QStringLiteral(":rowid"), aRowId);
+    if (!aQuery.exec()) {
+        logValue("Selection error", aQuery.lastError());
+        return;
+    }
+    while (aQuery.next()) {
+        const QString contentType = aQuery.text(QStringLiteral("content_type"));
+        const QByteArray data = aQuery.bytes(QStringLiteral("data"));
+        if (data.isNull()) {
+            const QString key = aRowId + QLatin1Char('-') + aQuery.text(QStringLiteral("part_id"))
+                                + QStringLiteral(".jpg");
+            const QString file = messageFile(key);
+            if (!file.isNull())
+                ExportPicture::writeScaledPicture(aWriter, contentType, file);
+        } else if (contentType != QLatin1String("text/plain")) {
+            ExportPicture::writePicture(aWriter, contentType, data);
+        } else {
+            if (!aText.isEmpty())
+                aText += QLatin1Char(' ');
+            else if (aText.isNull())
+                aText = QLatin1String("");
+            aText += pieceText(data);
+        }
+    }
+}
+
+QString MessagesExporter::messageFile(const QString& aKey) const
+{
+    if (aKey.isEmpty())
+        return QString();
+    auto found = mMessageFiles.constFind(aKey);
+    if (found != mMessageFiles.constEnd())
+        return found.value();
+    // Some databases name attachments by their absolute place on the phone.
+    static const QString kPhoneHome = QStringLiteral("/var/mobile/");
+    if (aKey.startsWith(kPhoneHome)) {
+        found = mMessageFiles.constFind(aKey.mid(kPhoneHome.size()));
+        if (found != mMessageFiles.constEnd())
+            return found.value();
+    }
+    return QString();
+}

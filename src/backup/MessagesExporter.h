@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+class ExportDatabase;
+class ExportQuery;
+class ExportXmlWriter;
+
+// Writes the text messages of the backup's message databases as the "messages" document of the
+// companion app, with the JPEG pictures of the messages embedded. Two database layouts exist:
+// the newer one has a "handle" table (correspondents joined to the messages, attachments in a
+// join table); the older one keeps the correspondent in the message row or in a recipients
+// property list and splits the content into pieces ("msg_pieces").
+class MessagesExporter
+{
+public:
+    // aDatabases: the unpacked sms.db files, in order; aMessageFiles: attachment key (as the
+    // message database names the file) to the unpacked file.
+    MessagesExporter(const QStringList& aDatabases, const QHash<QString, QString>& aMessageFiles);
+
+    // Writes the document to aOutputPath. Returns ExportResult::Ok, DatabaseNotOpened,
+    // DatabaseInvalid or OutputNotOpened; a failing selection only loses its rows.
+    int generate(const QString& aOutputPath);
+
+    // Seconds since 1970 for a "date" value of the newer layout: seconds since 2001-01-01, or
+    // nanoseconds since then in the databases of later phones (any value beyond 10^11 seconds,
+    // which is more than 3000 years). A value that is NULL or no number counts as 0.
+    static qint64 unixDate(const QString& aDate);
+
+    static constexpr qint64 kAppleEpochOffset = 978307200;
+
+private:
+    struct Queries;
+
+    void exportDatabase(ExportDatabase& aDatabase, bool aNewerLayout, ExportXmlWriter& aWriter);
+    void writeMessage(ExportQuery& aRow, bool aNewerLayout, Queries& aQueries,
+                      ExportXmlWriter& aWriter);
+    void writeAttachments(const QString& aRowId, ExportQuery& aQuery, ExportXmlWriter& aWriter);
+    void writePieces(const QString& aRowId, ExportQuery& aQuery, QString& aText,
+                     ExportXmlWriter& aWriter);
+    // The unpacked file for an attachment key, or a null string.
+    QString messageFile(const QString& aKey) const;
+
+    QStringList mDatabases;
+    QHash<QString, QString> mMessageFiles;
+};
