@@ -18,10 +18,13 @@ QString helpText()
     out << "\n'pellmar-sync <command> --help' shows a command's options.\n\n"
         << "Exit codes:\n"
         << "  " << CliExit::kDone << "  done\n"
-        << "  " << CliExit::kError << "  error\n"
+        << "  " << CliExit::kError
+        << "  error (also when some tracks could not be copied or deleted)\n"
         << "  " << CliExit::kUsage << "  wrong usage\n"
-        << "  " << CliExit::kCancelled << "  cancelled\n"
-        << "  " << CliExit::kNotConfigured << "  phone not configured\n";
+        << "  " << CliExit::kCancelled
+        << "  cancelled (Ctrl-C, deletions refused, or not enough space)\n"
+        << "  " << CliExit::kNotConfigured
+        << "  phone not set up, or no settings file (run 'pellmar-sync setup')\n";
     return text;
 }
 

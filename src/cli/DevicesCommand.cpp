@@ -1,0 +1,74 @@
+#include "cli/DevicesCommand.h"
+
+#include "cli/CliOptions.h"
+#include "cli/CliPhones.h"
+#include "device/Device.h"
+#include "device/DeviceList.h"
+
+#include <QTextStream>
+
+PELLMAR_REGISTER_COMMAND(DevicesCommand)
+
+namespace {
+
+QString megabytes(quint64 aBytes, bool aKnown)
+{
+    if (!aKnown)
+        return QStringLiteral("-");
+    return QString::number(double(aBytes) / (1024.0 * 1024.0), 'f', 1) + QStringLiteral(" MB");
+}
+
+} // namespace
+
+QString DevicesCommand::summary() const
+{
+    return QStringLiteral("list the phones found, with their state and space");
+}
+
+QString DevicesCommand::usage() const
+{
+    return QStringLiteral("Usage: pellmar-sync devices [--phone-folder PATH]...\n\n"
+                          "Lists every phone found: id, name, mounted, configured, capacity and\n"
+                          "free space. The phone marked '*' is the one 'run' uses by default.\n\n")
+           + CliOptions::sharedUsage();
+}
+
+int DevicesCommand::run(const QStringList& aArguments)
+{
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    CliOptions options({}, {});
+    if (!options.parse(aArguments) || !options.positional().isEmpty()) {
+        err << "pellmar-sync devices: "
+            << (options.errorText().isEmpty() ? QStringLiteral("unexpected argument")
+                                              : options.errorText())
+            << "\n";
+        return CliExit::kUsage;
+    }
+    CliPhones phones;
+    QString error;
+    if (!phones.open(options, error)) {
+        err << "pellmar-sync devices: " << error << "\n";
+        return CliExit::kError;
+    }
+    const QList<Device*>& devices = phones.list().GetDevices();
+    if (devices.isEmpty()) {
+        out << "No phone found.\n";
+        return CliExit::kDone;
+    }
+    Device* chosen = phones.list().ConnectedDevice();
+    for (Device* device : devices) {
+        const bool mounted = device->IsMounted();
+        quint64 capacity = 0;
+        quint64 freeSpace = 0;
+        const bool spaceKnown = mounted && device->GetStorageCapacity(capacity) == 0
+                                && device->GetFreeStorageSpace(freeSpace) == 0 && capacity > 0;
+        out << (device == chosen ? "* " : "  ") << device->FriendlyName() << "\n"
+            << "    id:         " << device->UniqueDeviceId() << "\n"
+            << "    mounted:    " << (mounted ? "yes" : "no") << "\n"
+            << "    configured: " << (device->IsConfigured() ? "yes" : "no") << "\n"
+            << "    capacity:   " << megabytes(capacity, spaceKnown) << "\n"
+            << "    free:       " << megabytes(freeSpace, spaceKnown) << "\n";
+    }
+    return CliExit::kDone;
+}

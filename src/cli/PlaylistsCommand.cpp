@@ -1,0 +1,57 @@
+#include "cli/PlaylistsCommand.h"
+
+#include "cli/CliLibrary.h"
+#include "cli/CliOptions.h"
+#include "library/LocalMusicLibrary.h"
+
+#include <QTextStream>
+
+PELLMAR_REGISTER_COMMAND(PlaylistsCommand)
+
+QString PlaylistsCommand::summary() const
+{
+    return QStringLiteral("list the library's playlists and podcasts");
+}
+
+QString PlaylistsCommand::usage() const
+{
+    return QStringLiteral("Usage: pellmar-sync playlists [--library PATH]\n\n"
+                          "Lists the playlists and the podcasts of the iTunes library, the names\n"
+                          "that 'setup --playlist' and 'setup --podcast' take.\n\n")
+           + CliOptions::sharedUsage();
+}
+
+int PlaylistsCommand::run(const QStringList& aArguments)
+{
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    CliOptions options({}, {});
+    if (!options.parse(aArguments) || !options.positional().isEmpty()) {
+        err << "pellmar-sync playlists: "
+            << (options.errorText().isEmpty() ? QStringLiteral("unexpected argument")
+                                              : options.errorText())
+            << "\n";
+        return CliExit::kUsage;
+    }
+    QString error;
+    if (!CliLibrary::locate(options, error)) {
+        err << "pellmar-sync playlists: " << error << "\n";
+        return CliExit::kError;
+    }
+    LocalMusicLibrary library;
+    library.refreshPlaylists();
+    const QStringList playlists = CliLibrary::textList(library.playlists());
+    library.refreshPodcasts();
+    const QStringList podcasts = CliLibrary::textList(library.podcasts());
+    out << "Playlists:\n";
+    for (const QString& name : playlists)
+        out << "  " << name << "\n";
+    if (playlists.isEmpty())
+        out << "  (none)\n";
+    out << "Podcasts:\n";
+    for (const QString& name : podcasts)
+        out << "  " << name << "\n";
+    if (podcasts.isEmpty())
+        out << "  (none)\n";
+    return CliExit::kDone;
+}

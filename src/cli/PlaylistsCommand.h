@@ -1,0 +1,13 @@
+#pragma once
+
+#include "cli/CliCommand.h"
+
+// "playlists": the library's playlists and podcasts.
+class PlaylistsCommand : public CliCommand
+{
+public:
+    QString name() const override { return QStringLiteral("playlists"); }
+    QString summary() const override;
+    QString usage() const override;
+    int run(const QStringList& aArguments) override;
+};

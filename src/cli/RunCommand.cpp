@@ -1,0 +1,193 @@
+#include "cli/RunCommand.h"
+
+#include "app/DebugLog.h"
+#include "cli/CliLibrary.h"
+#include "cli/CliOptions.h"
+#include "cli/CliPhones.h"
+#include "cli/CliRunObserver.h"
+#include "cli/CliTerminal.h"
+#include "cli/SyncStateText.h"
+#include "device/Device.h"
+#include "device/UsbMSDevice.h"
+#include "library/LocalMusicLibrary.h"
+#include "sync/MusicSync.h"
+#include "sync/Track.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTextStream>
+
+#include <atomic>
+#include <csignal>
+
+PELLMAR_REGISTER_COMMAND(RunCommand)
+
+namespace {
+
+std::atomic<MusicSync*> gRunningSync{nullptr};
+std::atomic<int> gInterrupts{0};
+
+// Cancel only sets an atomic flag, which is safe inside a signal handler. A second Ctrl-C
+// falls back to the default action; copies go through temporary names, so nothing is left
+// half-written under a track's name.
+void onInterrupt(int aSignal)
+{
+    if (MusicSync* sync = gRunningSync.load())
+        sync->Cancel();
+    if (gInterrupts.fetch_add(1) >= 1)
+        std::signal(aSignal, SIG_DFL);
+}
+
+class InterruptHandler
+{
+public:
+    explicit InterruptHandler(MusicSync& aSync)
+    {
+        gRunningSync.store(&aSync);
+        gInterrupts.store(0);
+        struct sigaction action{};
+        action.sa_handler = onInterrupt;
+        sigemptyset(&action.sa_mask);
+        // No SA_RESTART: a question waiting for input is interrupted and answered no.
+        action.sa_flags = 0;
+        sigaction(SIGINT, &action, &mOldInt);
+        sigaction(SIGTERM, &action, &mOldTerm);
+    }
+    ~InterruptHandler()
+    {
+        sigaction(SIGINT, &mOldInt, nullptr);
+        sigaction(SIGTERM, &mOldTerm, nullptr);
+        gRunningSync.store(nullptr);
+    }
+    bool interrupted() const { return gInterrupts.load() > 0; }
+
+private:
+    struct sigaction mOldInt{};
+    struct sigaction mOldTerm{};
+};
+
+} // namespace
+
+QString RunCommand::summary() const
+{
+    return QStringLiteral("synchronise a phone now");
+}
+
+QString RunCommand::usage() const
+{
+    return QStringLiteral(
+               "Usage: pellmar-sync run [options]\n\n"
+               "Synchronises the phone once, as the window's Synchronize button does.\n\n"
+               "  --yes             delete tracks that are no longer chosen without asking\n"
+               "  --ignore-space    go on when the phone has not enough space\n"
+               "  --force-full      forget what the phone holds and check every track again\n")
+           + CliOptions::sharedUsage()
+           + QStringLiteral(
+               "\nWithout a terminal, and without --yes or --ignore-space, the safe answer is\n"
+               "taken: nothing is deleted (the run stops) and a run without enough space stops.\n"
+               "Ctrl-C cancels the run cleanly.\n");
+}
+
+int RunCommand::exitCodeFor(int aFinalState, bool aAllCopiedAndDeleted)
+{
+    switch (aFinalState) {
+    case MusicSync::kStateFinished:
+        return aAllCopiedAndDeleted ? CliExit::kDone : CliExit::kError;
+    case MusicSync::kStateCancelled: return CliExit::kCancelled;
+    case MusicSync::kStateNotConfigured:
+    case MusicSync::kStateNoSettings: return CliExit::kNotConfigured;
+    default: return CliExit::kError;
+    }
+}
+
+int RunCommand::run(const QStringList& aArguments)
+{
+    LogScope scope("RunCommand::run");
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    CliOptions options({QStringLiteral("--yes"), QStringLiteral("--ignore-space"),
+                        QStringLiteral("--force-full")},
+                       {});
+    if (!options.parse(aArguments) || !options.positional().isEmpty()) {
+        err << "pellmar-sync run: "
+            << (options.errorText().isEmpty()
+                    ? QStringLiteral("unexpected argument ") + options.positional().first()
+                    : options.errorText())
+            << "\n";
+        return CliExit::kUsage;
+    }
+    QString error;
+    if (!CliLibrary::locate(options, error)) {
+        err << "pellmar-sync run: " << error << "\n";
+        return CliExit::kError;
+    }
+    CliPhones phones;
+    if (!phones.open(options, error)) {
+        err << "pellmar-sync run: " << error << "\n";
+        return CliExit::kError;
+    }
+    Device* phone = phones.choose(options, error);
+    if (!phone) {
+        err << "pellmar-sync run: " << error << "\n";
+        return CliExit::kError;
+    }
+    if (!phone->IsMounted()) {
+        err << "pellmar-sync run: the phone '" << phone->FriendlyName()
+            << "' is not mounted; enable its USB connection first\n";
+        return CliExit::kError;
+    }
+    out << "Phone: " << phone->FriendlyName();
+    if (auto* folderPhone = dynamic_cast<UsbMSDevice*>(phone))
+        out << " (" << folderPhone->RootPath() << ")";
+    out << "\n";
+    out.flush();
+
+    LocalMusicLibrary library;
+    MusicSync sync(&library, phone, phones.parentOf(phone));
+    CliRunObserver::Answers answers;
+    answers.confirmDeletions = options.isSet(QStringLiteral("--yes"));
+    answers.ignoreSpace = options.isSet(QStringLiteral("--ignore-space"));
+    answers.interactive = CliTerminal::stdinIsTerminal();
+    CliRunObserver observer(sync, answers, CliTerminal::stdoutIsTerminal());
+    observer.connectTo(sync);
+
+    int finalState = -1;
+    QObject::connect(&sync, qOverload<int, int>(&MusicSync::ProgressUpdate), &observer,
+                     [&finalState](int aState, int) { finalState = aState; },
+                     Qt::QueuedConnection);
+    QEventLoop loop;
+    QObject::connect(sync.Thread(), &QThread::finished, &loop, &QEventLoop::quit,
+                     Qt::QueuedConnection);
+    {
+        InterruptHandler interrupts(sync);
+        sync.StartInNewThread(options.isSet(QStringLiteral("--force-full")));
+        loop.exec();
+        sync.Wait();
+        // Progress that was queued before the thread ended.
+        QCoreApplication::sendPostedEvents();
+    }
+    observer.finishLine();
+
+    const QList<Track>& notCopied = sync.GetNonCopiedTracks();
+    const QList<Track>& notDeleted = sync.GetNonDeletedTracks();
+    out << "Tracks copied: " << sync.CopiedCount() << ", deleted: " << sync.DeletedCount()
+        << "\n";
+    if (!notCopied.isEmpty()) {
+        out << "Not copied: " << notCopied.size()
+            << (sync.LastError() == Device::kFolderNotCreated
+                    ? QStringLiteral(" (a folder on the phone could not be created)")
+                    : QString())
+            << ":\n";
+        for (const Track& track : notCopied)
+            out << "  " << track.path() << "\n";
+    }
+    if (!notDeleted.isEmpty()) {
+        out << "Not deleted from the phone: " << notDeleted.size() << "\n";
+        for (const Track& track : notDeleted)
+            out << "  " << track.deviceId() << "\n";
+    }
+    if (finalState == MusicSync::kStateNotConfigured || finalState == MusicSync::kStateNoSettings)
+        out << "The phone is not set up; run 'pellmar-sync setup' first.\n";
+    out << SyncStateText::text(finalState) << "\n";
+    return exitCodeFor(finalState, notCopied.isEmpty() && notDeleted.isEmpty());
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "cli/CliCommand.h"
+
+// "run": one synchronisation of a phone, with progress, the three questions of a run asked at
+// the terminal or answered by flags, and Ctrl-C cancelling cleanly.
+class RunCommand : public CliCommand
+{
+public:
+    QString name() const override { return QStringLiteral("run"); }
+    QString summary() const override;
+    QString usage() const override;
+    int run(const QStringList& aArguments) override;
+
+    // The exit code for a run that ended in aFinalState.
+    static int exitCodeFor(int aFinalState, bool aAllCopiedAndDeleted);
+};

@@ -1,0 +1,153 @@
+#pragma once
+
+#include "sync/MusicSyncThread.h"
+#include "sync/PlaylistEntry.h"
+#include "sync/TrackCache.h"
+#include "sync/TrackList.h"
+
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <memory>
+
+class Device;
+class DeviceParent;
+class LocalMusicLibrary;
+class SyncSettings;
+
+// One synchronisation run for one phone: works out from the library and the phone's track cache
+// which tracks must go and which must come, asks (through blocking signals) whether to delete
+// and whether to go on when space is short, deletes and copies, converts to MP3 where the phone
+// asks for it, sends album art, writes the phone's playlists and reports its progress as a state
+// number and a percentage. A new object serves each run; the run happens in mThread.
+class MusicSync : public QObject
+{
+    Q_OBJECT
+
+public:
+    // States sent with ProgressUpdate.
+    static constexpr int kStateFinished = 2;
+    static constexpr int kStateFinishedWithErrors = 3;
+    static constexpr int kStateNotConfigured = 4;
+    static constexpr int kStateNoSettings = 5;
+    static constexpr int kStateCancelled = 6;
+    static constexpr int kStatePreparing = 9;
+    static constexpr int kStateCheckingAlbumArt = 11;
+    static constexpr int kStateDeleting = 12;
+    static constexpr int kStateCopying = 13;
+    static constexpr int kStatePlaylists = 15;
+    static constexpr int kStateCopyingPhotos = 16;
+    static constexpr int kStateConvertingVideo = 17;
+
+    MusicSync(LocalMusicLibrary* aLibrary, Device* aDevice, DeviceParent* aDeviceParent,
+              QObject* aParent = nullptr);
+    ~MusicSync() override;
+
+    // Starts the run in its own thread.
+    void StartInNewThread(bool aForceFull);
+    // Asks the run to stop at its next cancellation point. Safe from any thread, and from a
+    // signal handler.
+    void Cancel() { mCancelled.store(true); }
+    // Waits until the run's thread has ended (aMsecs < 0: without limit).
+    bool Wait(int aMsecs = -1);
+    bool IsRunning() const { return mThread.isRunning(); }
+    // The run's thread, for its finished() signal.
+    QThread* Thread() { return &mThread; }
+
+    const TrackList& TracksToDelete() const { return mTracksToDelete; }
+    const QList<Track>& GetNonCopiedTracks() const { return mNotCopiedTracks; }
+    const QList<Track>& GetNonDeletedTracks() const { return mNotDeletedTracks; }
+    const TrackList& GetDrmTracks() const { return mDrmTracks; }
+    void SetDeleteConfirmed(bool aConfirmed) { mDeleteConfirmed.store(aConfirmed); }
+    int LastError() const { return mLastError; }
+    bool BackupTransferFailed() const { return mBackupTransferFailed; }
+    void SetBackupTransferFailed(bool aFailed) { mBackupTransferFailed = aFailed; }
+    int State() const { return mState; }
+    int PercentComplete() const { return mPercentComplete; }
+    // The run's track list, for reading after the run.
+    const TrackList& Tracks() const { return mTrackList; }
+    // Tracks copied to and deleted from the phone by this run.
+    int CopiedCount() const { return mCopiedCount; }
+    int DeletedCount() const { return mDeletedCount; }
+
+    // The whole run; called by the thread (or directly, in the calling thread).
+    void Start();
+
+    // Sends the album picture of aTrack's album unless this run already sent it. A fault inside
+    // is reported to the log and only this track's picture is skipped.
+    void uploadAlbumArtForTrack(const Track& aTrack, bool aForce);
+    // Deletes a folder with everything in it; true when nothing is left (or it did not exist).
+    static bool removeDir(const QString& aDirName);
+
+    void ChangeState(int aState);
+    void UpdateProgress(int aState, const QString& aTrackName);
+    void UpdateProgress(qint32 aTotal, qint32 aDone, const QString& aTrackName);
+    bool hasBeenCancelled();
+
+    Device* device() const { return mDevice; }
+    DeviceParent* deviceParent() const { return mDeviceParent; }
+
+signals:
+    void ProgressUpdate(int a_state, int a_percent_complete);
+    void ProgressUpdate(int a_state, int a_percent_complete, QString aTrackName);
+    void ConfirmDeleteTracks();
+    void DrmTracksFound();
+    void notEnoughSpace(qint64 aAdditionalSpaceRequired);
+
+private:
+    // The run once the settings file has been read.
+    void runWithSettings(SyncSettings& aSettings);
+    // Steps of the run.
+    int readConfiguration(SyncSettings& aSettings, const QString& aId);
+    bool openCache(const QString& aId);
+    void choosePlaylists();
+    void scanPlaylists(const QString& aId);
+    void gatherPodcasts(const QString& aId);
+    void checkSpace();
+    bool confirmDeletions();
+    void forcedAlbumArt(const QString& aId);
+    void writePlaylists();
+    void deleteCacheFiles(const QString& aId);
+
+    void GetTracksToDelete();
+    int DeleteTracks();
+    void Upload();
+    void uploadOneTrack(qint32 aIndex, qint32& aAttempts);
+    bool updateAlbumArtForTracksAlreadyOnDevice();
+    void uploadAlbumArtForTrackInt(const Track& aTrack, bool aForce);
+
+    Device* mDevice = nullptr;
+    DeviceParent* mDeviceParent = nullptr;
+    int mLastError = 0;
+    TrackList mTrackList;
+    TrackList mDrmTracks;
+    TrackList mTracksToDelete;
+    MusicSyncThread mThread;
+    int mPercentComplete = 0;
+    int mState = 0;
+    std::atomic<bool> mDeleteConfirmed{false};
+    LocalMusicLibrary* mLibrary = nullptr;
+    TrackCache mTrackCache;
+    std::atomic<bool> mCancelled{false};
+    QList<Track> mNotCopiedTracks;
+    QList<Track> mNotDeletedTracks;
+    QSet<QString> mAlbumArtDone;
+    qint64 mFreeSpace = 0;
+    bool mEnableArtworkSync = false;
+    bool mForceFull = false;
+    bool mBackupTransferFailed = false;
+    int mCopiedCount = 0;
+    int mDeletedCount = 0;
+
+    // What the phone's configuration asks for in this run.
+    bool mSyncEntireLibrary = false;
+    int mPodcastSyncSetting = 0;
+    QStringList mPlaylistNames;
+    QStringList mPodcastNames;
+    QList<PlaylistEntry> mPlaylistEntries;
+    QList<PlaylistEntry> mPodcastEntries;
+};
