@@ -1,0 +1,263 @@
+// Times the address book and messages exporters against sqlite3 -json dumping the same rows, and
+// the picture path of the messages exporter. Prints one TARGET line per goal.
+#include "app/AppPaths.h"
+#include "app/DebugLog.h"
+#include "backup/AddressBookFixture.h"
+#include "backup/AppleExtractor.h"
+#include "backup/ExportFixtureDatabase.h"
+#include "backup/ExportResult.h"
+#include "backup/MessagesFixture.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+constexpr int kMessages = 100000;
+constexpr int kPersons = 5000;
+constexpr int kPictureMessages = 200;
+constexpr int kRuns = 3;
+
+const QString kMessageRows = QStringLiteral(
+    "SELECT * FROM message INNER JOIN handle ON message.handle_id=handle.ROWID;"
+    "SELECT * FROM message_attachment_join LEFT OUTER JOIN attachment "
+    "ON message_attachment_join.attachment_id=attachment.ROWID;");
+const QString kAddressRows = QStringLiteral(
+    "SELECT * FROM ABPerson;"
+    "SELECT *, ABMultiValueLabel.value AS label_value FROM ABMultiValue LEFT OUTER JOIN "
+    "ABMultiValueLabel ON ABMultiValue.label=ABMultiValueLabel.rowid;"
+    "SELECT *, ABMultiValueEntryKey.value AS key_value FROM ABMultiValueEntry LEFT OUTER JOIN "
+    "ABMultiValueEntryKey ON ABMultiValueEntry.key=ABMultiValueEntryKey.rowid;"
+    "SELECT * FROM images.ABThumbnailImage WHERE format='0';");
+
+QString words(QRandomGenerator& aGen, int aMin, int aMax)
+{
+    static const char* const kWords[] = {"see", "you", "at", "the", "station", "tomorrow",
+                                         "ok", "thanks!", "where", "are", "we", "meeting",
+                                         "dinner", "late", "sorry", "call", "me", "later", "😀",
+                                         "naïve", "café", "&", "<3"};
+    const int count = aMin + int(aGen.bounded(aMax - aMin + 1));
+    QString text;
+    for (int i = 0; i < count; ++i) {
+        if (i)
+            text += QLatin1Char(' ');
+        text += QString::fromUtf8(kWords[aGen.bounded(int(std::size(kWords)))]);
+    }
+    return text;
+}
+
+bool buildMessages(const QString& aPath)
+{
+    MessagesFixture sms(aPath, MessagesFixture::Layout::Newer);
+    QRandomGenerator gen(11);
+    sms.database().begin();
+    QList<qint64> handles;
+    for (int i = 0; i < 300; ++i)
+        handles << sms.addHandle(QStringLiteral("+4477009%1").arg(i, 5, 10, QLatin1Char('0')));
+    // Dates of a later phone: nanoseconds since 2001.
+    qint64 date = Q_INT64_C(600000000) * 1000000000;
+    for (int i = 0; i < kMessages; ++i) {
+        date += qint64(gen.bounded(3600)) * 1000000000;
+        QString text = words(gen, 1, 30);
+        if (i % 50 == 0)
+            text += QStringLiteral("\nsecond line");
+        sms.addMessage(MessagesFixture::NewerMessage{handles.at(gen.bounded(handles.size())), date,
+                                                     text, int(gen.bounded(2)), 1});
+    }
+    sms.database().commit();
+    return sms.isOk();
+}
+
+bool buildAddressBook(const QString& aPath, const QString& aImages)
+{
+    AddressBookFixture book(aPath, AddressBookFixture::Layout::Newer);
+    QRandomGenerator gen(5);
+    const QByteArray thumbnail = ExportFixture::jpeg(120, 120);
+    QList<qint64> withPicture;
+    book.database().begin();
+    for (int i = 0; i < kPersons; ++i) {
+        const qint64 person = book.addPerson(
+            {QStringLiteral("First%1").arg(i), QStringLiteral("Last%1").arg(i),
+             i % 7 ? QVariant() : QVariant(QStringLiteral("M")),
+             i % 3 ? QVariant() : QVariant(QStringLiteral("Company %1").arg(i % 100)),
+             i % 4 ? QVariant() : QVariant(QString::number(-300000000 + int(gen.bounded(600000000))))});
+        book.addMultiValue(person, 3, QStringLiteral("_$!<Mobile>!$_"),
+                           QStringLiteral("+44 7700 %1").arg(i, 6, 10, QLatin1Char('0')));
+        book.addMultiValue(person, 3, QStringLiteral("_$!<Home>!$_"),
+                           QStringLiteral("0113 %1").arg(i, 6, 10, QLatin1Char('0')));
+        book.addMultiValue(person, 4, QStringLiteral("_$!<Work>!$_"),
+                           QStringLiteral("person%1@example.org").arg(i));
+        if (i % 5 == 0) {
+            const qint64 address = book.addMultiValue(person, 5, QStringLiteral("_$!<Home>!$_"), QVariant());
+            book.addEntry(address, QStringLiteral("Street"), QStringLiteral("%1 High Street").arg(i));
+            book.addEntry(address, QStringLiteral("City"), QStringLiteral("Leeds"));
+            book.addEntry(address, QStringLiteral("ZIP"), QStringLiteral("LS%1").arg(i % 30));
+            book.addEntry(address, QStringLiteral("CountryCode"), QStringLiteral("gb"));
+        }
+        if (i % 10 == 0)
+            withPicture << person;
+    }
+    book.database().commit();
+    if (!AddressBookFixture::createImages(aImages, AddressBookFixture::Layout::Newer))
+        return false;
+    ExportFixtureDatabase images(aImages);
+    images.begin();
+    for (qint64 person : withPicture)
+        images.exec(QStringLiteral("INSERT INTO ABThumbnailImage (record_id, format, data) VALUES (?, 0, ?)"),
+                    {person, thumbnail});
+    images.commit();
+    return book.isOk();
+}
+
+bool buildPictureMessages(const QString& aFolder, const QString& aPath, AppleExtractor& aExtractor)
+{
+    MessagesFixture sms(aPath, MessagesFixture::Layout::Newer);
+    const qint64 handle = sms.addHandle(QStringLiteral("+1555"));
+    const QColor colors[] = {Qt::red, Qt::green, Qt::blue, Qt::yellow, Qt::cyan};
+    QList<QByteArray> pictures;
+    for (const QColor& c : colors)
+        pictures << ExportFixture::jpeg(1600, 1200, c);
+    sms.database().begin();
+    for (int i = 0; i < kPictureMessages; ++i) {
+        const qint64 message = sms.addMessage(MessagesFixture::NewerMessage{handle, i, QString(QChar(0xFFFC)), 1, 1});
+        const QString key = QStringLiteral("Library/SMS/Attachments/%1/IMG_%2.JPG").arg(i % 16).arg(i);
+        const QString file = aFolder + QStringLiteral("/IMG_%1.JPG").arg(i);
+        if (!ExportFixture::writeFile(file, pictures.at(i % pictures.size())))
+            return false;
+        sms.addAttachment(message, QStringLiteral("~/") + key, QStringLiteral("image/jpeg"));
+        aExtractor.mMessageFiles.insert(key, file);
+    }
+    sms.database().commit();
+    return sms.isOk();
+}
+
+// Median wall time in seconds of aRuns calls.
+double timeIt(int aRuns, const std::function<bool()>& aWork)
+{
+    QList<double> times;
+    for (int i = 0; i < aRuns; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        if (!aWork())
+            return -1;
+        times << timer.nsecsElapsed() / 1e9;
+    }
+    std::sort(times.begin(), times.end());
+    return times.at(times.size() / 2);
+}
+
+bool sqliteDump(const QString& aDatabase, const QString& aSql, const QString& aOutput,
+                const QString& aAttachImages = QString())
+{
+    QProcess process;
+    process.setStandardOutputFile(aOutput);
+    QStringList args{QStringLiteral("-json"), QStringLiteral("-readonly")};
+    if (!aAttachImages.isEmpty())
+        args << QStringLiteral("-cmd")
+             << QStringLiteral("ATTACH DATABASE '%1' AS images").arg(aAttachImages);
+    args << aDatabase << aSql;
+    process.start(QStringLiteral("sqlite3"), args);
+    return process.waitForFinished(-1) && process.exitStatus() == QProcess::NormalExit
+           && process.exitCode() == 0;
+}
+
+void target(const char* aName, double aMeasured, double aGoal, bool aPass)
+{
+    std::printf("TARGET %s %.2f %g %s\n", aName, aMeasured, aGoal, aPass ? "PASS" : "FAIL");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // The exporters log every message while the trace log is open; time them as users run them
+    // (no "CDZ" folder on the Desktop), in a HOME of their own.
+    if (DebugLog::instance().isOpen() && qEnvironmentVariableIsEmpty("EXPORT_BENCH_CHILD")) {
+        QByteArray home = QDir::tempPath().toLocal8Bit() + "/export-bench-XXXXXX";
+        if (mkdtemp(home.data())) {
+            setenv("HOME", home.constData(), 1);
+            unsetenv("XDG_DESKTOP_DIR");
+            setenv("EXPORT_BENCH_CHILD", "1", 1);
+            execv("/proc/self/exe", argv);
+        }
+    }
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    AppPaths::setApplicationDataPath(dir.path());
+    const QString sms = dir.filePath(QStringLiteral("sms.db"));
+    const QString book = dir.filePath(QStringLiteral("AddressBook.sqlitedb"));
+    const QString images = dir.filePath(QStringLiteral("AddressBookImages.sqlitedb"));
+    const QString pictureSms = dir.filePath(QStringLiteral("pictures-sms.db"));
+    QDir().mkpath(dir.filePath(QStringLiteral("attachments")));
+
+    std::printf("building %d messages, %d persons, %d picture messages...\n", kMessages, kPersons,
+                kPictureMessages);
+    std::fflush(stdout);
+    AppleExtractor extractor;
+    AppleExtractor pictureExtractor;
+    if (!buildMessages(sms) || !buildAddressBook(book, images)
+        || !buildPictureMessages(dir.filePath(QStringLiteral("attachments")), pictureSms,
+                                 pictureExtractor)) {
+        std::fprintf(stderr, "could not build the databases\n");
+        return 1;
+    }
+    extractor.mSmsDatabases << sms;
+    extractor.mAddressBookDatabases << book;
+    extractor.mAddressBookImagesDatabase = images;
+    pictureExtractor.mSmsDatabases << pictureSms;
+
+    const QString out = dir.filePath(QStringLiteral("out.xml"));
+    const QString dump = dir.filePath(QStringLiteral("dump.json"));
+    const double messages = timeIt(kRuns, [&] {
+        return extractor.generateMessagesXML(dir.path(), out) == ExportResult::Ok;
+    });
+    const qint64 messagesSize = QFileInfo(out).size();
+    const double messagesDump = timeIt(kRuns, [&] { return sqliteDump(sms, kMessageRows, dump); });
+    const qint64 messagesDumpSize = QFileInfo(dump).size();
+    const double addressBook = timeIt(kRuns, [&] {
+        return extractor.generateAddressBookXML(dir.path(), out) == ExportResult::Ok;
+    });
+    const qint64 addressSize = QFileInfo(out).size();
+    const double addressDump =
+        timeIt(kRuns, [&] { return sqliteDump(book, kAddressRows, dump, images); });
+    const qint64 addressDumpSize = QFileInfo(dump).size();
+    const double pictures = timeIt(1, [&] {
+        return pictureExtractor.generateMessagesXML(dir.path(), out) == ExportResult::Ok;
+    });
+    const int attachments = QString::fromUtf8(ExportFixture::readFile(out))
+                                .count(QStringLiteral("<attachment "));
+
+    struct rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    const double peakMb = usage.ru_maxrss / 1024.0;
+
+    std::printf("messages export       %.3f s (%lld bytes)\n", messages, messagesSize);
+    std::printf("messages sqlite3 -json %.3f s (%lld bytes)\n", messagesDump, messagesDumpSize);
+    std::printf("address book export   %.3f s (%lld bytes)\n", addressBook, addressSize);
+    std::printf("address sqlite3 -json %.3f s (%lld bytes)\n", addressDump, addressDumpSize);
+    std::printf("picture messages      %.3f s, %d attachments written\n", pictures, attachments);
+
+    const bool measured = messages > 0 && messagesDump > 0 && addressBook > 0 && addressDump > 0
+                          && pictures > 0;
+    const double messagesRatio = measured ? messages / messagesDump : 999;
+    const double addressRatio = measured ? addressBook / addressDump : 999;
+    const double perSecond = measured && attachments == kPictureMessages ? attachments / pictures : 0;
+    target("messages_vs_sqlite3", messagesRatio, 3.0, measured && messagesRatio <= 3.0);
+    target("addressbook_vs_sqlite3", addressRatio, 3.0, measured && addressRatio <= 3.0);
+    target("export_peak_memory_mb", peakMb, 300, peakMb <= 300);
+    target("pictures_per_second", perSecond, 20, perSecond >= 20);
+    return 0;
+}
