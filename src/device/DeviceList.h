@@ -51,6 +51,8 @@ public:
     // The configured phone set up last, else the first phone. Ask DeviceIsConnected first.
     Device* ConnectedDevice();
     DeviceParent* ParentOf(Device* aDevice) const;
+    // The last answer of the mounted check for a root: 1 mounted, 2 not, 0 none yet.
+    int MountedState(const QString& aRootPath) const { return mMountedStates.value(aRootPath, 0); }
 
     // A folder that is listed as a mounted mass-storage phone named after the folder.
     void AddPhoneFolder(const QString& aFolder);

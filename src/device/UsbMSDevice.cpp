@@ -442,9 +442,12 @@ void UsbMSDevice::appendToHintFile(const QString& aHintFile, const QByteArray& a
 {
     QDir().mkpath(LocalPath(kCorvo));
     QFile file(LocalPath(kCorvo + aHintFile));
-    if (file.open(QIODevice::WriteOnly | QIODevice::Append))
+    if (file.open(QIODevice::ReadWrite | QIODevice::Append)) {
+        // A file that does not end with a line end would glue the new line to its last one.
+        if (file.size() > 0 && file.seek(file.size() - 1) && file.read(1) != "\n")
+            file.write("\n");
         file.write(aLine);
-    else
+    } else
         logValue("Could not open hint file", file.fileName());
 }
 
