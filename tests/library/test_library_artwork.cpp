@@ -1,0 +1,148 @@
+// Album art of real audio files (made with ffmpeg) through the library file backend.
+#include "TestMain.h"
+#include "library/LibraryXmlBuilder.h"
+
+#include "app/AppPaths.h"
+#include "app/HelperLookup.h"
+#include "library/LocalMusicLibrary.h"
+#include "library/itunes/EmbeddedArtworkReader.h"
+#include "sync/Track.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+
+using namespace itunes;
+
+class TestLibraryArtwork : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir mDir;
+    QString mFfmpeg;
+    QString mLibraryPath;
+    QList<Track> mTracks;
+
+    bool ffmpeg(const QStringList& aArguments)
+    {
+        QProcess process;
+        process.start(mFfmpeg, QStringList{"-v", "error", "-y"} + aArguments);
+        return process.waitForFinished(30000) && process.exitCode() == 0;
+    }
+
+    QByteArray contents(const QString& aPath)
+    {
+        QFile file(aPath);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QString cover(const QString& aExtension, const char* aColour)
+    {
+        const QString path = mDir.path() + "/cover." + aExtension;
+        if (!QFileInfo::exists(path))
+            ffmpeg({"-f", "lavfi", "-i", QString("color=c=%1:s=32x32").arg(aColour), "-frames:v", "1", path});
+        return path;
+    }
+
+    // A short tone; with a cover when aCover is not empty.
+    QString tone(const QString& aPath, const QString& aCover)
+    {
+        QDir().mkpath(QFileInfo(aPath).absolutePath());
+        QStringList args{"-f", "lavfi", "-i", "sine=frequency=440:duration=0.2"};
+        if (!aCover.isEmpty())
+            args << "-i" << aCover << "-map" << "0:a" << "-map" << "1:v" << "-c:v" << "copy";
+        if (aPath.endsWith(".m4a"))
+            args << "-c:a" << "aac";
+        else
+            args << "-c:a" << "libmp3lame" << "-id3v2_version" << "3";
+        if (!aCover.isEmpty())
+            args << "-disposition:v" << "attached_pic";
+        args << aPath;
+        return ffmpeg(args) ? aPath : QString();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        mFfmpeg = HelperLookup::find("ffmpeg/ffmpeg", "ffmpeg");
+        QVERIFY2(!mFfmpeg.isEmpty(), "ffmpeg is needed");
+        const QString media = mDir.path() + "/media/";
+        struct Made { QString name, album, path; };
+        const QList<Made> made = {
+            {"Jpeg", "A", tone(media + "a/jpeg.mp3", cover("jpg", "red"))},
+            {"Png", "B", tone(media + "b/png.mp3", cover("png", "blue"))},
+            {"Bmp", "C", tone(media + "c/bmp.mp3", cover("bmp", "green"))},
+            {"Mp4", "D", tone(media + "d/cover.m4a", cover("jpg", "red"))},
+            {"Bare", "E", tone(media + "e/bare.mp3", QString())},
+            {"Next", "E", tone(media + "e/next.mp3", cover("jpg", "red"))},
+        };
+        LibraryXmlBuilder builder(LibraryXmlBuilder::Style::MacOS);
+        QList<qint64> ids;
+        for (const Made& m : made) {
+            QVERIFY2(!m.path.isEmpty(), qPrintable(m.name));
+            LibraryXmlBuilder::TrackSpec spec;
+            spec.mName = m.name;
+            spec.mAlbum = m.album;
+            spec.mArtist = "Tone Band";
+            spec.mLocation = LibraryXmlBuilder::linuxUrl(m.path);
+            ids << builder.addTrack(spec);
+            mTracks << Track(m.name, m.album, "Tone Band", 1, m.path, true, false, false, {});
+        }
+        builder.addMasterPlaylist();
+        LibraryXmlBuilder::PlaylistSpec music;
+        music.mName = "Music";
+        music.mDistinguishedKind = 4;
+        music.mFlags = {"Music"};
+        music.mTrackIds = ids;
+        builder.addPlaylist(music);
+        mLibraryPath = mDir.path() + "/iTunes Library.xml";
+        QVERIFY(builder.write(mLibraryPath));
+        LocalMusicLibrary::setLibraryPath(mLibraryPath);
+    }
+
+    void embeddedPicturesAreRead()
+    {
+        const auto jpeg = EmbeddedArtworkReader::read(mTracks[0].path());
+        QCOMPARE(jpeg.size(), 1);
+        QCOMPARE(jpeg[0].mFormat, kArtworkFormatJpeg);
+        QCOMPARE(jpeg[0].mData, contents(cover("jpg", "red")));
+        QCOMPARE(EmbeddedArtworkReader::read(mTracks[3].path()).value(0).mFormat, kArtworkFormatJpeg);
+        QVERIFY(EmbeddedArtworkReader::read(mTracks[4].path()).isEmpty());
+        QVERIFY(EmbeddedArtworkReader::read(mDir.path() + "/nothing.mp3").isEmpty());
+        QVERIFY(EmbeddedArtworkReader::read(mLibraryPath).isEmpty());
+        QCOMPARE(EmbeddedArtworkReader::formatOf("GIF89a and more", "image/jpeg"), kArtworkFormatUnknown);
+    }
+
+    void artworkIsSavedInItsFormat()
+    {
+        LocalMusicLibrary library;
+        const QString corvo = AppPaths::corvoFolder();
+        const QString jpeg = library.generateArtwork(mTracks[0]);
+        QCOMPARE(jpeg, corvo + "/temp_art.jpg");
+        QCOMPARE(contents(jpeg), contents(cover("jpg", "red")));
+        QCOMPARE(library.generateArtwork(mTracks[1]), corvo + "/temp_art.png");
+        QCOMPARE(contents(corvo + "/temp_art.png"), contents(cover("png", "blue")));
+        QCOMPARE(library.generateArtwork(mTracks[2]), corvo + "/temp_art.bmp");
+        QCOMPARE(contents(corvo + "/temp_art.bmp"), contents(cover("bmp", "green")));
+        QCOMPARE(library.generateArtwork(mTracks[3]), corvo + "/temp_art.jpg");
+        QCOMPARE(contents(corvo + "/temp_art.jpg"), contents(cover("jpg", "red")));
+    }
+
+    void foldersWithoutArtAreRemembered()
+    {
+        LocalMusicLibrary library;
+        QCOMPARE(library.generateArtwork(mTracks[4]), QString());
+        // Same folder: not looked up again, although this file has a cover.
+        QCOMPARE(library.generateArtwork(mTracks[5]), QString());
+        LocalMusicLibrary fresh;
+        QCOMPARE(fresh.generateArtwork(mTracks[5]), AppPaths::corvoFolder() + "/temp_art.jpg");
+
+        // A track that is not in the library is not remembered.
+        Track stranger("Stranger", "E", "Tone Band", 1, mTracks[5].path(), true, false, false, {});
+        LocalMusicLibrary third;
+        QCOMPARE(third.generateArtwork(stranger), QString());
+        QCOMPARE(third.generateArtwork(mTracks[5]), AppPaths::corvoFolder() + "/temp_art.jpg");
+    }
+};
+
+PELLMAR_TEST_MAIN(TestLibraryArtwork)
+#include "test_library_artwork.moc"
