@@ -277,5 +277,12 @@ QString MessagesExporter::messageFile(const QString& aKey) const
         if (found != mMessageFiles.constEnd())
             return found.value();
     }
+    // The backup file list may separate the components with backslashes.
+    if (aKey.contains(QLatin1Char('/'))) {
+        QString windowsKey = aKey.startsWith(kPhoneHome) ? aKey.mid(kPhoneHome.size()) : aKey;
+        found = mMessageFiles.constFind(windowsKey.replace(QLatin1Char('/'), QLatin1Char('\\')));
+        if (found != mMessageFiles.constEnd())
+            return found.value();
+    }
     return QString();
 }

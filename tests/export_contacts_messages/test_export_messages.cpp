@@ -187,6 +187,8 @@ private slots:
                      writePicture(QStringLiteral("text.jpg"), QByteArray("no picture at all")));
         files.insert(QStringLiteral("Library/SMS/Attachments/abs.jpg"),
                      writePicture(QStringLiteral("abs.jpg"), ExportFixture::jpeg(800, 400)));
+        files.insert(QStringLiteral("Library\\SMS\\Attachments\\back\\slash.jpg"),
+                     writePicture(QStringLiteral("slash.jpg"), ExportFixture::jpeg(400, 100)));
         files.insert(QStringLiteral("12-1.jpg"),
                      writePicture(QStringLiteral("part.jpg"), ExportFixture::jpeg(1000, 500)));
         files.insert(QStringLiteral("Library/SMS/Attachments/gone.jpg"), path(QStringLiteral("gone.jpg")));
@@ -207,6 +209,7 @@ private slots:
             sms.addAttachment(others, QStringLiteral("~/Library/SMS/Attachments/gone.jpg"), QStringLiteral("image/jpeg"));
             sms.addAttachment(others, kNull, QStringLiteral("image/jpeg"));
             sms.addAttachment(others, QStringLiteral("/var/mobile/Library/SMS/Attachments/abs.jpg"), QStringLiteral("image/jpeg"));
+            sms.addAttachment(others, QStringLiteral("~/Library/SMS/Attachments/back/slash.jpg"), QStringLiteral("image/jpeg"));
             QVERIFY(sms.isOk());
         }
         const QString older = path(QStringLiteral("attach-older.db"));
@@ -239,7 +242,7 @@ private slots:
         QVERIFY(QColor(red.pixel(0, 0)).red() > 150);
         QVERIFY(QColor(blue.pixel(0, 0)).red() < 100);
 
-        QCOMPARE(messages.at(1).size(), 3); // small, transparent, absolute path
+        QCOMPARE(messages.at(1).size(), 4); // small, transparent, absolute path, backslashes
         QImage small, clear, absolute;
         QVERIFY(small.loadFromData(messages.at(1).at(0).data));
         QCOMPARE(small.size(), QSize(400, 200));
@@ -248,6 +251,9 @@ private slots:
         QVERIFY(QColor(clear.pixel(200, 100)).lightness() > 240);
         QVERIFY(absolute.loadFromData(messages.at(1).at(2).data));
         QCOMPARE(absolute.size(), QSize(400, 200));
+        QImage slashed;
+        QVERIFY(slashed.loadFromData(messages.at(1).at(3).data));
+        QCOMPARE(slashed.size(), QSize(400, 100));
 
         QCOMPARE(messages.last().size(), 1);
         QImage part;
