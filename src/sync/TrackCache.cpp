@@ -175,9 +175,11 @@ qint32 TrackCache::readHeader()
         return finish(kOpenFailed);
     TrackCacheHeader header;
     const qint32 result = mReader.readHeader(header);
+    const bool usable = result == kSuccess || result == kEndOfFile;
     mTotalSizeOfUploadedFiles = header.mTotalSize;
-    mTotalSizeItemOffset = header.mTotalSizeItemOffset;
-    mIntegrityItemOffset = header.mIntegrityItemOffset;
+    // Nothing is written into a file whose header could not be read.
+    mTotalSizeItemOffset = usable ? header.mTotalSizeItemOffset : 0;
+    mIntegrityItemOffset = usable ? header.mIntegrityItemOffset : 0;
     return finish(result);
 }
 

@@ -209,11 +209,14 @@ qint32 TrackRecordReader::readRecord(TrackRecord& aRecord)
         const qint64 tagPosition = mOffset;
         qint32 tag = 0;
         const Next next = readInt32(tag);
-        // The end of the file closes the last record, complete or cut short by a crash.
+        // The end of the file closes the last record, complete or cut short by a crash; so
+        // does the start of a next record that was cut inside its marker.
         if (next == Next::End)
             break;
-        if (next == Next::Truncated)
-            return badContent("Truncated record at cache file pos");
+        if (next == Next::Truncated) {
+            mOffset = tagPosition;
+            break;
+        }
         if (next == Next::Failed)
             return kReadFailed;
         if (tag == kTagRecordStart) {
