@@ -91,7 +91,8 @@ void ExportQuery::bindValue(const QString& aPlaceholder, const QVariant& aValue)
 
 bool ExportQuery::exec()
 {
-    // A prepared statement keeps its columns from one execution to the next.
+    // A prepared statement keeps its columns from one execution to the next, so the positions
+    // found by name stay valid.
     return mQuery.exec();
 }
 
@@ -108,15 +109,10 @@ QString ExportQuery::lastError() const
 void ExportQuery::resetColumns()
 {
     mColumns.clear();
-    mColumnsKnown = false;
 }
 
 int ExportQuery::column(const QString& aColumn)
 {
-    if (!mColumnsKnown) {
-        mColumns.clear();
-        mColumnsKnown = true;
-    }
     const auto found = mColumns.constFind(aColumn);
     if (found != mColumns.constEnd())
         return found.value();

@@ -72,6 +72,6 @@ private:
     void resetColumns();
 
     QSqlQuery mQuery;
+    // Column positions by the name as asked for (callers use constant names).
     QHash<QString, int> mColumns;
-    bool mColumnsKnown = false;
 };
