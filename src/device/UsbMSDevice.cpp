@@ -12,6 +12,8 @@
 #include <QFileInfo>
 #include <QThread>
 
+#include <cstdio>
+
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -165,7 +167,8 @@ qint64 UsbMSDevice::writeCopyChunk(QFile& aTarget, const QByteArray& aChunk)
     return aTarget.write(aChunk);
 }
 
-bool UsbMSDevice::copyIntoPlace(const QString& aSourceFilePath, const QString& aTargetPath)
+bool UsbMSDevice::copyIntoPlace(const QString& aSourceFilePath, const QString& aTargetPath,
+                                bool aReplace)
 {
     LogScope scope("UsbMSDevice::copyIntoPlace");
     const QFileInfo target(aTargetPath);
@@ -205,7 +208,10 @@ bool UsbMSDevice::copyIntoPlace(const QString& aSourceFilePath, const QString& a
     if (ok && partial.error() != QFileDevice::NoError)
         ok = false;
     if (ok) {
-        ok = QFile::rename(partialPath, aTargetPath);
+        // rename(2) replaces atomically; QFile::rename never replaces.
+        ok = aReplace ? ::rename(QFile::encodeName(partialPath).constData(),
+                                 QFile::encodeName(aTargetPath).constData()) == 0
+                      : QFile::rename(partialPath, aTargetPath);
         if (!ok)
             logValue("Could not rename the copy to", aTargetPath);
     }
@@ -232,10 +238,10 @@ int UsbMSDevice::CopyFile(const QString& aSourceFilePath, const QString& aDestin
         logReturn(kFolderNotCreated);
         return kFolderNotCreated;
     }
-    if (aReplace && QFileInfo::exists(destination))
-        QFile::remove(destination);
+    // With replace the old file goes only when the new one is complete: a failed copy keeps it.
     int result = 0;
-    if (!QFileInfo::exists(destination) && !copyIntoPlace(aSourceFilePath, destination))
+    if ((aReplace || !QFileInfo::exists(destination))
+        && !copyIntoPlace(aSourceFilePath, destination, aReplace))
         result = kCopyFailed;
     logReturn(result);
     return result;

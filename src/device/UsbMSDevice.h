@@ -68,8 +68,10 @@ protected:
 
     // Copies aSourceFilePath to aTargetPath (a local path inside the root) through a hidden
     // temporary file in the target folder and a rename. Never leaves a partial file under
-    // either name. An existing target is not replaced.
-    bool copyIntoPlace(const QString& aSourceFilePath, const QString& aTargetPath);
+    // either name. An existing target is replaced only with aReplace, and then only once the
+    // new copy is complete.
+    bool copyIntoPlace(const QString& aSourceFilePath, const QString& aTargetPath,
+                       bool aReplace = false);
 
 private:
     void writeMetadataTrack(const Track& aTrack);

@@ -142,19 +142,29 @@ void TestUsbMSDevice::uploadWhenDestinationExists()
     // A partial copy left by a pulled cable is cleaned up when met.
     writeFile(f.root + "/Music/Ar/Al/.pellmar-partial-a.mp3", "ol");
 
+    // A partial copy without a finished file is replaced by a complete copy.
+    const QString b = f.song("b.mp3", "bbbbbbbb");
+    writeFile(f.root + "/Music/Ar/Al/.pellmar-partial-b.mp3", "bbb");
+
     Track track = libraryTrack("A", "Al", "Ar", a);
+    Track second = libraryTrack("B", "Al", "Ar", b, 2);
     phone.PrepareForSync();
     QCOMPARE(phone.UploadTrack(track), 0);
+    QCOMPARE(phone.UploadTrack(second), 0);
     phone.FinalizeSync();
     QCOMPARE(track.deviceId(), QStringLiteral("\\Music\\Ar\\Al\\a.mp3"));
     QVERIFY(track.onRemoteDevice());
     QCOMPARE(track.rawSizeOnDevice(), qint64(3));
+    QCOMPARE(second.rawSizeOnDevice(), qint64(8));
 
     PhoneTree expected;
     expected.setFile("Music/Ar/Al/a.mp3", "old");
+    expected.setFileFrom("Music/Ar/Al/b.mp3", b);
     expected.setFile("CORVO/metadata0.xml",
                      "<?xml version=\"1.0\" encoding=\"UTF-8\"?><metadata><track path=\"/Music/Ar/Al/a.mp3\" "
-                     "artist=\"Ar\" album=\"Al\" track_name=\"A\" track_number=\"1\"/></metadata>\n");
+                     "artist=\"Ar\" album=\"Al\" track_name=\"A\" track_number=\"1\"/>"
+                     "<track path=\"/Music/Ar/Al/b.mp3\" artist=\"Ar\" album=\"Al\" track_name=\"B\" "
+                     "track_number=\"2\"/></metadata>\n");
     PELLMAR_COMPARE_TREE(expected, f.root);
 }
 
@@ -211,6 +221,8 @@ void TestUsbMSDevice::copyFailuresLeaveNoPartialFile()
     QCOMPARE(phone.copiesAttempted(), 1);
     QVERIFY(track.deviceId().isEmpty());
     QVERIFY(!track.onRemoteDevice());
+    // A replacing copy that fails keeps the old file.
+    writeFile(f.root + "/CORVO/messages.xml", "<old/>");
     QCOMPARE(phone.CopyFile(big, "CORVO\\messages.xml", true), Device::kCopyFailed);
 
     PhoneTree expected;
@@ -220,6 +232,7 @@ void TestUsbMSDevice::copyFailuresLeaveNoPartialFile()
     }
     // Nothing under the final name and no partial copy: the next run copies it again.
     expected.setFile("Music/keep.mp3", "already there");
+    expected.setFile("CORVO/messages.xml", "<old/>");
     PELLMAR_COMPARE_TREE(expected, f.root);
 
     phone.setFault(FaultPhone::Fault::None);
