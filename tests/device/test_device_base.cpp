@@ -1,6 +1,7 @@
 // The work every phone shares: folder names, device paths, extended M3U writing and comparison,
 // the phone description and the configured state.
 #include "TestMain.h"
+#include "device/PhoneTree.h"
 #include "device/PlaylistCheck.h"
 
 #include "device/DeviceParentMs.h"
@@ -77,6 +78,7 @@ private slots:
     void androidInfoFromPhone();
     void parentAndroidInfo();
     void configuredState();
+    void harnessCatchesLostAndDuplicatedFiles();
 };
 
 void TestDeviceBase::folderNames()
@@ -361,6 +363,40 @@ void TestDeviceBase::configuredState()
     QVERIFY(b.IsConfigured());
     QVERIFY(a.configuredOrder() > b.configuredOrder());
     QVERIFY(b.configuredOrder() > 0);
+}
+
+void TestDeviceBase::harnessCatchesLostAndDuplicatedFiles()
+{
+    // The tree comparison and the playlist check that the phone tests rely on must see faults.
+    QTemporaryDir dir;
+    const QString root = dir.path() + "/phone";
+    writeFile(root + "/Music/A/a.mp3", "track a");
+    writeFile(root + "/Music/A/b.mp3", "track b");
+    PhoneTree expected = PhoneTree::capture(root);
+    QVERIFY(expected.compare(root).isEmpty());
+
+    writeFile(root + "/Music/B/a.mp3", "track a");
+    writeFile(root + "/Music/A/.pellmar-partial-c.mp3", "tr");
+    QFile::remove(root + "/Music/A/b.mp3");
+    writeFile(root + "/Music/A/a.mp3", "track A");
+    QStringList diffs = expected.compare(root);
+    diffs.sort();
+    QCOMPARE(diffs.size(), 4);
+    QVERIFY(diffs.at(0).startsWith("content differs: Music/A/a.mp3"));
+    QCOMPARE(diffs.at(1), QStringLiteral("duplicate of Music/A/a.mp3: Music/B/a.mp3"));
+    QCOMPARE(diffs.at(2), QStringLiteral("missing: Music/A/b.mp3"));
+    QCOMPARE(diffs.at(3), QStringLiteral("partial copy left behind: Music/A/.pellmar-partial-c.mp3"));
+
+    writeFile(dir.path() + "/outside.mp3", "track b");
+    writeFile(root + "/Playlists_CDZ/p.m3u", "#EXTM3U\r\n#EXTINF:0,x\r\n..\\Music\\B\\a.mp3\r\n"
+                                             "#EXTINF:0,y\r\n..\\..\\outside.mp3\r\n"
+                                             "#EXTINF:0,z\r\n\\Music\\B\\a.mp3\r\n");
+    const QStringList problems = PlaylistCheck::verify(
+        root + "/Playlists_CDZ/p.m3u", root, PlaylistCheck::Form::RelativeToPlaylist,
+        {root + "/Music/B/a.mp3", dir.path() + "/outside.mp3", root + "/Music/B/a.mp3"});
+    QCOMPARE(problems.size(), 2);
+    QVERIFY(problems.at(0).startsWith("entry leaves the phone"));
+    QVERIFY(problems.at(1).startsWith("entry does not resolve"));
 }
 
 PELLMAR_TEST_MAIN(TestDeviceBase)
