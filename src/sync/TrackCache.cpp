@@ -349,6 +349,14 @@ qint32 TrackCache::addTrack(const Track& aTrack)
         logMessage("Cache header not known");
         return finish(kBadContent);
     }
+    // Nothing is written that the reader would refuse.
+    for (const QString* text : {&aTrack.trackName(), &aTrack.albumName(), &aTrack.artistName(),
+                                &aTrack.path(), &aTrack.deviceId()}) {
+        if (text->size() * 2 > kMaxStringBytes) {
+            logMessage("Track text too long for the cache");
+            return finish(kBadContent);
+        }
+    }
     // An existing record is checked before anything is written, so that a bad position
     // leaves both files as they were.
     qint32 oldFlags = 0;

@@ -32,6 +32,10 @@ constexpr qint64 kHeaderSize = 44;
 constexpr qint64 kTotalSizeItemOffset = 20;
 constexpr qint64 kIntegrityItemOffset = 36;
 
+// No name, path or device id comes near this; a longer item is corrupt, and refusing it keeps a
+// hostile file from making the reader hold gigabytes.
+constexpr qint64 kMaxStringBytes = 1 << 20;
+
 // Tag plus item for an int32 and an int64 value.
 constexpr qint64 kInt32TaggedSize = 12;
 constexpr qint64 kInt64TaggedSize = 16;

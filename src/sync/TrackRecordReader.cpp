@@ -101,7 +101,7 @@ qint32 TrackRecordReader::readStringItem(QString& aText)
     const Next next = readInt32(length);
     if (next == Next::Failed)
         return kReadFailed;
-    if (next != Next::Item || length < 0 || length % 2 != 0)
+    if (next != Next::Item || length < 0 || length % 2 != 0 || length > kMaxStringBytes)
         return badContent("Bad string item at cache file pos");
     const char* data = nullptr;
     // The window refuses a length beyond the end of the file before allocating anything.
@@ -120,7 +120,7 @@ qint32 TrackRecordReader::readUtf16(TrackFileWindow& aWindow, qint64 aOffset, qi
                                     QString& aText)
 {
     aText.clear();
-    if (aOffset < 0 || aLength < 0 || aLength % 2 != 0)
+    if (aOffset < 0 || aLength < 0 || aLength % 2 != 0 || aLength > kMaxStringBytes)
         return kBadContent;
     if (aLength == 0)
         return kSuccess;

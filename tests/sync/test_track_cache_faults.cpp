@@ -188,6 +188,13 @@ void TestTrackCacheFaults::badRecord_data()
             << good.bytes() + CacheBytes().int32(0).int32(1).int32(length).int32(0).bytes() << ids
             << -6004 << 2 << qint64(-1);
     }
+    const QString tooLong(524289, QLatin1Char('n'));
+    QTest::newRow("name longer than a megabyte")
+        << good.bytes() + CacheBytes().int32(0).stringItem(1, tooLong).bytes() << ids << -6004
+        << 2 << qint64(-1);
+    QTest::newRow("id longer than a megabyte")
+        << good.bytes() + CacheBytes().record(QStringLiteral("x"), 0, 1048578, 1, 1).bytes()
+        << ids + CacheBytes::utf16(tooLong) << -6004 << 2 << qint64(-1);
     QTest::newRow("int32 item of 8 bytes")
         << good.bytes() + CacheBytes().int32(0).int32(5).int32(8).int64(1).bytes() << ids << -6004
         << 2 << qint64(-1);
@@ -225,9 +232,9 @@ void TestTrackCacheFaults::badRecord()
     TrackList list;
     QCOMPARE(faulty.cache.updateTrackList(list), result);
     QCOMPARE(list.count(), tracks);
-    // Nothing was asked of either file beyond what it holds.
-    QVERIFY(faulty.cacheFile->largestRead() <= bytes.size());
-    QVERIFY(faulty.idsFile->largestRead() <= ids.size());
+    // Nothing was asked of either file beyond what it holds, nor more than a read window.
+    QVERIFY(faulty.cacheFile->largestRead() <= qMin<qint64>(bytes.size(), 1 << 20));
+    QVERIFY(faulty.idsFile->largestRead() <= qMin<qint64>(ids.size(), 1 << 20));
     if (lastSize >= 0) {
         QVERIFY(list.at(tracks - 1).onRemoteDevice());
         QCOMPARE(list.at(tracks - 1).sizeOnDevice(), lastSize);
@@ -378,6 +385,9 @@ void TestTrackCacheFaults::unknownPositionsWriteNothing()
     QCOMPARE(cache.removeDeletedTrack(stale), -6004);
     stale.setFlagsFilePosition(0);
     QCOMPARE(cache.removeDeletedTrack(stale), -6004);
+    // Nor is a record written that could not be read back.
+    Track huge = newTrack(QString(600000, QLatin1Char('n')));
+    QCOMPARE(cache.addTrack(huge), -6004);
     cache.close();
     QCOMPARE(CacheBytes::readFile(path), before);
     QCOMPARE(CacheBytes::readFile(path + QLatin1Char('p')), CacheBytes::utf16(kId));
