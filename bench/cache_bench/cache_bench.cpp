@@ -121,7 +121,7 @@ bool cacheWrite(const QString& aCachePath, const std::vector<Track>& aTracks)
     return cache.close() == 0;
 }
 
-bool cacheReadRun(const QString& aCachePath, Timing& aTiming)
+bool cacheReadRun(const QString& aCachePath, const std::vector<Track>& aTracks, Timing& aTiming)
 {
     TrackList list;
     Stopwatch watch;
@@ -134,6 +134,15 @@ bool cacheReadRun(const QString& aCachePath, Timing& aTiming)
         std::fprintf(stderr, "cache read failed: open %d, read %d, %d tracks\n", opened, read,
                      list.count());
         return false;
+    }
+    for (int i : {0, kTrackCount / 3, kTrackCount - 1}) {
+        const Track& read = list.at(i);
+        const Track& written = aTracks[size_t(i)];
+        if (read.uniqueId() != written.uniqueId() || read.deviceId() != written.deviceId()
+            || read.path() != written.path() || read.sizeOnDevice() != written.sizeOnDevice()) {
+            std::fprintf(stderr, "track %d read back differently\n", i);
+            return false;
+        }
     }
     return true;
 }
@@ -251,7 +260,7 @@ int main(int argc, char** argv)
     Timing cacheRead;
     Timing sqliteSelect;
     for (int run = 0; run < kRuns; ++run) {
-        if (!cacheReadRun(cachePath, cacheRead) || !sqliteSelectRun(dbPath, run, sqliteSelect))
+        if (!cacheReadRun(cachePath, tracks, cacheRead) || !sqliteSelectRun(dbPath, run, sqliteSelect))
             return 1;
     }
 
