@@ -49,7 +49,7 @@ class TestTrackCache : public QObject
 
 private slots:
     void newCacheIsAHeader();
-    void recordBytesAsSpecified();
+    void recordByteLayout();
     void recordsReadBackCompletely();
     void deleteAndCopyAgainReusesTheRecord();
     void totalsAndLimitedRead();
@@ -76,7 +76,7 @@ void TestTrackCache::newCacheIsAHeader()
     QCOMPARE(list.count(), 0);
 }
 
-void TestTrackCache::recordBytesAsSpecified()
+void TestTrackCache::recordByteLayout()
 {
     const QString path = cachePath(QStringLiteral("layout"));
     TrackCache cache;
