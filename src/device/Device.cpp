@@ -64,7 +64,10 @@ void Device::ParseAndroidInfo(const QByteArray& aContent)
 {
     LogScope scope("Device::ParseAndroidInfo");
     QDomDocument document;
-    document.setContent(aContent);
+    if (aContent.size() <= kMaxAndroidInfoSize)
+        document.setContent(aContent);
+    else
+        logValue("Device info too large", aContent.size());
     const QDomElement root = document.documentElement();
     if (root.isNull()) {
         // An empty file is no description at all; unreadable content is a description without

@@ -82,8 +82,10 @@ public:
 
     // Line number of the phone's entry in the settings file, -1 when it has none.
     int configuredOrder();
-    // Reads "version" and "screen_pixels" of the phone description ("android.xml").
+    // Reads "version" and "screen_pixels" of the phone description ("android.xml"). Content
+    // above kMaxAndroidInfoSize is not parsed: a description without a usable version.
     void ParseAndroidInfo(const QByteArray& aContent);
+    static constexpr qint64 kMaxAndroidInfoSize = 1 << 20;
     void Hide() { mHidden = true; }
     bool IsHidden() const { return mHidden; }
     int AndroidVersion() const { return mAndroidVersion; }

@@ -22,8 +22,6 @@ namespace {
 const QString kCorvo = QStringLiteral("\\CORVO\\");
 const QString kPlaylistFolder = QStringLiteral("\\Playlists_CDZ");
 constexpr qint64 kCopyChunkSize = 1 << 20;
-// The description file is a few attributes; anything beyond this is not one.
-constexpr qint64 kMaxDeviceInfoSize = 1 << 20;
 // The id is a short ASCII string; the rest of a longer file is not read.
 constexpr qint64 kMaxIdFileSize = 256;
 
@@ -105,13 +103,9 @@ void UsbMSDevice::ReadDeviceInfo()
         logValue("Could not open device info", path);
         return;
     }
-    if (file.size() > kMaxDeviceInfoSize) {
-        // Present but not a description the companion app writes.
-        logValue("Device info too large", file.size());
-        mAndroidVersion = 0;
-        return;
-    }
-    ParseAndroidInfo(file.readAll());
+    // A file too large to be a description is not read into memory; one byte more than the
+    // limit makes ParseAndroidInfo treat it as such.
+    ParseAndroidInfo(file.read(kMaxAndroidInfoSize + 1));
 }
 
 bool UsbMSDevice::IsMounted()

@@ -288,6 +288,9 @@ void TestDeviceBase::androidInfo()
     QCOMPARE(phone.AndroidVersion(), 0);
     QCOMPARE(phone.ScreenPixels(), -1);
 
+    phone.ParseAndroidInfo("<a version=\"9\" pad=\"" + QByteArray(Device::kMaxAndroidInfoSize, ' ') + "\"/>");
+    QCOMPARE(phone.AndroidVersion(), 0);
+
     phone.ParseAndroidInfo("<?xml version=\"1.0\"?><android><x/></android>");
     QCOMPARE(phone.AndroidVersion(), 0);
     QCOMPARE(phone.ScreenPixels(), -1);

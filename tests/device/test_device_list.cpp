@@ -141,6 +141,7 @@ void TestDeviceList::volumeLister()
     sys.addRawLine("1 2 3 - -");
     sys.addRawLine(QByteArray());
     sys.addRawLine("40 25 8:17 / /media/user/Tab\\011and\\134back rw shared:5 - vfat /dev/sdb1 rw");
+    sys.addRawLine("41 25 8:17 /Music /home/user/Music rw shared:5 - vfat /dev/sdb1 rw");
 
     VolumeLister lister(sys.root());
     const QList<Volume> all = lister.mountedVolumes();
@@ -149,7 +150,7 @@ void TestDeviceList::volumeLister()
         roots << v.mRootPath;
     QCOMPARE(roots, QStringList({"/", "/media/user/My Phone/", "/media/user/NONAME/",
                                  "/media/user/Backup/", "/media/user/Card/", "/media/user/Unknown/",
-                                 "/media/user/Tab\tand\\back/"}));
+                                 "/media/user/Tab\tand\\back/", "/home/user/Music/"}));
 
     const QList<Volume> phones = lister.removableUsbVolumes();
     QCOMPARE(phones.size(), 3);

@@ -99,6 +99,9 @@ QList<Volume> VolumeLister::mountedVolumes() const
         volume.mRootPath = mountPoint.endsWith(QLatin1Char('/')) ? mountPoint
                                                                  : mountPoint + QLatin1Char('/');
         volume.mRemovableUsb = inspectBlockDevice(QString::fromLatin1(fields.at(2)), volume.mName);
+        // A bind mount of a folder inside a volume is not the phone's root.
+        if (fields.at(3) != "/")
+            volume.mRemovableUsb = false;
         if (volume.mName.isEmpty()) {
             // Desktop mounters name the mount point after the filesystem label.
             volume.mName = QDir(mountPoint).dirName();
