@@ -203,6 +203,16 @@ void TestDeviceList::refreshOverFakeSystem()
     // A pointer from an earlier refresh stays valid.
     QCOMPARE(first->FriendlyName(), QStringLiteral("SAMSUNG Galaxy"));
 
+    // A volume whose root cannot be queried is answered as not mounted and stays unmounted.
+    sys.addDisk("sdc", "8:33", true, true, "Other", "Phone");
+    sys.addMount("8:33", "/dev/sdc1", dir.path() + "/media/vanished");
+    QVERIFY(list.RefreshDevices());
+    QTRY_COMPARE_WITH_TIMEOUT(list.MountedState(dir.path() + "/media/vanished/"), 2, 5000);
+    QVERIFY(!list.RefreshDevices());
+    QCOMPARE(names(list), QStringList({"SAMSUNG Galaxy", "Other Phone"}));
+    QVERIFY(!list.GetDevices().at(1)->IsMounted());
+    sys.removeMount(dir.path() + "/media/vanished");
+
     // Unplugged.
     sys.removeMount(mountPoint);
     QVERIFY(list.RefreshDevices());
