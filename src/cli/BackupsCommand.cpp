@@ -1,0 +1,50 @@
+#include "cli/BackupsCommand.h"
+
+#include "backup/BackupDiscovery.h"
+
+#include <QTextStream>
+
+PELLMAR_REGISTER_COMMAND(BackupsCommand)
+
+QString BackupsCommand::summary() const
+{
+    return QStringLiteral("list the iPhone backups found on this computer");
+}
+
+QString BackupsCommand::usage() const
+{
+    return QStringLiteral(
+        "Usage: pellmar-sync backups\n\n"
+        "Lists the iPhone backups found in the usual backup folders: the phone's name, the\n"
+        "backup folder and whether the backup is encrypted (an encrypted backup cannot be\n"
+        "transferred). The folders searched are\n"
+        "  $XDG_DATA_HOME/Apple Computer/MobileSync/Backup/\n"
+        "  ~/Library/Application Support/MobileSync/Backup/\n"
+        "  the Wine prefix's AppData/Roaming/Apple Computer/MobileSync/Backup/\n"
+        "PELLMAR_BACKUP_ROOTS (folders separated by ':') replaces them.\n");
+}
+
+int BackupsCommand::run(const QStringList& aArguments)
+{
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    if (!aArguments.isEmpty()) {
+        err << "pellmar-sync backups: unexpected argument " << aArguments.first() << "\n";
+        return CliExit::kUsage;
+    }
+    const QStringList roots = BackupDiscovery::backupRoots();
+    const QList<BackupInfo> backups = BackupDiscovery::findiTunesBackups(roots);
+    if (backups.isEmpty()) {
+        out << "No iPhone backup found. Folders searched:\n";
+        for (const QString& root : roots)
+            out << "  " << root << "\n";
+        return CliExit::kDone;
+    }
+    for (const BackupInfo& backup : backups) {
+        out << backup.mBackupName << "\n"
+            << "    path:      " << backup.mBackupPath << "\n"
+            << "    encrypted: "
+            << (BackupDiscovery::isEncrypted(backup.mBackupPath) ? "yes" : "no") << "\n";
+    }
+    return CliExit::kDone;
+}

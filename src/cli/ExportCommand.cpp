@@ -1,0 +1,207 @@
+#include "cli/ExportCommand.h"
+
+#include "app/AppPaths.h"
+#include "app/DebugLog.h"
+#include "backup/AppleExtractor.h"
+#include "backup/BackupDiscovery.h"
+#include "cli/CliOptions.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
+
+#include <functional>
+
+PELLMAR_REGISTER_COMMAND(ExportCommand)
+
+namespace {
+
+const QString kMessages = QStringLiteral("--messages");
+const QString kContacts = QStringLiteral("--contacts");
+const QString kCalendar = QStringLiteral("--calendar");
+const QString kNotes = QStringLiteral("--notes");
+const QString kPhotos = QStringLiteral("--photos");
+
+// True when aPath is aFolder or lies below it (both absolute and clean).
+bool isInside(const QString& aPath, const QString& aFolder)
+{
+    return aPath == aFolder || aPath.startsWith(aFolder + QLatin1Char('/'));
+}
+
+QString realPath(const QString& aPath)
+{
+    const QFileInfo info(aPath);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+}
+
+} // namespace
+
+QString ExportCommand::summary() const
+{
+    return QStringLiteral("write the data of an iPhone backup as the phone would receive it");
+}
+
+QString ExportCommand::usage() const
+{
+    return QStringLiteral(
+        "Usage: pellmar-sync export BACKUP OUTDIR [--messages] [--contacts] [--calendar]\n"
+        "                           [--notes] [--photos]\n\n"
+        "Unpacks the iPhone backup BACKUP (a backup folder, or the folder name or phone name\n"
+        "that 'pellmar-sync backups' shows) and writes the files that a transfer puts on the\n"
+        "phone into OUTDIR: messages.xml, address.xml, calendar.xml and notes.xml.\n\n"
+        "  --messages   text messages (messages.xml)\n"
+        "  --contacts   address book (address.xml)\n"
+        "  --calendar   calendar (calendar.xml)\n"
+        "  --notes      notes (notes.xml)\n"
+        "  --photos     also copy the camera roll into OUTDIR/DCIM\n\n"
+        "Without any of the first four, all four are written. Encrypted backups cannot be\n"
+        "read. The backup is unpacked into ~/CORVO/extracted/, which is emptied first.\n");
+}
+
+QString ExportCommand::resolveBackup(const QString& aWord, QString& aError)
+{
+    if (QFileInfo(aWord).isDir())
+        return QDir(aWord).absolutePath() + QLatin1Char('/');
+    QList<BackupInfo> matches;
+    for (const BackupInfo& backup : BackupDiscovery::findiTunesBackups()) {
+        if (backup.mBackupFolder == aWord || backup.mBackupName == aWord)
+            matches.append(backup);
+    }
+    if (matches.size() == 1)
+        return matches.first().mBackupPath;
+    aError = matches.isEmpty()
+                 ? QStringLiteral("no backup folder or known backup named '%1'").arg(aWord)
+                 : QStringLiteral("several backups are named '%1'; give the backup's folder")
+                       .arg(aWord);
+    return QString();
+}
+
+int ExportCommand::copyPhotos(const AppleExtractor& aExtractor, const QString& aOutDir,
+                              QTextStream& aOut, QTextStream& aErr)
+{
+    LogScope scope("ExportCommand::copyPhotos");
+    const QString dcim = aOutDir + QStringLiteral("/DCIM");
+    int copied = 0;
+    int failed = 0;
+    for (const PhotoPath& photo : aExtractor.mPhotos) {
+        const QStringList parts =
+            photo.mDestPhotoPath.split(QLatin1Char('\\'), Qt::SkipEmptyParts);
+        const bool safe = !parts.isEmpty() && std::none_of(parts.begin(), parts.end(), [](const QString& p) {
+            return p == QLatin1String("..") || p == QLatin1String(".")
+                   || p.contains(QLatin1Char('/'));
+        });
+        if (!safe) {
+            logValue("Unsafe photo path skipped", photo.mDestPhotoPath);
+            ++failed;
+            continue;
+        }
+        const QString target = dcim + QLatin1Char('/') + parts.join(QLatin1Char('/'));
+        QDir().mkpath(QFileInfo(target).absolutePath());
+        QFile::remove(target);
+        if (QFile::copy(photo.mSourceName, target)) {
+            ++copied;
+        } else {
+            aErr << "pellmar-sync export: could not copy photo " << photo.mSourceName << "\n";
+            ++failed;
+        }
+    }
+    aOut << "copied " << copied << (copied == 1 ? " photo" : " photos") << " to " << dcim
+         << "\n";
+    logValue("copied", copied);
+    return failed;
+}
+
+int ExportCommand::run(const QStringList& aArguments)
+{
+    LogScope scope("ExportCommand::run");
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    CliOptions options({kMessages, kContacts, kCalendar, kNotes, kPhotos}, {});
+    if (!options.parse(aArguments) || options.positional().size() != 2) {
+        err << "pellmar-sync export: "
+            << (options.errorText().isEmpty() ? QStringLiteral("needs BACKUP and OUTDIR")
+                                              : options.errorText())
+            << "\n\n" << usage();
+        return CliExit::kUsage;
+    }
+
+    QString error;
+    const QString backupPath = resolveBackup(options.positional().at(0), error);
+    if (backupPath.isEmpty()) {
+        err << "pellmar-sync export: " << error << "\n";
+        return CliExit::kError;
+    }
+    if (BackupDiscovery::isEncrypted(backupPath)) {
+        err << "pellmar-sync export: the backup at " << backupPath
+            << " is encrypted and cannot be read. Make an unencrypted backup with iTunes "
+               "and try again.\n";
+        return CliExit::kError;
+    }
+
+    const QString workingFolder = AppPaths::corvoFolder() + QStringLiteral("/extracted/");
+    const QString outDir = realPath(options.positional().at(1));
+    // The working folder is emptied by the extraction and the backup is the user's own data:
+    // the output may go into neither.
+    if (isInside(outDir, realPath(workingFolder)) || isInside(outDir, realPath(backupPath))) {
+        err << "pellmar-sync export: OUTDIR must not lie inside the backup or inside "
+            << workingFolder << "\n";
+        return CliExit::kUsage;
+    }
+    if (!QDir().mkpath(outDir)) {
+        err << "pellmar-sync export: cannot create " << outDir << "\n";
+        return CliExit::kError;
+    }
+
+    AppleExtractor extractor;
+    if (extractor.extractFromManifest(backupPath, workingFolder) != 0) {
+        err << "pellmar-sync export: the backup at " << backupPath
+            << " could not be read (it may be damaged or encrypted, or pellmar-extract may "
+               "be missing).\n";
+        return CliExit::kError;
+    }
+
+    const bool all = !options.isSet(kMessages) && !options.isSet(kContacts)
+                     && !options.isSet(kCalendar) && !options.isSet(kNotes);
+    struct Export
+    {
+        QString mOption;
+        QString mFileName;
+        std::function<int(const QString&)> mGenerate;
+        qsizetype mDatabases;
+    };
+    const QList<Export> exports = {
+        {kMessages, QStringLiteral("messages.xml"),
+         [&](const QString& p) { return extractor.generateMessagesXML(workingFolder, p); },
+         extractor.mSmsDatabases.size()},
+        {kContacts, QStringLiteral("address.xml"),
+         [&](const QString& p) { return extractor.generateAddressBookXML(workingFolder, p); },
+         extractor.mAddressBookDatabases.size()},
+        {kCalendar, QStringLiteral("calendar.xml"),
+         [&](const QString& p) { return extractor.generateCalendarXML(workingFolder, p); },
+         extractor.mCalendarDatabases.size()},
+        {kNotes, QStringLiteral("notes.xml"),
+         [&](const QString& p) { return extractor.generateNotesXML(workingFolder, p); },
+         extractor.mNotesDatabases.size()},
+    };
+    int failures = 0;
+    for (const Export& e : exports) {
+        if (!all && !options.isSet(e.mOption))
+            continue;
+        const QString path = outDir + QLatin1Char('/') + e.mFileName;
+        const int result = e.mGenerate(path);
+        if (QFileInfo::exists(path))
+            out << "wrote " << path << " (" << e.mDatabases
+                << (e.mDatabases == 1 ? " database)" : " databases)") << "\n";
+        if (result != 0 || !QFileInfo::exists(path)) {
+            err << "pellmar-sync export: " << e.mFileName << " is incomplete (error " << result
+                << ")\n";
+            ++failures;
+        }
+    }
+    if (options.isSet(kPhotos))
+        failures += copyPhotos(extractor, outDir, out, err);
+    logValue("failures", failures);
+    return failures == 0 ? CliExit::kDone : CliExit::kError;
+}

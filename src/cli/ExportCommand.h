@@ -1,0 +1,24 @@
+#pragma once
+
+#include "cli/CliCommand.h"
+
+class AppleExtractor;
+class QTextStream;
+
+// "export BACKUP OUTDIR": unpacks an iPhone backup and writes the XML files the phone would
+// receive (messages, contacts, calendar, notes) into OUTDIR, and with --photos the camera roll.
+class ExportCommand : public CliCommand
+{
+public:
+    QString name() const override { return QStringLiteral("export"); }
+    QString summary() const override;
+    QString usage() const override;
+    int run(const QStringList& aArguments) override;
+
+private:
+    // The backup folder (ending in "/") named by aWord: a folder, or the folder name or phone
+    // name of a backup that "backups" lists. Empty with aError when there is none.
+    static QString resolveBackup(const QString& aWord, QString& aError);
+    static int copyPhotos(const AppleExtractor& aExtractor, const QString& aOutDir,
+                          QTextStream& aOut, QTextStream& aErr);
+};
