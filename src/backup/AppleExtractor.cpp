@@ -163,7 +163,8 @@ int AppleExtractor::extractFromManifest(const QString& aBackupPath, const QStrin
         logValue("Could not open backup file list", listToRead);
     }
 
-    copyToLogFolder(mAddressBookImagesDatabase, QStringLiteral("addressbookimages.db"));
+    if (!mAddressBookImagesDatabase.isEmpty())
+        copyToLogFolder(mAddressBookImagesDatabase, QStringLiteral("addressbookimages.db"));
     if (!mSmsDatabases.isEmpty())
         mSmsDatabases[0] = testOverride(QStringLiteral("sms.db"), mSmsDatabases.at(0));
     if (!mAddressBookDatabases.isEmpty())

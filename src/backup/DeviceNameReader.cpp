@@ -3,6 +3,7 @@
 #include "app/DebugLog.h"
 #include "backup/PlistFile.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QXmlStreamReader>
 
@@ -15,29 +16,32 @@ QString DeviceNameReader::getDeviceNameFromInfoPlist(const QString& aPath)
         return QString();
     }
     logValue("Opened", aPath);
-    if (file.size() > PlistFile::kMaxSize) {
-        logMessage("Info.plist too large - ignored");
+    DeviceNameReader reader;
+    if (!PlistFile::isBinaryData(file.peek(8)))
+        return reader.read(&file);
+    // A binary plist is turned into XML so that the same rules apply.
+    PlistFile plist;
+    if (!plist.loadData(file.read(PlistFile::kMaxSize + 1))) {
+        logMessage("Unreadable binary Info.plist");
         return QString();
     }
-    QByteArray data = file.readAll();
-    if (PlistFile::isBinaryData(data)) {
-        PlistFile plist;
-        if (!plist.loadData(data)) {
-            logMessage("Unreadable binary Info.plist");
-            return QString();
-        }
-        data = plist.toXml();
-    }
-    DeviceNameReader reader;
-    return reader.readXml(data);
+    return reader.readXml(plist.toXml());
 }
 
 QString DeviceNameReader::readXml(const QByteArray& aXml)
 {
+    QBuffer buffer;
+    buffer.setData(aXml);
+    buffer.open(QIODevice::ReadOnly);
+    return read(&buffer);
+}
+
+QString DeviceNameReader::read(QIODevice* aDevice)
+{
     mLastKey.clear();
     mCurrentElement.clear();
     mDeviceName.clear();
-    QXmlStreamReader xml(aXml);
+    QXmlStreamReader xml(aDevice);
     while (!xml.atEnd()) {
         switch (xml.readNext()) {
         case QXmlStreamReader::StartElement:

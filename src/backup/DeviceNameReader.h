@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+class QIODevice;
+
 // Finds the device name ("Display Name") in a backup's Info.plist. The XML is read as a stream:
 // a "key" element's text becomes the last key, and a "string" element's text right after the
 // key "Display Name" becomes the device name (a later one wins). Text that is empty or starts
@@ -17,6 +19,8 @@ public:
 
     // The same rules over XML text already in memory.
     QString readXml(const QByteArray& aXml);
+    // The same rules over XML read from aDevice (an Info.plist can be large; it is streamed).
+    QString read(QIODevice* aDevice);
 
 private:
     void startElement(const QString& aLocalName);

@@ -11,7 +11,7 @@ class PlistFile
 {
 public:
     // Files larger than this are not property lists of a backup; they are refused unread.
-    static constexpr qint64 kMaxSize = 32 * 1024 * 1024;
+    static constexpr qint64 kMaxSize = 128 * 1024 * 1024;
 
     PlistFile() = default;
     ~PlistFile();

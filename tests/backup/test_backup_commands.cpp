@@ -3,7 +3,9 @@
 #include "TestPaths.h"
 #include "backup/FakeBackupBuilder.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QImage>
 #include <QFile>
 #include <QProcess>
 #include <QSqlDatabase>
@@ -44,6 +46,45 @@ bool makeNotesDatabase(const QString& aPath)
     }
     QSqlDatabase::removeDatabase("notes-fixture");
     return ok;
+}
+
+// A message database of the newer layout: one received message with a picture.
+bool makeMessagesDatabase(const QString& aPath)
+{
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "sms-fixture");
+        db.setDatabaseName(aPath);
+        if (db.open()) {
+            QSqlQuery q(db);
+            ok = q.exec("CREATE TABLE handle (ROWID INTEGER PRIMARY KEY, id TEXT)")
+                 && q.exec("CREATE TABLE message (ROWID INTEGER PRIMARY KEY, text TEXT, "
+                           "handle_id INTEGER, date INTEGER, is_from_me INTEGER, read INTEGER)")
+                 && q.exec("CREATE TABLE attachment (ROWID INTEGER PRIMARY KEY, filename TEXT, "
+                           "mime_type TEXT)")
+                 && q.exec("CREATE TABLE message_attachment_join (message_id INTEGER, "
+                           "attachment_id INTEGER)")
+                 && q.exec("INSERT INTO handle VALUES (1, '+4912345')")
+                 && q.exec("INSERT INTO message VALUES (12, 'look', 1, 100, 0, 1)")
+                 && q.exec("INSERT INTO attachment VALUES (3, "
+                           "'~/Library/SMS/Attachments/ab/12/IMG_1.JPG', 'image/jpeg')")
+                 && q.exec("INSERT INTO message_attachment_join VALUES (12, 3)");
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase("sms-fixture");
+    return ok;
+}
+
+QByteArray jpeg()
+{
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPG");
+    return bytes;
 }
 
 } // namespace
@@ -90,10 +131,15 @@ private slots:
 
         const QString notes = mDir.path() + "/notes.sqlite";
         QVERIFY(makeNotesDatabase(notes));
+        const QString sms = mDir.path() + "/sms.db";
+        QVERIFY(makeMessagesDatabase(sms));
         FakeBackupBuilder phone(mRoot + "a1b2c3");
         phone.setInfoPlist("Anna's iPhone", FakeBackupBuilder::PlistFormat::Binary);
         phone.setManifestPlist(false);
         phone.addFileFrom("HomeDomain", "Library/Notes/notes.sqlite", notes);
+        phone.addFileFrom("HomeDomain", "Library/SMS/sms.db", sms);
+        // Since iOS 4 attachments live in the media domain.
+        phone.addFile("MediaDomain", "Library/SMS/Attachments/ab/12/IMG_1.JPG", jpeg());
         phone.addFile("CameraRollDomain", "Media/DCIM/100APPLE/IMG_0001.JPG", "jpeg");
         QVERIFY(phone.write());
 
@@ -142,6 +188,9 @@ private slots:
         for (const char* name : {"messages.xml", "address.xml", "calendar.xml", "notes.xml"})
             QVERIFY2(r.mOut.contains(out + "/" + name), name);
         QVERIFY(contents(out + "/notes.xml").contains("<title>Shopping</title>"));
+        const QByteArray messages = contents(out + "/messages.xml");
+        QVERIFY(messages.contains("<address>+4912345</address>"));
+        QVERIFY2(messages.contains("<attachment mime_type=\"image/jpeg\">/9j/"), messages.constData());
         // No database of a kind still gives its (empty) document.
         QVERIFY(contents(out + "/calendar.xml").contains("<calendar/>"));
         QCOMPARE(contents(out + "/DCIM/100APPLE/IMG_0001.JPG"), QByteArray("jpeg"));
