@@ -56,7 +56,7 @@ SyncOutcome runSync(LocalMusicLibrary& aLibrary, const QString& aPhoneRoot)
                      [&sync]() { sync.SetDeleteConfirmed(false); }, Qt::DirectConnection);
     QElapsedTimer timer;
     timer.start();
-    sync.Start();
+    sync.RunInCallingThread(false);
     outcome.seconds = timer.nsecsElapsed() / 1e9;
     outcome.finalState = sync.State();
     outcome.notCopied = int(sync.GetNonCopiedTracks().size());

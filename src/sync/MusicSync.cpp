@@ -68,6 +68,14 @@ void MusicSync::StartInNewThread(bool aForceFull)
     mThread.start(QThread::InheritPriority);
 }
 
+void MusicSync::RunInCallingThread(bool aForceFull)
+{
+    mCancelled.store(false);
+    mForceFull = aForceFull;
+    if (!CrashGuard::run([this]() { Start(); }))
+        ChangeState(kStateFinishedWithErrors);
+}
+
 bool MusicSync::Wait(int aMsecs)
 {
     return aMsecs < 0 ? mThread.wait() : mThread.wait(QDeadlineTimer(aMsecs));
@@ -461,7 +469,16 @@ void MusicSync::writePlaylists()
         if (entry.mName.isEmpty())
             continue;
         UpdateProgress(kStatePlaylists, entry.mName);
-        mDevice->createPlaylist(entry, mTrackList, mForceFull);
+        // A track that did not reach the phone has no path there; an entry for it would be a
+        // broken line in the playlist.
+        PlaylistEntry onPhone;
+        onPhone.mName = entry.mName;
+        for (const PlaylistItem& item : entry.mItems) {
+            const Track& track = mTrackList.at(item.mTrackIndex);
+            if (track.onRemoteDevice() && !track.deviceId().isEmpty())
+                onPhone.mItems.append(item);
+        }
+        mDevice->createPlaylist(onPhone, mTrackList, mForceFull);
     }
     mDevice->removeOldPlaylists();
 }

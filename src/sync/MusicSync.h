@@ -49,6 +49,8 @@ public:
 
     // Starts the run in its own thread.
     void StartInNewThread(bool aForceFull);
+    // The same run in the calling thread (tools and tests that have no window to keep alive).
+    void RunInCallingThread(bool aForceFull);
     // Asks the run to stop at its next cancellation point. Safe from any thread, and from a
     // signal handler.
     void Cancel() { mCancelled.store(true); }

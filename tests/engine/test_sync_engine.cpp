@@ -1,0 +1,410 @@
+// Whole synchronisation runs on real folders: what reaches the phone, what the cache records,
+// and which states the window receives.
+#include "TestMain.h"
+#include "app/AppPaths.h"
+#include "device/PhoneTree.h"
+#include "engine/EngineFixture.h"
+#include "settings/SyncSettings.h"
+#include "sync/MusicSync.h"
+#include "sync/TrackCache.h"
+#include "library/LocalMusicLibrary.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QtTest>
+
+namespace {
+
+using Playlists = QList<QPair<QString, QStringList>>;
+
+// Two albums of two tracks each, all in one playlist.
+void addTwoAlbums(EngineFixture& aFixture)
+{
+    aFixture.addTrack(QStringLiteral("Alpha"), QStringLiteral("Ann"), QStringLiteral("First"), 1);
+    aFixture.addTrack(QStringLiteral("Beta"), QStringLiteral("Ann"), QStringLiteral("First"), 2);
+    aFixture.addTrack(QStringLiteral("Gamma"), QStringLiteral("Bob"), QStringLiteral("Second"), 1);
+    aFixture.addTrack(QStringLiteral("Delta"), QStringLiteral("Bob"), QStringLiteral("Second"), 2);
+    aFixture.setPlaylist(QStringLiteral("Mix"), {QStringLiteral("Alpha"), QStringLiteral("Beta"),
+                                                 QStringLiteral("Gamma"), QStringLiteral("Delta")});
+    aFixture.writeLibrary();
+    EngineFixture::Configuration configuration;
+    configuration.mPlaylists = {QStringLiteral("Mix")};
+    aFixture.configure(configuration);
+}
+
+const QStringList kAll = {QStringLiteral("Alpha"), QStringLiteral("Beta"), QStringLiteral("Delta"),
+                          QStringLiteral("Gamma")};
+
+// Modification times of the music and playlist files on the phone.
+QMap<QString, QDateTime> musicTimes(const QString& aRoot)
+{
+    QMap<QString, QDateTime> times;
+    for (const QString& folder : {QStringLiteral("Music"), QStringLiteral("Playlists_CDZ")}) {
+        QDirIterator it(aRoot + QLatin1Char('/') + folder, QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            it.next();
+            times.insert(it.filePath(), it.fileInfo().lastModified());
+        }
+    }
+    return times;
+}
+
+} // namespace
+
+class TestSyncEngine : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Each test starts without settings and without the caches of earlier tests.
+    void init()
+    {
+        QDir(AppPaths::corvoFolder()).removeRecursively();
+    }
+
+    void firstSyncThenNothingToDo()
+    {
+        EngineFixture fixture;
+        addTwoAlbums(fixture);
+
+        const auto first = fixture.run();
+        QCOMPARE(first.mStates, (QList<int>{9, 13, 13, 13, 13, 15, 2}));
+        // Percent before each attempt: attempts so far x 100 / tracks to copy.
+        QCOMPARE(first.mCopyPercents, (QList<int>{0, 25, 50, 75}));
+        QCOMPARE(first.mCopied, 4);
+        QCOMPARE(first.mConfirmAsked, 0);
+        QCOMPARE(first.mPrepareCount, first.mFinalizeCount);
+        PELLMAR_COMPARE_TREE(fixture.expectedTree(kAll, Playlists{{QStringLiteral("Mix"),
+            {QStringLiteral("Alpha"), QStringLiteral("Beta"), QStringLiteral("Gamma"),
+             QStringLiteral("Delta")}}}), fixture.phoneRoot());
+        QCOMPARE(fixture.cachedOnPhone(), kAll);
+
+        const auto before = musicTimes(fixture.phoneRoot());
+        QTest::qWait(20);
+        const auto second = fixture.run();
+        QCOMPARE(second.mStates, (QList<int>{9, 15, 2}));
+        QCOMPARE(second.mCopied, 0);
+        QCOMPARE(second.mDeleted, 0);
+        QVERIFY(second.mUploadRequests.isEmpty());
+        QCOMPARE(second.mConfirmAsked, 0);
+        QCOMPARE(musicTimes(fixture.phoneRoot()), before);
+        QCOMPARE(fixture.cachedOnPhone(), kAll);
+    }
+
+    void removedTrackDeletedWhenConfirmed()
+    {
+        EngineFixture fixture;
+        addTwoAlbums(fixture);
+        fixture.run();
+
+        fixture.setPlaylist(QStringLiteral("Mix"), {QStringLiteral("Alpha"), QStringLiteral("Beta"),
+                                                    QStringLiteral("Gamma")});
+        fixture.writeLibrary();
+        const auto result = fixture.run();
+        QCOMPARE(result.mConfirmAsked, 1);
+        QCOMPARE(result.mDeleted, 1);
+        QCOMPARE(result.finalState(), 2);
+        QVERIFY(result.mStates.contains(12));
+        PELLMAR_COMPARE_TREE(fixture.expectedTree({QStringLiteral("Alpha"), QStringLiteral("Beta"),
+            QStringLiteral("Gamma")}, Playlists{{QStringLiteral("Mix"), {QStringLiteral("Alpha"),
+            QStringLiteral("Beta"), QStringLiteral("Gamma")}}}), fixture.phoneRoot());
+        // The record stays with its on-phone flag cleared.
+        QCOMPARE(fixture.cachedOnPhone(), (QStringList{QStringLiteral("Alpha"),
+                                                       QStringLiteral("Beta"),
+                                                       QStringLiteral("Gamma")}));
+
+        // Chosen again later, the track comes back.
+        fixture.setPlaylist(QStringLiteral("Mix"), kAll);
+        fixture.writeLibrary();
+        const auto again = fixture.run();
+        QCOMPARE(again.mCopied, 1);
+        QCOMPARE(fixture.cachedOnPhone(), kAll);
+    }
+
+    void refusedDeletionEndsTheRunWithNothingCopied()
+    {
+        EngineFixture fixture;
+        addTwoAlbums(fixture);
+        fixture.run();
+        const PhoneTree before = PhoneTree::capture(fixture.phoneRoot());
+
+        fixture.addTrack(QStringLiteral("Epsilon"), QStringLiteral("Bob"), QStringLiteral("Second"), 3);
+        fixture.setPlaylist(QStringLiteral("Mix"), {QStringLiteral("Alpha"), QStringLiteral("Epsilon")});
+        fixture.writeLibrary();
+        EngineFixture::RunOptions options;
+        options.mConfirmDeletion = false;
+        const auto result = fixture.run(options);
+        QCOMPARE(result.mConfirmAsked, 1);
+        QCOMPARE(result.mStates, (QList<int>{9, 6}));
+        QVERIFY(result.mUploadRequests.isEmpty());
+        QCOMPARE(result.mPrepareCount, result.mFinalizeCount);
+        // Nothing but the run's own metadata file changed.
+        PhoneTree expected = before;
+        const PhoneTree after = PhoneTree::capture(fixture.phoneRoot());
+        for (const QString& path : after.paths()) {
+            if (path.startsWith(QLatin1String("CORVO/")))
+                expected.setFile(path, after.file(path));
+        }
+        PELLMAR_COMPARE_TREE(expected, fixture.phoneRoot());
+        QCOMPARE(fixture.cachedOnPhone(), kAll);
+    }
+
+    void cancelDuringCopy()
+    {
+        EngineFixture fixture;
+        addTwoAlbums(fixture);
+        EngineFixture::RunOptions options;
+        options.mCancelBeforeAttempt = 2;
+        const auto result = fixture.run(options);
+        QCOMPARE(result.mCopied, 2);
+        QCOMPARE(result.mStates.mid(result.mStates.size() - 2), (QList<int>{2, 6}));
+        QVERIFY(!result.mStates.contains(15));
+        QVERIFY(!QFileInfo::exists(fixture.phoneRoot() + QStringLiteral("/Playlists_CDZ")));
+        // Uploads run from the last track to the first.
+        QCOMPARE(fixture.cachedOnPhone(), (QStringList{QStringLiteral("Delta"), QStringLiteral("Gamma")}));
+        PELLMAR_COMPARE_TREE(fixture.expectedTree({QStringLiteral("Delta"), QStringLiteral("Gamma")},
+                                                  {}), fixture.phoneRoot());
+
+        const auto rest = fixture.run();
+        QCOMPARE(rest.mCopied, 2);
+        QCOMPARE(rest.finalState(), 2);
+        QCOMPARE(fixture.cachedOnPhone(), kAll);
+    }
+
+    void forceFullRebuildsCacheAndPlaylists()
+    {
+        EngineFixture fixture;
+        addTwoAlbums(fixture);
+        fixture.run();
+        const QString playlist = fixture.phoneRoot() + QStringLiteral("/Playlists_CDZ/Mix.m3u");
+        QFile file(playlist);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        const QDateTime old = QDateTime::currentDateTime().addDays(-2);
+        QVERIFY(file.setFileTime(old, QFileDevice::FileModificationTime));
+        file.close();
+
+        EngineFixture::RunOptions options;
+        options.mForceFull = true;
+        options.mFreeSpace = 0;
+        const auto result = fixture.run(options);
+        QCOMPARE(result.mSpaceAsked, 0);
+        QCOMPARE(result.finalState(), 2);
+        // The cache started empty: every track was offered to the phone again, found in place.
+        QCOMPARE(result.mUploadRequests.size(), 4);
+        QCOMPARE(fixture.cachedOnPhone(), kAll);
+        QVERIFY(QFileInfo(playlist).lastModified() > old.addDays(1));
+        PELLMAR_COMPARE_TREE(fixture.expectedTree(kAll, Playlists{{QStringLiteral("Mix"),
+            {QStringLiteral("Alpha"), QStringLiteral("Beta"), QStringLiteral("Gamma"),
+             QStringLiteral("Delta")}}}), fixture.phoneRoot());
+    }
+
+    void notEnoughSpace()
+    {
+        EngineFixture fixture;
+        addTwoAlbums(fixture);
+        qint64 needed = 0;
+        for (const QString& name : kAll)
+            needed += QFileInfo(fixture.mediaPath(fixture.track(name).mRelativePath)).size();
+
+        EngineFixture::RunOptions refuse;
+        refuse.mFreeSpace = 100;
+        refuse.mGoOnWhenShort = false;
+        const auto refused = fixture.run(refuse);
+        QCOMPARE(refused.mSpaceAsked, 1);
+        QCOMPARE(refused.mSpaceShort, needed - 100);
+        QCOMPARE(refused.mCopied, 0);
+        QCOMPARE(refused.mStates.mid(refused.mStates.size() - 2), (QList<int>{2, 6}));
+        PELLMAR_COMPARE_TREE(fixture.expectedTree({}, {}), fixture.phoneRoot());
+
+        EngineFixture::RunOptions goOn = refuse;
+        goOn.mGoOnWhenShort = true;
+        const auto anyway = fixture.run(goOn);
+        QCOMPARE(anyway.mSpaceAsked, 1);
+        QCOMPARE(anyway.mCopied, 4);
+        QCOMPARE(anyway.finalState(), 2);
+    }
+
+    void phoneFillsUpMidRun()
+    {
+        EngineFixture fixture;
+        addTwoAlbums(fixture);
+        const qint64 size = QFileInfo(fixture.mediaPath(fixture.track(QStringLiteral("Alpha")).mRelativePath)).size();
+        EngineFixture::RunOptions options;
+        options.mWriteLimit = size * 2 + size / 2;
+        const auto result = fixture.run(options);
+        QCOMPARE(result.mCopied, 2);
+        QCOMPARE(result.mNotCopied, (QStringList{QStringLiteral("Beta"), QStringLiteral("Alpha")}));
+        QCOMPARE(result.mLastError, -6005);
+        QCOMPARE(result.finalState(), 2);
+        QCOMPARE(fixture.cachedOnPhone(), (QStringList{QStringLiteral("Delta"), QStringLiteral("Gamma")}));
+        // No partial file is left under any name; the playlist names only what is there.
+        PELLMAR_COMPARE_TREE(fixture.expectedTree({QStringLiteral("Delta"), QStringLiteral("Gamma")},
+            Playlists{{QStringLiteral("Mix"), {QStringLiteral("Gamma"), QStringLiteral("Delta")}}}),
+            fixture.phoneRoot());
+
+        const auto next = fixture.run();
+        QCOMPARE(next.mCopied, 2);
+        QCOMPARE(fixture.cachedOnPhone(), kAll);
+        PELLMAR_COMPARE_TREE(fixture.expectedTree(kAll, Playlists{{QStringLiteral("Mix"),
+            {QStringLiteral("Alpha"), QStringLiteral("Beta"), QStringLiteral("Gamma"),
+             QStringLiteral("Delta")}}}), fixture.phoneRoot());
+    }
+
+    void missingLocalFileIsReportedNotCached()
+    {
+        EngineFixture fixture;
+        fixture.addTrack(QStringLiteral("Here"), QStringLiteral("Ann"), QStringLiteral("First"), 1);
+        fixture.addTrack(QStringLiteral("Gone"), QStringLiteral("Ann"), QStringLiteral("First"), 2)
+            .mFileExists = false;
+        fixture.setPlaylist(QStringLiteral("Mix"), {QStringLiteral("Here"), QStringLiteral("Gone")});
+        fixture.writeLibrary();
+        EngineFixture::Configuration configuration;
+        configuration.mPlaylists = {QStringLiteral("Mix")};
+        fixture.configure(configuration);
+
+        const auto result = fixture.run();
+        QCOMPARE(result.finalState(), 2);
+        QCOMPARE(result.mCopied, 1);
+        QCOMPARE(result.mNotCopied, QStringList{QStringLiteral("Gone")});
+        QCOMPARE(result.mLastError, -6005);
+        QCOMPARE(fixture.cachedOnPhone(), QStringList{QStringLiteral("Here")});
+        // Offered again on the next run, still not copied, still not recorded.
+        const auto again = fixture.run();
+        QCOMPARE(again.mNotCopied, QStringList{QStringLiteral("Gone")});
+        QCOMPARE(fixture.cachedOnPhone(), QStringList{QStringLiteral("Here")});
+    }
+
+    void faultInsideOneUploadLetsTheRestComplete()
+    {
+        EngineFixture fixture;
+        addTwoAlbums(fixture);
+        EngineFixture::RunOptions options;
+        options.mFaultingTrack = QStringLiteral("Gamma");
+        const auto result = fixture.run(options);
+        QCOMPARE(result.finalState(), 2);
+        QCOMPARE(result.mCopied, 3);
+        QCOMPARE(result.mUploadRequests, (QStringList{QStringLiteral("Delta"), QStringLiteral("Gamma"),
+                                                      QStringLiteral("Beta"), QStringLiteral("Alpha")}));
+        QCOMPARE(fixture.cachedOnPhone(), (QStringList{QStringLiteral("Alpha"), QStringLiteral("Beta"),
+                                                       QStringLiteral("Delta")}));
+    }
+
+    void unreadableCacheIsClearedAndTheNextRunStartsClean()
+    {
+        EngineFixture fixture;
+        addTwoAlbums(fixture);
+        fixture.run();
+        const QString cache = fixture.cacheFilePath();
+        QFile file(cache);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("this is not a track cache").repeated(4));
+        file.close();
+
+        const auto broken = fixture.run();
+        QCOMPARE(broken.mStates, (QList<int>{9, 3}));
+        QCOMPARE(broken.mPrepareCount, broken.mFinalizeCount);
+        QVERIFY(broken.mUploadRequests.isEmpty());
+        QCOMPARE(QFileInfo(cache).size(), 44);
+
+        const auto clean = fixture.run();
+        QCOMPARE(clean.finalState(), 2);
+        // The files are still on the phone: each is found in place and recorded again.
+        QCOMPARE(clean.mUploadRequests.size(), 4);
+        QCOMPARE(fixture.cachedOnPhone(), kAll);
+        PELLMAR_COMPARE_TREE(fixture.expectedTree(kAll, Playlists{{QStringLiteral("Mix"),
+            {QStringLiteral("Alpha"), QStringLiteral("Beta"), QStringLiteral("Gamma"),
+             QStringLiteral("Delta")}}}), fixture.phoneRoot());
+    }
+
+    void phoneWithoutSettingsAndNoSettingsFile()
+    {
+        EngineFixture fixture;
+        fixture.addTrack(QStringLiteral("Alpha"), QStringLiteral("Ann"), QStringLiteral("First"), 1);
+        fixture.writeLibrary();
+
+        const auto noFile = fixture.run();
+        QCOMPARE(noFile.mStates, QList<int>{5});
+        QCOMPARE(noFile.mPrepareCount, noFile.mFinalizeCount);
+
+        // A settings file that knows another phone only.
+        SyncSettings settings;
+        settings.load();
+        settings.setConfig(QStringLiteral("another-phone"), QStringLiteral("Other"), true, {}, 0, {});
+        QCOMPARE(settings.save(), 0);
+        const auto unknown = fixture.run();
+        QCOMPARE(unknown.mStates, QList<int>{4});
+        QCOMPARE(unknown.mPrepareCount, unknown.mFinalizeCount);
+        PELLMAR_COMPARE_TREE(fixture.expectedTree({}, {}), fixture.phoneRoot());
+        QVERIFY(!QFileInfo::exists(fixture.phoneRoot() + QStringLiteral("/Music")));
+    }
+
+    void podcastsLimitedToNewestEpisodes()
+    {
+        EngineFixture fixture;
+        QStringList names;
+        for (int i = 1; i <= 10; ++i) {
+            const QString name = QStringLiteral("Episode %1").arg(i);
+            // Added in a shuffled order of dates: episode i is i days old.
+            fixture.addEpisode(QStringLiteral("Daily"), name, i,
+                               QDateTime(QDate(2024, 1, 31).addDays(-i), QTime(8, 0), Qt::UTC));
+            names << name;
+        }
+        fixture.writeLibrary();
+        EngineFixture::Configuration configuration;
+        configuration.mPlaylists = {};
+        configuration.mWholeLibrary = false;
+        configuration.mPodcastSetting = 2;
+        configuration.mPodcasts = {QStringLiteral("Daily")};
+        configuration.mEpisodes = 3;
+        fixture.configure(configuration);
+
+        const auto result = fixture.run();
+        QCOMPARE(result.finalState(), 2);
+        QCOMPARE(result.mCopied, 3);
+        const QStringList newest = {QStringLiteral("Episode 1"), QStringLiteral("Episode 2"),
+                                    QStringLiteral("Episode 3")};
+        PELLMAR_COMPARE_TREE(fixture.expectedTree(newest, Playlists{{QStringLiteral("Daily"), newest}}),
+                             fixture.phoneRoot());
+    }
+
+    void threadedRunAsksThroughBlockingSignals()
+    {
+        EngineFixture fixture;
+        addTwoAlbums(fixture);
+        fixture.run();
+        fixture.setPlaylist(QStringLiteral("Mix"), {QStringLiteral("Alpha")});
+        fixture.writeLibrary();
+
+        TestPhone phone(fixture.phoneRoot());
+        LocalMusicLibrary library;
+        MusicSync sync(&library, &phone, nullptr);
+        QObject window;
+        QList<int> states;
+        int asked = 0;
+        QObject::connect(&sync, qOverload<int, int>(&MusicSync::ProgressUpdate), &window,
+                         [&states](int aState, int) { states.append(aState); },
+                         Qt::QueuedConnection);
+        QObject::connect(&sync, &MusicSync::ConfirmDeleteTracks, &window,
+                         [&]() {
+                             ++asked;
+                             // The run waits: the list is complete when the question comes.
+                             QCOMPARE(sync.TracksToDelete().count(), 3);
+                             sync.SetDeleteConfirmed(true);
+                         },
+                         Qt::BlockingQueuedConnection);
+        QEventLoop loop;
+        QObject::connect(sync.Thread(), &QThread::finished, &loop, &QEventLoop::quit,
+                         Qt::QueuedConnection);
+        sync.StartInNewThread(false);
+        loop.exec();
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(asked, 1);
+        QCOMPARE(sync.DeletedCount(), 3);
+        QCOMPARE(states.last(), 2);
+        QCOMPARE(fixture.cachedOnPhone(), QStringList{QStringLiteral("Alpha")});
+    }
+};
+
+PELLMAR_TEST_MAIN(TestSyncEngine)
+#include "test_sync_engine.moc"

@@ -1,0 +1,298 @@
+#include "EngineFixture.h"
+
+#include "TestPaths.h"
+#include "library/LibraryXmlBuilder.h"
+#include "library/LocalMusicLibrary.h"
+#include "settings/SyncSettings.h"
+#include "sync/MusicSync.h"
+#include "sync/TrackCache.h"
+#include "sync/TrackList.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+EngineFixture::EngineFixture()
+{
+    QDir().mkpath(phoneRoot());
+    QDir().mkpath(mediaPath(QString()));
+}
+
+QString EngineFixture::mediaPath(const QString& aRelativePath) const
+{
+    return mDir.path() + QStringLiteral("/media/") + aRelativePath;
+}
+
+EngineFixture::TrackFile& EngineFixture::addTrack(const QString& aName, const QString& aArtist,
+                                                  const QString& aAlbum, qint32 aNumber,
+                                                  const QString& aFileName,
+                                                  const QByteArray& aContent)
+{
+    TrackFile track;
+    track.mName = aName;
+    track.mArtist = aArtist;
+    track.mAlbum = aAlbum;
+    track.mNumber = aNumber;
+    const QString fileName = aFileName.isEmpty()
+                                 ? QStringLiteral("%1 %2.mp3").arg(aNumber, 2, 10, QLatin1Char('0')).arg(aName)
+                                 : aFileName;
+    track.mRelativePath = aArtist + QLatin1Char('/') + aAlbum + QLatin1Char('/') + fileName;
+    const QString path = mediaPath(track.mRelativePath);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly)) {
+        // Distinct bytes per track, so that a file copied under the wrong name is caught.
+        file.write(aContent.isEmpty() ? ("track " + aName.toUtf8() + "\n").repeated(100)
+                                      : aContent);
+    }
+    mTracks.append(track);
+    return mTracks.last();
+}
+
+EngineFixture::TrackFile& EngineFixture::addSampleTrack(const QString& aName,
+                                                        const QString& aArtist,
+                                                        const QString& aAlbum, qint32 aNumber,
+                                                        const QString& aSampleRelativePath,
+                                                        const QString& aFileName)
+{
+    QFile sample(TestPaths::sourceDir() + QStringLiteral("/samples/demo/iTunes Media/")
+                 + aSampleRelativePath);
+    sample.open(QIODevice::ReadOnly);
+    return addTrack(aName, aArtist, aAlbum, aNumber, aFileName, sample.readAll());
+}
+
+EngineFixture::TrackFile& EngineFixture::addEpisode(const QString& aPodcast, const QString& aName,
+                                                    qint32 aNumber, const QDateTime& aDateAdded)
+{
+    TrackFile& episode = addTrack(aName, aPodcast, aPodcast, aNumber);
+    // Below "Podcasts/<podcast>/", where the phone files episodes under "Podcasts".
+    const QString oldPath = mediaPath(episode.mRelativePath);
+    episode.mRelativePath = QStringLiteral("Podcasts/") + aPodcast + QLatin1Char('/')
+                            + QFileInfo(oldPath).fileName();
+    QDir().mkpath(QFileInfo(mediaPath(episode.mRelativePath)).absolutePath());
+    QFile::rename(oldPath, mediaPath(episode.mRelativePath));
+    episode.mPodcast = true;
+    episode.mDateAdded = aDateAdded;
+    return episode;
+}
+
+EngineFixture::TrackFile& EngineFixture::track(const QString& aName)
+{
+    for (TrackFile& track : mTracks) {
+        if (track.mName == aName)
+            return track;
+    }
+    qFatal("no track %s", qPrintable(aName));
+}
+
+void EngineFixture::setPlaylist(const QString& aName, const QStringList& aTrackNames)
+{
+    for (auto& playlist : mPlaylists) {
+        if (playlist.first == aName) {
+            playlist.second = aTrackNames;
+            return;
+        }
+    }
+    mPlaylists.append({aName, aTrackNames});
+}
+
+void EngineFixture::writeLibrary()
+{
+    LibraryXmlBuilder builder(LibraryXmlBuilder::Style::MacOS);
+    QList<qint64> music;
+    QList<qint64> podcasts;
+    for (TrackFile& track : mTracks) {
+        LibraryXmlBuilder::TrackSpec spec;
+        spec.mName = track.mName;
+        spec.mArtist = track.mArtist;
+        spec.mAlbum = track.mAlbum;
+        spec.mTrackNumber = track.mNumber;
+        spec.mPodcast = track.mPodcast;
+        spec.mDateAdded = track.mDateAdded;
+        const QString path = mediaPath(track.mRelativePath);
+        if (!track.mFileExists)
+            QFile::remove(path);
+        spec.mSize = track.mFileExists ? QFileInfo(path).size() : 1000;
+        spec.mKind = path.endsWith(QLatin1String(".m4a")) ? QStringLiteral("AAC audio file")
+                                                          : QStringLiteral("MPEG audio file");
+        spec.mLocation = LibraryXmlBuilder::linuxUrl(path);
+        track.mId = builder.addTrack(spec);
+        (track.mPodcast ? podcasts : music).append(track.mId);
+    }
+    builder.addMasterPlaylist();
+    LibraryXmlBuilder::PlaylistSpec musicPlaylist;
+    musicPlaylist.mName = QStringLiteral("Music");
+    musicPlaylist.mDistinguishedKind = 4;
+    musicPlaylist.mTrackIds = music;
+    builder.addPlaylist(musicPlaylist);
+    LibraryXmlBuilder::PlaylistSpec podcastPlaylist;
+    podcastPlaylist.mName = QStringLiteral("Podcasts");
+    podcastPlaylist.mDistinguishedKind = 10;
+    podcastPlaylist.mTrackIds = podcasts;
+    builder.addPlaylist(podcastPlaylist);
+    for (const auto& playlist : mPlaylists) {
+        LibraryXmlBuilder::PlaylistSpec spec;
+        spec.mName = playlist.first;
+        for (const QString& name : playlist.second)
+            spec.mTrackIds.append(track(name).mId);
+        builder.addPlaylist(spec);
+    }
+    builder.write(libraryPath());
+    LocalMusicLibrary::setLibraryPath(libraryPath());
+}
+
+QString EngineFixture::configure(const Configuration& aConfiguration)
+{
+    TestPhone phone(phoneRoot());
+    phone.SetConfigured();
+    mPhoneId = phone.UniqueDeviceId();
+    SyncSettings settings;
+    settings.load();
+    settings.setConfig(mPhoneId, phone.FriendlyName(), aConfiguration.mWholeLibrary,
+                       aConfiguration.mPlaylists, aConfiguration.mPodcastSetting,
+                       aConfiguration.mPodcasts);
+    settings.setConvertAacToMp3(mPhoneId, aConfiguration.mConvert);
+    settings.setEnableArtworkSync(mPhoneId, aConfiguration.mEnableArt);
+    settings.setForceArtworkSync(mPhoneId, aConfiguration.mForceArt);
+    settings.setNumberOfEpisodesToSync(mPhoneId, aConfiguration.mEpisodes);
+    settings.save();
+    return mPhoneId;
+}
+
+EngineFixture::Result EngineFixture::run()
+{
+    return run(RunOptions());
+}
+
+EngineFixture::Result EngineFixture::run(const RunOptions& aOptions)
+{
+    return run(aOptions, [](MusicSync&) {});
+}
+
+EngineFixture::Result EngineFixture::run(const RunOptions& aOptions,
+                                         const std::function<void(MusicSync&)>& aSetup)
+{
+    TestPhone phone(phoneRoot());
+    if (aOptions.mFreeSpace >= 0)
+        phone.setFreeSpace(aOptions.mFreeSpace);
+    if (aOptions.mWriteLimit >= 0)
+        phone.setWriteLimit(aOptions.mWriteLimit);
+    phone.setFaultingTrack(aOptions.mFaultingTrack);
+
+    LocalMusicLibrary library;
+    MusicSync sync(&library, &phone, nullptr);
+    Result result;
+    int attempts = 0;
+    QObject::connect(&sync, qOverload<int, int>(&MusicSync::ProgressUpdate), &sync,
+                     [&result](int aState, int) { result.mStates.append(aState); },
+                     Qt::DirectConnection);
+    QObject::connect(
+        &sync, qOverload<int, int, QString>(&MusicSync::ProgressUpdate), &sync,
+        [&](int aState, int aPercent, const QString&) {
+            if (aState != MusicSync::kStateCopying)
+                return;
+            result.mCopyPercents.append(aPercent);
+            if (attempts++ == aOptions.mCancelBeforeAttempt)
+                sync.Cancel();
+        },
+        Qt::DirectConnection);
+    QObject::connect(&sync, &MusicSync::ConfirmDeleteTracks, &sync,
+                     [&]() {
+                         ++result.mConfirmAsked;
+                         sync.SetDeleteConfirmed(aOptions.mConfirmDeletion);
+                     },
+                     Qt::DirectConnection);
+    QObject::connect(&sync, &MusicSync::DrmTracksFound, &sync, [&]() { ++result.mDrmAsked; },
+                     Qt::DirectConnection);
+    QObject::connect(&sync, &MusicSync::notEnoughSpace, &sync,
+                     [&](qint64 aShort) {
+                         ++result.mSpaceAsked;
+                         result.mSpaceShort = aShort;
+                         if (!aOptions.mGoOnWhenShort)
+                             sync.Cancel();
+                     },
+                     Qt::DirectConnection);
+    aSetup(sync);
+    sync.RunInCallingThread(aOptions.mForceFull);
+
+    result.mCopied = sync.CopiedCount();
+    result.mDeleted = sync.DeletedCount();
+    for (const Track& track : sync.GetNonCopiedTracks())
+        result.mNotCopied << track.trackName();
+    result.mLastError = sync.LastError();
+    result.mUploadRequests = phone.uploadRequests();
+    result.mAlbumArtSent = phone.albumArtSent();
+    result.mPrepareCount = phone.prepareCount();
+    result.mFinalizeCount = phone.finalizeCount();
+    return result;
+}
+
+QString EngineFixture::phonePath(const TrackFile& aTrack, const QString& aExtension) const
+{
+    QString fileName = QFileInfo(aTrack.mRelativePath).fileName();
+    if (!aExtension.isEmpty())
+        fileName = QFileInfo(fileName).completeBaseName() + QLatin1Char('.') + aExtension;
+    return QStringLiteral("Music/") + (aTrack.mPodcast ? QStringLiteral("Podcasts") : aTrack.mArtist)
+           + QLatin1Char('/') + aTrack.mAlbum + QLatin1Char('/') + fileName;
+}
+
+QByteArray EngineFixture::playlistBytes(const QStringList& aTrackNames) const
+{
+    QByteArray bytes = "#EXTM3U\r\n";
+    for (const QString& name : aTrackNames) {
+        const TrackFile& track = const_cast<EngineFixture*>(this)->track(name);
+        bytes += "#EXTINF:0," + name.toUtf8() + "\r\n";
+        QString entry = QLatin1Char('\\') + phonePath(track);
+        entry.replace(QLatin1Char('/'), QLatin1Char('\\'));
+        bytes += entry.toUtf8() + "\r\n";
+    }
+    return bytes;
+}
+
+PhoneTree EngineFixture::expectedTree(const QStringList& aTrackNames,
+                                      const QList<QPair<QString, QStringList>>& aPlaylists) const
+{
+    PhoneTree expected;
+    for (const QString& name : aTrackNames) {
+        const TrackFile& track = const_cast<EngineFixture*>(this)->track(name);
+        expected.setFileFrom(phonePath(track), mediaPath(track.mRelativePath));
+    }
+    for (const auto& playlist : aPlaylists) {
+        expected.setFile(QStringLiteral("Playlists_CDZ/") + playlist.first + QStringLiteral(".m3u"),
+                         playlistBytes(playlist.second));
+    }
+    const PhoneTree actual = PhoneTree::capture(phoneRoot());
+    for (const QString& path : actual.paths()) {
+        if (path.startsWith(QLatin1String("CORVO/")) || path.endsWith(QLatin1String("/AlbumArt.jpg")))
+            expected.setFile(path, actual.file(path));
+    }
+    return expected;
+}
+
+QString EngineFixture::cacheFilePath() const
+{
+    SyncSettings settings;
+    settings.load();
+    QString name;
+    settings.getCacheFileName(mPhoneId, name);
+    return TrackCache::resolveCacheFilePath(name);
+}
+
+QStringList EngineFixture::cachedOnPhone() const
+{
+    QStringList names;
+    if (!QFileInfo::exists(cacheFilePath()))
+        return names;
+    TrackCache cache;
+    if (cache.openFile(cacheFilePath()) < TrackCacheResult::kNewCacheFile)
+        return names;
+    TrackList list;
+    cache.updateTrackList(list, -1);
+    cache.close();
+    for (qint32 i = 0; i < list.count(); ++i) {
+        if (list.at(i).onRemoteDevice())
+            names << list.at(i).trackName();
+    }
+    names.sort();
+    return names;
+}

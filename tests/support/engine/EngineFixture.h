@@ -1,0 +1,133 @@
+#pragma once
+
+#include "TestPhone.h"
+#include "device/PhoneTree.h"
+#include "sync/Track.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTimeZone>
+
+#include <functional>
+#include <memory>
+
+// A whole synchronisation set-up on real files: a media folder with the tracks, an iTunes
+// library file that lists them, a folder as the phone, and the phone's settings. run() drives
+// one MusicSync run in the calling thread and records what the window would have seen.
+class EngineFixture
+{
+public:
+    struct TrackFile
+    {
+        QString mName;
+        QString mArtist;
+        QString mAlbum;
+        qint32 mNumber = 1;
+        // Path below the media folder.
+        QString mRelativePath;
+        bool mPodcast = false;
+        QDateTime mDateAdded = QDateTime(QDate(2020, 1, 1), QTime(12, 0), Qt::UTC);
+        qint64 mId = 0;
+        // False: the library lists the track but its file is gone.
+        bool mFileExists = true;
+    };
+
+    struct Configuration
+    {
+        bool mWholeLibrary = false;
+        QStringList mPlaylists;
+        int mPodcastSetting = 0;
+        QStringList mPodcasts;
+        int mEpisodes = 0;
+        bool mConvert = false;
+        bool mEnableArt = false;
+        bool mForceArt = false;
+    };
+
+    struct RunOptions
+    {
+        bool mForceFull = false;
+        bool mConfirmDeletion = true;
+        bool mGoOnWhenShort = true;
+        // Cancel before the upload attempt with this number (0-based); -1: never.
+        int mCancelBeforeAttempt = -1;
+        qint64 mFreeSpace = -1;
+        qint64 mWriteLimit = -1;
+        QString mFaultingTrack;
+    };
+
+    struct Result
+    {
+        QList<int> mStates;
+        // Percentages of the copy progress reports, in order.
+        QList<int> mCopyPercents;
+        int mConfirmAsked = 0;
+        int mDrmAsked = 0;
+        int mSpaceAsked = 0;
+        qint64 mSpaceShort = 0;
+        int mCopied = 0;
+        int mDeleted = 0;
+        QStringList mNotCopied;
+        int mLastError = 0;
+        QStringList mUploadRequests;
+        QStringList mAlbumArtSent;
+        int mPrepareCount = 0;
+        int mFinalizeCount = 0;
+        int finalState() const { return mStates.isEmpty() ? -1 : mStates.last(); }
+    };
+
+    EngineFixture();
+
+    QString root() const { return mDir.path(); }
+    QString phoneRoot() const { return mDir.path() + QStringLiteral("/phone"); }
+    QString mediaPath(const QString& aRelativePath) const;
+    QString libraryPath() const { return mDir.path() + QStringLiteral("/iTunes Library.xml"); }
+
+    // A track whose file holds aContent (made up bytes unless a sample is copied).
+    TrackFile& addTrack(const QString& aName, const QString& aArtist, const QString& aAlbum,
+                        qint32 aNumber, const QString& aFileName = QString(),
+                        const QByteArray& aContent = QByteArray());
+    // A track whose file is a copy of a file of the demo samples (below "iTunes Media").
+    TrackFile& addSampleTrack(const QString& aName, const QString& aArtist,
+                              const QString& aAlbum, qint32 aNumber,
+                              const QString& aSampleRelativePath, const QString& aFileName);
+    // A podcast episode below "Podcasts/<podcast>/".
+    TrackFile& addEpisode(const QString& aPodcast, const QString& aName, qint32 aNumber,
+                          const QDateTime& aDateAdded);
+    TrackFile& track(const QString& aName);
+    void setPlaylist(const QString& aName, const QStringList& aTrackNames);
+    // Writes the library file (and points the library at it).
+    void writeLibrary();
+
+    // Marks the phone configured and writes its settings.
+    QString configure(const Configuration& aConfiguration);
+    QString phoneId() const { return mPhoneId; }
+
+    Result run();
+    Result run(const RunOptions& aOptions);
+    Result run(const RunOptions& aOptions, const std::function<void(class MusicSync&)>& aSetup);
+
+    // The phone path of a track ("Music/<artist>/<album>/<file>").
+    QString phonePath(const TrackFile& aTrack, const QString& aExtension = QString()) const;
+    // The expected tree: these tracks (with their local bytes), these playlists (exact M3U
+    // bytes), and the phone's own files as they are now below CORVO and beside albums
+    // (AlbumArt.jpg), which the device writes.
+    PhoneTree expectedTree(const QStringList& aTrackNames,
+                           const QList<QPair<QString, QStringList>>& aPlaylists) const;
+    // The M3U bytes a playlist of these tracks has on the phone.
+    QByteArray playlistBytes(const QStringList& aTrackNames) const;
+
+    // Names of the tracks whose cache record says they are on the phone.
+    QStringList cachedOnPhone() const;
+    QString cacheFilePath() const;
+
+private:
+    QTemporaryDir mDir;
+    QList<TrackFile> mTracks;
+    QList<QPair<QString, QStringList>> mPlaylists;
+    QString mPhoneId;
+};

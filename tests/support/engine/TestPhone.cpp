@@ -1,0 +1,55 @@
+#include "TestPhone.h"
+
+#include "sync/Track.h"
+
+#include <QDir>
+
+#include <stdexcept>
+
+TestPhone::TestPhone(const QString& aRootPath, const QString& aName)
+    : UsbMSDevice((QDir().mkpath(aRootPath), aRootPath), aName, true)
+{
+}
+
+int TestPhone::GetFreeStorageSpace(quint64& aFreeSpace)
+{
+    if (mFreeSpace) {
+        aFreeSpace = quint64(*mFreeSpace);
+        return 0;
+    }
+    return UsbMSDevice::GetFreeStorageSpace(aFreeSpace);
+}
+
+int TestPhone::UploadTrack(Track& aTrack)
+{
+    mUploadRequests << aTrack.trackName();
+    if (!mFaultingTrack.isEmpty() && aTrack.trackName() == mFaultingTrack)
+        throw std::runtime_error("injected fault in the upload");
+    return UsbMSDevice::UploadTrack(aTrack);
+}
+
+void TestPhone::uploadAlbumArt(const Track& aTrack, const QString& aLocalImagePath)
+{
+    mAlbumArtSent << aTrack.albumName() + QLatin1Char('/') + aTrack.artistName();
+    UsbMSDevice::uploadAlbumArt(aTrack, aLocalImagePath);
+}
+
+void TestPhone::PrepareForSync()
+{
+    ++mPrepareCount;
+    UsbMSDevice::PrepareForSync();
+}
+
+void TestPhone::FinalizeSync()
+{
+    ++mFinalizeCount;
+    UsbMSDevice::FinalizeSync();
+}
+
+qint64 TestPhone::writeCopyChunk(QFile& aTarget, const QByteArray& aChunk)
+{
+    if (mWriteLimit && mWritten + aChunk.size() > *mWriteLimit)
+        return -1;
+    mWritten += aChunk.size();
+    return UsbMSDevice::writeCopyChunk(aTarget, aChunk);
+}
