@@ -29,7 +29,8 @@ namespace {
 constexpr int kMessages = 100000;
 constexpr int kPersons = 5000;
 constexpr int kPictureMessages = 200;
-constexpr int kRuns = 3;
+// The fastest of several runs: other work on the machine only ever adds time.
+constexpr int kRuns = 5;
 
 const QString kMessageRows = QStringLiteral(
     "SELECT * FROM message INNER JOIN handle ON message.handle_id=handle.ROWID;"
@@ -144,7 +145,7 @@ bool buildPictureMessages(const QString& aFolder, const QString& aPath, AppleExt
     return sms.isOk();
 }
 
-// Median wall time in seconds of aRuns calls.
+// Shortest wall time in seconds of aRuns calls.
 double timeIt(int aRuns, const std::function<bool()>& aWork)
 {
     QList<double> times;
@@ -155,8 +156,7 @@ double timeIt(int aRuns, const std::function<bool()>& aWork)
             return -1;
         times << timer.nsecsElapsed() / 1e9;
     }
-    std::sort(times.begin(), times.end());
-    return times.at(times.size() / 2);
+    return *std::min_element(times.begin(), times.end());
 }
 
 bool sqliteDump(const QString& aDatabase, const QString& aSql, const QString& aOutput,

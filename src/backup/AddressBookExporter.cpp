@@ -5,20 +5,25 @@
 #include "backup/ExportResult.h"
 #include "backup/ExportXmlWriter.h"
 
+#include <QHash>
+
 #include <cmath>
 #include <optional>
 
 namespace {
 
 const QString kPersonSelection = QStringLiteral("SELECT * FROM ABPerson");
+// The multi-values and their entries are read once per database, in the order that the lookup
+// of one person (by record_id) or one multi-value (by parent_id) through the phone's indexes
+// gives, instead of one selection per person and per multi-value.
 const QString kMultiValueSelection = QStringLiteral(
     "SELECT *, ABMultiValueLabel.value AS label_value FROM ABMultiValue "
     "LEFT OUTER JOIN ABMultiValueLabel ON ABMultiValue.label=ABMultiValueLabel.rowid "
-    "WHERE ABMultiValue.record_id=:rowid");
+    "ORDER BY ABMultiValue.record_id, ABMultiValue.rowid");
 const QString kEntrySelection = QStringLiteral(
     "SELECT *, ABMultiValueEntryKey.value AS key_value FROM ABMultiValueEntry "
     "LEFT OUTER JOIN ABMultiValueEntryKey ON ABMultiValueEntry.key=ABMultiValueEntryKey.rowid "
-    "WHERE ABMultiValueEntry.parent_id=:uid");
+    "ORDER BY ABMultiValueEntry.parent_id, ABMultiValueEntry.key");
 // Later phones keep contact pictures in ABThumbnailImage, earlier ones in ABImage.
 const QString kThumbnailSelection =
     QStringLiteral("SELECT * FROM ABThumbnailImage WHERE record_id=:rowid AND format='0'");
@@ -27,17 +32,33 @@ const QString kImageSelection =
 
 } // namespace
 
-// The per-person statements of one database, prepared once and run for every person.
+// What one database gives for its persons: the multi-values by person, their entries by
+// multi-value, and the picture statements run per person.
 struct AddressBookExporter::Queries
 {
-    Queries(ExportDatabase& aDatabase, ExportDatabase& aImages)
-        : multiValues(aDatabase), entries(aDatabase), thumbnails(aImages), images(aImages)
+    struct MultiValue
     {
-    }
-    ExportQuery multiValues;
-    bool multiValuesPrepared = false;
-    ExportQuery entries;
-    bool entriesPrepared = false;
+        QString property;
+        QString label;
+        QString value;
+        QString uid;
+    };
+    struct Entry
+    {
+        QString key;
+        QString value;
+    };
+
+    explicit Queries(ExportDatabase& aImages) : thumbnails(aImages), images(aImages) {}
+
+    // Empty when the selection ran; else the log line and the driver's text.
+    const char* multiValueFailure = nullptr;
+    QString multiValueError;
+    QHash<QString, QList<MultiValue>> multiValues;
+    const char* entryFailure = nullptr;
+    QString entryError;
+    QHash<QString, QList<Entry>> entries;
+
     bool picturesWanted = false;
     ExportQuery thumbnails;
     bool thumbnailsPrepared = false;
@@ -150,7 +171,7 @@ int AddressBookExporter::generate(const QString& aOutputPath)
             }
 
             if (result == ExportResult::Ok) {
-                Queries queries(database, images);
+                Queries queries(images);
                 copyToLogFolder(images.path(), QStringLiteral("addressbookimages.db"));
                 const int imagesOpened = images.open();
                 if (imagesOpened == ExportResult::Ok) {
@@ -163,7 +184,7 @@ int AddressBookExporter::generate(const QString& aOutputPath)
                     logValue("Could not open images database", images.path());
                     logValue("Error", images.errorText());
                 }
-                writePersons(persons, queries, writer);
+                writePersons(database, persons, queries, writer);
             }
         }
         images.close();
@@ -176,11 +197,42 @@ int AddressBookExporter::generate(const QString& aOutputPath)
     return result;
 }
 
-void AddressBookExporter::writePersons(ExportQuery& aPersons, Queries& aQueries,
-                                       ExportXmlWriter& aWriter)
+void AddressBookExporter::loadMultiValues(ExportDatabase& aDatabase, Queries& aQueries)
 {
-    aQueries.multiValuesPrepared = aQueries.multiValues.prepare(kMultiValueSelection);
-    aQueries.entriesPrepared = aQueries.entries.prepare(kEntrySelection);
+    ExportQuery values(aDatabase);
+    if (!values.prepare(kMultiValueSelection)) {
+        aQueries.multiValueFailure = "SQL Prepare Error";
+        aQueries.multiValueError = values.lastError();
+    } else if (!values.exec()) {
+        aQueries.multiValueFailure = "SQL Query Error";
+        aQueries.multiValueError = values.lastError();
+    } else {
+        while (values.next()) {
+            aQueries.multiValues[values.text(QStringLiteral("record_id"))].append(
+                {values.text(QStringLiteral("property")), values.text(QStringLiteral("label_value")),
+                 values.text(QStringLiteral("value")), values.text(QStringLiteral("UID"))});
+        }
+    }
+
+    ExportQuery entries(aDatabase);
+    if (!entries.prepare(kEntrySelection)) {
+        aQueries.entryFailure = "SQL prepare error 2";
+        aQueries.entryError = entries.lastError();
+    } else if (!entries.exec()) {
+        aQueries.entryFailure = "SQL query error 2";
+        aQueries.entryError = entries.lastError();
+    } else {
+        while (entries.next()) {
+            aQueries.entries[entries.text(QStringLiteral("parent_id"))].append(
+                {entries.text(QStringLiteral("key_value")), entries.text(QStringLiteral("value"))});
+        }
+    }
+}
+
+void AddressBookExporter::writePersons(ExportDatabase& aDatabase, ExportQuery& aPersons,
+                                       Queries& aQueries, ExportXmlWriter& aWriter)
+{
+    loadMultiValues(aDatabase, aQueries);
     if (aQueries.picturesWanted) {
         aQueries.thumbnailsPrepared = aQueries.thumbnails.prepare(kThumbnailSelection);
         if (!aQueries.thumbnailsPrepared)
@@ -221,26 +273,21 @@ void AddressBookExporter::writePerson(ExportQuery& aPerson, Queries& aQueries,
 bool AddressBookExporter::writeMultiValues(const QString& aRowId, Queries& aQueries,
                                            ExportXmlWriter& aWriter)
 {
-    ExportQuery& values = aQueries.multiValues;
-    if (!aQueries.multiValuesPrepared) {
-        logValue("SQL Prepare Error", values.lastError());
+    if (aQueries.multiValueFailure) {
+        logValue(aQueries.multiValueFailure, aQueries.multiValueError);
         return false;
     }
-    values.bindValue(QStringLiteral(":rowid"), aRowId);
-    if (!values.exec()) {
-        logValue("SQL Query Error", values.lastError());
-        return false;
-    }
-    while (values.next()) {
-        const QString property = values.text(QStringLiteral("property"));
-        if (property.isNull())
+    const auto found = aQueries.multiValues.constFind(aRowId);
+    if (found == aQueries.multiValues.constEnd())
+        return true;
+    for (const Queries::MultiValue& value : found.value()) {
+        if (value.property.isNull())
             continue;
-        aWriter.writeStartElement(multiValueElement(property));
-        aWriter.writeAttribute(QStringLiteral("type"),
-                               labelType(values.text(QStringLiteral("label_value"))));
-        const QString value = values.text(QStringLiteral("value"));
-        aWriter.writeAttribute(QStringLiteral("value"), value.isNull() ? QLatin1String("") : value);
-        writeEntries(values.text(QStringLiteral("UID")), aQueries, aWriter);
+        aWriter.writeStartElement(multiValueElement(value.property));
+        aWriter.writeAttribute(QStringLiteral("type"), labelType(value.label));
+        aWriter.writeAttribute(QStringLiteral("value"),
+                               value.value.isNull() ? QLatin1String("") : value.value);
+        writeEntries(value.uid, aQueries, aWriter);
         aWriter.writeEndElement();
     }
     return true;
@@ -249,19 +296,15 @@ bool AddressBookExporter::writeMultiValues(const QString& aRowId, Queries& aQuer
 void AddressBookExporter::writeEntries(const QString& aUid, Queries& aQueries,
                                        ExportXmlWriter& aWriter)
 {
-    ExportQuery& entries = aQueries.entries;
-    if (!aQueries.entriesPrepared) {
-        logValue("SQL prepare error 2", entries.lastError());
+    if (aQueries.entryFailure) {
+        logValue(aQueries.entryFailure, aQueries.entryError);
         return;
     }
-    entries.bindValue(QStringLiteral(":uid"), aUid);
-    if (!entries.exec()) {
-        logValue("SQL query error 2", entries.lastError());
+    const auto found = aQueries.entries.constFind(aUid);
+    if (found == aQueries.entries.constEnd())
         return;
-    }
-    while (entries.next())
-        aWriter.writeTextElement(entryElement(entries.text(QStringLiteral("key_value"))),
-                                 entries.text(QStringLiteral("value")));
+    for (const Queries::Entry& entry : found.value())
+        aWriter.writeTextElement(entryElement(entry.key), entry.value);
 }
 
 void AddressBookExporter::writePhoto(const QString& aRowId, Queries& aQueries,

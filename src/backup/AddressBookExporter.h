@@ -35,9 +35,11 @@ public:
 private:
     struct Queries;
 
-    void writePersons(ExportQuery& aPersons, Queries& aQueries, ExportXmlWriter& aWriter);
+    void loadMultiValues(ExportDatabase& aDatabase, Queries& aQueries);
+    void writePersons(ExportDatabase& aDatabase, ExportQuery& aPersons, Queries& aQueries,
+                      ExportXmlWriter& aWriter);
     void writePerson(ExportQuery& aPerson, Queries& aQueries, ExportXmlWriter& aWriter);
-    // Returns false when the multi-value query could not run.
+    // Returns false when the multi-values could not be read.
     bool writeMultiValues(const QString& aRowId, Queries& aQueries, ExportXmlWriter& aWriter);
     void writeEntries(const QString& aUid, Queries& aQueries, ExportXmlWriter& aWriter);
     void writePhoto(const QString& aRowId, Queries& aQueries, ExportXmlWriter& aWriter);

@@ -14,10 +14,12 @@ namespace {
 const QString kNewerSelection =
     QStringLiteral("SELECT * FROM message INNER JOIN handle ON message.handle_id=handle.ROWID");
 const QString kOlderSelection = QStringLiteral("SELECT * FROM message");
+// The attachments of all messages are read at once, in the order that the lookup of one
+// message through the join table's (message_id, attachment_id) index gives.
 const QString kAttachmentSelection = QStringLiteral(
     "SELECT * FROM message_attachment_join "
     "LEFT OUTER JOIN attachment ON message_attachment_join.attachment_id=attachment.ROWID "
-    "WHERE message_id=:rowid");
+    "ORDER BY message_attachment_join.message_id, message_attachment_join.attachment_id");
 const QString kPieceSelection = QStringLiteral("SELECT * FROM msg_pieces WHERE message_id=:rowid");
 
 constexpr int kFlagSent = 0x01;
@@ -47,12 +49,21 @@ QString pieceText(const QByteArray& aData)
 
 } // namespace
 
-// The per-message statements of one database, prepared once and run for every message.
+// What one database gives for its messages beyond the message rows: the attachments by message
+// (newer layout) and the statement for the pieces of one message (older layout).
 struct MessagesExporter::Queries
 {
-    explicit Queries(ExportDatabase& aDatabase) : attachments(aDatabase), pieces(aDatabase) {}
-    ExportQuery attachments;
-    bool attachmentsPrepared = false;
+    struct Attachment
+    {
+        QString fileName;
+        QString mimeType;
+    };
+
+    explicit Queries(ExportDatabase& aDatabase) : pieces(aDatabase) {}
+
+    bool attachmentsRead = false;
+    QString attachmentError;
+    QHash<QString, QList<Attachment>> attachments;
     ExportQuery pieces;
     bool piecesPrepared = false;
 };
@@ -132,7 +143,7 @@ void MessagesExporter::exportDatabase(ExportDatabase& aDatabase, bool aNewerLayo
             return;
         }
         if (aNewerLayout)
-            queries.attachmentsPrepared = queries.attachments.prepare(kAttachmentSelection);
+            readAttachments(aDatabase, queries);
         else
             queries.piecesPrepared = queries.pieces.prepare(kPieceSelection);
         while (messages.next())
@@ -195,10 +206,10 @@ void MessagesExporter::writeMessage(ExportQuery& aRow, bool aNewerLayout, Querie
     aWriter.writeTextElement(QStringLiteral("read"), read);
 
     if (aNewerLayout) {
-        if (aQueries.attachmentsPrepared)
-            writeAttachments(rowId, aQueries.attachments, aWriter);
+        if (aQueries.attachmentsRead)
+            writeAttachments(rowId, aQueries, aWriter);
         else
-            logValue("Selection error", aQueries.attachments.lastError());
+            logValue("Selection error", aQueries.attachmentError);
     } else {
         if (aQueries.piecesPrepared)
             writePieces(rowId, aQueries.pieces, text, aWriter);
@@ -215,22 +226,33 @@ void MessagesExporter::writeMessage(ExportQuery& aRow, bool aNewerLayout, Querie
     aWriter.writeEndElement();
 }
 
-void MessagesExporter::writeAttachments(const QString& aRowId, ExportQuery& aQuery,
-                                        ExportXmlWriter& aWriter)
+void MessagesExporter::readAttachments(ExportDatabase& aDatabase, Queries& aQueries)
 {
-    aQuery.bindValue(QStringLiteral(":rowid"), aRowId);
-    if (!aQuery.exec()) {
-        logValue("Selection error", aQuery.lastError());
+    ExportQuery query(aDatabase);
+    if (!query.exec(kAttachmentSelection)) {
+        aQueries.attachmentError = query.lastError();
         return;
     }
-    while (aQuery.next()) {
-        QString name = aQuery.text(QStringLiteral("filename"));
+    aQueries.attachmentsRead = true;
+    while (query.next()) {
+        aQueries.attachments[query.text(QStringLiteral("message_id"))].append(
+            {query.text(QStringLiteral("filename")), query.text(QStringLiteral("mime_type"))});
+    }
+}
+
+void MessagesExporter::writeAttachments(const QString& aRowId, const Queries& aQueries,
+                                        ExportXmlWriter& aWriter)
+{
+    const auto found = aQueries.attachments.constFind(aRowId);
+    if (found == aQueries.attachments.constEnd())
+        return;
+    for (const Queries::Attachment& attachment : found.value()) {
+        QString name = attachment.fileName;
         if (name.size() >= 3 && name.startsWith(QLatin1String("~/")))
             name.remove(0, 2);
         const QString file = messageFile(name);
         if (!file.isNull())
-            ExportPicture::writeScaledPicture(aWriter, aQuery.text(QStringLiteral("mime_type")),
-                                              file);
+            ExportPicture::writeScaledPicture(aWriter, attachment.mimeType, file);
     }
 }
 

@@ -37,7 +37,9 @@ private:
     void exportDatabase(ExportDatabase& aDatabase, bool aNewerLayout, ExportXmlWriter& aWriter);
     void writeMessage(ExportQuery& aRow, bool aNewerLayout, Queries& aQueries,
                       ExportXmlWriter& aWriter);
-    void writeAttachments(const QString& aRowId, ExportQuery& aQuery, ExportXmlWriter& aWriter);
+    void readAttachments(ExportDatabase& aDatabase, Queries& aQueries);
+    void writeAttachments(const QString& aRowId, const Queries& aQueries,
+                          ExportXmlWriter& aWriter);
     void writePieces(const QString& aRowId, ExportQuery& aQuery, QString& aText,
                      ExportXmlWriter& aWriter);
     // The unpacked file for an attachment key, or a null string.
