@@ -5,8 +5,8 @@
 
 #include <vector>
 
-// One track of the library file as it was read. Strings that repeat across tracks (artist,
-// album, kind) share their data.
+// One track of the library file as it was read: what the automation objects give out. Strings
+// that repeat across tracks (artist, album, genre) share their data.
 struct LibraryTrack
 {
     qint64 mTrackId = -1;
@@ -16,8 +16,6 @@ struct LibraryTrack
     QString mAlbum;
     QString mComposer;
     QString mGenre;
-    QString mKind;
-    QString mTrackType;
     // As the file has it: a percent-encoded URL.
     QString mLocation;
     qint64 mSize = 0;

@@ -65,6 +65,50 @@ int digits(QStringView aText, qsizetype aFrom, qsizetype aCount, bool& aOk)
     return value;
 }
 
+enum class TrackKey {
+    Other, TrackId, Name, Artist, AlbumArtist, Album, Composer, Genre, Location,
+    Size, TrackNumber, DateAdded, Compilation, Podcast
+};
+
+// The keys of a track that are read; dispatched on length first, since a library has millions.
+TrackKey trackKey(QStringView aKey)
+{
+    switch (aKey.size()) {
+    case 4:
+        if (aKey == u"Name") return TrackKey::Name;
+        if (aKey == u"Size") return TrackKey::Size;
+        break;
+    case 5:
+        if (aKey == u"Album") return TrackKey::Album;
+        if (aKey == u"Genre") return TrackKey::Genre;
+        break;
+    case 6:
+        if (aKey == u"Artist") return TrackKey::Artist;
+        break;
+    case 7:
+        if (aKey == u"Podcast") return TrackKey::Podcast;
+        break;
+    case 8:
+        if (aKey == u"Track ID") return TrackKey::TrackId;
+        if (aKey == u"Location") return TrackKey::Location;
+        if (aKey == u"Composer") return TrackKey::Composer;
+        break;
+    case 10:
+        if (aKey == u"Date Added") return TrackKey::DateAdded;
+        break;
+    case 11:
+        if (aKey == u"Compilation") return TrackKey::Compilation;
+        break;
+    case 12:
+        if (aKey == u"Album Artist") return TrackKey::AlbumArtist;
+        if (aKey == u"Track Number") return TrackKey::TrackNumber;
+        break;
+    default:
+        break;
+    }
+    return TrackKey::Other;
+}
+
 } // namespace
 
 double LibraryXmlReader::automationDate(QStringView aIso)
@@ -139,13 +183,34 @@ bool LibraryXmlReader::readPlist()
     return !mXml.hasError();
 }
 
+bool LibraryXmlReader::readTextInto(QString& aBuffer)
+{
+    // Reuses the buffer's capacity: keys and numbers are read millions of times.
+    aBuffer.resize(0);
+    for (;;) {
+        switch (mXml.readNext()) {
+        case QXmlStreamReader::Characters:
+        case QXmlStreamReader::EntityReference:
+            aBuffer.append(mXml.text());
+            break;
+        case QXmlStreamReader::EndElement:
+            return true;
+        case QXmlStreamReader::StartElement:
+            mXml.skipCurrentElement();
+            break;
+        case QXmlStreamReader::Invalid:
+            return false;
+        default:
+            break;
+        }
+    }
+}
+
 bool LibraryXmlReader::nextKey(QString& aKey)
 {
     while (mXml.readNextStartElement()) {
-        if (mXml.name() == u"key") {
-            aKey = mXml.readElementText(QXmlStreamReader::SkipChildElements);
-            return !mXml.hasError();
-        }
+        if (mXml.name() == u"key")
+            return readTextInto(aKey);
         mXml.skipCurrentElement();
     }
     return false;
@@ -167,8 +232,9 @@ bool LibraryXmlReader::readInteger(qint64& aValue)
         return false;
     }
     bool ok = false;
-    const qint64 value =
-        mXml.readElementText(QXmlStreamReader::SkipChildElements).trimmed().toLongLong(&ok);
+    if (!readTextInto(mScratch))
+        return false;
+    const qint64 value = QStringView(mScratch).trimmed().toLongLong(&ok);
     if (ok)
         aValue = value;
     return ok;
@@ -231,50 +297,40 @@ void LibraryXmlReader::readTracks()
 void LibraryXmlReader::readTrack(const QString& aKey)
 {
     LibraryTrack track;
-    QString key;
+    QString& key = mKey;
     while (nextKey(key)) {
         if (!mXml.readNextStartElement())
             break;
-        if (key == u"Track ID") {
-            readInteger(track.mTrackId);
-        } else if (key == u"Name") {
-            track.mName = readString();
-        } else if (key == u"Artist") {
-            track.mArtist = intern(readString());
-        } else if (key == u"Album Artist") {
-            track.mAlbumArtist = intern(readString());
-        } else if (key == u"Album") {
-            track.mAlbum = intern(readString());
-        } else if (key == u"Composer") {
-            track.mComposer = intern(readString());
-        } else if (key == u"Genre") {
-            track.mGenre = intern(readString());
-        } else if (key == u"Kind") {
-            track.mKind = intern(readString());
-        } else if (key == u"Track Type") {
-            track.mTrackType = intern(readString());
-        } else if (key == u"Location") {
-            track.mLocation = readString();
-        } else if (key == u"Size") {
+        switch (trackKey(key)) {
+        case TrackKey::TrackId: readInteger(track.mTrackId); break;
+        case TrackKey::Name: track.mName = readString(); break;
+        case TrackKey::Artist: track.mArtist = intern(readString()); break;
+        case TrackKey::AlbumArtist: track.mAlbumArtist = intern(readString()); break;
+        case TrackKey::Album: track.mAlbum = intern(readString()); break;
+        case TrackKey::Composer: track.mComposer = readString(); break;
+        case TrackKey::Genre: track.mGenre = intern(readString()); break;
+        case TrackKey::Location: track.mLocation = readString(); break;
+        case TrackKey::Size: {
             qint64 size = 0;
             if (readInteger(size) && size >= 0)
                 track.mSize = size;
-        } else if (key == u"Track Number") {
+            break;
+        }
+        case TrackKey::TrackNumber: {
             qint64 number = 0;
             if (readInteger(number) && number >= 0 && number <= INT32_MAX)
                 track.mTrackNumber = qint32(number);
-        } else if (key == u"Date Added") {
-            if (mXml.name() == u"date")
-                track.mDateAdded =
-                    automationDate(mXml.readElementText(QXmlStreamReader::SkipChildElements));
-            else
+            break;
+        }
+        case TrackKey::DateAdded:
+            if (mXml.name() == u"date" && readTextInto(mScratch))
+                track.mDateAdded = automationDate(QStringView(mScratch).trimmed());
+            else if (mXml.name() != u"date")
                 mXml.skipCurrentElement();
-        } else if (key == u"Compilation") {
-            readBool(track.mCompilation);
-        } else if (key == u"Podcast") {
-            readBool(track.mPodcast);
-        } else {
-            mXml.skipCurrentElement();
+            break;
+        case TrackKey::Compilation: readBool(track.mCompilation); break;
+        case TrackKey::Podcast: readBool(track.mPodcast); break;
+        case TrackKey::Other: mXml.skipCurrentElement(); break;
         }
     }
     if (track.mTrackId < 0) {

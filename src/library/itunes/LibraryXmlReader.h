@@ -43,6 +43,7 @@ private:
     void readPlaylist();
     void readPlaylistItems(QList<qint64>& aTrackIds);
     bool nextKey(QString& aKey);
+    bool readTextInto(QString& aBuffer);
     QString readString();
     bool readInteger(qint64& aValue);
     bool readBool(bool& aValue);
@@ -50,6 +51,8 @@ private:
     void build(const QString& aLibraryPath);
 
     QXmlStreamReader mXml;
+    QString mKey;
+    QString mScratch;
     QString mError;
     QString mMusicFolder;
     bool mHaveTracks = false;

@@ -82,46 +82,93 @@ QString TrackLocationResolver::resolve(const QString& aUrl)
     const QString path = decodeFileUrl(aUrl);
     if (path.isEmpty())
         return QString();
+    const qsizetype slash = path.lastIndexOf(u'/');
+    if (slash < 0)
+        return path;
+    const QString name = path.mid(slash + 1);
+    const QString urlFolder = path.left(slash);
 
+    // The tracks of an album share their folder: decide where a folder is once.
+    auto answer = mAnswers.constFind(urlFolder);
+    if (answer == mAnswers.constEnd()) {
+        FolderAnswer folder;
+        const QStringList candidates = candidateFolders(urlFolder);
+        folder.mFirstCandidate = candidates.first();
+        for (const QString& candidate : candidates) {
+            folder.mFound = resolveFolder(candidate);
+            if (!folder.mFound.isEmpty() && !findInFolder(folder.mFound, name).isEmpty())
+                break;
+            folder.mFound.clear();
+        }
+        // A folder whose first file was not found may still hold others: keep the first
+        // candidate that exists at all.
+        if (folder.mFound.isEmpty()) {
+            for (const QString& candidate : candidates) {
+                folder.mFound = resolveFolder(candidate);
+                if (!folder.mFound.isEmpty())
+                    break;
+            }
+        }
+        answer = mAnswers.insert(urlFolder, folder);
+    }
+    if (!answer->mFound.isEmpty()) {
+        const QString found = findInFolder(answer->mFound, name);
+        if (!found.isEmpty())
+            return found;
+        // Files of one folder may have been scattered: try every candidate for this file.
+        const QStringList candidates = candidateFolders(urlFolder);
+        for (const QString& candidate : candidates) {
+            const QString folder = resolveFolder(candidate);
+            if (!folder.isEmpty() && folder != answer->mFound) {
+                const QString other = findInFolder(folder, name);
+                if (!other.isEmpty())
+                    return other;
+            }
+        }
+    }
+    return answer->mFirstCandidate + u'/' + name;
+}
+
+QStringList TrackLocationResolver::candidateFolders(const QString& aUrlFolder) const
+{
     QStringList candidates;
-    if (isDrivePath(path)) {
-        const QString drive = path.left(1).toLower();
-        const QString rest = path.mid(2);
+    if (isDrivePath(aUrlFolder)) {
+        const QString drive = aUrlFolder.left(1).toLower();
+        const QString rest = aUrlFolder.mid(2);
         candidates << mWinePrefix + QStringLiteral("/dosdevices/") + drive + u':' + rest
                    << mWinePrefix + QStringLiteral("/drive_") + drive + rest;
     } else {
-        candidates << path;
+        candidates << aUrlFolder;
     }
     if (!mMusicFolder.isEmpty()) {
-        const QString composed = path.normalized(QString::NormalizationForm_C);
+        const QString composed = aUrlFolder.normalized(QString::NormalizationForm_C) + u'/';
         const Qt::CaseSensitivity cs =
             isDrivePath(mMusicFolder) ? Qt::CaseInsensitive : Qt::CaseSensitive;
         if (composed.startsWith(mMusicFolder + u'/', cs)) {
-            const QString relative = composed.mid(mMusicFolder.size());
+            QString relative = composed.mid(mMusicFolder.size());
+            relative.chop(1);
             candidates << mLibraryFolder + u'/' + mMusicFolderName + relative;
             // The library file kept inside the media folder itself.
             if (QFileInfo(mLibraryFolder).fileName().compare(mMusicFolderName, cs) == 0)
                 candidates << mLibraryFolder + relative;
         }
     }
-    for (const QString& candidate : std::as_const(candidates)) {
-        const QString found = findExisting(candidate);
-        if (!found.isEmpty())
-            return found;
-    }
-    return candidates.first();
+    return candidates;
 }
 
-QString TrackLocationResolver::findExisting(const QString& aPath)
+QString TrackLocationResolver::findInFolder(const QString& aFolder, const QString& aName)
 {
-    if (exists(aPath))
-        return aPath;
+    const QString base = aFolder == QLatin1String("/") ? QString() : aFolder;
+    if (exists(base + u'/' + aName))
+        return base + u'/' + aName;
     for (const auto form : {QString::NormalizationForm_C, QString::NormalizationForm_D}) {
-        const QString other = aPath.normalized(form);
-        if (other != aPath && exists(other))
-            return other;
+        const QString other = aName.normalized(form);
+        if (other != aName && exists(base + u'/' + other))
+            return base + u'/' + other;
     }
-    return walkIgnoringCase(aPath);
+    const QHash<QString, QString>& names = listing(aFolder);
+    const auto match = names.constFind(foldName(aName));
+    return match == names.constEnd() ? QString() : base + u'/' + match.value();
 }
 
 QString TrackLocationResolver::foldName(const QString& aName)
@@ -142,24 +189,28 @@ const QHash<QString, QString>& TrackLocationResolver::listing(const QString& aFo
     return mListings.insert(aFolder, names).value();
 }
 
-QString TrackLocationResolver::walkIgnoringCase(const QString& aPath)
+QString TrackLocationResolver::resolveFolder(const QString& aFolder)
 {
-    if (!aPath.startsWith(u'/'))
-        return QString();
-    const QStringList parts = aPath.split(u'/', Qt::SkipEmptyParts);
-    QString current;
-    for (const QString& part : parts) {
-        const QString folder = current.isEmpty() ? QStringLiteral("/") : current;
-        const QString direct = current + u'/' + part;
-        if (exists(direct)) {
-            current = direct;
-            continue;
+    if (aFolder.isEmpty())
+        return QStringLiteral("/");
+    const auto known = mFolders.constFind(aFolder);
+    if (known != mFolders.constEnd())
+        return known.value();
+    QString resolved;
+    if (QFileInfo(aFolder).isDir()) {
+        resolved = aFolder;
+    } else {
+        const qsizetype slash = aFolder.lastIndexOf(u'/');
+        if (slash >= 0) {
+            const QString parent = resolveFolder(aFolder.left(slash));
+            if (!parent.isEmpty()) {
+                const QHash<QString, QString>& names = listing(parent);
+                const auto match = names.constFind(foldName(aFolder.mid(slash + 1)));
+                if (match != names.constEnd())
+                    resolved = (parent == QLatin1String("/") ? QString() : parent) + u'/' + match.value();
+            }
         }
-        const QHash<QString, QString>& names = listing(folder);
-        const auto match = names.constFind(foldName(part));
-        if (match == names.constEnd())
-            return QString();
-        current += u'/' + match.value();
     }
-    return current.isEmpty() ? QString() : current;
+    mFolders.insert(aFolder, resolved);
+    return resolved;
 }

@@ -29,8 +29,12 @@ public:
     static QString winePrefix();
 
 private:
-    QString findExisting(const QString& aPath);
-    QString walkIgnoringCase(const QString& aPath);
+    QStringList candidateFolders(const QString& aUrlFolder) const;
+    // aName in aFolder as written, in either Unicode form, or without regard to case.
+    QString findInFolder(const QString& aFolder, const QString& aName);
+    // The folder on disk that aFolder names without regard to case or Unicode form; empty when
+    // there is none. Remembered, since the tracks of an album share their folder.
+    QString resolveFolder(const QString& aFolder);
     const QHash<QString, QString>& listing(const QString& aFolder);
     static QString foldName(const QString& aName);
 
@@ -39,4 +43,14 @@ private:
     QString mMusicFolderName;
     QString mWinePrefix;
     QHash<QString, QHash<QString, QString>> mListings;
+    QHash<QString, QString> mFolders;
+    struct FolderAnswer
+    {
+        // The folder on disk that holds the URL folder's files; empty when none was found.
+        QString mFound;
+        // The first candidate folder, for files that exist nowhere.
+        QString mFirstCandidate;
+    };
+    // By the decoded folder of a location URL.
+    QHash<QString, FolderAnswer> mAnswers;
 };
