@@ -119,10 +119,15 @@ int ExportCommand::run(const QStringList& aArguments)
     QTextStream out(stdout);
     QTextStream err(stderr);
     CliOptions options({kMessages, kContacts, kCalendar, kNotes, kPhotos}, {});
-    if (!options.parse(aArguments) || options.positional().size() != 2) {
+    const bool parsed = options.parse(aArguments);
+    // The phone and library options that other commands share mean nothing here.
+    const bool phoneOptions = !options.library().isEmpty() || !options.phoneFolders().isEmpty()
+                              || !options.phone().isEmpty();
+    if (!parsed || phoneOptions || options.positional().size() != 2) {
         err << "pellmar-sync export: "
-            << (options.errorText().isEmpty() ? QStringLiteral("needs BACKUP and OUTDIR")
-                                              : options.errorText())
+            << (!parsed         ? options.errorText()
+                : phoneOptions ? QStringLiteral("takes no phone or library options")
+                               : QStringLiteral("needs BACKUP and OUTDIR"))
             << "\n\n" << usage();
         return CliExit::kUsage;
     }

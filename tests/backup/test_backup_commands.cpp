@@ -235,6 +235,7 @@ private slots:
 
         QCOMPARE(sync({"export", "a1b2c3"}).mExitCode, 2);
         QCOMPARE(sync({"export", "a1b2c3", mDir.path() + "/y", "--bogus"}).mExitCode, 2);
+        QCOMPARE(sync({"export", "a1b2c3", mDir.path() + "/y", "--phone", "x"}).mExitCode, 2);
     }
 };
 
