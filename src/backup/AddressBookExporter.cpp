@@ -191,8 +191,12 @@ int AddressBookExporter::generate(const QString& aOutputPath)
         database.close();
     }
 
-    if (!writer.finish())
+    // A file that could not be written completely (a full disk) is no success.
+    if (!writer.finish()) {
         logMessage("Error writing XML file");
+        if (result == ExportResult::Ok)
+            result = ExportResult::OutputNotOpened;
+    }
     logReturn(result);
     return result;
 }

@@ -10,6 +10,6 @@ constexpr int DatabaseNotOpened = -12000;
 constexpr int DatabaseInvalid = -12001;
 // The main selection of a database failed (only where an exporter treats it as fatal).
 constexpr int SelectionFailed = -12002;
-// The XML output file could not be opened for writing.
+// The XML output file could not be opened for writing (or not written completely).
 constexpr int OutputNotOpened = -12004;
 } // namespace ExportResult

@@ -126,8 +126,12 @@ int MessagesExporter::generate(const QString& aOutputPath)
         database.close();
     }
 
-    if (!writer.finish())
+    // A file that could not be written completely (a full disk) is no success.
+    if (!writer.finish()) {
         logMessage("Error writing file");
+        if (result == ExportResult::Ok)
+            result = ExportResult::OutputNotOpened;
+    }
     logReturn(result);
     return result;
 }

@@ -155,6 +155,10 @@ private slots:
         QVERIFY(!QFile::exists(target));
         AddressBookExporter none({}, QString());
         QCOMPARE(none.generate(target), ExportResult::OutputNotOpened);
+        if (QFileInfo(QStringLiteral("/dev/full")).isWritable()) {
+            AddressBookExporter full({db}, QString());
+            QCOMPARE(full.generate(QStringLiteral("/dev/full")), ExportResult::OutputNotOpened);
+        }
     }
 
     void damagedDatabasesStopTheExport()

@@ -398,6 +398,9 @@ private slots:
         const QString target = path(QStringLiteral("no-such-folder/messages.xml"));
         QCOMPARE(exporter.generate(target), ExportResult::OutputNotOpened);
         QVERIFY(!QFile::exists(target));
+        // A full disk.
+        if (QFileInfo(QStringLiteral("/dev/full")).isWritable())
+            QCOMPARE(exporter.generate(QStringLiteral("/dev/full")), ExportResult::OutputNotOpened);
     }
 
     void traceLog()
