@@ -24,6 +24,11 @@ const QString kBackupFileList = QStringLiteral("backup_file_list");
 // ship finishes its writing before it exits, so normally there is no wait at all.
 constexpr int kDefaultSettleMs = 3000;
 
+QString withSeparator(const QString& aPath)
+{
+    return aPath.endsWith(QLatin1Char('/')) ? aPath : aPath + QLatin1Char('/');
+}
+
 // A file of the user's test folder (Desktop/CDZ/test) replaces aPath when it exists.
 QString testOverride(const QString& aName, const QString& aPath)
 {
@@ -101,12 +106,16 @@ int AppleExtractor::extractFromManifest(const QString& aBackupPath, const QStrin
     logValue("aBackupPath", aBackupPath);
     logValue("aWorkingFolder", aWorkingFolder);
 
-    const bool folderReady = resetWorkingFolder(aWorkingFolder);
-    const QString workingFolder = aWorkingFolder.endsWith(QLatin1Char('/'))
-                                      ? aWorkingFolder
-                                      : aWorkingFolder + QLatin1Char('/');
+    const QString backupFolder = withSeparator(aBackupPath);
+    const QString workingFolder = withSeparator(aWorkingFolder);
     // The list is read from where the tool was told to write it.
     const QString listPath = workingFolder + kBackupFileList;
+    bool folderReady = resetWorkingFolder(aWorkingFolder);
+    // A list that survived a failed wipe would describe another backup.
+    if (folderReady && QFileInfo::exists(listPath) && !QFile::remove(listPath)) {
+        logValue("Could not remove old backup file list", listPath);
+        folderReady = false;
+    }
 
     const QString tool = folderReady ? extractionTool() : QString();
     if (tool.isEmpty()) {
@@ -115,7 +124,7 @@ int AppleExtractor::extractFromManifest(const QString& aBackupPath, const QStrin
         logValue("Extraction tool", tool);
         QProcess process;
         process.setProcessChannelMode(QProcess::MergedChannels);
-        process.start(tool, {aBackupPath, workingFolder});
+        process.start(tool, {backupFolder, workingFolder});
         if (!process.waitForStarted(-1)) {
             logValue("Could not start the extraction tool", process.errorString());
         } else {
@@ -127,10 +136,10 @@ int AppleExtractor::extractFromManifest(const QString& aBackupPath, const QStrin
         }
     }
 
-    copyToLogFolder(aBackupPath + QStringLiteral("Info.plist"), QStringLiteral("Info.plist"));
-    copyToLogFolder(aBackupPath + QLatin1Char('/') + QStringLiteral("Manifest.mbdb"),
+    copyToLogFolder(backupFolder + QStringLiteral("Info.plist"), QStringLiteral("Info.plist"));
+    copyToLogFolder(backupFolder + QStringLiteral("Manifest.mbdb"),
                     QStringLiteral("Manifest.mbdb"));
-    copyToLogFolder(aBackupPath + QStringLiteral("Manifest.plist"),
+    copyToLogFolder(backupFolder + QStringLiteral("Manifest.plist"),
                     QStringLiteral("Manifest.plist"));
 
     if (DebugLog::instance().isOpen())
