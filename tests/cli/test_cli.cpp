@@ -1,0 +1,258 @@
+// pellmar-sync through its process: commands, exit codes, the answers taken without a
+// terminal, and Ctrl-C.
+#include "TestMain.h"
+#include "TestPaths.h"
+#include "device/PhoneTree.h"
+#include "engine/EngineFixture.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+
+namespace {
+
+struct Outcome
+{
+    int mExitCode = -1;
+    QString mOut;
+    QString mErr;
+};
+
+using Playlists = QList<QPair<QString, QStringList>>;
+
+const QStringList kMix = {QStringLiteral("Alpha"), QStringLiteral("Beta"), QStringLiteral("Gamma")};
+
+} // namespace
+
+class TestCli : public QObject
+{
+    Q_OBJECT
+
+private:
+    // Each test gets its own home for the program: settings and caches start empty.
+    std::unique_ptr<QTemporaryDir> mHome;
+
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), mHome->path());
+        env.remove(QStringLiteral("PELLMAR_PHONE_FOLDERS"));
+        return env;
+    }
+
+    void start(QProcess& aProcess, const QStringList& aArguments) const
+    {
+        aProcess.setProcessEnvironment(environment());
+        aProcess.start(TestPaths::program(QStringLiteral("pellmar-sync")), aArguments);
+        QVERIFY(aProcess.waitForStarted());
+        // Not a terminal: the program must take the safe answers itself.
+        aProcess.closeWriteChannel();
+    }
+
+    Outcome cli(const QStringList& aArguments) const
+    {
+        QProcess process;
+        start(process, aArguments);
+        process.waitForFinished(60000);
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    static void makeLibrary(EngineFixture& aFixture)
+    {
+        aFixture.addTrack(QStringLiteral("Alpha"), QStringLiteral("Ann"), QStringLiteral("First"), 1);
+        aFixture.addTrack(QStringLiteral("Beta"), QStringLiteral("Ann"), QStringLiteral("First"), 2);
+        aFixture.addTrack(QStringLiteral("Gamma"), QStringLiteral("Bob"), QStringLiteral("Second"), 1);
+        aFixture.setPlaylist(QStringLiteral("Mix"), kMix);
+        aFixture.writeLibrary();
+    }
+
+    QStringList phoneArgs(const EngineFixture& aFixture) const
+    {
+        return {QStringLiteral("--library"), aFixture.libraryPath(), QStringLiteral("--phone-folder"),
+                aFixture.phoneRoot()};
+    }
+
+private slots:
+    void init()
+    {
+        mHome = std::make_unique<QTemporaryDir>();
+        QVERIFY(!TestPaths::program(QStringLiteral("pellmar-sync")).isEmpty());
+    }
+
+    void helpAndUsageErrors()
+    {
+        const Outcome help = cli({QStringLiteral("--help")});
+        QCOMPARE(help.mExitCode, 0);
+        for (const QString& command : {"devices", "playlists", "setup", "run"})
+            QVERIFY2(help.mOut.contains(QStringLiteral("  ") + command), qPrintable(help.mOut));
+        QVERIFY(help.mOut.contains(QStringLiteral("0  done")));
+        QVERIFY(help.mOut.contains(QStringLiteral("1  error")));
+        QVERIFY(help.mOut.contains(QStringLiteral("3  cancelled")));
+        QVERIFY(help.mOut.contains(QStringLiteral("4  phone not set up")));
+
+        QCOMPARE(cli({}).mExitCode, 2);
+        QCOMPARE(cli({QStringLiteral("frobnicate")}).mExitCode, 2);
+        QCOMPARE(cli({QStringLiteral("run"), QStringLiteral("--bogus")}).mExitCode, 2);
+        QCOMPARE(cli({QStringLiteral("run"), QStringLiteral("--library")}).mExitCode, 2);
+        QCOMPARE(cli({QStringLiteral("setup"), QStringLiteral("--no-music"), QStringLiteral("--playlist"),
+                      QStringLiteral("Mix")}).mExitCode, 2);
+        const Outcome runHelp = cli({QStringLiteral("run"), QStringLiteral("--help")});
+        QCOMPARE(runHelp.mExitCode, 0);
+        QVERIFY(runHelp.mOut.contains(QStringLiteral("--ignore-space")));
+    }
+
+    void setupThenRunTwice()
+    {
+        EngineFixture fixture;
+        makeLibrary(fixture);
+
+        const Outcome listed = cli({QStringLiteral("playlists"), QStringLiteral("--library"),
+                                    fixture.libraryPath()});
+        QCOMPARE(listed.mExitCode, 0);
+        QVERIFY2(listed.mOut.contains(QStringLiteral("  Mix\n")), qPrintable(listed.mOut));
+
+        const Outcome unknown = cli(QStringList{QStringLiteral("setup"), QStringLiteral("--playlist"),
+                                                QStringLiteral("Nope")} + phoneArgs(fixture));
+        QCOMPARE(unknown.mExitCode, 1);
+        QVERIFY(unknown.mErr.contains(QStringLiteral("no playlist 'Nope'")));
+
+        const Outcome before = cli({QStringLiteral("devices"), QStringLiteral("--phone-folder"),
+                                    fixture.phoneRoot()});
+        QCOMPARE(before.mExitCode, 0);
+        QVERIFY2(before.mOut.contains(QStringLiteral("configured: no")), qPrintable(before.mOut));
+        QVERIFY(before.mOut.contains(QStringLiteral("id:         TEMP-DEVICE-ID")));
+
+        const Outcome setup = cli(QStringList{QStringLiteral("setup"), QStringLiteral("--playlist"),
+                                              QStringLiteral("Mix")} + phoneArgs(fixture));
+        QCOMPARE(setup.mExitCode, 0);
+        const Outcome after = cli({QStringLiteral("devices"), QStringLiteral("--phone-folder"),
+                                   fixture.phoneRoot()});
+        QVERIFY2(after.mOut.contains(QStringLiteral("configured: yes")), qPrintable(after.mOut));
+        QVERIFY(after.mOut.contains(QStringLiteral("mounted:    yes")));
+        QVERIFY(after.mOut.contains(QStringLiteral("free:       ")));
+
+        const Outcome first = cli(QStringList{QStringLiteral("run")} + phoneArgs(fixture));
+        QCOMPARE(first.mExitCode, 0);
+        QVERIFY2(first.mOut.contains(QStringLiteral("Tracks copied: 3, deleted: 0")), qPrintable(first.mOut));
+        // Plain lines without a terminal: no carriage returns, one line per track.
+        QVERIFY(!first.mOut.contains(QLatin1Char('\r')));
+        QVERIFY(first.mOut.contains(QStringLiteral("Copying tracks to the phone  33%: Beta\n")));
+        PELLMAR_COMPARE_TREE(fixture.expectedTree(kMix, Playlists{{QStringLiteral("Mix"), kMix}}),
+                             fixture.phoneRoot());
+
+        const Outcome second = cli(QStringList{QStringLiteral("run")} + phoneArgs(fixture));
+        QCOMPARE(second.mExitCode, 0);
+        QVERIFY2(second.mOut.contains(QStringLiteral("Tracks copied: 0, deleted: 0")), qPrintable(second.mOut));
+    }
+
+    void safeAnswersWithoutTerminal()
+    {
+        EngineFixture fixture;
+        makeLibrary(fixture);
+        QCOMPARE(cli(QStringList{QStringLiteral("setup"), QStringLiteral("--playlist"), QStringLiteral("Mix")}
+                     + phoneArgs(fixture)).mExitCode, 0);
+        QCOMPARE(cli(QStringList{QStringLiteral("run")} + phoneArgs(fixture)).mExitCode, 0);
+
+        fixture.setPlaylist(QStringLiteral("Mix"), {QStringLiteral("Alpha")});
+        fixture.writeLibrary();
+        const QString beta = fixture.phoneRoot() + QLatin1Char('/') + fixture.phonePath(fixture.track(QStringLiteral("Beta")));
+        const Outcome refused = cli(QStringList{QStringLiteral("run")} + phoneArgs(fixture));
+        QCOMPARE(refused.mExitCode, 3);
+        QVERIFY2(refused.mOut.contains(QStringLiteral("Not deleting")), qPrintable(refused.mOut));
+        QVERIFY(refused.mOut.contains(QStringLiteral("Phone synchronization was cancelled")));
+        QVERIFY(QFileInfo::exists(beta));
+
+        const Outcome confirmed = cli(QStringList{QStringLiteral("run"), QStringLiteral("--yes")}
+                                      + phoneArgs(fixture));
+        QCOMPARE(confirmed.mExitCode, 0);
+        QVERIFY(confirmed.mOut.contains(QStringLiteral("deleted: 2")));
+        PELLMAR_COMPARE_TREE(fixture.expectedTree({QStringLiteral("Alpha")},
+                                                  Playlists{{QStringLiteral("Mix"), {QStringLiteral("Alpha")}}}),
+                             fixture.phoneRoot());
+    }
+
+    void notConfiguredAndErrors()
+    {
+        EngineFixture fixture;
+        makeLibrary(fixture);
+        // No settings file at all, then a settings file without this phone.
+        const Outcome noSettings = cli(QStringList{QStringLiteral("run")} + phoneArgs(fixture));
+        QCOMPARE(noSettings.mExitCode, 4);
+        QVERIFY(noSettings.mOut.contains(QStringLiteral("pellmar-sync setup")));
+        QTemporaryDir other;
+        QCOMPARE(cli({QStringLiteral("setup"), QStringLiteral("--library"), fixture.libraryPath(),
+                      QStringLiteral("--phone-folder"), other.path()}).mExitCode, 0);
+        QCOMPARE(cli(QStringList{QStringLiteral("run"), QStringLiteral("--phone"),
+                                 QDir(fixture.phoneRoot()).dirName()} + phoneArgs(fixture)
+                         + QStringList{QStringLiteral("--phone-folder"), other.path()}).mExitCode, 4);
+
+        // Errors: no such library, no such phone folder, no such phone.
+        QCOMPARE(cli({QStringLiteral("run"), QStringLiteral("--library"), fixture.root() + "/none.xml",
+                      QStringLiteral("--phone-folder"), fixture.phoneRoot()}).mExitCode, 1);
+        QCOMPARE(cli({QStringLiteral("run"), QStringLiteral("--library"), fixture.libraryPath(),
+                      QStringLiteral("--phone-folder"), fixture.root() + "/nowhere"}).mExitCode, 1);
+        QCOMPARE(cli(QStringList{QStringLiteral("run"), QStringLiteral("--phone"), QStringLiteral("nobody")}
+                     + phoneArgs(fixture)).mExitCode, 1);
+    }
+
+    void trackNotCopiedIsAnError()
+    {
+        EngineFixture fixture;
+        fixture.addTrack(QStringLiteral("Here"), QStringLiteral("Ann"), QStringLiteral("First"), 1);
+        fixture.addTrack(QStringLiteral("Gone"), QStringLiteral("Ann"), QStringLiteral("First"), 2).mFileExists = false;
+        fixture.writeLibrary();
+        QCOMPARE(cli(QStringList{QStringLiteral("setup")} + phoneArgs(fixture)).mExitCode, 0);
+        const Outcome run = cli(QStringList{QStringLiteral("run")} + phoneArgs(fixture));
+        QCOMPARE(run.mExitCode, 1);
+        QVERIFY2(run.mOut.contains(QStringLiteral("Not copied: 1")), qPrintable(run.mOut));
+        QVERIFY(run.mOut.contains(QStringLiteral("02 Gone.mp3")));
+    }
+
+    void interruptCancelsCleanly()
+    {
+        EngineFixture fixture;
+        QStringList names;
+        for (int i = 0; i < 1500; ++i) {
+            const QString name = QStringLiteral("Track %1").arg(i, 4, 10, QLatin1Char('0'));
+            fixture.addTrack(name, QStringLiteral("Ann"), QStringLiteral("Album %1").arg(i / 100), i % 100 + 1,
+                             QString(), QByteArray(16384, char('a' + i % 26)));
+            names << name;
+        }
+        fixture.setPlaylist(QStringLiteral("Big"), names);
+        fixture.writeLibrary();
+        QCOMPARE(cli(QStringList{QStringLiteral("setup"), QStringLiteral("--playlist"), QStringLiteral("Big")}
+                     + phoneArgs(fixture)).mExitCode, 0);
+
+        QProcess process;
+        start(process, QStringList{QStringLiteral("run")} + phoneArgs(fixture));
+        QByteArray out;
+        while (!out.contains("Copying tracks") && process.waitForReadyRead(20000))
+            out += process.readAllStandardOutput();
+        QVERIFY2(out.contains("Copying tracks"), out.constData());
+        ::kill(pid_t(process.processId()), SIGINT);
+        QVERIFY(process.waitForFinished(60000));
+        out += process.readAllStandardOutput();
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 3);
+        QVERIFY2(out.contains("Phone synchronization was cancelled"), out.constData());
+        QVERIFY(!QFileInfo::exists(fixture.phoneRoot() + QStringLiteral("/Playlists_CDZ")));
+        // What was copied is complete: every file on the phone is a whole copy, no partial file.
+        const PhoneTree onPhone = PhoneTree::capture(fixture.phoneRoot());
+        QStringList copied;
+        for (const QString& name : names) {
+            if (onPhone.contains(fixture.phonePath(fixture.track(name))))
+                copied << name;
+        }
+        QVERIFY(copied.size() < names.size());
+        PELLMAR_COMPARE_TREE(fixture.expectedTree(copied, {}), fixture.phoneRoot());
+    }
+};
+
+PELLMAR_TEST_MAIN(TestCli)
+#include "test_cli.moc"
