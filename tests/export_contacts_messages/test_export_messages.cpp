@@ -5,6 +5,7 @@
 #include "backup/ExportFixtureLogProbe.h"
 #include "backup/ExportPicture.h"
 #include "backup/ExportResult.h"
+#include "backup/ExportXmlWriter.h"
 #include "backup/MessagesExporter.h"
 #include "backup/MessagesFixture.h"
 
@@ -316,6 +317,31 @@ private slots:
         QVERIFY(document().contains(QStringLiteral("<text>ab]]&gt;&amp;&lt;</text>")));
         QVERIFY(document().contains(QStringLiteral("z</text>")));
         QVERIFY(document().contains(QStringLiteral("text</text>")));
+    }
+
+    void cleaningKeepsTheDocumentWellFormed()
+    {
+        // What a database in UTF-16 can hold: unpaired surrogates and non-characters.
+        const QString smiley = QString::fromUtf8("\xf0\x9f\x98\x80");
+        const QString text = QStringLiteral("a") + QChar(0xD800) + QStringLiteral("b") + smiley
+                             + QChar(0xDC00) + QChar(0xFFFE) + QChar(0xFFFF) + QChar(9)
+                             + QChar(0xFFFD) + QChar(0x85);
+        const QString expected = QStringLiteral("ab") + smiley + QChar(0xFFFD) + QChar(0x85);
+        QCOMPARE(ExportXmlWriter::clean(text), expected);
+        const QString plain = QStringLiteral("nothing to clean");
+        QVERIFY(ExportXmlWriter::clean(plain).constData() == plain.constData());
+
+        {
+            ExportXmlWriter writer(output());
+            QCOMPARE(writer.open(QStringLiteral("messages")), ExportResult::Ok);
+            writer.writeStartElement(QStringLiteral("sent_message"));
+            writer.writeAttribute(QStringLiteral("mime_type"), text);
+            writer.writeTextElement(QStringLiteral("text"), text);
+            writer.writeCharacters(text);
+            QVERIFY(writer.finish());
+        }
+        QCOMPARE(ExportFixture::xmlError(output()), QString());
+        QVERIFY(document().contains(QStringLiteral("<text>") + expected + QStringLiteral("</text>")));
     }
 
     void nullsEverywhere()
