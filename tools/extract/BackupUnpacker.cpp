@@ -10,6 +10,8 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 
+#include <algorithm>
+
 namespace {
 
 bool hasLineBreakOrNul(const QString& aText)
@@ -96,23 +98,26 @@ QString BackupUnpacker::storedFile(const QString& aFileId) const
     return QString();
 }
 
-bool BackupUnpacker::unpack(const BackupEntry& aEntry, QString& aUnpackedPath)
+QString BackupUnpacker::sourceFor(const BackupEntry& aEntry)
 {
     if (!aEntry.mRegularFile)
-        return false;
+        return QString();
     if (!isValidFileId(aEntry.mFileId)) {
         mMessages << "pellmar-extract: skipped entry with invalid file id\n";
-        return false;
+        return QString();
     }
-    const QStringList components = safeComponents(aEntry.mRelativePath);
-    if (components.isEmpty() || !isSafeDomain(aEntry.mDomain)) {
+    if (safeComponents(aEntry.mRelativePath).isEmpty() || !isSafeDomain(aEntry.mDomain)) {
         mMessages << "pellmar-extract: skipped unsafe path of " << aEntry.mFileId << "\n";
-        return false;
+        return QString();
     }
-    const QString source = storedFile(aEntry.mFileId);
-    if (source.isEmpty())
-        return false; // partial backups list many files they do not hold
+    // Partial backups list many files they do not hold: an empty result.
+    return storedFile(aEntry.mFileId);
+}
 
+bool BackupUnpacker::unpack(const BackupEntry& aEntry, const QString& aSource,
+                            QString& aUnpackedPath)
+{
+    const QStringList components = safeComponents(aEntry.mRelativePath);
     const QString target =
         mUnpackRoot + QLatin1Char('/') + aEntry.mDomain + QLatin1Char('/') + components.join('/');
     const QString parent = QFileInfo(target).absolutePath();
@@ -131,7 +136,7 @@ bool BackupUnpacker::unpack(const BackupEntry& aEntry, QString& aUnpackedPath)
             return false;
         QFile::remove(realTarget);
     }
-    if (!QFile::copy(source, realTarget)) {
+    if (!QFile::copy(aSource, realTarget)) {
         mMessages << "pellmar-extract: could not copy " << aEntry.mFileId << "\n";
         return false;
     }
@@ -177,13 +182,30 @@ BackupUnpacker::Result BackupUnpacker::run()
         mMessages << "pellmar-extract: cannot write the backup file list\n";
         return kUnreadable;
     }
+    // Small files first: when the disk fills up, the databases are in and only the largest
+    // files (videos) are missing.
+    QList<Planned> plan;
+    for (int i = 0; i < index.mEntries.size(); ++i) {
+        const QString source = sourceFor(index.mEntries.at(i));
+        if (!source.isEmpty())
+            plan.append({i, source, QFileInfo(source).size(), QString()});
+    }
+    QList<Planned*> bySize;
+    for (Planned& p : plan)
+        bySize.append(&p);
+    std::stable_sort(bySize.begin(), bySize.end(),
+                     [](const Planned* a, const Planned* b) { return a->mSize < b->mSize; });
+    for (Planned* p : bySize)
+        unpack(index.mEntries.at(p->mIndex), p->mSource, p->mUnpacked);
+
+    // The list keeps the order of the backup's index.
     int unpacked = 0;
-    for (const BackupEntry& entry : index.mEntries) {
-        QString path;
-        if (!unpack(entry, path))
+    for (const Planned& p : std::as_const(plan)) {
+        if (p.mUnpacked.isEmpty())
             continue;
+        const BackupEntry& entry = index.mEntries.at(p.mIndex);
         const QString place = entry.mDomain + safeComponents(entry.mRelativePath).join('/');
-        list.write(path.toUtf8() + '\n' + place.toUtf8() + '\n');
+        list.write(p.mUnpacked.toUtf8() + '\n' + place.toUtf8() + '\n');
         ++unpacked;
     }
     if (!list.commit()) {

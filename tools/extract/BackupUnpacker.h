@@ -35,9 +35,19 @@ public:
     static bool isSafeDomain(const QString& aDomain);
 
 private:
+    struct Planned
+    {
+        int mIndex = 0; // into the index's entries
+        QString mSource;
+        qint64 mSize = 0;
+        QString mUnpacked; // set once copied
+    };
+
     BackupIndex readIndex();
     QString storedFile(const QString& aFileId) const;
-    bool unpack(const BackupEntry& aEntry, QString& aUnpackedPath);
+    // The stored copy of an entry worth unpacking, or an empty string.
+    QString sourceFor(const BackupEntry& aEntry);
+    bool unpack(const BackupEntry& aEntry, const QString& aSource, QString& aUnpackedPath);
 
     QString mBackupFolder;
     QString mWorkingFolder;
