@@ -14,6 +14,8 @@
 #include "sync/Track.h"
 #include "sync/TrackList.h"
 
+#include <QBuffer>
+#include <QRandomGenerator>
 #include <QSaveFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -425,6 +427,42 @@ private slots:
         Read holes;
         readAll(library, "Holes", holes);
         QCOMPARE(names(holes.tracks), QStringList{"Keyed & named"});
+    }
+
+    void mangledFilesNeverBreakTheReader()
+    {
+        QFile file(TestPaths::dataFile("library/macos-library.xml"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray sample = file.readAll();
+        QRandomGenerator random(7);
+        int accepted = 0;
+        for (int round = 0; round < 400; ++round) {
+            QByteArray data = sample;
+            const int edits = 1 + int(random.bounded(4));
+            for (int e = 0; e < edits; ++e) {
+                const int at = int(random.bounded(data.size()));
+                switch (random.bounded(3)) {
+                case 0: data[at] = char(random.bounded(256)); break;
+                case 1: data.remove(at, int(random.bounded(40))); break;
+                default: data.insert(at, "<dict><key>Track ID</key>"); break;
+                }
+            }
+            QBuffer buffer(&data);
+            buffer.open(QIODevice::ReadOnly);
+            LibraryXmlReader reader;
+            if (!reader.read(&buffer, "mangled.xml")) {
+                QVERIFY(!reader.errorString().isEmpty());
+                continue;
+            }
+            ++accepted;
+            const auto snapshot = reader.takeSnapshot();
+            QVERIFY(!snapshot->playlists().empty());
+            QCOMPARE(snapshot->playlists().front().mKind, kPlaylistKindLibrary);
+            for (const LibraryPlaylist& playlist : snapshot->playlists())
+                for (const qint32 index : playlist.mTrackIndexes)
+                    QVERIFY(index >= 0 && size_t(index) < snapshot->tracks().size());
+        }
+        QVERIFY(accepted > 0);
     }
 
     void snapshotIsSharedUntilTheFileChanges()
