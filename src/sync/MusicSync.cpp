@@ -410,6 +410,12 @@ void MusicSync::Upload()
     for (qint32 i = mTrackList.count() - 1; i >= 0; --i) {
         if (hasBeenCancelled())
             break;
+        logValue("Checking whether to copy track", i);
+        // Only a track that is chosen and not on the phone is copied. The guard costs a system
+        // call, so the tracks passed over do not enter it.
+        const Track& track = mTrackList.at(i);
+        if (!track.onLocalSyncPlaylist() || track.onRemoteDevice())
+            continue;
         if (!CrashGuard::run([this, i, &attempts]() { uploadOneTrack(i, attempts); }))
             logMessage("Upload of one track was interrupted by a fault");
     }
@@ -417,10 +423,7 @@ void MusicSync::Upload()
 
 void MusicSync::uploadOneTrack(qint32 aIndex, qint32& aAttempts)
 {
-    logValue("Checking whether to copy track", aIndex);
     Track& track = mTrackList.at(aIndex);
-    if (!track.onLocalSyncPlaylist() || track.onRemoteDevice())
-        return;
     ChangeState(kStateCopying);
     if (track.trackName().isEmpty())
         logMessage("NULL trackName");
