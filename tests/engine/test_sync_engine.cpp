@@ -275,12 +275,21 @@ private slots:
         QCOMPARE(fixture.cachedOnPhone(), QStringList{QStringLiteral("Here")});
     }
 
+    void faultInsideOneUploadLetsTheRestComplete_data()
+    {
+        QTest::addColumn<bool>("segfault");
+        QTest::newRow("exception") << false;
+        QTest::newRow("processor fault") << true;
+    }
+
     void faultInsideOneUploadLetsTheRestComplete()
     {
+        QFETCH(bool, segfault);
         EngineFixture fixture;
         addTwoAlbums(fixture);
         EngineFixture::RunOptions options;
         options.mFaultingTrack = QStringLiteral("Gamma");
+        options.mSegfault = segfault;
         const auto result = fixture.run(options);
         QCOMPARE(result.finalState(), 2);
         QCOMPARE(result.mCopied, 3);
@@ -288,6 +297,24 @@ private slots:
                                                       QStringLiteral("Beta"), QStringLiteral("Alpha")}));
         QCOMPARE(fixture.cachedOnPhone(), (QStringList{QStringLiteral("Alpha"), QStringLiteral("Beta"),
                                                        QStringLiteral("Delta")}));
+    }
+
+    void faultElsewhereEndsTheRunInStateThree()
+    {
+        EngineFixture fixture;
+        addTwoAlbums(fixture);
+        fixture.run();
+        fixture.setPlaylist(QStringLiteral("Mix"), {QStringLiteral("Alpha")});
+        fixture.writeLibrary();
+        EngineFixture::RunOptions options;
+        options.mFaultingDeletion = true;
+        const auto result = fixture.run(options);
+        QCOMPARE(result.finalState(), 3);
+        QVERIFY(result.mUploadRequests.isEmpty());
+        // The phone keeps its tracks; the next run without the fault completes.
+        QCOMPARE(fixture.cachedOnPhone(), kAll);
+        QCOMPARE(fixture.run().finalState(), 2);
+        QCOMPARE(fixture.cachedOnPhone(), QStringList{QStringLiteral("Alpha")});
     }
 
     void unreadableCacheIsClearedAndTheNextRunStartsClean()

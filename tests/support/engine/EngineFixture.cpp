@@ -177,7 +177,9 @@ EngineFixture::Result EngineFixture::run(const RunOptions& aOptions,
         phone.setFreeSpace(aOptions.mFreeSpace);
     if (aOptions.mWriteLimit >= 0)
         phone.setWriteLimit(aOptions.mWriteLimit);
-    phone.setFaultingTrack(aOptions.mFaultingTrack);
+    phone.setFaultingTrack(aOptions.mFaultingTrack, aOptions.mSegfault ? TestPhone::Fault::Segfault
+                                                                       : TestPhone::Fault::Exception);
+    phone.setFaultingDeletion(aOptions.mFaultingDeletion);
 
     LocalMusicLibrary library;
     MusicSync sync(&library, &phone, nullptr);

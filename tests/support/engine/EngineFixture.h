@@ -58,6 +58,8 @@ public:
         qint64 mFreeSpace = -1;
         qint64 mWriteLimit = -1;
         QString mFaultingTrack;
+        bool mSegfault = false;
+        bool mFaultingDeletion = false;
     };
 
     struct Result

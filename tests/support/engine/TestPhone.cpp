@@ -4,6 +4,7 @@
 
 #include <QDir>
 
+#include <csignal>
 #include <stdexcept>
 
 TestPhone::TestPhone(const QString& aRootPath, const QString& aName)
@@ -23,8 +24,11 @@ int TestPhone::GetFreeStorageSpace(quint64& aFreeSpace)
 int TestPhone::UploadTrack(Track& aTrack)
 {
     mUploadRequests << aTrack.trackName();
-    if (!mFaultingTrack.isEmpty() && aTrack.trackName() == mFaultingTrack)
+    if (!mFaultingTrack.isEmpty() && aTrack.trackName() == mFaultingTrack) {
+        if (mFault == Fault::Segfault)
+            std::raise(SIGSEGV);
         throw std::runtime_error("injected fault in the upload");
+    }
     return UsbMSDevice::UploadTrack(aTrack);
 }
 
@@ -32,6 +36,13 @@ void TestPhone::uploadAlbumArt(const Track& aTrack, const QString& aLocalImagePa
 {
     mAlbumArtSent << aTrack.albumName() + QLatin1Char('/') + aTrack.artistName();
     UsbMSDevice::uploadAlbumArt(aTrack, aLocalImagePath);
+}
+
+int TestPhone::DeleteTrack(TrackCache& aTrackCache, Track& aTrack)
+{
+    if (mFaultingDeletion)
+        std::raise(SIGSEGV);
+    return UsbMSDevice::DeleteTrack(aTrackCache, aTrack);
 }
 
 void TestPhone::PrepareForSync()

@@ -19,8 +19,16 @@ public:
     void setFreeSpace(qint64 aBytes) { mFreeSpace = aBytes; }
     // Writes of track data fail once this many bytes have been written in total.
     void setWriteLimit(qint64 aBytes) { mWriteLimit = aBytes; }
-    // UploadTrack of the track with this name faults (a C++ exception in the upload).
-    void setFaultingTrack(const QString& aTrackName) { mFaultingTrack = aTrackName; }
+    enum class Fault { Exception, Segfault };
+    // UploadTrack of the track with this name faults: a C++ exception, or a processor fault.
+    void setFaultingTrack(const QString& aTrackName, Fault aFault = Fault::Exception)
+    {
+        mFaultingTrack = aTrackName;
+        mFault = aFault;
+    }
+    // DeleteTrack faults (outside the guard of one upload).
+    void setFaultingDeletion(bool aFault) { mFaultingDeletion = aFault; }
+    int DeleteTrack(TrackCache& aTrackCache, Track& aTrack) override;
 
     int GetFreeStorageSpace(quint64& aFreeSpace) override;
     int UploadTrack(Track& aTrack) override;
@@ -44,6 +52,8 @@ private:
     std::optional<qint64> mWriteLimit;
     qint64 mWritten = 0;
     QString mFaultingTrack;
+    Fault mFault = Fault::Exception;
+    bool mFaultingDeletion = false;
     QStringList mUploadRequests;
     QStringList mAlbumArtSent;
     int mPrepareCount = 0;
