@@ -80,7 +80,7 @@ HResult LibrarySnapshotCache::acquire(const QString& aPath,
         return file.error() == QFileDevice::PermissionsError ? kAccessDenied : kFileNotFound;
     }
     LibraryXmlReader reader;
-    const bool parsed = reader.read(&file, aPath);
+    const bool parsed = reader.readFile(file, aPath);
     file.close();
     if (sAfterReadHook)
         sAfterReadHook(aPath);

@@ -1,15 +1,31 @@
 #include "library/itunes/LibraryXmlReader.h"
 
 #include "app/DebugLog.h"
+#include "library/itunes/ByteRangeDevice.h"
 #include "library/itunes/ITunesAutomation.h"
 
 #include <QDate>
 #include <QDateTime>
+#include <QFile>
 #include <QIODevice>
+
+#include <atomic>
+#include <cstring>
+#include <thread>
+#include <unistd.h>
 
 using namespace itunes;
 
 namespace {
+
+std::atomic<qint64> sParallelMinimumBytes{4 * 1024 * 1024};
+
+// The split read: the first part is the file up to a pair of the "Tracks" dictionary, closed by
+// made-up end tags; the second part is opened by made-up start tags and runs to the file's end.
+const QByteArray kFirstPartEnd = QByteArrayLiteral("</dict></dict></plist>");
+const qsizetype kTracksEndTagLength = 7; // "</dict>"
+const QByteArray kSecondPartStart = QByteArrayLiteral(
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist><dict><key>Tracks</key><dict>");
 
 // The automation's day 0.
 const qint64 kAutomationEpochJulianDay = QDate(1899, 12, 30).toJulianDay();
@@ -131,12 +147,16 @@ double LibraryXmlReader::automationDate(QStringView aIso)
            + utc.time().msecsSinceStartOfDay() / 86400000.0;
 }
 
-bool LibraryXmlReader::read(QIODevice* aDevice, const QString& aLibraryPath)
+void LibraryXmlReader::setParallelMinimumBytes(qint64 aBytes)
 {
-    LogScope scope("LibraryXmlReader::read");
-    mXml.setDevice(aDevice);
+    sParallelMinimumBytes.store(aBytes);
+}
+
+void LibraryXmlReader::reset()
+{
     mError.clear();
     mMusicFolder.clear();
+    mMusicFolderSeen = false;
     mHaveTracks = mHavePlaylists = false;
     mTracks.clear();
     mIndexById.clear();
@@ -144,6 +164,131 @@ bool LibraryXmlReader::read(QIODevice* aDevice, const QString& aLibraryPath)
     mInterned.clear();
     mMissingItems = 0;
     mSnapshot.reset();
+    mSplitDevice = nullptr;
+    mSplitUnitsBefore = 0;
+    mSplitReached = false;
+    mReadInParallel = false;
+}
+
+bool LibraryXmlReader::readFile(QFile& aFile, const QString& aLibraryPath)
+{
+    if (aFile.size() >= sParallelMinimumBytes.load()) {
+        LogScope scope("LibraryXmlReader::readFile");
+        if (readSplit(aFile)) {
+            build(aLibraryPath);
+            mReadInParallel = true;
+            logValue("tracks", qint64(mSnapshot->tracks().size()));
+            logValue("playlists", qint64(mSnapshot->playlists().size()));
+            if (mMissingItems > 0)
+                logValue("Playlist items naming no track", mMissingItems);
+            return true;
+        }
+        logMessage("Split read not possible - reading the file in one pass");
+        aFile.seek(0);
+    }
+    return read(&aFile, aLibraryPath);
+}
+
+qint64 LibraryXmlReader::findSplitPoint(int aFd, qint64 aFrom, qint64 aFileSize)
+{
+    // A track of the "Tracks" dictionary starts "<key>1234</key>", blanks, "<dict>". Finding it
+    // is only a guess; the split read proves it.
+    static const QByteArray open = QByteArrayLiteral("<key>");
+    const qint64 window = 64 * 1024;
+    const qint64 overlap = 64;
+    QByteArray buffer(window, Qt::Uninitialized);
+    for (qint64 start = aFrom; start < aFileSize && start < aFrom + 16 * window;
+         start += window - overlap) {
+        const ssize_t got = ::pread(aFd, buffer.data(), size_t(window), off_t(start));
+        if (got <= 0)
+            return -1;
+        const QByteArrayView bytes(buffer.constData(), got);
+        for (qsizetype at = bytes.indexOf(open); at >= 0; at = bytes.indexOf(open, at + 1)) {
+            qsizetype i = at + open.size();
+            const qsizetype digitsFrom = i;
+            while (i < bytes.size() && i - digitsFrom < 19 && bytes[i] >= '0' && bytes[i] <= '9')
+                ++i;
+            if (i == digitsFrom || !bytes.sliced(i).startsWith("</key>"))
+                continue;
+            i += 6;
+            while (i < bytes.size() && (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\n'
+                                        || bytes[i] == '\r'))
+                ++i;
+            if (bytes.sliced(i).startsWith("<dict>"))
+                return start + at;
+        }
+    }
+    return -1;
+}
+
+bool LibraryXmlReader::readSplit(QFile& aFile)
+{
+    const int fd = aFile.handle();
+    const qint64 size = aFile.size();
+    unsigned char head[3] = {0, 0, 0};
+    if (fd < 0 || ::pread(fd, head, 3, 0) != 3)
+        return false;
+    // Only UTF-8 files: in any other encoding the parts would be decoded differently.
+    if (head[0] == 0 || head[1] == 0 || head[0] == 0xFE || head[0] == 0xFF)
+        return false;
+    const bool bom = head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF;
+    const qint64 split = findSplitPoint(fd, size / 2, size);
+    if (split < 0)
+        return false;
+    logValue("Split read at byte", split);
+
+    ByteRangeDevice first(fd);
+    first.appendFileRange(0, split);
+    first.appendBytes(kFirstPartEnd);
+    ByteRangeDevice second(fd);
+    second.appendBytes(kSecondPartStart);
+    second.appendFileRange(split, size);
+    if (!first.open(QIODevice::ReadOnly) || !second.open(QIODevice::ReadOnly))
+        return false;
+
+    LibraryXmlReader rest;
+    bool restOk = false;
+    std::thread worker([&rest, &second, &restOk] {
+        rest.reset();
+        rest.mXml.setDevice(&second);
+        restOk = rest.readPlist() && !rest.mXml.hasError();
+    });
+    reset();
+    mXml.setDevice(&first);
+    mSplitDevice = &first;
+    // QXmlStreamReader does not count a byte order mark.
+    mSplitUnitsBefore = bom ? 1 : 0;
+    const bool firstOk = readPlist() && !mXml.hasError();
+    worker.join();
+    const QStringView encoding = mXml.documentEncoding();
+    const bool utf8 = encoding.isEmpty() || encoding.compare(u"UTF-8", Qt::CaseInsensitive) == 0;
+    // The second part declares XML 1.0 in UTF-8; the file must be read by the same rules.
+    const bool sameRules = utf8 && (mXml.documentVersion().isEmpty() || mXml.documentVersion() == u"1.0");
+    const bool exact = firstOk && restOk && mSplitReached && sameRules;
+    mSplitDevice = nullptr;
+    mXml.setDevice(nullptr);
+    rest.mXml.setDevice(nullptr);
+    if (!exact) {
+        reset();
+        return false;
+    }
+    // In file order: what the first part read, then the rest.
+    mTracks.reserve(mTracks.size() + rest.mTracks.size());
+    for (LibraryTrack& track : rest.mTracks)
+        mTracks.push_back(std::move(track));
+    for (PendingPlaylist& playlist : rest.mPlaylists)
+        mPlaylists.push_back(std::move(playlist));
+    if (rest.mMusicFolderSeen)
+        mMusicFolder = rest.mMusicFolder;
+    mHavePlaylists = mHavePlaylists || rest.mHavePlaylists;
+    return true;
+}
+
+bool LibraryXmlReader::read(QIODevice* aDevice, const QString& aLibraryPath)
+{
+    LogScope scope("LibraryXmlReader::read");
+    reset();
+    mXml.setDevice(aDevice);
 
     const bool structureOk = readPlist();
     if (mXml.hasError()) {
@@ -275,6 +420,7 @@ void LibraryXmlReader::readRootDict()
             readPlaylists();
         } else if (key == u"Music Folder") {
             mMusicFolder = readString();
+            mMusicFolderSeen = true;
         } else {
             mXml.skipCurrentElement();
         }
@@ -292,6 +438,13 @@ void LibraryXmlReader::readTracks()
         else
             mXml.skipCurrentElement();
     }
+    // The first part of a split read must end here, between two tracks, at its made-up end tag:
+    // only then does the second part go on exactly where this one stopped. Every file byte
+    // before that tag has been served by then, so no real end tag can match the offset.
+    if (mSplitDevice && mXml.tokenType() == QXmlStreamReader::EndElement
+        && mXml.characterOffset()
+               == mSplitDevice->fileUnitsServed() - mSplitUnitsBefore + kTracksEndTagLength)
+        mSplitReached = true;
 }
 
 void LibraryXmlReader::readTrack(const QString& aKey)
@@ -339,9 +492,6 @@ void LibraryXmlReader::readTrack(const QString& aKey)
         if (ok)
             track.mTrackId = id;
     }
-    const qint32 index = qint32(mTracks.size());
-    if (track.mTrackId >= 0 && !mIndexById.contains(track.mTrackId))
-        mIndexById.insert(track.mTrackId, index);
     mTracks.push_back(std::move(track));
 }
 
@@ -427,6 +577,13 @@ void LibraryXmlReader::readPlaylistItems(QList<qint64>& aTrackIds)
 
 void LibraryXmlReader::build(const QString& aLibraryPath)
 {
+    // Of two tracks with one ID, the first in the file is the one playlists name.
+    mIndexById.reserve(qsizetype(mTracks.size()));
+    for (qint32 i = 0; i < qint32(mTracks.size()); ++i) {
+        const qint64 id = mTracks[size_t(i)].mTrackId;
+        if (id >= 0 && !mIndexById.contains(id))
+            mIndexById.insert(id, i);
+    }
     std::vector<LibraryPlaylist> playlists;
     playlists.reserve(mPlaylists.size() + 2);
     bool haveLibrary = false;

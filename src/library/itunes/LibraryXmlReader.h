@@ -8,6 +8,8 @@
 
 #include <memory>
 
+class ByteRangeDevice;
+class QFile;
 class QIODevice;
 
 // Reads an iTunes library file ("iTunes Library.xml", an XML property list with a "Tracks"
@@ -20,6 +22,14 @@ public:
     // Parses aDevice. aLibraryPath is recorded in the snapshot. False with errorString() set when
     // the file is refused.
     bool read(QIODevice* aDevice, const QString& aLibraryPath);
+    // Like read(), for an open file: a large one is read by two threads, each taking about half
+    // of the "Tracks" dictionary. The result is the serial read's; whenever the split cannot be
+    // shown to be exact (odd encodings, entities, a damaged file) the file is read serially.
+    bool readFile(QFile& aFile, const QString& aLibraryPath);
+    // Whether the last readFile() used the split read.
+    bool readInParallel() const { return mReadInParallel; }
+    // Files from this size on are split (tests lower it).
+    static void setParallelMinimumBytes(qint64 aBytes);
     std::shared_ptr<const LibrarySnapshot> takeSnapshot() { return std::move(mSnapshot); }
     const QString& errorString() const { return mError; }
 
@@ -35,7 +45,10 @@ private:
         bool mMaster = false;
     };
 
+    void reset();
     bool readPlist();
+    bool readSplit(QFile& aFile);
+    static qint64 findSplitPoint(int aFd, qint64 aFrom, qint64 aFileSize);
     void readRootDict();
     void readTracks();
     void readTrack(const QString& aKey);
@@ -55,6 +68,13 @@ private:
     QString mScratch;
     QString mError;
     QString mMusicFolder;
+    bool mMusicFolderSeen = false;
+    // In a split read: the first part's device, the characters QXmlStreamReader does not count
+    // (a byte order mark), and whether the "Tracks" dictionary closed at the made-up end.
+    ByteRangeDevice* mSplitDevice = nullptr;
+    qint64 mSplitUnitsBefore = 0;
+    bool mSplitReached = false;
+    bool mReadInParallel = false;
     bool mHaveTracks = false;
     bool mHavePlaylists = false;
     std::vector<LibraryTrack> mTracks;
