@@ -136,6 +136,8 @@ int main(int argc, char** argv)
     std::printf("second sync:      %8.3f s  (final state %d, not copied %d)\n", second.seconds,
                 second.finalState, second.notCopied);
     std::printf("peak memory:      %8.1f MB\n", peak);
+    std::printf("(the phone layer flushes every copied file to the medium before renaming it into\n"
+                " place; cp -r does not flush)\n");
 
     const bool valid = first.finalState == MusicSync::kStateFinished && first.notCopied == 0
                        && second.finalState == MusicSync::kStateFinished;

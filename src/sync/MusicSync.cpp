@@ -117,7 +117,9 @@ void MusicSync::Start()
     LogScope scope("MusicSync::Start");
     mDevice->PrepareForSync();
     mBackupTransferFailed = false;
-    SleepInhibitor stayAwake;
+    // A member, not a local: a fault that ends the run skips local destructors, and the lock
+    // must still go when this object does.
+    mStayAwake = std::make_unique<SleepInhibitor>();
 
     SyncSettings settings;
     const int loadResult = settings.load();
@@ -139,6 +141,7 @@ void MusicSync::Start()
         // Pair PrepareForSync also on the paths that never reach the music part.
         mDevice->FinalizeSync();
     }
+    mStayAwake.reset();
 }
 
 void MusicSync::runWithSettings(SyncSettings& aSettings)

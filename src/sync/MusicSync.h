@@ -17,6 +17,7 @@
 class Device;
 class DeviceParent;
 class LocalMusicLibrary;
+class SleepInhibitor;
 class SyncSettings;
 
 // One synchronisation run for one phone: works out from the library and the phone's track cache
@@ -142,6 +143,7 @@ private:
     bool mEnableArtworkSync = false;
     bool mForceFull = false;
     bool mBackupTransferFailed = false;
+    std::unique_ptr<SleepInhibitor> mStayAwake;
     int mCopiedCount = 0;
     int mDeletedCount = 0;
 
