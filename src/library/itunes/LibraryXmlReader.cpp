@@ -232,7 +232,8 @@ bool LibraryXmlReader::readSplit(QFile& aFile)
     if (head[0] == 0 || head[1] == 0 || head[0] == 0xFE || head[0] == 0xFF)
         return false;
     const bool bom = head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF;
-    const qint64 split = findSplitPoint(fd, size / 2, size);
+    // A little past the middle: the second part also reads the playlists.
+    const qint64 split = findSplitPoint(fd, size / 40 * 21, size);
     if (split < 0)
         return false;
     logValue("Split read at byte", split);

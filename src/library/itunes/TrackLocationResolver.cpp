@@ -197,19 +197,19 @@ QString TrackLocationResolver::resolveFolder(const QString& aFolder)
     if (known != mFolders.constEnd())
         return known.value();
     QString resolved;
-    if (QFileInfo(aFolder).isDir()) {
+    const qsizetype slash = aFolder.lastIndexOf(u'/');
+    // Parent first: inside a folder that is not there, nothing is, and a library names
+    // thousands of such folders when its media are elsewhere; each would cost a stat.
+    const QString parent = slash >= 0 ? resolveFolder(aFolder.left(slash)) : QString();
+    if (slash >= 0 && parent.isEmpty()) {
+        // Nothing to find.
+    } else if (QFileInfo(aFolder).isDir()) {
         resolved = aFolder;
-    } else {
-        const qsizetype slash = aFolder.lastIndexOf(u'/');
-        if (slash >= 0) {
-            const QString parent = resolveFolder(aFolder.left(slash));
-            if (!parent.isEmpty()) {
-                const QHash<QString, QString>& names = listing(parent);
-                const auto match = names.constFind(foldName(aFolder.mid(slash + 1)));
-                if (match != names.constEnd())
-                    resolved = (parent == QLatin1String("/") ? QString() : parent) + u'/' + match.value();
-            }
-        }
+    } else if (slash >= 0) {
+        const QHash<QString, QString>& names = listing(parent);
+        const auto match = names.constFind(foldName(aFolder.mid(slash + 1)));
+        if (match != names.constEnd())
+            resolved = (parent == QLatin1String("/") ? QString() : parent) + u'/' + match.value();
     }
     mFolders.insert(aFolder, resolved);
     return resolved;
