@@ -4,6 +4,9 @@
 // a child process (with a temporary HOME, so the trace log stays closed) that reports its own
 // time and the growth of its peak resident memory (VmHWM) across the load, so the memory figure
 // is what the load itself needs, not what earlier runs left behind.
+// Large files are read by two threads, so the target is judged on wall time, what the user waits
+// for, measured the same way for both sides: from starting the process to its exit. CPU time is
+// printed beside it.
 #include "library/LibraryXmlBuilder.h"
 
 #include "library/LocalMusicLibrary.h"
@@ -140,6 +143,7 @@ struct Timing
 struct ChildResult
 {
     qint64 ms = -1;
+    qint64 processMs = -1;
     qint64 cpuMs = -1;
     qint64 growthKb = -1;
     int tracks = 0;
@@ -152,15 +156,19 @@ ChildResult runOurs(const QString& aSelf, const QString& aLibrary, const QString
     environment.insert(QStringLiteral("HOME"), aHome);
     environment.remove(QStringLiteral("WINEPREFIX"));
     child.setProcessEnvironment(environment);
+    QElapsedTimer timer;
     const qint64 cpuBefore = childrenCpuMs();
+    timer.start();
     child.start(aSelf, {QStringLiteral("--child"), aLibrary});
     child.waitForFinished(-1);
+    const qint64 processMs = timer.elapsed();
     const qint64 cpu = childrenCpuMs() - cpuBefore;
     const QList<QByteArray> fields = child.readAllStandardOutput().trimmed().split(' ');
     ChildResult result;
     if (child.exitCode() != 0 || fields.size() < 4)
         return result;
     result.ms = fields[0].toLongLong();
+    result.processMs = processMs;
     result.cpuMs = cpu;
     result.growthKb = fields[2].toLongLong() - fields[1].toLongLong();
     result.tracks = fields[3].toInt();
@@ -217,11 +225,12 @@ int main(int argc, char** argv)
         const QString library = dir.path() + QStringLiteral("/library-%1.xml").arg(size);
         generate(library, size);
         const qint64 fileBytes = QFileInfo(library).size();
-        QList<qint64> ours, oursCpu, theirs, theirsCpu, growth;
+        QList<qint64> ours, oursProcess, oursCpu, theirs, theirsCpu, growth;
         int tracks = 0;
         for (int run = 0; run < runs; ++run) {
             const ChildResult result = runOurs(app.applicationFilePath(), library, home);
             ours << result.ms;
+            oursProcess << result.processMs;
             oursCpu << result.cpuMs;
             growth << result.growthKb;
             tracks = result.tracks;
@@ -238,26 +247,26 @@ int main(int argc, char** argv)
             floorCpu << childrenCpuMs() - cpuBefore;
         }
         const qint64 oursMs = median(ours);
+        const qint64 oursProcessMs = median(oursProcess);
         const qint64 theirsMs = median(theirs);
         const qint64 oursCpuMs = median(oursCpu);
         const qint64 theirsCpuMs = median(theirsCpu);
         const qint64 growthKb = *std::max_element(growth.begin(), growth.end());
-        const double wallRatio =
-            theirsMs > 0 && oursMs >= 0 ? double(oursMs) / double(theirsMs) : 99;
-        // The target is judged on processor time: on a machine shared with builds, wall time
-        // measures the neighbours as much as the code.
+        // Both wall times from process start to exit, interpreter and Qt start-up included.
         const double ratio =
+            theirsMs > 0 && oursProcessMs >= 0 ? double(oursProcessMs) / double(theirsMs) : 99;
+        const double cpuRatio =
             theirsCpuMs > 0 && oursCpuMs >= 0 ? double(oursCpuMs) / double(theirsCpuMs) : 99;
         const double memoryRatio = growthKb >= 0 ? double(growthKb) * 1024.0 / double(fileBytes) : 99;
         std::printf("library of %d tracks, 50 playlists: file %.1f MB, %d tracks read\n", size,
                     fileBytes / 1e6, tracks);
-        std::printf("  load + getAllTracks (median of %d): %lld ms wall (timed in the child), "
-                    "%lld ms CPU (whole child process)\n",
-                    runs, (long long)oursMs, (long long)oursCpuMs);
+        std::printf("  load + getAllTracks (median of %d): %lld ms wall (whole process; %lld ms "
+                    "timed in the child), %lld ms CPU (whole process, both threads)\n",
+                    runs, (long long)oursProcessMs, (long long)oursMs, (long long)oursCpuMs);
         std::printf("  python3 plistlib.load (median of %d): %lld ms wall, %lld ms CPU "
                     "(whole process, interpreter start included)\n",
                     runs, (long long)theirsMs, (long long)theirsCpuMs);
-        std::printf("  ratio ours/plistlib: %.3f CPU, %.3f wall\n", ratio, wallRatio);
+        std::printf("  ratio ours/plistlib: %.3f wall (judged), %.3f CPU\n", ratio, cpuRatio);
         std::printf("  QXmlStreamReader reading the file's tokens and nothing else: %lld ms CPU "
                     "= %.3f of plistlib\n",
                     (long long)median(floorCpu),
