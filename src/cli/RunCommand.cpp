@@ -186,6 +186,8 @@ int RunCommand::run(const QStringList& aArguments)
         for (const Track& track : notDeleted)
             out << "  " << track.deviceId() << "\n";
     }
+    if (sync.LibraryReadFailed())
+        out << "The iTunes library could not be read; nothing was changed on the phone.\n";
     if (finalState == MusicSync::kStateNotConfigured || finalState == MusicSync::kStateNoSettings)
         out << "The phone is not set up; run 'pellmar-sync setup' first.\n";
     out << SyncStateText::text(finalState) << "\n";

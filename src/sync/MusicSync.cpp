@@ -174,7 +174,16 @@ void MusicSync::runWithSettings(SyncSettings& aSettings)
     }
 
     choosePlaylists();
-    scanPlaylists(id);
+    if (!scanPlaylists(id)) {
+        // Tracks the library could not be asked about would all look unchosen: deleting them,
+        // or emptying the playlists, would wipe the phone because of a read error.
+        logMessage("Library could not be read - nothing is changed on the phone");
+        mLibraryReadFailed = true;
+        mTrackCache.close();
+        mDevice->FinalizeSync();
+        ChangeState(kStateFinishedWithErrors);
+        return;
+    }
     gatherPodcasts(id);
     checkSpace();
     if (!hasBeenCancelled() && !confirmDeletions()) {
@@ -280,9 +289,14 @@ void MusicSync::choosePlaylists()
     }
 }
 
-void MusicSync::scanPlaylists(const QString& aId)
+bool MusicSync::scanPlaylists(const QString& aId)
 {
     mPlaylistEntries.clear();
+    // The library must answer at all (its Music playlist, or its first one).
+    std::shared_ptr<itunes::IITPlaylist> probe;
+    qint64 probeSize = 0;
+    if (mLibrary->getPlaylist(QString(), probe, probeSize) != 0)
+        return false;
     for (const QString& name : std::as_const(mPlaylistNames)) {
         logMessage("Scanning local playlist");
         logValue("wSyncPlaylistName", name);
@@ -295,10 +309,19 @@ void MusicSync::scanPlaylists(const QString& aId)
         const int result = mLibrary->getAllTracks(name, mTrackList, playlistSize, convert,
                                                   mDrmTracks, entry, mSyncEntireLibrary);
         logExit("MusicSync::ScanLocalPlaylist");
-        if (result != 0)
+        if (result != 0) {
             logValue("getAllTracks failed", result);
+            // A playlist the user removed from the library chooses nothing; any other failure
+            // leaves the choice unknown.
+            std::shared_ptr<itunes::IITPlaylist> playlist;
+            qint64 size = 0;
+            if (mLibrary->getPlaylist(name, playlist, size) != LocalMusicLibrary::kPlaylistNotFound)
+                return false;
+            logMessage("Playlist is no longer in the library");
+        }
         mPlaylistEntries.append(entry);
     }
+    return true;
 }
 
 void MusicSync::gatherPodcasts(const QString& aId)

@@ -68,6 +68,8 @@ public:
     void SetDeleteConfirmed(bool aConfirmed) { mDeleteConfirmed.store(aConfirmed); }
     int LastError() const { return mLastError; }
     bool BackupTransferFailed() const { return mBackupTransferFailed; }
+    // The library could not be read; the run changed nothing on the phone.
+    bool LibraryReadFailed() const { return mLibraryReadFailed; }
     void SetBackupTransferFailed(bool aFailed) { mBackupTransferFailed = aFailed; }
     int State() const { return mState; }
     int PercentComplete() const { return mPercentComplete; }
@@ -108,7 +110,8 @@ private:
     int readConfiguration(SyncSettings& aSettings, const QString& aId);
     bool openCache(const QString& aId);
     void choosePlaylists();
-    void scanPlaylists(const QString& aId);
+    // False when the library could not be read.
+    bool scanPlaylists(const QString& aId);
     void gatherPodcasts(const QString& aId);
     void checkSpace();
     bool confirmDeletions();
@@ -144,6 +147,7 @@ private:
     bool mForceFull = false;
     bool mBackupTransferFailed = false;
     std::unique_ptr<SleepInhibitor> mStayAwake;
+    bool mLibraryReadFailed = false;
     int mCopiedCount = 0;
     int mDeletedCount = 0;
 

@@ -344,6 +344,55 @@ private slots:
              QStringLiteral("Delta")}}}), fixture.phoneRoot());
     }
 
+    void unreadableLibraryChangesNothing()
+    {
+        EngineFixture fixture;
+        addTwoAlbums(fixture);
+        fixture.run();
+        const PhoneTree before = PhoneTree::capture(fixture.phoneRoot());
+
+        QFile library(fixture.libraryPath());
+        QVERIFY(library.open(QIODevice::WriteOnly));
+        library.write("<?xml version=\"1.0\"?><plist><dict><key>Tracks</key><dict><key>");
+        library.close();
+        const auto result = fixture.run();
+        QCOMPARE(result.mStates, (QList<int>{9, 3}));
+        QCOMPARE(result.mConfirmAsked, 0);
+        QCOMPARE(result.mPrepareCount, result.mFinalizeCount);
+        PhoneTree expected = before;
+        const PhoneTree after = PhoneTree::capture(fixture.phoneRoot());
+        for (const QString& path : after.paths()) {
+            if (path.startsWith(QLatin1String("CORVO/")))
+                expected.setFile(path, after.file(path));
+        }
+        PELLMAR_COMPARE_TREE(expected, fixture.phoneRoot());
+        QCOMPARE(fixture.cachedOnPhone(), kAll);
+    }
+
+    void playlistRemovedFromLibraryDeletesItsTracks()
+    {
+        EngineFixture fixture;
+        addTwoAlbums(fixture);
+        fixture.run();
+        // The phone still asks for "Mix", which the library no longer has.
+        fixture.setPlaylist(QStringLiteral("Mix"), {});
+        fixture.writeLibrary();
+        QFile library(fixture.libraryPath());
+        QVERIFY(library.open(QIODevice::ReadOnly));
+        QByteArray xml = library.readAll();
+        library.close();
+        xml.replace("<string>Mix</string>", "<string>Renamed</string>");
+        QVERIFY(library.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        library.write(xml);
+        library.close();
+
+        const auto result = fixture.run();
+        QCOMPARE(result.finalState(), 2);
+        QCOMPARE(result.mConfirmAsked, 1);
+        QCOMPARE(result.mDeleted, 4);
+        QVERIFY(fixture.cachedOnPhone().isEmpty());
+    }
+
     void phoneWithoutSettingsAndNoSettingsFile()
     {
         EngineFixture fixture;
