@@ -122,6 +122,11 @@ private slots:
         PELLMAR_COMPARE_TREE(fixture.expectedTree(all, {{QStringLiteral("Mix"), all}}),
                              fixture.phoneRoot());
         QVERIFY(PhoneTree::capture(fixture.phoneRoot()).contains(QStringLiteral("Music/Ann/Light/AlbumArt.jpg")));
+        // The picture follows the track onto the phone, so the refresh hint names the track.
+        QFile hint(fixture.phoneRoot() + QStringLiteral("/CORVO/refreshhint"));
+        QVERIFY(hint.open(QIODevice::ReadOnly));
+        QCOMPARE(hint.readAll(), QByteArray("\\Music\\Bob\\Light\\01 Three.mp3\r\n"
+                                            "\\Music\\Ann\\Light\\02 Two.mp3\r\n"));
     }
 
     void forcedAlbumArtForTracksAlreadyOnThePhone()
