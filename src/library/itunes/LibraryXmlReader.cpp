@@ -397,6 +397,23 @@ bool LibraryXmlReader::readBool(bool& aValue)
     return isTrue || isFalse;
 }
 
+QString LibraryXmlReader::readInternedString()
+{
+    if (mXml.name() != u"string") {
+        mXml.skipCurrentElement();
+        return intern(QString());
+    }
+    // Artists, albums and genres repeat: find the shared copy before making a string.
+    if (!readTextInto(mScratch) || mScratch.isEmpty())
+        return intern(QString());
+    const auto found = mInterned.constFind(mScratch);
+    if (found != mInterned.constEnd())
+        return found.value();
+    const QString value(mScratch.constData(), mScratch.size());
+    mInterned.insert(value, value);
+    return value;
+}
+
 QString LibraryXmlReader::intern(const QString& aValue)
 {
     const auto found = mInterned.constFind(aValue);
@@ -458,11 +475,11 @@ void LibraryXmlReader::readTrack(const QString& aKey)
         switch (trackKey(key)) {
         case TrackKey::TrackId: readInteger(track.mTrackId); break;
         case TrackKey::Name: track.mName = readString(); break;
-        case TrackKey::Artist: track.mArtist = intern(readString()); break;
-        case TrackKey::AlbumArtist: track.mAlbumArtist = intern(readString()); break;
-        case TrackKey::Album: track.mAlbum = intern(readString()); break;
+        case TrackKey::Artist: track.mArtist = readInternedString(); break;
+        case TrackKey::AlbumArtist: track.mAlbumArtist = readInternedString(); break;
+        case TrackKey::Album: track.mAlbum = readInternedString(); break;
         case TrackKey::Composer: track.mComposer = readString(); break;
-        case TrackKey::Genre: track.mGenre = intern(readString()); break;
+        case TrackKey::Genre: track.mGenre = readInternedString(); break;
         case TrackKey::Location: track.mLocation = readString(); break;
         case TrackKey::Size: {
             qint64 size = 0;

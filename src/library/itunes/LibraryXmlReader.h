@@ -61,6 +61,7 @@ private:
     bool readInteger(qint64& aValue);
     bool readBool(bool& aValue);
     QString intern(const QString& aValue);
+    QString readInternedString();
     void build(const QString& aLibraryPath);
 
     QXmlStreamReader mXml;
