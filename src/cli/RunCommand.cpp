@@ -136,6 +136,12 @@ int RunCommand::run(const QStringList& aArguments)
             << "' is not mounted; enable its USB connection first\n";
         return CliExit::kError;
     }
+    // As the window does: a phone that is not set up is not touched at all.
+    if (!phone->IsConfigured()) {
+        out << "The phone '" << phone->FriendlyName()
+            << "' is not set up; run 'pellmar-sync setup' first.\n";
+        return CliExit::kNotConfigured;
+    }
     out << "Phone: " << phone->FriendlyName();
     if (auto* folderPhone = dynamic_cast<UsbMSDevice*>(phone))
         out << " (" << folderPhone->RootPath() << ")";

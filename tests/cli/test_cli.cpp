@@ -185,6 +185,8 @@ private slots:
         const Outcome noSettings = cli(QStringList{QStringLiteral("run")} + phoneArgs(fixture));
         QCOMPARE(noSettings.mExitCode, 4);
         QVERIFY(noSettings.mOut.contains(QStringLiteral("pellmar-sync setup")));
+        // A folder that is not a set-up phone is left as it was.
+        QVERIFY(QDir(fixture.phoneRoot()).isEmpty());
         QTemporaryDir other;
         QCOMPARE(cli({QStringLiteral("setup"), QStringLiteral("--library"), fixture.libraryPath(),
                       QStringLiteral("--phone-folder"), other.path()}).mExitCode, 0);
