@@ -26,3 +26,16 @@ bool CliLibrary::locate(const CliOptions& aOptions, QString& aError)
              + QStringLiteral("\nName one with --library PATH.");
     return false;
 }
+
+bool CliLibrary::readable(LocalMusicLibrary& aLibrary, QString& aError)
+{
+    std::shared_ptr<itunes::IITPlaylist> playlist;
+    qint64 size = 0;
+    if (aLibrary.getPlaylist(QString(), playlist, size) == 0)
+        return true;
+    QString path;
+    QStringList tried;
+    LibraryLocator::locate(&path, &tried);
+    aError = QStringLiteral("the iTunes library %1 could not be read").arg(path);
+    return false;
+}

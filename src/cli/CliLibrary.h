@@ -6,6 +6,7 @@
 #include <string>
 
 class CliOptions;
+class LocalMusicLibrary;
 
 // Points the library at the file named by --library, or finds the usual one, and says clearly
 // where it looked when there is none.
@@ -14,6 +15,8 @@ class CliLibrary
 public:
     // False with aError when no library file can be found.
     static bool locate(const CliOptions& aOptions, QString& aError);
+    // The library answers at all; false with aError when its file cannot be read.
+    static bool readable(LocalMusicLibrary& aLibrary, QString& aError);
 
     // The library's name lists as plain text lists.
     static QString text(const QString& aText) { return aText; }

@@ -39,6 +39,10 @@ int PlaylistsCommand::run(const QStringList& aArguments)
         return CliExit::kError;
     }
     LocalMusicLibrary library;
+    if (!CliLibrary::readable(library, error)) {
+        err << "pellmar-sync playlists: " << error << "\n";
+        return CliExit::kError;
+    }
     library.refreshPlaylists();
     const QStringList playlists = CliLibrary::textList(library.playlists());
     library.refreshPodcasts();

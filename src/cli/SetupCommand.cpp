@@ -110,6 +110,10 @@ int SetupCommand::run(const QStringList& aArguments)
             return CliExit::kError;
         }
         LocalMusicLibrary library;
+        if (!CliLibrary::readable(library, error)) {
+            err << "pellmar-sync setup: " << error << "\n";
+            return CliExit::kError;
+        }
         library.refreshPlaylists();
         const QStringList knownPlaylists = CliLibrary::textList(library.playlists());
         library.refreshPodcasts();

@@ -194,6 +194,16 @@ private slots:
                                  QDir(fixture.phoneRoot()).dirName()} + phoneArgs(fixture)
                          + QStringList{QStringLiteral("--phone-folder"), other.path()}).mExitCode, 4);
 
+        // A library file that cannot be read is an error, not an empty library.
+        const QString broken = fixture.root() + QStringLiteral("/broken.xml");
+        QFile file(broken);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("<plist><dict><key>Tracks");
+        file.close();
+        const Outcome unreadable = cli({QStringLiteral("playlists"), QStringLiteral("--library"), broken});
+        QCOMPARE(unreadable.mExitCode, 1);
+        QVERIFY(unreadable.mErr.contains(QStringLiteral("could not be read")));
+
         // Errors: no such library, no such phone folder, no such phone.
         QCOMPARE(cli({QStringLiteral("run"), QStringLiteral("--library"), fixture.root() + "/none.xml",
                       QStringLiteral("--phone-folder"), fixture.phoneRoot()}).mExitCode, 1);
