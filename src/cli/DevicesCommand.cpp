@@ -1,3 +1,4 @@
+#include "app/DebugLog.h"
 #include "cli/DevicesCommand.h"
 
 #include "cli/CliOptions.h"
@@ -35,6 +36,7 @@ QString DevicesCommand::usage() const
 
 int DevicesCommand::run(const QStringList& aArguments)
 {
+    LogScope scope("DevicesCommand::run");
     QTextStream out(stdout);
     QTextStream err(stderr);
     CliOptions options({}, {});

@@ -1,3 +1,4 @@
+#include "app/DebugLog.h"
 #include "cli/PlaylistsCommand.h"
 
 #include "cli/CliLibrary.h"
@@ -23,6 +24,7 @@ QString PlaylistsCommand::usage() const
 
 int PlaylistsCommand::run(const QStringList& aArguments)
 {
+    LogScope scope("PlaylistsCommand::run");
     QTextStream out(stdout);
     QTextStream err(stderr);
     CliOptions options({}, {});

@@ -32,6 +32,7 @@ QImage AlbumArtImage::prepare(const QImage& aImage)
 
 bool AlbumArtImage::write(const QString& aSourcePath, const QString& aTargetPath)
 {
+    LogScope scope("AlbumArtImage::write");
     logValue("tempImageFilename", aTargetPath);
     if (QFile::exists(aTargetPath))
         QFile::remove(aTargetPath);
