@@ -126,7 +126,11 @@ QString TrackLocationResolver::resolve(const QString& aUrl)
             }
         }
     }
-    return answer->mFirstCandidate + u'/' + name;
+    // One allocation: this is the answer for every track whose file is not here.
+    QString missing;
+    missing.reserve(answer->mFirstCandidate.size() + 1 + name.size());
+    missing.append(answer->mFirstCandidate).append(u'/').append(name);
+    return missing;
 }
 
 QStringList TrackLocationResolver::candidateFolders(const QString& aUrlFolder) const
