@@ -250,9 +250,15 @@ bool LibraryXmlReader::readSplit(QFile& aFile)
     LibraryXmlReader rest;
     bool restOk = false;
     std::thread worker([&rest, &second, &restOk] {
-        rest.reset();
-        rest.mXml.setDevice(&second);
-        restOk = rest.readPlist() && !rest.mXml.hasError();
+        // A failure here (out of memory) must not end the program from a thread of its own:
+        // the one-pass read that follows meets it where its caller can see it.
+        try {
+            rest.reset();
+            rest.mXml.setDevice(&second);
+            restOk = rest.readPlist() && !rest.mXml.hasError();
+        } catch (...) {
+            restOk = false;
+        }
     });
     reset();
     mXml.setDevice(&first);
