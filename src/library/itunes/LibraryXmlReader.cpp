@@ -265,7 +265,14 @@ bool LibraryXmlReader::readSplit(QFile& aFile)
     mSplitDevice = &first;
     // QXmlStreamReader does not count a byte order mark.
     mSplitUnitsBefore = bom ? 1 : 0;
-    const bool firstOk = readPlist() && !mXml.hasError();
+    bool firstOk = false;
+    try {
+        firstOk = readPlist() && !mXml.hasError();
+    } catch (...) {
+        // A thread still joinable at unwinding would end the program.
+        worker.join();
+        throw;
+    }
     worker.join();
     const QStringView encoding = mXml.documentEncoding();
     const bool utf8 = encoding.isEmpty() || encoding.compare(u"UTF-8", Qt::CaseInsensitive) == 0;
