@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QTextStream>
 
@@ -351,7 +352,10 @@ QString SyncSettings::generateUniqueCacheFilename() const
     const QString prefix = AppPaths::corvoFolder() + QStringLiteral("/mcache");
     for (int n = 0;; ++n) {
         const QString candidate = prefix + QString::number(n);
-        if (!used.contains(candidate))
+        // A cache file left behind by a phone whose settings are gone would hand its records
+        // to the new phone, which would then never receive those tracks.
+        if (!used.contains(candidate) && !QFileInfo::exists(candidate)
+            && !QFileInfo::exists(candidate + QLatin1Char('p')))
             return candidate;
     }
 }

@@ -30,8 +30,8 @@ qint32 TrackList::addTrack(const Track& aTrack)
         Track& held = at(index);
         const Track& added = aTrack;
         // A cached track carries its old local path; the library's current one replaces it
-        // when the old file is gone.
-        if (!QFileInfo::exists(held.path())) {
+        // when the old file is gone. The same path needs no look at the disk.
+        if (held.path() != added.path() && !QFileInfo::exists(held.path())) {
             logValue("Current file doesn't exist:", held.path());
             logValue("Replacing with new path:", added.path());
             held.setPath(added.path());

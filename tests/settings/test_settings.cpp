@@ -208,6 +208,25 @@ private slots:
         QCOMPARE(settings.generateUniqueCacheFilename(), cacheName(3));
     }
 
+    void cacheFilesLeftBehindAreNotHandedOut()
+    {
+        // The settings file is gone but a phone's cache files are still there.
+        QDir().mkpath(AppPaths::corvoFolder());
+        QFile leftover(cacheName(0));
+        QVERIFY(leftover.open(QIODevice::WriteOnly));
+        leftover.write("old records");
+        leftover.close();
+        QFile leftoverIds(cacheName(1) + QStringLiteral("p"));
+        QVERIFY(leftoverIds.open(QIODevice::WriteOnly));
+        leftoverIds.close();
+        SyncSettings settings;
+        settings.load();
+        QCOMPARE(settings.generateUniqueCacheFilename(), cacheName(2));
+        QFile check(cacheName(0));
+        QVERIFY(check.open(QIODevice::ReadOnly));
+        QCOMPARE(check.readAll(), QByteArray("old records")); // nothing of it was touched
+    }
+
     void listsAndGlobals()
     {
         SyncSettings settings;
