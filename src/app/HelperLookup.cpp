@@ -38,5 +38,12 @@ QString HelperLookup::find(const QString& aRelativePath, const QString& aBareNam
     }
     if (aBareName.isEmpty())
         return QString();
+    // Installed programs stand together: a helper beside us wins over one on PATH.
+    const QString exeFolder = executableFolder();
+    if (!exeFolder.isEmpty()) {
+        const QString beside = QDir(exeFolder).absoluteFilePath(aBareName);
+        if (isRunnable(beside))
+            return beside;
+    }
     return QStandardPaths::findExecutable(aBareName);
 }

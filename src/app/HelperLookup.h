@@ -3,7 +3,7 @@
 #include <QString>
 
 // Finds a helper program: first aRelativePath (for example "7z/7z") below the current directory,
-// then below the executable's folder, then aBareName on PATH. Returns an empty string when none
+// then below the executable's folder, then aBareName beside the executable, then on PATH. Returns an empty string when none
 // is found. Helpers are always started with an argument list, never through a shell.
 class HelperLookup
 {

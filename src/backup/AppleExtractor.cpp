@@ -38,11 +38,8 @@ QString testOverride(const QString& aName, const QString& aPath)
 
 QString extractionTool()
 {
-    QString tool = HelperLookup::find(QStringLiteral("new_extract/extract"),
-                                      QStringLiteral("pellmar-extract"));
-    if (tool.isEmpty()) // beside our own executable, as installed
-        tool = HelperLookup::find(QStringLiteral("pellmar-extract"), QString());
-    return tool;
+    return HelperLookup::find(QStringLiteral("new_extract/extract"),
+                              QStringLiteral("pellmar-extract"));
 }
 
 // Empties and recreates the working folder. Refuses folders whose removal would be a disaster

@@ -246,6 +246,10 @@ private slots:
         QVERIFY(HelperLookup::find(QStringLiteral("tool/missing"),
                                    QStringLiteral("no-such-program-here"))
                     .isEmpty());
+        // A helper beside the running program is found before one on PATH.
+        QCOMPARE(HelperLookup::find(QStringLiteral("tool/missing"),
+                                    QStringLiteral("pellmar_log_probe")),
+                 QCoreApplication::applicationDirPath() + QStringLiteral("/pellmar_log_probe"));
         QDir::setCurrent(previous);
     }
 };

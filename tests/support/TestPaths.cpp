@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
+#include <QFileInfo>
 
 namespace TestPaths {
 
@@ -24,6 +25,10 @@ QString sourceDir()
 
 QString program(const QString& aName)
 {
+    // The programs users run are gathered in bin/; test helpers stay beside their tests.
+    const QString installed = buildDir() + QStringLiteral("/bin/") + aName;
+    if (QFileInfo(installed).isExecutable())
+        return installed;
     QDirIterator it(buildDir(), {aName}, QDir::Files | QDir::Executable,
                     QDirIterator::Subdirectories);
     return it.hasNext() ? it.next() : QString();
