@@ -3,6 +3,7 @@
 #include "app/DebugLog.h"
 #include "backup/CalendarDate.h"
 #include "backup/ExportDatabase.h"
+#include "backup/ExportDatabaseLoop.h"
 #include "backup/ExportResult.h"
 #include "backup/ExportXmlWriter.h"
 
@@ -70,49 +71,15 @@ CalendarExporter::CalendarExporter(const QStringList& aDatabases) : mDatabases(a
 int CalendarExporter::generate(const QString& aOutputPath)
 {
     LogScope scope("CalendarExporter::generate");
-    int result = ExportResult::Ok;
-
-    ExportXmlWriter writer(aOutputPath);
-    if (writer.open(QStringLiteral("calendar")) != ExportResult::Ok) {
-        logValue("Unable to open file", aOutputPath);
-        result = ExportResult::OutputNotOpened;
-    }
-
-    for (qsizetype n = 0; n < mDatabases.size(); ++n) {
-        const QString& path = mDatabases.at(n);
-        ExportDatabase database(path);
-        // Kept whatever the result, so that a failed export can be reproduced from the log.
-        copyToLogFolder(path, QStringLiteral("calendar%1.db").arg(n));
-        if (result != ExportResult::Ok)
-            continue;
-
-        const int opened = database.open();
-        if (opened == ExportResult::DatabaseNotOpened) {
-            logMessage("Could not open database");
-            logValue("Error", database.errorText());
-            result = opened;
-            continue;
-        }
-        logMessage("Database opened");
-        if (opened != ExportResult::Ok) {
-            logMessage("Database is invalid");
-            result = opened;
-            database.close();
-            continue;
-        }
-        logMessage("Database is valid");
-        const bool newerLayout = database.tables().contains(QStringLiteral("Location"));
-        logValue("newerLayout", newerLayout ? "true" : "false");
-
-        result = writeDatabase(database, newerLayout, writer);
-        database.close();
-    }
-
-    if (writer.isOpen() && !writer.finish() && result == ExportResult::Ok) {
-        // A file cut short by a full disk must not be reported as a complete export.
-        logValue("Unable to write file", aOutputPath);
-        result = ExportResult::OutputNotOpened;
-    }
+    const ExportDatabaseLoop loop(mDatabases, QStringLiteral("calendar"),
+                                  ExportDatabaseLoop::LogCopy::Always);
+    const int result = loop.writeDocument(
+        aOutputPath, QStringLiteral("calendar"),
+        [this](ExportDatabase& aDatabase, ExportXmlWriter& aWriter) {
+            const bool newerLayout = aDatabase.tables().contains(QStringLiteral("Location"));
+            logValue("newerLayout", newerLayout ? "true" : "false");
+            return writeDatabase(aDatabase, newerLayout, aWriter);
+        });
     logReturn(result);
     return result;
 }

@@ -2,6 +2,7 @@
 
 #include "app/DebugLog.h"
 #include "backup/ExportDatabase.h"
+#include "backup/ExportDatabaseLoop.h"
 #include "backup/ExportPicture.h"
 #include "backup/ExportResult.h"
 #include "backup/ExportXmlWriter.h"
@@ -98,33 +99,15 @@ int MessagesExporter::generate(const QString& aOutputPath)
         result = ExportResult::OutputNotOpened;
     }
 
-    for (int n = 0; n < mDatabases.size(); ++n) {
-        ExportDatabase database(mDatabases.at(n));
-        bool newerLayout = false;
-        if (result == ExportResult::Ok) {
-            copyToLogFolder(database.path(), QStringLiteral("sms%1.db").arg(n));
-            const int opened = database.open();
-            if (opened == ExportResult::DatabaseNotOpened) {
-                logMessage("Could not open database");
-                logValue("Error", database.errorText());
-                result = ExportResult::DatabaseNotOpened;
-            } else {
-                logMessage("Database opened");
-                newerLayout = database.tables().contains(QStringLiteral("handle"));
-                if (opened == ExportResult::Ok) {
-                    logMessage("Database is valid");
-                } else {
-                    logMessage("Database is invalid");
-                    result = ExportResult::DatabaseInvalid;
-                }
-            }
-        }
-        // Once the result is a failure, no database is read any more (not even the one that
-        // failed to validate); the rows already written stay.
-        if (result == ExportResult::Ok)
-            exportDatabase(database, newerLayout, writer);
-        database.close();
-    }
+    // A database is copied to the log only while the result is still Ok; once it is a failure,
+    // no database is read any more (not even the one that failed to validate) and the rows
+    // already written stay. A failing selection only loses its rows.
+    const ExportDatabaseLoop loop(mDatabases, QStringLiteral("sms"),
+                                  ExportDatabaseLoop::LogCopy::WhileOk);
+    result = loop.visit(result, [&](ExportDatabase& aDatabase) {
+        exportDatabase(aDatabase, aDatabase.tables().contains(QStringLiteral("handle")), writer);
+        return ExportResult::Ok;
+    });
 
     // A file that could not be written completely (a full disk) is no success.
     if (!writer.finish()) {

@@ -3,6 +3,7 @@
 #include "app/DebugLog.h"
 #include "backup/CalendarDate.h"
 #include "backup/ExportDatabase.h"
+#include "backup/ExportDatabaseLoop.h"
 #include "backup/ExportResult.h"
 #include "backup/ExportXmlWriter.h"
 
@@ -39,47 +40,15 @@ NotesExporter::NotesExporter(const QStringList& aDatabases) : mDatabases(aDataba
 int NotesExporter::generate(const QString& aOutputPath)
 {
     LogScope scope("NotesExporter::generate");
-    int result = ExportResult::Ok;
-
-    ExportXmlWriter writer(aOutputPath);
-    if (writer.open(QStringLiteral("notes")) != ExportResult::Ok) {
-        logValue("Unable to open file", aOutputPath);
-        result = ExportResult::OutputNotOpened;
-    }
-
-    for (qsizetype n = 0; n < mDatabases.size(); ++n) {
-        const QString& path = mDatabases.at(n);
-        ExportDatabase database(path);
-        copyToLogFolder(path, QStringLiteral("notes%1.db").arg(n));
-        if (result != ExportResult::Ok)
-            continue;
-
-        const int opened = database.open();
-        if (opened == ExportResult::DatabaseNotOpened) {
-            logMessage("Could not open database");
-            logValue("Error", database.errorText());
-            result = opened;
-            continue;
-        }
-        logMessage("Database opened");
-        if (opened != ExportResult::Ok) {
-            logMessage("Database is invalid");
-            result = opened;
-            database.close();
-            continue;
-        }
-        logMessage("Database is valid");
-        const bool olderLayout = database.tables().contains(QStringLiteral("note_bodies"));
-        logValue("olderLayout", olderLayout ? "true" : "false");
-
-        result = writeDatabase(database, olderLayout, writer);
-        database.close();
-    }
-
-    if (writer.isOpen() && !writer.finish() && result == ExportResult::Ok) {
-        logValue("Unable to write file", aOutputPath);
-        result = ExportResult::OutputNotOpened;
-    }
+    const ExportDatabaseLoop loop(mDatabases, QStringLiteral("notes"),
+                                  ExportDatabaseLoop::LogCopy::Always);
+    const int result = loop.writeDocument(
+        aOutputPath, QStringLiteral("notes"),
+        [this](ExportDatabase& aDatabase, ExportXmlWriter& aWriter) {
+            const bool olderLayout = aDatabase.tables().contains(QStringLiteral("note_bodies"));
+            logValue("olderLayout", olderLayout ? "true" : "false");
+            return writeDatabase(aDatabase, olderLayout, aWriter);
+        });
     logReturn(result);
     return result;
 }
