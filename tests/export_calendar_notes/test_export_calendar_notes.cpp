@@ -1,6 +1,7 @@
 #include "TestMain.h"
 #include "TestPaths.h"
 #include "backup/CalendarFixture.h"
+#include "backup/ExportFixtureDatabase.h"
 #include "backup/FakeBackupBuilder.h"
 #include "backup/NotesFixture.h"
 
@@ -18,24 +19,15 @@
 
 namespace {
 
-QByteArray readAll(const QString& aPath)
-{
-    QFile file(aPath);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using ExportFixture::readFile;
 
 // Empty when the whole file parses as XML; the parser's complaint otherwise. xmllint, where
 // it is installed, checks the characters more strictly than Qt's reader.
 QString wellFormedError(const QString& aPath)
 {
-    QFile file(aPath);
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("cannot open ") + aPath;
-    QXmlStreamReader reader(&file);
-    while (!reader.atEnd())
-        reader.readNext();
-    if (reader.hasError())
-        return reader.errorString();
+    const QString error = ExportFixture::xmlError(aPath);
+    if (!error.isEmpty())
+        return error;
     const QString xmllint = QStandardPaths::findExecutable(QStringLiteral("xmllint"));
     if (!xmllint.isEmpty()) {
         QProcess lint;
@@ -229,8 +221,8 @@ private slots:
         const QString out = path(QStringLiteral("calendar.xml"));
         QCOMPARE(CalendarExporter({db.path()}).generate(out), ExportResult::Ok);
         QCOMPARE(wellFormedError(out), QString());
-        QCOMPARE(lines(readAll(out)),
-                 lines(readAll(TestPaths::dataFile(QStringLiteral("export/calendar_newer.xml")))));
+        QCOMPARE(lines(readFile(out)),
+                 lines(readFile(TestPaths::dataFile(QStringLiteral("export/calendar_newer.xml")))));
     }
 
     void calendarOlderLayout()
@@ -243,15 +235,15 @@ private slots:
         const QString out = path(QStringLiteral("calendar.xml"));
         QCOMPARE(CalendarExporter({db.path()}).generate(out), ExportResult::Ok);
         QCOMPARE(wellFormedError(out), QString());
-        QCOMPARE(lines(readAll(out)),
-                 lines(readAll(TestPaths::dataFile(QStringLiteral("export/calendar_older.xml")))));
+        QCOMPARE(lines(readFile(out)),
+                 lines(readFile(TestPaths::dataFile(QStringLiteral("export/calendar_older.xml")))));
     }
 
     void calendarEmptyListAndDatabaseOrder()
     {
         const QString out = path(QStringLiteral("calendar.xml"));
         QCOMPARE(CalendarExporter({}).generate(out), ExportResult::Ok);
-        QCOMPARE(readAll(out), emptyDocument("calendar"));
+        QCOMPARE(readFile(out), emptyDocument("calendar"));
 
         CalendarFixture older(path(QStringLiteral("older.sqlitedb")),
                               CalendarFixture::Layout::Older);
@@ -306,7 +298,7 @@ private slots:
         const QString out = path(QStringLiteral("calendar.xml"));
         QCOMPARE(CalendarExporter({damaged, later}).generate(out), result);
         QCOMPARE(wellFormedError(out), QString());
-        QCOMPARE(readAll(out), emptyDocument("calendar"));
+        QCOMPARE(readFile(out), emptyDocument("calendar"));
         QVERIFY(!QFile::exists(path(QStringLiteral("missing.sqlitedb"))));
     }
 
@@ -410,8 +402,8 @@ private slots:
         const QString out = path(QStringLiteral("notes.xml"));
         QCOMPARE(NotesExporter({db.path()}).generate(out), ExportResult::Ok);
         QCOMPARE(wellFormedError(out), QString());
-        QCOMPARE(lines(readAll(out)),
-                 lines(readAll(TestPaths::dataFile(QStringLiteral("export/notes_older.xml")))));
+        QCOMPARE(lines(readFile(out)),
+                 lines(readFile(TestPaths::dataFile(QStringLiteral("export/notes_older.xml")))));
     }
 
     void notesNewerLayout()
@@ -423,15 +415,15 @@ private slots:
         const QString out = path(QStringLiteral("notes.xml"));
         QCOMPARE(NotesExporter({db.path()}).generate(out), ExportResult::Ok);
         QCOMPARE(wellFormedError(out), QString());
-        QCOMPARE(lines(readAll(out)),
-                 lines(readAll(TestPaths::dataFile(QStringLiteral("export/notes_newer.xml")))));
+        QCOMPARE(lines(readFile(out)),
+                 lines(readFile(TestPaths::dataFile(QStringLiteral("export/notes_newer.xml")))));
     }
 
     void notesEmptyListAndDatabaseOrder()
     {
         const QString out = path(QStringLiteral("notes.xml"));
         QCOMPARE(NotesExporter({}).generate(out), ExportResult::Ok);
-        QCOMPARE(readAll(out), emptyDocument("notes"));
+        QCOMPARE(readFile(out), emptyDocument("notes"));
 
         NotesFixture newer(path(QStringLiteral("notes.sqlite")), NotesFixture::Layout::Newer);
         newer.addNote({QStringLiteral("First"), null(), QStringLiteral("a"), 0, null()});
@@ -490,7 +482,7 @@ private slots:
         const QString out = path(QStringLiteral("notes.xml"));
         QCOMPARE(NotesExporter({damaged, later}).generate(out), result);
         QCOMPARE(wellFormedError(out), QString());
-        QCOMPARE(readAll(out), emptyDocument("notes"));
+        QCOMPARE(readFile(out), emptyDocument("notes"));
     }
 
     // Columns that are merely absent from the row read as NULL: the note is still written.
@@ -594,10 +586,10 @@ private slots:
         QCOMPARE(extractor.generateCalendarXML(work, calendarXml), ExportResult::Ok);
         QCOMPARE(extractor.generateNotesXML(work, notesXml), ExportResult::Ok);
         const QString suffix = newer ? QStringLiteral("_newer.xml") : QStringLiteral("_older.xml");
-        QCOMPARE(lines(readAll(calendarXml)),
-                 lines(readAll(TestPaths::dataFile(QStringLiteral("export/calendar") + suffix))));
-        QCOMPARE(lines(readAll(notesXml)),
-                 lines(readAll(TestPaths::dataFile(QStringLiteral("export/notes") + suffix))));
+        QCOMPARE(lines(readFile(calendarXml)),
+                 lines(readFile(TestPaths::dataFile(QStringLiteral("export/calendar") + suffix))));
+        QCOMPARE(lines(readFile(notesXml)),
+                 lines(readFile(TestPaths::dataFile(QStringLiteral("export/notes") + suffix))));
     }
 };
 

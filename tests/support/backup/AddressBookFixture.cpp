@@ -1,14 +1,6 @@
 #include "backup/AddressBookFixture.h"
 
-#include <QFile>
-
 namespace {
-
-QString removeFirst(const QString& aPath)
-{
-    QFile::remove(aPath);
-    return aPath;
-}
 
 const QStringList kOlderTables = {
     QStringLiteral(
@@ -57,7 +49,7 @@ const QStringList kNewerTables = {
 } // namespace
 
 AddressBookFixture::AddressBookFixture(const QString& aPath, Layout aLayout)
-    : mDb(removeFirst(aPath)), mLayout(aLayout)
+    : mDb(aPath, ExportFixtureDatabase::File::Replace), mLayout(aLayout)
 {
     QStringList tables = aLayout == Layout::Older ? kOlderTables : kNewerTables;
     // The phone fills guid through a function of its own; the fixture gives plain defaults.
@@ -111,8 +103,7 @@ void AddressBookFixture::addEntry(qint64 aMultiValue, const QString& aKey, const
 
 bool AddressBookFixture::createImages(const QString& aPath, Layout aLayout)
 {
-    QFile::remove(aPath);
-    ExportFixtureDatabase db(aPath);
+    ExportFixtureDatabase db(aPath, ExportFixtureDatabase::File::Replace);
     if (aLayout == Layout::Older)
         return db.exec(QStringLiteral("CREATE TABLE ABImage (record_id INTEGER, format INTEGER, "
                                       "data BLOB, UNIQUE(record_id, format))"));

@@ -1,11 +1,5 @@
 #include "backup/CalendarFixture.h"
 
-#include <QFile>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QUuid>
-
 namespace {
 
 // The columns of the phone's tables that matter here, plus a few of the others so that the
@@ -61,19 +55,12 @@ const char* const kOlderSchema[] = {
 } // namespace
 
 CalendarFixture::CalendarFixture(const QString& aPath, Layout aLayout)
-    : mPath(aPath), mLayout(aLayout),
-      mConnection(QStringLiteral("calendar-fixture-") + QUuid::createUuid().toString())
+    : mDb(aPath, ExportFixtureDatabase::File::Replace), mLayout(aLayout)
 {
-    QFile::remove(aPath);
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), mConnection);
-    db.setDatabaseName(aPath);
-    if (!db.open()) {
+    if (!mDb.isOpen()) {
         mOk = false;
         return;
     }
-    // A fixture needs no protection against power loss; this keeps the tests quick.
-    run(QStringLiteral("PRAGMA synchronous = OFF"), {});
-    run(QStringLiteral("PRAGMA journal_mode = MEMORY"), {});
     if (aLayout == Layout::Newer) {
         for (const char* statement : kNewerSchema)
             run(QString::fromLatin1(statement), {});
@@ -84,61 +71,35 @@ CalendarFixture::CalendarFixture(const QString& aPath, Layout aLayout)
     run(QStringLiteral("INSERT INTO Calendar (title, flags) VALUES ('Home', 0)"), {});
 }
 
-CalendarFixture::~CalendarFixture()
-{
-    {
-        QSqlDatabase db = QSqlDatabase::database(mConnection, false);
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(mConnection);
-}
-
 bool CalendarFixture::run(const QString& aSql, const QVariantList& aValues)
 {
-    QSqlQuery query(QSqlDatabase::database(mConnection, false));
-    if (!query.prepare(aSql)) {
-        qWarning("CalendarFixture: %s: %s", qPrintable(aSql), qPrintable(query.lastError().text()));
-        mOk = false;
-        return false;
-    }
-    for (const QVariant& value : aValues)
-        query.addBindValue(value);
-    if (!query.exec()) {
-        qWarning("CalendarFixture: %s: %s", qPrintable(aSql), qPrintable(query.lastError().text()));
-        mOk = false;
-        return false;
-    }
-    return true;
+    if (mDb.exec(aSql, aValues))
+        return true;
+    mOk = false;
+    return false;
 }
 
 qint64 CalendarFixture::addEvent(const Event& aEvent)
 {
-    QSqlQuery query(QSqlDatabase::database(mConnection, false));
     bool ok = false;
     if (mLayout == Layout::Newer) {
-        ok = query.prepare(QStringLiteral(
-            "INSERT INTO CalendarItem (summary, description, start_date, end_date, start_tz,"
-            " all_day, url, calendar_id, has_recurrences, status) VALUES (?, ?, ?, ?, ?, ?, ?, 1,"
-            " 0, 0)"));
-        for (const QVariant& value : {aEvent.summary, aEvent.description, aEvent.startDate,
-                                      aEvent.endDate, aEvent.startTz, aEvent.allDay, aEvent.url})
-            query.addBindValue(value);
+        ok = run(QStringLiteral(
+                     "INSERT INTO CalendarItem (summary, description, start_date, end_date,"
+                     " start_tz, all_day, url, calendar_id, has_recurrences, status) VALUES (?, ?,"
+                     " ?, ?, ?, ?, ?, 1, 0, 0)"),
+                 {aEvent.summary, aEvent.description, aEvent.startDate, aEvent.endDate,
+                  aEvent.startTz, aEvent.allDay, aEvent.url});
     } else {
-        ok = query.prepare(QStringLiteral(
-            "INSERT INTO Event (summary, location, description, start_date, end_date, start_tz,"
-            " all_day, url, calendar_id, has_recurrences, status) VALUES (?, ?, ?, ?, ?, ?, ?, ?,"
-            " 1, 0, 0)"));
-        for (const QVariant& value :
-             {aEvent.summary, aEvent.location, aEvent.description, aEvent.startDate, aEvent.endDate,
-              aEvent.startTz, aEvent.allDay, aEvent.url})
-            query.addBindValue(value);
+        ok = run(QStringLiteral(
+                     "INSERT INTO Event (summary, location, description, start_date, end_date,"
+                     " start_tz, all_day, url, calendar_id, has_recurrences, status) VALUES (?, ?,"
+                     " ?, ?, ?, ?, ?, ?, 1, 0, 0)"),
+                 {aEvent.summary, aEvent.location, aEvent.description, aEvent.startDate,
+                  aEvent.endDate, aEvent.startTz, aEvent.allDay, aEvent.url});
     }
-    if (!ok || !query.exec()) {
-        qWarning("CalendarFixture: event: %s", qPrintable(query.lastError().text()));
-        mOk = false;
+    if (!ok)
         return -1;
-    }
-    const qint64 rowId = query.lastInsertId().toLongLong();
+    const qint64 rowId = mDb.lastId();
     // The newer layout keeps places in their own table, pointing back at the event.
     if (mLayout == Layout::Newer && aEvent.location.isValid()) {
         run(QStringLiteral("INSERT INTO Location (title, item_owner_id) VALUES (?, ?)"),

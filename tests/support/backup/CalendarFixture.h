@@ -1,5 +1,7 @@
 #pragma once
 
+#include "backup/ExportFixtureDatabase.h"
+
 #include <QString>
 #include <QVariant>
 
@@ -26,13 +28,10 @@ public:
 
     // Creates (or replaces) the database file at aPath with the tables of aLayout.
     CalendarFixture(const QString& aPath, Layout aLayout);
-    ~CalendarFixture();
-    CalendarFixture(const CalendarFixture&) = delete;
-    CalendarFixture& operator=(const CalendarFixture&) = delete;
 
     // False when the file or one of the statements could not be written.
     bool isOk() const { return mOk; }
-    const QString& path() const { return mPath; }
+    const QString& path() const { return mDb.path(); }
 
     // Returns the event's ROWID, or -1.
     qint64 addEvent(const Event& aEvent);
@@ -45,8 +44,7 @@ public:
 private:
     bool run(const QString& aSql, const QVariantList& aValues);
 
-    QString mPath;
+    ExportFixtureDatabase mDb;
     Layout mLayout;
-    QString mConnection;
     bool mOk = true;
 };

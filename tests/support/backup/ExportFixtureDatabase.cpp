@@ -9,14 +9,24 @@
 #include <QXmlStreamReader>
 #include <QtDebug>
 
-ExportFixtureDatabase::ExportFixtureDatabase(const QString& aPath) : mPath(aPath)
+ExportFixtureDatabase::ExportFixtureDatabase(const QString& aPath, File aFile) : mPath(aPath)
 {
     static QAtomicInteger<int> counter;
     mConnection = QStringLiteral("export-fixture-%1").arg(counter.fetchAndAddRelaxed(1));
+    if (aFile == File::Replace)
+        QFile::remove(aPath);
     mDb = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), mConnection);
     mDb.setDatabaseName(aPath);
-    if (!mDb.open())
+    if (!mDb.open()) {
         qWarning() << "fixture database not opened" << aPath << mDb.lastError().text();
+        return;
+    }
+    // A fixture made from scratch needs no protection against power loss; this keeps the
+    // tests quick.
+    if (aFile == File::Replace) {
+        exec(QStringLiteral("PRAGMA synchronous = OFF"));
+        exec(QStringLiteral("PRAGMA journal_mode = MEMORY"));
+    }
 }
 
 ExportFixtureDatabase::~ExportFixtureDatabase()

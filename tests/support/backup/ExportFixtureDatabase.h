@@ -14,7 +14,12 @@
 class ExportFixtureDatabase
 {
 public:
-    explicit ExportFixtureDatabase(const QString& aPath);
+    enum class File {
+        Keep,    // opens the file as it is (a new one when missing)
+        Replace, // removes an existing file first, so that the fixture starts empty
+    };
+
+    explicit ExportFixtureDatabase(const QString& aPath, File aFile = File::Keep);
     ~ExportFixtureDatabase();
     ExportFixtureDatabase(const ExportFixtureDatabase&) = delete;
     ExportFixtureDatabase& operator=(const ExportFixtureDatabase&) = delete;

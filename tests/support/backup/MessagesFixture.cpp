@@ -1,14 +1,6 @@
 #include "backup/MessagesFixture.h"
 
-#include <QFile>
-
 namespace {
-
-QString removeFirst(const QString& aPath)
-{
-    QFile::remove(aPath);
-    return aPath;
-}
 
 const QStringList kOlderTables = {
     QStringLiteral(
@@ -71,7 +63,7 @@ const QStringList kNewerTables = {
 
 } // namespace
 
-MessagesFixture::MessagesFixture(const QString& aPath, Layout aLayout) : mDb(removeFirst(aPath))
+MessagesFixture::MessagesFixture(const QString& aPath, Layout aLayout) : mDb(aPath, ExportFixtureDatabase::File::Replace)
 {
     mOk = mDb.isOpen() && mDb.execAll(aLayout == Layout::Older ? kOlderTables : kNewerTables);
 }

@@ -1,11 +1,5 @@
 #include "backup/NotesFixture.h"
 
-#include <QFile>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QUuid>
-
 namespace {
 
 const char* const kOlderSchema[] = {
@@ -37,19 +31,12 @@ const char* const kNewerSchema[] = {
 } // namespace
 
 NotesFixture::NotesFixture(const QString& aPath, Layout aLayout)
-    : mPath(aPath), mLayout(aLayout),
-      mConnection(QStringLiteral("notes-fixture-") + QUuid::createUuid().toString())
+    : mDb(aPath, ExportFixtureDatabase::File::Replace), mLayout(aLayout)
 {
-    QFile::remove(aPath);
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), mConnection);
-    db.setDatabaseName(aPath);
-    if (!db.open()) {
+    if (!mDb.isOpen()) {
         mOk = false;
         return;
     }
-    // A fixture needs no protection against power loss; this keeps the tests quick.
-    run(QStringLiteral("PRAGMA synchronous = OFF"), {});
-    run(QStringLiteral("PRAGMA journal_mode = MEMORY"), {});
     if (aLayout == Layout::Older) {
         for (const char* statement : kOlderSchema)
             run(QString::fromLatin1(statement), {});
@@ -62,31 +49,14 @@ NotesFixture::NotesFixture(const QString& aPath, Layout aLayout)
     }
 }
 
-NotesFixture::~NotesFixture()
-{
-    {
-        QSqlDatabase db = QSqlDatabase::database(mConnection, false);
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(mConnection);
-}
-
 bool NotesFixture::run(const QString& aSql, const QVariantList& aValues, qint64* aInsertId)
 {
-    QSqlQuery query(QSqlDatabase::database(mConnection, false));
-    bool ok = query.prepare(aSql);
-    if (ok) {
-        for (const QVariant& value : aValues)
-            query.addBindValue(value);
-        ok = query.exec();
-    }
-    if (!ok) {
-        qWarning("NotesFixture: %s: %s", qPrintable(aSql), qPrintable(query.lastError().text()));
+    if (!mDb.exec(aSql, aValues)) {
         mOk = false;
         return false;
     }
     if (aInsertId)
-        *aInsertId = query.lastInsertId().toLongLong();
+        *aInsertId = mDb.lastId();
     return true;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "backup/ExportFixtureDatabase.h"
+
 #include <QString>
 #include <QVariant>
 
@@ -24,13 +26,10 @@ public:
 
     // Creates (or replaces) the database file at aPath with the tables of aLayout.
     NotesFixture(const QString& aPath, Layout aLayout);
-    ~NotesFixture();
-    NotesFixture(const NotesFixture&) = delete;
-    NotesFixture& operator=(const NotesFixture&) = delete;
 
     // False when the file or one of the statements could not be written.
     bool isOk() const { return mOk; }
-    const QString& path() const { return mPath; }
+    const QString& path() const { return mDb.path(); }
 
     // Returns the note's key (ROWID or Z_PK), or -1.
     qint64 addNote(const Note& aNote);
@@ -40,8 +39,7 @@ public:
 private:
     bool run(const QString& aSql, const QVariantList& aValues, qint64* aInsertId = nullptr);
 
-    QString mPath;
+    ExportFixtureDatabase mDb;
     Layout mLayout;
-    QString mConnection;
     bool mOk = true;
 };
