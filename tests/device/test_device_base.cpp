@@ -1,6 +1,7 @@
 // The work every phone shares: folder names, device paths, extended M3U writing and comparison,
 // the phone description and the configured state.
 #include "TestMain.h"
+#include "device/DeviceTestHelpers.h"
 #include "device/PhoneTree.h"
 #include "device/PlaylistCheck.h"
 
@@ -15,36 +16,16 @@
 
 namespace {
 
+using DeviceTestHelpers::entryOf;
+using DeviceTestHelpers::readFile;
+using DeviceTestHelpers::writeFile;
+
 Track makeTrack(const QString& aName, const QString& aAlbum, const QString& aArtist,
                 const QString& aPath, const QString& aDeviceId = QString(), int aDuration = 0)
 {
     Track track(aName, aAlbum, aArtist, 1, aPath, true, false, false, aDeviceId);
     track.setDuration(aDuration);
     return track;
-}
-
-QByteArray readFile(const QString& aPath)
-{
-    QFile file(aPath);
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
-}
-
-void writeFile(const QString& aPath, const QByteArray& aContent)
-{
-    QDir().mkpath(QFileInfo(aPath).absolutePath());
-    QFile file(aPath);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(aContent);
-}
-
-PlaylistEntry entryOf(const QString& aName, const QList<int>& aIndexes)
-{
-    PlaylistEntry entry;
-    entry.mName = aName;
-    for (int index : aIndexes)
-        entry.mItems.append({index, 0});
-    return entry;
 }
 
 // A phone that keeps the base playlist form, as MTP phones do.

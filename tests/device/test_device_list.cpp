@@ -2,6 +2,7 @@
 // folders, the auto-refresh rules, the space calculation and the auto-refresher.
 #include "TestMain.h"
 #include "TestPaths.h"
+#include "device/DeviceTestHelpers.h"
 #include "device/FakeSystemTree.h"
 #include "device/FaultPhone.h"
 
@@ -21,13 +22,7 @@
 
 namespace {
 
-void writeFile(const QString& aPath, const QByteArray& aContent)
-{
-    QDir().mkpath(QFileInfo(aPath).absolutePath());
-    QFile file(aPath);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(aContent);
-}
+using DeviceTestHelpers::writeFile;
 
 struct CountingObserver : MDeviceListObserver
 {

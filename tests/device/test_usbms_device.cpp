@@ -1,6 +1,7 @@
 // A folder as a mass-storage phone, through the operations the sync engine calls. Every test
 // compares the whole phone tree afterwards.
 #include "TestMain.h"
+#include "device/DeviceTestHelpers.h"
 #include "device/FaultPhone.h"
 #include "device/PhoneTree.h"
 #include "device/PlaylistCheck.h"
@@ -18,34 +19,14 @@
 
 namespace {
 
-QByteArray readFile(const QString& aPath)
-{
-    QFile file(aPath);
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
-}
-
-void writeFile(const QString& aPath, const QByteArray& aContent)
-{
-    QDir().mkpath(QFileInfo(aPath).absolutePath());
-    QFile file(aPath);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(aContent);
-}
+using DeviceTestHelpers::entryOf;
+using DeviceTestHelpers::readFile;
+using DeviceTestHelpers::writeFile;
 
 Track libraryTrack(const QString& aName, const QString& aAlbum, const QString& aArtist,
                    const QString& aPath, int aNumber = 1)
 {
     return Track(aName, aAlbum, aArtist, aNumber, aPath, true, false, false, QString());
-}
-
-PlaylistEntry entryOf(const QString& aName, const QList<int>& aIndexes)
-{
-    PlaylistEntry entry;
-    entry.mName = aName;
-    for (int index : aIndexes)
-        entry.mItems.append({index, 0});
-    return entry;
 }
 
 // A phone folder and a library folder, both temporary.
