@@ -18,6 +18,10 @@ namespace {
 
 using Playlists = QList<QPair<QString, QStringList>>;
 
+// The playlist of addTwoAlbums, in its order.
+const QStringList kMix = {QStringLiteral("Alpha"), QStringLiteral("Beta"), QStringLiteral("Gamma"),
+                          QStringLiteral("Delta")};
+
 // Two albums of two tracks each, all in one playlist.
 void addTwoAlbums(EngineFixture& aFixture)
 {
@@ -25,8 +29,7 @@ void addTwoAlbums(EngineFixture& aFixture)
     aFixture.addTrack(QStringLiteral("Beta"), QStringLiteral("Ann"), QStringLiteral("First"), 2);
     aFixture.addTrack(QStringLiteral("Gamma"), QStringLiteral("Bob"), QStringLiteral("Second"), 1);
     aFixture.addTrack(QStringLiteral("Delta"), QStringLiteral("Bob"), QStringLiteral("Second"), 2);
-    aFixture.setPlaylist(QStringLiteral("Mix"), {QStringLiteral("Alpha"), QStringLiteral("Beta"),
-                                                 QStringLiteral("Gamma"), QStringLiteral("Delta")});
+    aFixture.setPlaylist(QStringLiteral("Mix"), kMix);
     aFixture.writeLibrary();
     EngineFixture::Configuration configuration;
     configuration.mPlaylists = {QStringLiteral("Mix")};
@@ -35,6 +38,25 @@ void addTwoAlbums(EngineFixture& aFixture)
 
 const QStringList kAll = {QStringLiteral("Alpha"), QStringLiteral("Beta"), QStringLiteral("Delta"),
                           QStringLiteral("Gamma")};
+
+// The phone after a complete run of addTwoAlbums: every track and the whole playlist.
+PhoneTree everythingCopied(EngineFixture& aFixture)
+{
+    return aFixture.expectedTree(kAll, Playlists{{QStringLiteral("Mix"), kMix}});
+}
+
+// The phone as it was before a run that must leave the music and the playlists alone: only the
+// run's own files in CORVO (metadata, hints) are taken as they are now.
+PhoneTree onlyCorvoChanged(const PhoneTree& aBefore, const QString& aRoot)
+{
+    PhoneTree expected = aBefore;
+    const PhoneTree after = PhoneTree::capture(aRoot);
+    for (const QString& path : after.paths()) {
+        if (path.startsWith(QLatin1String("CORVO/")))
+            expected.setFile(path, after.file(path));
+    }
+    return expected;
+}
 
 // Modification times of the music and playlist files on the phone.
 QMap<QString, QDateTime> musicTimes(const QString& aRoot)
@@ -75,9 +97,7 @@ private slots:
         QCOMPARE(first.mCopied, 4);
         QCOMPARE(first.mConfirmAsked, 0);
         QCOMPARE(first.mPrepareCount, first.mFinalizeCount);
-        PELLMAR_COMPARE_TREE(fixture.expectedTree(kAll, Playlists{{QStringLiteral("Mix"),
-            {QStringLiteral("Alpha"), QStringLiteral("Beta"), QStringLiteral("Gamma"),
-             QStringLiteral("Delta")}}}), fixture.phoneRoot());
+        PELLMAR_COMPARE_TREE(everythingCopied(fixture), fixture.phoneRoot());
         QCOMPARE(fixture.cachedOnPhone(), kAll);
 
         const auto before = musicTimes(fixture.phoneRoot());
@@ -140,13 +160,7 @@ private slots:
         QVERIFY(result.mUploadRequests.isEmpty());
         QCOMPARE(result.mPrepareCount, result.mFinalizeCount);
         // Nothing but the run's own metadata file changed.
-        PhoneTree expected = before;
-        const PhoneTree after = PhoneTree::capture(fixture.phoneRoot());
-        for (const QString& path : after.paths()) {
-            if (path.startsWith(QLatin1String("CORVO/")))
-                expected.setFile(path, after.file(path));
-        }
-        PELLMAR_COMPARE_TREE(expected, fixture.phoneRoot());
+        PELLMAR_COMPARE_TREE(onlyCorvoChanged(before, fixture.phoneRoot()), fixture.phoneRoot());
         QCOMPARE(fixture.cachedOnPhone(), kAll);
     }
 
@@ -194,9 +208,7 @@ private slots:
         QCOMPARE(result.mUploadRequests.size(), 4);
         QCOMPARE(fixture.cachedOnPhone(), kAll);
         QVERIFY(QFileInfo(playlist).lastModified() > old.addDays(1));
-        PELLMAR_COMPARE_TREE(fixture.expectedTree(kAll, Playlists{{QStringLiteral("Mix"),
-            {QStringLiteral("Alpha"), QStringLiteral("Beta"), QStringLiteral("Gamma"),
-             QStringLiteral("Delta")}}}), fixture.phoneRoot());
+        PELLMAR_COMPARE_TREE(everythingCopied(fixture), fixture.phoneRoot());
     }
 
     void notEnoughSpace()
@@ -246,9 +258,7 @@ private slots:
         const auto next = fixture.run();
         QCOMPARE(next.mCopied, 2);
         QCOMPARE(fixture.cachedOnPhone(), kAll);
-        PELLMAR_COMPARE_TREE(fixture.expectedTree(kAll, Playlists{{QStringLiteral("Mix"),
-            {QStringLiteral("Alpha"), QStringLiteral("Beta"), QStringLiteral("Gamma"),
-             QStringLiteral("Delta")}}}), fixture.phoneRoot());
+        PELLMAR_COMPARE_TREE(everythingCopied(fixture), fixture.phoneRoot());
     }
 
     void missingLocalFileIsReportedNotCached()
@@ -339,9 +349,7 @@ private slots:
         // The files are still on the phone: each is found in place and recorded again.
         QCOMPARE(clean.mUploadRequests.size(), 4);
         QCOMPARE(fixture.cachedOnPhone(), kAll);
-        PELLMAR_COMPARE_TREE(fixture.expectedTree(kAll, Playlists{{QStringLiteral("Mix"),
-            {QStringLiteral("Alpha"), QStringLiteral("Beta"), QStringLiteral("Gamma"),
-             QStringLiteral("Delta")}}}), fixture.phoneRoot());
+        PELLMAR_COMPARE_TREE(everythingCopied(fixture), fixture.phoneRoot());
     }
 
     void unreadableLibraryChangesNothing()
@@ -359,13 +367,7 @@ private slots:
         QCOMPARE(result.mStates, (QList<int>{9, 3}));
         QCOMPARE(result.mConfirmAsked, 0);
         QCOMPARE(result.mPrepareCount, result.mFinalizeCount);
-        PhoneTree expected = before;
-        const PhoneTree after = PhoneTree::capture(fixture.phoneRoot());
-        for (const QString& path : after.paths()) {
-            if (path.startsWith(QLatin1String("CORVO/")))
-                expected.setFile(path, after.file(path));
-        }
-        PELLMAR_COMPARE_TREE(expected, fixture.phoneRoot());
+        PELLMAR_COMPARE_TREE(onlyCorvoChanged(before, fixture.phoneRoot()), fixture.phoneRoot());
         QCOMPARE(fixture.cachedOnPhone(), kAll);
     }
 
