@@ -26,9 +26,15 @@ constexpr qint64 kCopyChunkSize = 1 << 20;
 // The id is a short ASCII string; the rest of a longer file is not read.
 constexpr qint64 kMaxIdFileSize = 256;
 
-bool queryVolume(const QString& aRootPath, struct statvfs& aStat)
+// The bytes of the volume at aRootPath that aBlocks counts (all blocks, or those available to
+// the user). When the volume cannot be asked, logs it and leaves aBytes as it was.
+void queryVolumeBytes(const QString& aRootPath, fsblkcnt_t statvfs::*aBlocks, quint64& aBytes)
 {
-    return ::statvfs(QFile::encodeName(aRootPath).constData(), &aStat) == 0;
+    struct statvfs stat {};
+    if (::statvfs(QFile::encodeName(aRootPath).constData(), &stat) == 0)
+        aBytes = quint64(stat.*aBlocks) * stat.f_frsize;
+    else
+        logMessage("Free space query failed");
 }
 
 // The id up to the first blank or control character: an id file that gained a line end or
@@ -131,11 +137,7 @@ QString UsbMSDevice::FriendlyName()
 int UsbMSDevice::GetStorageCapacity(quint64& aCapacity)
 {
     LogScope scope("UsbMSDevice::GetStorageCapacity");
-    struct statvfs stat {};
-    if (queryVolume(mRootPath, stat))
-        aCapacity = quint64(stat.f_blocks) * stat.f_frsize;
-    else
-        logMessage("Free space query failed");
+    queryVolumeBytes(mRootPath, &statvfs::f_blocks, aCapacity);
     logReturn(0);
     return 0;
 }
@@ -143,11 +145,7 @@ int UsbMSDevice::GetStorageCapacity(quint64& aCapacity)
 int UsbMSDevice::GetFreeStorageSpace(quint64& aFreeSpace)
 {
     LogScope scope("UsbMSDevice::GetFreeStorageSpace");
-    struct statvfs stat {};
-    if (queryVolume(mRootPath, stat))
-        aFreeSpace = quint64(stat.f_bavail) * stat.f_frsize;
-    else
-        logMessage("Free space query failed");
+    queryVolumeBytes(mRootPath, &statvfs::f_bavail, aFreeSpace);
     logReturn(0);
     return 0;
 }
