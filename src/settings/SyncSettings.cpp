@@ -138,21 +138,21 @@ int SyncSettings::deviceLineNumber(const QString& aId) const
     return device.isNull() ? -1 : device.lineNumber();
 }
 
-QString SyncSettings::getStringValue(const QString& aId, const QString& aKey) const
+QDomElement SyncSettings::deviceValueElement(const QString& aId, const QString& aKey) const
 {
     const QDomElement device = getDeviceElement(aId);
-    if (device.isNull())
-        return QString();
-    const QDomElement child = device.firstChildElement(aKey);
+    return device.isNull() ? QDomElement() : device.firstChildElement(aKey);
+}
+
+QString SyncSettings::getStringValue(const QString& aId, const QString& aKey) const
+{
+    const QDomElement child = deviceValueElement(aId, aKey);
     return child.isNull() ? QString() : child.text();
 }
 
 int SyncSettings::getIntValue(const QString& aId, const QString& aKey, int aDefault) const
 {
-    const QDomElement device = getDeviceElement(aId);
-    if (device.isNull())
-        return aDefault;
-    const QDomElement child = device.firstChildElement(aKey);
+    const QDomElement child = deviceValueElement(aId, aKey);
     if (child.isNull())
         return aDefault;
     return child.text().toInt(); // not a number reads as 0
@@ -160,10 +160,7 @@ int SyncSettings::getIntValue(const QString& aId, const QString& aKey, int aDefa
 
 bool SyncSettings::getBooleanValue(const QString& aId, const QString& aKey, bool aDefault) const
 {
-    const QDomElement device = getDeviceElement(aId);
-    if (device.isNull())
-        return aDefault;
-    const QDomElement child = device.firstChildElement(aKey);
+    const QDomElement child = deviceValueElement(aId, aKey);
     if (child.isNull())
         return aDefault;
     return child.text() == QLatin1String("true");

@@ -101,6 +101,8 @@ public:
 
 private:
     QDomElement rootElement(bool aCreate);
+    // The value element aKey of the phone aId; null when the phone or the value is missing.
+    QDomElement deviceValueElement(const QString& aId, const QString& aKey) const;
     void keepUnparsableCopy(const QByteArray& aContents) const;
 
     QDomDocument mDocument;
