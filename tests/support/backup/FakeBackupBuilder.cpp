@@ -93,13 +93,20 @@ QString FakeBackupBuilder::fileIdFor(const QString& aDomain, const QString& aRel
             .toHex());
 }
 
-QString FakeBackupBuilder::addFile(const QString& aDomain, const QString& aRelativePath,
-                                   const QByteArray& aContents)
+FakeBackupBuilder::Entry FakeBackupBuilder::entryFor(const QString& aDomain,
+                                                     const QString& aRelativePath)
 {
     Entry entry;
     entry.mFileId = fileIdFor(aDomain, aRelativePath);
     entry.mDomain = aDomain;
     entry.mRelativePath = aRelativePath;
+    return entry;
+}
+
+QString FakeBackupBuilder::addFile(const QString& aDomain, const QString& aRelativePath,
+                                   const QByteArray& aContents)
+{
+    Entry entry = entryFor(aDomain, aRelativePath);
     entry.mContents = aContents.isNull() ? QByteArray("") : aContents;
     mEntries.append(entry);
     return entry.mFileId;
@@ -108,10 +115,7 @@ QString FakeBackupBuilder::addFile(const QString& aDomain, const QString& aRelat
 QString FakeBackupBuilder::addFileFrom(const QString& aDomain, const QString& aRelativePath,
                                        const QString& aSourcePath)
 {
-    Entry entry;
-    entry.mFileId = fileIdFor(aDomain, aRelativePath);
-    entry.mDomain = aDomain;
-    entry.mRelativePath = aRelativePath;
+    Entry entry = entryFor(aDomain, aRelativePath);
     entry.mSourcePath = aSourcePath;
     mEntries.append(entry);
     return entry.mFileId;
@@ -119,10 +123,7 @@ QString FakeBackupBuilder::addFileFrom(const QString& aDomain, const QString& aR
 
 QString FakeBackupBuilder::addMissingFile(const QString& aDomain, const QString& aRelativePath)
 {
-    Entry entry;
-    entry.mFileId = fileIdFor(aDomain, aRelativePath);
-    entry.mDomain = aDomain;
-    entry.mRelativePath = aRelativePath;
+    Entry entry = entryFor(aDomain, aRelativePath);
     entry.mStored = false;
     mEntries.append(entry);
     return entry.mFileId;
@@ -130,10 +131,7 @@ QString FakeBackupBuilder::addMissingFile(const QString& aDomain, const QString&
 
 void FakeBackupBuilder::addFolder(const QString& aDomain, const QString& aRelativePath)
 {
-    Entry entry;
-    entry.mFileId = fileIdFor(aDomain, aRelativePath);
-    entry.mDomain = aDomain;
-    entry.mRelativePath = aRelativePath;
+    Entry entry = entryFor(aDomain, aRelativePath);
     entry.mFlags = kFolderFlag;
     entry.mStored = false;
     mEntries.append(entry);
@@ -142,10 +140,7 @@ void FakeBackupBuilder::addFolder(const QString& aDomain, const QString& aRelati
 QString FakeBackupBuilder::addLink(const QString& aDomain, const QString& aRelativePath,
                                    const QString& aLinkTarget)
 {
-    Entry entry;
-    entry.mFileId = fileIdFor(aDomain, aRelativePath);
-    entry.mDomain = aDomain;
-    entry.mRelativePath = aRelativePath;
+    Entry entry = entryFor(aDomain, aRelativePath);
     entry.mFlags = kLinkFlag;
     entry.mLinkTarget = aLinkTarget;
     mEntries.append(entry);

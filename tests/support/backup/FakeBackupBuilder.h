@@ -85,6 +85,8 @@ private:
         bool mStored = true;
     };
 
+    // A plain file entry under the id iTunes gives aDomain and aRelativePath.
+    static Entry entryFor(const QString& aDomain, const QString& aRelativePath);
     QString storedPath(const QString& aFileId) const;
     bool writeStoredFiles();
     bool writeManifestDb();
