@@ -2,6 +2,7 @@
 #include "TestPaths.h"
 #include "backup/CalendarFixture.h"
 #include "backup/ExportFixtureDatabase.h"
+#include "backup/ExportFixtureLogProbe.h"
 #include "backup/FakeBackupBuilder.h"
 #include "backup/NotesFixture.h"
 
@@ -391,6 +392,40 @@ private slots:
         if (QFile::exists(QStringLiteral("/dev/full")))
             QCOMPARE(CalendarExporter({db}).generate(QStringLiteral("/dev/full")),
                      ExportResult::OutputNotOpened);
+    }
+
+    // Every database is copied to the log, also those skipped after a failure, so that a failed
+    // export can be reproduced from the log alone.
+    void traceLogKeepsEveryDatabase_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("scope");
+        QTest::newRow("calendar") << "calendar" << "CalendarExporter::generate";
+        QTest::newRow("notes") << "notes" << "NotesExporter::generate";
+    }
+
+    void traceLogKeepsEveryDatabase()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, scope);
+        const bool calendar = kind == QLatin1String("calendar");
+        const QString good = calendar ? goodCalendar(QStringLiteral("good.db"))
+                                      : goodNotes(QStringLiteral("good.db"));
+        QVERIFY(!good.isEmpty());
+        ExportFixtureLogProbe probe;
+        QVERIFY(probe.run(kind, path(QStringLiteral("logged.xml")),
+                          {good, path(QStringLiteral("missing.db")), good}));
+        QCOMPARE(probe.result, ExportResult::DatabaseNotOpened);
+        QCOMPARE(probe.lines.mid(0, 5),
+                 QStringList({QStringLiteral(">> ") + scope, QStringLiteral("    Database opened"),
+                              QStringLiteral("    Database is valid"),
+                              calendar ? QStringLiteral("    newerLayout = true")
+                                       : QStringLiteral("    olderLayout = false"),
+                              QStringLiteral("    Could not open database")}));
+        QCOMPARE(probe.lines.filter(QStringLiteral("Database opened")).size(), 1);
+        QVERIFY(probe.lines.contains(QStringLiteral("Returns: -12000")));
+        QVERIFY(probe.logFolderFiles.contains(kind + QStringLiteral("0.db")));
+        QVERIFY(probe.logFolderFiles.contains(kind + QStringLiteral("2.db")));
     }
 
     void notesOlderLayout()

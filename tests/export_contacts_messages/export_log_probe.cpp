@@ -1,7 +1,9 @@
 // Runs one exporter with the trace log of its HOME, for the tests that read the log:
-//   export_log_probe addressbook|messages <output> <database>...
+//   export_log_probe addressbook|messages|calendar|notes <output> <database>...
 #include "backup/AddressBookExporter.h"
+#include "backup/CalendarExporter.h"
 #include "backup/MessagesExporter.h"
+#include "backup/NotesExporter.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -20,6 +22,10 @@ int main(int argc, char** argv)
         result = AddressBookExporter(databases, QString()).generate(args.at(2));
     else if (args.at(1) == QLatin1String("messages"))
         result = MessagesExporter(databases, {}).generate(args.at(2));
+    else if (args.at(1) == QLatin1String("calendar"))
+        result = CalendarExporter(databases).generate(args.at(2));
+    else if (args.at(1) == QLatin1String("notes"))
+        result = NotesExporter(databases).generate(args.at(2));
     else
         return 2;
     std::printf("%d\n", result);

@@ -453,6 +453,24 @@ private slots:
         QVERIFY(probe.logFolderFiles.contains(QStringLiteral("sms0.db")));
     }
 
+    // Once a database fails, the later ones are neither opened nor copied to the log.
+    void traceLogAfterAFailure()
+    {
+        const QString db = path(QStringLiteral("later.db"));
+        {
+            MessagesFixture sms(db, Layout::Older);
+            sms.addMessage(Older{QStringLiteral("+1"), 1, QStringLiteral("hi"), 2, 1, kNull});
+            QVERIFY(sms.isOk());
+        }
+        ExportFixtureLogProbe probe;
+        QVERIFY(probe.run(QStringLiteral("messages"), path(QStringLiteral("logged.xml")),
+                          {path(QStringLiteral("missing.db")), db}));
+        QCOMPARE(probe.result, ExportResult::DatabaseNotOpened);
+        QVERIFY(probe.lines.contains(QStringLiteral("    Could not open database")));
+        QVERIFY(!probe.lines.contains(QStringLiteral("    Database opened")));
+        QVERIFY(!probe.logFolderFiles.contains(QStringLiteral("sms1.db")));
+    }
+
     void dates()
     {
         QCOMPARE(MessagesExporter::unixDate(QStringLiteral("0")), 978307200);

@@ -7,7 +7,8 @@
 // folder, so that the trace log is written, and gives back what the log shows.
 struct ExportFixtureLogProbe
 {
-    // aKind: "addressbook" or "messages". Returns false when the probe could not run.
+    // aKind: "addressbook", "messages", "calendar" or "notes". Returns false when the probe
+    // could not run.
     bool run(const QString& aKind, const QString& aOutput, const QStringList& aDatabases);
 
     int result = 1;
