@@ -14,7 +14,6 @@
 
 #include <cstdio>
 
-#include <fcntl.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -193,14 +192,11 @@ bool UsbMSDevice::copyIntoPlace(const QString& aSourceFilePath, const QString& a
             ok = false;
         }
     }
-    if (ok) {
-        // Start writing the data out now rather than waiting for it: the run flushes the whole
-        // phone once at its end, and a flush per track would multiply the time of a sync to a
-        // phone on a slow USB link.
+    // No flush to the medium here: a flush per track multiplies the time of a sync over a slow
+    // USB link, and the phone is flushed when the user ejects it (which the window reminds of).
+    // The rename below is what keeps a copy cut short from standing under the track's name.
+    if (ok)
         ok = partial.flush();
-        if (ok)
-            ::sync_file_range(partial.handle(), 0, 0, SYNC_FILE_RANGE_WRITE);
-    }
     partial.close();
     if (ok && partial.error() != QFileDevice::NoError)
         ok = false;
@@ -276,14 +272,6 @@ void UsbMSDevice::FinalizeSync()
         mMetadataFile->close();
         mMetadataWriter.reset();
         mMetadataFile.reset();
-    }
-    // A finished run means the tracks are on the phone, even if the cable is pulled before
-    // the user ejects it.
-    const int root = ::open(QFile::encodeName(mRootPath).constData(), O_RDONLY | O_DIRECTORY);
-    if (root >= 0) {
-        if (::syncfs(root) != 0)
-            logMessage("Could not flush the phone's file system");
-        ::close(root);
     }
 }
 
