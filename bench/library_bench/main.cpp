@@ -87,23 +87,23 @@ void generate(const QString& aPath, int aTracks)
     LibraryXmlBuilder builder(LibraryXmlBuilder::Style::Windows);
     const int artists = std::max(50, aTracks / 50);
     for (int i = 0; i < aTracks; ++i) {
-        LibraryXmlBuilder::TrackSpec spec;
+        LibraryXmlBuilder::TrackSpec trackFields;
         const int artist = int(random.bounded(artists));
         const int album = artist * 4 + int(random.bounded(4));
-        spec.mName = QStringLiteral("Song number %1 of the collection").arg(i);
-        spec.mArtist = QStringLiteral("Artist %1").arg(artist);
-        spec.mAlbumArtist = spec.mArtist;
-        spec.mAlbum = QStringLiteral("Album %1").arg(album);
-        spec.mTrackNumber = 1 + i % 14;
-        spec.mSize = 2000000 + qint64(random.bounded(8000000));
-        spec.mCompilation = i % 23 == 0;
+        trackFields.mName = QStringLiteral("Song number %1 of the collection").arg(i);
+        trackFields.mArtist = QStringLiteral("Artist %1").arg(artist);
+        trackFields.mAlbumArtist = trackFields.mArtist;
+        trackFields.mAlbum = QStringLiteral("Album %1").arg(album);
+        trackFields.mTrackNumber = 1 + i % 14;
+        trackFields.mSize = 2000000 + qint64(random.bounded(8000000));
+        trackFields.mCompilation = i % 23 == 0;
         const QString extension = i % 97 == 0 ? QStringLiteral("m4p") : QStringLiteral("mp3");
-        spec.mLocation = LibraryXmlBuilder::windowsUrl(
+        trackFields.mLocation = LibraryXmlBuilder::windowsUrl(
             QStringLiteral("C:/Users/bob/Music/iTunes/iTunes Media/Music/%1/%2/%3 %4.%5")
-                .arg(spec.mArtist, spec.mAlbum)
-                .arg(spec.mTrackNumber, 2, 10, QChar(u'0'))
-                .arg(spec.mName, extension));
-        builder.addTrack(spec);
+                .arg(trackFields.mArtist, trackFields.mAlbum)
+                .arg(trackFields.mTrackNumber, 2, 10, QChar(u'0'))
+                .arg(trackFields.mName, extension));
+        builder.addTrack(trackFields);
     }
     const QList<qint64> ids = builder.trackIds();
     builder.addMasterPlaylist();

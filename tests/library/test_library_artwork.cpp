@@ -79,12 +79,12 @@ private slots:
         QList<qint64> ids;
         for (const Made& m : made) {
             QVERIFY2(!m.path.isEmpty(), qPrintable(m.name));
-            LibraryXmlBuilder::TrackSpec spec;
-            spec.mName = m.name;
-            spec.mAlbum = m.album;
-            spec.mArtist = "Tone Band";
-            spec.mLocation = LibraryXmlBuilder::linuxUrl(m.path);
-            ids << builder.addTrack(spec);
+            LibraryXmlBuilder::TrackSpec trackFields;
+            trackFields.mName = m.name;
+            trackFields.mAlbum = m.album;
+            trackFields.mArtist = "Tone Band";
+            trackFields.mLocation = LibraryXmlBuilder::linuxUrl(m.path);
+            ids << builder.addTrack(trackFields);
             mTracks << Track(m.name, m.album, "Tone Band", 1, m.path, true, false, false, {});
         }
         builder.addMasterPlaylist();

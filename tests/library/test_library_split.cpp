@@ -21,20 +21,20 @@ QByteArray builtLibrary(int aTracks, const QString& aNameSuffix = QString())
     LibraryXmlBuilder builder(LibraryXmlBuilder::Style::Windows);
     builder.setMusicFolder("file://localhost/C:/Users/bob/Music/iTunes/iTunes%20Media/");
     for (int i = 0; i < aTracks; ++i) {
-        LibraryXmlBuilder::TrackSpec spec;
-        spec.mName = QStringLiteral("Song %1 & \"more\"%2").arg(i).arg(aNameSuffix);
-        spec.mArtist = QStringLiteral("Artist %1 Ænima").arg(i % 7);
-        spec.mAlbumArtist = spec.mArtist;
-        spec.mAlbum = QStringLiteral("Album %1").arg(i % 11);
-        spec.mTrackNumber = 1 + i % 12;
-        spec.mSize = 1000000 + i;
-        spec.mCompilation = i % 5 == 0;
-        spec.mPodcast = i % 9 == 0;
-        spec.mDateAdded = QDateTime(QDate(2010, 1, 1), QTime(0, 0), Qt::UTC).addSecs(i * 3600);
+        LibraryXmlBuilder::TrackSpec trackFields;
+        trackFields.mName = QStringLiteral("Song %1 & \"more\"%2").arg(i).arg(aNameSuffix);
+        trackFields.mArtist = QStringLiteral("Artist %1 Ænima").arg(i % 7);
+        trackFields.mAlbumArtist = trackFields.mArtist;
+        trackFields.mAlbum = QStringLiteral("Album %1").arg(i % 11);
+        trackFields.mTrackNumber = 1 + i % 12;
+        trackFields.mSize = 1000000 + i;
+        trackFields.mCompilation = i % 5 == 0;
+        trackFields.mPodcast = i % 9 == 0;
+        trackFields.mDateAdded = QDateTime(QDate(2010, 1, 1), QTime(0, 0), Qt::UTC).addSecs(i * 3600);
         if (i % 13 != 0)
-            spec.mLocation = LibraryXmlBuilder::windowsUrl(
+            trackFields.mLocation = LibraryXmlBuilder::windowsUrl(
                 QStringLiteral("C:/Users/bob/Music/iTunes/iTunes Media/Music/A/B/%1.mp3").arg(i));
-        builder.addTrack(spec);
+        builder.addTrack(trackFields);
     }
     const QList<qint64> ids = builder.trackIds();
     builder.addMasterPlaylist();

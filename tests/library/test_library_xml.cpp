@@ -241,10 +241,10 @@ private slots:
         const QString file = root() + "/native/My 100% Song.mp3";
         touch(file);
         builder.setMusicFolder(QString());
-        LibraryXmlBuilder::TrackSpec spec;
-        spec.mName = "Native";
-        spec.mLocation = LibraryXmlBuilder::linuxUrl(file);
-        builder.addTrack(spec);
+        LibraryXmlBuilder::TrackSpec trackFields;
+        trackFields.mName = "Native";
+        trackFields.mLocation = LibraryXmlBuilder::linuxUrl(file);
+        builder.addTrack(trackFields);
         builder.addMasterPlaylist();
         const QString xml = root() + "/native/lib.xml";
         QVERIFY(builder.write(xml));
@@ -507,10 +507,10 @@ private slots:
         {
             LibraryXmlBuilder builder(LibraryXmlBuilder::Style::Windows);
             for (int i = 0; i < 3000; ++i) {
-                LibraryXmlBuilder::TrackSpec spec;
-                spec.mName = QString("Track %1").arg(i);
-                spec.mLocation = LibraryXmlBuilder::windowsUrl(QString("C:/m/%1.mp3").arg(i));
-                builder.addTrack(spec);
+                LibraryXmlBuilder::TrackSpec trackFields;
+                trackFields.mName = QString("Track %1").arg(i);
+                trackFields.mLocation = LibraryXmlBuilder::windowsUrl(QString("C:/m/%1.mp3").arg(i));
+                builder.addTrack(trackFields);
             }
             builder.addMasterPlaylist();
             big = builder.toXml();

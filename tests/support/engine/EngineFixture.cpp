@@ -102,21 +102,21 @@ void EngineFixture::writeLibrary()
     QList<qint64> music;
     QList<qint64> podcasts;
     for (TrackFile& track : mTracks) {
-        LibraryXmlBuilder::TrackSpec spec;
-        spec.mName = track.mName;
-        spec.mArtist = track.mArtist;
-        spec.mAlbum = track.mAlbum;
-        spec.mTrackNumber = track.mNumber;
-        spec.mPodcast = track.mPodcast;
-        spec.mDateAdded = track.mDateAdded;
+        LibraryXmlBuilder::TrackSpec trackFields;
+        trackFields.mName = track.mName;
+        trackFields.mArtist = track.mArtist;
+        trackFields.mAlbum = track.mAlbum;
+        trackFields.mTrackNumber = track.mNumber;
+        trackFields.mPodcast = track.mPodcast;
+        trackFields.mDateAdded = track.mDateAdded;
         const QString path = mediaPath(track.mRelativePath);
         if (!track.mFileExists)
             QFile::remove(path);
-        spec.mSize = track.mFileExists ? QFileInfo(path).size() : 1000;
-        spec.mKind = path.endsWith(QLatin1String(".m4a")) ? QStringLiteral("AAC audio file")
+        trackFields.mSize = track.mFileExists ? QFileInfo(path).size() : 1000;
+        trackFields.mKind = path.endsWith(QLatin1String(".m4a")) ? QStringLiteral("AAC audio file")
                                                           : QStringLiteral("MPEG audio file");
-        spec.mLocation = LibraryXmlBuilder::linuxUrl(path);
-        track.mId = builder.addTrack(spec);
+        trackFields.mLocation = LibraryXmlBuilder::linuxUrl(path);
+        track.mId = builder.addTrack(trackFields);
         (track.mPodcast ? podcasts : music).append(track.mId);
     }
     builder.addMasterPlaylist();
@@ -131,11 +131,11 @@ void EngineFixture::writeLibrary()
     podcastPlaylist.mTrackIds = podcasts;
     builder.addPlaylist(podcastPlaylist);
     for (const auto& playlist : mPlaylists) {
-        LibraryXmlBuilder::PlaylistSpec spec;
-        spec.mName = playlist.first;
+        LibraryXmlBuilder::PlaylistSpec trackFields;
+        trackFields.mName = playlist.first;
         for (const QString& name : playlist.second)
-            spec.mTrackIds.append(track(name).mId);
-        builder.addPlaylist(spec);
+            trackFields.mTrackIds.append(track(name).mId);
+        builder.addPlaylist(trackFields);
     }
     builder.write(libraryPath());
     LocalMusicLibrary::setLibraryPath(libraryPath());
