@@ -28,6 +28,7 @@ TrackLocationResolver::TrackLocationResolver(const QString& aLibraryPath,
     : mLibraryFolder(QFileInfo(aLibraryPath).absolutePath())
     , mWinePrefix(winePrefix())
 {
+    mClock.start();
     const QString musicFolder = decodeFileUrl(aMusicFolderUrl);
     if (!musicFolder.isEmpty()) {
         mMusicFolder = withoutTrailingSlash(musicFolder).normalized(QString::NormalizationForm_C);
@@ -163,34 +164,71 @@ QStringList TrackLocationResolver::candidateFolders(const QString& aUrlFolder) c
 QString TrackLocationResolver::findInFolder(const QString& aFolder, const QString& aName)
 {
     const QString base = aFolder == QLatin1String("/") ? QString() : aFolder;
-    if (exists(base + u'/' + aName))
-        return base + u'/' + aName;
+    // Names no folder lists ("", "." or one cut short by a NUL) are the file system's to judge.
+    if (aName.isEmpty() || aName == QLatin1String(".") || aName == QLatin1String("..")
+        || aName.contains(QChar(0)))
+        return findOnDisk(base, aName);
+    bool checked = false;
+    std::shared_ptr<const FolderListing> names = listing(aFolder, false, &checked);
+    // Not a folder that can be listed: as the file system says, one name at a time.
+    if (!names)
+        return findOnDisk(base, aName);
+    QString found = findInListing(*names, base, aName);
+    // The file may have come since this resolver last looked.
+    if (found.isEmpty() && !checked) {
+        names = listing(aFolder, true);
+        found = names ? findInListing(*names, base, aName) : findOnDisk(base, aName);
+    }
+    return found;
+}
+
+QString TrackLocationResolver::findInListing(const FolderListing& aListing, const QString& aBase,
+                                             const QString& aName)
+{
+    // A link is there only when its target is.
+    const auto present = [&](const QString& aEntry) {
+        return aListing.mNames.contains(aEntry)
+               && (!aListing.mLinks.contains(aEntry) || exists(aBase + u'/' + aEntry));
+    };
+    if (present(aName))
+        return aBase + u'/' + aName;
     for (const auto form : {QString::NormalizationForm_C, QString::NormalizationForm_D}) {
         const QString other = aName.normalized(form);
-        if (other != aName && exists(base + u'/' + other))
-            return base + u'/' + other;
+        if (other != aName && present(other))
+            return aBase + u'/' + other;
     }
-    const QHash<QString, QString>& names = listing(aFolder);
-    const auto match = names.constFind(foldName(aName));
-    return match == names.constEnd() ? QString() : base + u'/' + match.value();
+    const auto match = aListing.mFolded.constFind(FolderListing::foldName(aName));
+    return match == aListing.mFolded.constEnd() ? QString() : aBase + u'/' + match.value();
 }
 
-QString TrackLocationResolver::foldName(const QString& aName)
+QString TrackLocationResolver::findOnDisk(const QString& aBase, const QString& aName)
 {
-    return aName.normalized(QString::NormalizationForm_C).toCaseFolded();
+    if (exists(aBase + u'/' + aName))
+        return aBase + u'/' + aName;
+    for (const auto form : {QString::NormalizationForm_C, QString::NormalizationForm_D}) {
+        const QString other = aName.normalized(form);
+        if (other != aName && exists(aBase + u'/' + other))
+            return aBase + u'/' + other;
+    }
+    return QString();
 }
 
-const QHash<QString, QString>& TrackLocationResolver::listing(const QString& aFolder)
+std::shared_ptr<const FolderListing> TrackLocationResolver::listing(const QString& aFolder,
+                                                                    bool aRecheck,
+                                                                    bool* aChecked)
 {
-    auto found = mListings.find(aFolder);
-    if (found != mListings.end())
-        return found.value();
-    QHash<QString, QString> names;
-    const QStringList entries =
-        QDir(aFolder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    for (const QString& entry : entries)
-        names.insert(foldName(entry), entry);
-    return mListings.insert(aFolder, names).value();
+    const qint64 now = mClock.elapsed();
+    auto known = mListings.find(aFolder);
+    if (known != mListings.end() && !aRecheck && now - known->mCheckedAt < kTrustMilliseconds)
+        return known->mListing;
+    if (aChecked)
+        *aChecked = true;
+    KnownListing fresh {FolderListingCache::instance().current(aFolder), now};
+    if (known != mListings.end())
+        *known = fresh;
+    else
+        mListings.insert(aFolder, fresh);
+    return fresh.mListing;
 }
 
 QString TrackLocationResolver::resolveFolder(const QString& aFolder)
@@ -210,10 +248,12 @@ QString TrackLocationResolver::resolveFolder(const QString& aFolder)
     } else if (QFileInfo(aFolder).isDir()) {
         resolved = aFolder;
     } else if (slash >= 0) {
-        const QHash<QString, QString>& names = listing(parent);
-        const auto match = names.constFind(foldName(aFolder.mid(slash + 1)));
-        if (match != names.constEnd())
-            resolved = (parent == QLatin1String("/") ? QString() : parent) + u'/' + match.value();
+        const std::shared_ptr<const FolderListing> names = listing(parent);
+        const QString match =
+            names ? names->mFolded.value(FolderListing::foldName(aFolder.mid(slash + 1)))
+                  : QString();
+        if (!match.isEmpty())
+            resolved = (parent == QLatin1String("/") ? QString() : parent) + u'/' + match;
     }
     mFolders.insert(aFolder, resolved);
     return resolved;

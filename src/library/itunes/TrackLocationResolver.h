@@ -1,7 +1,12 @@
 #pragma once
 
+#include "library/itunes/FolderListingCache.h"
+
+#include <QElapsedTimer>
 #include <QHash>
 #include <QString>
+
+#include <memory>
 
 // Turns the "Location" URLs of a library file into local paths. Libraries come from Windows
 // ("file://localhost/C:/Users/..."), from macOS (names in decomposed Unicode) or from iTunes
@@ -12,6 +17,9 @@
 //    that has the Music Folder's last name.
 // Each candidate is tried as written, in composed and decomposed Unicode, and finally component
 // by component without regard to case or Unicode form (Windows and macOS ignore both).
+// Whether a file is there is answered from the listing of its folder, shared by every resolver
+// through FolderListingCache; a resolver checks a folder's listing again after a second, and
+// whenever a name is not in it.
 // Not thread-safe: one resolver per application object.
 class TrackLocationResolver
 {
@@ -32,17 +40,30 @@ private:
     QStringList candidateFolders(const QString& aUrlFolder) const;
     // aName in aFolder as written, in either Unicode form, or without regard to case.
     QString findInFolder(const QString& aFolder, const QString& aName);
+    static QString findInListing(const FolderListing& aListing, const QString& aBase,
+                                 const QString& aName);
+    static QString findOnDisk(const QString& aBase, const QString& aName);
     // The folder on disk that aFolder names without regard to case or Unicode form; empty when
     // there is none. Remembered, since the tracks of an album share their folder.
     QString resolveFolder(const QString& aFolder);
-    const QHash<QString, QString>& listing(const QString& aFolder);
-    static QString foldName(const QString& aName);
+    // The listing of aFolder, null when it is not a readable folder. aRecheck asks the cache
+    // even when this resolver has looked lately; *aChecked tells whether it was asked.
+    std::shared_ptr<const FolderListing> listing(const QString& aFolder, bool aRecheck = false,
+                                                 bool* aChecked = nullptr);
 
     QString mLibraryFolder;
     QString mMusicFolder;
     QString mMusicFolderName;
     QString mWinePrefix;
-    QHash<QString, QHash<QString, QString>> mListings;
+    struct KnownListing
+    {
+        std::shared_ptr<const FolderListing> mListing;
+        qint64 mCheckedAt = 0;
+    };
+    // A listing this resolver has checked within the last second is taken as it is.
+    static constexpr qint64 kTrustMilliseconds = 1000;
+    QElapsedTimer mClock;
+    QHash<QString, KnownListing> mListings;
     QHash<QString, QString> mFolders;
     struct FolderAnswer
     {

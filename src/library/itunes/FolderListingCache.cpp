@@ -1,0 +1,151 @@
+#include "library/itunes/FolderListingCache.h"
+
+#include "app/DebugLog.h"
+
+#include <QFile>
+#include <QStringList>
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include <sys/stat.h>
+#include <time.h>
+
+namespace {
+
+qint64 nanoseconds(const timespec& aTime)
+{
+    return qint64(aTime.tv_sec) * 1'000'000'000 + aTime.tv_nsec;
+}
+
+qint64 now()
+{
+    timespec time {};
+    ::clock_gettime(CLOCK_REALTIME, &time);
+    return nanoseconds(time);
+}
+
+} // namespace
+
+QString FolderListing::foldName(const QString& aName)
+{
+    return aName.normalized(QString::NormalizationForm_C).toCaseFolded();
+}
+
+FolderListingCache& FolderListingCache::instance()
+{
+    static FolderListingCache cache;
+    return cache;
+}
+
+bool FolderListingCache::stampOf(const QString& aFolder, Stamp* aStamp)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(aFolder).constData(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return false;
+    aStamp->mDevice = quint64(info.st_dev);
+    aStamp->mInode = quint64(info.st_ino);
+    aStamp->mModified = nanoseconds(info.st_mtim);
+    aStamp->mChanged = nanoseconds(info.st_ctim);
+    return true;
+}
+
+std::shared_ptr<FolderListing> FolderListingCache::read(const QString& aFolder)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::directory_iterator entries(fs::path(QFile::encodeName(aFolder).toStdString()), error);
+    if (error)
+        return nullptr;
+    auto listing = std::make_shared<FolderListing>();
+    QStringList names;
+    for (const fs::directory_iterator end; entries != end; entries.increment(error)) {
+        if (error)
+            return nullptr;
+        const QString name =
+            QFile::decodeName(QByteArray::fromStdString(entries->path().filename().native()));
+        names << name;
+        std::error_code typeError;
+        // The type comes with the entry on most file systems; asking costs nothing then.
+        if (entries->is_symlink(typeError) || typeError)
+            listing->mLinks.insert(name);
+    }
+    if (error)
+        return nullptr;
+    // Names that fold alike resolve to the one sorted last, whatever order the disk gave.
+    std::sort(names.begin(), names.end(), [](const QString& aLeft, const QString& aRight) {
+        const int order = aLeft.compare(aRight, Qt::CaseInsensitive);
+        return order != 0 ? order < 0 : aLeft < aRight;
+    });
+    listing->mNames.reserve(names.size());
+    listing->mFolded.reserve(names.size());
+    for (const QString& name : std::as_const(names)) {
+        listing->mNames.insert(name);
+        listing->mFolded.insert(FolderListing::foldName(name), name);
+    }
+    return listing;
+}
+
+std::shared_ptr<const FolderListing> FolderListingCache::current(const QString& aFolder)
+{
+    Stamp before;
+    if (!stampOf(aFolder, &before))
+        return nullptr;
+    {
+        QMutexLocker lock(&mMutex);
+        const auto known = mEntries.constFind(aFolder);
+        if (known != mEntries.constEnd() && known->mStamp == before)
+            return known->mListing;
+    }
+    const qint64 readAt = now();
+    std::shared_ptr<const FolderListing> listing = read(aFolder);
+    if (!listing)
+        return nullptr;
+    Stamp after;
+    QMutexLocker lock(&mMutex);
+    ++mReads;
+    // Changed while it was read, or so recently that a change to come may leave the same
+    // modification time: good for this answer, not for the next. (Setting the time back
+    // changes the change time, which the stamp holds too.)
+    const bool settled = stampOf(aFolder, &after) && after == before
+                         && before.mModified < readAt - kSettleNanoseconds;
+    if (settled)
+        keep(aFolder, Entry {before, listing});
+    else
+        mEntries.remove(aFolder);
+    return listing;
+}
+
+void FolderListingCache::keep(const QString& aFolder, const Entry& aEntry)
+{
+    const auto old = mEntries.constFind(aFolder);
+    if (old != mEntries.constEnd())
+        mNames -= old->mListing->mNames.size();
+    if (mEntries.size() >= kMaxFolders || mNames + aEntry.mListing->mNames.size() > kMaxNames) {
+        logValue("FolderListingCache: dropping folder listings", qint64(mEntries.size()));
+        mEntries.clear();
+        mNames = 0;
+    }
+    mEntries.insert(aFolder, aEntry);
+    mNames += aEntry.mListing->mNames.size();
+}
+
+void FolderListingCache::clear()
+{
+    QMutexLocker lock(&mMutex);
+    mEntries.clear();
+    mNames = 0;
+}
+
+qint64 FolderListingCache::readCount() const
+{
+    QMutexLocker lock(&mMutex);
+    return mReads;
+}
+
+qint32 FolderListingCache::folderCount() const
+{
+    QMutexLocker lock(&mMutex);
+    return qint32(mEntries.size());
+}
