@@ -90,8 +90,11 @@ std::shared_ptr<FolderListing> FolderListingCache::read(const QString& aFolder)
 std::shared_ptr<const FolderListing> FolderListingCache::current(const QString& aFolder)
 {
     Stamp before;
-    if (!stampOf(aFolder, &before))
+    if (!stampOf(aFolder, &before)) {
+        QMutexLocker lock(&mMutex);
+        forget(aFolder);
         return nullptr;
+    }
     {
         QMutexLocker lock(&mMutex);
         const auto known = mEntries.constFind(aFolder);
@@ -113,15 +116,22 @@ std::shared_ptr<const FolderListing> FolderListingCache::current(const QString& 
     if (settled)
         keep(aFolder, Entry {before, listing});
     else
-        mEntries.remove(aFolder);
+        forget(aFolder);
     return listing;
+}
+
+void FolderListingCache::forget(const QString& aFolder)
+{
+    const auto old = mEntries.find(aFolder);
+    if (old == mEntries.end())
+        return;
+    mNames -= old->mListing->mNames.size();
+    mEntries.erase(old);
 }
 
 void FolderListingCache::keep(const QString& aFolder, const Entry& aEntry)
 {
-    const auto old = mEntries.constFind(aFolder);
-    if (old != mEntries.constEnd())
-        mNames -= old->mListing->mNames.size();
+    forget(aFolder);
     if (mEntries.size() >= kMaxFolders || mNames + aEntry.mListing->mNames.size() > kMaxNames) {
         logValue("FolderListingCache: dropping folder listings", qint64(mEntries.size()));
         mEntries.clear();

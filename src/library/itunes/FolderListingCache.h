@@ -67,7 +67,9 @@ private:
     // The folder's stamp; false when it is not a folder.
     static bool stampOf(const QString& aFolder, Stamp* aStamp);
     static std::shared_ptr<FolderListing> read(const QString& aFolder);
+    // Both under mMutex.
     void keep(const QString& aFolder, const Entry& aEntry);
+    void forget(const QString& aFolder);
 
     mutable QMutex mMutex;
     QHash<QString, Entry> mEntries;
