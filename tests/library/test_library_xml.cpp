@@ -114,6 +114,58 @@ private slots:
         qunsetenv("PELLMAR_ITUNES_LIBRARY");
     }
 
+    void searchMatchesEveryWordInAnyFieldWithoutRegardToCase()
+    {
+        LibraryXmlBuilder builder;
+        LibraryXmlBuilder::TrackSpec trackFields;
+        trackFields.mName = QStringLiteral("High Wave");
+        trackFields.mArtist = QStringLiteral("Ben Sine");
+        trackFields.mAlbum = QStringLiteral("Ωmega Tides");
+        builder.addTrack(trackFields);
+        trackFields.mName = QStringLiteral("Highway");
+        trackFields.mArtist = QStringLiteral("Other");
+        trackFields.mAlbum = QStringLiteral("Roads");
+        builder.addTrack(trackFields);
+        builder.addMasterPlaylist();
+        const QString xml = root() + "/search/iTunes Library.xml";
+        QDir().mkpath(root() + "/search");
+        QVERIFY(builder.write(xml));
+        LocalMusicLibrary::setLibraryPath(xml);
+
+        std::shared_ptr<IiTunes> app;
+        QCOMPARE(XmlITunesApp::create(&app), kOk);
+        std::shared_ptr<IITSourceCollection> sources;
+        QCOMPARE(app->getSources(&sources), kOk);
+        std::shared_ptr<IITSource> source;
+        QCOMPARE(sources->getItem(1, &source), kOk);
+        std::shared_ptr<IITPlaylistCollection> playlists;
+        QCOMPARE(source->getPlaylists(&playlists), kOk);
+        std::shared_ptr<IITPlaylist> library;
+        QCOMPARE(playlists->getItem(1, &library), kOk);
+
+        const auto names = [&](const QString& aText) {
+            std::shared_ptr<IITTrackCollection> found;
+            QStringList result;
+            if (library->search(aText, 0, &found) != kOk)
+                return QStringList{QStringLiteral("search failed")};
+            qint32 count = 0;
+            found->getCount(&count);
+            for (qint32 i = 1; i <= count; ++i) {
+                std::shared_ptr<IITTrack> track;
+                QString name;
+                found->getItem(i, &track);
+                track->getName(&name);
+                result << name;
+            }
+            return result;
+        };
+        QCOMPARE(names(QStringLiteral("high")), (QStringList{"High Wave", "Highway"}));
+        QCOMPARE(names(QStringLiteral("HIGH sine")), QStringList{"High Wave"});
+        QCOMPARE(names(QStringLiteral("  wave   ΩMEGA ")), QStringList{"High Wave"});
+        QCOMPARE(names(QStringLiteral("high nothing")), QStringList{});
+        QCOMPARE(names(QStringLiteral("Roads")), QStringList{"Highway"});
+    }
+
     void windowsLibraryUnderWine()
     {
         const QString wine = root() + "/wine";

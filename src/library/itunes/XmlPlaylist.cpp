@@ -1,5 +1,7 @@
 #include "library/itunes/XmlPlaylist.h"
 
+#include <QStringMatcher>
+
 #include "library/itunes/XmlTrack.h"
 
 using namespace itunes;
@@ -55,14 +57,19 @@ HResult XmlPlaylist::search(const QString& aText, qint32 aSearchField,
     if (aSearchField != kSearchFieldAll)
         return kInvalidArgument;
     const QStringList words = aText.split(QChar(u' '), Qt::SkipEmptyParts);
+    // One matcher per word, prepared once: the search runs over every track of the playlist.
+    std::vector<QStringMatcher> matchers;
+    matchers.reserve(size_t(words.size()));
+    for (const QString& word : words)
+        matchers.emplace_back(word, Qt::CaseInsensitive);
     const std::vector<LibraryTrack>& tracks = mContext->mSnapshot->tracks();
     QList<qint32> matches;
     for (const qint32 index : playlist().mTrackIndexes) {
         const LibraryTrack& track = tracks[size_t(index)];
         bool all = true;
-        for (const QString& word : words) {
+        for (const QStringMatcher& word : matchers) {
             const auto in = [&word](const QString& aField) {
-                return aField.contains(word, Qt::CaseInsensitive);
+                return word.indexIn(aField) >= 0;
             };
             if (!in(track.mName) && !in(track.mArtist) && !in(track.mAlbum)
                 && !in(track.mAlbumArtist) && !in(track.mComposer) && !in(track.mGenre)) {
