@@ -334,11 +334,9 @@ bool LocalMusicLibrary::refreshPlaylists()
     return changed;
 }
 
-void LocalMusicLibrary::refreshPodcasts()
+// Calls aVisit with each Podcasts playlist of the library, in order, until it returns false.
+void LocalMusicLibrary::forEachPodcastsPlaylist(const std::function<bool(IITPlaylist&)>& aVisit)
 {
-    LogScope scope("LocalMusicLibrary::refreshPodcasts");
-    mPodcastNames.clear();
-    QSet<QString> albums;
     std::shared_ptr<IITPlaylistCollection> playlists;
     if (getPlaylistCollection(playlists) != 0) {
         logMessage("Failed to get playlist collection");
@@ -360,17 +358,28 @@ void LocalMusicLibrary::refreshPodcasts()
             continue;
         if (userSpecialKind(*item, "Got special kind") != kSpecialKindPodcasts)
             continue;
+        if (!aVisit(*item))
+            return;
+    }
+}
+
+void LocalMusicLibrary::refreshPodcasts()
+{
+    LogScope scope("LocalMusicLibrary::refreshPodcasts");
+    mPodcastNames.clear();
+    QSet<QString> albums;
+    forEachPodcastsPlaylist([&](IITPlaylist& aPodcasts) {
         logMessage("Got podcasts playlist");
         std::shared_ptr<IITTrackCollection> tracks;
-        if (failed(pointerCall(tracks, [&](auto* aOut) { return item->getTracks(aOut); }))) {
+        if (failed(pointerCall(tracks, [&](auto* aOut) { return aPodcasts.getTracks(aOut); }))) {
             logMessage("Failed to get tracks from playlist");
-            return;
+            return false;
         }
         logMessage("Got track collections");
         qint32 trackCount = 0;
         if (failed(plainCall([&] { return tracks->getCount(&trackCount); }))) {
             logMessage("Failed to get playlist count");
-            return;
+            return false;
         }
         for (qint32 trackIndex = 1; trackIndex <= trackCount; ++trackIndex) {
             logValue("Getting track", trackIndex);
@@ -393,7 +402,8 @@ void LocalMusicLibrary::refreshPodcasts()
             albums.insert(album);
             mPodcastNames.append(album);
         }
-    }
+        return true;
+    });
 }
 
 // ---- Tracks -------------------------------------------------------------------------------
@@ -520,31 +530,11 @@ void LocalMusicLibrary::getPodcasts(const QStringList& aNames, QList<PlaylistEnt
                                     TrackList& aTracks)
 {
     LogScope scope("LocalMusicLibrary::getPodcasts");
-    std::shared_ptr<IITPlaylistCollection> playlists;
-    if (getPlaylistCollection(playlists) != 0) {
-        logMessage("Failed to get playlist collection");
-        return;
-    }
-    qint32 count = 0;
-    if (failed(plainCall([&] { return playlists->getCount(&count); }))) {
-        logMessage("Failed to get playlist count");
-        return;
-    }
-    for (qint32 index = 1; index <= count; ++index) {
-        std::shared_ptr<IITPlaylist> item;
-        if (failed(pointerCall(item, [&](auto* aOut) { return playlists->getItem(index, aOut); }))) {
-            logMessage("Unable to get playlist");
-            continue;
-        }
-        qint32 kind = kPlaylistKindUnknown;
-        if (failed(plainCall([&] { return item->getKind(&kind); })) || kind != kPlaylistKindUser)
-            continue;
-        if (userSpecialKind(*item, "Got special kind") != kSpecialKindPodcasts)
-            continue;
+    forEachPodcastsPlaylist([&](IITPlaylist& aPodcasts) {
         QString name;
-        if (failed(stringCall(name, [&](QString* aOut) { return item->getName(aOut); }))) {
+        if (failed(stringCall(name, [&](QString* aOut) { return aPodcasts.getName(aOut); }))) {
             logMessage("Failed getting playlist name");
-            continue;
+            return true;
         }
         // The episodes are read from this very playlist: a user playlist that happens to carry
         // the (localised) name of the Podcasts playlist must not stand in for it.
@@ -554,8 +544,8 @@ void LocalMusicLibrary::getPodcasts(const QStringList& aNames, QList<PlaylistEnt
         PlaylistEntry all;
         all.mName = name;
         qint64 size = 0;
-        if (readPlaylistTracks(*item, episodes, size, false, drmEpisodes, all, false) != 0)
-            continue;
+        if (readPlaylistTracks(aPodcasts, episodes, size, false, drmEpisodes, all, false) != 0)
+            return true;
         logMessage("Got all tracks");
 
         QHash<QString, qsizetype> entryByName;
@@ -575,7 +565,8 @@ void LocalMusicLibrary::getPodcasts(const QStringList& aNames, QList<PlaylistEnt
             const qint32 trackIndex = aTracks.addTrack(track);
             aEntries[found.value()].mItems.append(PlaylistItem{trackIndex, track.dateAdded()});
         }
-    }
+        return true;
+    });
 }
 
 // ---- Album art ----------------------------------------------------------------------------

@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <functional>
+#include <functional>
 #include <memory>
 
 class ITunesEventHandler;
@@ -101,6 +102,7 @@ private:
     int getPlaylistCollection(std::shared_ptr<itunes::IITPlaylistCollection>& aPlaylists);
     // A user playlist's special kind, or -1 when it is not a user playlist or cannot be read.
     qint32 userSpecialKind(itunes::IITPlaylist& aPlaylist, const char* aFoundMessage);
+    void forEachPodcastsPlaylist(const std::function<bool(itunes::IITPlaylist&)>& aVisit);
     int readPlaylistTracks(itunes::IITPlaylist& aPlaylist, TrackList& aTracks, qint64& aSize,
                            bool aConvert, TrackList& aDrmTracks, PlaylistEntry& aEntry,
                            bool aIgnoreVideos);
