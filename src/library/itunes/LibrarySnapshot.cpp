@@ -1,5 +1,7 @@
 #include "library/itunes/LibrarySnapshot.h"
 
+#include "library/itunes/TrackSearchIndex.h"
+
 bool LibraryTrack::isFileTrack() const
 {
     return mLocation.startsWith(QLatin1String("file:"), Qt::CaseInsensitive);
@@ -13,4 +15,11 @@ LibrarySnapshot::LibrarySnapshot(QString aLibraryPath, QString aMusicFolder,
     , mTracks(std::move(aTracks))
     , mPlaylists(std::move(aPlaylists))
 {
+}
+
+const TrackSearchIndex& LibrarySnapshot::searchIndex() const
+{
+    std::call_once(mSearchIndexBuilt,
+                   [this] { mSearchIndex = std::make_shared<const TrackSearchIndex>(mTracks); });
+    return *mSearchIndex;
 }

@@ -3,7 +3,11 @@
 #include <QList>
 #include <QString>
 
+#include <memory>
+#include <mutex>
 #include <vector>
+
+class TrackSearchIndex;
 
 // One track of the library file as it was read: what the automation objects give out. Strings
 // that repeat across tracks (artist, album, genre) share their data.
@@ -53,10 +57,15 @@ public:
     const QString& musicFolder() const { return mMusicFolder; }
     const std::vector<LibraryTrack>& tracks() const { return mTracks; }
     const std::vector<LibraryPlaylist>& playlists() const { return mPlaylists; }
+    // Built on the first search and kept with the snapshot, as every application object of
+    // the same file searches the same text. Safe to call from any thread.
+    const TrackSearchIndex& searchIndex() const;
 
 private:
     QString mLibraryPath;
     QString mMusicFolder;
     std::vector<LibraryTrack> mTracks;
     std::vector<LibraryPlaylist> mPlaylists;
+    mutable std::once_flag mSearchIndexBuilt;
+    mutable std::shared_ptr<const TrackSearchIndex> mSearchIndex;
 };

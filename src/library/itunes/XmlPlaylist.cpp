@@ -1,7 +1,6 @@
 #include "library/itunes/XmlPlaylist.h"
 
-#include <QStringMatcher>
-
+#include "library/itunes/TrackSearchIndex.h"
 #include "library/itunes/XmlTrack.h"
 
 using namespace itunes;
@@ -56,28 +55,11 @@ HResult XmlPlaylist::search(const QString& aText, qint32 aSearchField,
         return kInvalidPointer;
     if (aSearchField != kSearchFieldAll)
         return kInvalidArgument;
-    const QStringList words = aText.split(QChar(u' '), Qt::SkipEmptyParts);
-    // One matcher per word, prepared once: the search runs over every track of the playlist.
-    std::vector<QStringMatcher> matchers;
-    matchers.reserve(size_t(words.size()));
-    for (const QString& word : words)
-        matchers.emplace_back(word, Qt::CaseInsensitive);
-    const std::vector<LibraryTrack>& tracks = mContext->mSnapshot->tracks();
+    const std::vector<bool> found =
+        mContext->mSnapshot->searchIndex().tracksWithAllWords(aText.split(QChar(u' '), Qt::SkipEmptyParts));
     QList<qint32> matches;
     for (const qint32 index : playlist().mTrackIndexes) {
-        const LibraryTrack& track = tracks[size_t(index)];
-        bool all = true;
-        for (const QStringMatcher& word : matchers) {
-            const auto in = [&word](const QString& aField) {
-                return word.indexIn(aField) >= 0;
-            };
-            if (!in(track.mName) && !in(track.mArtist) && !in(track.mAlbum)
-                && !in(track.mAlbumArtist) && !in(track.mComposer) && !in(track.mGenre)) {
-                all = false;
-                break;
-            }
-        }
-        if (all)
+        if (found[size_t(index)])
             matches.append(index);
     }
     *aTracks = std::make_shared<XmlTrackCollection>(mContext, std::move(matches));

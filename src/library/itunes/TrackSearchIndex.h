@@ -1,0 +1,35 @@
+#pragma once
+
+#include "library/itunes/LibrarySnapshot.h"
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <vector>
+
+// The searchable fields of every track (name, artist, album, album artist, composer, genre),
+// case-folded and laid end to end. A search then scans one string per word instead of six
+// fields of every track with a case-insensitive matcher, which made the album-art lookup of a
+// large library cost more than copying its files.
+class TrackSearchIndex
+{
+public:
+    explicit TrackSearchIndex(const std::vector<LibraryTrack>& aTracks);
+
+    // For each track, whether every word occurs, ignoring case, within one of its fields (each
+    // word may be in a different field). No words match every track.
+    std::vector<bool> tracksWithAllWords(const QStringList& aWords) const;
+
+    // Simple case folding, one code point at a time: the same comparison a case-insensitive
+    // QStringMatcher makes, so that folded text compared exactly finds what it finds.
+    static QString fold(QStringView aText);
+
+private:
+    // Marks the tracks whose text holds aWord (already folded).
+    std::vector<bool> tracksWithWord(const QString& aWord) const;
+
+    QString mText;
+    // mStarts[i] is where track i's text begins; one more entry marks the end.
+    std::vector<qsizetype> mStarts;
+};
