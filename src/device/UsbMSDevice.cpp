@@ -14,6 +14,9 @@
 
 #include <cstdio>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <stdio.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -160,38 +163,47 @@ qint64 UsbMSDevice::writeCopyChunk(QFile& aTarget, const QByteArray& aChunk)
 }
 
 bool UsbMSDevice::copyIntoPlace(const QString& aSourceFilePath, const QString& aTargetPath,
-                                bool aReplace)
+                                bool aReplace, qint64* aBytesCopied)
 {
     LogScope scope("UsbMSDevice::copyIntoPlace");
-    const QFileInfo target(aTargetPath);
-    const QString partialPath =
-        target.absolutePath() + QLatin1Char('/') + QLatin1String(kPartialPrefix) + target.fileName();
-    if (QFile::exists(partialPath)) {
-        logValue("Removing partial copy of an earlier run", partialPath);
-        QFile::remove(partialPath);
-    }
+    const qsizetype slash = aTargetPath.lastIndexOf(QLatin1Char('/'));
+    const QString partialPath = aTargetPath.left(slash + 1) + QLatin1String(kPartialPrefix)
+                              + aTargetPath.mid(slash + 1);
 
-    QFile source(aSourceFilePath);
-    if (!source.open(QIODevice::ReadOnly)) {
+    // Plain descriptors for the source: a sync copies thousands of small files, and the
+    // buffering and status checks of QFile cost more than the copy itself.
+    const int source = ::open(QFile::encodeName(aSourceFilePath).constData(), O_RDONLY | O_CLOEXEC);
+    if (source < 0) {
         logValue("Could not open source", aSourceFilePath);
         logReturn(false);
         return false;
     }
+    // Truncating also clears a partial copy an earlier run left under the same name.
     QFile partial(partialPath);
     bool ok = openCopyTarget(partial);
     if (!ok)
         logValue("Could not create", partialPath);
+    if (mCopyBuffer.isEmpty())
+        mCopyBuffer.resize(kCopyChunkSize);
+    qint64 copied = 0;
     while (ok) {
-        const QByteArray chunk = source.read(kCopyChunkSize);
-        if (chunk.isEmpty()) {
-            ok = source.error() == QFileDevice::NoError && source.atEnd();
+        const ssize_t count = ::read(source, mCopyBuffer.data(), size_t(mCopyBuffer.size()));
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0) {
+            ok = count == 0;
+            if (!ok)
+                logValue("Read failed", aSourceFilePath);
             break;
         }
-        if (writeCopyChunk(partial, chunk) != chunk.size()) {
+        const QByteArray chunk = QByteArray::fromRawData(mCopyBuffer.constData(), count);
+        if (writeCopyChunk(partial, chunk) != count) {
             logValue("Write failed", partial.errorString());
             ok = false;
         }
+        copied += count;
     }
+    ::close(source);
     // No flush to the medium here: a flush per track multiplies the time of a sync over a slow
     // USB link, and the phone is flushed when the user ejects it (which the window reminds of).
     // The rename below is what keeps a copy cut short from standing under the track's name.
@@ -201,17 +213,41 @@ bool UsbMSDevice::copyIntoPlace(const QString& aSourceFilePath, const QString& a
     if (ok && partial.error() != QFileDevice::NoError)
         ok = false;
     if (ok) {
-        // rename(2) replaces atomically; QFile::rename never replaces.
-        ok = aReplace ? ::rename(QFile::encodeName(partialPath).constData(),
-                                 QFile::encodeName(aTargetPath).constData()) == 0
-                      : QFile::rename(partialPath, aTargetPath);
+        ok = moveIntoPlace(partialPath, aTargetPath, aReplace);
         if (!ok)
             logValue("Could not rename the copy to", aTargetPath);
     }
     if (!ok)
-        QFile::remove(partialPath);
+        ::unlink(QFile::encodeName(partialPath).constData());
+    if (ok && aBytesCopied)
+        *aBytesCopied = copied;
     logReturn(ok);
     return ok;
+}
+
+bool UsbMSDevice::moveIntoPlace(const QString& aFrom, const QString& aTo, bool aReplace)
+{
+    const QByteArray from = QFile::encodeName(aFrom);
+    const QByteArray to = QFile::encodeName(aTo);
+    // rename(2) replaces atomically.
+    if (aReplace)
+        return ::rename(from.constData(), to.constData()) == 0;
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    // Some phone file systems cannot refuse to replace in the rename itself.
+    if (errno == EINVAL || errno == ENOSYS)
+        return QFile::rename(aFrom, aTo);
+    return false;
+}
+
+bool UsbMSDevice::ensureFolder(const QString& aFolder)
+{
+    if (mKnownFolders.contains(aFolder))
+        return true;
+    if (!QDir().mkpath(aFolder))
+        return false;
+    mKnownFolders.insert(aFolder);
+    return true;
 }
 
 int UsbMSDevice::CopyFile(const QString& aSourceFilePath, const QString& aDestinationPath,
@@ -244,6 +280,8 @@ void UsbMSDevice::PrepareForSync()
 {
     LogScope scope("UsbMSDevice::PrepareForSync");
     mCreatedPlaylists.clear();
+    // Folders are checked again each run: the user may have deleted some in between.
+    mKnownFolders.clear();
     if (mMetadataFile)
         return;
     QDir().mkpath(LocalPath(kCorvo));
@@ -323,7 +361,8 @@ int UsbMSDevice::UploadTrack(Track& aTrack)
 
     int result = 0;
     bool mayCopy = true;
-    if (!QDir().mkpath(LocalPath(remoteDirectory))) {
+    const QString localDirectory = LocalPath(remoteDirectory);
+    if (!ensureFolder(localDirectory)) {
         result = kFolderNotCreated;
         logMessage("Error making remote path");
         mayCopy = false;
@@ -333,6 +372,7 @@ int UsbMSDevice::UploadTrack(Track& aTrack)
         logValue("a_track.path()", aTrack.path());
         mayCopy = false;
     }
+    qint64 sizeOnDevice = -1;
     if (QFileInfo::exists(remoteFile)) {
         logMessage("Destination file already exists");
         logValue("remoteFilePath", remoteFile);
@@ -350,16 +390,20 @@ int UsbMSDevice::UploadTrack(Track& aTrack)
         logMessage("Copying track");
         const QString source = aTrack.uploadSourcePath();
         logValue("Converted path", source);
-        const bool copied = copyIntoPlace(source, remoteFile);
+        qint64 bytes = 0;
+        const bool copied = copyIntoPlace(source, remoteFile, false, &bytes);
         logValue("result", copied ? "true" : "false");
         if (!copied) {
+            // The folder may have gone with the failure (a phone unplugged and plugged again).
+            mKnownFolders.remove(localDirectory);
             logReturn(kCopyFailed);
             return kCopyFailed;
         }
+        sizeOnDevice = bytes;
     }
     aTrack.setDeviceId(deviceId);
     aTrack.setOnRemoteDevice(true);
-    aTrack.setSizeOnDevice(QFileInfo(remoteFile).size());
+    aTrack.setSizeOnDevice(sizeOnDevice >= 0 ? sizeOnDevice : QFileInfo(remoteFile).size());
     writeMetadataTrack(aTrack);
     logReturn(result);
     return result;

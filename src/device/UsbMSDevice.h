@@ -69,11 +69,15 @@ protected:
     // Copies aSourceFilePath to aTargetPath (a local path inside the root) through a hidden
     // temporary file in the target folder and a rename. Never leaves a partial file under
     // either name. An existing target is replaced only with aReplace, and then only once the
-    // new copy is complete.
+    // new copy is complete. aBytesCopied, when given, receives the size of the copy.
     bool copyIntoPlace(const QString& aSourceFilePath, const QString& aTargetPath,
-                       bool aReplace = false);
+                       bool aReplace = false, qint64* aBytesCopied = nullptr);
 
 private:
+    // Renames a finished copy to its name; without aReplace an existing file is kept.
+    static bool moveIntoPlace(const QString& aFrom, const QString& aTo, bool aReplace);
+    // mkpath, remembered for the run: most tracks go to a folder made for an earlier one.
+    bool ensureFolder(const QString& aFolder);
     void writeMetadataTrack(const Track& aTrack);
     void appendToHintFile(const QString& aHintFile, const QByteArray& aLine);
 
@@ -81,6 +85,8 @@ private:
     QString mUniqueDeviceId;
     QString mRootPath;
     QSet<QString> mCreatedPlaylists;
+    QSet<QString> mKnownFolders;
+    QByteArray mCopyBuffer;
     bool mIdRead = false;
     bool mDeletedBefore = false;
     std::unique_ptr<QFile> mMetadataFile;
