@@ -32,6 +32,11 @@ bool BenchLibrary::generate(const QString& aRoot, int aTrackCount, int aFileSize
     const int perAlbum = (aTrackCount + aAlbumCount - 1) / aAlbumCount;
     QByteArray tracksXml;
     QByteArray payload(aFileSize, '\0');
+    // Each file starts as an MP3 file with an empty ID3v2.3 tag does, as the files of a real
+    // library do; the album-art lookup reads that tag.
+    static constexpr char kEmptyId3Tag[] = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 0};
+    constexpr int kCounterOffset = sizeof(kEmptyId3Tag);
+    std::memcpy(payload.data(), kEmptyId3Tag, sizeof(kEmptyId3Tag));
     for (int i = 0; i < aTrackCount; ++i) {
         const int album = i / perAlbum;
         const QString artist = QStringLiteral("Artist %1").arg(album % 50, 2, 10, QLatin1Char('0'));
@@ -42,7 +47,7 @@ bool BenchLibrary::generate(const QString& aRoot, int aTrackCount, int aFileSize
         if (i % perAlbum == 0 && !QDir().mkpath(folder))
             return false;
         // Distinct content per file, so that nothing can be shared between copies.
-        std::memcpy(payload.data(), &i, sizeof(i));
+        std::memcpy(payload.data() + kCounterOffset, &i, sizeof(i));
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly) || file.write(payload) != payload.size())
             return false;

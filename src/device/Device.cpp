@@ -147,10 +147,17 @@ void Device::GetArtistAndAlbumFolders(const Track& aTrack, QString& aArtistFolde
     aAlbumFolder.truncate(kMaxFolderNameLength);
 
     // Podcast episodes live two levels below a "Podcasts" folder of the library.
-    if (!aTrack.path().isEmpty()) {
-        QDir grandParent = QFileInfo(aTrack.path()).dir();
-        if (grandParent.cdUp()
-            && grandParent.dirName().compare(QLatin1String("Podcasts"), Qt::CaseInsensitive) == 0)
+    // The name is looked at first, so that only podcast episodes cost a look-up on disk.
+    const QStringView path(aTrack.path());
+    const qsizetype fileSlash = path.lastIndexOf(QLatin1Char('/'));
+    const qsizetype parentSlash =
+        fileSlash > 0 ? path.lastIndexOf(QLatin1Char('/'), fileSlash - 1) : -1;
+    if (parentSlash > 0) {
+        const QStringView grandParent = path.left(parentSlash);
+        if (grandParent.mid(grandParent.lastIndexOf(QLatin1Char('/')) + 1)
+                    .compare(QLatin1String("Podcasts"), Qt::CaseInsensitive)
+                == 0
+            && QFileInfo(grandParent.toString()).isDir())
             aArtistFolder = QStringLiteral("Podcasts");
     }
     logValue("artistFolder", aArtistFolder);

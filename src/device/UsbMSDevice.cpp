@@ -13,10 +13,12 @@
 #include <QThread>
 
 #include <cstdio>
+#include <cstring>
 
 #include <cerrno>
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -152,37 +154,64 @@ int UsbMSDevice::GetFreeStorageSpace(quint64& aFreeSpace)
     return 0;
 }
 
-bool UsbMSDevice::openCopyTarget(QFile& aTarget)
+int UsbMSDevice::openCopyTarget(const QByteArray& aPath, int aFlags)
 {
-    return aTarget.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    return ::open(aPath.constData(), aFlags, 0666);
 }
 
-qint64 UsbMSDevice::writeCopyChunk(QFile& aTarget, const QByteArray& aChunk)
+qint64 UsbMSDevice::writeCopyChunk(int aTarget, const char* aData, qint64 aSize)
 {
-    return aTarget.write(aChunk);
+    qint64 written = 0;
+    while (written < aSize) {
+        const ssize_t count = ::write(aTarget, aData + written, size_t(aSize - written));
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            return written > 0 ? written : -1;
+        written += count;
+    }
+    return written;
 }
 
 bool UsbMSDevice::copyIntoPlace(const QString& aSourceFilePath, const QString& aTargetPath,
-                                bool aReplace, qint64* aBytesCopied)
+                                bool aReplace, qint64* aBytesCopied, bool* aTargetExists)
 {
+    if (aTargetExists)
+        *aTargetExists = false;
     LogScope scope("UsbMSDevice::copyIntoPlace");
-    const qsizetype slash = aTargetPath.lastIndexOf(QLatin1Char('/'));
-    const QString partialPath = aTargetPath.left(slash + 1) + QLatin1String(kPartialPrefix)
-                              + aTargetPath.mid(slash + 1);
+    // A new file is written under its own name: on a phone's file system a rename per track
+    // costs about as much as copying a small track. A copy that fails is removed at once, and
+    // one cut short by a crash is shorter than its source, which the next run sees
+    // (UploadTrack). A file that replaces another is written beside it under a hidden name and
+    // renamed when complete, so that the old one stays until the new one is whole.
+    QString writePath = aTargetPath;
+    if (aReplace) {
+        const qsizetype slash = aTargetPath.lastIndexOf(QLatin1Char('/'));
+        writePath = aTargetPath.left(slash + 1) + QLatin1String(kPartialPrefix)
+                  + aTargetPath.mid(slash + 1);
+    }
+    const QByteArray writeName = QFile::encodeName(writePath);
 
-    // Plain descriptors for the source: a sync copies thousands of small files, and the
-    // buffering and status checks of QFile cost more than the copy itself.
+    // Plain descriptors: a sync copies thousands of small files, and the buffering and status
+    // checks of QFile cost more than the copy itself.
     const int source = ::open(QFile::encodeName(aSourceFilePath).constData(), O_RDONLY | O_CLOEXEC);
     if (source < 0) {
         logValue("Could not open source", aSourceFilePath);
+        if (aTargetExists && !aReplace)
+            *aTargetExists = QFileInfo::exists(aTargetPath);
         logReturn(false);
         return false;
     }
-    // Truncating also clears a partial copy an earlier run left under the same name.
-    QFile partial(partialPath);
-    bool ok = openCopyTarget(partial);
-    if (!ok)
-        logValue("Could not create", partialPath);
+    // Without aReplace an existing file is never touched (O_EXCL); with it, truncating also
+    // clears a partial copy an earlier run left under the hidden name.
+    const int target = openCopyTarget(
+        writeName, O_WRONLY | O_CREAT | O_CLOEXEC | (aReplace ? O_TRUNC : O_EXCL));
+    bool ok = target >= 0;
+    if (!ok) {
+        if (aTargetExists && !aReplace)
+            *aTargetExists = errno == EEXIST;
+        logValue("Could not create", writePath);
+    }
     if (mCopyBuffer.isEmpty())
         mCopyBuffer.resize(kCopyChunkSize);
     qint64 copied = 0;
@@ -196,56 +225,57 @@ bool UsbMSDevice::copyIntoPlace(const QString& aSourceFilePath, const QString& a
                 logValue("Read failed", aSourceFilePath);
             break;
         }
-        const QByteArray chunk = QByteArray::fromRawData(mCopyBuffer.constData(), count);
-        if (writeCopyChunk(partial, chunk) != count) {
-            logValue("Write failed", partial.errorString());
+        if (writeCopyChunk(target, mCopyBuffer.constData(), count) != count) {
+            logValue("Write failed", QString::fromLocal8Bit(std::strerror(errno)));
             ok = false;
         }
         copied += count;
     }
     ::close(source);
+    // A phone that went away under the open file (the cable pulled and the mount gone) may
+    // still have taken every write.
+    struct stat written {};
+    if (ok && (::fstat(target, &written) != 0 || written.st_nlink == 0)) {
+        logValue("The copy is no longer on the phone", writePath);
+        ok = false;
+    }
     // No flush to the medium here: a flush per track multiplies the time of a sync over a slow
     // USB link, and the phone is flushed when the user ejects it (which the window reminds of).
-    // The rename below is what keeps a copy cut short from standing under the track's name.
-    if (ok)
-        ok = partial.flush();
-    partial.close();
-    if (ok && partial.error() != QFileDevice::NoError)
+    // A failed close is a failed write (a full medium on some file systems).
+    if (target >= 0 && ::close(target) != 0 && ok) {
+        logValue("Write failed", QString::fromLocal8Bit(std::strerror(errno)));
         ok = false;
-    if (ok) {
-        ok = moveIntoPlace(partialPath, aTargetPath, aReplace);
+    }
+    if (ok && aReplace) {
+        ok = ::rename(writeName.constData(), QFile::encodeName(aTargetPath).constData()) == 0;
         if (!ok)
             logValue("Could not rename the copy to", aTargetPath);
     }
-    if (!ok)
-        ::unlink(QFile::encodeName(partialPath).constData());
+    // Only what this copy created goes: never a file that was there before.
+    if (!ok && target >= 0)
+        ::unlink(writeName.constData());
     if (ok && aBytesCopied)
         *aBytesCopied = copied;
     logReturn(ok);
     return ok;
 }
 
-bool UsbMSDevice::moveIntoPlace(const QString& aFrom, const QString& aTo, bool aReplace)
-{
-    const QByteArray from = QFile::encodeName(aFrom);
-    const QByteArray to = QFile::encodeName(aTo);
-    // rename(2) replaces atomically.
-    if (aReplace)
-        return ::rename(from.constData(), to.constData()) == 0;
-    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
-        return true;
-    // Some phone file systems cannot refuse to replace in the rename itself.
-    if (errno == EINVAL || errno == ENOSYS)
-        return QFile::rename(aFrom, aTo);
-    return false;
-}
-
 bool UsbMSDevice::ensureFolder(const QString& aFolder)
 {
     if (mKnownFolders.contains(aFolder))
         return true;
-    if (!QDir().mkpath(aFolder))
+    // Once per folder and run: hidden partial copies a crash left here are cleared.
+    if (QFileInfo(aFolder).isDir()) {
+        const QFileInfoList partials =
+            QDir(aFolder).entryInfoList({QLatin1String(kPartialPrefix) + QLatin1Char('*')},
+                                        QDir::Files | QDir::Hidden | QDir::System);
+        for (const QFileInfo& partial : partials) {
+            logValue("Removing partial copy of an earlier run", partial.filePath());
+            QFile::remove(partial.filePath());
+        }
+    } else if (!QDir().mkpath(aFolder)) {
         return false;
+    }
     mKnownFolders.insert(aFolder);
     return true;
 }
@@ -360,50 +390,65 @@ int UsbMSDevice::UploadTrack(Track& aTrack)
     const QString remoteFile = LocalPath(deviceId);
 
     int result = 0;
-    bool mayCopy = true;
     const QString localDirectory = LocalPath(remoteDirectory);
-    if (!ensureFolder(localDirectory)) {
+    const bool folderMade = ensureFolder(localDirectory);
+    if (!folderMade) {
         result = kFolderNotCreated;
         logMessage("Error making remote path");
-        mayCopy = false;
     }
-    if (!QFileInfo::exists(aTrack.path())) {
+    const auto sourceMissing = [&aTrack]() {
+        if (QFileInfo::exists(aTrack.path()))
+            return false;
         logMessage("Source file doesn't exist");
         logValue("a_track.path()", aTrack.path());
-        mayCopy = false;
-    }
+        return true;
+    };
+    const QString source = aTrack.uploadSourcePath();
     qint64 sizeOnDevice = -1;
-    if (QFileInfo::exists(remoteFile)) {
+    // The copy is tried first: creating the file exclusively also tells whether one is there,
+    // which spares a look-up per track. A converted track whose original is gone is not copied
+    // (its conversion output may be from another track).
+    bool copied = false;
+    bool exists = false;
+    bool tried = false;
+    if (folderMade && !(aTrack.needsConversion() && !QFileInfo::exists(aTrack.path()))) {
+        logMessage("Copying track");
+        logValue("Converted path", source);
+        tried = true;
+        copied = copyIntoPlace(source, remoteFile, false, &sizeOnDevice, &exists);
+        logValue("result", copied ? "true" : "false");
+    } else {
+        exists = QFileInfo::exists(remoteFile);
+    }
+    if (exists) {
         logMessage("Destination file already exists");
         logValue("remoteFilePath", remoteFile);
-        const QString partial = QFileInfo(remoteFile).absolutePath() + QLatin1Char('/')
-                              + QLatin1String(kPartialPrefix) + fileName;
-        if (QFile::exists(partial)) {
-            logValue("Removing partial copy of an earlier run", partial);
-            QFile::remove(partial);
+        sizeOnDevice = QFileInfo(remoteFile).size();
+        // A copy cut short (a crash, a pulled cable) is shorter than its source and is copied
+        // again. Anything else there is taken as the track: the user may have copied the music
+        // before, or the cache may be new.
+        if (sizeOnDevice < QFileInfo(source).size()) {
+            logMessage("Destination is shorter than the track; copying it again");
+            tried = true;
+            copied = copyIntoPlace(source, remoteFile, true, &sizeOnDevice);
+        } else {
+            copied = true;
         }
-    } else {
-        if (!mayCopy) {
+    }
+    if (!copied) {
+        // A track whose file is gone is not a failed copy: nothing was there to copy.
+        if (!tried || (!exists && sourceMissing())) {
             logReturn(result);
             return result;
         }
-        logMessage("Copying track");
-        const QString source = aTrack.uploadSourcePath();
-        logValue("Converted path", source);
-        qint64 bytes = 0;
-        const bool copied = copyIntoPlace(source, remoteFile, false, &bytes);
-        logValue("result", copied ? "true" : "false");
-        if (!copied) {
-            // The folder may have gone with the failure (a phone unplugged and plugged again).
-            mKnownFolders.remove(localDirectory);
-            logReturn(kCopyFailed);
-            return kCopyFailed;
-        }
-        sizeOnDevice = bytes;
+        // The folder may have gone with the failure (a phone unplugged and plugged again).
+        mKnownFolders.remove(localDirectory);
+        logReturn(kCopyFailed);
+        return kCopyFailed;
     }
     aTrack.setDeviceId(deviceId);
     aTrack.setOnRemoteDevice(true);
-    aTrack.setSizeOnDevice(sizeOnDevice >= 0 ? sizeOnDevice : QFileInfo(remoteFile).size());
+    aTrack.setSizeOnDevice(sizeOnDevice);
     writeMetadataTrack(aTrack);
     logReturn(result);
     return result;

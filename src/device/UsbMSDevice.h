@@ -62,21 +62,24 @@ protected:
     QString PlaylistEntryPath(const QString& aDeviceId) override;
 
     // The steps of a copy, so that a test phone can make the medium fail (full, removed,
-    // read-only) behind an otherwise real copy.
-    virtual bool openCopyTarget(QFile& aTarget);
-    virtual qint64 writeCopyChunk(QFile& aTarget, const QByteArray& aChunk);
+    // read-only) behind an otherwise real copy. openCopyTarget opens aPath with the open(2)
+    // flags aFlags and returns the descriptor, or -1 with errno set. writeCopyChunk writes
+    // aSize bytes and returns how many it wrote, or -1 with errno set when none.
+    virtual int openCopyTarget(const QByteArray& aPath, int aFlags);
+    virtual qint64 writeCopyChunk(int aTarget, const char* aData, qint64 aSize);
 
-    // Copies aSourceFilePath to aTargetPath (a local path inside the root) through a hidden
-    // temporary file in the target folder and a rename. Never leaves a partial file under
-    // either name. An existing target is replaced only with aReplace, and then only once the
-    // new copy is complete. aBytesCopied, when given, receives the size of the copy.
+    // Copies aSourceFilePath to aTargetPath (a local path inside the root). Never leaves a
+    // partial file behind when the copy fails. An existing target is replaced only with
+    // aReplace, and then only once the new copy is complete. aBytesCopied, when given,
+    // receives the size of the copy; aTargetExists, whether a copy without aReplace failed
+    // because aTargetPath is there.
     bool copyIntoPlace(const QString& aSourceFilePath, const QString& aTargetPath,
-                       bool aReplace = false, qint64* aBytesCopied = nullptr);
+                       bool aReplace = false, qint64* aBytesCopied = nullptr,
+                       bool* aTargetExists = nullptr);
 
 private:
-    // Renames a finished copy to its name; without aReplace an existing file is kept.
-    static bool moveIntoPlace(const QString& aFrom, const QString& aTo, bool aReplace);
-    // mkpath, remembered for the run: most tracks go to a folder made for an earlier one.
+    // mkpath, remembered for the run: most tracks go to a folder made for an earlier one. A
+    // folder met for the first time in a run is cleared of hidden partial copies.
     bool ensureFolder(const QString& aFolder);
     void writeMetadataTrack(const Track& aTrack);
     void appendToHintFile(const QString& aHintFile, const QByteArray& aLine);

@@ -310,9 +310,10 @@ qint32 TrackCache::writeAt(qint64 aOffset, const QByteArray& aBytes)
     return kSuccess;
 }
 
-qint32 TrackCache::appendRecord(const QByteArray& aBytes)
+qint32 TrackCache::appendRecord(const QByteArray& aBytes, qint64& aNewSize)
 {
     const qint64 oldSize = mCacheFile->size();
+    aNewSize = oldSize + aBytes.size();
     const qint32 result = writeAt(oldSize, aBytes);
     if (result != kSuccess) {
         // A partial record would hide every record appended after it; take it back.
@@ -375,13 +376,16 @@ qint32 TrackCache::addTrack(const Track& aTrack)
         return finish(result);
     const qint32 idLength = qint32(deviceId.size());
 
+    // Known after an append; asked of the file otherwise.
+    qint64 cacheSize = -1;
     if (!aTrack.inCache()) {
         qint32 flags = 0;
         if (aTrack.needsConversion())
             flags |= kFlagConverted;
         if (aTrack.onRemoteDevice())
             flags |= kFlagOnDevice;
-        result = appendRecord(TrackRecordEncoder::record(aTrack, idOffset, idLength, flags));
+        result = appendRecord(TrackRecordEncoder::record(aTrack, idOffset, idLength, flags),
+                              cacheSize);
         if (result != kSuccess) {
             // The id text would be referenced by nothing.
             mIdsFile->resize(idOffset);
@@ -399,7 +403,7 @@ qint32 TrackCache::addTrack(const Track& aTrack)
             return finish(result);
     }
 
-    result = writeIntegrityValue();
+    result = writeIntegrityValue(cacheSize);
     if (result == kSuccess && aTrack.onRemoteDevice())
         result = incrementTotalSizeOfUploadedFiles(aTrack.sizeOnDevice());
     if (result == kSuccess && !mCacheFile->flush())
@@ -469,7 +473,7 @@ qint32 TrackCache::decrementTotalSizeOfUploadedFiles(qint64 aBytes)
     return finish(rewriteTotal(std::max<qint64>(mTotalSizeOfUploadedFiles - aBytes, 0)));
 }
 
-qint32 TrackCache::writeIntegrityValue()
+qint32 TrackCache::writeIntegrityValue(qint64 aCacheSize)
 {
     LogScope scope("TrackCache::writeIntegrityValue");
     if (!isOpen())
@@ -478,7 +482,7 @@ qint32 TrackCache::writeIntegrityValue()
         logMessage("Integrity value position not known");
         return finish(kBadContent);
     }
-    const qint64 size = mCacheFile->size();
+    const qint64 size = aCacheSize >= 0 ? aCacheSize : mCacheFile->size();
     logValue("integrityValue", size);
     return finish(writeAt(mIntegrityItemOffset, TrackRecordEncoder::int32Item(qint32(size))));
 }

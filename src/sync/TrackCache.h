@@ -52,7 +52,8 @@ public:
     qint64 totalSizeOfUploadedFiles() const { return mTotalSizeOfUploadedFiles; }
 
     qint32 writeHeader();
-    qint32 writeIntegrityValue();
+    // The integrity value is the cache file's size; aCacheSize spares asking the file for it.
+    qint32 writeIntegrityValue(qint64 aCacheSize = -1);
     // Empties the cache file and writes a new header; the persistent ids stay.
     qint32 clear();
 
@@ -65,7 +66,7 @@ public:
 private:
     void resetState();
     qint32 writeAt(qint64 aOffset, const QByteArray& aBytes);
-    qint32 appendRecord(const QByteArray& aBytes);
+    qint32 appendRecord(const QByteArray& aBytes, qint64& aNewSize);
     qint32 appendDeviceId(const QByteArray& aBytes, qint64& aOffset);
     qint32 readAt(qint64 aOffset, qint64 aCount, QByteArray& aBytes);
     qint32 readFlagsAt(qint64 aFlagsPosition, qint32& aFlags);

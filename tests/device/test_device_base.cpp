@@ -117,6 +117,12 @@ void TestDeviceBase::artistAndAlbumFolders()
     track.setPath(dir.path() + "/lib/Music/Show/ep1.mp3");
     phone.GetArtistAndAlbumFolders(track, artist, album);
     QCOMPARE(artist, QStringLiteral("Host"));
+    track.setPath(dir.path() + "/gone/Podcasts/Show/ep1.mp3");
+    phone.GetArtistAndAlbumFolders(track, artist, album);
+    QCOMPARE(artist, QStringLiteral("Host"));
+    track.setPath(QStringLiteral("Podcasts/Show/ep1.mp3"));
+    phone.GetArtistAndAlbumFolders(track, artist, album);
+    QCOMPARE(artist, QStringLiteral("Host"));
 }
 
 void TestDeviceBase::devicePaths()

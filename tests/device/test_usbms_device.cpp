@@ -118,14 +118,14 @@ void TestUsbMSDevice::uploadWhenDestinationExists()
 {
     Fixture f;
     UsbMSDevice phone(f.root, QStringLiteral("Phone"), true);
+    // A file at least as long as the track is taken as the track: the user's own copy stays.
     const QString a = f.song("a.mp3", "new content");
-    writeFile(f.root + "/Music/Ar/Al/a.mp3", "old");
-    // A partial copy left by a pulled cable is cleaned up when met.
+    writeFile(f.root + "/Music/Ar/Al/a.mp3", "older content");
+    // A hidden partial copy left by a crash is cleared when its folder is met.
     writeFile(f.root + "/Music/Ar/Al/.pellmar-partial-a.mp3", "ol");
-
-    // A partial copy without a finished file is replaced by a complete copy.
+    // A file shorter than the track is a copy cut short: it is copied again.
     const QString b = f.song("b.mp3", "bbbbbbbb");
-    writeFile(f.root + "/Music/Ar/Al/.pellmar-partial-b.mp3", "bbb");
+    writeFile(f.root + "/Music/Ar/Al/b.mp3", "bbb");
 
     Track track = libraryTrack("A", "Al", "Ar", a);
     Track second = libraryTrack("B", "Al", "Ar", b, 2);
@@ -135,11 +135,12 @@ void TestUsbMSDevice::uploadWhenDestinationExists()
     phone.FinalizeSync();
     QCOMPARE(track.deviceId(), QStringLiteral("\\Music\\Ar\\Al\\a.mp3"));
     QVERIFY(track.onRemoteDevice());
-    QCOMPARE(track.rawSizeOnDevice(), qint64(3));
+    QCOMPARE(track.rawSizeOnDevice(), qint64(13));
+    QVERIFY(second.onRemoteDevice());
     QCOMPARE(second.rawSizeOnDevice(), qint64(8));
 
     PhoneTree expected;
-    expected.setFile("Music/Ar/Al/a.mp3", "old");
+    expected.setFile("Music/Ar/Al/a.mp3", "older content");
     expected.setFileFrom("Music/Ar/Al/b.mp3", b);
     expected.setFile("CORVO/metadata0.xml",
                      "<?xml version=\"1.0\" encoding=\"UTF-8\"?><metadata><track path=\"/Music/Ar/Al/a.mp3\" "

@@ -52,8 +52,6 @@ std::vector<bool> TrackSearchIndex::tracksWithWord(const QString& aWord) const
 {
     const size_t trackCount = mStarts.size() - 1;
     std::vector<bool> found(trackCount, false);
-    if (aWord.contains(kFieldSeparator))
-        return found;
     const QStringMatcher matcher(aWord, Qt::CaseSensitive);
     qsizetype from = 0;
     size_t track = 0;
@@ -72,17 +70,44 @@ std::vector<bool> TrackSearchIndex::tracksWithWord(const QString& aWord) const
     return found;
 }
 
+void TrackSearchIndex::keepTracksWithWord(const QString& aWord, std::vector<bool>& aTracks,
+                                          size_t aCount) const
+{
+    // Few tracks left: look into each of them. Many: one scan of the whole text is cheaper.
+    if (aCount > aTracks.size() / 16) {
+        const std::vector<bool> withWord = tracksWithWord(aWord);
+        for (size_t i = 0; i < aTracks.size(); ++i)
+            aTracks[i] = aTracks[i] && withWord[i];
+        return;
+    }
+    const QStringMatcher matcher(aWord, Qt::CaseSensitive);
+    const QStringView text(mText);
+    for (size_t i = 0; i < aTracks.size(); ++i) {
+        if (aTracks[i])
+            aTracks[i] = matcher.indexIn(text.sliced(mStarts[i], mStarts[i + 1] - mStarts[i])) >= 0;
+    }
+}
+
 std::vector<bool> TrackSearchIndex::tracksWithAllWords(const QStringList& aWords) const
 {
     std::vector<bool> all(mStarts.size() - 1, true);
+    QStringList words;
     for (const QString& word : aWords) {
-        const std::vector<bool> withWord = tracksWithWord(fold(word));
-        bool any = false;
-        for (size_t i = 0; i < all.size(); ++i) {
-            all[i] = all[i] && withWord[i];
-            any = any || all[i];
-        }
-        if (!any)
+        // No field holds the separator: such a word matches nothing.
+        if (word.contains(kFieldSeparator))
+            return std::vector<bool>(all.size(), false);
+        words << fold(word);
+    }
+    // The longest word first: it is likely the rarest, and the rest need only look at the
+    // tracks it left.
+    std::stable_sort(words.begin(), words.end(), [](const QString& aLeft, const QString& aRight) {
+        return aLeft.size() > aRight.size();
+    });
+    size_t count = all.size();
+    for (const QString& word : std::as_const(words)) {
+        keepTracksWithWord(word, all, count);
+        count = size_t(std::count(all.begin(), all.end(), true));
+        if (count == 0)
             break;
     }
     return all;

@@ -33,31 +33,32 @@ int FaultPhone::GetFreeStorageSpace(quint64& aFreeSpace)
     return 0;
 }
 
-bool FaultPhone::openCopyTarget(QFile& aTarget)
+int FaultPhone::openCopyTarget(const QByteArray& aPath, int aFlags)
 {
     ++mCopiesAttempted;
     mWrittenThisCopy = 0;
     if (mFault == Fault::ReadOnly) {
         errno = EROFS;
-        return false;
+        return -1;
     }
-    return UsbMSDevice::openCopyTarget(aTarget);
+    return UsbMSDevice::openCopyTarget(aPath, aFlags);
 }
 
-qint64 FaultPhone::writeCopyChunk(QFile& aTarget, const QByteArray& aChunk)
+qint64 FaultPhone::writeCopyChunk(int aTarget, const char* aData, qint64 aSize)
 {
-    if (mFault == Fault::None || mWrittenThisCopy + aChunk.size() <= mFaultAfterBytes) {
-        mWrittenThisCopy += aChunk.size();
-        return UsbMSDevice::writeCopyChunk(aTarget, aChunk);
+    if (mFault == Fault::None || mWrittenThisCopy + aSize <= mFaultAfterBytes) {
+        mWrittenThisCopy += aSize;
+        return UsbMSDevice::writeCopyChunk(aTarget, aData, aSize);
     }
     const qint64 room = qMax<qint64>(0, mFaultAfterBytes - mWrittenThisCopy);
-    const qint64 written = room > 0 ? UsbMSDevice::writeCopyChunk(aTarget, aChunk.left(room)) : 0;
+    const qint64 written = room > 0 ? UsbMSDevice::writeCopyChunk(aTarget, aData, room) : 0;
     mWrittenThisCopy += qMax<qint64>(0, written);
     if (mFault == Fault::Disappears) {
         // The whole phone goes away under the open file, as when the cable is pulled.
         QDir(RootPath()).removeRecursively();
-        return UsbMSDevice::writeCopyChunk(aTarget, aChunk.mid(room)) + qMax<qint64>(0, written);
+        return UsbMSDevice::writeCopyChunk(aTarget, aData + room, aSize - room)
+               + qMax<qint64>(0, written);
     }
     errno = ENOSPC;
-    return written;
+    return written > 0 ? written : -1;
 }

@@ -35,8 +35,8 @@ public:
     int GetFreeStorageSpace(quint64& aFreeSpace) override;
 
 protected:
-    bool openCopyTarget(QFile& aTarget) override;
-    qint64 writeCopyChunk(QFile& aTarget, const QByteArray& aChunk) override;
+    int openCopyTarget(const QByteArray& aPath, int aFlags) override;
+    qint64 writeCopyChunk(int aTarget, const char* aData, qint64 aSize) override;
 
 private:
     std::optional<quint64> mCapacity;

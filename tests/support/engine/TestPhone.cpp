@@ -1,5 +1,7 @@
 #include "TestPhone.h"
 
+#include <cerrno>
+
 #include "sync/Track.h"
 
 #include <QDir>
@@ -57,10 +59,12 @@ void TestPhone::FinalizeSync()
     UsbMSDevice::FinalizeSync();
 }
 
-qint64 TestPhone::writeCopyChunk(QFile& aTarget, const QByteArray& aChunk)
+qint64 TestPhone::writeCopyChunk(int aTarget, const char* aData, qint64 aSize)
 {
-    if (mWriteLimit && mWritten + aChunk.size() > *mWriteLimit)
+    if (mWriteLimit && mWritten + aSize > *mWriteLimit) {
+        errno = ENOSPC;
         return -1;
-    mWritten += aChunk.size();
-    return UsbMSDevice::writeCopyChunk(aTarget, aChunk);
+    }
+    mWritten += aSize;
+    return UsbMSDevice::writeCopyChunk(aTarget, aData, aSize);
 }

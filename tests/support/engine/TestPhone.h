@@ -45,7 +45,7 @@ public:
     void FinalizeSync() override;
 
 protected:
-    qint64 writeCopyChunk(QFile& aTarget, const QByteArray& aChunk) override;
+    qint64 writeCopyChunk(int aTarget, const char* aData, qint64 aSize) override;
 
 private:
     std::optional<qint64> mFreeSpace;
