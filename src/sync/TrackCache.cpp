@@ -43,6 +43,8 @@ TrackCache::~TrackCache()
 
 void TrackCache::resetState()
 {
+    mCacheEnd = -1;
+    mIdsEnd = -1;
     mTotalSizeOfUploadedFiles = 0;
     mTotalSizeItemOffset = 0;
     mIntegrityItemOffset = 0;
@@ -293,26 +295,44 @@ qint32 TrackCache::checkDeviceIdReferenceAt(qint64 aPosition)
     return kSuccess;
 }
 
+qint64 TrackCache::cacheFileEnd()
+{
+    if (mCacheEnd < 0)
+        mCacheEnd = mCacheFile->size();
+    return mCacheEnd;
+}
+
+qint64 TrackCache::idsFileEnd()
+{
+    if (mIdsEnd < 0)
+        mIdsEnd = mIdsFile->size();
+    return mIdsEnd;
+}
+
 qint32 TrackCache::writeAt(qint64 aOffset, const QByteArray& aBytes)
 {
     if (!mCacheFile->seek(aOffset)) {
         logValue("Can't seek cache file to", aOffset);
         mCacheWindow.invalidate();
+        mCacheEnd = -1;
         return kWriteFailed;
     }
     if (mCacheFile->write(aBytes) != aBytes.size()) {
         logValue("Can't write cache file at", aOffset);
         logValue("error", mCacheFile->errorString());
         mCacheWindow.invalidate();
+        mCacheEnd = -1;
         return kWriteFailed;
     }
     mCacheWindow.noteWritten(aOffset, aBytes);
+    if (mCacheEnd >= 0)
+        mCacheEnd = std::max(mCacheEnd, aOffset + aBytes.size());
     return kSuccess;
 }
 
 qint32 TrackCache::appendRecord(const QByteArray& aBytes, qint64& aNewSize)
 {
-    const qint64 oldSize = mCacheFile->size();
+    const qint64 oldSize = cacheFileEnd();
     aNewSize = oldSize + aBytes.size();
     const qint32 result = writeAt(oldSize, aBytes);
     if (result != kSuccess) {
@@ -320,13 +340,14 @@ qint32 TrackCache::appendRecord(const QByteArray& aBytes, qint64& aNewSize)
         if (!mCacheFile->resize(oldSize))
             logMessage("Can't cut the partial record off the cache file");
         mCacheWindow.invalidate();
+        mCacheEnd = -1;
     }
     return result;
 }
 
 qint32 TrackCache::appendDeviceId(const QByteArray& aBytes, qint64& aOffset)
 {
-    aOffset = mIdsFile->size();
+    aOffset = idsFileEnd();
     if (aBytes.isEmpty())
         return kSuccess;
     if (mIdsFile->write(aBytes) != aBytes.size()) {
@@ -334,9 +355,11 @@ qint32 TrackCache::appendDeviceId(const QByteArray& aBytes, qint64& aOffset)
         if (!mIdsFile->resize(aOffset))
             logMessage("Can't cut the partial ID off the persistent IDs file");
         mIdsWindow.invalidate();
+        mIdsEnd = -1;
         return kWriteFailed;
     }
     mIdsWindow.noteWritten(aOffset, aBytes);
+    mIdsEnd = aOffset + aBytes.size();
     return kSuccess;
 }
 
@@ -390,6 +413,7 @@ qint32 TrackCache::addTrack(const Track& aTrack)
             // The id text would be referenced by nothing.
             mIdsFile->resize(idOffset);
             mIdsWindow.invalidate();
+            mIdsEnd = -1;
             return finish(result);
         }
     } else {
@@ -403,9 +427,7 @@ qint32 TrackCache::addTrack(const Track& aTrack)
             return finish(result);
     }
 
-    result = writeIntegrityValue(cacheSize);
-    if (result == kSuccess && aTrack.onRemoteDevice())
-        result = incrementTotalSizeOfUploadedFiles(aTrack.sizeOnDevice());
+    result = writeHeaderValues(cacheSize, aTrack.onRemoteDevice() ? aTrack.sizeOnDevice() : 0);
     if (result == kSuccess && !mCacheFile->flush())
         result = kWriteFailed;
     return finish(result);
@@ -482,9 +504,36 @@ qint32 TrackCache::writeIntegrityValue(qint64 aCacheSize)
         logMessage("Integrity value position not known");
         return finish(kBadContent);
     }
-    const qint64 size = aCacheSize >= 0 ? aCacheSize : mCacheFile->size();
+    const qint64 size = aCacheSize >= 0 ? aCacheSize : cacheFileEnd();
     logValue("integrityValue", size);
     return finish(writeAt(mIntegrityItemOffset, TrackRecordEncoder::int32Item(qint32(size))));
+}
+
+qint32 TrackCache::writeHeaderValues(qint64 aCacheSize, qint64 aAddedBytes)
+{
+    const QByteArray total = TrackRecordEncoder::int64Item(mTotalSizeOfUploadedFiles + aAddedBytes);
+    // The total size item, the integrity item's tag and the integrity item follow each other in
+    // every file this program writes: one write then keeps both values, instead of a seek and a
+    // write for each, for every track copied.
+    if (aAddedBytes == 0 || mIntegrityItemOffset != mTotalSizeItemOffset + total.size() + 4
+        || mTotalSizeItemOffset == 0) {
+        qint32 result = writeIntegrityValue(aCacheSize);
+        if (result == kSuccess && aAddedBytes != 0)
+            result = incrementTotalSizeOfUploadedFiles(aAddedBytes);
+        return result;
+    }
+    const qint64 size = aCacheSize >= 0 ? aCacheSize : cacheFileEnd();
+    logValue("integrityValue", size);
+    logValue("bytes added to the total", aAddedBytes);
+    QByteArray bytes = total;
+    char tag[4];
+    qToLittleEndian<qint32>(kTagIntegrity, tag);
+    bytes.append(tag, sizeof(tag));
+    bytes.append(TrackRecordEncoder::int32Item(qint32(size)));
+    const qint32 result = writeAt(mTotalSizeItemOffset, bytes);
+    if (result == kSuccess)
+        mTotalSizeOfUploadedFiles += aAddedBytes;
+    return result;
 }
 
 qint32 TrackCache::writeHeader()
@@ -505,6 +554,7 @@ qint32 TrackCache::writeHeader()
     if (result != kSuccess && wasEmpty) {
         // Leave an empty file rather than half a header: the next open starts it afresh.
         mCacheFile->resize(0);
+        mCacheEnd = -1;
         mCacheWindow.invalidate();
         mTotalSizeItemOffset = 0;
         mIntegrityItemOffset = 0;
@@ -519,6 +569,7 @@ qint32 TrackCache::clear()
         return finish(kOpenFailed);
     mCacheWindow.invalidate();
     resetState();
+    mCacheEnd = -1;
     if (!mCacheFile->resize(0)) {
         logValue("Can't truncate cache file", mCacheFile->errorString());
         return finish(kWriteFailed);

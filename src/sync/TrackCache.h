@@ -72,9 +72,18 @@ private:
     qint32 readFlagsAt(qint64 aFlagsPosition, qint32& aFlags);
     qint32 checkDeviceIdReferenceAt(qint64 aPosition);
     qint32 rewriteTotal(qint64 aNewTotal);
+    // The integrity value (aCacheSize, or the file's size when negative) and the total size
+    // grown by aAddedBytes.
+    qint32 writeHeaderValues(qint64 aCacheSize, qint64 aAddedBytes);
+    // The files' sizes, kept as they are written rather than asked of the file each time.
+    qint64 cacheFileEnd();
+    qint64 idsFileEnd();
 
     std::unique_ptr<QFile> mCacheFile;
     std::unique_ptr<QFile> mIdsFile;
+    // -1 when not known.
+    qint64 mCacheEnd = -1;
+    qint64 mIdsEnd = -1;
     TrackFileWindow mCacheWindow;
     TrackFileWindow mIdsWindow;
     TrackRecordReader mReader;
