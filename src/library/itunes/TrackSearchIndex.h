@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <array>
 #include <vector>
 
 // The searchable fields of every track (name, artist, album, album artist, composer, genre),
@@ -26,6 +27,12 @@ public:
     static QString fold(QStringView aText);
 
 private:
+    // A 256-bit set of hashed trigrams: a track whose set lacks one of a word's trigrams cannot
+    // hold the word, which rules out most tracks without looking at their text.
+    using Signature = std::array<quint64, 4>;
+    static Signature signature(QStringView aText);
+    bool mayHold(size_t aTrack, const Signature& aWord) const;
+
     // Marks the tracks whose text holds aWord (already folded).
     std::vector<bool> tracksWithWord(const QString& aWord) const;
     // Clears the marks of aTracks (aCount of them set) whose text lacks aWord (already folded).
@@ -34,4 +41,5 @@ private:
     QString mText;
     // mStarts[i] is where track i's text begins; one more entry marks the end.
     std::vector<qsizetype> mStarts;
+    std::vector<Signature> mSignatures;
 };
