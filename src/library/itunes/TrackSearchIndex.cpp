@@ -103,59 +103,51 @@ std::vector<bool> TrackSearchIndex::tracksWithWord(const QString& aWord) const
     return found;
 }
 
-void TrackSearchIndex::keepTracksWithWord(const QString& aWord, std::vector<bool>& aTracks,
-                                          size_t aCount) const
-{
-    // A word of three or more units is looked for only in the tracks whose signature holds all
-    // its trigrams; a shorter one, in each track left when few are, else in one scan of all.
-    const bool filtered = aWord.size() >= 3;
-    if (!filtered && aCount > aTracks.size() / 16) {
-        const std::vector<bool> withWord = tracksWithWord(aWord);
-        for (size_t i = 0; i < aTracks.size(); ++i)
-            aTracks[i] = aTracks[i] && withWord[i];
-        return;
-    }
-    const Signature wordBits = filtered ? signature(aWord) : Signature {};
-    const QStringMatcher matcher(aWord, Qt::CaseSensitive);
-    const QStringView text(mText);
-    for (size_t i = 0; i < aTracks.size(); ++i) {
-        if (aTracks[i])
-            aTracks[i] = (!filtered || mayHold(i, wordBits))
-                         && matcher.indexIn(text.sliced(mStarts[i], mStarts[i + 1] - mStarts[i])) >= 0;
-    }
-}
-
 std::vector<bool> TrackSearchIndex::tracksWithAllWords(const QStringList& aWords) const
 {
-    std::vector<bool> all(mStarts.size() - 1, true);
+    const size_t trackCount = mStarts.size() - 1;
     QStringList words;
     for (const QString& word : aWords) {
         // No field holds the separator: such a word matches nothing.
         if (word.contains(kFieldSeparator))
-            return std::vector<bool>(all.size(), false);
+            return std::vector<bool>(trackCount, false);
         words << fold(word);
     }
-    // The rarest word first, as far as the signatures tell, so that the others need only look
-    // at the few tracks it leaves.
-    std::vector<std::pair<size_t, QString>> byRarity;
+    // A track holds every word only if its signature holds every trigram of every word: one
+    // look at each signature leaves the few tracks whose text is worth searching.
+    Signature wanted {};
+    bool anyTrigram = false;
     for (const QString& word : std::as_const(words)) {
-        size_t holders = all.size();
-        if (word.size() >= 3) {
-            const Signature bits = signature(word);
-            holders = 0;
-            for (size_t i = 0; i < all.size(); ++i)
-                holders += mayHold(i, bits) ? 1 : 0;
+        if (word.size() < 3)
+            continue;
+        const Signature bits = signature(word);
+        for (size_t i = 0; i < wanted.size(); ++i)
+            wanted[i] |= bits[i];
+        anyTrigram = true;
+    }
+    if (!anyTrigram) {
+        // Only short words (or none): one scan of all text per word.
+        std::vector<bool> all(trackCount, true);
+        for (const QString& word : std::as_const(words)) {
+            const std::vector<bool> withWord = tracksWithWord(word);
+            for (size_t i = 0; i < trackCount; ++i)
+                all[i] = all[i] && withWord[i];
         }
-        byRarity.emplace_back(holders, word);
+        return all;
     }
-    std::stable_sort(byRarity.begin(), byRarity.end(),
-                     [](const auto& aLeft, const auto& aRight) { return aLeft.first < aRight.first; });
-    size_t count = all.size();
-    for (const auto& [holders, word] : byRarity) {
-        keepTracksWithWord(word, all, count);
-        count = size_t(std::count(all.begin(), all.end(), true));
-        if (count == 0)
-            break;
+    std::vector<QStringMatcher> matchers;
+    matchers.reserve(size_t(words.size()));
+    for (const QString& word : std::as_const(words))
+        matchers.emplace_back(word, Qt::CaseSensitive);
+    const QStringView text(mText);
+    std::vector<bool> found(trackCount, false);
+    for (size_t i = 0; i < trackCount; ++i) {
+        if (!mayHold(i, wanted))
+            continue;
+        const QStringView track = text.sliced(mStarts[i], mStarts[i + 1] - mStarts[i]);
+        found[i] = std::all_of(matchers.begin(), matchers.end(), [&track](const QStringMatcher& aWord) {
+            return aWord.indexIn(track) >= 0;
+        });
     }
-    return all;
+    return found;
 }

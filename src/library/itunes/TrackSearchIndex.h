@@ -35,8 +35,6 @@ private:
 
     // Marks the tracks whose text holds aWord (already folded).
     std::vector<bool> tracksWithWord(const QString& aWord) const;
-    // Clears the marks of aTracks (aCount of them set) whose text lacks aWord (already folded).
-    void keepTracksWithWord(const QString& aWord, std::vector<bool>& aTracks, size_t aCount) const;
 
     QString mText;
     // mStarts[i] is where track i's text begins; one more entry marks the end.
