@@ -89,7 +89,7 @@ private slots:
     {
         const Outcome help = cli({QStringLiteral("--help")});
         QCOMPARE(help.mExitCode, 0);
-        for (const QString& command : {"devices", "playlists", "setup", "run"})
+        for (const char* command : {"devices", "playlists", "setup", "run"})
             QVERIFY2(help.mOut.contains(QStringLiteral("  ") + command), qPrintable(help.mOut));
         QVERIFY(help.mOut.contains(QStringLiteral("0  done")));
         QVERIFY(help.mOut.contains(QStringLiteral("1  error")));
