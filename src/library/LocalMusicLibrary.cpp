@@ -234,26 +234,25 @@ int LocalMusicLibrary::getPlaylist(const QString& aName, std::shared_ptr<IITPlay
 {
     LogScope scope("LocalMusicLibrary::getPlaylist");
     logValue("aPlaylistName", aName);
-    std::shared_ptr<IITPlaylistCollection> playlists;
-    if (getPlaylistCollection(playlists) != 0) {
-        logMessage("Could not get playlist collection");
+    const auto fail = [](const char* aWhy) {
+        logMessage(aWhy);
         logReturn(kFailure);
         return kFailure;
+    };
+    std::shared_ptr<IITPlaylistCollection> playlists;
+    if (getPlaylistCollection(playlists) != 0) {
+        return fail("Could not get playlist collection");
     }
     qint32 count = 0;
     if (failed(plainCall([&] { return playlists->getCount(&count); }))) {
-        logMessage("Could not get playlist count");
-        logReturn(kFailure);
-        return kFailure;
+        return fail("Could not get playlist count");
     }
     std::shared_ptr<IITPlaylist> item;
     bool found = false;
     // From the last to the first: of two playlists with one name, the later one wins.
     for (qint32 index = count; index >= 1 && !found; --index) {
         if (failed(pointerCall(item, [&](auto* aOut) { return playlists->getItem(index, aOut); }))) {
-            logMessage("Failure getting playlist collection item");
-            logReturn(kFailure);
-            return kFailure;
+            return fail("Failure getting playlist collection item");
         }
         if (aName.isEmpty()) {
             if (userSpecialKind(*item, "Got playlist special kind") == kSpecialKindMusic) {
@@ -263,9 +262,7 @@ int LocalMusicLibrary::getPlaylist(const QString& aName, std::shared_ptr<IITPlay
         } else {
             QString name;
             if (failed(stringCall(name, [&](QString* aOut) { return item->getName(aOut); }))) {
-                logMessage("Failed getting playlist name");
-                logReturn(kFailure);
-                return kFailure;
+                return fail("Failed getting playlist name");
             }
             found = name == aName;
         }
@@ -276,15 +273,11 @@ int LocalMusicLibrary::getPlaylist(const QString& aName, std::shared_ptr<IITPlay
     }
     if (!item) {
         // No playlists at all: there is no library playlist to fall back on.
-        logMessage("Last error");
-        logReturn(kFailure);
-        return kFailure;
+        return fail("Last error");
     }
     double size = 0;
     if (failed(plainCall([&] { return item->getSize(&size); }))) {
-        logMessage("Could not get playlist size");
-        logReturn(kFailure);
-        return kFailure;
+        return fail("Could not get playlist size");
     }
     aPlaylist = item;
     aSize = qint64(size);
