@@ -2,7 +2,7 @@
 // Whatever the file holds, the result must be the one-pass read's, so every case here compares
 // the two; files on which the split cannot be proved exact must fall back to the one-pass read.
 #include "TestMain.h"
-#include "library/LibraryXmlBuilder.h"
+#include "library/LibraryReadOutcome.h"
 
 #include "library/itunes/LibraryXmlReader.h"
 #include "library/itunes/LibrarySnapshotCache.h"
@@ -15,113 +15,6 @@
 #include <QTemporaryDir>
 
 namespace {
-
-QByteArray builtLibrary(int aTracks, const QString& aNameSuffix = QString())
-{
-    LibraryXmlBuilder builder(LibraryXmlBuilder::Style::Windows);
-    builder.setMusicFolder("file://localhost/C:/Users/bob/Music/iTunes/iTunes%20Media/");
-    for (int i = 0; i < aTracks; ++i) {
-        LibraryXmlBuilder::TrackSpec trackFields;
-        trackFields.mName = QStringLiteral("Song %1 & \"more\"%2").arg(i).arg(aNameSuffix);
-        trackFields.mArtist = QStringLiteral("Artist %1 Ænima").arg(i % 7);
-        trackFields.mAlbumArtist = trackFields.mArtist;
-        trackFields.mAlbum = QStringLiteral("Album %1").arg(i % 11);
-        trackFields.mTrackNumber = 1 + i % 12;
-        trackFields.mSize = 1000000 + i;
-        trackFields.mCompilation = i % 5 == 0;
-        trackFields.mPodcast = i % 9 == 0;
-        trackFields.mDateAdded = QDateTime(QDate(2010, 1, 1), QTime(0, 0), Qt::UTC).addSecs(i * 3600);
-        if (i % 13 != 0)
-            trackFields.mLocation = LibraryXmlBuilder::windowsUrl(
-                QStringLiteral("C:/Users/bob/Music/iTunes/iTunes Media/Music/A/B/%1.mp3").arg(i));
-        builder.addTrack(trackFields);
-    }
-    const QList<qint64> ids = builder.trackIds();
-    builder.addMasterPlaylist();
-    LibraryXmlBuilder::PlaylistSpec music;
-    music.mName = "Music";
-    music.mDistinguishedKind = 4;
-    music.mTrackIds = ids;
-    builder.addPlaylist(music);
-    LibraryXmlBuilder::PlaylistSpec mix;
-    mix.mName = "Mix";
-    for (int i = 0; i < ids.size(); i += 3)
-        mix.mTrackIds << ids.at(i) << 999999;
-    builder.addPlaylist(mix);
-    return builder.toXml();
-}
-
-struct Outcome
-{
-    bool ok = false;
-    bool parallel = false;
-    QString error;
-    std::shared_ptr<const LibrarySnapshot> snapshot;
-};
-
-Outcome readSerially(const QString& aPath)
-{
-    QFile file(aPath);
-    Outcome outcome;
-    if (!file.open(QIODevice::ReadOnly))
-        return outcome;
-    LibraryXmlReader reader;
-    outcome.ok = reader.read(&file, aPath);
-    outcome.error = reader.errorString();
-    outcome.snapshot = reader.takeSnapshot();
-    return outcome;
-}
-
-Outcome readSplit(const QString& aPath)
-{
-    QFile file(aPath);
-    Outcome outcome;
-    if (!file.open(QIODevice::ReadOnly))
-        return outcome;
-    LibraryXmlReader reader;
-    outcome.ok = reader.readFile(file, aPath);
-    outcome.parallel = reader.readInParallel();
-    outcome.error = reader.errorString();
-    outcome.snapshot = reader.takeSnapshot();
-    return outcome;
-}
-
-// Empty when both reads gave the same result, else what differs.
-QString difference(const Outcome& aSerial, const Outcome& aSplit)
-{
-    if (aSerial.ok != aSplit.ok || aSerial.error != aSplit.error)
-        return QStringLiteral("result %1 '%2' against %3 '%4'")
-            .arg(aSerial.ok).arg(aSerial.error).arg(aSplit.ok).arg(aSplit.error);
-    if (!aSerial.ok)
-        return QString();
-    const LibrarySnapshot& a = *aSerial.snapshot;
-    const LibrarySnapshot& b = *aSplit.snapshot;
-    if (a.musicFolder() != b.musicFolder() || a.libraryPath() != b.libraryPath())
-        return QStringLiteral("music folder or path");
-    if (a.tracks().size() != b.tracks().size())
-        return QStringLiteral("%1 tracks against %2").arg(a.tracks().size()).arg(b.tracks().size());
-    for (size_t i = 0; i < a.tracks().size(); ++i) {
-        const LibraryTrack& x = a.tracks()[i];
-        const LibraryTrack& y = b.tracks()[i];
-        if (x.mTrackId != y.mTrackId || x.mName != y.mName || x.mArtist != y.mArtist
-            || x.mAlbumArtist != y.mAlbumArtist || x.mAlbum != y.mAlbum
-            || x.mComposer != y.mComposer || x.mGenre != y.mGenre || x.mLocation != y.mLocation
-            || x.mSize != y.mSize || x.mTrackNumber != y.mTrackNumber
-            || x.mDateAdded != y.mDateAdded || x.mCompilation != y.mCompilation
-            || x.mPodcast != y.mPodcast || x.mName.isNull() != y.mName.isNull())
-            return QStringLiteral("track %1 (%2)").arg(i).arg(x.mName);
-    }
-    if (a.playlists().size() != b.playlists().size())
-        return QStringLiteral("playlist count");
-    for (size_t i = 0; i < a.playlists().size(); ++i) {
-        const LibraryPlaylist& x = a.playlists()[i];
-        const LibraryPlaylist& y = b.playlists()[i];
-        if (x.mName != y.mName || x.mKind != y.mKind || x.mSpecialKind != y.mSpecialKind
-            || x.mTrackIndexes != y.mTrackIndexes || x.mSize != y.mSize)
-            return QStringLiteral("playlist %1 (%2)").arg(i).arg(x.mName);
-    }
-    return QString();
-}
 
 void writeFile(const QString& aPath, const QByteArray& aData)
 {
@@ -139,8 +32,16 @@ class TestLibrarySplit : public QObject
     QTemporaryDir mDir;
 
 private slots:
-    void init() { LibraryXmlReader::setParallelMinimumBytes(0); }
-    void cleanupTestCase() { LibraryXmlReader::setParallelMinimumBytes(4 * 1024 * 1024); }
+    void init()
+    {
+        LibraryXmlReader::setParallelMinimumBytes(0);
+        LibraryXmlReader::setFastScanEnabled(false);
+    }
+    void cleanupTestCase()
+    {
+        LibraryXmlReader::setParallelMinimumBytes(4 * 1024 * 1024);
+        LibraryXmlReader::setFastScanEnabled(true);
+    }
 
     void splitReadEqualsOnePassRead_data()
     {
@@ -148,14 +49,14 @@ private slots:
         QTest::addColumn<bool>("parallel");
         QTest::addColumn<bool>("readable");
 
-        const QByteArray plain = builtLibrary(300);
+        const QByteArray plain = LibraryReadOutcome::sampleLibrary(300);
         QTest::newRow("plain") << plain << true << true;
         QTest::newRow("byte order mark") << QByteArray("\xEF\xBB\xBF") + plain << true << true;
         QByteArray crlf = plain;
         QTest::newRow("CRLF line ends") << crlf.replace("\n", "\r\n") << true << true;
         // Characters outside the BMP count twice in the reader's offsets.
         QTest::newRow("characters outside the BMP")
-            << builtLibrary(300, QString::fromUtf8("\xF0\x9F\x8E\xB5 caf\xC3\xA9")) << true << true;
+            << LibraryReadOutcome::sampleLibrary(300, QString::fromUtf8("\xF0\x9F\x8E\xB5 caf\xC3\xA9")) << true << true;
 
         QByteArray tail = plain;
         QTest::newRow("cut in the second half") << tail.left(tail.size() * 3 / 4) << false << false;
@@ -204,11 +105,11 @@ private slots:
         QFETCH(bool, readable);
         const QString path = mDir.filePath("library.xml");
         writeFile(path, data);
-        const Outcome serial = readSerially(path);
-        const Outcome split = readSplit(path);
+        const LibraryReadOutcome serial = LibraryReadOutcome::readSerially(path);
+        const LibraryReadOutcome split = LibraryReadOutcome::readFile(path);
         QCOMPARE(serial.ok, readable);
         QCOMPARE(split.parallel, parallel);
-        QCOMPARE(difference(serial, split), QString());
+        QCOMPARE(LibraryReadOutcome::difference(serial, split), QString());
         if (readable)
             QVERIFY(!serial.snapshot->tracks().empty());
     }
@@ -217,8 +118,8 @@ private slots:
     {
         LibraryXmlReader::setParallelMinimumBytes(4 * 1024 * 1024);
         const QString path = mDir.filePath("small.xml");
-        writeFile(path, builtLibrary(50));
-        const Outcome split = readSplit(path);
+        writeFile(path, LibraryReadOutcome::sampleLibrary(50));
+        const LibraryReadOutcome split = LibraryReadOutcome::readFile(path);
         QVERIFY(split.ok);
         QVERIFY(!split.parallel);
     }
@@ -227,7 +128,7 @@ private slots:
     // reads never differ.
     void damagedFilesReadTheSameBothWays()
     {
-        const QByteArray sample = builtLibrary(120);
+        const QByteArray sample = LibraryReadOutcome::sampleLibrary(120);
         const QString path = mDir.filePath("damaged.xml");
         QRandomGenerator random(11);
         int splitUsed = 0;
@@ -246,9 +147,9 @@ private slots:
                 }
             }
             writeFile(path, data);
-            const Outcome serial = readSerially(path);
-            const Outcome split = readSplit(path);
-            const QString diff = difference(serial, split);
+            const LibraryReadOutcome serial = LibraryReadOutcome::readSerially(path);
+            const LibraryReadOutcome split = LibraryReadOutcome::readFile(path);
+            const QString diff = LibraryReadOutcome::difference(serial, split);
             if (!diff.isEmpty())
                 QFAIL(qPrintable(QStringLiteral("round %1: %2").arg(round).arg(diff)));
             splitUsed += split.parallel;
@@ -264,7 +165,7 @@ private slots:
     void cacheAnswersAreUnchanged()
     {
         const QString path = mDir.filePath("cache.xml");
-        const QByteArray data = builtLibrary(200);
+        const QByteArray data = LibraryReadOutcome::sampleLibrary(200);
         writeFile(path, data.left(data.size() * 3 / 4));
         std::shared_ptr<const LibrarySnapshot> snapshot;
         LibrarySnapshotCache::clear();

@@ -3,6 +3,9 @@
 #include "app/DebugLog.h"
 #include "library/itunes/ByteRangeDevice.h"
 #include "library/itunes/ITunesAutomation.h"
+#include "library/itunes/LibraryPlistParser.h"
+#include "library/itunes/PlistScanner.h"
+#include "library/itunes/QtPlistStream.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -19,53 +22,18 @@ using namespace itunes;
 namespace {
 
 std::atomic<qint64> sParallelMinimumBytes{4 * 1024 * 1024};
+std::atomic<bool> sFastScanEnabled{true};
+// Larger files are read as a stream, not held in memory whole.
+constexpr qint64 kFastScanMaximumBytes = 256 * 1024 * 1024;
 
 // The split read: the first part is the file up to a pair of the "Tracks" dictionary, closed by
 // made-up end tags; the second part is opened by made-up start tags and runs to the file's end.
 const QByteArray kFirstPartEnd = QByteArrayLiteral("</dict></dict></plist>");
-const qsizetype kTracksEndTagLength = 7; // "</dict>"
 const QByteArray kSecondPartStart = QByteArrayLiteral(
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist><dict><key>Tracks</key><dict>");
 
 // The automation's day 0.
 const qint64 kAutomationEpochJulianDay = QDate(1899, 12, 30).toJulianDay();
-
-// Special kinds for the library file's "Distinguished Kind" numbers.
-qint32 specialKindForDistinguished(qint64 aDistinguishedKind)
-{
-    switch (aDistinguishedKind) {
-    case 2: return kSpecialKindMovies;
-    case 3: return kSpecialKindTVShows;
-    case 4: return kSpecialKindMusic;
-    case 5: return kSpecialKindAudiobooks;
-    case 10: return kSpecialKindPodcasts;
-    case 19: return kSpecialKindPurchases;
-    case 22: return kSpecialKindPartyShuffle;
-    default: return kSpecialKindOtherSystem;
-    }
-}
-
-// Special kinds for the boolean keys that older files use instead of "Distinguished Kind".
-qint32 specialKindForFlag(QStringView aKey)
-{
-    if (aKey == u"Music")
-        return kSpecialKindMusic;
-    if (aKey == u"Podcasts")
-        return kSpecialKindPodcasts;
-    if (aKey == u"Folder")
-        return kSpecialKindFolder;
-    if (aKey == u"Movies")
-        return kSpecialKindMovies;
-    if (aKey == u"TV Shows")
-        return kSpecialKindTVShows;
-    if (aKey == u"Audiobooks" || aKey == u"Books")
-        return kSpecialKindAudiobooks;
-    if (aKey == u"Purchased Music")
-        return kSpecialKindPurchases;
-    if (aKey == u"Party Shuffle")
-        return kSpecialKindPartyShuffle;
-    return -1;
-}
 
 int digits(QStringView aText, qsizetype aFrom, qsizetype aCount, bool& aOk)
 {
@@ -79,50 +47,6 @@ int digits(QStringView aText, qsizetype aFrom, qsizetype aCount, bool& aOk)
         value = value * 10 + c.digitValue();
     }
     return value;
-}
-
-enum class TrackKey {
-    Other, TrackId, Name, Artist, AlbumArtist, Album, Composer, Genre, Location,
-    Size, TrackNumber, DateAdded, Compilation, Podcast
-};
-
-// The keys of a track that are read; dispatched on length first, since a library has millions.
-TrackKey trackKey(QStringView aKey)
-{
-    switch (aKey.size()) {
-    case 4:
-        if (aKey == u"Name") return TrackKey::Name;
-        if (aKey == u"Size") return TrackKey::Size;
-        break;
-    case 5:
-        if (aKey == u"Album") return TrackKey::Album;
-        if (aKey == u"Genre") return TrackKey::Genre;
-        break;
-    case 6:
-        if (aKey == u"Artist") return TrackKey::Artist;
-        break;
-    case 7:
-        if (aKey == u"Podcast") return TrackKey::Podcast;
-        break;
-    case 8:
-        if (aKey == u"Track ID") return TrackKey::TrackId;
-        if (aKey == u"Location") return TrackKey::Location;
-        if (aKey == u"Composer") return TrackKey::Composer;
-        break;
-    case 10:
-        if (aKey == u"Date Added") return TrackKey::DateAdded;
-        break;
-    case 11:
-        if (aKey == u"Compilation") return TrackKey::Compilation;
-        break;
-    case 12:
-        if (aKey == u"Album Artist") return TrackKey::AlbumArtist;
-        if (aKey == u"Track Number") return TrackKey::TrackNumber;
-        break;
-    default:
-        break;
-    }
-    return TrackKey::Other;
 }
 
 } // namespace
@@ -152,41 +76,68 @@ void LibraryXmlReader::setParallelMinimumBytes(qint64 aBytes)
     sParallelMinimumBytes.store(aBytes);
 }
 
+void LibraryXmlReader::setFastScanEnabled(bool aEnabled)
+{
+    sFastScanEnabled.store(aEnabled);
+}
+
 void LibraryXmlReader::reset()
 {
     mError.clear();
-    mMusicFolder.clear();
-    mMusicFolderSeen = false;
-    mHaveTracks = mHavePlaylists = false;
-    mTracks.clear();
+    mContent = LibraryPlistContent();
     mIndexById.clear();
-    mPlaylists.clear();
-    mInterned.clear();
     mMissingItems = 0;
     mSnapshot.reset();
-    mSplitDevice = nullptr;
-    mSplitUnitsBefore = 0;
-    mSplitReached = false;
     mReadInParallel = false;
+    mReadByScan = false;
 }
 
 bool LibraryXmlReader::readFile(QFile& aFile, const QString& aLibraryPath)
 {
-    if (aFile.size() >= sParallelMinimumBytes.load()) {
-        LogScope scope("LibraryXmlReader::readFile");
-        if (readSplit(aFile)) {
-            build(aLibraryPath);
-            mReadInParallel = true;
-            logValue("tracks", qint64(mSnapshot->tracks().size()));
-            logValue("playlists", qint64(mSnapshot->playlists().size()));
-            if (mMissingItems > 0)
-                logValue("Playlist items naming no track", mMissingItems);
-            return true;
-        }
-        logMessage("Split read not possible - reading the file in one pass");
-        aFile.seek(0);
+    LogScope scope("LibraryXmlReader::readFile");
+    bool done = readScan(aFile);
+    if (done) {
+        mReadByScan = true;
+    } else if (aFile.size() >= sParallelMinimumBytes.load()) {
+        done = readSplit(aFile);
+        mReadInParallel = done;
+        if (!done)
+            logMessage("Split read not possible - reading the file in one pass");
     }
-    return read(&aFile, aLibraryPath);
+    if (!done) {
+        aFile.seek(0);
+        return read(&aFile, aLibraryPath);
+    }
+    build(aLibraryPath);
+    logResult();
+    return true;
+}
+
+bool LibraryXmlReader::readScan(QFile& aFile)
+{
+    reset();
+    if (!sFastScanEnabled.load() || aFile.size() > kFastScanMaximumBytes)
+        return false;
+    const QByteArray data = aFile.readAll();
+    PlistScanner scanner(data);
+    LibraryPlistParser<PlistScanner> parser(scanner);
+    const bool ok = parser.readPlist() && !scanner.failed()
+                    && (parser.content().mHaveTracks || parser.content().mHavePlaylists);
+    if (!ok) {
+        // Whatever it was, the XML reader reads it again and tells what is wrong.
+        logMessage("Library file needs the full XML reader");
+        return false;
+    }
+    mContent = std::move(parser.content());
+    return true;
+}
+
+void LibraryXmlReader::logResult()
+{
+    logValue("tracks", qint64(mSnapshot->tracks().size()));
+    logValue("playlists", qint64(mSnapshot->playlists().size()));
+    if (mMissingItems > 0)
+        logValue("Playlist items naming no track", mMissingItems);
 }
 
 qint64 LibraryXmlReader::findSplitPoint(int aFd, qint64 aFrom, qint64 aFileSize)
@@ -247,27 +198,28 @@ bool LibraryXmlReader::readSplit(QFile& aFile)
     if (!first.open(QIODevice::ReadOnly) || !second.open(QIODevice::ReadOnly))
         return false;
 
-    LibraryXmlReader rest;
+    QXmlStreamReader restXml(&second);
+    QtPlistStream restStream(restXml);
+    LibraryPlistParser<QtPlistStream> rest(restStream);
     bool restOk = false;
-    std::thread worker([&rest, &second, &restOk] {
+    std::thread worker([&rest, &restXml, &restOk] {
         // A failure here (out of memory) must not end the program from a thread of its own:
         // the one-pass read that follows meets it where its caller can see it.
         try {
-            rest.reset();
-            rest.mXml.setDevice(&second);
-            restOk = rest.readPlist() && !rest.mXml.hasError();
+            restOk = rest.readPlist() && !restXml.hasError();
         } catch (...) {
             restOk = false;
         }
     });
     reset();
     mXml.setDevice(&first);
-    mSplitDevice = &first;
+    QtPlistStream stream(mXml);
     // QXmlStreamReader does not count a byte order mark.
-    mSplitUnitsBefore = bom ? 1 : 0;
+    stream.setSplitPart(&first, bom ? 1 : 0);
+    LibraryPlistParser<QtPlistStream> parser(stream);
     bool firstOk = false;
     try {
-        firstOk = readPlist() && !mXml.hasError();
+        firstOk = parser.readPlist() && !mXml.hasError();
     } catch (...) {
         // A thread still joinable at unwinding would end the program.
         worker.join();
@@ -278,23 +230,23 @@ bool LibraryXmlReader::readSplit(QFile& aFile)
     const bool utf8 = encoding.isEmpty() || encoding.compare(u"UTF-8", Qt::CaseInsensitive) == 0;
     // The second part declares XML 1.0 in UTF-8; the file must be read by the same rules.
     const bool sameRules = utf8 && (mXml.documentVersion().isEmpty() || mXml.documentVersion() == u"1.0");
-    const bool exact = firstOk && restOk && mSplitReached && sameRules;
-    mSplitDevice = nullptr;
+    const bool exact = firstOk && restOk && stream.splitReached() && sameRules;
     mXml.setDevice(nullptr);
-    rest.mXml.setDevice(nullptr);
     if (!exact) {
         reset();
         return false;
     }
     // In file order: what the first part read, then the rest.
-    mTracks.reserve(mTracks.size() + rest.mTracks.size());
-    for (LibraryTrack& track : rest.mTracks)
-        mTracks.push_back(std::move(track));
-    for (PendingPlaylist& playlist : rest.mPlaylists)
-        mPlaylists.push_back(std::move(playlist));
-    if (rest.mMusicFolderSeen)
-        mMusicFolder = rest.mMusicFolder;
-    mHavePlaylists = mHavePlaylists || rest.mHavePlaylists;
+    mContent = std::move(parser.content());
+    LibraryPlistContent& later = rest.content();
+    mContent.mTracks.reserve(mContent.mTracks.size() + later.mTracks.size());
+    for (LibraryTrack& track : later.mTracks)
+        mContent.mTracks.push_back(std::move(track));
+    for (LibraryPlistContent::PendingPlaylist& playlist : later.mPlaylists)
+        mContent.mPlaylists.push_back(std::move(playlist));
+    if (later.mMusicFolderSeen)
+        mContent.mMusicFolder = later.mMusicFolder;
+    mContent.mHavePlaylists = mContent.mHavePlaylists || later.mHavePlaylists;
     return true;
 }
 
@@ -303,323 +255,44 @@ bool LibraryXmlReader::read(QIODevice* aDevice, const QString& aLibraryPath)
     LogScope scope("LibraryXmlReader::read");
     reset();
     mXml.setDevice(aDevice);
-
-    const bool structureOk = readPlist();
+    QtPlistStream stream(mXml);
+    LibraryPlistParser<QtPlistStream> parser(stream);
+    const bool structureOk = parser.readPlist();
+    mContent = std::move(parser.content());
     if (mXml.hasError()) {
         mError = QStringLiteral("%1 (line %2)").arg(mXml.errorString()).arg(mXml.lineNumber());
         if (mXml.error() == QXmlStreamReader::PrematureEndOfDocumentError && mXml.lineNumber() <= 1
             && aDevice->size() == 0)
             mError = QStringLiteral("the file is empty");
-    } else if (structureOk && !mHaveTracks && !mHavePlaylists) {
+    } else if (structureOk && !mContent.mHaveTracks && !mContent.mHavePlaylists) {
         mError = QStringLiteral("not an iTunes library: no \"Tracks\" and no \"Playlists\"");
     }
     if (!structureOk || !mError.isEmpty()) {
         if (mError.isEmpty())
             mError = QStringLiteral("not an XML property list");
         logValue("Library file refused", mError);
-        mTracks.clear();
-        mPlaylists.clear();
+        mContent = LibraryPlistContent();
         return false;
     }
     build(aLibraryPath);
-    logValue("tracks", qint64(mSnapshot->tracks().size()));
-    logValue("playlists", qint64(mSnapshot->playlists().size()));
-    if (mMissingItems > 0)
-        logValue("Playlist items naming no track", mMissingItems);
+    logResult();
     return true;
-}
-
-bool LibraryXmlReader::readPlist()
-{
-    if (!mXml.readNextStartElement() || mXml.name() != u"plist")
-        return false;
-    if (!mXml.readNextStartElement() || mXml.name() != u"dict")
-        return false;
-    readRootDict();
-    // Read to the end so that a truncated file is noticed even after the last wanted key.
-    while (!mXml.atEnd())
-        mXml.readNext();
-    return !mXml.hasError();
-}
-
-bool LibraryXmlReader::readTextInto(QString& aBuffer)
-{
-    // Reuses the buffer's capacity: keys and numbers are read millions of times.
-    aBuffer.resize(0);
-    for (;;) {
-        switch (mXml.readNext()) {
-        case QXmlStreamReader::Characters:
-        case QXmlStreamReader::EntityReference:
-            aBuffer.append(mXml.text());
-            break;
-        case QXmlStreamReader::EndElement:
-            return true;
-        case QXmlStreamReader::StartElement:
-            mXml.skipCurrentElement();
-            break;
-        case QXmlStreamReader::Invalid:
-            return false;
-        default:
-            break;
-        }
-    }
-}
-
-bool LibraryXmlReader::nextKey(QString& aKey)
-{
-    while (mXml.readNextStartElement()) {
-        if (mXml.name() == u"key")
-            return readTextInto(aKey);
-        mXml.skipCurrentElement();
-    }
-    return false;
-}
-
-QString LibraryXmlReader::readString()
-{
-    if (mXml.name() != u"string") {
-        mXml.skipCurrentElement();
-        return QString();
-    }
-    return mXml.readElementText(QXmlStreamReader::SkipChildElements);
-}
-
-bool LibraryXmlReader::readInteger(qint64& aValue)
-{
-    if (mXml.name() != u"integer") {
-        mXml.skipCurrentElement();
-        return false;
-    }
-    bool ok = false;
-    if (!readTextInto(mScratch))
-        return false;
-    const qint64 value = QStringView(mScratch).trimmed().toLongLong(&ok);
-    if (ok)
-        aValue = value;
-    return ok;
-}
-
-bool LibraryXmlReader::readBool(bool& aValue)
-{
-    const QStringView name = mXml.name();
-    const bool isTrue = name == u"true";
-    const bool isFalse = name == u"false";
-    mXml.skipCurrentElement();
-    if (isTrue || isFalse)
-        aValue = isTrue;
-    return isTrue || isFalse;
-}
-
-QString LibraryXmlReader::readInternedString()
-{
-    if (mXml.name() != u"string") {
-        mXml.skipCurrentElement();
-        return intern(QString());
-    }
-    // Artists, albums and genres repeat: find the shared copy before making a string.
-    if (!readTextInto(mScratch) || mScratch.isEmpty())
-        return intern(QString());
-    const auto found = mInterned.constFind(mScratch);
-    if (found != mInterned.constEnd())
-        return found.value();
-    const QString value(mScratch.constData(), mScratch.size());
-    mInterned.insert(value, value);
-    return value;
-}
-
-QString LibraryXmlReader::intern(const QString& aValue)
-{
-    const auto found = mInterned.constFind(aValue);
-    if (found != mInterned.constEnd())
-        return found.value();
-    mInterned.insert(aValue, aValue);
-    return aValue;
-}
-
-void LibraryXmlReader::readRootDict()
-{
-    QString key;
-    while (nextKey(key)) {
-        if (!mXml.readNextStartElement())
-            return;
-        const QStringView name = mXml.name();
-        if (key == u"Tracks" && name == u"dict") {
-            mHaveTracks = true;
-            readTracks();
-        } else if (key == u"Playlists" && name == u"array") {
-            mHavePlaylists = true;
-            readPlaylists();
-        } else if (key == u"Music Folder") {
-            mMusicFolder = readString();
-            mMusicFolderSeen = true;
-        } else {
-            mXml.skipCurrentElement();
-        }
-    }
-}
-
-void LibraryXmlReader::readTracks()
-{
-    QString key;
-    while (nextKey(key)) {
-        if (!mXml.readNextStartElement())
-            return;
-        if (mXml.name() == u"dict")
-            readTrack(key);
-        else
-            mXml.skipCurrentElement();
-    }
-    // The first part of a split read must end here, between two tracks, at its made-up end tag:
-    // only then does the second part go on exactly where this one stopped. Every file byte
-    // before that tag has been served by then, so no real end tag can match the offset.
-    if (mSplitDevice && mXml.tokenType() == QXmlStreamReader::EndElement
-        && mXml.characterOffset()
-               == mSplitDevice->fileUnitsServed() - mSplitUnitsBefore + kTracksEndTagLength)
-        mSplitReached = true;
-}
-
-void LibraryXmlReader::readTrack(const QString& aKey)
-{
-    LibraryTrack track;
-    QString& key = mKey;
-    while (nextKey(key)) {
-        if (!mXml.readNextStartElement())
-            break;
-        switch (trackKey(key)) {
-        case TrackKey::TrackId: readInteger(track.mTrackId); break;
-        case TrackKey::Name: track.mName = readString(); break;
-        case TrackKey::Artist: track.mArtist = readInternedString(); break;
-        case TrackKey::AlbumArtist: track.mAlbumArtist = readInternedString(); break;
-        case TrackKey::Album: track.mAlbum = readInternedString(); break;
-        case TrackKey::Composer: track.mComposer = readString(); break;
-        case TrackKey::Genre: track.mGenre = readInternedString(); break;
-        case TrackKey::Location: track.mLocation = readString(); break;
-        case TrackKey::Size: {
-            qint64 size = 0;
-            if (readInteger(size) && size >= 0)
-                track.mSize = size;
-            break;
-        }
-        case TrackKey::TrackNumber: {
-            qint64 number = 0;
-            if (readInteger(number) && number >= 0 && number <= INT32_MAX)
-                track.mTrackNumber = qint32(number);
-            break;
-        }
-        case TrackKey::DateAdded:
-            if (mXml.name() == u"date" && readTextInto(mScratch))
-                track.mDateAdded = automationDate(QStringView(mScratch).trimmed());
-            else if (mXml.name() != u"date")
-                mXml.skipCurrentElement();
-            break;
-        case TrackKey::Compilation: readBool(track.mCompilation); break;
-        case TrackKey::Podcast: readBool(track.mPodcast); break;
-        case TrackKey::Other: mXml.skipCurrentElement(); break;
-        }
-    }
-    if (track.mTrackId < 0) {
-        bool ok = false;
-        const qint64 id = aKey.toLongLong(&ok);
-        if (ok)
-            track.mTrackId = id;
-    }
-    mTracks.push_back(std::move(track));
-}
-
-void LibraryXmlReader::readPlaylists()
-{
-    while (mXml.readNextStartElement()) {
-        if (mXml.name() == u"dict")
-            readPlaylist();
-        else
-            mXml.skipCurrentElement();
-    }
-}
-
-void LibraryXmlReader::readPlaylist()
-{
-    PendingPlaylist pending;
-    qint64 distinguishedKind = -1;
-    qint32 flagKind = -1;
-    bool visible = true;
-    QString key;
-    while (nextKey(key)) {
-        if (!mXml.readNextStartElement())
-            break;
-        if (key == u"Name") {
-            pending.mPlaylist.mName = readString();
-        } else if (key == u"Master") {
-            readBool(pending.mMaster);
-        } else if (key == u"Visible") {
-            readBool(visible);
-        } else if (key == u"Distinguished Kind") {
-            readInteger(distinguishedKind);
-        } else if (key == u"Playlist Items") {
-            if (mXml.name() == u"array")
-                readPlaylistItems(pending.mTrackIds);
-            else
-                mXml.skipCurrentElement();
-        } else if (const qint32 kind = specialKindForFlag(key); kind >= 0) {
-            bool set = false;
-            if (readBool(set) && set && flagKind < 0)
-                flagKind = kind;
-        } else {
-            mXml.skipCurrentElement();
-        }
-    }
-    // Names are localised; only the kind keys tell what a playlist is.
-    LibraryPlaylist& playlist = pending.mPlaylist;
-    if (pending.mMaster) {
-        playlist.mKind = kPlaylistKindLibrary;
-        playlist.mSpecialKind = kSpecialKindNone;
-    } else {
-        playlist.mKind = kPlaylistKindUser;
-        if (distinguishedKind >= 0)
-            playlist.mSpecialKind = specialKindForDistinguished(distinguishedKind);
-        else if (flagKind >= 0)
-            playlist.mSpecialKind = flagKind;
-        else if (!visible)
-            playlist.mSpecialKind = kSpecialKindOtherSystem;
-        else
-            playlist.mSpecialKind = kSpecialKindNone;
-    }
-    mPlaylists.push_back(std::move(pending));
-}
-
-void LibraryXmlReader::readPlaylistItems(QList<qint64>& aTrackIds)
-{
-    QString key;
-    while (mXml.readNextStartElement()) {
-        if (mXml.name() != u"dict") {
-            mXml.skipCurrentElement();
-            continue;
-        }
-        while (nextKey(key)) {
-            if (!mXml.readNextStartElement())
-                break;
-            qint64 id = -1;
-            if (key == u"Track ID" && readInteger(id))
-                aTrackIds.append(id);
-            else if (key != u"Track ID")
-                mXml.skipCurrentElement();
-        }
-    }
 }
 
 void LibraryXmlReader::build(const QString& aLibraryPath)
 {
     // Of two tracks with one ID, the first in the file is the one playlists name.
-    mIndexById.reserve(qsizetype(mTracks.size()));
-    for (qint32 i = 0; i < qint32(mTracks.size()); ++i) {
-        const qint64 id = mTracks[size_t(i)].mTrackId;
+    mIndexById.reserve(qsizetype(mContent.mTracks.size()));
+    for (qint32 i = 0; i < qint32(mContent.mTracks.size()); ++i) {
+        const qint64 id = mContent.mTracks[size_t(i)].mTrackId;
         if (id >= 0 && !mIndexById.contains(id))
             mIndexById.insert(id, i);
     }
     std::vector<LibraryPlaylist> playlists;
-    playlists.reserve(mPlaylists.size() + 2);
+    playlists.reserve(mContent.mPlaylists.size() + 2);
     bool haveLibrary = false;
     bool havePodcasts = false;
-    for (PendingPlaylist& pending : mPlaylists) {
+    for (LibraryPlistContent::PendingPlaylist& pending : mContent.mPlaylists) {
         LibraryPlaylist& playlist = pending.mPlaylist;
         if (playlist.mKind == kPlaylistKindLibrary) {
             if (haveLibrary) {
@@ -638,13 +311,13 @@ void LibraryXmlReader::build(const QString& aLibraryPath)
                 continue;
             }
             playlist.mTrackIndexes.append(index);
-            playlist.mSize += double(mTracks[size_t(index)].mSize);
+            playlist.mSize += double(mContent.mTracks[size_t(index)].mSize);
         }
         // A library playlist that lists nothing stands for every track.
         if (playlist.mKind == kPlaylistKindLibrary && pending.mTrackIds.isEmpty()) {
-            for (qint32 i = 0; i < qint32(mTracks.size()); ++i) {
+            for (qint32 i = 0; i < qint32(mContent.mTracks.size()); ++i) {
                 playlist.mTrackIndexes.append(i);
-                playlist.mSize += double(mTracks[size_t(i)].mSize);
+                playlist.mSize += double(mContent.mTracks[size_t(i)].mSize);
             }
         }
         playlists.push_back(std::move(playlist));
@@ -653,19 +326,19 @@ void LibraryXmlReader::build(const QString& aLibraryPath)
         LibraryPlaylist library;
         library.mName = QStringLiteral("Library");
         library.mKind = kPlaylistKindLibrary;
-        for (qint32 i = 0; i < qint32(mTracks.size()); ++i) {
+        for (qint32 i = 0; i < qint32(mContent.mTracks.size()); ++i) {
             library.mTrackIndexes.append(i);
-            library.mSize += double(mTracks[size_t(i)].mSize);
+            library.mSize += double(mContent.mTracks[size_t(i)].mSize);
         }
         playlists.insert(playlists.begin(), std::move(library));
     }
     if (!havePodcasts) {
         // Some versions write podcast episodes without a Podcasts playlist.
         LibraryPlaylist podcasts;
-        for (qint32 i = 0; i < qint32(mTracks.size()); ++i) {
-            if (mTracks[size_t(i)].mPodcast) {
+        for (qint32 i = 0; i < qint32(mContent.mTracks.size()); ++i) {
+            if (mContent.mTracks[size_t(i)].mPodcast) {
                 podcasts.mTrackIndexes.append(i);
-                podcasts.mSize += double(mTracks[size_t(i)].mSize);
+                podcasts.mSize += double(mContent.mTracks[size_t(i)].mSize);
             }
         }
         if (!podcasts.mTrackIndexes.isEmpty()) {
@@ -675,10 +348,8 @@ void LibraryXmlReader::build(const QString& aLibraryPath)
             playlists.push_back(std::move(podcasts));
         }
     }
-    mSnapshot = std::make_shared<const LibrarySnapshot>(aLibraryPath, mMusicFolder,
-                                                        std::move(mTracks), std::move(playlists));
-    mTracks.clear();
-    mPlaylists.clear();
+    mSnapshot = std::make_shared<const LibrarySnapshot>(aLibraryPath, mContent.mMusicFolder,
+                                                        std::move(mContent.mTracks), std::move(playlists));
+    mContent = LibraryPlistContent();
     mIndexById.clear();
-    mInterned.clear();
 }

@@ -1,0 +1,355 @@
+#include "library/itunes/LibraryPlistParser.h"
+
+#include "library/itunes/ITunesAutomation.h"
+#include "library/itunes/LibraryXmlReader.h"
+#include "library/itunes/PlistScanner.h"
+#include "library/itunes/QtPlistStream.h"
+
+using namespace itunes;
+
+namespace {
+
+// Special kinds for the library file's "Distinguished Kind" numbers.
+qint32 specialKindForDistinguished(qint64 aDistinguishedKind)
+{
+    switch (aDistinguishedKind) {
+    case 2: return kSpecialKindMovies;
+    case 3: return kSpecialKindTVShows;
+    case 4: return kSpecialKindMusic;
+    case 5: return kSpecialKindAudiobooks;
+    case 10: return kSpecialKindPodcasts;
+    case 19: return kSpecialKindPurchases;
+    case 22: return kSpecialKindPartyShuffle;
+    default: return kSpecialKindOtherSystem;
+    }
+}
+
+// Special kinds for the boolean keys that older files use instead of "Distinguished Kind".
+qint32 specialKindForFlag(QStringView aKey)
+{
+    if (aKey == u"Music")
+        return kSpecialKindMusic;
+    if (aKey == u"Podcasts")
+        return kSpecialKindPodcasts;
+    if (aKey == u"Folder")
+        return kSpecialKindFolder;
+    if (aKey == u"Movies")
+        return kSpecialKindMovies;
+    if (aKey == u"TV Shows")
+        return kSpecialKindTVShows;
+    if (aKey == u"Audiobooks" || aKey == u"Books")
+        return kSpecialKindAudiobooks;
+    if (aKey == u"Purchased Music")
+        return kSpecialKindPurchases;
+    if (aKey == u"Party Shuffle")
+        return kSpecialKindPartyShuffle;
+    return -1;
+}
+
+enum class TrackKey {
+    Other, TrackId, Name, Artist, AlbumArtist, Album, Composer, Genre, Location,
+    Size, TrackNumber, DateAdded, Compilation, Podcast
+};
+
+// The keys of a track that are read; dispatched on length first, since a library has millions.
+TrackKey trackKey(QStringView aKey)
+{
+    switch (aKey.size()) {
+    case 4:
+        if (aKey == u"Name") return TrackKey::Name;
+        if (aKey == u"Size") return TrackKey::Size;
+        break;
+    case 5:
+        if (aKey == u"Album") return TrackKey::Album;
+        if (aKey == u"Genre") return TrackKey::Genre;
+        break;
+    case 6:
+        if (aKey == u"Artist") return TrackKey::Artist;
+        break;
+    case 7:
+        if (aKey == u"Podcast") return TrackKey::Podcast;
+        break;
+    case 8:
+        if (aKey == u"Track ID") return TrackKey::TrackId;
+        if (aKey == u"Location") return TrackKey::Location;
+        if (aKey == u"Composer") return TrackKey::Composer;
+        break;
+    case 10:
+        if (aKey == u"Date Added") return TrackKey::DateAdded;
+        break;
+    case 11:
+        if (aKey == u"Compilation") return TrackKey::Compilation;
+        break;
+    case 12:
+        if (aKey == u"Album Artist") return TrackKey::AlbumArtist;
+        if (aKey == u"Track Number") return TrackKey::TrackNumber;
+        break;
+    default:
+        break;
+    }
+    return TrackKey::Other;
+}
+
+} // namespace
+
+template <typename Stream>
+bool LibraryPlistParser<Stream>::readPlist()
+{
+    if (!mXml.readNextStartElement() || mXml.name() != u"plist")
+        return false;
+    if (!mXml.readNextStartElement() || mXml.name() != u"dict")
+        return false;
+    readRootDict();
+    return mXml.finish();
+}
+
+template <typename Stream>
+bool LibraryPlistParser<Stream>::nextKey(QString& aKey)
+{
+    while (mXml.readNextStartElement()) {
+        if (mXml.name() == u"key")
+            return mXml.readTextInto(aKey);
+        mXml.skipCurrentElement();
+    }
+    return false;
+}
+
+template <typename Stream>
+QString LibraryPlistParser<Stream>::readString()
+{
+    if (mXml.name() != u"string") {
+        mXml.skipCurrentElement();
+        return QString();
+    }
+    return mXml.readElementText();
+}
+
+template <typename Stream>
+bool LibraryPlistParser<Stream>::readInteger(qint64& aValue)
+{
+    if (mXml.name() != u"integer") {
+        mXml.skipCurrentElement();
+        return false;
+    }
+    bool ok = false;
+    if (!mXml.readTextInto(mScratch))
+        return false;
+    const qint64 value = QStringView(mScratch).trimmed().toLongLong(&ok);
+    if (ok)
+        aValue = value;
+    return ok;
+}
+
+template <typename Stream>
+bool LibraryPlistParser<Stream>::readBool(bool& aValue)
+{
+    const QStringView name = mXml.name();
+    const bool isTrue = name == u"true";
+    const bool isFalse = name == u"false";
+    mXml.skipCurrentElement();
+    if (isTrue || isFalse)
+        aValue = isTrue;
+    return isTrue || isFalse;
+}
+
+template <typename Stream>
+QString LibraryPlistParser<Stream>::readInternedString()
+{
+    if (mXml.name() != u"string") {
+        mXml.skipCurrentElement();
+        return intern(QString());
+    }
+    // Artists, albums and genres repeat: find the shared copy before making a string.
+    if (!mXml.readTextInto(mScratch) || mScratch.isEmpty())
+        return intern(QString());
+    const auto found = mInterned.constFind(mScratch);
+    if (found != mInterned.constEnd())
+        return found.value();
+    const QString value(mScratch.constData(), mScratch.size());
+    mInterned.insert(value, value);
+    return value;
+}
+
+template <typename Stream>
+QString LibraryPlistParser<Stream>::intern(const QString& aValue)
+{
+    const auto found = mInterned.constFind(aValue);
+    if (found != mInterned.constEnd())
+        return found.value();
+    mInterned.insert(aValue, aValue);
+    return aValue;
+}
+
+template <typename Stream>
+void LibraryPlistParser<Stream>::readRootDict()
+{
+    QString key;
+    while (nextKey(key)) {
+        if (!mXml.readNextStartElement())
+            return;
+        const QStringView name = mXml.name();
+        if (key == u"Tracks" && name == u"dict") {
+            mContent.mHaveTracks = true;
+            readTracks();
+        } else if (key == u"Playlists" && name == u"array") {
+            mContent.mHavePlaylists = true;
+            readPlaylists();
+        } else if (key == u"Music Folder") {
+            mContent.mMusicFolder = readString();
+            mContent.mMusicFolderSeen = true;
+        } else {
+            mXml.skipCurrentElement();
+        }
+    }
+}
+
+template <typename Stream>
+void LibraryPlistParser<Stream>::readTracks()
+{
+    QString key;
+    while (nextKey(key)) {
+        if (!mXml.readNextStartElement())
+            return;
+        if (mXml.name() == u"dict")
+            readTrack(key);
+        else
+            mXml.skipCurrentElement();
+    }
+    // Where a split read's first part must end.
+    mXml.tracksEnded();
+}
+
+template <typename Stream>
+void LibraryPlistParser<Stream>::readTrack(const QString& aKey)
+{
+    LibraryTrack track;
+    QString& key = mKey;
+    while (nextKey(key)) {
+        if (!mXml.readNextStartElement())
+            break;
+        switch (trackKey(key)) {
+        case TrackKey::TrackId: readInteger(track.mTrackId); break;
+        case TrackKey::Name: track.mName = readString(); break;
+        case TrackKey::Artist: track.mArtist = readInternedString(); break;
+        case TrackKey::AlbumArtist: track.mAlbumArtist = readInternedString(); break;
+        case TrackKey::Album: track.mAlbum = readInternedString(); break;
+        case TrackKey::Composer: track.mComposer = readString(); break;
+        case TrackKey::Genre: track.mGenre = readInternedString(); break;
+        case TrackKey::Location: track.mLocation = readString(); break;
+        case TrackKey::Size: {
+            qint64 size = 0;
+            if (readInteger(size) && size >= 0)
+                track.mSize = size;
+            break;
+        }
+        case TrackKey::TrackNumber: {
+            qint64 number = 0;
+            if (readInteger(number) && number >= 0 && number <= INT32_MAX)
+                track.mTrackNumber = qint32(number);
+            break;
+        }
+        case TrackKey::DateAdded:
+            if (mXml.name() == u"date" && mXml.readTextInto(mScratch))
+                track.mDateAdded = LibraryXmlReader::automationDate(QStringView(mScratch).trimmed());
+            else if (mXml.name() != u"date")
+                mXml.skipCurrentElement();
+            break;
+        case TrackKey::Compilation: readBool(track.mCompilation); break;
+        case TrackKey::Podcast: readBool(track.mPodcast); break;
+        case TrackKey::Other: mXml.skipCurrentElement(); break;
+        }
+    }
+    if (track.mTrackId < 0) {
+        bool ok = false;
+        const qint64 id = aKey.toLongLong(&ok);
+        if (ok)
+            track.mTrackId = id;
+    }
+    mContent.mTracks.push_back(std::move(track));
+}
+
+template <typename Stream>
+void LibraryPlistParser<Stream>::readPlaylists()
+{
+    while (mXml.readNextStartElement()) {
+        if (mXml.name() == u"dict")
+            readPlaylist();
+        else
+            mXml.skipCurrentElement();
+    }
+}
+
+template <typename Stream>
+void LibraryPlistParser<Stream>::readPlaylist()
+{
+    LibraryPlistContent::PendingPlaylist pending;
+    qint64 distinguishedKind = -1;
+    qint32 flagKind = -1;
+    bool visible = true;
+    QString key;
+    while (nextKey(key)) {
+        if (!mXml.readNextStartElement())
+            break;
+        if (key == u"Name") {
+            pending.mPlaylist.mName = readString();
+        } else if (key == u"Master") {
+            readBool(pending.mMaster);
+        } else if (key == u"Visible") {
+            readBool(visible);
+        } else if (key == u"Distinguished Kind") {
+            readInteger(distinguishedKind);
+        } else if (key == u"Playlist Items") {
+            if (mXml.name() == u"array")
+                readPlaylistItems(pending.mTrackIds);
+            else
+                mXml.skipCurrentElement();
+        } else if (const qint32 kind = specialKindForFlag(key); kind >= 0) {
+            bool set = false;
+            if (readBool(set) && set && flagKind < 0)
+                flagKind = kind;
+        } else {
+            mXml.skipCurrentElement();
+        }
+    }
+    // Names are localised; only the kind keys tell what a playlist is.
+    LibraryPlaylist& playlist = pending.mPlaylist;
+    if (pending.mMaster) {
+        playlist.mKind = kPlaylistKindLibrary;
+        playlist.mSpecialKind = kSpecialKindNone;
+    } else {
+        playlist.mKind = kPlaylistKindUser;
+        if (distinguishedKind >= 0)
+            playlist.mSpecialKind = specialKindForDistinguished(distinguishedKind);
+        else if (flagKind >= 0)
+            playlist.mSpecialKind = flagKind;
+        else if (!visible)
+            playlist.mSpecialKind = kSpecialKindOtherSystem;
+        else
+            playlist.mSpecialKind = kSpecialKindNone;
+    }
+    mContent.mPlaylists.push_back(std::move(pending));
+}
+
+template <typename Stream>
+void LibraryPlistParser<Stream>::readPlaylistItems(QList<qint64>& aTrackIds)
+{
+    QString key;
+    while (mXml.readNextStartElement()) {
+        if (mXml.name() != u"dict") {
+            mXml.skipCurrentElement();
+            continue;
+        }
+        while (nextKey(key)) {
+            if (!mXml.readNextStartElement())
+                break;
+            qint64 id = -1;
+            if (key == u"Track ID" && readInteger(id))
+                aTrackIds.append(id);
+            else if (key != u"Track ID")
+                mXml.skipCurrentElement();
+        }
+    }
+}
+
+template class LibraryPlistParser<QtPlistStream>;
+template class LibraryPlistParser<PlistScanner>;

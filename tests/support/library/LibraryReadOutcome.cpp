@@ -1,0 +1,107 @@
+#include "library/LibraryReadOutcome.h"
+
+#include "library/LibraryXmlBuilder.h"
+#include "library/itunes/LibraryXmlReader.h"
+
+#include <QFile>
+
+QByteArray LibraryReadOutcome::sampleLibrary(int aTracks, const QString& aNameSuffix)
+{
+    LibraryXmlBuilder builder(LibraryXmlBuilder::Style::Windows);
+    builder.setMusicFolder("file://localhost/C:/Users/bob/Music/iTunes/iTunes%20Media/");
+    for (int i = 0; i < aTracks; ++i) {
+        LibraryXmlBuilder::TrackSpec trackFields;
+        trackFields.mName = QStringLiteral("Song %1 & \"more\"%2").arg(i).arg(aNameSuffix);
+        trackFields.mArtist = QStringLiteral("Artist %1 Ænima").arg(i % 7);
+        trackFields.mAlbumArtist = trackFields.mArtist;
+        trackFields.mAlbum = QStringLiteral("Album %1").arg(i % 11);
+        trackFields.mTrackNumber = 1 + i % 12;
+        trackFields.mSize = 1000000 + i;
+        trackFields.mCompilation = i % 5 == 0;
+        trackFields.mPodcast = i % 9 == 0;
+        trackFields.mDateAdded = QDateTime(QDate(2010, 1, 1), QTime(0, 0), Qt::UTC).addSecs(i * 3600);
+        if (i % 13 != 0)
+            trackFields.mLocation = LibraryXmlBuilder::windowsUrl(
+                QStringLiteral("C:/Users/bob/Music/iTunes/iTunes Media/Music/A/B/%1.mp3").arg(i));
+        builder.addTrack(trackFields);
+    }
+    const QList<qint64> ids = builder.trackIds();
+    builder.addMasterPlaylist();
+    LibraryXmlBuilder::PlaylistSpec music;
+    music.mName = "Music";
+    music.mDistinguishedKind = 4;
+    music.mTrackIds = ids;
+    builder.addPlaylist(music);
+    LibraryXmlBuilder::PlaylistSpec mix;
+    mix.mName = "Mix";
+    for (int i = 0; i < ids.size(); i += 3)
+        mix.mTrackIds << ids.at(i) << 999999;
+    builder.addPlaylist(mix);
+    return builder.toXml();
+}
+
+LibraryReadOutcome LibraryReadOutcome::readSerially(const QString& aPath)
+{
+    QFile file(aPath);
+    LibraryReadOutcome outcome;
+    if (!file.open(QIODevice::ReadOnly))
+        return outcome;
+    LibraryXmlReader reader;
+    outcome.ok = reader.read(&file, aPath);
+    outcome.error = reader.errorString();
+    outcome.snapshot = reader.takeSnapshot();
+    return outcome;
+}
+
+LibraryReadOutcome LibraryReadOutcome::readFile(const QString& aPath)
+{
+    QFile file(aPath);
+    LibraryReadOutcome outcome;
+    if (!file.open(QIODevice::ReadOnly))
+        return outcome;
+    LibraryXmlReader reader;
+    outcome.ok = reader.readFile(file, aPath);
+    outcome.parallel = reader.readInParallel();
+    outcome.scanned = reader.readByScan();
+    outcome.error = reader.errorString();
+    outcome.snapshot = reader.takeSnapshot();
+    return outcome;
+}
+
+QString LibraryReadOutcome::difference(const LibraryReadOutcome& aSerial,
+                                       const LibraryReadOutcome& aSplit)
+{
+    if (aSerial.ok != aSplit.ok || aSerial.error != aSplit.error)
+        return QStringLiteral("result %1 '%2' against %3 '%4'")
+            .arg(aSerial.ok).arg(aSerial.error).arg(aSplit.ok).arg(aSplit.error);
+    if (!aSerial.ok)
+        return QString();
+    const LibrarySnapshot& a = *aSerial.snapshot;
+    const LibrarySnapshot& b = *aSplit.snapshot;
+    if (a.musicFolder() != b.musicFolder() || a.libraryPath() != b.libraryPath())
+        return QStringLiteral("music folder or path");
+    if (a.tracks().size() != b.tracks().size())
+        return QStringLiteral("%1 tracks against %2").arg(a.tracks().size()).arg(b.tracks().size());
+    for (size_t i = 0; i < a.tracks().size(); ++i) {
+        const LibraryTrack& x = a.tracks()[i];
+        const LibraryTrack& y = b.tracks()[i];
+        if (x.mTrackId != y.mTrackId || x.mName != y.mName || x.mArtist != y.mArtist
+            || x.mAlbumArtist != y.mAlbumArtist || x.mAlbum != y.mAlbum
+            || x.mComposer != y.mComposer || x.mGenre != y.mGenre || x.mLocation != y.mLocation
+            || x.mSize != y.mSize || x.mTrackNumber != y.mTrackNumber
+            || x.mDateAdded != y.mDateAdded || x.mCompilation != y.mCompilation
+            || x.mPodcast != y.mPodcast || x.mName.isNull() != y.mName.isNull())
+            return QStringLiteral("track %1 (%2)").arg(i).arg(x.mName);
+    }
+    if (a.playlists().size() != b.playlists().size())
+        return QStringLiteral("playlist count");
+    for (size_t i = 0; i < a.playlists().size(); ++i) {
+        const LibraryPlaylist& x = a.playlists()[i];
+        const LibraryPlaylist& y = b.playlists()[i];
+        if (x.mName != y.mName || x.mKind != y.mKind || x.mSpecialKind != y.mSpecialKind
+            || x.mTrackIndexes != y.mTrackIndexes || x.mSize != y.mSize)
+            return QStringLiteral("playlist %1 (%2)").arg(i).arg(x.mName);
+    }
+    return QString();
+}
+

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "library/itunes/LibrarySnapshot.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+
+// One read of a library file as the tests compare them: the one-pass XML read is the reference
+// every faster way of reading must equal.
+struct LibraryReadOutcome
+{
+    bool ok = false;
+    bool parallel = false;
+    bool scanned = false;
+    QString error;
+    std::shared_ptr<const LibrarySnapshot> snapshot;
+
+    // A Windows library of aTracks tracks with entities, non-ASCII names, podcasts, tracks
+    // without a location and a playlist naming a missing track.
+    static QByteArray sampleLibrary(int aTracks, const QString& aNameSuffix = QString());
+    // QXmlStreamReader in one pass.
+    static LibraryReadOutcome readSerially(const QString& aPath);
+    // As the application reads a file.
+    static LibraryReadOutcome readFile(const QString& aPath);
+    // Empty when both reads gave the same result, else what differs.
+    static QString difference(const LibraryReadOutcome& aSerial, const LibraryReadOutcome& aOther);
+};
