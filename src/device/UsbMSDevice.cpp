@@ -80,16 +80,24 @@ UsbMSDevice::~UsbMSDevice()
 
 QString UsbMSDevice::LocalPath(const QString& aPhonePath) const
 {
-    QString path = mRootPath;
-    path.chop(1);
-    const QStringList parts = QString(aPhonePath).replace(QLatin1Char('\\'), QLatin1Char('/'))
-                                  .split(QLatin1Char('/'), Qt::SkipEmptyParts);
-    for (const QString& part : parts) {
-        if (part == QLatin1String(".."))
+    // Either separator; empty parts and "." are dropped, ".." is refused. Built in one string:
+    // every copied track asks this twice.
+    const QStringView phonePath(aPhonePath);
+    QString path;
+    path.reserve(mRootPath.size() + phonePath.size());
+    path.append(QStringView(mRootPath).chopped(1));
+    for (qsizetype from = 0; from <= phonePath.size();) {
+        qsizetype to = from;
+        while (to < phonePath.size() && phonePath[to] != u'/' && phonePath[to] != u'\\')
+            ++to;
+        const QStringView part = phonePath.sliced(from, to - from);
+        if (part == u"..")
             return QString();
-        if (part == QLatin1String("."))
-            continue;
-        path += QLatin1Char('/') + part;
+        if (!part.isEmpty() && part != u".") {
+            path.append(u'/');
+            path.append(part);
+        }
+        from = to + 1;
     }
     return path;
 }

@@ -612,7 +612,9 @@ QString LocalMusicLibrary::generateArtwork(const Track& aTrack)
     logValue("aTrack.trackName()", aTrack.trackName());
     logValue("aTrack.albumName()", aTrack.albumName());
     logValue("aTrack.artistName()", aTrack.artistName());
-    const QString folder = QFileInfo(aTrack.path()).absolutePath();
+    // Only a key for the folders known to lack art: the path as written serves, and costs no
+    // file name cleaning per track.
+    const QString folder = aTrack.path().left(qMax(qsizetype(0), aTrack.path().lastIndexOf(u'/')));
     if (mFoldersWithoutArt.contains(folder)) {
         logMessage("Exiting becuase localFilePath is already known not to have album art");
         return QString();

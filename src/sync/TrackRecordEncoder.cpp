@@ -21,13 +21,20 @@ void TrackRecordEncoder::appendInt64(QByteArray& aOut, qint64 aValue)
     aOut.append(reinterpret_cast<const char*>(&le), sizeof le);
 }
 
+void TrackRecordEncoder::appendUtf16(QByteArray& aOut, const QString& aText)
+{
+    const qsizetype from = aOut.size();
+    aOut.append(reinterpret_cast<const char*>(aText.utf16()), aText.size() * 2);
+    if constexpr (Q_BYTE_ORDER == Q_BIG_ENDIAN) {
+        for (qsizetype i = from; i + 1 < aOut.size(); i += 2)
+            std::swap(aOut[i], aOut[i + 1]);
+    }
+}
+
 QByteArray TrackRecordEncoder::utf16(const QString& aText)
 {
-    QByteArray bytes(reinterpret_cast<const char*>(aText.utf16()), aText.size() * 2);
-    if constexpr (Q_BYTE_ORDER == Q_BIG_ENDIAN) {
-        for (qsizetype i = 0; i + 1 < bytes.size(); i += 2)
-            std::swap(bytes[i], bytes[i + 1]);
-    }
+    QByteArray bytes;
+    appendUtf16(bytes, aText);
     return bytes;
 }
 
@@ -35,32 +42,47 @@ void TrackRecordEncoder::appendStringItem(QByteArray& aOut, qint32 aTag, const Q
 {
     appendInt32(aOut, aTag);
     appendInt32(aOut, qint32(aText.size() * 2));
-    aOut.append(utf16(aText));
+    appendUtf16(aOut, aText);
+}
+
+void TrackRecordEncoder::appendInt32Item(QByteArray& aOut, qint32 aValue)
+{
+    appendInt32(aOut, 4);
+    appendInt32(aOut, aValue);
+}
+
+void TrackRecordEncoder::appendInt64Item(QByteArray& aOut, qint64 aValue)
+{
+    appendInt32(aOut, 8);
+    appendInt64(aOut, aValue);
 }
 
 QByteArray TrackRecordEncoder::int32Item(qint32 aValue)
 {
     QByteArray out;
-    appendInt32(out, 4);
-    appendInt32(out, aValue);
+    appendInt32Item(out, aValue);
     return out;
 }
 
 QByteArray TrackRecordEncoder::int64Item(qint64 aValue)
 {
     QByteArray out;
-    appendInt32(out, 8);
-    appendInt64(out, aValue);
+    appendInt64Item(out, aValue);
     return out;
+}
+
+void TrackRecordEncoder::appendDeviceIdReference(QByteArray& aOut, qint64 aOffset, qint32 aLength)
+{
+    appendInt32(aOut, kTagDeviceIdOffset);
+    appendInt64Item(aOut, aOffset);
+    appendInt32(aOut, kTagDeviceIdLength);
+    appendInt32Item(aOut, aLength);
 }
 
 QByteArray TrackRecordEncoder::deviceIdReference(qint64 aOffset, qint32 aLength)
 {
     QByteArray out;
-    appendInt32(out, kTagDeviceIdOffset);
-    out.append(int64Item(aOffset));
-    appendInt32(out, kTagDeviceIdLength);
-    out.append(int32Item(aLength));
+    appendDeviceIdReference(out, aOffset, aLength);
     return out;
 }
 
@@ -70,11 +92,11 @@ QByteArray TrackRecordEncoder::header(qint64 aTotalSize, qint32 aIntegrityValue)
     out.reserve(kHeaderSize);
     appendInt32(out, kMagic);
     appendInt32(out, kTagVersion);
-    out.append(int32Item(kVersion));
+    appendInt32Item(out, kVersion);
     appendInt32(out, kTagTotalSize);
-    out.append(int64Item(aTotalSize));
+    appendInt64Item(out, aTotalSize);
     appendInt32(out, kTagIntegrity);
-    out.append(int32Item(aIntegrityValue));
+    appendInt32Item(out, aIntegrityValue);
     return out;
 }
 
@@ -92,12 +114,12 @@ QByteArray TrackRecordEncoder::record(const Track& aTrack, qint64 aDeviceIdOffse
     appendStringItem(out, kTagArtistName, aTrack.artistName());
     appendStringItem(out, kTagPath, aTrack.path());
     appendInt32(out, kTagTrackNumber);
-    out.append(int32Item(aTrack.trackNumberOnAlbum()));
-    out.append(deviceIdReference(aDeviceIdOffset, aDeviceIdLength));
+    appendInt32Item(out, aTrack.trackNumberOnAlbum());
+    appendDeviceIdReference(out, aDeviceIdOffset, aDeviceIdLength);
     // The flags go last but one: a record cut short before them does not claim a file.
     appendInt32(out, kTagFlags);
-    out.append(int32Item(aFlags));
+    appendInt32Item(out, aFlags);
     appendInt32(out, kTagSizeOnDevice);
-    out.append(int64Item(aTrack.sizeOnDevice()));
+    appendInt64Item(out, aTrack.sizeOnDevice());
     return out;
 }

@@ -29,4 +29,11 @@ public:
     static void appendInt32(QByteArray& aOut, qint32 aValue);
     static void appendInt64(QByteArray& aOut, qint64 aValue);
     static void appendStringItem(QByteArray& aOut, qint32 aTag, const QString& aText);
+
+private:
+    // The same, appended where the bytes go: a record is built without temporary arrays.
+    static void appendUtf16(QByteArray& aOut, const QString& aText);
+    static void appendInt32Item(QByteArray& aOut, qint32 aValue);
+    static void appendInt64Item(QByteArray& aOut, qint64 aValue);
+    static void appendDeviceIdReference(QByteArray& aOut, qint64 aOffset, qint32 aLength);
 };

@@ -33,6 +33,22 @@ QString FolderListing::foldName(const QString& aName)
     return aName.normalized(QString::NormalizationForm_C).toCaseFolded();
 }
 
+QString FolderListing::foldedMatch(const QString& aName) const
+{
+    std::call_once(mFoldedBuilt, [this]() {
+        QStringList names(mNames.cbegin(), mNames.cend());
+        // Names that fold alike resolve to the one sorted last, whatever order the disk gave.
+        std::sort(names.begin(), names.end(), [](const QString& aLeft, const QString& aRight) {
+            const int order = aLeft.compare(aRight, Qt::CaseInsensitive);
+            return order != 0 ? order < 0 : aLeft < aRight;
+        });
+        mFolded.reserve(names.size());
+        for (const QString& name : std::as_const(names))
+            mFolded.insert(foldName(name), name);
+    });
+    return mFolded.value(foldName(aName));
+}
+
 FolderListingCache& FolderListingCache::instance()
 {
     static FolderListingCache cache;
@@ -59,13 +75,12 @@ std::shared_ptr<FolderListing> FolderListingCache::read(const QString& aFolder)
     if (error)
         return nullptr;
     auto listing = std::make_shared<FolderListing>();
-    QStringList names;
     for (const fs::directory_iterator end; entries != end; entries.increment(error)) {
         if (error)
             return nullptr;
         const QString name =
             QFile::decodeName(QByteArray::fromStdString(entries->path().filename().native()));
-        names << name;
+        listing->mNames.insert(name);
         std::error_code typeError;
         // The type comes with the entry on most file systems; asking costs nothing then.
         if (entries->is_symlink(typeError) || typeError)
@@ -73,17 +88,6 @@ std::shared_ptr<FolderListing> FolderListingCache::read(const QString& aFolder)
     }
     if (error)
         return nullptr;
-    // Names that fold alike resolve to the one sorted last, whatever order the disk gave.
-    std::sort(names.begin(), names.end(), [](const QString& aLeft, const QString& aRight) {
-        const int order = aLeft.compare(aRight, Qt::CaseInsensitive);
-        return order != 0 ? order < 0 : aLeft < aRight;
-    });
-    listing->mNames.reserve(names.size());
-    listing->mFolded.reserve(names.size());
-    for (const QString& name : std::as_const(names)) {
-        listing->mNames.insert(name);
-        listing->mFolded.insert(FolderListing::foldName(name), name);
-    }
     return listing;
 }
 

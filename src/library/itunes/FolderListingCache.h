@@ -6,20 +6,29 @@
 #include <QString>
 
 #include <memory>
+#include <mutex>
 
-// The names in one folder as read at one moment. Immutable once made, so that any thread may
-// hold it.
+// The names in one folder as read at one moment. Immutable once made (the folded lookup is made
+// on first use, once), so that any thread may hold it.
 struct FolderListing
 {
     // Every entry as written on disk.
     QSet<QString> mNames;
     // Entries that are symbolic links: a name alone does not say that the target is there.
     QSet<QString> mLinks;
-    // By the name in composed Unicode and case-folded: the entry on disk.
-    QHash<QString, QString> mFolded;
 
-    // The key of mFolded for aName.
+    // The entry whose name equals aName in composed Unicode and without regard to case; empty
+    // when there is none. Of several, the one sorted last.
+    QString foldedMatch(const QString& aName) const;
+
+    // The key of the folded lookup for aName.
     static QString foldName(const QString& aName);
+
+private:
+    // Most lookups find the exact name: folding every name of every folder up front would cost
+    // more than the rest of the listing.
+    mutable std::once_flag mFoldedBuilt;
+    mutable QHash<QString, QString> mFolded;
 };
 
 // Folder listings shared by every track location resolver of the process, so that a run asks

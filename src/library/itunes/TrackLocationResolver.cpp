@@ -197,8 +197,8 @@ QString TrackLocationResolver::findInListing(const FolderListing& aListing, cons
         if (other != aName && present(other))
             return aBase + u'/' + other;
     }
-    const auto match = aListing.mFolded.constFind(FolderListing::foldName(aName));
-    return match == aListing.mFolded.constEnd() ? QString() : aBase + u'/' + match.value();
+    const QString match = aListing.foldedMatch(aName);
+    return match.isEmpty() ? QString() : aBase + u'/' + match;
 }
 
 QString TrackLocationResolver::findOnDisk(const QString& aBase, const QString& aName)
@@ -250,8 +250,7 @@ QString TrackLocationResolver::resolveFolder(const QString& aFolder)
     } else if (slash >= 0) {
         const std::shared_ptr<const FolderListing> names = listing(parent);
         const QString match =
-            names ? names->mFolded.value(FolderListing::foldName(aFolder.mid(slash + 1)))
-                  : QString();
+            names ? names->foldedMatch(aFolder.mid(slash + 1)) : QString();
         if (!match.isEmpty())
             resolved = (parent == QLatin1String("/") ? QString() : parent) + u'/' + match;
     }
