@@ -1,6 +1,7 @@
 #include "device/UsbMSDevice.h"
 
 #include "app/DebugLog.h"
+#include "device/MetadataTrackElement.h"
 #include "device/MountedChecker.h"
 #include "sync/PlaylistEntry.h"
 #include "sync/Track.h"
@@ -355,17 +356,10 @@ void UsbMSDevice::writeMetadataTrack(const Track& aTrack)
 {
     if (!mMetadataWriter)
         return;
-    const auto nfc = [](const QString& aText) {
-        return aText.normalized(QString::NormalizationForm_C);
-    };
-    mMetadataWriter->writeEmptyElement(QStringLiteral("track"));
-    mMetadataWriter->writeAttribute(QStringLiteral("path"),
-                                    nfc(aTrack.deviceId()).replace(QLatin1Char('\\'), QLatin1Char('/')));
-    mMetadataWriter->writeAttribute(QStringLiteral("artist"), nfc(aTrack.artistName()));
-    mMetadataWriter->writeAttribute(QStringLiteral("album"), nfc(aTrack.albumName()));
-    mMetadataWriter->writeAttribute(QStringLiteral("track_name"), nfc(aTrack.trackName()));
-    mMetadataWriter->writeAttribute(QStringLiteral("track_number"),
-                                    QString::number(aTrack.trackNumberOnAlbum()));
+    // The writer closes the root's start tag if it is still open; the element itself goes to
+    // the file as the writer would have written it.
+    mMetadataWriter->writeCharacters(QString());
+    mMetadataFile->write(MetadataTrackElement::build(aTrack));
 }
 
 int UsbMSDevice::UploadTrack(Track& aTrack)

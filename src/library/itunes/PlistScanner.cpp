@@ -110,12 +110,33 @@ bool readReference(const char*& aFrom, const char* aEnd, char32_t& aCode)
 // Element names of a property list, so that naming an element makes no string.
 QStringView knownName(QByteArrayView aName)
 {
-    static const std::array<QStringView, 11> kNames = {
-        u"key", u"string", u"integer", u"dict", u"array", u"true", u"false", u"date", u"data",
-        u"real", u"plist"};
-    for (const QStringView name : kNames) {
-        if (name.size() == aName.size() && QLatin1StringView(aName) == name)
-            return name;
+    const auto is = [aName](const char* aText) {
+        return std::memcmp(aName.data(), aText, size_t(aName.size())) == 0;
+    };
+    switch (aName.size()) {
+    case 3:
+        if (is("key")) return u"key";
+        break;
+    case 4:
+        if (is("dict")) return u"dict";
+        if (is("true")) return u"true";
+        if (is("date")) return u"date";
+        if (is("data")) return u"data";
+        if (is("real")) return u"real";
+        break;
+    case 5:
+        if (is("array")) return u"array";
+        if (is("false")) return u"false";
+        if (is("plist")) return u"plist";
+        break;
+    case 6:
+        if (is("string")) return u"string";
+        break;
+    case 7:
+        if (is("integer")) return u"integer";
+        break;
+    default:
+        break;
     }
     return QStringView();
 }
