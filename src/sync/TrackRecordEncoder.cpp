@@ -5,26 +5,40 @@
 
 #include <QtEndian>
 
+#include <cstring>
 #include <utility>
 
 using namespace TrackCacheFormat;
 
+namespace {
+
+// Grows aOut by aSize bytes from aData. A record is some twenty pieces; QByteArray::append takes
+// a general path (it may insert from its own data) that costs more than the bytes.
+void appendRaw(QByteArray& aOut, const void* aData, qsizetype aSize)
+{
+    const qsizetype at = aOut.size();
+    aOut.resize(at + aSize);
+    std::memcpy(aOut.data() + at, aData, size_t(aSize));
+}
+
+} // namespace
+
 void TrackRecordEncoder::appendInt32(QByteArray& aOut, qint32 aValue)
 {
     const qint32 le = qToLittleEndian(aValue);
-    aOut.append(reinterpret_cast<const char*>(&le), sizeof le);
+    appendRaw(aOut, &le, sizeof le);
 }
 
 void TrackRecordEncoder::appendInt64(QByteArray& aOut, qint64 aValue)
 {
     const qint64 le = qToLittleEndian(aValue);
-    aOut.append(reinterpret_cast<const char*>(&le), sizeof le);
+    appendRaw(aOut, &le, sizeof le);
 }
 
 void TrackRecordEncoder::appendUtf16(QByteArray& aOut, const QString& aText)
 {
     const qsizetype from = aOut.size();
-    aOut.append(reinterpret_cast<const char*>(aText.utf16()), aText.size() * 2);
+    appendRaw(aOut, aText.utf16(), aText.size() * 2);
     if constexpr (Q_BYTE_ORDER == Q_BIG_ENDIAN) {
         for (qsizetype i = from; i + 1 < aOut.size(); i += 2)
             std::swap(aOut[i], aOut[i + 1]);

@@ -51,23 +51,27 @@ bool TrackLocationResolver::isDrivePath(const QString& aPath)
 
 QString TrackLocationResolver::decodeFileUrl(const QString& aUrl)
 {
-    if (!aUrl.startsWith(QLatin1String("file:"), Qt::CaseInsensitive))
+    // Views until the one decoded string: every track's location passes here on every scan.
+    const QStringView url(aUrl);
+    if (!url.startsWith(u"file:", Qt::CaseInsensitive))
         return QString();
-    QString rest = aUrl.mid(5);
-    QString host;
-    if (rest.startsWith(QLatin1String("//"))) {
-        rest = rest.mid(2);
+    QStringView rest = url.sliced(5);
+    QStringView host;
+    if (rest.startsWith(u"//")) {
+        rest = rest.sliced(2);
         const qsizetype slash = rest.indexOf(u'/');
-        host = slash < 0 ? rest : rest.left(slash);
-        rest = slash < 0 ? QString() : rest.mid(slash);
+        host = slash < 0 ? rest : rest.first(slash);
+        rest = slash < 0 ? QStringView() : rest.sliced(slash);
     }
-    QString path = QString::fromUtf8(QByteArray::fromPercentEncoding(rest.toUtf8()));
+    QString path = rest.contains(u'%')
+                       ? QString::fromUtf8(QByteArray::fromPercentEncoding(rest.toUtf8()))
+                       : rest.toString();
     path.replace(u'\\', u'/');
-    if (!host.isEmpty() && host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) != 0) {
+    if (!host.isEmpty() && host.compare(u"localhost", Qt::CaseInsensitive) != 0) {
         // "file://C:/x" (a drive written as the host) or a network share.
         if (host.size() == 2 && host.at(1) == u':')
-            return host + path;
-        return QStringLiteral("//") + host + path;
+            return host.toString() + path;
+        return QStringLiteral("//") + host.toString() + path;
     }
     // "/C:/x" and the old form "/C|/x".
     if (path.size() >= 3 && path.at(0) == u'/' && path.at(1).isLetter()

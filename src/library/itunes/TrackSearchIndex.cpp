@@ -24,10 +24,12 @@ size_t trigramBit(const QChar* aText)
 TrackSearchIndex::Signature TrackSearchIndex::signature(QStringView aText)
 {
     Signature bits {};
+    const QChar* const text = aText.data();
     for (qsizetype i = 0; i + 3 <= aText.size(); ++i) {
-        if (aText.sliced(i, 3).contains(kFieldSeparator))
+        if (text[i] == kFieldSeparator || text[i + 1] == kFieldSeparator
+            || text[i + 2] == kFieldSeparator)
             continue;
-        const size_t bit = trigramBit(aText.data() + i);
+        const size_t bit = trigramBit(text + i);
         bits[bit / 64] |= quint64(1) << (bit % 64);
     }
     return bits;
@@ -45,13 +47,25 @@ bool TrackSearchIndex::mayHold(size_t aTrack, const Signature& aWord) const
 
 TrackSearchIndex::TrackSearchIndex(const std::vector<LibraryTrack>& aTracks)
 {
+    const auto fields = [](const LibraryTrack& aTrack) {
+        return std::array<const QString*, 6>{&aTrack.mName,        &aTrack.mArtist,
+                                             &aTrack.mAlbum,       &aTrack.mAlbumArtist,
+                                             &aTrack.mComposer,    &aTrack.mGenre};
+    };
+    qsizetype length = 0;
+    for (const LibraryTrack& track : aTracks) {
+        for (const QString* field : fields(track))
+            length += field->size() + 1;
+    }
+    // Folding may lengthen a few characters; the text grows then.
+    mText.reserve(length);
     mStarts.reserve(aTracks.size() + 1);
+    mSignatures.reserve(aTracks.size());
     for (const LibraryTrack& track : aTracks) {
         const qsizetype start = mText.size();
         mStarts.push_back(start);
-        for (const QString* field : {&track.mName, &track.mArtist, &track.mAlbum,
-                                     &track.mAlbumArtist, &track.mComposer, &track.mGenre}) {
-            mText += fold(*field);
+        for (const QString* field : fields(track)) {
+            appendFolded(mText, *field);
             mText += kFieldSeparator;
         }
         mSignatures.push_back(signature(QStringView(mText).sliced(start)));
@@ -63,8 +77,20 @@ QString TrackSearchIndex::fold(QStringView aText)
 {
     QString folded;
     folded.reserve(aText.size());
+    appendFolded(folded, aText);
+    return folded;
+}
+
+void TrackSearchIndex::appendFolded(QString& aFolded, QStringView aText)
+{
     for (qsizetype i = 0; i < aText.size(); ++i) {
         char32_t codePoint = aText.at(i).unicode();
+        // Most text is ASCII, where folding is lowering A to Z.
+        if (codePoint < 0x80) {
+            const bool upper = codePoint >= 'A' && codePoint <= 'Z';
+            aFolded += QChar(char16_t(upper ? codePoint + 32 : codePoint));
+            continue;
+        }
         if (QChar::isHighSurrogate(codePoint) && i + 1 < aText.size()
             && aText.at(i + 1).isLowSurrogate()) {
             codePoint = QChar::surrogateToUcs4(aText.at(i), aText.at(i + 1));
@@ -72,13 +98,12 @@ QString TrackSearchIndex::fold(QStringView aText)
         }
         const char32_t lower = QChar::toCaseFolded(codePoint);
         if (QChar::requiresSurrogates(lower)) {
-            folded += QChar(QChar::highSurrogate(lower));
-            folded += QChar(QChar::lowSurrogate(lower));
+            aFolded += QChar(QChar::highSurrogate(lower));
+            aFolded += QChar(QChar::lowSurrogate(lower));
         } else {
-            folded += QChar(char16_t(lower));
+            aFolded += QChar(char16_t(lower));
         }
     }
-    return folded;
 }
 
 std::vector<bool> TrackSearchIndex::tracksWithWord(const QString& aWord) const

@@ -27,6 +27,8 @@ public:
     static QString fold(QStringView aText);
 
 private:
+    static void appendFolded(QString& aFolded, QStringView aText);
+
     // A 256-bit set of hashed trigrams: a track whose set lacks one of a word's trigrams cannot
     // hold the word, which rules out most tracks without looking at their text.
     using Signature = std::array<quint64, 4>;
