@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QHash>
 #include <QMutex>
+#include <QThreadPool>
 
 #include <atomic>
 #include <cerrno>
@@ -106,6 +107,10 @@ HResult LibrarySnapshotCache::acquire(const QString& aPath,
     entry.mStamp = before;
     entry.mSnapshot = reader.takeSnapshot();
     *aSnapshot = entry.mSnapshot;
+    // A sync's album-art lookup searches the library: the search index is built meanwhile, on
+    // a spare core, rather than when the first track waits for it.
+    QThreadPool::globalInstance()->start(
+        [snapshot = entry.mSnapshot]() { snapshot->searchIndex(); });
     sEntries.insert(aPath, std::move(entry));
     return kOk;
 }
