@@ -8,7 +8,7 @@
 namespace {
 
 // Characters the writer writes as they are in an attribute value.
-bool needsNoEscaping(const QString& aValue)
+bool needsNoEscaping(QStringView aValue)
 {
     for (const QChar c : aValue) {
         const char16_t u = c.unicode();
@@ -16,6 +16,23 @@ bool needsNoEscaping(const QString& aValue)
             || u >= 0xFFFE)
             return false;
     }
+    return true;
+}
+
+// Appends aValue when it is printable ASCII with nothing to escape, the usual case, a byte per
+// character; false (nothing appended) otherwise.
+bool appendPlainAscii(QByteArray& aOut, QStringView aValue)
+{
+    for (const QChar c : aValue) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || u >= 0x7F || u == u'<' || u == u'>' || u == u'&' || u == u'"')
+            return false;
+    }
+    const qsizetype at = aOut.size();
+    aOut.resize(at + aValue.size());
+    char* out = aOut.data() + at;
+    for (const QChar c : aValue)
+        *out++ = char(c.unicode());
     return true;
 }
 
@@ -58,12 +75,13 @@ QString composed(const QString& aText)
 void MetadataTrackElement::appendAttribute(QByteArray& aOut, QLatin1StringView aName,
                                            const QString& aValue)
 {
-    aOut.append(' ');
-    aOut.append(aName);
-    aOut.append("=\"");
-    aOut.append(needsNoEscaping(aValue) ? aValue.toUtf8()
-                                         : escapedByWriter(withoutLoneSurrogates(aValue)));
-    aOut.append('"');
+    aOut += ' ';
+    aOut += aName;
+    aOut += "=\"";
+    if (!appendPlainAscii(aOut, aValue))
+        aOut += needsNoEscaping(aValue) ? aValue.toUtf8()
+                                        : escapedByWriter(withoutLoneSurrogates(aValue));
+    aOut += '"';
 }
 
 QByteArray MetadataTrackElement::build(const Track& aTrack)

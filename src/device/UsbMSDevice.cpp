@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QThread>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -368,13 +369,20 @@ int UsbMSDevice::UploadTrack(Track& aTrack)
     QString artist;
     QString album;
     GetArtistAndAlbumFolders(aTrack, artist, album);
-    QString fileName = aTrack.path().section(QLatin1Char('/'), -1).section(QLatin1Char('\\'), -1);
+    // The last part of the path, whichever separator it has.
+    const QStringView path(aTrack.path());
+    QString fileName =
+        path.sliced(std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\')) + 1).toString();
 
-    QString remoteDirectory = QStringLiteral("\\Music");
-    if (!artist.isEmpty())
-        remoteDirectory += QLatin1Char('\\') + artist;
-    if (!album.isEmpty())
-        remoteDirectory += QLatin1Char('\\') + album;
+    QString remoteDirectory;
+    remoteDirectory.reserve(8 + artist.size() + album.size());
+    remoteDirectory += QLatin1StringView("\\Music");
+    for (const QString* part : {&artist, &album}) {
+        if (!part->isEmpty()) {
+            remoteDirectory += u'\\';
+            remoteDirectory += *part;
+        }
+    }
     logValue("remoteDirectoryPath", remoteDirectory);
 
     if (aTrack.needsConversion()) {
@@ -387,12 +395,23 @@ int UsbMSDevice::UploadTrack(Track& aTrack)
         logReturn(kCopyFailed);
         return kCopyFailed;
     }
-    const QString deviceId = remoteDirectory + QLatin1Char('\\') + fileName;
+    QString deviceId;
+    deviceId.reserve(remoteDirectory.size() + 1 + fileName.size());
+    deviceId += remoteDirectory;
+    deviceId += u'\\';
+    deviceId += fileName;
     logValue("persistentId", deviceId);
-    const QString remoteFile = LocalPath(deviceId);
 
     int result = 0;
     const QString localDirectory = LocalPath(remoteDirectory);
+    // The file name is one plain part, so this is LocalPath(deviceId) without a second pass.
+    QString remoteFile;
+    if (!localDirectory.isEmpty()) {
+        remoteFile.reserve(localDirectory.size() + 1 + fileName.size());
+        remoteFile += localDirectory;
+        remoteFile += u'/';
+        remoteFile += fileName;
+    }
     const bool folderMade = ensureFolder(localDirectory);
     if (!folderMade) {
         result = kFolderNotCreated;

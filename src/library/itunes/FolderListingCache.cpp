@@ -6,9 +6,12 @@
 #include <QStringList>
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
+#include <cerrno>
+#include <cstring>
+#include <memory>
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <time.h>
 
@@ -69,24 +72,34 @@ bool FolderListingCache::stampOf(const QString& aFolder, Stamp* aStamp)
 
 std::shared_ptr<FolderListing> FolderListingCache::read(const QString& aFolder)
 {
-    namespace fs = std::filesystem;
-    std::error_code error;
-    fs::directory_iterator entries(fs::path(QFile::encodeName(aFolder).toStdString()), error);
-    if (error)
+    // readdir itself: a library has tens of thousands of files, and the entry's own name and
+    // type are all that is needed.
+    const std::unique_ptr<DIR, int (*)(DIR*)> folder(
+        ::opendir(QFile::encodeName(aFolder).constData()), ::closedir);
+    if (!folder)
         return nullptr;
     auto listing = std::make_shared<FolderListing>();
-    for (const fs::directory_iterator end; entries != end; entries.increment(error)) {
-        if (error)
-            return nullptr;
-        const QString name =
-            QFile::decodeName(QByteArray::fromStdString(entries->path().filename().native()));
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(folder.get());
+        if (!entry)
+            break;
+        const char* const raw = entry->d_name;
+        if (std::strcmp(raw, ".") == 0 || std::strcmp(raw, "..") == 0)
+            continue;
+        const QString name = QFile::decodeName(raw);
         listing->mNames.insert(name);
-        std::error_code typeError;
-        // The type comes with the entry on most file systems; asking costs nothing then.
-        if (entries->is_symlink(typeError) || typeError)
+        // The type comes with the entry on most file systems; otherwise it is asked for.
+        bool link = entry->d_type == DT_LNK;
+        if (entry->d_type == DT_UNKNOWN) {
+            struct stat info {};
+            link = ::fstatat(::dirfd(folder.get()), raw, &info, AT_SYMLINK_NOFOLLOW) != 0
+                   || S_ISLNK(info.st_mode);
+        }
+        if (link)
             listing->mLinks.insert(name);
     }
-    if (error)
+    if (errno != 0)
         return nullptr;
     return listing;
 }
