@@ -207,7 +207,8 @@ template <typename Stream>
 void LibraryPlistParser<Stream>::readTracks()
 {
     QString key;
-    while (nextKey(key)) {
+    // A split read's first part stops where the second part began.
+    while (!mXml.atSplit() && nextKey(key)) {
         if (!mXml.readNextStartElement())
             return;
         if (mXml.name() == u"dict")

@@ -16,6 +16,8 @@ public:
 
     // Reads the whole document: false when it is not a property list or does not end well.
     bool readPlist();
+    // Reads tracks of the "Tracks" dictionary to its end: the second part of a split read.
+    void readTracksPart() { readTracks(); }
     LibraryPlistContent& content() { return mContent; }
 
 private:

@@ -4,7 +4,7 @@
 #include "library/itunes/ByteRangeDevice.h"
 #include "library/itunes/ITunesAutomation.h"
 #include "library/itunes/LibraryPlistParser.h"
-#include "library/itunes/PlistScanner.h"
+#include "library/itunes/LibraryScanReader.h"
 #include "library/itunes/QtPlistStream.h"
 
 #include <QDate>
@@ -119,16 +119,15 @@ bool LibraryXmlReader::readScan(QFile& aFile)
     if (!sFastScanEnabled.load() || aFile.size() > kFastScanMaximumBytes)
         return false;
     const QByteArray data = aFile.readAll();
-    PlistScanner scanner(data);
-    LibraryPlistParser<PlistScanner> parser(scanner);
-    const bool ok = parser.readPlist() && !scanner.failed()
-                    && (parser.content().mHaveTracks || parser.content().mHavePlaylists);
-    if (!ok) {
+    // A large file is scanned by two threads, each taking about half of the "Tracks" dictionary.
+    const bool split = data.size() >= sParallelMinimumBytes.load();
+    if (!LibraryScanReader::read(data, split, mContent, &mReadInParallel)) {
         // Whatever it was, the XML reader reads it again and tells what is wrong.
         logMessage("Library file needs the full XML reader");
+        mContent = LibraryPlistContent();
+        mReadInParallel = false;
         return false;
     }
-    mContent = std::move(parser.content());
     return true;
 }
 
@@ -140,11 +139,30 @@ void LibraryXmlReader::logResult()
         logValue("Playlist items naming no track", mMissingItems);
 }
 
-qint64 LibraryXmlReader::findSplitPoint(int aFd, qint64 aFrom, qint64 aFileSize)
+qsizetype LibraryXmlReader::trackStartIn(QByteArrayView aBytes)
 {
     // A track of the "Tracks" dictionary starts "<key>1234</key>", blanks, "<dict>". Finding it
     // is only a guess; the split read proves it.
     static const QByteArray open = QByteArrayLiteral("<key>");
+    for (qsizetype at = aBytes.indexOf(open); at >= 0; at = aBytes.indexOf(open, at + 1)) {
+        qsizetype i = at + open.size();
+        const qsizetype digitsFrom = i;
+        while (i < aBytes.size() && i - digitsFrom < 19 && aBytes[i] >= '0' && aBytes[i] <= '9')
+            ++i;
+        if (i == digitsFrom || !aBytes.sliced(i).startsWith("</key>"))
+            continue;
+        i += 6;
+        while (i < aBytes.size() && (aBytes[i] == ' ' || aBytes[i] == '\t' || aBytes[i] == '\n'
+                                     || aBytes[i] == '\r'))
+            ++i;
+        if (aBytes.sliced(i).startsWith("<dict>"))
+            return at;
+    }
+    return -1;
+}
+
+qint64 LibraryXmlReader::findSplitPoint(int aFd, qint64 aFrom, qint64 aFileSize)
+{
     const qint64 window = 64 * 1024;
     const qint64 overlap = 64;
     QByteArray buffer(window, Qt::Uninitialized);
@@ -153,21 +171,9 @@ qint64 LibraryXmlReader::findSplitPoint(int aFd, qint64 aFrom, qint64 aFileSize)
         const ssize_t got = ::pread(aFd, buffer.data(), size_t(window), off_t(start));
         if (got <= 0)
             return -1;
-        const QByteArrayView bytes(buffer.constData(), got);
-        for (qsizetype at = bytes.indexOf(open); at >= 0; at = bytes.indexOf(open, at + 1)) {
-            qsizetype i = at + open.size();
-            const qsizetype digitsFrom = i;
-            while (i < bytes.size() && i - digitsFrom < 19 && bytes[i] >= '0' && bytes[i] <= '9')
-                ++i;
-            if (i == digitsFrom || !bytes.sliced(i).startsWith("</key>"))
-                continue;
-            i += 6;
-            while (i < bytes.size() && (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\n'
-                                        || bytes[i] == '\r'))
-                ++i;
-            if (bytes.sliced(i).startsWith("<dict>"))
-                return start + at;
-        }
+        const qsizetype at = trackStartIn(QByteArrayView(buffer.constData(), got));
+        if (at >= 0)
+            return start + at;
     }
     return -1;
 }

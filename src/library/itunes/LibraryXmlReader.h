@@ -29,12 +29,15 @@ public:
     // Which way the last readFile() went.
     bool readByScan() const { return mReadByScan; }
     bool readInParallel() const { return mReadInParallel; }
-    // Files from this size on are split (tests lower it).
+    // Files from this size on are read by two threads (tests lower it).
     static void setParallelMinimumBytes(qint64 aBytes);
     // Tests turn the scan off to reach the XML reader's paths.
     static void setFastScanEnabled(bool aEnabled);
     std::shared_ptr<const LibrarySnapshot> takeSnapshot() { return std::move(mSnapshot); }
     const QString& errorString() const { return mError; }
+
+    // Where in aBytes a track of the "Tracks" dictionary seems to start; -1 when nowhere.
+    static qsizetype trackStartIn(QByteArrayView aBytes);
 
     // An ISO 8601 date as the automation's day count (days since 1899-12-30, UTC); 0 when the
     // text is not a date.

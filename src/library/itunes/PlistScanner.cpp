@@ -144,8 +144,53 @@ QStringView knownName(QByteArrayView aName)
 } // namespace
 
 PlistScanner::PlistScanner(QByteArrayView aData)
-    : mPos(aData.data()), mEnd(aData.data() + aData.size())
+    : mBegin(aData.data()), mPos(aData.data()), mEnd(aData.data() + aData.size())
 {
+}
+
+void PlistScanner::startInside(qsizetype aOffset, std::vector<QByteArrayView> aOpen)
+{
+    mPos = mBegin + aOffset;
+    mOpen = std::move(aOpen);
+    mStarted = true;
+}
+
+void PlistScanner::setSplit(qsizetype aOffset, std::function<bool()> aHandOver)
+{
+    mSplit = mBegin + aOffset;
+    mHandOver = std::move(aHandOver);
+}
+
+bool PlistScanner::atSplit() const
+{
+    // Positions only grow: once past the split, never again.
+    if (!mSplit || mFailed || mEndPending || mPos > mSplit || mSplit - mPos > 256
+        || mOpen.size() != 3)
+        return false;
+    for (const char* p = mPos; p < mSplit; ++p) {
+        if (!isSpace(*p))
+            return false;
+    }
+    return true;
+}
+
+void PlistScanner::tracksEnded()
+{
+    if (!mHandOver)
+        return;
+    mStoppedAtSplit = atSplit();
+    // Whether or not this part took its tracks from the other, the other is done with.
+    const bool handedOver = mHandOver();
+    mHandOver = nullptr;
+    mSplit = nullptr;
+    if (mStoppedAtSplit && !handedOver)
+        fail();
+}
+
+void PlistScanner::resumeAfterTracks(qsizetype aOffset)
+{
+    mPos = mBegin + aOffset;
+    mOpen.pop_back();
 }
 
 bool PlistScanner::fail()

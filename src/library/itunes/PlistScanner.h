@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <functional>
 #include <vector>
 
 // A strict, fast reader of an XML property list held in memory: the shape iTunes writes. It
@@ -31,8 +32,23 @@ public:
     QString readElementText();
     // Reads what is left: true when the document ends well-formed.
     bool finish();
-    // The library parser's mark between the tracks and the rest: nothing to check here.
-    void tracksEnded() {}
+
+    // A read split in two parts. The second part starts at aOffset inside the open elements
+    // aOpen (outermost first: the root, its dictionary, the "Tracks" dictionary).
+    void startInside(qsizetype aOffset, std::vector<QByteArrayView> aOpen);
+    // The first part stops when the library parser, between two tracks, stands just before
+    // aOffset (only blanks between); aHandOver then joins the second part's tracks and moves
+    // this reader past the "Tracks" dictionary with resumeAfterTracks(). It returns false when
+    // the second part failed.
+    void setSplit(qsizetype aOffset, std::function<bool()> aHandOver);
+    bool atSplit() const;
+    // Called by the library parser when it leaves the "Tracks" dictionary's loop.
+    void tracksEnded();
+    bool stoppedAtSplit() const { return mStoppedAtSplit; }
+    // Goes on at aOffset, the end of the "Tracks" dictionary as the second part found it.
+    void resumeAfterTracks(qsizetype aOffset);
+    qsizetype position() const { return mPos - mBegin; }
+    const std::vector<QByteArrayView>& openElements() const { return mOpen; }
 
     bool failed() const { return mFailed; }
 
@@ -51,8 +67,12 @@ private:
     bool skipSpaces();
     bool fail();
 
+    const char* mBegin;
     const char* mPos;
     const char* mEnd;
+    const char* mSplit = nullptr;
+    std::function<bool()> mHandOver;
+    bool mStoppedAtSplit = false;
     bool mFailed = false;
     bool mStarted = false;
     bool mRootClosed = false;

@@ -27,6 +27,8 @@ public:
     // Reads to the end so that a truncated file is noticed even after the last wanted key.
     bool finish();
     void tracksEnded();
+    // This reader's parts are split differently (see setSplitPart()).
+    bool atSplit() const { return false; }
 
 private:
     QXmlStreamReader& mXml;
