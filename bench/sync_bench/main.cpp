@@ -32,7 +32,7 @@ constexpr int kPlaylists = 20;
 // file system takes to create files varies from one moment to the next (an ext4 volume without
 // a journal scans for recently deleted inodes), and alternating gives both contenders the
 // same moments.
-constexpr int kRounds = 3;
+constexpr int kRounds = 5;
 
 // Writes still pending from the contender before must not be paid for by the next one.
 void settleDisk()

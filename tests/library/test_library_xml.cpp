@@ -288,6 +288,21 @@ private slots:
         QCOMPARE(TrackLocationResolver::decodeFileUrl("file://server/share/x.mp3"), QString("//server/share/x.mp3"));
         QCOMPARE(TrackLocationResolver::decodeFileUrl("http://example.com/x.mp3"), QString());
 
+        // Escapes are decoded exactly as QByteArray::fromPercentEncoding decodes them, broken
+        // ones, invalid UTF-8 and text outside ASCII included.
+        static const QStringList kPieces = {"a", "/", "%20", "%2", "%", "%zz", "%4g", "%C3%A9",
+                                            "%FF", "%E2%82", "\u00e9", "+", "%25", "%7E"};
+        QRandomGenerator random(17);
+        for (int round = 0; round < 2000; ++round) {
+            QString path = "/";
+            for (int i = int(random.bounded(8)); i > 0; --i)
+                path += kPieces.at(int(random.bounded(kPieces.size())));
+            const QString expected =
+                QString::fromUtf8(QByteArray::fromPercentEncoding(path.toUtf8()))
+                    .replace(u'\\', u'/');
+            QCOMPARE(TrackLocationResolver::decodeFileUrl("file://" + path), expected);
+        }
+
         // A library written on this machine with plain paths, spaces and '%' in names.
         LibraryXmlBuilder builder(LibraryXmlBuilder::Style::MacOS);
         const QString file = root() + "/native/My 100% Song.mp3";

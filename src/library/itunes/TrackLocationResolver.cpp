@@ -14,6 +14,48 @@ bool exists(const QString& aPath)
     return ::stat(QFile::encodeName(aPath).constData(), &info) == 0;
 }
 
+int hexValue(char16_t aDigit)
+{
+    if (aDigit >= u'0' && aDigit <= u'9')
+        return aDigit - u'0';
+    if (aDigit >= u'a' && aDigit <= u'f')
+        return aDigit - u'a' + 10;
+    if (aDigit >= u'A' && aDigit <= u'F')
+        return aDigit - u'A' + 10;
+    return -1;
+}
+
+// The percent-decoded text of a URL part, the escapes read as UTF-8, exactly as
+// QByteArray::fromPercentEncoding decodes it. Locations are ASCII with well-formed escapes:
+// those are decoded here in one pass; any other text takes the general way.
+QString percentDecoded(QStringView aText)
+{
+    const auto general = [aText]() {
+        return QString::fromUtf8(QByteArray::fromPercentEncoding(aText.toUtf8()));
+    };
+    QByteArray bytes;
+    bytes.reserve(aText.size());
+    bool ascii = true;
+    for (qsizetype i = 0; i < aText.size(); ++i) {
+        const char16_t c = aText[i].unicode();
+        if (c >= 0x80)
+            return general();
+        int value = c;
+        // An escape needs two characters after it; otherwise the '%' stays.
+        if (c == u'%' && i + 2 < aText.size()) {
+            const int high = hexValue(aText[i + 1].unicode());
+            const int low = hexValue(aText[i + 2].unicode());
+            if (high < 0 || low < 0)
+                return general();
+            value = high * 16 + low;
+            i += 2;
+        }
+        ascii = ascii && value < 0x80;
+        bytes += char(value);
+    }
+    return ascii ? QString::fromLatin1(bytes) : QString::fromUtf8(bytes);
+}
+
 QString withoutTrailingSlash(QString aPath)
 {
     while (aPath.size() > 1 && aPath.endsWith(u'/'))
@@ -63,9 +105,7 @@ QString TrackLocationResolver::decodeFileUrl(const QString& aUrl)
         host = slash < 0 ? rest : rest.first(slash);
         rest = slash < 0 ? QStringView() : rest.sliced(slash);
     }
-    QString path = rest.contains(u'%')
-                       ? QString::fromUtf8(QByteArray::fromPercentEncoding(rest.toUtf8()))
-                       : rest.toString();
+    QString path = percentDecoded(rest);
     path.replace(u'\\', u'/');
     if (!host.isEmpty() && host.compare(u"localhost", Qt::CaseInsensitive) != 0) {
         // "file://C:/x" (a drive written as the host) or a network share.
