@@ -5,6 +5,8 @@
 #include <QBuffer>
 #include <QXmlStreamWriter>
 
+#include <cstring>
+
 namespace {
 
 // Characters the writer writes as they are in an attribute value.
@@ -67,7 +69,12 @@ QByteArray escapedByWriter(const QString& aValue)
 
 QString composed(const QString& aText)
 {
-    return aText.normalized(QString::NormalizationForm_C);
+    // Text below U+0300 has nothing to compose.
+    for (const QChar c : aText) {
+        if (c.unicode() >= 0x300)
+            return aText.normalized(QString::NormalizationForm_C);
+    }
+    return aText;
 }
 
 } // namespace
@@ -75,13 +82,19 @@ QString composed(const QString& aText)
 void MetadataTrackElement::appendAttribute(QByteArray& aOut, QLatin1StringView aName,
                                            const QString& aValue)
 {
-    aOut += ' ';
-    aOut += aName;
-    aOut += "=\"";
+    const qsizetype at = aOut.size();
+    aOut.resize(at + 1 + aName.size() + 2);
+    char* out = aOut.data() + at;
+    *out++ = ' ';
+    std::memcpy(out, aName.data(), size_t(aName.size()));
+    out += aName.size();
+    *out++ = '=';
+    *out = '"';
     if (!appendPlainAscii(aOut, aValue))
         aOut += needsNoEscaping(aValue) ? aValue.toUtf8()
                                         : escapedByWriter(withoutLoneSurrogates(aValue));
-    aOut += '"';
+    aOut.resize(aOut.size() + 1);
+    aOut.back() = '"';
 }
 
 QByteArray MetadataTrackElement::build(const Track& aTrack)

@@ -33,8 +33,9 @@ QString percentDecoded(QStringView aText)
     const auto general = [aText]() {
         return QString::fromUtf8(QByteArray::fromPercentEncoding(aText.toUtf8()));
     };
-    QByteArray bytes;
-    bytes.reserve(aText.size());
+    // Decoding only shortens: the bytes are written in place, not appended one by one.
+    QByteArray bytes(aText.size(), Qt::Uninitialized);
+    char* out = bytes.data();
     bool ascii = true;
     for (qsizetype i = 0; i < aText.size(); ++i) {
         const char16_t c = aText[i].unicode();
@@ -51,9 +52,19 @@ QString percentDecoded(QStringView aText)
             i += 2;
         }
         ascii = ascii && value < 0x80;
-        bytes += char(value);
+        *out++ = char(value);
     }
-    return ascii ? QString::fromLatin1(bytes) : QString::fromUtf8(bytes);
+    const QByteArrayView decoded(bytes.constData(), out - bytes.constData());
+    return ascii ? QString::fromLatin1(decoded) : QString::fromUtf8(decoded);
+}
+
+// aFolder + "/" + aName in one allocation: every resolved track is built so.
+QString joined(const QString& aFolder, const QString& aName)
+{
+    QString path;
+    path.reserve(aFolder.size() + 1 + aName.size());
+    path.append(aFolder).append(u'/').append(aName);
+    return path;
 }
 
 QString withoutTrailingSlash(QString aPath)
@@ -232,27 +243,27 @@ QString TrackLocationResolver::findInListing(const FolderListing& aListing, cons
     // A link is there only when its target is.
     const auto present = [&](const QString& aEntry) {
         return aListing.mNames.contains(aEntry)
-               && (!aListing.mLinks.contains(aEntry) || exists(aBase + u'/' + aEntry));
+               && (!aListing.mLinks.contains(aEntry) || exists(joined(aBase, aEntry)));
     };
     if (present(aName))
-        return aBase + u'/' + aName;
+        return joined(aBase, aName);
     for (const auto form : {QString::NormalizationForm_C, QString::NormalizationForm_D}) {
         const QString other = aName.normalized(form);
         if (other != aName && present(other))
-            return aBase + u'/' + other;
+            return joined(aBase, other);
     }
     const QString match = aListing.foldedMatch(aName);
-    return match.isEmpty() ? QString() : aBase + u'/' + match;
+    return match.isEmpty() ? QString() : joined(aBase, match);
 }
 
 QString TrackLocationResolver::findOnDisk(const QString& aBase, const QString& aName)
 {
-    if (exists(aBase + u'/' + aName))
-        return aBase + u'/' + aName;
+    if (exists(joined(aBase, aName)))
+        return joined(aBase, aName);
     for (const auto form : {QString::NormalizationForm_C, QString::NormalizationForm_D}) {
         const QString other = aName.normalized(form);
-        if (other != aName && exists(aBase + u'/' + other))
-            return aBase + u'/' + other;
+        if (other != aName && exists(joined(aBase, other)))
+            return joined(aBase, other);
     }
     return QString();
 }
