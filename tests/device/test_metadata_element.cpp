@@ -9,6 +9,8 @@
 #include <QRandomGenerator>
 #include <QXmlStreamWriter>
 
+#include <functional>
+
 namespace {
 
 QString composed(const QString& aText)
@@ -16,8 +18,9 @@ QString composed(const QString& aText)
     return aText.normalized(QString::NormalizationForm_C);
 }
 
-// The whole file as the writer makes it with a call per attribute.
-QByteArray writtenByWriter(const QList<Track>& aTracks)
+// A whole metadata file: the writer's declaration and root around aWriteTrack for each track.
+QByteArray metadataFile(const QList<Track>& aTracks,
+                        const std::function<void(QXmlStreamWriter&, QBuffer&, const Track&)>& aWriteTrack)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -25,36 +28,34 @@ QByteArray writtenByWriter(const QList<Track>& aTracks)
     QXmlStreamWriter writer(&buffer);
     writer.writeStartDocument();
     writer.writeStartElement(QStringLiteral("metadata"));
-    for (const Track& track : aTracks) {
-        writer.writeEmptyElement(QStringLiteral("track"));
-        writer.writeAttribute(QStringLiteral("path"), composed(track.deviceId()).replace(u'\\', u'/'));
-        writer.writeAttribute(QStringLiteral("artist"), composed(track.artistName()));
-        writer.writeAttribute(QStringLiteral("album"), composed(track.albumName()));
-        writer.writeAttribute(QStringLiteral("track_name"), composed(track.trackName()));
-        writer.writeAttribute(QStringLiteral("track_number"),
-                              QString::number(track.trackNumberOnAlbum()));
-    }
+    for (const Track& track : aTracks)
+        aWriteTrack(writer, buffer, track);
     writer.writeEndElement();
     writer.writeEndDocument();
     return bytes;
 }
 
+// The file as the writer makes it with a call per attribute.
+QByteArray writtenByWriter(const QList<Track>& aTracks)
+{
+    return metadataFile(aTracks, [](QXmlStreamWriter& aWriter, QBuffer&, const Track& aTrack) {
+        aWriter.writeEmptyElement(QStringLiteral("track"));
+        aWriter.writeAttribute(QStringLiteral("path"), composed(aTrack.deviceId()).replace(u'\\', u'/'));
+        aWriter.writeAttribute(QStringLiteral("artist"), composed(aTrack.artistName()));
+        aWriter.writeAttribute(QStringLiteral("album"), composed(aTrack.albumName()));
+        aWriter.writeAttribute(QStringLiteral("track_name"), composed(aTrack.trackName()));
+        aWriter.writeAttribute(QStringLiteral("track_number"),
+                               QString::number(aTrack.trackNumberOnAlbum()));
+    });
+}
+
 // The same file with the elements made here, as the phone writes it.
 QByteArray writtenByElements(const QList<Track>& aTracks)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QXmlStreamWriter writer(&buffer);
-    writer.writeStartDocument();
-    writer.writeStartElement(QStringLiteral("metadata"));
-    for (const Track& track : aTracks) {
-        writer.writeCharacters(QString());
-        buffer.write(MetadataTrackElement::build(track));
-    }
-    writer.writeEndElement();
-    writer.writeEndDocument();
-    return bytes;
+    return metadataFile(aTracks, [](QXmlStreamWriter& aWriter, QBuffer& aBuffer, const Track& aTrack) {
+        aWriter.writeCharacters(QString());
+        aBuffer.write(MetadataTrackElement::build(aTrack));
+    });
 }
 
 Track track(const QString& aName, const QString& aArtist, const QString& aAlbum,

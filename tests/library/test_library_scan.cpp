@@ -185,22 +185,9 @@ private slots:
         int parallel = 0;
         int refused = 0;
         for (int round = 0; round < 400; ++round) {
-            QByteArray data = sample;
-            const int edits = 1 + int(random.bounded(3));
-            for (int e = 0; e < edits; ++e) {
-                // Half of it around the middle, where the file is split.
-                const int at = round % 2 == 0 ? int(random.bounded(data.size()))
-                                              : data.size() * 9 / 20 + int(random.bounded(data.size() * 3 / 20));
-                switch (random.bounded(4)) {
-                case 0: data[at] = char(random.bounded(256)); break;
-                case 1: data.remove(at, int(random.bounded(30))); break;
-                default: {
-                    const QByteArray& snippet = kSnippets.at(int(random.bounded(kSnippets.size())));
-                    data.insert(at, snippet.isEmpty() ? QByteArray(1, '\0') : snippet);
-                    break;
-                }
-                }
-            }
+            // Half of it around the middle, where the file is split.
+            const QByteArray data =
+                LibraryReadOutcome::damaged(sample, random, round % 2 == 1, kSnippets);
             LibraryReadOutcome whole;
             LibraryReadOutcome split;
             const QString diff = compare(data, &whole, &split);

@@ -134,18 +134,8 @@ private slots:
         int splitUsed = 0;
         int refused = 0;
         for (int round = 0; round < 150; ++round) {
-            QByteArray data = sample;
-            const int edits = 1 + int(random.bounded(3));
-            for (int e = 0; e < edits; ++e) {
-                const int at = round % 2 == 0 ? int(random.bounded(data.size()))
-                                              : data.size() * 9 / 20 + int(random.bounded(data.size() * 3 / 20));
-                switch (random.bounded(4)) {
-                case 0: data[at] = char(random.bounded(256)); break;
-                case 1: data.remove(at, int(random.bounded(40))); break;
-                case 2: data.insert(at, "<key>12</key><dict>"); break;
-                default: data.insert(at, "</dict>"); break;
-                }
-            }
+            const QByteArray data = LibraryReadOutcome::damaged(
+                sample, random, round % 2 == 1, {"<key>12</key><dict>", "</dict>"});
             writeFile(path, data);
             const LibraryReadOutcome serial = LibraryReadOutcome::readSerially(path);
             const LibraryReadOutcome split = LibraryReadOutcome::readFile(path);

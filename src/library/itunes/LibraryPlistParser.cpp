@@ -251,7 +251,8 @@ void LibraryPlistParser<Stream>::readTrack(const QString& aKey)
         }
         case TrackKey::DateAdded:
             if (mXml.name() == u"date" && mXml.readTextInto(mScratch))
-                track.mDateAdded = LibraryXmlReader::automationDate(QStringView(mScratch).trimmed());
+                track.mDateAdded =
+                    LibraryXmlReader::automationDate(QStringView(mScratch).trimmed());
             else if (mXml.name() != u"date")
                 mXml.skipCurrentElement();
             break;

@@ -235,7 +235,8 @@ bool LibraryXmlReader::readSplit(QFile& aFile)
     const QStringView encoding = mXml.documentEncoding();
     const bool utf8 = encoding.isEmpty() || encoding.compare(u"UTF-8", Qt::CaseInsensitive) == 0;
     // The second part declares XML 1.0 in UTF-8; the file must be read by the same rules.
-    const bool sameRules = utf8 && (mXml.documentVersion().isEmpty() || mXml.documentVersion() == u"1.0");
+    const bool sameRules =
+        utf8 && (mXml.documentVersion().isEmpty() || mXml.documentVersion() == u"1.0");
     const bool exact = firstOk && restOk && stream.splitReached() && sameRules;
     mXml.setDevice(nullptr);
     if (!exact) {
@@ -355,7 +356,8 @@ void LibraryXmlReader::build(const QString& aLibraryPath)
         }
     }
     mSnapshot = std::make_shared<const LibrarySnapshot>(aLibraryPath, mContent.mMusicFolder,
-                                                        std::move(mContent.mTracks), std::move(playlists));
+                                                        std::move(mContent.mTracks),
+                                                        std::move(playlists));
     mContent = LibraryPlistContent();
     mIndexById.clear();
 }

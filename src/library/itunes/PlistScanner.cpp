@@ -239,9 +239,13 @@ bool PlistScanner::readProlog()
                 return fail();
             const QLatin1StringView value(valueFrom, mPos - valueFrom);
             ++mPos;
-            if ((which == 0 && value != QLatin1StringView("1.0"))
-                || (which == 1 && value.compare(QLatin1StringView("UTF-8"), Qt::CaseInsensitive) != 0)
-                || (which == 2 && value != QLatin1StringView("yes") && value != QLatin1StringView("no")))
+            const bool valid =
+                (which == 0 && value == QLatin1StringView("1.0"))
+                || (which == 1
+                    && value.compare(QLatin1StringView("UTF-8"), Qt::CaseInsensitive) == 0)
+                || (which == 2
+                    && (value == QLatin1StringView("yes") || value == QLatin1StringView("no")));
+            if (!valid)
                 return fail();
         }
         mPos += 2;

@@ -40,32 +40,54 @@ QByteArray LibraryReadOutcome::sampleLibrary(int aTracks, const QString& aNameSu
     return builder.toXml();
 }
 
-LibraryReadOutcome LibraryReadOutcome::readSerially(const QString& aPath)
-{
-    QFile file(aPath);
-    LibraryReadOutcome outcome;
-    if (!file.open(QIODevice::ReadOnly))
-        return outcome;
-    LibraryXmlReader reader;
-    outcome.ok = reader.read(&file, aPath);
-    outcome.error = reader.errorString();
-    outcome.snapshot = reader.takeSnapshot();
-    return outcome;
-}
+namespace {
 
-LibraryReadOutcome LibraryReadOutcome::readFile(const QString& aPath)
+LibraryReadOutcome readWith(const QString& aPath, bool aSerially)
 {
     QFile file(aPath);
     LibraryReadOutcome outcome;
     if (!file.open(QIODevice::ReadOnly))
         return outcome;
     LibraryXmlReader reader;
-    outcome.ok = reader.readFile(file, aPath);
+    outcome.ok = aSerially ? reader.read(&file, aPath) : reader.readFile(file, aPath);
     outcome.parallel = reader.readInParallel();
     outcome.scanned = reader.readByScan();
     outcome.error = reader.errorString();
     outcome.snapshot = reader.takeSnapshot();
     return outcome;
+}
+
+} // namespace
+
+LibraryReadOutcome LibraryReadOutcome::readSerially(const QString& aPath)
+{
+    return readWith(aPath, true);
+}
+
+LibraryReadOutcome LibraryReadOutcome::readFile(const QString& aPath)
+{
+    return readWith(aPath, false);
+}
+
+QByteArray LibraryReadOutcome::damaged(const QByteArray& aSample, QRandomGenerator& aRandom,
+                                       bool aAroundMiddle, const QList<QByteArray>& aInsertions)
+{
+    QByteArray data = aSample;
+    for (int edits = 1 + int(aRandom.bounded(3)); edits > 0; --edits) {
+        const int at = aAroundMiddle
+                           ? data.size() * 9 / 20 + int(aRandom.bounded(data.size() * 3 / 20))
+                           : int(aRandom.bounded(data.size()));
+        switch (aRandom.bounded(4)) {
+        case 0: data[at] = char(aRandom.bounded(256)); break;
+        case 1: data.remove(at, int(aRandom.bounded(40))); break;
+        default: {
+            const QByteArray& insertion = aInsertions.at(int(aRandom.bounded(aInsertions.size())));
+            data.insert(at, insertion.isEmpty() ? QByteArray(1, '\0') : insertion);
+            break;
+        }
+        }
+    }
+    return data;
 }
 
 QString LibraryReadOutcome::difference(const LibraryReadOutcome& aSerial,

@@ -3,6 +3,8 @@
 #include "library/itunes/LibrarySnapshot.h"
 
 #include <QByteArray>
+#include <QList>
+#include <QRandomGenerator>
 #include <QString>
 
 #include <memory>
@@ -24,6 +26,10 @@ struct LibraryReadOutcome
     static LibraryReadOutcome readSerially(const QString& aPath);
     // As the application reads a file.
     static LibraryReadOutcome readFile(const QString& aPath);
+    // aSample with one to three random edits: a byte changed, bytes removed or one of
+    // aInsertions inserted (an empty one stands for a NUL byte), anywhere or around the middle.
+    static QByteArray damaged(const QByteArray& aSample, QRandomGenerator& aRandom,
+                              bool aAroundMiddle, const QList<QByteArray>& aInsertions);
     // Empty when both reads gave the same result, else what differs.
     static QString difference(const LibraryReadOutcome& aSerial, const LibraryReadOutcome& aOther);
 };
