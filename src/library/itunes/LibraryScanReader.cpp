@@ -14,10 +14,14 @@ namespace {
 // How far past the middle a track start is looked for.
 constexpr qsizetype kSplitSearchBytes = 1024 * 1024;
 
-// Where the second part starts: a track a little past the middle; -1 when none is found.
+// Where the second part starts: a track near the middle of the "Tracks" dictionary, which is
+// taken to end where the "Playlists" array begins (iTunes writes them in that order); -1 when
+// none is found. The first part reads the playlists after the second part is done, so the
+// tracks are shared evenly.
 qsizetype splitPoint(QByteArrayView aData)
 {
-    const qsizetype from = aData.size() / 40 * 21;
+    const qsizetype playlists = aData.lastIndexOf(QByteArrayView("<key>Playlists</key>"));
+    const qsizetype from = (playlists > 0 ? playlists : aData.size()) / 2;
     const QByteArrayView window =
         aData.sliced(from, std::min(kSplitSearchBytes, aData.size() - from));
     const qsizetype at = LibraryXmlReader::trackStartIn(window);
