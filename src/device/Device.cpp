@@ -11,6 +11,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 
 // Characters that folder names of artists and albums never hold on the phone.
@@ -86,11 +88,15 @@ void Device::ParseAndroidInfo(const QByteArray& aContent)
 
 void Device::MakeValidFileName(QString& aName, bool aReplaceDots)
 {
-    for (QChar& c : aName) {
-        if (aReplaceDots && c == QLatin1Char('.'))
-            c = QLatin1Char('_');
-        if (isReplacedInFolderName(c))
-            c = QLatin1Char('_');
+    const auto replaced = [aReplaceDots](QChar aChar) {
+        return (aReplaceDots && aChar == QLatin1Char('.')) || isReplacedInFolderName(aChar);
+    };
+    // Most names need nothing: their shared text is then not copied (every copied track asks).
+    if (std::any_of(aName.cbegin(), aName.cend(), replaced)) {
+        for (QChar& c : aName) {
+            if (replaced(c))
+                c = QLatin1Char('_');
+        }
     }
     aName = aName.trimmed();
 }

@@ -511,11 +511,11 @@ qint32 TrackCache::writeIntegrityValue(qint64 aCacheSize)
 
 qint32 TrackCache::writeHeaderValues(qint64 aCacheSize, qint64 aAddedBytes)
 {
-    const QByteArray total = TrackRecordEncoder::int64Item(mTotalSizeOfUploadedFiles + aAddedBytes);
-    // The total size item, the integrity item's tag and the integrity item follow each other in
-    // every file this program writes: one write then keeps both values, instead of a seek and a
-    // write for each, for every track copied.
-    if (aAddedBytes == 0 || mIntegrityItemOffset != mTotalSizeItemOffset + total.size() + 4
+    // The total size item (length and value), the integrity item's tag and the integrity item
+    // follow each other in every file this program writes: one write then keeps both values,
+    // instead of a seek and a write for each, for every track copied.
+    constexpr qint64 kTotalItemSize = 4 + 8;
+    if (aAddedBytes == 0 || mIntegrityItemOffset != mTotalSizeItemOffset + kTotalItemSize + 4
         || mTotalSizeItemOffset == 0) {
         qint32 result = writeIntegrityValue(aCacheSize);
         if (result == kSuccess && aAddedBytes != 0)
@@ -525,11 +525,13 @@ qint32 TrackCache::writeHeaderValues(qint64 aCacheSize, qint64 aAddedBytes)
     const qint64 size = aCacheSize >= 0 ? aCacheSize : cacheFileEnd();
     logValue("integrityValue", size);
     logValue("bytes added to the total", aAddedBytes);
-    QByteArray bytes = total;
-    char tag[4];
-    qToLittleEndian<qint32>(kTagIntegrity, tag);
-    bytes.append(tag, sizeof(tag));
-    bytes.append(TrackRecordEncoder::int32Item(qint32(size)));
+    QByteArray bytes;
+    bytes.reserve(kTotalItemSize + 12);
+    TrackRecordEncoder::appendInt32(bytes, 8);
+    TrackRecordEncoder::appendInt64(bytes, mTotalSizeOfUploadedFiles + aAddedBytes);
+    TrackRecordEncoder::appendInt32(bytes, kTagIntegrity);
+    TrackRecordEncoder::appendInt32(bytes, 4);
+    TrackRecordEncoder::appendInt32(bytes, qint32(size));
     const qint32 result = writeAt(mTotalSizeItemOffset, bytes);
     if (result == kSuccess)
         mTotalSizeOfUploadedFiles += aAddedBytes;

@@ -127,6 +127,16 @@ private slots:
         trackFields.mAlbum = QStringLiteral("Roads");
         builder.addTrack(trackFields);
         builder.addMasterPlaylist();
+        // A playlist in its own order, with a track twice, and one with a part of the library.
+        const QList<qint64> ids = builder.trackIds();
+        LibraryXmlBuilder::PlaylistSpec mix;
+        mix.mName = QStringLiteral("Mix");
+        mix.mTrackIds = {ids.at(1), ids.at(0), ids.at(1)};
+        builder.addPlaylist(mix);
+        LibraryXmlBuilder::PlaylistSpec part;
+        part.mName = QStringLiteral("Part");
+        part.mTrackIds = {ids.at(1)};
+        builder.addPlaylist(part);
         const QString xml = root() + "/search/iTunes Library.xml";
         QDir().mkpath(root() + "/search");
         QVERIFY(builder.write(xml));
@@ -142,11 +152,15 @@ private slots:
         QCOMPARE(source->getPlaylists(&playlists), kOk);
         std::shared_ptr<IITPlaylist> library;
         QCOMPARE(playlists->getItem(1, &library), kOk);
+        std::shared_ptr<IITPlaylist> mixList;
+        QCOMPARE(playlists->getItem(2, &mixList), kOk);
+        std::shared_ptr<IITPlaylist> partList;
+        QCOMPARE(playlists->getItem(3, &partList), kOk);
 
-        const auto names = [&](const QString& aText) {
+        const auto namesIn = [&](IITPlaylist& aPlaylist, const QString& aText) {
             std::shared_ptr<IITTrackCollection> found;
             QStringList result;
-            if (library->search(aText, 0, &found) != kOk)
+            if (aPlaylist.search(aText, 0, &found) != kOk)
                 return QStringList{QStringLiteral("search failed")};
             qint32 count = 0;
             found->getCount(&count);
@@ -159,11 +173,17 @@ private slots:
             }
             return result;
         };
+        const auto names = [&](const QString& aText) { return namesIn(*library, aText); };
         QCOMPARE(names(QStringLiteral("high")), (QStringList{"High Wave", "Highway"}));
         QCOMPARE(names(QStringLiteral("HIGH sine")), QStringList{"High Wave"});
         QCOMPARE(names(QStringLiteral("  wave   ΩMEGA ")), QStringList{"High Wave"});
         QCOMPARE(names(QStringLiteral("high nothing")), QStringList{});
         QCOMPARE(names(QStringLiteral("Roads")), QStringList{"Highway"});
+        // In the playlist's order, a track as often as it is there; only the playlist's tracks.
+        QCOMPARE(namesIn(*mixList, QStringLiteral("high")),
+                 (QStringList{"Highway", "High Wave", "Highway"}));
+        QCOMPARE(namesIn(*partList, QStringLiteral("high")), QStringList{"Highway"});
+        QCOMPARE(namesIn(*partList, QStringLiteral("sine")), QStringList{});
     }
 
     void windowsLibraryUnderWine()

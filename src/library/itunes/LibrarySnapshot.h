@@ -42,6 +42,9 @@ struct LibraryPlaylist
     QList<qint32> mTrackIndexes;
     // Sum of the tracks' sizes.
     double mSize = 0;
+    // Whether mTrackIndexes rise strictly (no track twice): a search of such a playlist need
+    // not walk all of it.
+    bool mAscending = false;
 };
 
 // An immutable parse of one library file. Shared by every application object that reads the

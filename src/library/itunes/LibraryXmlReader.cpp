@@ -12,7 +12,9 @@
 #include <QFile>
 #include <QIODevice>
 
+#include <algorithm>
 #include <atomic>
+#include <functional>
 #include <cstring>
 #include <thread>
 #include <unistd.h>
@@ -354,6 +356,12 @@ void LibraryXmlReader::build(const QString& aLibraryPath)
             podcasts.mSpecialKind = kSpecialKindPodcasts;
             playlists.push_back(std::move(podcasts));
         }
+    }
+    for (LibraryPlaylist& playlist : playlists) {
+        const QList<qint32>& indexes = playlist.mTrackIndexes;
+        playlist.mAscending =
+            std::adjacent_find(indexes.cbegin(), indexes.cend(), std::greater_equal<qint32>())
+            == indexes.cend();
     }
     mSnapshot = std::make_shared<const LibrarySnapshot>(aLibraryPath, mContent.mMusicFolder,
                                                         std::move(mContent.mTracks),

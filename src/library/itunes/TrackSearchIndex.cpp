@@ -128,14 +128,14 @@ std::vector<bool> TrackSearchIndex::tracksWithWord(const QString& aWord) const
     return found;
 }
 
-std::vector<bool> TrackSearchIndex::tracksWithAllWords(const QStringList& aWords) const
+std::vector<qint32> TrackSearchIndex::tracksWithAllWords(const QStringList& aWords) const
 {
     const size_t trackCount = mStarts.size() - 1;
     QStringList words;
     for (const QString& word : aWords) {
         // No field holds the separator: such a word matches nothing.
         if (word.contains(kFieldSeparator))
-            return std::vector<bool>(trackCount, false);
+            return {};
         words << fold(word);
     }
     // A track holds every word only if its signature holds every trigram of every word: one
@@ -158,21 +158,28 @@ std::vector<bool> TrackSearchIndex::tracksWithAllWords(const QStringList& aWords
             for (size_t i = 0; i < trackCount; ++i)
                 all[i] = all[i] && withWord[i];
         }
-        return all;
+        std::vector<qint32> found;
+        for (size_t i = 0; i < trackCount; ++i) {
+            if (all[i])
+                found.push_back(qint32(i));
+        }
+        return found;
     }
     std::vector<QStringMatcher> matchers;
     matchers.reserve(size_t(words.size()));
     for (const QString& word : std::as_const(words))
         matchers.emplace_back(word, Qt::CaseSensitive);
     const QStringView text(mText);
-    std::vector<bool> found(trackCount, false);
+    std::vector<qint32> found;
     for (size_t i = 0; i < trackCount; ++i) {
         if (!mayHold(i, wanted))
             continue;
         const QStringView track = text.sliced(mStarts[i], mStarts[i + 1] - mStarts[i]);
-        found[i] = std::all_of(matchers.begin(), matchers.end(), [&track](const QStringMatcher& aWord) {
+        const auto inTrack = [&track](const QStringMatcher& aWord) {
             return aWord.indexIn(track) >= 0;
-        });
+        };
+        if (std::all_of(matchers.begin(), matchers.end(), inTrack))
+            found.push_back(qint32(i));
     }
     return found;
 }

@@ -18,9 +18,9 @@ class TrackSearchIndex
 public:
     explicit TrackSearchIndex(const std::vector<LibraryTrack>& aTracks);
 
-    // For each track, whether every word occurs, ignoring case, within one of its fields (each
-    // word may be in a different field). No words match every track.
-    std::vector<bool> tracksWithAllWords(const QStringList& aWords) const;
+    // The tracks (ascending indexes) in which every word occurs, ignoring case, within one of
+    // their fields (each word may be in a different field). No words match every track.
+    std::vector<qint32> tracksWithAllWords(const QStringList& aWords) const;
 
     // Simple case folding, one code point at a time: the same comparison a case-insensitive
     // QStringMatcher makes, so that folded text compared exactly finds what it finds.

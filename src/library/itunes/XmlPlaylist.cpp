@@ -3,6 +3,9 @@
 #include "library/itunes/TrackSearchIndex.h"
 #include "library/itunes/XmlTrack.h"
 
+#include <algorithm>
+#include <vector>
+
 using namespace itunes;
 
 XmlPlaylist::XmlPlaylist(std::shared_ptr<XmlLibraryContext> aContext, qint32 aPlaylistIndex)
@@ -55,12 +58,25 @@ HResult XmlPlaylist::search(const QString& aText, qint32 aSearchField,
         return kInvalidPointer;
     if (aSearchField != kSearchFieldAll)
         return kInvalidArgument;
-    const std::vector<bool> found =
-        mContext->mSnapshot->searchIndex().tracksWithAllWords(aText.split(QChar(u' '), Qt::SkipEmptyParts));
+    const std::vector<qint32> found = mContext->mSnapshot->searchIndex().tracksWithAllWords(
+        aText.split(QChar(u' '), Qt::SkipEmptyParts));
+    const LibraryPlaylist& list = playlist();
     QList<qint32> matches;
-    for (const qint32 index : playlist().mTrackIndexes) {
-        if (found[size_t(index)])
-            matches.append(index);
+    if (list.mAscending) {
+        // Both lists rise: the playlist's order is the found order, and each found track is
+        // looked up rather than every track of the playlist walked.
+        for (const qint32 index : found) {
+            if (std::binary_search(list.mTrackIndexes.cbegin(), list.mTrackIndexes.cend(), index))
+                matches.append(index);
+        }
+    } else if (!found.empty()) {
+        std::vector<bool> isFound(mContext->mSnapshot->tracks().size(), false);
+        for (const qint32 index : found)
+            isFound[size_t(index)] = true;
+        for (const qint32 index : list.mTrackIndexes) {
+            if (isFound[size_t(index)])
+                matches.append(index);
+        }
     }
     *aTracks = std::make_shared<XmlTrackCollection>(mContext, std::move(matches));
     return kOk;
