@@ -11,15 +11,15 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QStringBuilder>
 #include <QThread>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
-#include <cerrno>
 #include <fcntl.h>
-#include <stdio.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -395,23 +395,15 @@ int UsbMSDevice::UploadTrack(Track& aTrack)
         logReturn(kCopyFailed);
         return kCopyFailed;
     }
-    QString deviceId;
-    deviceId.reserve(remoteDirectory.size() + 1 + fileName.size());
-    deviceId += remoteDirectory;
-    deviceId += u'\\';
-    deviceId += fileName;
+    const QString deviceId = remoteDirectory % QLatin1Char('\\') % fileName;
     logValue("persistentId", deviceId);
 
     int result = 0;
     const QString localDirectory = LocalPath(remoteDirectory);
     // The file name is one plain part, so this is LocalPath(deviceId) without a second pass.
-    QString remoteFile;
-    if (!localDirectory.isEmpty()) {
-        remoteFile.reserve(localDirectory.size() + 1 + fileName.size());
-        remoteFile += localDirectory;
-        remoteFile += u'/';
-        remoteFile += fileName;
-    }
+    const QString remoteFile = localDirectory.isEmpty()
+                                   ? QString()
+                                   : QString(localDirectory % QLatin1Char('/') % fileName);
     const bool folderMade = ensureFolder(localDirectory);
     if (!folderMade) {
         result = kFolderNotCreated;

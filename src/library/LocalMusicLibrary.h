@@ -13,7 +13,6 @@
 
 #include <atomic>
 #include <functional>
-#include <functional>
 #include <memory>
 
 class ITunesEventHandler;

@@ -571,7 +571,6 @@ qint32 TrackCache::clear()
         return finish(kOpenFailed);
     mCacheWindow.invalidate();
     resetState();
-    mCacheEnd = -1;
     if (!mCacheFile->resize(0)) {
         logValue("Can't truncate cache file", mCacheFile->errorString());
         return finish(kWriteFailed);

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringBuilder>
 
 #include <sys/stat.h>
 
@@ -58,13 +59,10 @@ QString percentDecoded(QStringView aText)
     return ascii ? QString::fromLatin1(decoded) : QString::fromUtf8(decoded);
 }
 
-// aFolder + "/" + aName in one allocation: every resolved track is built so.
+// aFolder + "/" + aName, in one allocation.
 QString joined(const QString& aFolder, const QString& aName)
 {
-    QString path;
-    path.reserve(aFolder.size() + 1 + aName.size());
-    path.append(aFolder).append(u'/').append(aName);
-    return path;
+    return aFolder % QLatin1Char('/') % aName;
 }
 
 QString withoutTrailingSlash(QString aPath)
