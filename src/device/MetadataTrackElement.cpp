@@ -5,8 +5,6 @@
 #include <QBuffer>
 #include <QXmlStreamWriter>
 
-#include <cstring>
-
 namespace {
 
 // Characters the writer writes as they are in an attribute value.
@@ -82,19 +80,13 @@ QString composed(const QString& aText)
 void MetadataTrackElement::appendAttribute(QByteArray& aOut, QLatin1StringView aName,
                                            const QString& aValue)
 {
-    const qsizetype at = aOut.size();
-    aOut.resize(at + 1 + aName.size() + 2);
-    char* out = aOut.data() + at;
-    *out++ = ' ';
-    std::memcpy(out, aName.data(), size_t(aName.size()));
-    out += aName.size();
-    *out++ = '=';
-    *out = '"';
+    aOut += ' ';
+    aOut += QByteArrayView(aName.data(), aName.size());
+    aOut += "=\"";
     if (!appendPlainAscii(aOut, aValue))
         aOut += needsNoEscaping(aValue) ? aValue.toUtf8()
                                         : escapedByWriter(withoutLoneSurrogates(aValue));
-    aOut.resize(aOut.size() + 1);
-    aOut.back() = '"';
+    aOut += '"';
 }
 
 QByteArray MetadataTrackElement::build(const Track& aTrack)
