@@ -3,9 +3,9 @@
 
 #include "app/AppPaths.h"
 #include "app/DebugLog.h"
-#include "sync/Track.h"
-#include "sync/TrackCache.h"
-#include "sync/TrackList.h"
+#include "tracks/Track.h"
+#include "tracks/TrackCache.h"
+#include "tracks/TrackList.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -11,7 +11,7 @@
 
 #include "library/LocalMusicLibrary.h"
 #include "library/itunes/LibrarySnapshotCache.h"
-#include "sync/TrackList.h"
+#include "tracks/TrackList.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -3,8 +3,8 @@
 #include "cli/CliTerminal.h"
 #include "cli/SyncStateText.h"
 #include "sync/MusicSync.h"
-#include "sync/Track.h"
-#include "sync/TrackList.h"
+#include "tracks/Track.h"
+#include "tracks/TrackList.h"
 
 #include <QTextStream>
 

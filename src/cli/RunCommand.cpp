@@ -11,7 +11,7 @@
 #include "device/UsbMSDevice.h"
 #include "library/LocalMusicLibrary.h"
 #include "sync/MusicSync.h"
-#include "sync/Track.h"
+#include "tracks/Track.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -2,9 +2,9 @@
 
 #include "app/DebugLog.h"
 #include "settings/SyncSettings.h"
-#include "sync/PlaylistEntry.h"
-#include "sync/Track.h"
-#include "sync/TrackList.h"
+#include "tracks/PlaylistEntry.h"
+#include "tracks/Track.h"
+#include "tracks/TrackList.h"
 
 #include <QDir>
 #include <QDomDocument>

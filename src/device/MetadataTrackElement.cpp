@@ -1,6 +1,6 @@
 #include "device/MetadataTrackElement.h"
 
-#include "sync/Track.h"
+#include "tracks/Track.h"
 
 #include <QBuffer>
 #include <QXmlStreamWriter>

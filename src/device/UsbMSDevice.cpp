@@ -3,10 +3,10 @@
 #include "app/DebugLog.h"
 #include "device/MetadataTrackElement.h"
 #include "device/MountedChecker.h"
-#include "sync/PlaylistEntry.h"
-#include "sync/Track.h"
-#include "sync/TrackCache.h"
-#include "sync/TrackList.h"
+#include "tracks/PlaylistEntry.h"
+#include "tracks/Track.h"
+#include "tracks/TrackCache.h"
+#include "tracks/TrackList.h"
 
 #include <QDateTime>
 #include <QDir>

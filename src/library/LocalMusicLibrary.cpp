@@ -4,8 +4,8 @@
 #include "app/DebugLog.h"
 #include "library/ITunesEventHandler.h"
 #include "library/itunes/XmlITunesApp.h"
-#include "sync/Track.h"
-#include "sync/TrackList.h"
+#include "tracks/Track.h"
+#include "tracks/TrackList.h"
 
 #include <QFileInfo>
 #include <QHash>

@@ -2,7 +2,7 @@
 
 #include "library/LocalLibraryInitialiseThread.h"
 #include "library/itunes/ITunesAutomation.h"
-#include "sync/PlaylistEntry.h"
+#include "tracks/PlaylistEntry.h"
 
 #include <QList>
 #include <QMutex>

@@ -2,7 +2,7 @@
 
 #include "app/DebugLog.h"
 #include "app/HelperLookup.h"
-#include "sync/Track.h"
+#include "tracks/Track.h"
 
 #include <QDir>
 #include <QFile>

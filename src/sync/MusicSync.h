@@ -1,9 +1,9 @@
 #pragma once
 
 #include "sync/MusicSyncThread.h"
-#include "sync/PlaylistEntry.h"
-#include "sync/TrackCache.h"
-#include "sync/TrackList.h"
+#include "tracks/PlaylistEntry.h"
+#include "tracks/TrackCache.h"
+#include "tracks/TrackList.h"
 
 #include <QList>
 #include <QObject>

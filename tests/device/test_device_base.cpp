@@ -8,9 +8,9 @@
 #include "device/DeviceParentMs.h"
 #include "device/UsbMSDevice.h"
 #include "settings/SyncSettings.h"
-#include "sync/PlaylistEntry.h"
-#include "sync/Track.h"
-#include "sync/TrackList.h"
+#include "tracks/PlaylistEntry.h"
+#include "tracks/Track.h"
+#include "tracks/TrackList.h"
 
 #include <QTemporaryDir>
 

@@ -3,7 +3,7 @@
 #include "TestMain.h"
 
 #include "device/MetadataTrackElement.h"
-#include "sync/Track.h"
+#include "tracks/Track.h"
 
 #include <QBuffer>
 #include <QRandomGenerator>

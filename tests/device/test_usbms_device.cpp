@@ -7,10 +7,10 @@
 #include "device/PlaylistCheck.h"
 
 #include "device/UsbMSDevice.h"
-#include "sync/PlaylistEntry.h"
-#include "sync/Track.h"
-#include "sync/TrackCache.h"
-#include "sync/TrackList.h"
+#include "tracks/PlaylistEntry.h"
+#include "tracks/Track.h"
+#include "tracks/TrackCache.h"
+#include "tracks/TrackList.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>

@@ -6,7 +6,7 @@
 #include "engine/EngineFixture.h"
 #include "settings/SyncSettings.h"
 #include "sync/MusicSync.h"
-#include "sync/TrackCache.h"
+#include "tracks/TrackCache.h"
 #include "library/LocalMusicLibrary.h"
 
 #include <QDir>

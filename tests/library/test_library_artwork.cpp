@@ -6,7 +6,7 @@
 #include "app/HelperLookup.h"
 #include "library/LocalMusicLibrary.h"
 #include "library/itunes/EmbeddedArtworkReader.h"
-#include "sync/Track.h"
+#include "tracks/Track.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

@@ -5,8 +5,8 @@
 #include "app/AppPaths.h"
 #include "library/LocalMusicLibrary.h"
 #include "library/PodcastRamCache.h"
-#include "sync/Track.h"
-#include "sync/TrackList.h"
+#include "tracks/Track.h"
+#include "tracks/TrackList.h"
 
 #include <QSignalSpy>
 

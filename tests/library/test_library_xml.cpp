@@ -11,8 +11,8 @@
 #include "library/itunes/TrackLocationResolver.h"
 #include "library/itunes/XmlITunesApp.h"
 #include "settings/SyncSettings.h"
-#include "sync/Track.h"
-#include "sync/TrackList.h"
+#include "tracks/Track.h"
+#include "tracks/TrackList.h"
 
 #include <QBuffer>
 #include <QRandomGenerator>

@@ -6,9 +6,9 @@
 #include "app/AppPaths.h"
 #include "settings/SyncSettings.h"
 #include "sync/CacheBytes.h"
-#include "sync/Track.h"
-#include "sync/TrackCache.h"
-#include "sync/TrackList.h"
+#include "tracks/Track.h"
+#include "tracks/TrackCache.h"
+#include "tracks/TrackList.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,8 +3,8 @@
 #include "TestMain.h"
 
 #include "app/AppPaths.h"
-#include "sync/Track.h"
-#include "sync/TrackList.h"
+#include "tracks/Track.h"
+#include "tracks/TrackList.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sync/PlaylistEntry.h"
+#include "tracks/PlaylistEntry.h"
 
 #include <QByteArray>
 #include <QList>

@@ -5,8 +5,8 @@
 #include "library/LocalMusicLibrary.h"
 #include "settings/SyncSettings.h"
 #include "sync/MusicSync.h"
-#include "sync/TrackCache.h"
-#include "sync/TrackList.h"
+#include "tracks/TrackCache.h"
+#include "tracks/TrackList.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 
 #include "TestPhone.h"
 #include "device/PhoneTree.h"
-#include "sync/Track.h"
+#include "tracks/Track.h"
 
 #include <QByteArray>
 #include <QDateTime>

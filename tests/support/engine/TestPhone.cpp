@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "sync/Track.h"
+#include "tracks/Track.h"
 
 #include <QDir>
 

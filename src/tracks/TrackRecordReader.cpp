@@ -1,8 +1,8 @@
-#include "sync/TrackRecordReader.h"
+#include "tracks/TrackRecordReader.h"
 
 #include "app/DebugLog.h"
-#include "sync/TrackCacheFormat.h"
-#include "sync/TrackFileWindow.h"
+#include "tracks/TrackCacheFormat.h"
+#include "tracks/TrackFileWindow.h"
 
 #include <QtEndian>
 

@@ -1,4 +1,4 @@
-#include "sync/TrackFileWindow.h"
+#include "tracks/TrackFileWindow.h"
 
 #include <QIODevice>
 

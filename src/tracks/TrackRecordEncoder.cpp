@@ -1,7 +1,7 @@
-#include "sync/TrackRecordEncoder.h"
+#include "tracks/TrackRecordEncoder.h"
 
-#include "sync/Track.h"
-#include "sync/TrackCacheFormat.h"
+#include "tracks/Track.h"
+#include "tracks/TrackCacheFormat.h"
 
 #include <QtEndian>
 

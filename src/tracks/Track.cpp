@@ -1,4 +1,4 @@
-#include "sync/Track.h"
+#include "tracks/Track.h"
 
 #include "app/AppPaths.h"
 #include "app/DebugLog.h"

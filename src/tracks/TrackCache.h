@@ -1,8 +1,8 @@
 #pragma once
 
-#include "sync/TrackCacheFormat.h"
-#include "sync/TrackFileWindow.h"
-#include "sync/TrackRecordReader.h"
+#include "tracks/TrackCacheFormat.h"
+#include "tracks/TrackFileWindow.h"
+#include "tracks/TrackRecordReader.h"
 
 #include <QByteArray>
 #include <QFile>

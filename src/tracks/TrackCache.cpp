@@ -1,11 +1,11 @@
-#include "sync/TrackCache.h"
+#include "tracks/TrackCache.h"
 
 #include "app/AppPaths.h"
 #include "app/DebugLog.h"
 #include "settings/SyncSettings.h"
-#include "sync/Track.h"
-#include "sync/TrackList.h"
-#include "sync/TrackRecordEncoder.h"
+#include "tracks/Track.h"
+#include "tracks/TrackList.h"
+#include "tracks/TrackRecordEncoder.h"
 
 #include <QDir>
 #include <QFileInfo>
