@@ -2,6 +2,8 @@
 
 #include "backup/BackupDiscovery.h"
 
+#include "cli/CliOptions.h"
+
 #include <QTextStream>
 
 PELLMAR_REGISTER_COMMAND(BackupsCommand)
@@ -11,27 +13,26 @@ QString BackupsCommand::summary() const
     return QStringLiteral("list the iPhone backups found on this computer");
 }
 
-QString BackupsCommand::usage() const
+QString BackupsCommand::description() const
 {
     return QStringLiteral(
-        "Usage: pellmar-sync backups\n\n"
         "Lists the iPhone backups found in the usual backup folders: the phone's name, the\n"
         "backup folder and whether the backup is encrypted (an encrypted backup cannot be\n"
         "transferred). The folders searched are\n"
         "  $XDG_DATA_HOME/Apple Computer/MobileSync/Backup/\n"
         "  ~/Library/Application Support/MobileSync/Backup/\n"
         "  the Wine prefix's AppData/Roaming/Apple Computer/MobileSync/Backup/\n"
-        "PELLMAR_BACKUP_ROOTS (folders separated by ':') replaces them.\n");
+        "PELLMAR_BACKUP_ROOTS (folders separated by ':') replaces them.");
 }
 
-int BackupsCommand::run(const QStringList& aArguments)
+QList<QCommandLineOption> BackupsCommand::options() const
+{
+    return {};
+}
+
+int BackupsCommand::run(const CliOptions&)
 {
     QTextStream out(stdout);
-    QTextStream err(stderr);
-    if (!aArguments.isEmpty()) {
-        err << "pellmar-sync backups: unexpected argument " << aArguments.first() << "\n";
-        return CliExit::kUsage;
-    }
     const QStringList roots = BackupDiscovery::backupRoots();
     const QList<BackupInfo> backups = BackupDiscovery::findiTunesBackups(roots);
     if (backups.isEmpty()) {

@@ -8,6 +8,7 @@ class BackupsCommand : public CliCommand
 public:
     QString name() const override { return QStringLiteral("backups"); }
     QString summary() const override;
-    QString usage() const override;
-    int run(const QStringList& aArguments) override;
+    QString description() const override;
+    QList<QCommandLineOption> options() const override;
+    int run(const CliOptions& aOptions) override;
 };

@@ -1,10 +1,14 @@
 #pragma once
 
+#include <QCommandLineOption>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <memory>
 #include <vector>
+
+class CliOptions;
 
 // Exit codes of pellmar-sync, documented in its --help.
 namespace CliExit {
@@ -16,7 +20,9 @@ constexpr int kNotConfigured = 4;
 } // namespace CliExit
 
 // One subcommand of pellmar-sync. Each command lives in its own file and registers itself with
-// PELLMAR_REGISTER_COMMAND, so that adding a command needs no edit elsewhere.
+// PELLMAR_REGISTER_COMMAND, so that adding a command needs no edit elsewhere. A command's
+// options are declared once, in options(); parsing, the unknown-option errors and the help
+// text all come from that list.
 class CliCommand
 {
 public:
@@ -24,10 +30,19 @@ public:
     virtual QString name() const = 0;
     // One line for the command list of --help.
     virtual QString summary() const = 0;
-    // The command's own usage text (options and arguments).
-    virtual QString usage() const = 0;
-    // aArguments are the words after the command name. Returns a CliExit code.
-    virtual int run(const QStringList& aArguments) = 0;
+    // What the command does, for its help text.
+    virtual QString description() const = 0;
+    // The command's options, shared ones included (CliOptions::phoneOptions()).
+    virtual QList<QCommandLineOption> options() const = 0;
+    // The arguments it takes after its name, e.g. {"BACKUP", "OUTDIR"}; exactly these many.
+    virtual QStringList argumentNames() const { return {}; }
+    // Remarks printed after the option list.
+    virtual QString notes() const { return QString(); }
+    // Runs with the parsed command line; returns a CliExit code.
+    virtual int run(const CliOptions& aOptions) = 0;
+
+    // The help text, generated from the declarations above.
+    QString usage() const;
 };
 
 class CliCommandRegistry

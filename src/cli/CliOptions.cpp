@@ -1,49 +1,68 @@
 #include "cli/CliOptions.h"
 
-CliOptions::CliOptions(QStringList aFlags, QStringList aValued)
-    : mFlags(std::move(aFlags)), mValued(std::move(aValued))
+QCommandLineOption CliOptions::libraryOption()
 {
-    mValued << QStringLiteral("--library") << QStringLiteral("--phone-folder")
-            << QStringLiteral("--phone");
+    return QCommandLineOption(
+        QStringLiteral("library"),
+        QStringLiteral("the iTunes library file (default: the one set up, or the usual one)"),
+        QStringLiteral("PATH"));
+}
+
+QCommandLineOption CliOptions::phoneFolderOption()
+{
+    return QCommandLineOption(
+        QStringLiteral("phone-folder"),
+        QStringLiteral("treat a folder as a mass-storage phone (may repeat)"),
+        QStringLiteral("PATH"));
+}
+
+QCommandLineOption CliOptions::phoneOption()
+{
+    return QCommandLineOption(QStringLiteral("phone"),
+                              QStringLiteral("the phone to use (default: the phone set up last)"),
+                              QStringLiteral("ID|NAME"));
+}
+
+QList<QCommandLineOption> CliOptions::phoneOptions()
+{
+    return {libraryOption(), phoneFolderOption(), phoneOption()};
+}
+
+QCommandLineOption CliOptions::helpOption()
+{
+    return QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")},
+                              QStringLiteral("show this help"));
+}
+
+CliOptions::CliOptions(const QList<QCommandLineOption>& aOptions)
+{
+    mParser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    for (const QCommandLineOption& option : aOptions) {
+        mParser.addOption(option);
+        for (const QString& name : option.names())
+            mDeclared.insert(name);
+    }
 }
 
 bool CliOptions::parse(const QStringList& aArguments)
 {
-    for (int i = 0; i < aArguments.size(); ++i) {
-        const QString& word = aArguments.at(i);
-        if (word == QLatin1String("--")) {
-            mPositional << aArguments.mid(i + 1);
-            break;
-        }
-        if (!word.startsWith(QLatin1String("--"))) {
-            mPositional << word;
-            continue;
-        }
-        const int equals = word.indexOf(QLatin1Char('='));
-        const QString name = equals < 0 ? word : word.left(equals);
-        if (mFlags.contains(name)) {
-            if (equals >= 0) {
-                mError = QStringLiteral("option %1 takes no value").arg(name);
-                return false;
-            }
-            mSetFlags << name;
-        } else if (mValued.contains(name)) {
-            QString value;
-            if (equals >= 0) {
-                value = word.mid(equals + 1);
-            } else if (i + 1 < aArguments.size()) {
-                value = aArguments.at(++i);
-            } else {
-                mError = QStringLiteral("option %1 needs a value").arg(name);
-                return false;
-            }
-            mValues.append({name, value});
-        } else {
-            mError = QStringLiteral("unknown option %1").arg(name);
-            return false;
-        }
-    }
-    return true;
+    return mParser.parse(aArguments);
+}
+
+QString CliOptions::command() const
+{
+    const QStringList words = mParser.positionalArguments();
+    return words.isEmpty() ? QString() : words.first();
+}
+
+QStringList CliOptions::positional() const
+{
+    return mParser.positionalArguments().mid(1);
+}
+
+bool CliOptions::isSet(const QString& aName) const
+{
+    return mDeclared.contains(aName) && mParser.isSet(aName);
 }
 
 QString CliOptions::value(const QString& aName, const QString& aDefault) const
@@ -54,18 +73,5 @@ QString CliOptions::value(const QString& aName, const QString& aDefault) const
 
 QStringList CliOptions::values(const QString& aName) const
 {
-    QStringList result;
-    for (const auto& pair : mValues) {
-        if (pair.first == aName)
-            result << pair.second;
-    }
-    return result;
-}
-
-QString CliOptions::sharedUsage()
-{
-    return QStringLiteral(
-        "  --library PATH        the iTunes library file (default: the chosen or usual one)\n"
-        "  --phone-folder PATH   treat a folder as a mass-storage phone (may repeat)\n"
-        "  --phone ID|NAME       the phone to use (default: the phone set up last)\n");
+    return mDeclared.contains(aName) ? mParser.values(aName) : QStringList();
 }

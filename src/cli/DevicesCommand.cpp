@@ -26,30 +26,25 @@ QString DevicesCommand::summary() const
     return QStringLiteral("list the phones found, with their state and space");
 }
 
-QString DevicesCommand::usage() const
+QString DevicesCommand::description() const
 {
-    return QStringLiteral("Usage: pellmar-sync devices [--phone-folder PATH]...\n\n"
-                          "Lists every phone found: id, name, mounted, configured, capacity and\n"
-                          "free space. The phone marked '*' is the one 'run' uses by default.\n\n")
-           + CliOptions::sharedUsage();
+    return QStringLiteral("Lists every phone found: id, name, mounted, configured, capacity and\n"
+                          "free space. The phone marked '*' is the one 'run' uses by default.");
 }
 
-int DevicesCommand::run(const QStringList& aArguments)
+QList<QCommandLineOption> DevicesCommand::options() const
+{
+    return CliOptions::phoneOptions();
+}
+
+int DevicesCommand::run(const CliOptions& aOptions)
 {
     LogScope scope("DevicesCommand::run");
     QTextStream out(stdout);
     QTextStream err(stderr);
-    CliOptions options({}, {});
-    if (!options.parse(aArguments) || !options.positional().isEmpty()) {
-        err << "pellmar-sync devices: "
-            << (options.errorText().isEmpty() ? QStringLiteral("unexpected argument")
-                                              : options.errorText())
-            << "\n";
-        return CliExit::kUsage;
-    }
     CliPhones phones;
     QString error;
-    if (!phones.open(options, error)) {
+    if (!phones.open(aOptions, error)) {
         err << "pellmar-sync devices: " << error << "\n";
         return CliExit::kError;
     }

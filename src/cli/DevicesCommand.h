@@ -8,6 +8,7 @@ class DevicesCommand : public CliCommand
 public:
     QString name() const override { return QStringLiteral("devices"); }
     QString summary() const override;
-    QString usage() const override;
-    int run(const QStringList& aArguments) override;
+    QString description() const override;
+    QList<QCommandLineOption> options() const override;
+    int run(const CliOptions& aOptions) override;
 };

@@ -17,11 +17,11 @@ PELLMAR_REGISTER_COMMAND(ExportCommand)
 
 namespace {
 
-const QString kMessages = QStringLiteral("--messages");
-const QString kContacts = QStringLiteral("--contacts");
-const QString kCalendar = QStringLiteral("--calendar");
-const QString kNotes = QStringLiteral("--notes");
-const QString kPhotos = QStringLiteral("--photos");
+const QString kMessages = QStringLiteral("messages");
+const QString kContacts = QStringLiteral("contacts");
+const QString kCalendar = QStringLiteral("calendar");
+const QString kNotes = QStringLiteral("notes");
+const QString kPhotos = QStringLiteral("photos");
 
 // True when aPath is aFolder or lies below it (both absolute and clean).
 bool isInside(const QString& aPath, const QString& aFolder)
@@ -43,19 +43,33 @@ QString ExportCommand::summary() const
     return QStringLiteral("write the data of an iPhone backup as the phone would receive it");
 }
 
-QString ExportCommand::usage() const
+QString ExportCommand::description() const
 {
     return QStringLiteral(
-        "Usage: pellmar-sync export BACKUP OUTDIR [--messages] [--contacts] [--calendar]\n"
-        "                           [--notes] [--photos]\n\n"
         "Unpacks the iPhone backup BACKUP (a backup folder, or the folder name or phone name\n"
         "that 'pellmar-sync backups' shows) and writes the files that a transfer puts on the\n"
-        "phone into OUTDIR: messages.xml, address.xml, calendar.xml and notes.xml.\n\n"
-        "  --messages   text messages (messages.xml)\n"
-        "  --contacts   address book (address.xml)\n"
-        "  --calendar   calendar (calendar.xml)\n"
-        "  --notes      notes (notes.xml)\n"
-        "  --photos     also copy the camera roll into OUTDIR/DCIM\n\n"
+        "phone into OUTDIR: messages.xml, address.xml, calendar.xml and notes.xml.");
+}
+
+QList<QCommandLineOption> ExportCommand::options() const
+{
+    return {
+        {kMessages, QStringLiteral("text messages (messages.xml)")},
+        {kContacts, QStringLiteral("address book (address.xml)")},
+        {kCalendar, QStringLiteral("calendar (calendar.xml)")},
+        {kNotes, QStringLiteral("notes (notes.xml)")},
+        {kPhotos, QStringLiteral("also copy the camera roll into OUTDIR/DCIM")},
+    };
+}
+
+QStringList ExportCommand::argumentNames() const
+{
+    return {QStringLiteral("BACKUP"), QStringLiteral("OUTDIR")};
+}
+
+QString ExportCommand::notes() const
+{
+    return QStringLiteral(
         "Without any of the first four, all four are written. Encrypted backups cannot be\n"
         "read. The backup is unpacked into ~/CORVO/extracted/, which is emptied first.\n");
 }
@@ -113,27 +127,13 @@ int ExportCommand::copyPhotos(const AppleExtractor& aExtractor, const QString& a
     return failed;
 }
 
-int ExportCommand::run(const QStringList& aArguments)
+int ExportCommand::run(const CliOptions& aOptions)
 {
     LogScope scope("ExportCommand::run");
     QTextStream out(stdout);
     QTextStream err(stderr);
-    CliOptions options({kMessages, kContacts, kCalendar, kNotes, kPhotos}, {});
-    const bool parsed = options.parse(aArguments);
-    // The phone and library options that other commands share mean nothing here.
-    const bool phoneOptions = !options.library().isEmpty() || !options.phoneFolders().isEmpty()
-                              || !options.phone().isEmpty();
-    if (!parsed || phoneOptions || options.positional().size() != 2) {
-        err << "pellmar-sync export: "
-            << (!parsed         ? options.errorText()
-                : phoneOptions ? QStringLiteral("takes no phone or library options")
-                               : QStringLiteral("needs BACKUP and OUTDIR"))
-            << "\n\n" << usage();
-        return CliExit::kUsage;
-    }
-
     QString error;
-    const QString backupPath = resolveBackup(options.positional().at(0), error);
+    const QString backupPath = resolveBackup(aOptions.positional().at(0), error);
     if (backupPath.isEmpty()) {
         err << "pellmar-sync export: " << error << "\n";
         return CliExit::kError;
@@ -146,7 +146,7 @@ int ExportCommand::run(const QStringList& aArguments)
     }
 
     const QString workingFolder = AppPaths::corvoFolder() + QStringLiteral("/extracted/");
-    const QString outDir = realPath(options.positional().at(1));
+    const QString outDir = realPath(aOptions.positional().at(1));
     // The working folder is emptied by the extraction and the backup is the user's own data:
     // the output may go into neither.
     if (isInside(outDir, realPath(workingFolder)) || isInside(outDir, realPath(backupPath))) {
@@ -167,8 +167,8 @@ int ExportCommand::run(const QStringList& aArguments)
         return CliExit::kError;
     }
 
-    const bool all = !options.isSet(kMessages) && !options.isSet(kContacts)
-                     && !options.isSet(kCalendar) && !options.isSet(kNotes);
+    const bool all = !aOptions.isSet(kMessages) && !aOptions.isSet(kContacts)
+                     && !aOptions.isSet(kCalendar) && !aOptions.isSet(kNotes);
     struct Export
     {
         QString mOption;
@@ -192,7 +192,7 @@ int ExportCommand::run(const QStringList& aArguments)
     };
     int failures = 0;
     for (const Export& e : exports) {
-        if (!all && !options.isSet(e.mOption))
+        if (!all && !aOptions.isSet(e.mOption))
             continue;
         const QString path = outDir + QLatin1Char('/') + e.mFileName;
         const int result = e.mGenerate(path);
@@ -205,7 +205,7 @@ int ExportCommand::run(const QStringList& aArguments)
             ++failures;
         }
     }
-    if (options.isSet(kPhotos))
+    if (aOptions.isSet(kPhotos))
         failures += copyPhotos(extractor, outDir, out, err);
     logValue("failures", failures);
     return failures == 0 ? CliExit::kDone : CliExit::kError;

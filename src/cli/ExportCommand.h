@@ -12,8 +12,11 @@ class ExportCommand : public CliCommand
 public:
     QString name() const override { return QStringLiteral("export"); }
     QString summary() const override;
-    QString usage() const override;
-    int run(const QStringList& aArguments) override;
+    QString description() const override;
+    QList<QCommandLineOption> options() const override;
+    QStringList argumentNames() const override;
+    QString notes() const override;
+    int run(const CliOptions& aOptions) override;
 
 private:
     // The backup folder (ending in "/") named by aWord: a folder, or the folder name or phone

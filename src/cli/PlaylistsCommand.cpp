@@ -14,29 +14,24 @@ QString PlaylistsCommand::summary() const
     return QStringLiteral("list the library's playlists and podcasts");
 }
 
-QString PlaylistsCommand::usage() const
+QString PlaylistsCommand::description() const
 {
-    return QStringLiteral("Usage: pellmar-sync playlists [--library PATH]\n\n"
-                          "Lists the playlists and the podcasts of the iTunes library, the names\n"
-                          "that 'setup --playlist' and 'setup --podcast' take.\n\n")
-           + CliOptions::sharedUsage();
+    return QStringLiteral("Lists the playlists and the podcasts of the iTunes library, the names\n"
+                          "that 'setup --playlist' and 'setup --podcast' take.");
 }
 
-int PlaylistsCommand::run(const QStringList& aArguments)
+QList<QCommandLineOption> PlaylistsCommand::options() const
+{
+    return {CliOptions::libraryOption()};
+}
+
+int PlaylistsCommand::run(const CliOptions& aOptions)
 {
     LogScope scope("PlaylistsCommand::run");
     QTextStream out(stdout);
     QTextStream err(stderr);
-    CliOptions options({}, {});
-    if (!options.parse(aArguments) || !options.positional().isEmpty()) {
-        err << "pellmar-sync playlists: "
-            << (options.errorText().isEmpty() ? QStringLiteral("unexpected argument")
-                                              : options.errorText())
-            << "\n";
-        return CliExit::kUsage;
-    }
     QString error;
-    if (!CliLibrary::locate(options, error)) {
+    if (!CliLibrary::locate(aOptions, error)) {
         err << "pellmar-sync playlists: " << error << "\n";
         return CliExit::kError;
     }

@@ -8,6 +8,7 @@ class PlaylistsCommand : public CliCommand
 public:
     QString name() const override { return QStringLiteral("playlists"); }
     QString summary() const override;
-    QString usage() const override;
-    int run(const QStringList& aArguments) override;
+    QString description() const override;
+    QList<QCommandLineOption> options() const override;
+    int run(const CliOptions& aOptions) override;
 };

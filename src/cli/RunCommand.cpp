@@ -24,6 +24,10 @@ PELLMAR_REGISTER_COMMAND(RunCommand)
 
 namespace {
 
+const QString kYes = QStringLiteral("yes");
+const QString kIgnoreSpace = QStringLiteral("ignore-space");
+const QString kForceFull = QStringLiteral("force-full");
+
 std::atomic<MusicSync*> gRunningSync{nullptr};
 std::atomic<int> gInterrupts{0};
 
@@ -73,19 +77,28 @@ QString RunCommand::summary() const
     return QStringLiteral("synchronise a phone now");
 }
 
-QString RunCommand::usage() const
+QString RunCommand::description() const
+{
+    return QStringLiteral("Synchronises the phone once, as the window's Synchronize button does.");
+}
+
+QList<QCommandLineOption> RunCommand::options() const
+{
+    return QList<QCommandLineOption>{
+               {kYes, QStringLiteral("delete tracks that are no longer chosen without asking")},
+               {kIgnoreSpace, QStringLiteral("go on when the phone has not enough space")},
+               {kForceFull,
+                QStringLiteral("forget what the phone holds and check every track again")},
+           }
+           + CliOptions::phoneOptions();
+}
+
+QString RunCommand::notes() const
 {
     return QStringLiteral(
-               "Usage: pellmar-sync run [options]\n\n"
-               "Synchronises the phone once, as the window's Synchronize button does.\n\n"
-               "  --yes             delete tracks that are no longer chosen without asking\n"
-               "  --ignore-space    go on when the phone has not enough space\n"
-               "  --force-full      forget what the phone holds and check every track again\n")
-           + CliOptions::sharedUsage()
-           + QStringLiteral(
-               "\nWithout a terminal, and without --yes or --ignore-space, the safe answer is\n"
-               "taken: nothing is deleted (the run stops) and a run without enough space stops.\n"
-               "Ctrl-C cancels the run cleanly.\n");
+        "Without a terminal, and without --yes or --ignore-space, the safe answer is\n"
+        "taken: nothing is deleted (the run stops) and a run without enough space stops.\n"
+        "Ctrl-C cancels the run cleanly.\n");
 }
 
 int RunCommand::exitCodeFor(int aFinalState, bool aAllCopiedAndDeleted)
@@ -100,33 +113,22 @@ int RunCommand::exitCodeFor(int aFinalState, bool aAllCopiedAndDeleted)
     }
 }
 
-int RunCommand::run(const QStringList& aArguments)
+int RunCommand::run(const CliOptions& aOptions)
 {
     LogScope scope("RunCommand::run");
     QTextStream out(stdout);
     QTextStream err(stderr);
-    CliOptions options({QStringLiteral("--yes"), QStringLiteral("--ignore-space"),
-                        QStringLiteral("--force-full")},
-                       {});
-    if (!options.parse(aArguments) || !options.positional().isEmpty()) {
-        err << "pellmar-sync run: "
-            << (options.errorText().isEmpty()
-                    ? QStringLiteral("unexpected argument ") + options.positional().first()
-                    : options.errorText())
-            << "\n";
-        return CliExit::kUsage;
-    }
     QString error;
-    if (!CliLibrary::locate(options, error)) {
+    if (!CliLibrary::locate(aOptions, error)) {
         err << "pellmar-sync run: " << error << "\n";
         return CliExit::kError;
     }
     CliPhones phones;
-    if (!phones.open(options, error)) {
+    if (!phones.open(aOptions, error)) {
         err << "pellmar-sync run: " << error << "\n";
         return CliExit::kError;
     }
-    Device* phone = phones.choose(options, error);
+    Device* phone = phones.choose(aOptions, error);
     if (!phone) {
         err << "pellmar-sync run: " << error << "\n";
         return CliExit::kError;
@@ -151,8 +153,8 @@ int RunCommand::run(const QStringList& aArguments)
     LocalMusicLibrary library;
     MusicSync sync(&library, phone, phones.parentOf(phone));
     CliRunObserver::Answers answers;
-    answers.confirmDeletions = options.isSet(QStringLiteral("--yes"));
-    answers.ignoreSpace = options.isSet(QStringLiteral("--ignore-space"));
+    answers.confirmDeletions = aOptions.isSet(kYes);
+    answers.ignoreSpace = aOptions.isSet(kIgnoreSpace);
     answers.interactive = CliTerminal::stdinIsTerminal();
     CliRunObserver observer(sync, answers, CliTerminal::stdoutIsTerminal());
     observer.connectTo(sync);
@@ -166,7 +168,7 @@ int RunCommand::run(const QStringList& aArguments)
                      Qt::QueuedConnection);
     {
         InterruptHandler interrupts(sync);
-        sync.StartInNewThread(options.isSet(QStringLiteral("--force-full")));
+        sync.StartInNewThread(aOptions.isSet(kForceFull));
         loop.exec();
         sync.Wait();
         // Progress that was queued before the thread ended.

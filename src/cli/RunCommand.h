@@ -9,8 +9,10 @@ class RunCommand : public CliCommand
 public:
     QString name() const override { return QStringLiteral("run"); }
     QString summary() const override;
-    QString usage() const override;
-    int run(const QStringList& aArguments) override;
+    QString description() const override;
+    QList<QCommandLineOption> options() const override;
+    QString notes() const override;
+    int run(const CliOptions& aOptions) override;
 
     // The exit code for a run that ended in aFinalState.
     static int exitCodeFor(int aFinalState, bool aAllCopiedAndDeleted);

@@ -14,6 +14,17 @@ PELLMAR_REGISTER_COMMAND(SetupCommand)
 
 namespace {
 
+const QString kWholeLibrary = QStringLiteral("whole-library");
+const QString kPlaylist = QStringLiteral("playlist");
+const QString kNoMusic = QStringLiteral("no-music");
+const QString kAllPodcasts = QStringLiteral("all-podcasts");
+const QString kPodcast = QStringLiteral("podcast");
+const QString kNoPodcasts = QStringLiteral("no-podcasts");
+const QString kEpisodes = QStringLiteral("episodes");
+const QString kNoAlbumArt = QStringLiteral("no-album-art");
+const QString kNoRefreshAlbumArt = QStringLiteral("no-refresh-album-art");
+const QString kConvertToMp3 = QStringLiteral("convert-to-mp3");
+
 // Names that the library does not know, so that a typing error is caught before the phone is
 // set up with a playlist that matches nothing.
 QStringList unknownNames(const QStringList& aWanted, const QStringList& aKnown)
@@ -33,79 +44,75 @@ QString SetupCommand::summary() const
     return QStringLiteral("set up a phone: what to synchronise to it");
 }
 
-QString SetupCommand::usage() const
+QString SetupCommand::description() const
 {
     return QStringLiteral(
-               "Usage: pellmar-sync setup [options]\n\n"
-               "Sets up a phone as the setup wizard does and marks it configured.\n\n"
-               "Music (default: the whole library):\n"
-               "  --whole-library        synchronise every track of the library\n"
-               "  --playlist NAME        synchronise this playlist (may repeat)\n"
-               "  --no-music             synchronise no music\n"
-               "Podcasts (default: none):\n"
-               "  --all-podcasts         every podcast\n"
-               "  --podcast NAME         this podcast (may repeat)\n"
-               "  --no-podcasts          no podcasts\n"
-               "  --episodes N           the N most recent episodes of each (0: all; default 0)\n"
-               "Album art:\n"
-               "  --no-album-art         do not send album art with newly added tracks\n"
-               "  --no-refresh-album-art do not send album art for tracks already on the phone\n"
-               "Conversion:\n"
-               "  --convert-to-mp3       convert tracks that are not MP3 (AAC) to MP3\n\n")
-           + CliOptions::sharedUsage();
+        "Sets up a phone as the setup wizard does and marks it configured. Music is the\n"
+        "whole library unless --playlist or --no-music says otherwise; podcasts are none\n"
+        "unless --all-podcasts or --podcast says otherwise.");
 }
 
-int SetupCommand::run(const QStringList& aArguments)
+QList<QCommandLineOption> SetupCommand::options() const
+{
+    return QList<QCommandLineOption>{
+               {kWholeLibrary, QStringLiteral("synchronise every track of the library")},
+               {kPlaylist, QStringLiteral("synchronise this playlist (may repeat)"),
+                QStringLiteral("NAME")},
+               {kNoMusic, QStringLiteral("synchronise no music")},
+               {kAllPodcasts, QStringLiteral("every podcast")},
+               {kPodcast, QStringLiteral("this podcast (may repeat)"), QStringLiteral("NAME")},
+               {kNoPodcasts, QStringLiteral("no podcasts")},
+               {kEpisodes,
+                QStringLiteral("the N most recent episodes of each podcast (0: all; default 0)"),
+                QStringLiteral("N")},
+               {kNoAlbumArt, QStringLiteral("do not send album art with newly added tracks")},
+               {kNoRefreshAlbumArt,
+                QStringLiteral("do not send album art for tracks already on the phone")},
+               {kConvertToMp3, QStringLiteral("convert tracks that are not MP3 (AAC) to MP3")},
+           }
+           + CliOptions::phoneOptions();
+}
+
+int SetupCommand::run(const CliOptions& aOptions)
 {
     LogScope scope("SetupCommand::run");
     QTextStream out(stdout);
     QTextStream err(stderr);
-    const QString playlistOption = QStringLiteral("--playlist");
-    const QString podcastOption = QStringLiteral("--podcast");
-    CliOptions options({QStringLiteral("--whole-library"), QStringLiteral("--no-music"),
-                        QStringLiteral("--all-podcasts"), QStringLiteral("--no-podcasts"),
-                        QStringLiteral("--no-album-art"), QStringLiteral("--no-refresh-album-art"),
-                        QStringLiteral("--convert-to-mp3")},
-                       {playlistOption, podcastOption, QStringLiteral("--episodes")});
     auto usageError = [&](const QString& aText) {
         err << "pellmar-sync setup: " << aText << "\n";
         return CliExit::kUsage;
     };
-    if (!options.parse(aArguments))
-        return usageError(options.errorText());
-    if (!options.positional().isEmpty())
-        return usageError(QStringLiteral("unexpected argument ") + options.positional().first());
 
-    const QStringList playlists = options.values(playlistOption);
-    const int musicModes = int(options.isSet(QStringLiteral("--whole-library")))
-                           + int(options.isSet(QStringLiteral("--no-music")))
+    const QStringList playlists = aOptions.values(kPlaylist);
+    const int musicModes = int(aOptions.isSet(kWholeLibrary))
+                           + int(aOptions.isSet(kNoMusic))
                            + int(!playlists.isEmpty());
     if (musicModes > 1)
         return usageError(
             QStringLiteral("choose one of --whole-library, --playlist and --no-music"));
-    const QStringList podcasts = options.values(podcastOption);
-    const int podcastModes = int(options.isSet(QStringLiteral("--all-podcasts")))
-                             + int(options.isSet(QStringLiteral("--no-podcasts")))
+    const QStringList podcasts = aOptions.values(kPodcast);
+    const int podcastModes = int(aOptions.isSet(kAllPodcasts))
+                             + int(aOptions.isSet(kNoPodcasts))
                              + int(!podcasts.isEmpty());
     if (podcastModes > 1)
         return usageError(
             QStringLiteral("choose one of --all-podcasts, --podcast and --no-podcasts"));
     bool episodesOk = true;
-    const int episodes = options.value(QStringLiteral("--episodes"), QStringLiteral("0"))
+    const int episodes = aOptions.value(kEpisodes, QStringLiteral("0"))
                              .toInt(&episodesOk);
     if (!episodesOk || episodes < 0)
         return usageError(QStringLiteral("--episodes takes a number of 0 or more"));
 
-    const bool wholeLibrary = playlists.isEmpty() && !options.isSet(QStringLiteral("--no-music"));
+    const bool wholeLibrary = playlists.isEmpty() && !aOptions.isSet(kNoMusic);
     int podcastSetting = 0;
-    if (options.isSet(QStringLiteral("--all-podcasts")))
+    if (aOptions.isSet(kAllPodcasts))
         podcastSetting = 1;
     else if (!podcasts.isEmpty())
         podcastSetting = 2;
 
     QString error;
     if (!playlists.isEmpty() || !podcasts.isEmpty()) {
-        if (!CliLibrary::locate(options, error)) {
+        if (!CliLibrary::locate(aOptions, error)) {
             err << "pellmar-sync setup: " << error << "\n";
             return CliExit::kError;
         }
@@ -131,11 +138,11 @@ int SetupCommand::run(const QStringList& aArguments)
     }
 
     CliPhones phones;
-    if (!phones.open(options, error)) {
+    if (!phones.open(aOptions, error)) {
         err << "pellmar-sync setup: " << error << "\n";
         return CliExit::kError;
     }
-    Device* phone = phones.choose(options, error);
+    Device* phone = phones.choose(aOptions, error);
     if (!phone) {
         err << "pellmar-sync setup: " << error << "\n";
         return CliExit::kError;
@@ -153,9 +160,9 @@ int SetupCommand::run(const QStringList& aArguments)
     settings.load();
     settings.setConfig(id, phone->FriendlyName(), wholeLibrary, playlists, podcastSetting,
                        podcasts);
-    settings.setConvertAacToMp3(id, options.isSet(QStringLiteral("--convert-to-mp3")));
-    settings.setEnableArtworkSync(id, !options.isSet(QStringLiteral("--no-album-art")));
-    settings.setForceArtworkSync(id, !options.isSet(QStringLiteral("--no-refresh-album-art")));
+    settings.setConvertAacToMp3(id, aOptions.isSet(kConvertToMp3));
+    settings.setEnableArtworkSync(id, !aOptions.isSet(kNoAlbumArt));
+    settings.setForceArtworkSync(id, !aOptions.isSet(kNoRefreshAlbumArt));
     settings.setNumberOfEpisodesToSync(id, episodes);
     settings.setSelectedBackupPath(id, QString());
     settings.setCopyTextMessages(id, false);

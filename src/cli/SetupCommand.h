@@ -9,6 +9,7 @@ class SetupCommand : public CliCommand
 public:
     QString name() const override { return QStringLiteral("setup"); }
     QString summary() const override;
-    QString usage() const override;
-    int run(const QStringList& aArguments) override;
+    QString description() const override;
+    QList<QCommandLineOption> options() const override;
+    int run(const CliOptions& aOptions) override;
 };

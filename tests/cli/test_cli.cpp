@@ -107,6 +107,42 @@ private slots:
         QVERIFY(runHelp.mOut.contains(QStringLiteral("--ignore-space")));
     }
 
+    void optionsStandAnywhere()
+    {
+        EngineFixture fixture;
+        makeLibrary(fixture);
+        fixture.setPlaylist(QStringLiteral("Other"), {QStringLiteral("Gamma")});
+        fixture.writeLibrary();
+        // Before the command, with "=", and repeated.
+        const Outcome setup = cli({QStringLiteral("--library=") + fixture.libraryPath(),
+                                   QStringLiteral("--phone-folder"), fixture.phoneRoot(),
+                                   QStringLiteral("setup"), QStringLiteral("--playlist=Mix"),
+                                   QStringLiteral("--playlist"), QStringLiteral("Other")});
+        QCOMPARE(setup.mExitCode, 0);
+        QVERIFY2(setup.mOut.contains(QStringLiteral("Music: Mix, Other")), qPrintable(setup.mOut));
+
+        // A single-dash word is an option, and an unknown one is a usage error with the usage.
+        const Outcome dash = cli({QStringLiteral("playlists"), QStringLiteral("-bogus")});
+        QCOMPARE(dash.mExitCode, 2);
+        QVERIFY2(dash.mErr.contains(QStringLiteral("Unknown option 'bogus'")), qPrintable(dash.mErr));
+        QVERIFY(dash.mErr.contains(QStringLiteral("Usage: pellmar-sync playlists")));
+        // An option of another command is unknown to this one; a flag takes no value.
+        QCOMPARE(cli({QStringLiteral("devices"), QStringLiteral("--yes")}).mExitCode, 2);
+        QCOMPARE(cli({QStringLiteral("run"), QStringLiteral("--yes=no")}).mExitCode, 2);
+        // After "--" an option-looking word is an argument, which playlists does not take.
+        const Outcome ended = cli({QStringLiteral("playlists"), QStringLiteral("--"),
+                                   QStringLiteral("--library")});
+        QCOMPARE(ended.mExitCode, 2);
+        QVERIFY2(ended.mErr.contains(QStringLiteral("unexpected argument '--library'")),
+                 qPrintable(ended.mErr));
+        // A value that looks like a command does not make it the command.
+        const Outcome valueNamedRun = cli({QStringLiteral("--phone"), QStringLiteral("run"),
+                                           QStringLiteral("devices"), QStringLiteral("--phone-folder"),
+                                           fixture.phoneRoot()});
+        QCOMPARE(valueNamedRun.mExitCode, 0);
+        QVERIFY2(valueNamedRun.mOut.contains(QStringLiteral("configured: yes")), qPrintable(valueNamedRun.mOut));
+    }
+
     void setupThenRunTwice()
     {
         EngineFixture fixture;
