@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
+
 class QIODevice;
 class Track;
 class TrackCache;
@@ -86,6 +88,9 @@ public:
     // above kMaxAndroidInfoSize is not parsed: a description without a usable version.
     void ParseAndroidInfo(const QByteArray& aContent);
     static constexpr qint64 kMaxAndroidInfoSize = 1 << 20;
+    // The run's cancel flag (not owned), so that a long transfer can stop in the middle.
+    void SetCancelFlag(const std::atomic<bool>* aFlag) { mCancelFlag = aFlag; }
+    bool CancelRequested() const { return mCancelFlag && mCancelFlag->load(); }
     void Hide() { mHidden = true; }
     bool IsHidden() const { return mHidden; }
     int AndroidVersion() const { return mAndroidVersion; }
@@ -110,6 +115,7 @@ protected:
                        const TrackList& aTrackList, bool aPhoneForm);
 
     bool mHidden = false;
+    const std::atomic<bool>* mCancelFlag = nullptr;
     int mScreenPixels = -1;
     int mAndroidVersion = -1;
 };

@@ -47,6 +47,8 @@ MusicSync::MusicSync(LocalMusicLibrary* aLibrary, Device* aDevice, DeviceParent*
       mLibrary(aLibrary)
 {
     LogScope scope("MusicSync::MusicSync");
+    if (mDevice)
+        mDevice->SetCancelFlag(&mCancelled);
     quint64 freeSpace = 0;
     if (mDevice && mDevice->GetFreeStorageSpace(freeSpace) == 0)
         mFreeSpace = qint64(freeSpace);
@@ -58,6 +60,8 @@ MusicSync::~MusicSync()
     // The run borrows this object; it must not outlive it.
     Cancel();
     mThread.wait();
+    if (mDevice)
+        mDevice->SetCancelFlag(nullptr);
 }
 
 void MusicSync::StartInNewThread(bool aForceFull)

@@ -1,0 +1,466 @@
+#include "device/mtp/DeviceMtpMac.h"
+
+#include "app/AppPaths.h"
+#include "app/DebugLog.h"
+#include "device/mtp/DeviceParentMtpMac.h"
+#include "device/mtp/MtpFile.h"
+#include "device/mtp/QMtpCachedDevice.h"
+#include "device/mtp/QMtpDevice.h"
+#include "device/mtp/QMtpDeviceStorage.h"
+#include "tracks/PlaylistEntry.h"
+#include "tracks/Track.h"
+#include "tracks/TrackCache.h"
+#include "tracks/TrackList.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringBuilder>
+
+#include <cstdio>
+
+namespace {
+
+const QString kCorvo = QStringLiteral("\\CORVO\\");
+const QString kPlaylistFolder = QStringLiteral("Playlists_CDZ");
+const QString kRoot = QString::fromLatin1(MtpBackend::kRootFolderId);
+
+QString fileNameOf(const QString& aPath)
+{
+    return aPath.mid(std::max(aPath.lastIndexOf(QLatin1Char('/')), aPath.lastIndexOf(QLatin1Char('\\'))) + 1);
+}
+
+} // namespace
+
+DeviceMtpMac::DeviceMtpMac(DeviceParentMtpMac* aParent, QMtpDeviceStorage* aStorage)
+    : mParent(aParent), mStorage(aStorage), mUniqueDeviceId(QString::fromLatin1(kTempDeviceId))
+{
+    LogScope scope("DeviceMtpMac::DeviceMtpMac");
+    const QMtpRawDevice& raw = CachedDevice()->GetDevice()->RawDevice();
+    if (!raw.mFriendlyName.isEmpty()) {
+        mFriendlyName = raw.mFriendlyName + QLatin1Char(' ');
+    } else {
+        std::printf("Device: (NULL) or empty\n");
+        if (!raw.mProduct.isEmpty())
+            mFriendlyName += raw.mProduct + QLatin1Char(' ');
+        if (!raw.mVendor.isEmpty())
+            mFriendlyName += raw.mVendor + QLatin1Char(' ');
+    }
+    mFriendlyName += mStorage->Description();
+    logValue("mFriendlyName", mFriendlyName);
+    CacheAndroidVersion();
+    ReadOrGenerateUniqueDeviceId();
+}
+
+DeviceMtpMac::~DeviceMtpMac() = default;
+
+QMtpCachedDevice* DeviceMtpMac::CachedDevice() const
+{
+    return mParent->MtpDevice();
+}
+
+QString DeviceMtpMac::StorageId() const
+{
+    return mStorage->Id();
+}
+
+void DeviceMtpMac::SetReopenPolicy(int aAttempts, int aDelayMs)
+{
+    mReopenAttempts = aAttempts;
+    mReopenDelayMs = aDelayMs;
+}
+
+void DeviceMtpMac::reopen()
+{
+    CachedDevice()->Reopen(mReopenAttempts, mReopenDelayMs);
+}
+
+MtpBackend::Progress DeviceMtpMac::TransferProgress(const QString& aName)
+{
+    return [this, aName](quint64 aSent, quint64 aTotal) {
+        if (mTransferObserver)
+            mTransferObserver(aName, aSent, aTotal);
+        return !CancelRequested();
+    };
+}
+
+void DeviceMtpMac::CacheAndroidVersion()
+{
+    LogScope scope("DeviceMtpMac::CacheAndroidVersion");
+    const QString path = kCorvo + QStringLiteral("android.xml");
+    MtpFile file(*this, path);
+    if (file.open(QIODevice::ReadOnly)) {
+        const QByteArray content = file.readAll();
+        file.close();
+        ParseAndroidInfo(content);
+        return;
+    }
+    logMessage("Could not open android file");
+    if (file.exists(path)) {
+        logMessage("However, the file does exist, so continue");
+        mAndroidVersion = 10;
+        mScreenPixels = 400000;
+    } else {
+        mAndroidVersion = -1;
+    }
+}
+
+void DeviceMtpMac::ReadOrGenerateUniqueDeviceId()
+{
+    LogScope scope("DeviceMtpMac::ReadOrGenerateUniqueDeviceId");
+    logMessage("Looking for file");
+    const QString path = kCorvo + QStringLiteral("uniqueid");
+    MtpFile file(*this, path);
+    mUniqueDeviceId = QString::fromLatin1(kTempDeviceId);
+    if (!file.exists(path)) {
+        logMessage("Can't find ID file, use temporary value");
+        return;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        logMessage("Error getting ID file - assigning temp value");
+        return;
+    }
+    // The id up to the first blank: a file that gained a line end keeps naming the same phone.
+    const QString id = QString::fromLatin1(file.readAll().left(256)).simplified().section(QLatin1Char(' '), 0, 0);
+    file.close();
+    if (!id.isEmpty())
+        mUniqueDeviceId = id;
+    logValue("Got ID file, mUniqueDeviceId", mUniqueDeviceId);
+}
+
+int DeviceMtpMac::GetOrCreateFromNameAndParent(const QString& aParentId, const QString& aName,
+                                               QString& aObjectId, bool aAnyType, bool aCreate)
+{
+    logValue("aParentId", aParentId);
+    logValue("aName", aName);
+    QList<QMtpFile> files;
+    CachedDevice()->GetFilesAndFolders(StorageId(), aParentId, files);
+    if (!files.isEmpty())
+        logValue("Files found", int(files.size()));
+    const QString nameToFind = aName.normalized(QString::NormalizationForm_C);
+    logValue("nameToFind", nameToFind);
+    for (const QMtpFile& file : std::as_const(files)) {
+        if (!aAnyType && file.mType == QMtpFile::kFolder)
+            continue;
+        if (file.mName == nameToFind || file.mName == aName) {
+            aObjectId = file.mId;
+            logValue("Match found, aFolderId", aObjectId);
+            return 0;
+        }
+    }
+    if (aCreate) {
+        logMessage("No match found so try to create the folder");
+        const QString id = CachedDevice()->CreateFolder(aParentId, StorageId(), aName);
+        if (!id.isEmpty() && id != QLatin1String("0")) {
+            aObjectId = id;
+            logValue("Folder created with id", id);
+            return 0;
+        }
+        logMessage("Could not create folder");
+    }
+    return kNotFound;
+}
+
+int DeviceMtpMac::GetOrCreateFromPath(const QString& aPath, QString& aObjectId, QString& aParentId,
+                                      bool aCreate)
+{
+    const QStringList parts = SplitPath(aPath);
+    QString current = kRoot;
+    aParentId = kRoot;
+    for (const QString& part : parts) {
+        // A stored path that climbs out of its folder names nothing on the phone.
+        if (part == QLatin1String("..") || part == QLatin1String("."))
+            return kNotFound;
+        aParentId = current;
+        QString next;
+        const int result = GetOrCreateFromNameAndParent(current, part, next, true, aCreate);
+        if (result != 0)
+            return result;
+        current = next;
+    }
+    aObjectId = current;
+    return 0;
+}
+
+int DeviceMtpMac::FindOrCreateDirectories(const QString& aArtist, const QString& aAlbum,
+                                          QString& aFolderId)
+{
+    QString parent;
+    return GetOrCreateFromPath(QStringLiteral("\\Music\\") % aArtist % QLatin1Char('\\') % aAlbum,
+                               aFolderId, parent, true);
+}
+
+QString DeviceMtpMac::AlbumFolderPath(const Track& aTrack)
+{
+    QString artist;
+    QString album;
+    GetArtistAndAlbumFolders(aTrack, artist, album);
+    MakeValidFileName(artist, true);
+    MakeValidFileName(album, true);
+    QString folder = QStringLiteral("\\Music");
+    for (const QString* part : {&artist, &album}) {
+        if (!part->isEmpty())
+            folder += QLatin1Char('\\') + *part;
+    }
+    return folder;
+}
+
+QString DeviceMtpMac::TrackFileName(const Track& aTrack)
+{
+    // Named as on a mass-storage phone, so that both kinds hold a library under the same paths.
+    QString fileName = fileNameOf(aTrack.path());
+    if (aTrack.needsConversion()) {
+        fileName.chop(3);
+        fileName += QLatin1String("mp3");
+    }
+    return fileName;
+}
+
+int DeviceMtpMac::GetIdFromTrack(const Track& aTrack, QString& aObjectId)
+{
+    QString folderId;
+    QString parent;
+    if (GetOrCreateFromPath(AlbumFolderPath(aTrack), folderId, parent, true) != 0)
+        return kNotFound;
+    return GetOrCreateFromNameAndParent(folderId, TrackFileName(aTrack), aObjectId, false, false);
+}
+
+int DeviceMtpMac::UploadTrack(Track& aTrack)
+{
+    LogScope scope("DeviceMtpMac::UploadTrack");
+    const QString fileName = TrackFileName(aTrack);
+    if (fileName.isEmpty() || fileName == QLatin1String(".") || fileName == QLatin1String("..")) {
+        logValue("Track has no usable file name", aTrack.path());
+        logReturn(kSendFailed);
+        return kSendFailed;
+    }
+    const QString remotePath = AlbumFolderPath(aTrack) % QLatin1Char('\\') % fileName;
+    logValue("remotePath", remotePath);
+    const QString source = aTrack.uploadSourcePath();
+    MtpFile file(*this);
+    if (!file.copy(source, remotePath, 5, QMtpFile::kOther)) {
+        logMessage("*** Failed to copy track.");
+        logReturn(kSendFailed);
+        return kSendFailed;
+    }
+    aTrack.setOnRemoteDevice(true);
+    aTrack.setSizeOnDevice(QFileInfo(source).size());
+    aTrack.setDeviceId(remotePath);
+    logReturn(0);
+    return 0;
+}
+
+int DeviceMtpMac::DeleteTrack(TrackCache& aTrackCache, Track& aTrack)
+{
+    LogScope scope("DeviceMtpMac::DeleteTrack");
+    QString id;
+    QString parent;
+    const int found = GetOrCreateFromPath(GetDeviceRelativePath(aTrack.deviceId()), id, parent, false);
+    int result = 0;
+    if (found != 0 || aTrack.deviceId().isEmpty()) {
+        // Gone already (the user deleted it on the phone): nothing is left to delete.
+        logValue("Error getting ID of track to delete, err", found);
+    } else {
+        logValue("About to do LIBMTP_Delete_Object", id);
+        result = CachedDevice()->DeleteObject(id, parent, StorageId());
+        if (result != 0)
+            logValue("*** Error deleteing track: trackId", id);
+        else
+            logMessage("Track deleted");
+    }
+    if (result == 0) {
+        aTrack.setOnRemoteDevice(false);
+        aTrackCache.removeDeletedTrack(aTrack);
+    }
+    logReturn(result);
+    return result;
+}
+
+int DeviceMtpMac::CopyFile(const QString& aSourceFilePath, const QString& aDestinationPath,
+                           bool aReplace)
+{
+    LogScope scope("DeviceMtpMac::CopyFile");
+    logValue("aSourceFilePath", aSourceFilePath);
+    logValue("aDestinationFilePath", aDestinationPath);
+    MtpFile file(*this);
+    const bool exists = file.exists(aDestinationPath);
+    int result = 0;
+    if (!exists || aReplace) {
+        if (aReplace)
+            logMessage("Replace file if it exists");
+        // The copy deletes an existing object itself before it sends the new one.
+        result = file.copy(aSourceFilePath, aDestinationPath, 5, QMtpFile::kOther) ? 0 : kCopyFailed;
+    }
+    logMessage(result == 0 ? "Copied okay" : "Copy error");
+    logReturn(result);
+    return result;
+}
+
+void DeviceMtpMac::PrepareForSync()
+{
+    LogScope scope("DeviceMtpMac::PrepareForSync");
+    mCreatedPlaylists.clear();
+    reopen();
+    MtpFile(*this).remove(kCorvo + QStringLiteral("synccomplete"));
+    mPrepared = true;
+}
+
+void DeviceMtpMac::FinalizeSync()
+{
+    LogScope scope("DeviceMtpMac::FinalizeSync");
+    if (!mPrepared)
+        return;
+    mPrepared = false;
+    MtpFile file(*this, kCorvo + QStringLiteral("synccomplete"));
+    if (!file.open(QIODevice::WriteOnly) || !file.write("sync-complete") || !file.close())
+        logMessage("Could not open / create the sync-complete-file");
+}
+
+int DeviceMtpMac::GetStorageCapacity(quint64& aCapacity)
+{
+    LogScope scope("DeviceMtpMac::GetStorageCapacity");
+    aCapacity = mStorage->Capacity();
+    logValue("aCapacity", qint64(aCapacity));
+    logReturn(0);
+    return 0;
+}
+
+int DeviceMtpMac::GetFreeStorageSpace(quint64& aFreeSpace)
+{
+    LogScope scope("DeviceMtpMac::GetFreeStorageSpace");
+    // The storage is asked again; the open session serves, reopening costs seconds on a phone.
+    if (!mStorage->Refresh())
+        logMessage("Free space query failed");
+    aFreeSpace = mStorage->FreeSpace();
+    logReturn(0);
+    return 0;
+}
+
+void DeviceMtpMac::SetConfigured()
+{
+    LogScope scope("DeviceMtpMac::SetConfigured");
+    if (!CachedDevice()->GetDevice()->IsOpen())
+        reopen();
+    const QString idPath = kCorvo + QStringLiteral("uniqueid");
+    MtpFile file(*this, idPath);
+    if (file.exists(idPath)) {
+        ReadOrGenerateUniqueDeviceId();
+        if (mUniqueDeviceId != QLatin1String(kTempDeviceId))
+            return;
+        logMessage("UID file holds no id - replacing it");
+    } else {
+        logMessage("UID file doesn't exist - creating one");
+    }
+    mUniqueDeviceId = GenerateUniqueDeviceId(QDateTime::currentDateTime());
+    logValue("mkpath result", file.mkpath(kCorvo) ? "true" : "false");
+    if (!file.open(QIODevice::WriteOnly) || !file.write(mUniqueDeviceId.toLatin1()) || !file.close())
+        logMessage("Could not write UID file");
+}
+
+QString DeviceMtpMac::PlaylistEntryPath(const QString& aDeviceId)
+{
+    return GetDeviceRelativePath(aDeviceId);
+}
+
+int DeviceMtpMac::createPlaylist(const PlaylistEntry& aPlaylist, const TrackList& aTrackList,
+                                 bool aForce)
+{
+    LogScope scope("DeviceMtpMac::createPlaylist");
+    logValue("playlistName", aPlaylist.mName);
+    const QString baseName = PlaylistFileName(aPlaylist.mName);
+    if (baseName.isEmpty()) {
+        logValue("Playlist name cannot be a file name", aPlaylist.mName);
+        logReturn(kSendFailed);
+        return kSendFailed;
+    }
+    const QString localPath = AppPaths::corvoFolder() + QStringLiteral("/tempplaylist.m3u");
+    {
+        QFile local(localPath);
+        if (!local.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            logMessage("Error creating local copy of playlist");
+            logReturn(kSendFailed);
+            return kSendFailed;
+        }
+        writePlaylist(local, aPlaylist, aTrackList, true);
+    }
+    QString folderId;
+    const int folderResult = GetOrCreateFromNameAndParent(kRoot, kPlaylistFolder, folderId, true, true);
+    if (folderResult != 0) {
+        logValue("Error creating", kPlaylistFolder);
+        logValue("Error", folderResult);
+    }
+    const QString fileName = baseName + QStringLiteral(".m3u");
+    mCreatedPlaylists.insert(fileName);
+    if (folderResult == 0) {
+        logMessage("Checking whether playlist already exists on device");
+        logValue("playlistFolderId", folderId);
+        QString existingId;
+        const int ret = GetOrCreateFromNameAndParent(folderId, fileName, existingId, false, false);
+        logValue("ret", ret);
+        if (ret == 0) {
+            logMessage("We have an existing playlist with the same name");
+            const QString fromDevice = AppPaths::corvoFolder() + QStringLiteral("/tempplaylistfromdevice.m3u");
+            const int fetched = CachedDevice()->GetFile(existingId, fromDevice);
+            if (fetched != 0)
+                logValue("Error getting existing playlist file from the device", fetched);
+            const bool identical =
+                fetched == 0 && identicalPlaylistAlreadyExists(fromDevice, aPlaylist, aTrackList);
+            QFile::remove(fromDevice);
+            if (identical)
+                logMessage("The playlist on the device is identical");
+            if (identical && !aForce) {
+                QFile::remove(localPath);
+                logReturn(0);
+                return 0;
+            }
+        }
+    }
+    // Sent after all its tracks, as a plain file: the phone's media scanner reads playlist
+    // files; it no longer honours playlist objects with references.
+    MtpFile file(*this);
+    const bool sent = file.copy(localPath, QLatin1Char('\\') + kPlaylistFolder + QLatin1Char('\\') + fileName, 5,
+                                QMtpFile::kPlaylist);
+    QFile::remove(localPath);
+    if (!sent) {
+        logMessage("*** Failed to copy track.");
+        logReturn(kSendFailed);
+        return kSendFailed;
+    }
+    logReturn(0);
+    return 0;
+}
+
+void DeviceMtpMac::removeOldPlaylists()
+{
+    LogScope scope("DeviceMtpMac::removeOldPlaylists");
+    QString folderId;
+    if (GetOrCreateFromNameAndParent(kRoot, kPlaylistFolder, folderId, true, true) != 0)
+        return;
+    logValue("Got playlist folder ID", folderId);
+    QList<QMtpFile> files;
+    CachedDevice()->GetFilesAndFolders(StorageId(), folderId, files);
+    for (const QMtpFile& file : std::as_const(files)) {
+        if (file.mType != QMtpFile::kPlaylist || mCreatedPlaylists.contains(file.mName))
+            continue;
+        logValue("Deleting playlist", file.mName);
+        // The folder's own id, so that its cached listing forgets the playlist too.
+        CachedDevice()->DeleteObject(file.mId, folderId, StorageId());
+    }
+}
+
+void DeviceMtpMac::uploadAlbumArt(const Track& aTrack, const QString& aLocalImagePath)
+{
+    LogScope scope("DeviceMtpMac::uploadAlbumArt");
+    QString folderId;
+    QString parent;
+    const QString folder = AlbumFolderPath(aTrack);
+    if (GetOrCreateFromPath(folder, folderId, parent, true) != 0) {
+        logMessage("Could not find or create the album folder");
+        return;
+    }
+    // One picture per album: a picture already there is replaced, not joined by a second.
+    MtpFile file(*this);
+    const bool sent = file.copy(aLocalImagePath, folder + QStringLiteral("\\folder.jpg"), 5,
+                                QMtpFile::kDocument);
+    logValue("albumArtPresent", sent ? "true" : "false");
+}

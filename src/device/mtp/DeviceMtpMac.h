@@ -1,0 +1,94 @@
+#pragma once
+
+#include "device/Device.h"
+#include "device/mtp/MtpBackend.h"
+
+#include <QSet>
+#include <QString>
+
+#include <functional>
+
+class DeviceParentMtpMac;
+class QMtpCachedDevice;
+class QMtpDeviceStorage;
+
+// One storage of an MTP phone. Paths relative to the storage root are resolved folder by folder
+// into object ids through the parent's folder cache, creating missing folders where asked.
+// The phone never overwrites: a file is replaced by deleting the old object, then sending.
+class DeviceMtpMac : public Device
+{
+public:
+    // Codes of this phone kind.
+    static constexpr int kNotFound = 11003;
+    static constexpr int kSendFailed = 11005;
+
+    // aStorage belongs to the parent's device.
+    DeviceMtpMac(DeviceParentMtpMac* aParent, QMtpDeviceStorage* aStorage);
+    ~DeviceMtpMac() override;
+
+    using Device::createPlaylist;
+
+    int CopyFile(const QString& aSourceFilePath, const QString& aDestinationPath,
+                 bool aReplace) override;
+    int GetDeviceType() override { return 1; }
+    void PrepareForSync() override;
+    void FinalizeSync() override;
+    bool IsMounted() override { return true; }
+    int UploadTrack(Track& aTrack) override;
+    int DeleteTrack(TrackCache& aTrackCache, Track& aTrack) override;
+    QString UniqueDeviceId() override { return mUniqueDeviceId; }
+    QString FriendlyName() override { return mFriendlyName; }
+    int GetStorageCapacity(quint64& aCapacity) override;
+    int GetFreeStorageSpace(quint64& aFreeSpace) override;
+    void SetConfigured() override;
+    int createPlaylist(const PlaylistEntry& aPlaylist, const TrackList& aTrackList,
+                       bool aForce) override;
+    void removeOldPlaylists() override;
+    void uploadAlbumArt(const Track& aTrack, const QString& aLocalImagePath) override;
+    // The phone keeps no version file of the desktop program.
+    void setPcSoftwareVersion(const QString&) override {}
+
+    // The object named aName directly in folder aParentId (folders skipped unless aAnyType);
+    // with aCreate a missing one is made as a folder. 0 or kNotFound.
+    int GetOrCreateFromNameAndParent(const QString& aParentId, const QString& aName,
+                                     QString& aObjectId, bool aAnyType, bool aCreate);
+    // Resolves a "\" separated path from the storage root; aParentId is the folder holding
+    // the object found. 0 or kNotFound.
+    int GetOrCreateFromPath(const QString& aPath, QString& aObjectId, QString& aParentId,
+                            bool aCreate);
+    int FindOrCreateDirectories(const QString& aArtist, const QString& aAlbum, QString& aFolderId);
+    int GetIdFromTrack(const Track& aTrack, QString& aObjectId);
+
+    QMtpCachedDevice* CachedDevice() const;
+    QString StorageId() const;
+    DeviceParentMtpMac* Parent() const { return mParent; }
+    // The progress callback of one transfer: reports to the observer and stops when the run is
+    // cancelled.
+    MtpBackend::Progress TransferProgress(const QString& aName);
+    using TransferObserver = std::function<void(const QString& aName, quint64 aSent, quint64 aTotal)>;
+    void SetTransferObserver(TransferObserver aObserver) { mTransferObserver = std::move(aObserver); }
+    // Attempts and their spacing when the phone is opened again before a run.
+    void SetReopenPolicy(int aAttempts, int aDelayMs);
+
+protected:
+    // Entries of this phone's playlists are paths from the phone root.
+    QString PlaylistEntryPath(const QString& aDeviceId) override;
+
+private:
+    void CacheAndroidVersion();
+    void ReadOrGenerateUniqueDeviceId();
+    // "\Music\<artist>\<album>" with empty parts left out.
+    QString AlbumFolderPath(const Track& aTrack);
+    QString TrackFileName(const Track& aTrack);
+    void reopen();
+
+    QString mFriendlyName;
+    DeviceParentMtpMac* mParent = nullptr;
+    QMtpDeviceStorage* mStorage = nullptr;
+    QSet<QString> mCreatedPlaylists;
+    QString mUniqueDeviceId;
+    bool mPrepared = false;
+    TransferObserver mTransferObserver;
+    int mReopenAttempts = 3;
+    int mReopenDelayMs = 1000;
+};

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "device/DeviceParent.h"
+
+#include <QString>
+
+#include <memory>
+
+class QMtpCachedDevice;
+
+// One MTP phone; its children are the DeviceMtpMac objects of its storages. The name stays
+// empty: the storages carry the names shown.
+class DeviceParentMtpMac : public DeviceParent
+{
+public:
+    // Takes ownership of aDevice.
+    DeviceParentMtpMac(QMtpCachedDevice* aDevice, const QString& aVendor, const QString& aProduct);
+    ~DeviceParentMtpMac() override;
+
+    int GetDeviceType() override { return 1; }
+    QMtpCachedDevice* MtpDevice();
+    QString Vendor() const { return mVendor; }
+    QString Product() const { return mProduct; }
+    // Where the phone is attached now ("<bus>:<device number>"): what a listing shows without
+    // opening the phone, so a phone already open is recognised by it.
+    QString Location() const;
+    // The phone's serial number when it has one, else its location: two phones of one model
+    // are two phones.
+    QString Identity() const;
+
+private:
+    std::unique_ptr<QMtpCachedDevice> mDevice;
+    QString mVendor;
+    QString mProduct;
+};

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "device/mtp/QMtpFile.h"
+#include "device/mtp/QMtpRawDevice.h"
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+
+// One storage of an opened phone as the phone reports it.
+struct MtpStorageInfo
+{
+    QString mId;
+    quint64 mCapacity = 0;
+    quint64 mFreeSpace = 0;
+    QString mDescription;
+};
+
+// The few operations on portable devices the system needs, over one MTP library (libmtp) or an
+// in-memory phone in tests. Operations answer 0 or a negative code; the backend logs what went
+// wrong itself. A device is used by one thread at a time.
+class MtpBackend
+{
+public:
+    // The folder id that stands for the root of a storage.
+    static constexpr const char* kRootFolderId = "4294967295";
+
+    enum class OpenResult { Opened, Busy, Failed };
+    // An opened device; 0 is none.
+    using Handle = quint64;
+    // Called during a transfer; answering false cancels it.
+    using Progress = std::function<bool(quint64 aSent, quint64 aTotal)>;
+
+    virtual ~MtpBackend() = default;
+
+    virtual int listRawDevices(QList<QMtpRawDevice>& aDevices) = 0;
+    // Opens without walking the phone's objects. Busy: another program holds the device.
+    virtual Handle openDevice(const QMtpRawDevice& aDevice, OpenResult& aResult) = 0;
+    virtual void closeDevice(Handle aDevice) = 0;
+    // Empty when the phone has none.
+    virtual QString serialNumber(Handle aDevice) = 0;
+    virtual QString friendlyName(Handle aDevice) = 0;
+    // Reads the storages again (capacity and free space are fresh).
+    virtual int listStorages(Handle aDevice, QList<MtpStorageInfo>& aStorages) = 0;
+    // The objects directly inside one folder; an empty folder is no failure.
+    virtual int listFolder(Handle aDevice, const QString& aStorageId, const QString& aFolderId,
+                           QList<QMtpFile>& aFiles) = 0;
+    virtual int createFolder(Handle aDevice, const QString& aParentId, const QString& aStorageId,
+                             const QString& aName, QString& aNewId) = 0;
+    // Sends a local file as a new object described by aFile (parent, storage, name, size,
+    // type); on success aFile.mId is the new object's id. A phone refuses a name that exists.
+    virtual int sendFile(Handle aDevice, const QString& aLocalPath, QMtpFile& aFile,
+                         const Progress& aProgress) = 0;
+    virtual int getFile(Handle aDevice, const QString& aObjectId, const QString& aLocalPath) = 0;
+    virtual int deleteObject(Handle aDevice, const QString& aObjectId) = 0;
+};

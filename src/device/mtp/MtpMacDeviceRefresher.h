@@ -1,0 +1,70 @@
+#pragma once
+
+#include "device/DeviceRefresher.h"
+#include "device/mtp/MtpBackend.h"
+
+#include <QList>
+#include <QMutex>
+#include <QStringList>
+#include <QThread>
+
+#include <memory>
+
+class DeviceParentMtpMac;
+
+// Finds MTP phones in a thread of its own: lists the attached devices, opens the new ones, lists
+// their storages and reports which phones came and went. While the device list holds the lock
+// (during a synchronisation) a run ends at once without touching any phone.
+class MtpMacDeviceRefresher : public QThread, public DeviceRefresher
+{
+    Q_OBJECT
+
+public:
+    // What the user is told when a phone cannot be opened.
+    static constexpr const char* kBusyText = "Close the phone in your file manager";
+    static constexpr const char* kLockedText = "Unlock the phone and choose File transfer";
+
+    explicit MtpMacDeviceRefresher(std::shared_ptr<MtpBackend> aBackend, QObject* aParent = nullptr);
+    ~MtpMacDeviceRefresher() override;
+
+    bool isRunning() override { return isActive(); }
+    bool isActive();
+    QList<DeviceParent*> takeNewParents() override;
+    QList<DeviceParent*> takeGoneParents() override;
+    void startRefresh(const QList<DeviceParent*>& aKnownParents) override;
+    void lock() override;
+    void unlock() override;
+    // Waits at most aTimeoutMs for the lock; false when it was not taken.
+    bool lock(int aTimeoutMs);
+
+    // Why phones could not be opened in the last run, one text per phone.
+    QStringList openProblems();
+    // Attempts to open a new phone and the pause between them.
+    void setOpenRetry(int aAttempts, int aDelayMs);
+    // Ends the current run and waits for it.
+    void waitForRun() { wait(); }
+
+signals:
+    void unableToOpenDevice();
+
+protected:
+    void run() override;
+
+private:
+    // Opens one new phone; null when it cannot be used (aProblem says why, when the user can
+    // do something about it).
+    DeviceParentMtpMac* openPhone(const QMtpRawDevice& aRaw, QString& aProblem);
+    void setComplete();
+
+    std::shared_ptr<MtpBackend> mBackend;
+    QList<DeviceParent*> mNewParents;
+    QList<DeviceParent*> mGoneParents;
+    QList<DeviceParentMtpMac*> mKnownParents;
+    bool mActive = false;
+    QMutex mActiveMutex;
+    QMutex mRefresherLock;
+    int mFailedOpens = 0;
+    QStringList mOpenProblems;
+    int mOpenAttempts = 3;
+    int mOpenDelayMs = 1000;
+};

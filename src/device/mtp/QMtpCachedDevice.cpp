@@ -1,0 +1,100 @@
+#include "device/mtp/QMtpCachedDevice.h"
+
+#include "app/DebugLog.h"
+#include "device/mtp/QMtpDevice.h"
+
+QMtpCachedDevice::QMtpCachedDevice(QMtpDevice* aDevice) : mDevice(aDevice) {}
+
+QMtpCachedDevice::~QMtpCachedDevice()
+{
+    if (mDevice)
+        mDevice->Close();
+}
+
+QString QMtpCachedDevice::MangleFolderId(const QString& aFolderId, const QString& aStorageId)
+{
+    const QString mangled = aFolderId == QLatin1String(MtpBackend::kRootFolderId)
+                                ? QStringLiteral("storage_root_") + aStorageId
+                                : aFolderId;
+    logValue("mangledId", mangled);
+    return mangled;
+}
+
+int QMtpCachedDevice::GetFilesAndFolders(const QString& aStorageId, const QString& aFolderId,
+                                         QList<QMtpFile>& aFiles)
+{
+    const QString key = MangleFolderId(aFolderId, aStorageId);
+    const auto cached = mCache.constFind(key);
+    if (cached != mCache.cend()) {
+        aFiles = cached.value();
+        return 0;
+    }
+    const int result = mDevice->GetFilesAndFolders(aStorageId, aFolderId, aFiles);
+    // A failed listing is not remembered: the next look-up asks again.
+    if (result == 0)
+        mCache.insert(key, aFiles);
+    return result;
+}
+
+QString QMtpCachedDevice::CreateFolder(const QString& aFolderId, const QString& aStorageId,
+                                       const QString& aName)
+{
+    const QString id = mDevice->CreateFolder(aFolderId, aStorageId, aName);
+    if (!id.isEmpty() && id != QLatin1String("0")) {
+        QMtpFile folder;
+        folder.mId = id;
+        folder.mParentId = aFolderId;
+        folder.mStorageId = aStorageId;
+        folder.mName = aName;
+        folder.mType = QMtpFile::kFolder;
+        const QString key = MangleFolderId(aFolderId, aStorageId);
+        if (mCache.contains(key))
+            mCache[key].append(folder);
+        // A folder just made is empty.
+        mCache.insert(MangleFolderId(id, aStorageId), {});
+    }
+    return id;
+}
+
+int QMtpCachedDevice::SendFile(const QString& aLocalPath, QMtpFile& aFile,
+                               const MtpBackend::Progress& aProgress)
+{
+    const int result = mDevice->SendFileFromFile(aLocalPath, aFile, aProgress);
+    if (result == 0) {
+        const QString key = MangleFolderId(aFile.mParentId, aFile.mStorageId);
+        // Added only to a listing that is known: an unlisted folder is asked in full later.
+        if (mCache.contains(key))
+            mCache[key].append(aFile);
+    }
+    return result;
+}
+
+int QMtpCachedDevice::GetFile(const QString& aObjectId, const QString& aLocalPath)
+{
+    return mDevice->GetFile(aObjectId, aLocalPath);
+}
+
+int QMtpCachedDevice::DeleteObject(const QString& aObjectId, const QString& aFolderId,
+                                   const QString& aStorageId)
+{
+    const int result = mDevice->DeleteObject(aObjectId);
+    if (result == 0) {
+        const auto entries = mCache.find(MangleFolderId(aFolderId, aStorageId));
+        if (entries != mCache.end()) {
+            const qsizetype removed = entries->removeIf(
+                [&aObjectId](const QMtpFile& aFile) { return aFile.mId == aObjectId; });
+            logValue("Items removed from multihash: ", int(removed));
+        }
+    }
+    return result;
+}
+
+void QMtpCachedDevice::ForgetFolder(const QString& aFolderId, const QString& aStorageId)
+{
+    mCache.remove(MangleFolderId(aFolderId, aStorageId));
+}
+
+MtpBackend::OpenResult QMtpCachedDevice::Reopen(int aAttempts, int aRetryDelayMs)
+{
+    return mDevice->Open(aAttempts, aRetryDelayMs);
+}

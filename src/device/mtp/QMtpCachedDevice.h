@@ -1,0 +1,47 @@
+#pragma once
+
+#include "device/mtp/MtpBackend.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+
+#include <memory>
+
+class QMtpDevice;
+
+// An opened phone with a cache of its folder listings: each folder is asked of the phone once
+// for the life of this object; sends, new folders and deletions keep the cache up to date.
+// Changes others make on the phone meanwhile are not seen.
+class QMtpCachedDevice
+{
+public:
+    // Takes ownership of aDevice.
+    explicit QMtpCachedDevice(QMtpDevice* aDevice);
+    ~QMtpCachedDevice();
+
+    QMtpCachedDevice(const QMtpCachedDevice&) = delete;
+    QMtpCachedDevice& operator=(const QMtpCachedDevice&) = delete;
+
+    // The cache key of a folder: its id, or for the root "storage_root_" + the storage id.
+    static QString MangleFolderId(const QString& aFolderId, const QString& aStorageId);
+
+    int GetFilesAndFolders(const QString& aStorageId, const QString& aFolderId,
+                           QList<QMtpFile>& aFiles);
+    QString CreateFolder(const QString& aFolderId, const QString& aStorageId, const QString& aName);
+    int SendFile(const QString& aLocalPath, QMtpFile& aFile,
+                 const MtpBackend::Progress& aProgress = {});
+    int GetFile(const QString& aObjectId, const QString& aLocalPath);
+    // Deletes an object that lies in aFolderId; answers the phone's result.
+    int DeleteObject(const QString& aObjectId, const QString& aFolderId, const QString& aStorageId);
+    // Drops the cached listing of one folder: the next look-up asks the phone.
+    void ForgetFolder(const QString& aFolderId, const QString& aStorageId);
+    MtpBackend::OpenResult Reopen(int aAttempts = 3, int aRetryDelayMs = 1000);
+    QMtpDevice* GetDevice() const { return mDevice.get(); }
+
+private:
+    std::unique_ptr<QMtpDevice> mDevice;
+    // Folder key to its listing, in the phone's order. A folder listed once is here even when
+    // it is empty, so an empty album folder is not asked for again with every track.
+    QHash<QString, QList<QMtpFile>> mCache;
+};

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "device/mtp/MtpBackend.h"
+
+#include <QList>
+#include <QString>
+
+#include <memory>
+
+class QMtpDeviceStorage;
+
+// One phone opened through an MtpBackend: its storages and the plain operations on its
+// objects, each logged. Folder id "4294967295" stands for the root of a storage.
+class QMtpDevice
+{
+public:
+    // Codes of this layer.
+    static constexpr int kNoDevice = 11005;
+
+    QMtpDevice(std::shared_ptr<MtpBackend> aBackend, const QMtpRawDevice& aRawDevice);
+    ~QMtpDevice();
+
+    QMtpDevice(const QMtpDevice&) = delete;
+    QMtpDevice& operator=(const QMtpDevice&) = delete;
+
+    // The attached portable devices, mass-storage ones left out.
+    static int GetRawDevices(MtpBackend& aBackend, QList<QMtpRawDevice>& aDevices);
+
+    // (Re)opens the device, trying aAttempts times aRetryDelayMs apart. Fills the friendly
+    // name and the serial number.
+    MtpBackend::OpenResult Open(int aAttempts = 3, int aRetryDelayMs = 1000);
+    void Close();
+    bool IsOpen() const { return mHandle != 0; }
+    // Fills the storage list; a phone that is locked or set to "charging only" has none.
+    int GetStorage();
+    int ReadStorageInfo(const QString& aStorageId, MtpStorageInfo& aInfo);
+
+    int GetFilesAndFolders(const QString& aStorageId, const QString& aFolderId,
+                           QList<QMtpFile>& aFiles);
+    // Answers the new folder's id, empty on failure.
+    QString CreateFolder(const QString& aFolderId, const QString& aStorageId, const QString& aName);
+    // 0, Device::kCopyFailed, or kNoDevice without an open device. Sets aFile.mId.
+    int SendFileFromFile(const QString& aLocalPath, QMtpFile& aFile,
+                         const MtpBackend::Progress& aProgress = {});
+    int GetFile(const QString& aObjectId, const QString& aLocalPath);
+    int DeleteObject(const QString& aObjectId);
+
+    const QList<QMtpDeviceStorage*>& Storages() const { return mStorages; }
+    const QMtpRawDevice& RawDevice() const { return mRawDevice; }
+    QString SerialNumber() const { return mSerialNumber; }
+    MtpBackend& Backend() { return *mBackend; }
+
+private:
+    void clearStorages();
+
+    // Shared: a phone may outlive the refresher that found it.
+    std::shared_ptr<MtpBackend> mBackend;
+    MtpBackend::Handle mHandle = 0;
+    QList<QMtpDeviceStorage*> mStorages;
+    QMtpRawDevice mRawDevice;
+    QString mSerialNumber;
+};

@@ -1,0 +1,34 @@
+#include "device/mtp/QMtpDeviceStorage.h"
+
+#include "app/DebugLog.h"
+#include "device/mtp/QMtpDevice.h"
+
+QMtpDeviceStorage::QMtpDeviceStorage(QMtpDevice* aDevice, const QString& aId, quint64 aCapacity,
+                                     quint64 aFreeSpace, const QString& aDescription)
+    : mCapacity(aCapacity), mFreeSpace(aFreeSpace), mDescription(aDescription), mDevice(aDevice),
+      mId(aId)
+{
+    logMessage("Getting storage description");
+    if (mDescription.isEmpty()) {
+        logMessage("Failed, so setting value as \"Storage\"");
+        mDescription = QStringLiteral("Storage");
+    } else {
+        logValue("Succeeded", mDescription);
+    }
+}
+
+QString QMtpDeviceStorage::Id() const
+{
+    logValue("QMtpDeviceStorage::Id", mId);
+    return mId;
+}
+
+bool QMtpDeviceStorage::Refresh()
+{
+    MtpStorageInfo info;
+    if (!mDevice || mDevice->ReadStorageInfo(mId, info) != 0)
+        return false;
+    mCapacity = info.mCapacity;
+    mFreeSpace = info.mFreeSpace;
+    return true;
+}

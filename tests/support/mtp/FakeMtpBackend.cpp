@@ -1,0 +1,501 @@
+#include "mtp/FakeMtpBackend.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+const QString kRoot = QString::fromLatin1(MtpBackend::kRootFolderId);
+constexpr qint64 kProgressChunk = 64 * 1024;
+
+} // namespace
+
+int FakeMtpBackend::addPhone(const QString& aVendor, const QString& aProduct, const QString& aSerial,
+                             const QString& aFriendlyName)
+{
+    QMutexLocker locker(&mMutex);
+    Phone phone;
+    phone.mRaw.mVendor = aVendor;
+    phone.mRaw.mProduct = aProduct;
+    phone.mRaw.mId = QStringLiteral("1:%1").arg(mPhones.size() + 1);
+    phone.mSerial = aSerial;
+    phone.mFriendlyName = aFriendlyName;
+    mPhones.append(phone);
+    return int(mPhones.size() - 1);
+}
+
+void FakeMtpBackend::addMassStorageDevice(const QString& aVendor, const QString& aProduct)
+{
+    QMutexLocker locker(&mMutex);
+    QMtpRawDevice device;
+    device.mVendor = aVendor;
+    device.mProduct = aProduct;
+    device.mId = QStringLiteral("2:%1").arg(mMassStorage.size() + 1);
+    device.mMassStorage = true;
+    mMassStorage.append(device);
+}
+
+QString FakeMtpBackend::addStorage(int aPhone, const QString& aDescription, quint64 aCapacity,
+                                   quint64 aFreeSpace)
+{
+    QMutexLocker locker(&mMutex);
+    Storage storage;
+    storage.mPhone = aPhone;
+    storage.mId = QString::number(0x10001u + quint32(aPhone) * 0x10000u + quint32(mStorages.size()));
+    storage.mDescription = aDescription;
+    storage.mCapacity = aCapacity;
+    storage.mFreeSpace = aFreeSpace;
+    mStorages.append(storage);
+    return storage.mId;
+}
+
+void FakeMtpBackend::removePhone(int aPhone)
+{
+    QMutexLocker locker(&mMutex);
+    mPhones[aPhone].mAttached = false;
+}
+
+void FakeMtpBackend::setBusy(int aPhone, bool aBusy)
+{
+    QMutexLocker locker(&mMutex);
+    mPhones[aPhone].mBusy = aBusy;
+}
+
+void FakeMtpBackend::setLocked(int aPhone, bool aLocked)
+{
+    QMutexLocker locker(&mMutex);
+    mPhones[aPhone].mLocked = aLocked;
+}
+
+void FakeMtpBackend::setFreeSpace(const QString& aStorageId, quint64 aBytes)
+{
+    QMutexLocker locker(&mMutex);
+    for (Storage& storage : mStorages) {
+        if (storage.mId == aStorageId)
+            storage.mFreeSpace = aBytes;
+    }
+}
+
+quint64 FakeMtpBackend::freeSpace(const QString& aStorageId)
+{
+    QMutexLocker locker(&mMutex);
+    for (const Storage& storage : std::as_const(mStorages)) {
+        if (storage.mId == aStorageId)
+            return storage.mFreeSpace;
+    }
+    return 0;
+}
+
+QString FakeMtpBackend::childId(const QString& aStorageId, const QString& aParentId,
+                                const QString& aName) const
+{
+    for (const Object& object : mObjects) {
+        if (object.mStorageId == aStorageId && object.mParentId == aParentId && object.mName == aName)
+            return object.mId;
+    }
+    return QString();
+}
+
+QString FakeMtpBackend::resolve(const QString& aStorageId, const QString& aPath) const
+{
+    QString current = kRoot;
+    for (const QString& part : aPath.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        current = childId(aStorageId, current, part);
+        if (current.isEmpty())
+            return QString();
+    }
+    return current;
+}
+
+QString FakeMtpBackend::pathOf(const Object& aObject) const
+{
+    QString path = aObject.mName;
+    QString parent = aObject.mParentId;
+    while (parent != kRoot) {
+        const Object& folder = mObjects[parent.toUInt()];
+        path = folder.mName + QLatin1Char('/') + path;
+        parent = folder.mParentId;
+    }
+    return path;
+}
+
+QString FakeMtpBackend::newObject(const QString& aStorageId, const QString& aParentId,
+                                  const QString& aName, bool aFolder, const QByteArray& aData)
+{
+    Object object;
+    object.mId = QString::number(mNextObject++);
+    object.mParentId = aParentId;
+    object.mStorageId = aStorageId;
+    object.mName = aName;
+    object.mFolder = aFolder;
+    object.mData = aData;
+    mObjects.insert(object.mId.toUInt(), object);
+    for (Storage& storage : mStorages) {
+        if (storage.mId == aStorageId)
+            storage.mFreeSpace -= std::min<quint64>(storage.mFreeSpace, quint64(aData.size()));
+    }
+    return object.mId;
+}
+
+void FakeMtpBackend::removeObject(const QString& aId)
+{
+    const Object object = mObjects.take(aId.toUInt());
+    for (Storage& storage : mStorages) {
+        if (storage.mId == object.mStorageId)
+            storage.mFreeSpace += quint64(object.mData.size());
+    }
+    QStringList children;
+    for (const Object& child : std::as_const(mObjects)) {
+        if (child.mParentId == aId)
+            children.append(child.mId);
+    }
+    for (const QString& child : children)
+        removeObject(child);
+}
+
+QString FakeMtpBackend::putFile(const QString& aStorageId, const QString& aPath, const QByteArray& aData)
+{
+    QMutexLocker locker(&mMutex);
+    QStringList parts = aPath.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    const QString name = parts.takeLast();
+    QString parent = kRoot;
+    for (const QString& part : parts) {
+        QString next = childId(aStorageId, parent, part);
+        if (next.isEmpty())
+            next = newObject(aStorageId, parent, part, true, {});
+        parent = next;
+    }
+    const QString existing = childId(aStorageId, parent, name);
+    if (!existing.isEmpty())
+        removeObject(existing);
+    return newObject(aStorageId, parent, name, false, aData);
+}
+
+void FakeMtpBackend::removePath(const QString& aStorageId, const QString& aPath)
+{
+    QMutexLocker locker(&mMutex);
+    const QString id = resolve(aStorageId, aPath);
+    if (!id.isEmpty())
+        removeObject(id);
+}
+
+bool FakeMtpBackend::hasPath(const QString& aStorageId, const QString& aPath)
+{
+    QMutexLocker locker(&mMutex);
+    return !resolve(aStorageId, aPath).isEmpty();
+}
+
+QByteArray FakeMtpBackend::fileData(const QString& aStorageId, const QString& aPath)
+{
+    QMutexLocker locker(&mMutex);
+    const QString id = resolve(aStorageId, aPath);
+    return id.isEmpty() ? QByteArray() : mObjects.value(id.toUInt()).mData;
+}
+
+QMap<QString, QByteArray> FakeMtpBackend::files(const QString& aStorageId)
+{
+    QMutexLocker locker(&mMutex);
+    QMap<QString, QByteArray> result;
+    for (const Object& object : std::as_const(mObjects)) {
+        if (object.mStorageId != aStorageId || object.mFolder)
+            continue;
+        const QString path = pathOf(object);
+        // Two objects under one name would be a fault of the layer: show both.
+        result.insert(result.contains(path) ? path + QStringLiteral(" (second object)") : path,
+                      object.mData);
+    }
+    return result;
+}
+
+QStringList FakeMtpBackend::namesIn(const QString& aStorageId, const QString& aFolderPath)
+{
+    QMutexLocker locker(&mMutex);
+    const QString folder = resolve(aStorageId, aFolderPath);
+    QStringList names;
+    for (const Object& object : std::as_const(mObjects)) {
+        if (!folder.isEmpty() && object.mStorageId == aStorageId && object.mParentId == folder)
+            names.append(object.mName);
+    }
+    return names;
+}
+
+void FakeMtpBackend::exportTo(const QString& aStorageId, const QString& aFolder)
+{
+    QDir(aFolder).removeRecursively();
+    QDir().mkpath(aFolder);
+    const QMap<QString, QByteArray> all = files(aStorageId);
+    for (auto it = all.cbegin(); it != all.cend(); ++it) {
+        const QString path = aFolder + QLatin1Char('/') + it.key();
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(it.value());
+    }
+}
+
+void FakeMtpBackend::failNext(const QString& aOperation, int aCount)
+{
+    QMutexLocker locker(&mMutex);
+    mFailNext[aOperation] += aCount;
+}
+
+void FakeMtpBackend::failSendsOf(const QString& aName, bool aFail)
+{
+    QMutexLocker locker(&mMutex);
+    if (aFail)
+        mFailingNames.insert(aName);
+    else
+        mFailingNames.remove(aName);
+}
+
+void FakeMtpBackend::failSendsButKeep(int aCount)
+{
+    QMutexLocker locker(&mMutex);
+    mSendsFailingButKept = aCount;
+}
+
+void FakeMtpBackend::setSendLimit(qint64 aBytes)
+{
+    QMutexLocker locker(&mMutex);
+    mSendLimit = aBytes;
+    mSent = 0;
+}
+
+void FakeMtpBackend::setListHook(std::function<void()> aHook)
+{
+    QMutexLocker locker(&mMutex);
+    mListHook = std::move(aHook);
+}
+
+int FakeMtpBackend::calls(const QString& aOperation)
+{
+    QMutexLocker locker(&mMutex);
+    return mCalls.value(aOperation);
+}
+
+int FakeMtpBackend::totalCalls()
+{
+    QMutexLocker locker(&mMutex);
+    int total = 0;
+    for (const int count : std::as_const(mCalls))
+        total += count;
+    return total;
+}
+
+void FakeMtpBackend::resetCalls()
+{
+    QMutexLocker locker(&mMutex);
+    mCalls.clear();
+    mFolderListings.clear();
+}
+
+QHash<QString, int> FakeMtpBackend::folderListings()
+{
+    QMutexLocker locker(&mMutex);
+    return mFolderListings;
+}
+
+bool FakeMtpBackend::countAndFail(const char* aOperation)
+{
+    const QString operation = QString::fromLatin1(aOperation);
+    ++mCalls[operation];
+    int& failures = mFailNext[operation];
+    if (failures > 0) {
+        --failures;
+        return true;
+    }
+    return false;
+}
+
+bool FakeMtpBackend::handleValid(Handle aDevice) const
+{
+    const auto open = mOpen.constFind(aDevice);
+    return open != mOpen.cend() && mPhones.at(open.value()).mAttached;
+}
+
+int FakeMtpBackend::listRawDevices(QList<QMtpRawDevice>& aDevices)
+{
+    std::function<void()> hook;
+    {
+        QMutexLocker locker(&mMutex);
+        hook = mListHook;
+    }
+    if (hook)
+        hook();
+    QMutexLocker locker(&mMutex);
+    aDevices.clear();
+    if (countAndFail(kList))
+        return -1;
+    for (const Phone& phone : std::as_const(mPhones)) {
+        if (phone.mAttached)
+            aDevices.append(phone.mRaw);
+    }
+    aDevices.append(mMassStorage);
+    return 0;
+}
+
+MtpBackend::Handle FakeMtpBackend::openDevice(const QMtpRawDevice& aDevice, OpenResult& aResult)
+{
+    QMutexLocker locker(&mMutex);
+    aResult = OpenResult::Failed;
+    if (countAndFail(kOpen))
+        return 0;
+    for (qsizetype i = 0; i < mPhones.size(); ++i) {
+        const Phone& phone = mPhones.at(i);
+        if (phone.mRaw.mId != aDevice.mId || !phone.mAttached)
+            continue;
+        if (phone.mBusy) {
+            aResult = OpenResult::Busy;
+            return 0;
+        }
+        const Handle handle = mNextHandle++;
+        mOpen.insert(handle, int(i));
+        aResult = OpenResult::Opened;
+        return handle;
+    }
+    return 0;
+}
+
+void FakeMtpBackend::closeDevice(Handle aDevice)
+{
+    QMutexLocker locker(&mMutex);
+    mOpen.remove(aDevice);
+}
+
+QString FakeMtpBackend::serialNumber(Handle aDevice)
+{
+    QMutexLocker locker(&mMutex);
+    return handleValid(aDevice) ? mPhones.at(mOpen.value(aDevice)).mSerial : QString();
+}
+
+QString FakeMtpBackend::friendlyName(Handle aDevice)
+{
+    QMutexLocker locker(&mMutex);
+    return handleValid(aDevice) ? mPhones.at(mOpen.value(aDevice)).mFriendlyName : QString();
+}
+
+int FakeMtpBackend::listStorages(Handle aDevice, QList<MtpStorageInfo>& aStorages)
+{
+    QMutexLocker locker(&mMutex);
+    aStorages.clear();
+    if (countAndFail(kStorages) || !handleValid(aDevice))
+        return -1;
+    const int phone = mOpen.value(aDevice);
+    if (mPhones.at(phone).mLocked)
+        return 0;
+    for (const Storage& storage : std::as_const(mStorages)) {
+        if (storage.mPhone == phone)
+            aStorages.append({storage.mId, storage.mCapacity, storage.mFreeSpace, storage.mDescription});
+    }
+    return 0;
+}
+
+int FakeMtpBackend::listFolder(Handle aDevice, const QString& aStorageId, const QString& aFolderId,
+                               QList<QMtpFile>& aFiles)
+{
+    QMutexLocker locker(&mMutex);
+    aFiles.clear();
+    ++mFolderListings[aStorageId + QLatin1Char('/') + aFolderId];
+    if (countAndFail(kListFolder) || !handleValid(aDevice))
+        return -1;
+    for (const Object& object : std::as_const(mObjects)) {
+        if (object.mStorageId != aStorageId || object.mParentId != aFolderId)
+            continue;
+        QMtpFile file;
+        file.mId = object.mId;
+        file.mParentId = aFolderId;
+        file.mStorageId = aStorageId;
+        file.mName = object.mName;
+        file.mSize = quint64(object.mData.size());
+        file.mType = object.mFolder ? QMtpFile::kFolder
+                     : object.mName.endsWith(QLatin1String(".m3u"), Qt::CaseInsensitive)
+                         ? QMtpFile::kPlaylist
+                         : QMtpFile::kOther;
+        aFiles.append(file);
+    }
+    return 0;
+}
+
+int FakeMtpBackend::createFolder(Handle aDevice, const QString& aParentId, const QString& aStorageId,
+                                 const QString& aName, QString& aNewId)
+{
+    QMutexLocker locker(&mMutex);
+    aNewId.clear();
+    if (countAndFail(kCreateFolder) || !handleValid(aDevice)
+        || !childId(aStorageId, aParentId, aName).isEmpty())
+        return -1;
+    if (aParentId != kRoot && !mObjects.contains(aParentId.toUInt()))
+        return -1;
+    aNewId = newObject(aStorageId, aParentId, aName, true, {});
+    return 0;
+}
+
+int FakeMtpBackend::sendFile(Handle aDevice, const QString& aLocalPath, QMtpFile& aFile,
+                             const Progress& aProgress)
+{
+    QFile local(aLocalPath);
+    if (!local.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray data = local.readAll();
+    {
+        QMutexLocker locker(&mMutex);
+        if (countAndFail(kSend) || !handleValid(aDevice) || mFailingNames.contains(aFile.mName))
+            return -1;
+        // The phone refuses a name that exists in the folder.
+        if (!childId(aFile.mStorageId, aFile.mParentId, aFile.mName).isEmpty())
+            return -1;
+        if (aFile.mParentId != kRoot && !mObjects.contains(aFile.mParentId.toUInt()))
+            return -1;
+        for (const Storage& storage : std::as_const(mStorages)) {
+            if (storage.mId == aFile.mStorageId && storage.mFreeSpace < quint64(data.size()))
+                return -1;
+        }
+        if (mSendLimit >= 0 && mSent + data.size() > mSendLimit)
+            return -1;
+    }
+    // The transfer reports its progress outside the lock, as a real one takes time.
+    for (qint64 sent = 0; aProgress;) {
+        sent = std::min<qint64>(sent + kProgressChunk, data.size());
+        if (!aProgress(quint64(sent), quint64(data.size())))
+            return -1;
+        if (sent >= data.size())
+            break;
+    }
+    QMutexLocker locker(&mMutex);
+    mSent += data.size();
+    const QString id = newObject(aFile.mStorageId, aFile.mParentId, aFile.mName, false, data);
+    if (mSendsFailingButKept > 0) {
+        --mSendsFailingButKept;
+        return -1;
+    }
+    aFile.mId = id;
+    return 0;
+}
+
+int FakeMtpBackend::getFile(Handle aDevice, const QString& aObjectId, const QString& aLocalPath)
+{
+    QByteArray data;
+    {
+        QMutexLocker locker(&mMutex);
+        if (countAndFail(kGet) || !handleValid(aDevice))
+            return -1;
+        const auto object = mObjects.constFind(aObjectId.toUInt());
+        if (object == mObjects.cend() || object->mFolder)
+            return -1;
+        data = object->mData;
+    }
+    QFile local(aLocalPath);
+    if (!local.open(QIODevice::WriteOnly | QIODevice::Truncate) || local.write(data) != data.size())
+        return -1;
+    return 0;
+}
+
+int FakeMtpBackend::deleteObject(Handle aDevice, const QString& aObjectId)
+{
+    QMutexLocker locker(&mMutex);
+    if (countAndFail(kDelete) || !handleValid(aDevice) || !mObjects.contains(aObjectId.toUInt()))
+        return -1;
+    removeObject(aObjectId);
+    return 0;
+}

@@ -1,0 +1,145 @@
+#pragma once
+
+#include "device/mtp/MtpBackend.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QMap>
+#include <QMutex>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// An in-memory MTP phone store behind the same interface as libmtp: phones with storages
+// (capacity and free space), folders and files under string ids, and the phone's habits (a
+// name that exists is refused, a cancelled send leaves nothing). Faults are injected per
+// operation or per name; every operation is counted. Safe to use from several threads.
+class FakeMtpBackend : public MtpBackend
+{
+public:
+    // Operation names for calls() and failNext().
+    static constexpr const char* kList = "listRawDevices";
+    static constexpr const char* kOpen = "openDevice";
+    static constexpr const char* kStorages = "listStorages";
+    static constexpr const char* kListFolder = "listFolder";
+    static constexpr const char* kCreateFolder = "createFolder";
+    static constexpr const char* kSend = "sendFile";
+    static constexpr const char* kGet = "getFile";
+    static constexpr const char* kDelete = "deleteObject";
+
+    // A phone; answers its index. Its location is "1:<index + 1>".
+    int addPhone(const QString& aVendor, const QString& aProduct, const QString& aSerial,
+                 const QString& aFriendlyName);
+    // A mass-storage device in the listing (which the layer leaves out).
+    void addMassStorageDevice(const QString& aVendor, const QString& aProduct);
+    QString addStorage(int aPhone, const QString& aDescription, quint64 aCapacity, quint64 aFreeSpace);
+    void removePhone(int aPhone);
+    void setBusy(int aPhone, bool aBusy);
+    // A locked phone (or one in "charging only") opens without storages.
+    void setLocked(int aPhone, bool aLocked);
+    void setFreeSpace(const QString& aStorageId, quint64 aBytes);
+    quint64 freeSpace(const QString& aStorageId);
+
+    // A file by its "/" separated path from the storage root; folders are made on the way.
+    QString putFile(const QString& aStorageId, const QString& aPath, const QByteArray& aData);
+    void removePath(const QString& aStorageId, const QString& aPath);
+    bool hasPath(const QString& aStorageId, const QString& aPath);
+    QByteArray fileData(const QString& aStorageId, const QString& aPath);
+    // Every file of a storage by its path.
+    QMap<QString, QByteArray> files(const QString& aStorageId);
+    // Names in one folder (files and folders), in the phone's order.
+    QStringList namesIn(const QString& aStorageId, const QString& aFolderPath);
+    // Writes every file of a storage below aFolder (which is emptied first).
+    void exportTo(const QString& aStorageId, const QString& aFolder);
+
+    // The next aCount calls of an operation fail.
+    void failNext(const QString& aOperation, int aCount = 1);
+    // Sends of objects with this name fail.
+    void failSendsOf(const QString& aName, bool aFail = true);
+    // The next aCount sends report failure although the phone keeps the object.
+    void failSendsButKeep(int aCount);
+    // Sends fail once this many bytes have been sent in total (-1: no limit).
+    void setSendLimit(qint64 aBytes);
+    // Runs in listRawDevices before it answers, without the store's lock held (a test blocks
+    // the enumeration there).
+    void setListHook(std::function<void()> aHook);
+
+    int calls(const QString& aOperation);
+    int totalCalls();
+    void resetCalls();
+    // Folder ids listed since the last reset, with their counts.
+    QHash<QString, int> folderListings();
+
+    int listRawDevices(QList<QMtpRawDevice>& aDevices) override;
+    Handle openDevice(const QMtpRawDevice& aDevice, OpenResult& aResult) override;
+    void closeDevice(Handle aDevice) override;
+    QString serialNumber(Handle aDevice) override;
+    QString friendlyName(Handle aDevice) override;
+    int listStorages(Handle aDevice, QList<MtpStorageInfo>& aStorages) override;
+    int listFolder(Handle aDevice, const QString& aStorageId, const QString& aFolderId,
+                   QList<QMtpFile>& aFiles) override;
+    int createFolder(Handle aDevice, const QString& aParentId, const QString& aStorageId,
+                     const QString& aName, QString& aNewId) override;
+    int sendFile(Handle aDevice, const QString& aLocalPath, QMtpFile& aFile,
+                 const Progress& aProgress) override;
+    int getFile(Handle aDevice, const QString& aObjectId, const QString& aLocalPath) override;
+    int deleteObject(Handle aDevice, const QString& aObjectId) override;
+
+private:
+    struct Storage
+    {
+        QString mId;
+        int mPhone = 0;
+        QString mDescription;
+        quint64 mCapacity = 0;
+        quint64 mFreeSpace = 0;
+    };
+    struct Phone
+    {
+        QMtpRawDevice mRaw;
+        QString mSerial;
+        QString mFriendlyName;
+        bool mBusy = false;
+        bool mLocked = false;
+        bool mAttached = true;
+    };
+    struct Object
+    {
+        QString mId;
+        QString mParentId;
+        QString mStorageId;
+        QString mName;
+        bool mFolder = false;
+        QByteArray mData;
+    };
+
+    // With mMutex held.
+    bool countAndFail(const char* aOperation);
+    QString childId(const QString& aStorageId, const QString& aParentId, const QString& aName) const;
+    QString resolve(const QString& aStorageId, const QString& aPath) const;
+    QString pathOf(const Object& aObject) const;
+    QString newObject(const QString& aStorageId, const QString& aParentId, const QString& aName,
+                      bool aFolder, const QByteArray& aData);
+    void removeObject(const QString& aId);
+    bool handleValid(Handle aDevice) const;
+
+    QMutex mMutex;
+    QList<Phone> mPhones;
+    QList<QMtpRawDevice> mMassStorage;
+    QList<Storage> mStorages;
+    // Ordered by id, which is the order of creation: the phone lists in that order.
+    QMap<quint32, Object> mObjects;
+    quint32 mNextObject = 100;
+    QHash<Handle, int> mOpen;
+    Handle mNextHandle = 1;
+    QHash<QString, int> mCalls;
+    QHash<QString, int> mFailNext;
+    QHash<QString, int> mFolderListings;
+    QSet<QString> mFailingNames;
+    int mSendsFailingButKept = 0;
+    qint64 mSendLimit = -1;
+    qint64 mSent = 0;
+    std::function<void()> mListHook;
+};
