@@ -10,6 +10,7 @@
 #include "library/itunes/LibrarySnapshotCache.h"
 #include "settings/SyncSettings.h"
 #include "sync/MusicSync.h"
+#include "tracks/SyncState.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -149,8 +150,8 @@ int main(int argc, char** argv)
         if (cp >= 0 && (cpSeconds < 0 || cp < cpSeconds))
             cpSeconds = cp;
         // A round whose sync failed counts as the outcome, so that the failure is seen.
-        if (round == 0 || sync.finalState != MusicSync::kStateFinished || sync.notCopied != 0
-            || (first.finalState == MusicSync::kStateFinished && first.notCopied == 0
+        if (round == 0 || sync.finalState != SyncState::Finished || sync.notCopied != 0
+            || (first.finalState == SyncState::Finished && first.notCopied == 0
                 && sync.seconds < first.seconds))
             first = sync;
     }
@@ -176,8 +177,8 @@ int main(int argc, char** argv)
     std::printf("peak memory:      %8.1f MB\n", peak);
     std::printf("(each contender starts after a sync(2), so none pays for another's writes)\n");
 
-    const bool valid = first.finalState == MusicSync::kStateFinished && first.notCopied == 0
-                       && second.finalState == MusicSync::kStateFinished;
+    const bool valid = first.finalState == SyncState::Finished && first.notCopied == 0
+                       && second.finalState == SyncState::Finished;
     if (!valid)
         std::printf("The synchronisations did not complete; the ratios are not meaningful.\n");
     target("first_sync_vs_cp", valid && cpSeconds > 0 ? first.seconds / cpSeconds : -1, 1.5);

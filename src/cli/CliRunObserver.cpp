@@ -3,6 +3,7 @@
 #include "cli/CliTerminal.h"
 #include "cli/SyncStateText.h"
 #include "sync/MusicSync.h"
+#include "tracks/SyncState.h"
 #include "tracks/Track.h"
 #include "tracks/TrackList.h"
 
@@ -56,14 +57,14 @@ void CliRunObserver::UpdateProgress(int a_state, int a_percent_complete, QString
 void CliRunObserver::show(int aState, int aPercent, const QString& aTrackName)
 {
     QString line = SyncStateText::text(aState);
-    if (aState == MusicSync::kStateCopying)
+    if (aState == SyncState::Copying)
         line += QStringLiteral(" %1%").arg(aPercent, 3);
     if (!aTrackName.isEmpty())
         line += QStringLiteral(": ") + aTrackName;
     const bool stateChanged = aState != mLastState;
     mLastState = aState;
     // The command reports how the run ended itself.
-    if (SyncStateText::isIdle(aState)) {
+    if (SyncState::isIdle(aState)) {
         finishLine();
         return;
     }

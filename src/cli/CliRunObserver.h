@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tracks/SyncState.h"
+
 #include <QObject>
 #include <QString>
 
@@ -44,6 +46,6 @@ private:
     Answers mAnswers;
     bool mLiveLine;
     bool mLineOpen = false;
-    int mLastState = -1;
+    int mLastState = SyncState::None;
     QString mLastPlainLine;
 };

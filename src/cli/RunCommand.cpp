@@ -11,6 +11,7 @@
 #include "device/UsbMSDevice.h"
 #include "library/LocalMusicLibrary.h"
 #include "sync/MusicSync.h"
+#include "tracks/SyncState.h"
 #include "tracks/Track.h"
 
 #include <QCoreApplication>
@@ -104,11 +105,13 @@ QString RunCommand::notes() const
 int RunCommand::exitCodeFor(int aFinalState, bool aAllCopiedAndDeleted)
 {
     switch (aFinalState) {
-    case MusicSync::kStateFinished:
+    case SyncState::Finished:
         return aAllCopiedAndDeleted ? CliExit::kDone : CliExit::kError;
-    case MusicSync::kStateCancelled: return CliExit::kCancelled;
-    case MusicSync::kStateNotConfigured:
-    case MusicSync::kStateNoSettings: return CliExit::kNotConfigured;
+    case SyncState::Cancelled:
+        return CliExit::kCancelled;
+    case SyncState::NotConfigured:
+    case SyncState::NoSettings:
+        return CliExit::kNotConfigured;
     default: return CliExit::kError;
     }
 }
@@ -196,7 +199,7 @@ int RunCommand::run(const CliOptions& aOptions)
     }
     if (sync.LibraryReadFailed())
         out << "The iTunes library could not be read; nothing was changed on the phone.\n";
-    if (finalState == MusicSync::kStateNotConfigured || finalState == MusicSync::kStateNoSettings)
+    if (finalState == SyncState::NotConfigured || finalState == SyncState::NoSettings)
         out << "The phone is not set up; run 'pellmar-sync setup' first.\n";
     out << SyncStateText::text(finalState) << "\n";
     return exitCodeFor(finalState, notCopied.isEmpty() && notDeleted.isEmpty());

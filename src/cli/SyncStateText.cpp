@@ -1,31 +1,48 @@
 #include "cli/SyncStateText.h"
 
+#include "tracks/SyncState.h"
+
 #include <QCoreApplication>
 
 QString SyncStateText::text(int aState)
 {
     switch (aState) {
-    case 0: return QCoreApplication::translate("SyncUi", "Connect your phone to the PC");
-    case 1:
+    case SyncState::NoPhone:
+        return QCoreApplication::translate("SyncUi", "Connect your phone to the PC");
+    case SyncState::PhoneReady:
         return QCoreApplication::translate("SyncUi",
                                            "A phone is connected and is ready to be synchronized");
-    case 2: return QCoreApplication::translate("SyncUi", "Phone synchronization is complete");
-    case 3:
+    case SyncState::Finished:
+        return QCoreApplication::translate("SyncUi", "Phone synchronization is complete");
+    case SyncState::FinishedWithErrors:
         return QCoreApplication::translate("SyncUi", "Phone synchronization is complete") + " ("
                + QCoreApplication::translate("SyncUi", "Errors detected") + ")";
-    case 4: return QCoreApplication::translate("SyncUi", "The phone has not been set up");
-    case 5: return QCoreApplication::translate("SyncUi", "The settings file could not be opened");
-    case 6: return QCoreApplication::translate("SyncUi", "Phone synchronization was cancelled");
-    case 8: return QCoreApplication::translate("SyncUi", "Scanning iTunes Library");
-    case 9: return QCoreApplication::translate("SyncUi", "Preparing to synchronize");
-    case 10: return QCoreApplication::translate("SyncUi", "Preparing to delete tracks");
-    case 11: return QCoreApplication::translate("SyncUi", "Checking for album art");
-    case 12: return QCoreApplication::translate("SyncUi", "Deleting tracks from the phone");
-    case 13: return QCoreApplication::translate("SyncUi", "Copying tracks to the phone");
-    case 14: return QCoreApplication::translate("SyncUi", "Cancelling");
-    case 15: return QCoreApplication::translate("SyncUi", "Updating playlists");
-    case 16: return QCoreApplication::translate("SyncUi", "Copying photos to the phone");
-    case 17: return QCoreApplication::translate("SyncUi", "Converting video");
+    case SyncState::NotConfigured:
+        return QCoreApplication::translate("SyncUi", "The phone has not been set up");
+    case SyncState::NoSettings:
+        return QCoreApplication::translate("SyncUi", "The settings file could not be opened");
+    case SyncState::Cancelled:
+        return QCoreApplication::translate("SyncUi", "Phone synchronization was cancelled");
+    case SyncState::ScanningLibrary:
+        return QCoreApplication::translate("SyncUi", "Scanning iTunes Library");
+    case SyncState::Preparing:
+        return QCoreApplication::translate("SyncUi", "Preparing to synchronize");
+    case SyncState::PreparingToDelete:
+        return QCoreApplication::translate("SyncUi", "Preparing to delete tracks");
+    case SyncState::CheckingAlbumArt:
+        return QCoreApplication::translate("SyncUi", "Checking for album art");
+    case SyncState::Deleting:
+        return QCoreApplication::translate("SyncUi", "Deleting tracks from the phone");
+    case SyncState::Copying:
+        return QCoreApplication::translate("SyncUi", "Copying tracks to the phone");
+    case SyncState::Cancelling:
+        return QCoreApplication::translate("SyncUi", "Cancelling");
+    case SyncState::Playlists:
+        return QCoreApplication::translate("SyncUi", "Updating playlists");
+    case SyncState::CopyingPhotos:
+        return QCoreApplication::translate("SyncUi", "Copying photos to the phone");
+    case SyncState::ConvertingVideo:
+        return QCoreApplication::translate("SyncUi", "Converting video");
     default: return QStringLiteral("State %1").arg(aState);
     }
 }

@@ -3,6 +3,7 @@
 #include "app/DebugLog.h"
 #include "device/DeviceList.h"
 #include "device/SpaceCalculator.h"
+#include "tracks/SyncState.h"
 
 AutoRefresher::AutoRefresher(QObject* aLibrary, DeviceList* aDeviceList, QObject* aParent)
     : QObject(aParent), mLibrary(aLibrary), mDeviceList(aDeviceList)
@@ -37,7 +38,8 @@ void AutoRefresher::stop()
 void AutoRefresher::DeviceListChanged()
 {
     LogScope scope("AutoRefresher::DeviceListChanged");
-    const int state = mDeviceList && mDeviceList->DeviceIsConnected() ? 1 : 0;
+    const int state = mDeviceList && mDeviceList->DeviceIsConnected() ? SyncState::PhoneReady
+                                                                      : SyncState::NoPhone;
     logValue("deviceState", state);
     emit connectedDeviceStateChanged(state, 0);
     timeout();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "device/DeviceType.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
@@ -39,7 +41,7 @@ public:
     // is kept. Returns 0, kCopyFailed or kFolderNotCreated.
     virtual int CopyFile(const QString& aSourceFilePath, const QString& aDestinationPath,
                          bool aReplace) = 0;
-    // 1 = MTP phone, 2 = mass-storage phone.
+    // A DeviceType value.
     virtual int GetDeviceType() = 0;
     virtual void PrepareForSync() = 0;
     // A second call without PrepareForSync in between does nothing.

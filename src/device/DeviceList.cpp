@@ -3,6 +3,7 @@
 #include "app/DebugLog.h"
 #include "device/DeviceParentMs.h"
 #include "device/DeviceRefresher.h"
+#include "device/DeviceType.h"
 #include "device/MDeviceListObserver.h"
 #include "device/MountedChecker.h"
 #include "device/MountedCheckerThread.h"
@@ -176,7 +177,7 @@ bool DeviceList::RefreshMtpDevices()
     }
     QList<DeviceParent*> known;
     for (DeviceParent* parent : mParentDevices) {
-        if (parent->GetDeviceType() != 2)
+        if (parent->GetDeviceType() != DeviceType::MassStorage)
             known.append(parent);
     }
     mRefresher->startRefresh(known);
@@ -192,7 +193,7 @@ bool DeviceList::RefreshDevices()
     }
     for (qsizetype i = mParentDevices.size() - 1; i >= 0; --i) {
         DeviceParent* parent = mParentDevices.at(i);
-        if (parent->GetDeviceType() != 2)
+        if (parent->GetDeviceType() != DeviceType::MassStorage)
             continue;
         for (Device* device : parent->Devices())
             mDevices.removeAll(device);

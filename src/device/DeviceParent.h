@@ -1,5 +1,7 @@
 #pragma once
 
+#include "device/DeviceType.h"
+
 #include <QList>
 #include <QString>
 
@@ -15,7 +17,7 @@ public:
     DeviceParent(const DeviceParent&) = delete;
     DeviceParent& operator=(const DeviceParent&) = delete;
 
-    // 1 = MTP phone, 2 = mass-storage phone.
+    // A DeviceType value.
     virtual int GetDeviceType() = 0;
     // The best description among the storages: the highest version and its screen pixels.
     // A version below 0 means that no storage has a description file.

@@ -1,11 +1,12 @@
 #pragma once
 
 #include "device/DeviceParent.h"
+#include "device/DeviceType.h"
 
 // A mass-storage phone: exactly one child, its UsbMSDevice.
 class DeviceParentMs : public DeviceParent
 {
 public:
     using DeviceParent::DeviceParent;
-    int GetDeviceType() override { return 2; }
+    int GetDeviceType() override { return DeviceType::MassStorage; }
 };

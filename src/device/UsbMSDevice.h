@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/Device.h"
+#include "device/DeviceType.h"
 
 #include <QFile>
 #include <QSet>
@@ -24,7 +25,7 @@ public:
 
     int CopyFile(const QString& aSourceFilePath, const QString& aDestinationPath,
                  bool aReplace) override;
-    int GetDeviceType() override { return 2; }
+    int GetDeviceType() override { return DeviceType::MassStorage; }
     void PrepareForSync() override;
     void FinalizeSync() override;
     bool IsMounted() override;

@@ -77,7 +77,7 @@ void MusicSync::RunInCallingThread(bool aForceFull)
     mCancelled.store(false);
     mForceFull = aForceFull;
     if (!CrashGuard::run([this]() { Start(); }))
-        ChangeState(kStateFinishedWithErrors);
+        ChangeState(SyncState::FinishedWithErrors);
 }
 
 bool MusicSync::Wait(int aMsecs)
@@ -129,7 +129,7 @@ void MusicSync::Start()
     const int loadResult = settings.load();
     if (loadResult != 0 && !hasBeenCancelled()) {
         logMessage("Can't open settings");
-        ChangeState(kStateNoSettings);
+        ChangeState(SyncState::NoSettings);
     }
     mNotCopiedTracks.clear();
     mNotDeletedTracks.clear();
@@ -140,8 +140,8 @@ void MusicSync::Start()
 
     if (hasBeenCancelled()) {
         mDevice->FinalizeSync();
-        ChangeState(kStateCancelled);
-    } else if (mState == kStateNoSettings || mState == kStateNotConfigured) {
+        ChangeState(SyncState::Cancelled);
+    } else if (mState == SyncState::NoSettings || mState == SyncState::NotConfigured) {
         // Pair PrepareForSync also on the paths that never reach the music part.
         mDevice->FinalizeSync();
     }
@@ -155,13 +155,13 @@ void MusicSync::runWithSettings(SyncSettings& aSettings)
     const int configResult = readConfiguration(aSettings, id);
     if (configResult == SyncSettings::kNoSuchDevice) {
         if (!hasBeenCancelled())
-            ChangeState(kStateNotConfigured);
+            ChangeState(SyncState::NotConfigured);
         return;
     }
     if (configResult != 0 || hasBeenCancelled())
         return;
     logMessage("Preparing to sync");
-    ChangeState(kStatePreparing);
+    ChangeState(SyncState::Preparing);
     if (mForceFull)
         deleteCacheFiles(id);
 
@@ -173,7 +173,7 @@ void MusicSync::runWithSettings(SyncSettings& aSettings)
         // The cache has been cleared; this run copies nothing, and it must still end in an
         // idle state so that the window leaves its busy display.
         mDevice->FinalizeSync();
-        ChangeState(kStateFinishedWithErrors);
+        ChangeState(SyncState::FinishedWithErrors);
         return;
     }
 
@@ -185,7 +185,7 @@ void MusicSync::runWithSettings(SyncSettings& aSettings)
         mLibraryReadFailed = true;
         mTrackCache.close();
         mDevice->FinalizeSync();
-        ChangeState(kStateFinishedWithErrors);
+        ChangeState(SyncState::FinishedWithErrors);
         return;
     }
     gatherPodcasts(id);
@@ -194,7 +194,7 @@ void MusicSync::runWithSettings(SyncSettings& aSettings)
         mTrackCache.close();
         logMessage("Delete cancelled");
         mDevice->FinalizeSync();
-        ChangeState(kStateCancelled);
+        ChangeState(SyncState::Cancelled);
         return;
     }
     if (!hasBeenCancelled())
@@ -212,7 +212,7 @@ void MusicSync::runWithSettings(SyncSettings& aSettings)
     if (!hasBeenCancelled())
         writePlaylists();
     mDevice->FinalizeSync();
-    ChangeState(kStateFinished);
+    ChangeState(SyncState::Finished);
     logMessage("Sync done");
 }
 
@@ -417,7 +417,7 @@ int MusicSync::DeleteTracks()
         if (hasBeenCancelled())
             break;
         Track& track = mTracksToDelete.at(i);
-        UpdateProgress(kStateDeleting, track.trackName());
+        UpdateProgress(SyncState::Deleting, track.trackName());
         result = mDevice->DeleteTrack(mTrackCache, track);
         if (result != 0)
             mNotDeletedTracks.append(track);
@@ -454,7 +454,7 @@ void MusicSync::Upload()
 void MusicSync::uploadOneTrack(qint32 aIndex, qint32& aAttempts)
 {
     Track& track = mTrackList.at(aIndex);
-    ChangeState(kStateCopying);
+    ChangeState(SyncState::Copying);
     if (track.trackName().isEmpty())
         logMessage("NULL trackName");
     UpdateProgress(mTrackList.totalTracksToCopy(), aAttempts, track.trackName());
@@ -501,7 +501,7 @@ void MusicSync::writePlaylists()
     for (const PlaylistEntry& entry : std::as_const(all)) {
         if (entry.mName.isEmpty())
             continue;
-        UpdateProgress(kStatePlaylists, entry.mName);
+        UpdateProgress(SyncState::Playlists, entry.mName);
         // A track that did not reach the phone has no path there; an entry for it would be a
         // broken line in the playlist.
         PlaylistEntry onPhone;
@@ -519,7 +519,7 @@ void MusicSync::writePlaylists()
 bool MusicSync::updateAlbumArtForTracksAlreadyOnDevice()
 {
     LogScope scope("MusicSync::updateAlbumArtForTracksAlreadyOnDevice");
-    ChangeState(kStateCheckingAlbumArt);
+    ChangeState(SyncState::CheckingAlbumArt);
     for (qint32 i = 0; i < mTrackList.count(); ++i) {
         const Track& track = mTrackList.at(i);
         if (!track.onRemoteDevice())

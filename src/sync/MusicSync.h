@@ -2,6 +2,7 @@
 
 #include "sync/MusicSyncThread.h"
 #include "tracks/PlaylistEntry.h"
+#include "tracks/SyncState.h"
 #include "tracks/TrackCache.h"
 #include "tracks/TrackList.h"
 
@@ -30,20 +31,6 @@ class MusicSync : public QObject
     Q_OBJECT
 
 public:
-    // States sent with ProgressUpdate.
-    static constexpr int kStateFinished = 2;
-    static constexpr int kStateFinishedWithErrors = 3;
-    static constexpr int kStateNotConfigured = 4;
-    static constexpr int kStateNoSettings = 5;
-    static constexpr int kStateCancelled = 6;
-    static constexpr int kStatePreparing = 9;
-    static constexpr int kStateCheckingAlbumArt = 11;
-    static constexpr int kStateDeleting = 12;
-    static constexpr int kStateCopying = 13;
-    static constexpr int kStatePlaylists = 15;
-    static constexpr int kStateCopyingPhotos = 16;
-    static constexpr int kStateConvertingVideo = 17;
-
     MusicSync(LocalMusicLibrary* aLibrary, Device* aDevice, DeviceParent* aDeviceParent,
               QObject* aParent = nullptr);
     ~MusicSync() override;
@@ -134,7 +121,7 @@ private:
     TrackList mTracksToDelete;
     MusicSyncThread mThread;
     int mPercentComplete = 0;
-    int mState = 0;
+    int mState = SyncState::NoPhone;
     std::atomic<bool> mDeleteConfirmed{false};
     LocalMusicLibrary* mLibrary = nullptr;
     TrackCache mTrackCache;

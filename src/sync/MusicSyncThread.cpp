@@ -9,5 +9,5 @@ void MusicSyncThread::run()
     LogScope scope("MusicSyncThread::run");
     MusicSync* sync = mSync;
     if (!CrashGuard::run([sync]() { sync->Start(); }))
-        sync->ChangeState(MusicSync::kStateFinishedWithErrors);
+        sync->ChangeState(SyncState::FinishedWithErrors);
 }

@@ -325,7 +325,7 @@ void TestDeviceBase::parentAndroidInfo()
     parent.GetAndroidInfo(version, pixels);
     QCOMPARE(version, 5);
     QCOMPARE(pixels, 200);
-    QCOMPARE(parent.GetDeviceType(), 2);
+    QCOMPARE(parent.GetDeviceType(), DeviceType::MassStorage);
 
     DeviceParentMs empty(QStringLiteral("Nothing"));
     empty.AddDevice(new UsbMSDevice(dir.path() + "/none", "none", true));

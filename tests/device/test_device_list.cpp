@@ -15,6 +15,7 @@
 #include "device/UsbMSDevice.h"
 #include "device/linux/VolumeLister.h"
 #include "settings/SyncSettings.h"
+#include "tracks/SyncState.h"
 
 #include <QProcess>
 #include <QSignalSpy>
@@ -58,7 +59,7 @@ class MtpParent : public DeviceParent
 {
 public:
     using DeviceParent::DeviceParent;
-    int GetDeviceType() override { return 1; }
+    int GetDeviceType() override { return DeviceType::Mtp; }
 };
 
 // A phone whose free space cannot be read.
@@ -185,7 +186,7 @@ void TestDeviceList::refreshOverFakeSystem()
     auto* first = static_cast<UsbMSDevice*>(list.GetDevices().at(0));
     QCOMPARE(first->RootPath(), mountPoint + "/");
     QCOMPARE(first->UniqueDeviceId(), QStringLiteral("TEMP-DEVICE-ID"));
-    QCOMPARE(list.ParentOf(first)->GetDeviceType(), 2);
+    QCOMPARE(list.ParentOf(first)->GetDeviceType(), DeviceType::MassStorage);
 
     // The checker answers in the background; the next refresh sees it mounted and reports it.
     QTRY_COMPARE_WITH_TIMEOUT(list.MountedState(mountPoint + "/"), 1, 5000);
@@ -481,13 +482,13 @@ void TestDeviceList::autoRefresher()
     QCOMPARE(library.mListens, 1);
     QVERIFY(list.AutoRefreshEnabled());
     QCOMPARE(states.size(), 1);
-    QCOMPARE(states.at(0), QVariantList({0, 0}));
+    QCOMPARE(states.at(0), QVariantList({SyncState::NoPhone, 0}));
     QCOMPARE(space.size(), 0);
 
     list.AddPhoneFolder(dir.path() + "/Phone");
     list.update();
     QCOMPARE(states.size(), 2);
-    QCOMPARE(states.at(1), QVariantList({1, 0}));
+    QCOMPARE(states.at(1), QVariantList({SyncState::PhoneReady, 0}));
     QCOMPARE(space.size(), 1);
     QVERIFY(space.at(0).at(1).toLongLong() > 0);
 

@@ -555,7 +555,7 @@ void TestUsbMSDevice::pcVersionAndSpace()
     phone.setPcSoftwareVersion("123");
     QCOMPARE(readFile(f.root + "/CORVO/pcversion.txt"), QByteArray("12399"));
 
-    QCOMPARE(phone.GetDeviceType(), 2);
+    QCOMPARE(phone.GetDeviceType(), DeviceType::MassStorage);
     QCOMPARE(phone.FriendlyName(), QStringLiteral("Phone"));
     quint64 capacity = 0;
     quint64 freeSpace = 0;

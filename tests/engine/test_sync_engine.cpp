@@ -4,10 +4,11 @@
 #include "app/AppPaths.h"
 #include "device/PhoneTree.h"
 #include "engine/EngineFixture.h"
+#include "library/LocalMusicLibrary.h"
 #include "settings/SyncSettings.h"
 #include "sync/MusicSync.h"
+#include "tracks/SyncState.h"
 #include "tracks/TrackCache.h"
-#include "library/LocalMusicLibrary.h"
 
 #include <QDir>
 #include <QFile>
@@ -91,7 +92,10 @@ private slots:
         addTwoAlbums(fixture);
 
         const auto first = fixture.run();
-        QCOMPARE(first.mStates, (QList<int>{9, 13, 13, 13, 13, 15, 2}));
+        QCOMPARE(first.mStates,
+                 (QList<int>{SyncState::Preparing, SyncState::Copying, SyncState::Copying,
+                             SyncState::Copying, SyncState::Copying, SyncState::Playlists,
+                             SyncState::Finished}));
         // Percent before each attempt: attempts so far x 100 / tracks to copy.
         QCOMPARE(first.mCopyPercents, (QList<int>{0, 25, 50, 75}));
         QCOMPARE(first.mCopied, 4);
@@ -103,7 +107,8 @@ private slots:
         const auto before = musicTimes(fixture.phoneRoot());
         QTest::qWait(20);
         const auto second = fixture.run();
-        QCOMPARE(second.mStates, (QList<int>{9, 15, 2}));
+        QCOMPARE(second.mStates,
+                 (QList<int>{SyncState::Preparing, SyncState::Playlists, SyncState::Finished}));
         QCOMPARE(second.mCopied, 0);
         QCOMPARE(second.mDeleted, 0);
         QVERIFY(second.mUploadRequests.isEmpty());
@@ -124,8 +129,8 @@ private slots:
         const auto result = fixture.run();
         QCOMPARE(result.mConfirmAsked, 1);
         QCOMPARE(result.mDeleted, 1);
-        QCOMPARE(result.finalState(), 2);
-        QVERIFY(result.mStates.contains(12));
+        QCOMPARE(result.finalState(), SyncState::Finished);
+        QVERIFY(result.mStates.contains(SyncState::Deleting));
         PELLMAR_COMPARE_TREE(fixture.expectedTree({QStringLiteral("Alpha"), QStringLiteral("Beta"),
             QStringLiteral("Gamma")}, Playlists{{QStringLiteral("Mix"), {QStringLiteral("Alpha"),
             QStringLiteral("Beta"), QStringLiteral("Gamma")}}}), fixture.phoneRoot());
@@ -156,7 +161,7 @@ private slots:
         options.mConfirmDeletion = false;
         const auto result = fixture.run(options);
         QCOMPARE(result.mConfirmAsked, 1);
-        QCOMPARE(result.mStates, (QList<int>{9, 6}));
+        QCOMPARE(result.mStates, (QList<int>{SyncState::Preparing, SyncState::Cancelled}));
         QVERIFY(result.mUploadRequests.isEmpty());
         QCOMPARE(result.mPrepareCount, result.mFinalizeCount);
         // Nothing but the run's own metadata file changed.
@@ -172,8 +177,9 @@ private slots:
         options.mCancelBeforeAttempt = 2;
         const auto result = fixture.run(options);
         QCOMPARE(result.mCopied, 2);
-        QCOMPARE(result.mStates.mid(result.mStates.size() - 2), (QList<int>{2, 6}));
-        QVERIFY(!result.mStates.contains(15));
+        QCOMPARE(result.mStates.mid(result.mStates.size() - 2),
+                 (QList<int>{SyncState::Finished, SyncState::Cancelled}));
+        QVERIFY(!result.mStates.contains(SyncState::Playlists));
         QVERIFY(!QFileInfo::exists(fixture.phoneRoot() + QStringLiteral("/Playlists_CDZ")));
         // Uploads run from the last track to the first.
         QCOMPARE(fixture.cachedOnPhone(), (QStringList{QStringLiteral("Delta"), QStringLiteral("Gamma")}));
@@ -182,7 +188,7 @@ private slots:
 
         const auto rest = fixture.run();
         QCOMPARE(rest.mCopied, 2);
-        QCOMPARE(rest.finalState(), 2);
+        QCOMPARE(rest.finalState(), SyncState::Finished);
         QCOMPARE(fixture.cachedOnPhone(), kAll);
     }
 
@@ -203,7 +209,7 @@ private slots:
         options.mFreeSpace = 0;
         const auto result = fixture.run(options);
         QCOMPARE(result.mSpaceAsked, 0);
-        QCOMPARE(result.finalState(), 2);
+        QCOMPARE(result.finalState(), SyncState::Finished);
         // The cache started empty: every track was offered to the phone again, found in place.
         QCOMPARE(result.mUploadRequests.size(), 4);
         QCOMPARE(fixture.cachedOnPhone(), kAll);
@@ -226,7 +232,8 @@ private slots:
         QCOMPARE(refused.mSpaceAsked, 1);
         QCOMPARE(refused.mSpaceShort, needed - 100);
         QCOMPARE(refused.mCopied, 0);
-        QCOMPARE(refused.mStates.mid(refused.mStates.size() - 2), (QList<int>{2, 6}));
+        QCOMPARE(refused.mStates.mid(refused.mStates.size() - 2),
+                 (QList<int>{SyncState::Finished, SyncState::Cancelled}));
         PELLMAR_COMPARE_TREE(fixture.expectedTree({}, {}), fixture.phoneRoot());
 
         EngineFixture::RunOptions goOn = refuse;
@@ -234,7 +241,7 @@ private slots:
         const auto anyway = fixture.run(goOn);
         QCOMPARE(anyway.mSpaceAsked, 1);
         QCOMPARE(anyway.mCopied, 4);
-        QCOMPARE(anyway.finalState(), 2);
+        QCOMPARE(anyway.finalState(), SyncState::Finished);
     }
 
     void phoneFillsUpMidRun()
@@ -248,7 +255,7 @@ private slots:
         QCOMPARE(result.mCopied, 2);
         QCOMPARE(result.mNotCopied, (QStringList{QStringLiteral("Beta"), QStringLiteral("Alpha")}));
         QCOMPARE(result.mLastError, -6005);
-        QCOMPARE(result.finalState(), 2);
+        QCOMPARE(result.finalState(), SyncState::Finished);
         QCOMPARE(fixture.cachedOnPhone(), (QStringList{QStringLiteral("Delta"), QStringLiteral("Gamma")}));
         // No partial file is left under any name; the playlist names only what is there.
         PELLMAR_COMPARE_TREE(fixture.expectedTree({QStringLiteral("Delta"), QStringLiteral("Gamma")},
@@ -274,7 +281,7 @@ private slots:
         fixture.configure(configuration);
 
         const auto result = fixture.run();
-        QCOMPARE(result.finalState(), 2);
+        QCOMPARE(result.finalState(), SyncState::Finished);
         QCOMPARE(result.mCopied, 1);
         QCOMPARE(result.mNotCopied, QStringList{QStringLiteral("Gone")});
         QCOMPARE(result.mLastError, -6005);
@@ -301,7 +308,7 @@ private slots:
         options.mFaultingTrack = QStringLiteral("Gamma");
         options.mSegfault = segfault;
         const auto result = fixture.run(options);
-        QCOMPARE(result.finalState(), 2);
+        QCOMPARE(result.finalState(), SyncState::Finished);
         QCOMPARE(result.mCopied, 3);
         QCOMPARE(result.mUploadRequests, (QStringList{QStringLiteral("Delta"), QStringLiteral("Gamma"),
                                                       QStringLiteral("Beta"), QStringLiteral("Alpha")}));
@@ -319,11 +326,11 @@ private slots:
         EngineFixture::RunOptions options;
         options.mFaultingDeletion = true;
         const auto result = fixture.run(options);
-        QCOMPARE(result.finalState(), 3);
+        QCOMPARE(result.finalState(), SyncState::FinishedWithErrors);
         QVERIFY(result.mUploadRequests.isEmpty());
         // The phone keeps its tracks; the next run without the fault completes.
         QCOMPARE(fixture.cachedOnPhone(), kAll);
-        QCOMPARE(fixture.run().finalState(), 2);
+        QCOMPARE(fixture.run().finalState(), SyncState::Finished);
         QCOMPARE(fixture.cachedOnPhone(), QStringList{QStringLiteral("Alpha")});
     }
 
@@ -339,13 +346,13 @@ private slots:
         file.close();
 
         const auto broken = fixture.run();
-        QCOMPARE(broken.mStates, (QList<int>{9, 3}));
+        QCOMPARE(broken.mStates, (QList<int>{SyncState::Preparing, SyncState::FinishedWithErrors}));
         QCOMPARE(broken.mPrepareCount, broken.mFinalizeCount);
         QVERIFY(broken.mUploadRequests.isEmpty());
         QCOMPARE(QFileInfo(cache).size(), 44);
 
         const auto clean = fixture.run();
-        QCOMPARE(clean.finalState(), 2);
+        QCOMPARE(clean.finalState(), SyncState::Finished);
         // The files are still on the phone: each is found in place and recorded again.
         QCOMPARE(clean.mUploadRequests.size(), 4);
         QCOMPARE(fixture.cachedOnPhone(), kAll);
@@ -364,7 +371,7 @@ private slots:
         library.write("<?xml version=\"1.0\"?><plist><dict><key>Tracks</key><dict><key>");
         library.close();
         const auto result = fixture.run();
-        QCOMPARE(result.mStates, (QList<int>{9, 3}));
+        QCOMPARE(result.mStates, (QList<int>{SyncState::Preparing, SyncState::FinishedWithErrors}));
         QCOMPARE(result.mConfirmAsked, 0);
         QCOMPARE(result.mPrepareCount, result.mFinalizeCount);
         PELLMAR_COMPARE_TREE(onlyCorvoChanged(before, fixture.phoneRoot()), fixture.phoneRoot());
@@ -389,7 +396,7 @@ private slots:
         library.close();
 
         const auto result = fixture.run();
-        QCOMPARE(result.finalState(), 2);
+        QCOMPARE(result.finalState(), SyncState::Finished);
         QCOMPARE(result.mConfirmAsked, 1);
         QCOMPARE(result.mDeleted, 4);
         QVERIFY(fixture.cachedOnPhone().isEmpty());
@@ -402,7 +409,7 @@ private slots:
         fixture.writeLibrary();
 
         const auto noFile = fixture.run();
-        QCOMPARE(noFile.mStates, QList<int>{5});
+        QCOMPARE(noFile.mStates, QList<int>{SyncState::NoSettings});
         QCOMPARE(noFile.mPrepareCount, noFile.mFinalizeCount);
 
         // A settings file that knows another phone only.
@@ -411,7 +418,7 @@ private slots:
         settings.setConfig(QStringLiteral("another-phone"), QStringLiteral("Other"), true, {}, 0, {});
         QCOMPARE(settings.save(), 0);
         const auto unknown = fixture.run();
-        QCOMPARE(unknown.mStates, QList<int>{4});
+        QCOMPARE(unknown.mStates, QList<int>{SyncState::NotConfigured});
         QCOMPARE(unknown.mPrepareCount, unknown.mFinalizeCount);
         PELLMAR_COMPARE_TREE(fixture.expectedTree({}, {}), fixture.phoneRoot());
         QVERIFY(!QFileInfo::exists(fixture.phoneRoot() + QStringLiteral("/Music")));
@@ -438,7 +445,7 @@ private slots:
         fixture.configure(configuration);
 
         const auto result = fixture.run();
-        QCOMPARE(result.finalState(), 2);
+        QCOMPARE(result.finalState(), SyncState::Finished);
         QCOMPARE(result.mCopied, 3);
         const QStringList newest = {QStringLiteral("Episode 1"), QStringLiteral("Episode 2"),
                                     QStringLiteral("Episode 3")};
@@ -479,7 +486,7 @@ private slots:
         QCoreApplication::sendPostedEvents();
         QCOMPARE(asked, 1);
         QCOMPARE(sync.DeletedCount(), 3);
-        QCOMPARE(states.last(), 2);
+        QCOMPARE(states.last(), SyncState::Finished);
         QCOMPARE(fixture.cachedOnPhone(), QStringList{QStringLiteral("Alpha")});
     }
 };

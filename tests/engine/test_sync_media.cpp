@@ -9,6 +9,7 @@
 #include "sync/BackupTransferStage.h"
 #include "sync/Mp3Converter.h"
 #include "sync/MusicSync.h"
+#include "tracks/SyncState.h"
 
 #include <QDir>
 #include <QFile>
@@ -75,7 +76,7 @@ private slots:
         fixture.configure(configuration);
 
         const auto result = fixture.run();
-        QCOMPARE(result.finalState(), 2);
+        QCOMPARE(result.finalState(), SyncState::Finished);
         QCOMPARE(result.mCopied, 1);
         const QString onPhone = fixture.phoneRoot() + QLatin1Char('/')
                                 + fixture.phonePath(fixture.track(QStringLiteral("Soft Wave")),
@@ -150,7 +151,8 @@ private slots:
         settings.setForceArtworkSync(fixture.phoneId(), true);
         settings.save();
         const auto forced = fixture.run();
-        QCOMPARE(forced.mStates, (QList<int>{9, 11, 15, 2}));
+        QCOMPARE(forced.mStates, (QList<int>{SyncState::Preparing, SyncState::CheckingAlbumArt,
+                                             SyncState::Playlists, SyncState::Finished}));
         QCOMPARE(forced.mAlbumArtSent, QStringList{QStringLiteral("Light/Ann")});
         QVERIFY(QFileInfo::exists(fixture.phoneRoot() + QStringLiteral("/Music/Ann/Light/AlbumArt.jpg")));
         SyncSettings after;
@@ -225,7 +227,7 @@ private slots:
 
         const auto result = fixture.run();
         QVERIFY(!QFileInfo::exists(leftover));
-        QCOMPARE(result.finalState(), 2);
+        QCOMPARE(result.finalState(), SyncState::Finished);
         QCOMPARE(result.mCopied, 1);
     }
 };

@@ -5,6 +5,7 @@
 #include "library/LocalMusicLibrary.h"
 #include "settings/SyncSettings.h"
 #include "sync/MusicSync.h"
+#include "tracks/SyncState.h"
 #include "tracks/TrackCache.h"
 #include "tracks/TrackList.h"
 
@@ -191,7 +192,7 @@ EngineFixture::Result EngineFixture::run(const RunOptions& aOptions,
     QObject::connect(
         &sync, qOverload<int, int, QString>(&MusicSync::ProgressUpdate), &sync,
         [&](int aState, int aPercent, const QString&) {
-            if (aState != MusicSync::kStateCopying)
+            if (aState != SyncState::Copying)
                 return;
             result.mCopyPercents.append(aPercent);
             if (attempts++ == aOptions.mCancelBeforeAttempt)

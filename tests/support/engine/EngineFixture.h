@@ -2,6 +2,7 @@
 
 #include "TestPhone.h"
 #include "device/PhoneTree.h"
+#include "tracks/SyncState.h"
 #include "tracks/Track.h"
 
 #include <QByteArray>
@@ -79,7 +80,7 @@ public:
         QStringList mAlbumArtSent;
         int mPrepareCount = 0;
         int mFinalizeCount = 0;
-        int finalState() const { return mStates.isEmpty() ? -1 : mStates.last(); }
+        int finalState() const { return mStates.isEmpty() ? SyncState::None : mStates.last(); }
     };
 
     EngineFixture();
