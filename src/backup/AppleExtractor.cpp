@@ -190,6 +190,15 @@ int AppleExtractor::extractFromManifest(const QString& aBackupPath, const QStrin
 void AppleExtractor::classify(const QString& aSourceName, const QString& aBackupName)
 {
     static const QRegularExpression separators(QStringLiteral("[/\\\\]"));
+    // The notes store of iOS 9 and later lies at the top of its app group's domain, so its
+    // record has fewer components than the rules below need.
+    static const QString kNotesGroup = QStringLiteral("AppDomainGroup-group.com.apple.notes");
+    if (aBackupName.startsWith(kNotesGroup)
+        && aBackupName.mid(kNotesGroup.size()).split(separators, Qt::SkipEmptyParts)
+               == QStringList{QStringLiteral("NoteStore.sqlite")}) {
+        mNotesDatabases.append(aSourceName);
+        return;
+    }
     const QStringList parts = aBackupName.split(separators, Qt::SkipEmptyParts);
     if (parts.size() < 3)
         return;

@@ -2,7 +2,12 @@
 
 #include "backup/ExportResult.h"
 
+#include "app/DebugLog.h"
+
 #include <QAtomicInteger>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QSqlError>
 #include <QSqlRecord>
 
@@ -29,17 +34,41 @@ ExportDatabase::~ExportDatabase()
     close();
     mDb = QSqlDatabase();
     QSqlDatabase::removeDatabase(mConnectionName);
+    // mLogCopy goes after the connection that read it.
 }
 
 int ExportDatabase::open()
 {
     // A missing file would otherwise be opened as a new empty database; the read-only
     // connection refuses it, but an empty name means an in-memory database, so refuse that here.
-    if (mPath.isEmpty() || !mDb.open())
+    if (mPath.isEmpty())
+        return ExportResult::DatabaseNotOpened;
+    if (QFileInfo::exists(mPath + QStringLiteral("-wal")) && !copyWithLog())
+        logValue("Could not copy the write-ahead log of", mPath);
+    if (!mDb.open())
         return ExportResult::DatabaseNotOpened;
     if (!mDb.isValid())
         return ExportResult::DatabaseInvalid;
     return ExportResult::Ok;
+}
+
+bool ExportDatabase::copyWithLog()
+{
+    auto folder = std::make_unique<QTemporaryDir>();
+    if (!folder->isValid())
+        return false;
+    // The shared-memory file belongs to the phone's processes; SQLite rebuilds it from the log.
+    const QString copy = folder->filePath(QStringLiteral("database"));
+    if (!QFile::copy(mPath, copy)
+        || !QFile::copy(mPath + QStringLiteral("-wal"), copy + QStringLiteral("-wal")))
+        return false;
+    // Copies keep the source's permissions; SQLite must be able to make the shared-memory file.
+    for (const QString& file : {copy, copy + QStringLiteral("-wal")})
+        QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    mDb.setDatabaseName(copy);
+    mLogCopy = std::move(folder);
+    logValue("Reading with its write-ahead log", mPath);
+    return true;
 }
 
 bool ExportDatabase::isOpen() const

@@ -8,11 +8,21 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <memory>
+
+class QTemporaryDir;
+
 // One SQLite database of an unpacked backup, opened read-only (an exporter never changes the
 // user's data and never creates a missing file) under a connection name of its own, so that
 // exporters running one after another never share or replace each other's connection. The
 // connection is closed and removed when the object goes; queries made from it must be gone
 // by then.
+//
+// A database with a write-ahead log beside it ("X-wal") keeps its latest rows there. A
+// read-only connection reads them only through a shared-memory file ("X-shm") that it cannot
+// make, and a writing one would fold the log into the file; so the database and its log are
+// copied into a private temporary folder and read from there, and the files given are never
+// touched.
 class ExportDatabase
 {
 public:
@@ -36,9 +46,13 @@ public:
     QSqlDatabase& database() { return mDb; }
 
 private:
+    // Copies the database and its log to mLogCopy; false when that failed.
+    bool copyWithLog();
+
     QString mPath;
     QString mConnectionName;
     QSqlDatabase mDb;
+    std::unique_ptr<QTemporaryDir> mLogCopy;
 };
 
 // A selection on an ExportDatabase whose rows are read by column name without regard to case.

@@ -5,6 +5,8 @@
 #include "backup/ExportResult.h"
 #include "backup/ExportXmlWriter.h"
 
+#include <QFileInfo>
+
 ExportDatabaseLoop::ExportDatabaseLoop(const QStringList& aDatabases, const QString& aLogName,
                                        LogCopy aLogCopy)
     : mDatabases(aDatabases), mLogName(aLogName), mLogCopy(aLogCopy)
@@ -17,8 +19,13 @@ int ExportDatabaseLoop::visit(int aResult, const WriteDatabase& aWrite) const
     for (qsizetype n = 0; n < mDatabases.size(); ++n) {
         const QString& path = mDatabases.at(n);
         ExportDatabase database(path);
-        if (mLogCopy == LogCopy::Always || result == ExportResult::Ok)
-            copyToLogFolder(path, mLogName + QString::number(n) + QStringLiteral(".db"));
+        if (mLogCopy == LogCopy::Always || result == ExportResult::Ok) {
+            const QString name = mLogName + QString::number(n) + QStringLiteral(".db");
+            copyToLogFolder(path, name);
+            // The latest rows may be in the write-ahead log.
+            if (QFileInfo::exists(path + QStringLiteral("-wal")))
+                copyToLogFolder(path + QStringLiteral("-wal"), name + QStringLiteral("-wal"));
+        }
         if (result != ExportResult::Ok)
             continue;
 

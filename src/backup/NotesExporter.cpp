@@ -6,6 +6,7 @@
 #include "backup/ExportDatabaseLoop.h"
 #include "backup/ExportResult.h"
 #include "backup/ExportXmlWriter.h"
+#include "backup/NoteStoreNotes.h"
 
 namespace {
 
@@ -47,6 +48,10 @@ int NotesExporter::generate(const QString& aOutputPath)
         [this](ExportDatabase& aDatabase, ExportXmlWriter& aWriter) {
             const bool olderLayout = aDatabase.tables().contains(QStringLiteral("note_bodies"));
             logValue("olderLayout", olderLayout ? "true" : "false");
+            if (!olderLayout && NoteStoreNotes::isNoteStore(aDatabase)) {
+                logMessage("Note store layout");
+                return NoteStoreNotes::write(aDatabase, aWriter);
+            }
             return writeDatabase(aDatabase, olderLayout, aWriter);
         });
     logReturn(result);
@@ -68,17 +73,19 @@ int NotesExporter::writeDatabase(ExportDatabase& aDatabase, bool aOlderLayout,
 
 void NotesExporter::writeNote(ExportQuery& aRow, ExportXmlWriter& aWriter)
 {
-    const QString title = orEmpty(aRow.text(QStringLiteral("title")));
-    const QString data = orEmpty(aRow.text(QStringLiteral("data")));
-    const QString summary = orEmpty(aRow.text(QStringLiteral("summary")));
-    const QString creationDate = dateText(aRow, QStringLiteral("creation_date"));
-    const QString modificationDate = dateText(aRow, QStringLiteral("modification_date"));
+    writeNote(aWriter, {dateText(aRow, QStringLiteral("creation_date")),
+                        aRow.text(QStringLiteral("title")),
+                        dateText(aRow, QStringLiteral("modification_date")),
+                        aRow.text(QStringLiteral("data")), aRow.text(QStringLiteral("summary"))});
+}
 
+void NotesExporter::writeNote(ExportXmlWriter& aWriter, const Note& aNote)
+{
     aWriter.writeStartElement(QStringLiteral("note"));
-    aWriter.writeTextElement(QStringLiteral("creation_date"), creationDate);
-    aWriter.writeTextElement(QStringLiteral("title"), title);
-    aWriter.writeTextElement(QStringLiteral("modification_date"), modificationDate);
-    aWriter.writeTextElement(QStringLiteral("data"), data);
-    aWriter.writeTextElement(QStringLiteral("summary"), summary);
+    aWriter.writeTextElement(QStringLiteral("creation_date"), orEmpty(aNote.creationDate));
+    aWriter.writeTextElement(QStringLiteral("title"), orEmpty(aNote.title));
+    aWriter.writeTextElement(QStringLiteral("modification_date"), orEmpty(aNote.modificationDate));
+    aWriter.writeTextElement(QStringLiteral("data"), orEmpty(aNote.data));
+    aWriter.writeTextElement(QStringLiteral("summary"), orEmpty(aNote.summary));
     aWriter.writeEndElement();
 }

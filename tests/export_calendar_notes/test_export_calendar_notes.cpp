@@ -4,6 +4,7 @@
 #include "backup/ExportFixtureDatabase.h"
 #include "backup/ExportFixtureLogProbe.h"
 #include "backup/FakeBackupBuilder.h"
+#include "backup/NoteStoreFixture.h"
 #include "backup/NotesFixture.h"
 
 #include "backup/AppleExtractor.h"
@@ -70,6 +71,25 @@ QByteArray emptyDocument(const char* aRoot)
 QVariant null()
 {
     return QVariant();
+}
+
+// Each note of a notes document as its five texts, in the document's order.
+QList<QStringList> notesOf(const QString& aPath)
+{
+    QList<QStringList> notes;
+    QFile file(aPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return notes;
+    QXmlStreamReader reader(&file);
+    while (!reader.atEnd()) {
+        if (reader.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (reader.name() == QLatin1String("note"))
+            notes.append(QStringList());
+        else if (reader.name() != QLatin1String("notes"))
+            notes.last().append(reader.readElementText());
+    }
+    return notes;
 }
 
 // The contents of the main cases, each matching one expected document of tests/data/export.
@@ -452,6 +472,90 @@ private slots:
         QCOMPARE(wellFormedError(out), QString());
         QCOMPARE(lines(readFile(out)),
                  lines(readFile(TestPaths::dataFile(QStringLiteral("export/notes_newer.xml")))));
+    }
+
+    void noteStore_data()
+    {
+        QTest::addColumn<NoteStoreFixture::Version>("version");
+        QTest::newRow("iOS 13") << NoteStoreFixture::Version::Ios13;
+        QTest::newRow("iOS 16") << NoteStoreFixture::Version::Ios16;
+    }
+
+    // The notes store of iOS 9 and later: readable, locked, deleted and recently deleted notes,
+    // bodies in gzip and zlib, a damaged body, NULLs.
+    void noteStore()
+    {
+        QFETCH(NoteStoreFixture::Version, version);
+        NoteStoreFixture store(path(QStringLiteral("NoteStore.sqlite")), version);
+        const qint64 work = store.addFolder(QStringLiteral("Work"), 0);
+        const qint64 trash = store.addFolder(QStringLiteral("Recently Deleted"), 1);
+        store.addNote({QStringLiteral("Shopping"), QStringLiteral("Milk"),
+                       QStringLiteral("Shopping\nMilk & <eggs>\nSee ") + QChar(0xFFFC), 600000000.75,
+                       600000100.0});
+        store.addNote({QStringLiteral("Zlib"), null(),
+                       NoteStoreFixture::body(QStringLiteral("packed"),
+                                              NoteStoreFixture::Compression::Zlib),
+                       1.0, 2.0, work});
+        store.addNote({QStringLiteral("Diary"), QStringLiteral(""), QStringLiteral("secret"),
+                       500000000.0, 500000001.0, 0, true});
+        store.addNote({QStringLiteral("Gone"), null(), QStringLiteral("x"), 1, 1, 0, false, true});
+        store.addNote({QStringLiteral("Binned"), null(), QStringLiteral("y"), 1, 1, trash});
+        store.addNote({QStringLiteral("Damaged"), null(), QByteArray("\x1f\x8b\x08garbage"), 3, 4});
+        store.addNote({null(), null(), null(), null(), null()});
+        QVERIFY(store.isOk());
+
+        const QString out = path(QStringLiteral("notes.xml"));
+        QCOMPARE(NotesExporter({store.path()}).generate(out), ExportResult::Ok);
+        QCOMPARE(wellFormedError(out), QString());
+        const QList<QStringList> expected = {
+            {QStringLiteral("1578307200"), QStringLiteral("Shopping"), QStringLiteral("1578307300"),
+             QStringLiteral("Shopping<br>Milk &amp; &lt;eggs&gt;<br>See "), QStringLiteral("Milk")},
+            {QStringLiteral("978307201"), QStringLiteral("Zlib"), QStringLiteral("978307202"),
+             QStringLiteral("packed"), QString()},
+            {QStringLiteral("1478307200"), QStringLiteral("Diary"), QStringLiteral("1478307201"),
+             QString(), QString()},
+            {QStringLiteral("978307203"), QStringLiteral("Damaged"), QStringLiteral("978307204"),
+             QString(), QString()},
+            {QString(), QString(), QString(), QString(), QString()}};
+        QCOMPARE(notesOf(out), expected);
+    }
+
+    // Both notes databases of one backup, the newer with a note that is only in its
+    // write-ahead log; the files given are left as they were.
+    void noteStoreBesideOlderNotesAndInItsLog()
+    {
+        AppleExtractor extractor;
+        extractor.classify(path(QStringLiteral("notes.sqlite")),
+                           QStringLiteral("HomeDomainLibrary/Notes/notes.sqlite"));
+        extractor.classify(path(QStringLiteral("NoteStore.sqlite")),
+                           QStringLiteral("AppDomainGroup-group.com.apple.notesNoteStore.sqlite"));
+        extractor.classify(path(QStringLiteral("NoteStore.sqlite-wal")),
+                           QStringLiteral("AppDomainGroup-group.com.apple.notesNoteStore.sqlite-wal"));
+        extractor.classify(path(QStringLiteral("other")),
+                           QStringLiteral("AppDomainGroup-group.com.apple.notesX/NoteStore.sqlite"));
+        QCOMPARE(extractor.mNotesDatabases,
+                 QStringList({path(QStringLiteral("notes.sqlite")),
+                              path(QStringLiteral("NoteStore.sqlite"))}));
+
+        NotesFixture older(path(QStringLiteral("notes.sqlite")), NotesFixture::Layout::Newer);
+        older.addNote({QStringLiteral("Old note"), null(), QStringLiteral("old"), 0, null()});
+        NoteStoreFixture store(path(QStringLiteral("source.sqlite")),
+                               NoteStoreFixture::Version::Ios16);
+        store.addNote({QStringLiteral("Checkpointed"), null(), QStringLiteral("a"), 0, 0});
+        QVERIFY(older.isOk() && store.isOk());
+        QVERIFY(ExportFixture::walSnapshot(store.path(), path(QStringLiteral("NoteStore.sqlite")), [&] {
+            return store.addNote({QStringLiteral("Only in the log"), null(),
+                                  QStringLiteral("b"), 0, 0}) > 0;
+        }));
+        const QByteArray walBefore = readFile(path(QStringLiteral("NoteStore.sqlite-wal")));
+
+        const QString out = path(QStringLiteral("notes.xml"));
+        QCOMPARE(extractor.generateNotesXML(QString(), out), ExportResult::Ok);
+        QCOMPARE(texts(out, QStringLiteral("title")),
+                 QStringList({QStringLiteral("Old note"), QStringLiteral("Checkpointed"),
+                              QStringLiteral("Only in the log")}));
+        QCOMPARE(readFile(path(QStringLiteral("NoteStore.sqlite-wal"))), walBefore);
+        QVERIFY(!QFile::exists(path(QStringLiteral("NoteStore.sqlite-shm"))));
     }
 
     void notesEmptyListAndDatabaseOrder()
