@@ -7,13 +7,22 @@
 #include "backup/ExportResult.h"
 #include "backup/ExportXmlWriter.h"
 #include "backup/RecipieintPlistContentHandler.h"
+#include "backup/TypedStreamText.h"
 
 #include <cmath>
 
 namespace {
 
+// A message the owner sent to a group has no handle (handle_id 0): it is kept, and its address
+// is the first participant of its chat, as the older layout takes the first recipient.
+const QString kGroupSelection = QStringLiteral(
+    "SELECT *, CASE WHEN handle.ROWID IS NULL THEN (SELECT h.id FROM chat_message_join cmj"
+    " JOIN chat_handle_join chj ON chj.chat_id=cmj.chat_id JOIN handle h ON h.ROWID=chj.handle_id"
+    " WHERE cmj.message_id=message.ROWID ORDER BY cmj.chat_id, chj.ROWID LIMIT 1) END"
+    " AS first_participant FROM message LEFT JOIN handle ON message.handle_id=handle.ROWID");
+// Databases without chats (or whose join tables cannot be read so) still keep every message.
 const QString kNewerSelection =
-    QStringLiteral("SELECT * FROM message INNER JOIN handle ON message.handle_id=handle.ROWID");
+    QStringLiteral("SELECT * FROM message LEFT JOIN handle ON message.handle_id=handle.ROWID");
 const QString kOlderSelection = QStringLiteral("SELECT * FROM message");
 // The attachments of all messages are read at once, in the order that the lookup of one
 // message through the join table's (message_id, attachment_id) index gives.
@@ -125,7 +134,13 @@ void MessagesExporter::exportDatabase(ExportDatabase& aDatabase, bool aNewerLayo
     Queries queries(aDatabase);
     {
         ExportQuery messages(aDatabase);
-        if (!messages.exec(aNewerLayout ? kNewerSelection : kOlderSelection)) {
+        const QStringList tables = aDatabase.tables();
+        const bool chats = aNewerLayout && tables.contains(QStringLiteral("chat_message_join"))
+                           && tables.contains(QStringLiteral("chat_handle_join"));
+        bool selected = chats && messages.exec(kGroupSelection);
+        if (chats && !selected)
+            logValue("Selection error", messages.lastError());
+        if (!selected && !messages.exec(aNewerLayout ? kNewerSelection : kOlderSelection)) {
             logValue("Selection error", messages.lastError());
             return;
         }
@@ -144,6 +159,8 @@ void MessagesExporter::writeMessage(ExportQuery& aRow, bool aNewerLayout, Querie
     QString correspondent;
     if (aNewerLayout) {
         correspondent = aRow.text(QStringLiteral("id"));
+        if (correspondent.isNull())
+            correspondent = aRow.text(QStringLiteral("first_participant"));
     } else {
         correspondent = aRow.text(QStringLiteral("address"));
         if (correspondent.isNull()) {
@@ -158,6 +175,13 @@ void MessagesExporter::writeMessage(ExportQuery& aRow, bool aNewerLayout, Querie
 
     const QString date = aRow.text(QStringLiteral("date"));
     QString text = aRow.text(QStringLiteral("text"));
+    // Since iOS 16 the words are often only in the archived attributed string.
+    if (aNewerLayout && text.isEmpty()) {
+        const QByteArray body = aRow.bytes(QStringLiteral("attributedBody"));
+        const QString archived = body.isEmpty() ? QString() : TypedStreamText::read(body);
+        if (!archived.isNull())
+            text = archived;
+    }
     const QString flagsText = aRow.text(QStringLiteral("flags"));
     // Later databases name the column is_read; without it every message would read as read.
     const QString readColumn = !aNewerLayout || aRow.column(QStringLiteral("read")) >= 0

@@ -128,7 +128,7 @@ private slots:
             sms.addMessage(Newer{mail, kNull, kNull, 2, 1});
             sms.addMessage(Newer{bob, -1000000000, QStringLiteral("<b>old</b>"), 1, 1});
             sms.addMessage(Newer{bob, Q_INT64_C(-1000000000000000000), QStringLiteral("pic ") + kObject, 0, 1});
-            // A message without a handle is not part of the join.
+            // A message without a handle (and no chat to find one in) is kept, without address.
             sms.addMessage(Newer{0, 1, QStringLiteral("orphan"), 0, 1});
             QVERIFY(sms.isOk());
         }
@@ -243,17 +243,23 @@ private slots:
         QVERIFY(QColor(red.pixel(0, 0)).red() > 150);
         QVERIFY(QColor(blue.pixel(0, 0)).red() < 100);
 
-        QCOMPARE(messages.at(1).size(), 4); // small, transparent, absolute path, backslashes
-        QImage small, clear, absolute;
+        // small, transparent (typed JPEG), transparent (typed PNG, converted), absolute path,
+        // backslashes
+        QCOMPARE(messages.at(1).size(), 5);
+        QImage small, absolute;
         QVERIFY(small.loadFromData(messages.at(1).at(0).data));
         QCOMPARE(small.size(), QSize(400, 200));
-        QVERIFY(clear.loadFromData(messages.at(1).at(1).data));
-        QCOMPARE(clear.size(), QSize(400, 200));
-        QVERIFY(QColor(clear.pixel(200, 100)).lightness() > 240);
-        QVERIFY(absolute.loadFromData(messages.at(1).at(2).data));
+        for (int i : {1, 2}) {
+            QImage clear;
+            QVERIFY(clear.loadFromData(messages.at(1).at(i).data, "JPEG"));
+            QCOMPARE(clear.size(), QSize(400, 200));
+            QVERIFY(QColor(clear.pixel(200, 100)).lightness() > 240);
+        }
+        QCOMPARE(messages.at(1).at(2).mimeType, QStringLiteral("image/jpeg"));
+        QVERIFY(absolute.loadFromData(messages.at(1).at(3).data));
         QCOMPARE(absolute.size(), QSize(400, 200));
         QImage slashed;
-        QVERIFY(slashed.loadFromData(messages.at(1).at(3).data));
+        QVERIFY(slashed.loadFromData(messages.at(1).at(4).data));
         QCOMPARE(slashed.size(), QSize(400, 100));
 
         QCOMPARE(messages.last().size(), 1);

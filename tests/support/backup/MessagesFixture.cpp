@@ -58,6 +58,11 @@ const QStringList kNewerTables = {
     QStringLiteral("CREATE TABLE chat_message_join (chat_id INTEGER REFERENCES chat (ROWID) ON "
                    "DELETE CASCADE, message_id INTEGER REFERENCES message (ROWID) ON DELETE "
                    "CASCADE, message_date INTEGER DEFAULT 0, PRIMARY KEY (chat_id, message_id))"),
+    QStringLiteral("CREATE TABLE chat_handle_join (chat_id INTEGER REFERENCES chat (ROWID) ON "
+                   "DELETE CASCADE, handle_id INTEGER REFERENCES handle (ROWID) ON DELETE "
+                   "CASCADE, UNIQUE(chat_id, handle_id))"),
+    QStringLiteral("CREATE INDEX chat_message_join_idx_message_id_only ON "
+                   "chat_message_join(message_id)"),
     QStringLiteral("CREATE INDEX message_idx_handle ON message(handle_id, date)"),
 };
 
@@ -100,9 +105,10 @@ qint64 MessagesFixture::addMessage(const NewerMessage& aMessage)
 {
     const QString guid = QStringLiteral("M-%1").arg(++mGuid);
     mOk = mDb.exec(QStringLiteral("INSERT INTO message (guid, text, handle_id, date, is_from_me, "
-                                  "is_read, service) VALUES (?, ?, ?, ?, ?, ?, 'SMS')"),
+                                  "is_read, service, attributedBody) "
+                                  "VALUES (?, ?, ?, ?, ?, ?, 'SMS', ?)"),
                    {guid, aMessage.text, aMessage.handle, aMessage.date, aMessage.isFromMe,
-                    aMessage.isRead})
+                    aMessage.isRead, aMessage.attributedBody})
           && mOk;
     return mDb.lastId();
 }
@@ -134,4 +140,86 @@ QByteArray MessagesFixture::recipientsPlist(const QStringList& aNumbers)
         xml += "\t<string>" + number.toHtmlEscaped().toUtf8() + "</string>\n";
     xml += "</array>\n</plist>\n";
     return xml;
+}
+
+qint64 MessagesFixture::addChat(const QString& aIdentifier, const QList<qint64>& aHandles)
+{
+    const QString guid = QStringLiteral("iMessage;+;%1").arg(aIdentifier);
+    mOk = mDb.exec(QStringLiteral("INSERT INTO chat (guid, style, state, chat_identifier, "
+                                  "service_name) VALUES (?, 43, 3, ?, 'iMessage')"),
+                   {guid, aIdentifier})
+          && mOk;
+    const qint64 chat = mDb.lastId();
+    for (qint64 handle : aHandles)
+        mOk = mDb.exec(QStringLiteral("INSERT INTO chat_handle_join (chat_id, handle_id) "
+                                      "VALUES (?, ?)"),
+                       {chat, handle})
+              && mOk;
+    return chat;
+}
+
+void MessagesFixture::addToChat(qint64 aChat, qint64 aMessage)
+{
+    mOk = mDb.exec(QStringLiteral("INSERT INTO chat_message_join (chat_id, message_id) "
+                                  "VALUES (?, ?)"),
+                   {aChat, aMessage})
+          && mOk;
+}
+
+namespace {
+
+// A typedstream length: one byte, or 0x81/0x82 with 16 or 32 bits, least significant first.
+QByteArray streamLength(qsizetype aLength)
+{
+    QByteArray out;
+    if (aLength < 0x80) {
+        out.append(char(aLength));
+    } else if (aLength <= 0xFFFF) {
+        out.append(char(0x81));
+        out.append(char(aLength & 0xFF));
+        out.append(char((aLength >> 8) & 0xFF));
+    } else {
+        out.append(char(0x82));
+        for (int shift = 0; shift < 32; shift += 8)
+            out.append(char((aLength >> shift) & 0xFF));
+    }
+    return out;
+}
+
+} // namespace
+
+QByteArray MessagesFixture::attributedBody(const QString& aText)
+{
+    const QByteArray utf8 = aText.toUtf8();
+    QByteArray blob;
+    const auto raw = [&blob](std::initializer_list<int> aBytes) {
+        for (int byte : aBytes)
+            blob.append(char(byte));
+    };
+    const auto name = [&blob](const char* aName) { blob.append(aName); };
+    raw({0x04, 0x0B});
+    name("streamtyped");
+    raw({0x81, 0xE8, 0x03, 0x84, 0x01, 0x40, 0x84, 0x84, 0x84, 0x12});
+    name("NSAttributedString");
+    raw({0x00, 0x84, 0x84, 0x08});
+    name("NSObject");
+    raw({0x00, 0x85, 0x92, 0x84, 0x84, 0x84, 0x08});
+    name("NSString");
+    raw({0x01, 0x94, 0x84, 0x01, 0x2B});
+    blob += streamLength(utf8.size()) + utf8;
+    // One attribute run over the whole text (its length in UTF-16 units).
+    raw({0x86, 0x84, 0x02});
+    name("iI");
+    raw({0x01});
+    blob += streamLength(aText.size());
+    raw({0x92, 0x84, 0x84, 0x84, 0x0C});
+    name("NSDictionary");
+    raw({0x00, 0x94, 0x84, 0x01, 0x69, 0x01, 0x92, 0x84, 0x96, 0x96, 0x1D});
+    name("__kIMMessagePartAttributeName");
+    raw({0x86, 0x92, 0x84, 0x84, 0x84, 0x08});
+    name("NSNumber");
+    raw({0x00, 0x84, 0x84, 0x07});
+    name("NSValue");
+    raw({0x00, 0x94, 0x84, 0x01, 0x2A, 0x84, 0x99, 0x99, 0x00, 0x86, 0x86, 0x86});
+    return blob;
 }

@@ -31,6 +31,8 @@ public:
         QVariant text;
         QVariant isFromMe;
         QVariant isRead;
+        // The archived attributed string of later phones (see attributedBody()).
+        QVariant attributedBody = {};
     };
 
     // Creates the file at aPath (an existing one is replaced).
@@ -48,6 +50,13 @@ public:
     qint64 addHandle(const QString& aId);
     qint64 addMessage(const NewerMessage& aMessage);
     qint64 addAttachment(qint64 aMessage, const QVariant& aFileName, const QVariant& aMimeType);
+    // A chat with its participants, in order; returns its ROWID.
+    qint64 addChat(const QString& aIdentifier, const QList<qint64>& aHandles);
+    void addToChat(qint64 aChat, qint64 aMessage);
+
+    // aText as iOS 16 and later archive a message's words in attributedBody: an NSArchiver
+    // typedstream of an NSAttributedString with one attribute run.
+    static QByteArray attributedBody(const QString& aText);
 
     // An XML property list with the given strings as an array, as the recipients column holds.
     static QByteArray recipientsPlist(const QStringList& aNumbers);
