@@ -3,7 +3,9 @@
 #include "app/AppPaths.h"
 #include "app/DebugLog.h"
 #include "backup/ExportXmlWriter.h"
+#include "backup/HeifImage.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,11 +15,22 @@
 
 namespace {
 
+const QString kJpegType = QStringLiteral("image/jpeg");
+
 // Loads the picture, letting the decoder shrink it while decoding when it is wider than needed:
 // a JPEG is then decoded at a fraction of its size, which keeps large camera pictures cheap and
-// well below the image allocation limit.
+// well below the image allocation limit. HEIF pictures (what iPhones take) go to libheif.
 QImage loadForWidth(const QString& aPath, int aWidth)
 {
+    QFile file(aPath);
+    if (file.open(QIODevice::ReadOnly) && HeifImage::looksLikeHeif(file.peek(16))) {
+        QString error;
+        const QImage image = HeifImage::decode(file.readAll(), &error);
+        if (image.isNull())
+            logValue("Image read error", error);
+        return image;
+    }
+    file.close();
     QImageReader reader(aPath);
     reader.setDecideFormatFromContent(true);
     const QSize size = reader.size();
@@ -31,11 +44,23 @@ QImage loadForWidth(const QString& aPath, int aWidth)
     return image;
 }
 
+QImage decodeBytes(const QByteArray& aBytes)
+{
+    if (HeifImage::looksLikeHeif(aBytes))
+        return HeifImage::decode(aBytes);
+    return QImage::fromData(aBytes);
+}
+
 } // namespace
 
 bool ExportPicture::isJpeg(const QString& aMimeType)
 {
-    return aMimeType.compare(QLatin1String("image/jpeg"), Qt::CaseInsensitive) == 0;
+    return aMimeType.compare(kJpegType, Qt::CaseInsensitive) == 0;
+}
+
+bool ExportPicture::isPicture(const QString& aMimeType)
+{
+    return aMimeType.startsWith(QLatin1String("image/"), Qt::CaseInsensitive);
 }
 
 QString ExportPicture::tempImagePath()
@@ -46,19 +71,35 @@ QString ExportPicture::tempImagePath()
 bool ExportPicture::writePicture(ExportXmlWriter& aWriter, const QString& aMimeType,
                                  const QByteArray& aBytes)
 {
-    if (!isJpeg(aMimeType))
+    if (isJpeg(aMimeType)) {
+        writeAttachment(aWriter, aMimeType, aBytes);
+        return true;
+    }
+    if (!isPicture(aMimeType))
         return false;
+    // Other pictures become JPEG, the one type the companion app shows.
+    const QImage image = onWhite(decodeBytes(aBytes), kScaledWidth);
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    if (image.isNull() || !buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "JPEG"))
+        return false;
+    writeAttachment(aWriter, kJpegType, jpeg);
+    return true;
+}
+
+void ExportPicture::writeAttachment(ExportXmlWriter& aWriter, const QString& aMimeType,
+                                    const QByteArray& aJpeg)
+{
     aWriter.writeStartElement(QStringLiteral("attachment"));
     aWriter.writeAttribute(QStringLiteral("mime_type"), aMimeType);
-    aWriter.writeCharacters(QString::fromLatin1(aBytes.toBase64()));
+    aWriter.writeCharacters(QString::fromLatin1(aJpeg.toBase64()));
     aWriter.writeEndElement();
-    return true;
 }
 
 bool ExportPicture::writeScaledPicture(ExportXmlWriter& aWriter, const QString& aMimeType,
                                        const QString& aFilePath)
 {
-    if (!isJpeg(aMimeType))
+    if (!isPicture(aMimeType))
         return false;
     const QString temp = tempImagePath();
     if (!scale(aFilePath, kScaledWidth, temp))
@@ -66,7 +107,9 @@ bool ExportPicture::writeScaledPicture(ExportXmlWriter& aWriter, const QString& 
     QFile file(temp);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    return writePicture(aWriter, aMimeType, file.readAll());
+    // The scaled file is JPEG whatever the picture was.
+    writeAttachment(aWriter, isJpeg(aMimeType) ? aMimeType : kJpegType, file.readAll());
+    return true;
 }
 
 bool ExportPicture::scale(const QString& aSourcePath, int aWidth, const QString& aTargetPath)
@@ -81,12 +124,27 @@ bool ExportPicture::scale(const QString& aSourcePath, int aWidth, const QString&
         logMessage("Image is null - can't proceed");
         return false;
     }
-    const QImage scaled = image.width() == aWidth
-                              ? image
-                              : image.scaledToWidth(aWidth, Qt::SmoothTransformation);
+    const QImage white = onWhite(image, aWidth);
+    if (white.isNull())
+        return false;
+    if (!white.save(aTargetPath)) {
+        logValue("Image not saved to", aTargetPath);
+        return false;
+    }
+    logValue("Image saved to", aTargetPath);
+    return true;
+}
+
+QImage ExportPicture::onWhite(const QImage& aImage, int aWidth)
+{
+    if (aImage.isNull())
+        return QImage();
+    const QImage scaled = aImage.width() == aWidth
+                              ? aImage
+                              : aImage.scaledToWidth(aWidth, Qt::SmoothTransformation);
     if (scaled.isNull()) {
         logMessage("scaledImage is null");
-        return false;
+        return QImage();
     }
     // Transparent areas become white: JPEG has no alpha channel.
     QImage white;
@@ -100,14 +158,7 @@ bool ExportPicture::scale(const QString& aSourcePath, int aWidth, const QString&
     } else {
         white = scaled.convertToFormat(QImage::Format_RGB888);
     }
-    if (white.isNull()) {
+    if (white.isNull())
         logMessage("scaledImageWhiteBackground is null");
-        return false;
-    }
-    if (!white.save(aTargetPath)) {
-        logValue("Image not saved to", aTargetPath);
-        return false;
-    }
-    logValue("Image saved to", aTargetPath);
-    return true;
+    return white;
 }

@@ -1,27 +1,32 @@
 #pragma once
 
 #include <QByteArray>
+#include <QImage>
 #include <QString>
 
 class ExportXmlWriter;
 
-// The JPEG pictures embedded in the messages document as "attachment" elements. Pictures taken
-// from unpacked attachment files are reduced to a width of 400 pixels first, through the fixed
-// temporary file "tempimage.jpg" in the CORVO folder; picture data stored in the database is
-// embedded as stored.
+// The pictures embedded in the messages document as "attachment" elements, always JPEG (the one
+// type the companion app shows). Pictures taken from unpacked attachment files are reduced to a
+// width of 400 pixels first, through the fixed temporary file "tempimage.jpg" in the CORVO
+// folder; JPEG data stored in the database is embedded as stored. Pictures of other types
+// (HEIC through libheif, PNG, GIF and the rest through Qt) are turned into JPEG the same way and
+// written with the type "image/jpeg"; one that cannot be decoded is left out. Videos and other
+// non-picture types write nothing.
 class ExportPicture
 {
 public:
     static constexpr int kScaledWidth = 400;
 
     // Writes "attachment" with the attribute "mime_type" and the Base64 of aBytes when aMimeType
-    // is "image/jpeg" (any case); any other type writes nothing. Returns whether it wrote.
+    // is "image/jpeg" (any case); other pictures are decoded, scaled and written as JPEG; any
+    // other type writes nothing. Returns whether it wrote.
     static bool writePicture(ExportXmlWriter& aWriter, const QString& aMimeType,
                              const QByteArray& aBytes);
 
-    // Scales the JPEG file aFilePath to the temporary file and writes that with writePicture.
-    // A type other than JPEG, or a file that cannot be read, loaded, scaled or saved, writes
-    // nothing. Returns whether it wrote.
+    // Scales the picture file aFilePath to the temporary file and writes that. A type that is
+    // no picture, or a file that cannot be read, loaded, scaled or saved, writes nothing.
+    // Returns whether it wrote.
     static bool writeScaledPicture(ExportXmlWriter& aWriter, const QString& aMimeType,
                                    const QString& aFilePath);
 
@@ -33,4 +38,13 @@ public:
     static QString tempImagePath();
 
     static bool isJpeg(const QString& aMimeType);
+    // "image/..." in any case.
+    static bool isPicture(const QString& aMimeType);
+
+    // aImage scaled to aWidth pixels wide and painted on white; null on failure (logged).
+    static QImage onWhite(const QImage& aImage, int aWidth);
+
+private:
+    static void writeAttachment(ExportXmlWriter& aWriter, const QString& aMimeType,
+                                const QByteArray& aJpeg);
 };
