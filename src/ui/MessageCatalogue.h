@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QString>
+
+// The translated texts the window, the wizard and the dialogs share. Each is translated in the
+// context "SyncUi" and then has every "[APP_DOMAIN]" replaced by the domain path: the web host,
+// the language code of the loaded translation and "/itunes". Built once, before the window
+// makes its widgets.
+struct MessageCatalogue
+{
+    static void build();
+    static const MessageCatalogue& get();
+    // Host + "/" + language + "/itunes" once built, host + "/itunes" before.
+    static QString domainPath();
+    // "http://www.[APP_DOMAIN]" + aPath with the placeholder replaced.
+    static QString link(const QString& aPath);
+
+    QString productName;
+    QString pleaseWaitITunes;
+    QString pleaseWaitITunesHint;
+    QString connectPhone;
+    QString phoneNotDetectedHint;
+    QString phoneReady;
+    QString syncComplete;
+    QString errorsDetected;
+    QString syncCancelled;
+    QString scanningLibrary;
+    QString pleaseWait;
+    QString preparing;
+    QString preparingDelete;
+    QString checkingAlbumArt;
+    QString deleting;
+    QString copying;
+    QString cancelling;
+    QString updatingPlaylists;
+    QString copyingPhotos;
+    QString convertingVideo;
+    QString backupTransferFailed;
+    QString enableUsb;
+    QString notEnoughSpaceTitle;
+    QString notEnoughSpaceText;
+    QString dontSync;
+    QString syncAnyway;
+    QString iTunesStopped;
+    QString unableToConnectTitle;
+    QString unableToConnectText;
+    QString helpAddress;
+    QString iTunesInfoTitle;
+    QString iTunesInfoText;
+    QString notCopiedFolder;
+    QString notCopiedOther;
+    QString drmWarning;
+    QString dontDisplayAgain;
+    QString usbEject;
+    QString libraryNotFound;
+    QString chooseLibrary;
+    QString chooseLibraryTitle;
+    QString connectPageHint;
+    QString appNotDetected;
+    QString createBackup;
+    QString blackberryPhotos;
+};

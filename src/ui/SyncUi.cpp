@@ -1,0 +1,667 @@
+#include "ui/SyncUi.h"
+
+#include "app/DebugLog.h"
+#include "device/Device.h"
+#include "library/PodcastRamCache.h"
+#include "library/itunes/LibraryLocator.h"
+#include "settings/SyncSettings.h"
+#include "sync/MusicSync.h"
+#include "ui/DeleteTracksConfirm.h"
+#include "ui/HttpHelpRequest.h"
+#include "ui/MessageCatalogue.h"
+#include "ui/ModalAnswerer.h"
+#include "ui/PhoneFolderSettings.h"
+#include "ui/SpaceGauge.h"
+#include "ui/SyncWarningDialog.h"
+#include "ui/UpdateDialog.h"
+#include "ui/UsbEjectWarning.h"
+#include "ui/WebHost.h"
+#include "ui/wizard/DeviceWizard.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int kMassStorage = 2;
+constexpr int kFirstBusyState = 7;
+
+QLabel* centredLabel(const QString& aName, QWidget* aParent)
+{
+    auto* label = new QLabel(aParent);
+    label->setObjectName(aName);
+    label->setAlignment(Qt::AlignHCenter);
+    label->setWordWrap(true);
+    return label;
+}
+} // namespace
+
+SyncUi::SyncUi(QWidget* aParent, const QString& aSystemRoot)
+    : QWidget(aParent), mDeviceList(std::make_unique<DeviceList>(nullptr, aSystemRoot))
+{
+    LogScope scope("SyncUi::SyncUi");
+    setObjectName(QStringLiteral("syncUi"));
+    SyncSettings settings;
+    settings.load();
+    PhoneFolderSettings::addAllTo(*mDeviceList);
+    mAutoRefresher = std::make_unique<AutoRefresher>(&mLibrary, mDeviceList.get());
+
+    MessageCatalogue::build();
+    const MessageCatalogue& c = MessageCatalogue::get();
+    setWindowTitle(c.productName);
+    setMinimumWidth(500);
+    setMaximumWidth(500);
+
+    auto* layout = new QVBoxLayout(this);
+    mStatusLabel = centredLabel(QStringLiteral("statusLabel"), this);
+    mStatusLabel->setText(c.pleaseWaitITunes);
+    mStatusLabel->setOpenExternalLinks(false);
+    layout->addWidget(mStatusLabel);
+    mHintLabel = centredLabel(QStringLiteral("hintLabel"), this);
+    mHintLabel->setText(c.pleaseWaitITunesHint);
+    mHintLabel->setOpenExternalLinks(true);
+    layout->addWidget(mHintLabel);
+    mProgressBar = new QProgressBar(this);
+    mProgressBar->setObjectName(QStringLiteral("progressBar"));
+    mProgressBar->setTextVisible(false);
+    layout->addWidget(mProgressBar);
+    mSpaceGauge = new SpaceGauge(false, this);
+    mSpaceGauge->hide();
+    layout->addWidget(mSpaceGauge);
+    auto* buttons = new QHBoxLayout;
+    mSettingsButton = new QPushButton(tr("Settings"), this);
+    mSettingsButton->setObjectName(QStringLiteral("settingsButton"));
+    mHelpButton = new QPushButton(tr("Help"), this);
+    mHelpButton->setObjectName(QStringLiteral("helpButton"));
+    mSyncButton = new QPushButton(tr("Synchronize"), this);
+    mSyncButton->setObjectName(QStringLiteral("syncButton"));
+    buttons->addWidget(mSettingsButton);
+    buttons->addWidget(mHelpButton);
+    buttons->addWidget(mSyncButton);
+    layout->addLayout(buttons);
+    mForceFull = new QCheckBox(tr("Force full resynchronization"), this);
+    mForceFull->setObjectName(QStringLiteral("forceFull"));
+    mForceFull->setEnabled(false);
+    layout->addWidget(mForceFull, 0, Qt::AlignHCenter);
+
+    mProgressBar->setRange(0, 0);
+    mProgressBar->setValue(0);
+    SetSyncingButtons();
+
+    mITunesNotice.setObjectName(QStringLiteral("iTunesNotice"));
+    mITunesNotice.setWindowTitle(c.productName);
+    mITunesNotice.setModal(false);
+
+    connect(mSyncButton, &QPushButton::clicked, this, &SyncUi::startSync);
+    connect(mSettingsButton, &QPushButton::clicked, this, [this] { changeSettings(); });
+    connect(mHelpButton, &QPushButton::clicked, this, &SyncUi::onHelpClicked);
+    connect(mStatusLabel, &QLabel::linkActivated, this, &SyncUi::helpLinkClicked);
+    connect(mHintLabel, &QLabel::linkActivated, this, &SyncUi::helpLinkClicked);
+    connect(&mLibrary, &LocalMusicLibrary::initialisationComplete, this, &SyncUi::iTunesStarted);
+    connect(&mLibrary, &LocalMusicLibrary::iTunesFailure, this, &SyncUi::iTunesFailure);
+    connect(&mLibrary, &LocalMusicLibrary::iTunesOkay, this, &SyncUi::iTunesOkay);
+    connect(&mLibrary.initialiseThread(), &QThread::finished, this,
+            &SyncUi::libraryInitialiseFinished);
+    connect(&mWaitTimer, &QTimer::timeout, this, &SyncUi::waitExpired);
+    connect(mAutoRefresher.get(), &AutoRefresher::connectedDeviceStateChanged, this,
+            qOverload<int, int>(&SyncUi::UpdateProgress));
+    connect(mAutoRefresher.get(), &AutoRefresher::freeSpaceUpdate, mSpaceGauge,
+            &SpaceGauge::update);
+    connect(&mUpdateWatcher, &SoftwareUpdateWatcher::updateInfoFound, this,
+            &SyncUi::softwareUpdateInfoFound);
+    connect(mDeviceList.get(), &DeviceList::unableToOpenDevice, this, &SyncUi::unableToOpenDevice);
+    connect(&PodcastRamCache::instance(), &PodcastRamCache::updated, this,
+            &SyncUi::podcastNamesUpdated);
+
+    mWaitTimer.setSingleShot(true);
+    mWaitTimer.start(kWaitMs);
+}
+
+SyncUi::~SyncUi()
+{
+    if (mMusicSync) {
+        mMusicSync->Cancel();
+        mMusicSync->Wait();
+    }
+    mAutoRefresher.reset();
+}
+
+// ---- Start-up ---------------------------------------------------------------------------
+
+void SyncUi::waitExpired()
+{
+    LogScope scope("SyncUi::waitExpired");
+    mProgressBar->setRange(0, 0);
+    mProgressBar->reset();
+    mLibrary.initialiseInNewThread();
+}
+
+void SyncUi::iTunesStarted()
+{
+    LogScope scope("SyncUi::iTunesStarted");
+    UpdateProgress(8, 0);
+    bringToFront();
+    PodcastRamCache::instance().start();
+}
+
+void SyncUi::libraryInitialiseFinished()
+{
+    LogScope scope("SyncUi::libraryInitialiseFinished");
+    if (mLibrary.isInitialised())
+        return;
+    // Linux has no iTunes that could be started: without a readable library file the window
+    // would wait for ever, so the user is asked for the file.
+    logMessage("Library not found - asking the user");
+    const MessageCatalogue& c = MessageCatalogue::get();
+    mStatusLabel->setText(QStringLiteral("<p>%1</p><p><a href=\"%2\">%3</a></p>")
+                              .arg(c.libraryNotFound.toHtmlEscaped(),
+                                   QLatin1String(kChooseLibraryLink),
+                                   c.chooseLibrary.toHtmlEscaped()));
+    mHintLabel->clear();
+    mProgressBar->setRange(0, 100);
+    mProgressBar->reset();
+}
+
+void SyncUi::chooseLibrary()
+{
+    LogScope scope("SyncUi::chooseLibrary");
+    QFileDialog dialog(this, MessageCatalogue::get().chooseLibraryTitle, QDir::homePath(),
+                       tr("iTunes library (*.xml);;All files (*)"));
+    dialog.setObjectName(QStringLiteral("chooseLibraryDialog"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    if (ModalAnswerer::exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    const QString path = dialog.selectedFiles().constFirst();
+    logValue("itunes-library", path);
+    LibraryLocator::storeChosenPath(path);
+    mStatusLabel->setText(MessageCatalogue::get().pleaseWaitITunes);
+    mProgressBar->setRange(0, 0);
+    mLibrary.initialiseInNewThread();
+}
+
+void SyncUi::podcastNamesUpdated()
+{
+    LogScope scope("SyncUi::podcastNamesUpdated");
+    // The cache also refreshes after the start; only the first report starts the window.
+    if (mState != 8)
+        return;
+    UpdateProgress(0, 0);
+    SyncSettings settings;
+    if (settings.load() == SyncSettings::kCantOpen) {
+        logMessage("Config not found - go to setup wizard");
+        changeSettings(kModeFirstRun);
+    } else {
+        mUpdateWatcher.getUpdateInfo(WebHost::updateAddress());
+    }
+}
+
+void SyncUi::bringToFront()
+{
+    show();
+    raise();
+    activateWindow();
+}
+
+// ---- Buttons ------------------------------------------------------------------------------
+
+void SyncUi::SetRegularButtons()
+{
+    mSyncButton->setEnabled(true);
+    mSettingsButton->setEnabled(true);
+    mHelpButton->setEnabled(true);
+}
+
+void SyncUi::SetSyncingButtons()
+{
+    mSyncButton->setEnabled(false);
+    mSettingsButton->setEnabled(false);
+    mHelpButton->setEnabled(false);
+}
+
+void SyncUi::setBusy(bool aReset)
+{
+    SetSyncingButtons();
+    mProgressBar->setRange(0, 0);
+    mProgressBar->setValue(0);
+    if (aReset)
+        mProgressBar->reset();
+}
+
+void SyncUi::setIdleProgress()
+{
+    mProgressBar->setRange(0, 100);
+    mProgressBar->reset();
+}
+
+// ---- State display ------------------------------------------------------------------------
+
+void SyncUi::UpdateProgress(int a_state, int a_percent_complete)
+{
+    LogScope scope("SyncUi::UpdateProgress");
+    logValue("a_state", a_state);
+    logValue("a_percent_complete", a_percent_complete);
+    if (mState < kFirstBusyState && mShutdownRequested) {
+        logMessage("Shutting down due to earlier shutdown request");
+        close();
+        return;
+    }
+    const int previous = mState;
+    const bool changed = a_state != mState;
+    mState = a_state;
+    if (changed && (a_state == MusicSync::kStateFinished || a_state == MusicSync::kStateCancelled))
+        showNotCopiedWarning();
+    showStateWidgets(a_state);
+    showStateTexts(a_state, a_percent_complete, previous, changed);
+}
+
+void SyncUi::UpdateProgress(int a_state, int a_percent_complete, QString aTrackName)
+{
+    logValue("a_state", a_state);
+    logValue("a_percent_complete", a_percent_complete);
+    logValue("aTrackName", aTrackName);
+    UpdateProgress(a_state, a_percent_complete);
+    mHintLabel->setText(aTrackName);
+}
+
+void SyncUi::showNotCopiedWarning()
+{
+    if (!mMusicSync || mMusicSync->GetNonCopiedTracks().isEmpty())
+        return;
+    const int kind = mMusicSync->LastError() == Device::kFolderNotCreated
+                         ? SyncWarningDialog::kNotCopiedFolder
+                         : SyncWarningDialog::kNotCopiedOther;
+    const QString id = mMusicSync->device()->UniqueDeviceId();
+    SyncSettings settings;
+    settings.load();
+    if (settings.skipNotCopiedWarning(id))
+        return;
+    SyncWarningDialog dialog(this, mMusicSync->GetNonCopiedTracks(), kind);
+    ModalAnswerer::exec(dialog);
+    if (dialog.dontShowAgain()) {
+        settings.setSkipNotCopiedWarning(id, true);
+        settings.save();
+    }
+}
+
+void SyncUi::showStateWidgets(int aState)
+{
+    switch (aState) {
+    case 0:
+    case 5:
+        mSpaceGauge->show();
+        mSpaceGauge->disable();
+        mProgressBar->hide();
+        break;
+    case 1:
+    case 2:
+    case 3:
+    case 4:
+    case 6:
+        mSpaceGauge->show();
+        mSpaceGauge->enable();
+        mProgressBar->hide();
+        mForceFull->setEnabled(true);
+        break;
+    default:
+        if (aState >= 8 && aState <= 17) {
+            mSpaceGauge->hide();
+            mProgressBar->show();
+            mForceFull->setEnabled(false);
+        }
+        break;
+    }
+}
+
+void SyncUi::showStateTexts(int aState, int aPercent, int aPrevious, bool aChanged)
+{
+    const MessageCatalogue& c = MessageCatalogue::get();
+    // The idle states that end with the auto-refresher watching the phones again.
+    const auto idle = [&](const QString& aStatus, const QString& aHint) {
+        mStatusLabel->setText(aStatus);
+        mHintLabel->setText(aHint);
+        SetRegularButtons();
+        setIdleProgress();
+        if (aChanged)
+            mAutoRefresher->start();
+    };
+    const auto busy = [&](const QString& aStatus, const QString& aHint, bool aReset) {
+        mStatusLabel->setText(aStatus);
+        mHintLabel->setText(aHint);
+        setBusy(aReset);
+    };
+    switch (aState) {
+    case 0:
+        mStatusLabel->setText(c.connectPhone);
+        mHintLabel->setText(c.phoneNotDetectedHint);
+        setIdleProgress();
+        SetRegularButtons();
+        mSyncButton->setEnabled(false);
+        if (aChanged)
+            mAutoRefresher->start();
+        break;
+    case 1:
+        // A phone appearing during a run must not touch the run's texts and buttons.
+        if (aPrevious != 0 && aPrevious != 1)
+            break;
+        mStatusLabel->setText(c.phoneReady);
+        mHintLabel->setText(mDeviceList->DeviceIsConnected()
+                                ? mDeviceList->ConnectedDevice()->FriendlyName()
+                                : QString());
+        SetRegularButtons();
+        setIdleProgress();
+        if (aChanged)
+            mAutoRefresher->start();
+        break;
+    case 2:
+        idle(c.syncComplete, QString());
+        afterSyncSteps();
+        break;
+    case 3:
+        idle(c.syncComplete, c.errorsDetected);
+        afterSyncSteps();
+        break;
+    case 4:
+    case 5: changeSettings(kModeNewPhone); break;
+    case 6: idle(c.syncCancelled, QString()); break;
+    case 8: busy(c.scanningLibrary, c.pleaseWait, true); break;
+    case 9: busy(c.preparing, QString(), true); break;
+    case 10: busy(c.preparingDelete, QString(), true); break;
+    case 11: busy(c.checkingAlbumArt, QString(), true); break;
+    case 12: busy(c.deleting, QString(), false); break;
+    case 13:
+        mStatusLabel->setText(c.copying);
+        mHintLabel->clear();
+        SetSyncingButtons();
+        mProgressBar->setRange(0, 100);
+        if (aPercent == 0)
+            mProgressBar->reset();
+        else
+            mProgressBar->setValue(aPercent);
+        break;
+    case 14: busy(c.cancelling, c.pleaseWait, true); break;
+    case 15: busy(c.updatingPlaylists, QString(), false); break;
+    case 16:
+    case 17:
+        mStatusLabel->setText(aState == 16 ? c.copyingPhotos : c.convertingVideo);
+        mHintLabel->clear();
+        SetSyncingButtons();
+        mProgressBar->setRange(0, 0);
+        mProgressBar->setValue(0);
+        break;
+    default: break;
+    }
+}
+
+void SyncUi::afterSyncSteps()
+{
+    const MessageCatalogue& c = MessageCatalogue::get();
+    if (mMusicSync && mMusicSync->BackupTransferFailed()) {
+        QMessageBox box(QMessageBox::Warning, c.productName, c.backupTransferFailed,
+                        QMessageBox::Ok, this);
+        box.setObjectName(QStringLiteral("backupFailedBox"));
+        ModalAnswerer::exec(box);
+    }
+    if (!mDeviceList->DeviceIsConnected())
+        return;
+    Device* phone = mDeviceList->ConnectedDevice();
+    if (phone->GetDeviceType() != kMassStorage)
+        return;
+    const QString id = phone->UniqueDeviceId();
+    SyncSettings settings;
+    settings.load();
+    if (settings.skipUsbEjectWarning(id))
+        return;
+    UsbEjectWarning warning;
+    if (ModalAnswerer::exec(warning) == 1) {
+        settings.setSkipUsbEjectWarning(id, true);
+        settings.save();
+    }
+}
+
+// ---- Synchronisation ----------------------------------------------------------------------
+
+void SyncUi::startSync()
+{
+    LogScope scope("SyncUi::startSync");
+    const MessageCatalogue& c = MessageCatalogue::get();
+    mAutoRefresher->stop();
+    if (mDeviceList->DeviceIsConnected()) {
+        logMessage("Device is connected");
+        if (!mDeviceList->ConnectedDevice()->IsMounted()) {
+            logMessage("Device is not mounted");
+            QMessageBox box(QMessageBox::Warning, c.productName, c.enableUsb, QMessageBox::Ok,
+                            this);
+            box.setObjectName(QStringLiteral("notMountedBox"));
+            ModalAnswerer::exec(box);
+            return;
+        }
+    }
+    mDeviceList->RefreshDevices();
+    if (mDeviceList->DeviceIsConnected())
+        logMessage("Device is connected");
+    mMusicSync.reset();
+    mDeviceList->RefreshDevices();
+    if (!mDeviceList->DeviceIsConnected()) {
+        logMessage("Device not connected - unexpected");
+        return;
+    }
+    Device* phone = mDeviceList->ConnectedDevice();
+    if (!phone->IsConfigured()) {
+        logMessage("Device is not configured");
+        changeSettings(kModeNewPhone);
+        return;
+    }
+    mMusicSync = std::make_unique<MusicSync>(&mLibrary, phone, mDeviceList->ParentOf(phone));
+    MusicSync* sync = mMusicSync.get();
+    connect(sync, qOverload<int, int>(&MusicSync::ProgressUpdate), this,
+            qOverload<int, int>(&SyncUi::UpdateProgress), Qt::QueuedConnection);
+    connect(sync, qOverload<int, int, QString>(&MusicSync::ProgressUpdate), this,
+            qOverload<int, int, QString>(&SyncUi::UpdateProgress), Qt::QueuedConnection);
+    connect(sync, &MusicSync::ConfirmDeleteTracks, this, &SyncUi::ConfirmDeleteTracks,
+            Qt::BlockingQueuedConnection);
+    connect(sync, &MusicSync::DrmTracksFound, this, &SyncUi::displayDrmTracksWarning,
+            Qt::BlockingQueuedConnection);
+    connect(sync, &MusicSync::notEnoughSpace, this, &SyncUi::notEnoughSpace,
+            Qt::BlockingQueuedConnection);
+    mSyncButton->setEnabled(false);
+    sync->StartInNewThread(mForceFull->isChecked());
+}
+
+void SyncUi::changeSettings(int aMode)
+{
+    LogScope scope("SyncUi::changeSettings");
+    logValue("mode", aMode);
+    bool syncNow = false;
+    bool helpRequest = false;
+    bool backupPage = false;
+    {
+        DeviceWizard wizard(&mLibrary, mDeviceList.get(), this, aMode);
+        if (ModalAnswerer::exec(wizard) == QDialog::Accepted) {
+            syncNow = wizard.syncNow();
+            helpRequest = wizard.firstRun();
+            backupPage = wizard.backupDataChosen();
+        }
+    }
+    mAutoRefresher->stop();
+    mDeviceList->RefreshDevices();
+    if (!syncNow) {
+        mAutoRefresher->start();
+        return;
+    }
+    if (helpRequest) {
+        // Lives until the program ends; its answer is dropped.
+        auto* request = new HttpHelpRequest(this);
+        if (backupPage)
+            request->requestBackupAndItunesPage();
+        else
+            request->requestItunesOnlyPage();
+    }
+    logMessage("Sync now...");
+    startSync();
+}
+
+QString SyncUi::currentPhoneId()
+{
+    if (mMusicSync && mMusicSync->device())
+        return mMusicSync->device()->UniqueDeviceId();
+    if (mDeviceList->DeviceIsConnected())
+        return mDeviceList->ConnectedDevice()->UniqueDeviceId();
+    return QString();
+}
+
+void SyncUi::ConfirmDeleteTracks()
+{
+    LogScope scope("SyncUi::ConfirmDeleteTracks");
+    if (!mMusicSync)
+        return;
+    const QString id = currentPhoneId();
+    SyncSettings settings;
+    settings.load();
+    if (settings.deleteWithoutWarning(id)) {
+        logMessage("Skipping warning");
+        mMusicSync->SetDeleteConfirmed(true);
+        return;
+    }
+    logMessage("Displaying warning");
+    DeleteTracksConfirm dialog(mMusicSync->TracksToDelete());
+    const int result = ModalAnswerer::exec(dialog);
+    if (result == DeleteTracksConfirm::kYes || result == DeleteTracksConfirm::kYesAlways)
+        mMusicSync->SetDeleteConfirmed(true);
+    if (result == DeleteTracksConfirm::kYesAlways) {
+        settings.setDeleteWithoutWarning(id, true);
+        settings.save();
+    }
+}
+
+void SyncUi::displayDrmTracksWarning()
+{
+    LogScope scope("SyncUi::displayDrmTracksWarning");
+    if (!mMusicSync)
+        return;
+    const QString id = currentPhoneId();
+    SyncSettings settings;
+    settings.load();
+    if (settings.skipDrmWarning(id))
+        return;
+    logMessage("Displaying warning");
+    QList<Track> tracks;
+    const TrackList& drm = mMusicSync->GetDrmTracks();
+    for (qint32 i = 0; i < drm.count(); ++i)
+        tracks.append(drm.at(i));
+    SyncWarningDialog dialog(this, tracks, SyncWarningDialog::kCopyProtected);
+    ModalAnswerer::exec(dialog);
+    if (dialog.dontShowAgain()) {
+        settings.setSkipDrmWarning(id, true);
+        settings.save();
+    }
+}
+
+void SyncUi::notEnoughSpace(qint64 aAdditionalSpaceRequired)
+{
+    LogScope scope("SyncUi::notEnoughSpace");
+    const MessageCatalogue& c = MessageCatalogue::get();
+    const qint64 megabytes = aAdditionalSpaceRequired / 1024 / 1024;
+    QMessageBox box(QMessageBox::Warning, c.notEnoughSpaceTitle,
+                    c.notEnoughSpaceText.arg(megabytes), QMessageBox::NoButton, this);
+    box.setObjectName(QStringLiteral("notEnoughSpaceBox"));
+    QPushButton* dontSync = box.addButton(c.dontSync, QMessageBox::RejectRole);
+    box.addButton(c.syncAnyway, QMessageBox::AcceptRole);
+    ModalAnswerer::exec(box);
+    // Closing the box without a choice is the safe answer.
+    QAbstractButton* clicked = box.clickedButton();
+    if (!clicked || clicked == dontSync || clicked->text() == c.dontSync) {
+        if (mMusicSync)
+            mMusicSync->Cancel();
+    }
+}
+
+// ---- Library health and other slots -------------------------------------------------------
+
+void SyncUi::iTunesFailure()
+{
+    if (mITunesFailureCount > kFailuresBeforeNotice) {
+        mITunesNotice.setText(MessageCatalogue::get().iTunesStopped);
+        mITunesNotice.show();
+        mITunesFailureCount = 0;
+    }
+    ++mITunesFailureCount;
+}
+
+void SyncUi::iTunesOkay()
+{
+    mITunesFailureCount = 0;
+    mITunesNotice.hide();
+}
+
+void SyncUi::unableToOpenDevice()
+{
+    LogScope scope("SyncUi::unableToOpenDevice");
+    if (mUnableToOpenShown)
+        return;
+    mUnableToOpenShown = true;
+    const MessageCatalogue& c = MessageCatalogue::get();
+    QMessageBox box(QMessageBox::Warning, c.unableToConnectTitle, c.unableToConnectText,
+                    QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("unableToOpenBox"));
+    ModalAnswerer::exec(box);
+}
+
+void SyncUi::onHelpClicked()
+{
+    QDesktopServices::openUrl(QUrl(MessageCatalogue::get().helpAddress));
+}
+
+void SyncUi::helpLinkClicked(QString aLink)
+{
+    LogScope scope("SyncUi::helpLinkClicked");
+    logValue("aLink", aLink);
+    if (aLink == QLatin1String(kChooseLibraryLink)) {
+        chooseLibrary();
+    } else if (aLink == QLatin1String("ituneshelp")) {
+        const MessageCatalogue& c = MessageCatalogue::get();
+        QMessageBox box(QMessageBox::Information, c.iTunesInfoTitle, c.iTunesInfoText,
+                        QMessageBox::Ok, this);
+        box.setObjectName(QStringLiteral("iTunesInfoBox"));
+        ModalAnswerer::exec(box);
+    }
+}
+
+void SyncUi::softwareUpdateInfoFound()
+{
+    LogScope scope("SyncUi::softwareUpdateInfoFound");
+    SyncSettings settings;
+    settings.load();
+    if (mUpdateWatcher.version() == settings.skipUpdateMessage()
+        || mUpdateWatcher.message().isEmpty())
+        return;
+    UpdateDialog dialog(this, mUpdateWatcher.title(), mUpdateWatcher.message());
+    ModalAnswerer::exec(dialog);
+    if (dialog.dontShowAgain()) {
+        settings.setSkipUpdateMessage(mUpdateWatcher.version());
+        settings.save();
+    }
+}
+
+void SyncUi::closeEvent(QCloseEvent* aEvent)
+{
+    LogScope scope("SyncUi::closeEvent");
+    mShutdownRequested = true;
+    if (mState < kFirstBusyState) {
+        logMessage("App is not busy - exit now");
+        aEvent->accept();
+    } else {
+        logMessage("App is busy - so don't shut down yet");
+        UpdateProgress(14, 0);
+        aEvent->ignore();
+    }
+    if (mMusicSync)
+        mMusicSync->Cancel();
+}

@@ -1,0 +1,111 @@
+#pragma once
+
+#include "device/AutoRefresher.h"
+#include "device/DeviceList.h"
+#include "library/LocalMusicLibrary.h"
+#include "ui/SoftwareUpdateWatcher.h"
+
+#include <QMessageBox>
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+
+class Device;
+class MusicSync;
+class QCheckBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class SpaceGauge;
+
+// The main window: shows the connected phone and what a synchronisation is doing, starts
+// synchronisations, opens the setup wizard and answers the run's questions. One state number,
+// received through UpdateProgress, drives what it shows; states below 7 are idle, 7 and above
+// busy.
+class SyncUi : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kWaitMs = 500;
+    // Consecutive library failures before the "stopped responding" notice shows.
+    static constexpr int kFailuresBeforeNotice = 60;
+    // Modes of the wizard.
+    static constexpr int kModeSettingsButton = 0;
+    static constexpr int kModeNewPhone = 1;
+    static constexpr int kModeFirstRun = 3;
+    // The status label's link that lets the user point at the library file.
+    static constexpr const char* kChooseLibraryLink = "choose-library";
+
+    // aSystemRoot prefixes /proc and /sys for the device list (tests); empty for the system.
+    explicit SyncUi(QWidget* aParent = nullptr, const QString& aSystemRoot = QString());
+    ~SyncUi() override;
+
+    int state() const { return mState; }
+    DeviceList& deviceList() { return *mDeviceList; }
+    LocalMusicLibrary& library() { return mLibrary; }
+    MusicSync* musicSync() const { return mMusicSync.get(); }
+    AutoRefresher& autoRefresher() { return *mAutoRefresher; }
+    SoftwareUpdateWatcher& updateWatcher() { return mUpdateWatcher; }
+    int iTunesFailureCount() const { return mITunesFailureCount; }
+    const QMessageBox& iTunesNotice() const { return mITunesNotice; }
+
+public slots:
+    void startSync();
+    void changeSettings(int aMode = kModeSettingsButton);
+    void UpdateProgress(int a_state, int a_percent_complete);
+    void UpdateProgress(int a_state, int a_percent_complete, QString aTrackName);
+    void iTunesStarted();
+    void podcastNamesUpdated();
+    void waitExpired();
+    void ConfirmDeleteTracks();
+    void onHelpClicked();
+    void softwareUpdateInfoFound();
+    void helpLinkClicked(QString aLink);
+    void displayDrmTracksWarning();
+    void notEnoughSpace(qint64 aAdditionalSpaceRequired);
+    void iTunesFailure();
+    void iTunesOkay();
+    void unableToOpenDevice();
+    // The library's first contact ended; without an answer the user is asked for the file.
+    void libraryInitialiseFinished();
+    void chooseLibrary();
+
+protected:
+    void closeEvent(QCloseEvent* aEvent) override;
+
+private:
+    void SetRegularButtons();
+    void SetSyncingButtons();
+    void setBusy(bool aReset);
+    void setIdleProgress();
+    void showStateWidgets(int aState);
+    void showStateTexts(int aState, int aPercent, int aPrevious, bool aChanged);
+    void showNotCopiedWarning();
+    void afterSyncSteps();
+    void bringToFront();
+    // The phone of the current run, else the connected phone; empty when there is none.
+    QString currentPhoneId();
+
+    QTimer mWaitTimer;
+    QProgressBar* mProgressBar;
+    SpaceGauge* mSpaceGauge;
+    QPushButton* mSyncButton;
+    QPushButton* mSettingsButton;
+    QPushButton* mHelpButton;
+    QLabel* mStatusLabel;
+    QLabel* mHintLabel;
+    std::unique_ptr<MusicSync> mMusicSync;
+    std::unique_ptr<DeviceList> mDeviceList;
+    LocalMusicLibrary mLibrary;
+    int mState = -1;
+    QCheckBox* mForceFull;
+    std::unique_ptr<AutoRefresher> mAutoRefresher;
+    SoftwareUpdateWatcher mUpdateWatcher;
+    QMessageBox mMessageBox;
+    QMessageBox mITunesNotice;
+    bool mShutdownRequested = false;
+    int mITunesFailureCount = 0;
+    bool mUnableToOpenShown = false;
+};

@@ -1,0 +1,149 @@
+#include "ui/wizard/ConnectDevicePage.h"
+
+#include "app/DebugLog.h"
+#include "device/Device.h"
+#include "device/DeviceList.h"
+#include "device/UsbMSDevice.h"
+#include "ui/MessageCatalogue.h"
+#include "ui/ModalAnswerer.h"
+#include "ui/PhoneFolderSettings.h"
+#include "ui/wizard/WizardPageIds.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+ConnectDevicePage::ConnectDevicePage(DeviceList* aDeviceList, QWidget* aParent)
+    : QWizardPage(aParent), mDeviceList(aDeviceList)
+{
+    setObjectName(QStringLiteral("connectPage"));
+    setTitle(tr("Phone Setup"));
+    const QPixmap watermark(QStringLiteral(":/images/wizard1.png"));
+    setPixmap(QWizard::WatermarkPixmap, watermark);
+    auto* layout = new QVBoxLayout(this);
+    auto* intro = new QLabel(tr("<p>Connect your Samsung Galaxy to the PC using the USB cable and "
+                                "then select it from the list below.</p>"));
+    intro->setWordWrap(true);
+    layout->addWidget(intro);
+    mList = new QListWidget;
+    mList->setObjectName(QStringLiteral("phoneList"));
+    mList->setMaximumHeight(150);
+    layout->addWidget(mList);
+    auto* hint = new QLabel(MessageCatalogue::get().connectPageHint);
+    hint->setWordWrap(true);
+    hint->setOpenExternalLinks(true);
+    layout->addWidget(hint);
+    auto* row = new QHBoxLayout;
+    auto* folderButton = new QPushButton(tr("Use a folder as phone\u2026"));
+    folderButton->setObjectName(QStringLiteral("useFolderButton"));
+    row->addWidget(folderButton);
+    row->addStretch();
+    layout->addLayout(row);
+    layout->addStretch();
+    connect(mList, &QListWidget::currentRowChanged, this, &ConnectDevicePage::selectionChanged);
+    connect(folderButton, &QPushButton::clicked, this, &ConnectDevicePage::useFolderAsPhone);
+    connect(mDeviceList, &DeviceList::unableToOpenDevice, this,
+            &ConnectDevicePage::unableToOpenDevice);
+}
+
+int ConnectDevicePage::nextId() const
+{
+    return WizardPageIds::kMusic;
+}
+
+void ConnectDevicePage::setComplete(bool aComplete)
+{
+    mComplete = aComplete;
+    emit completeChanged();
+}
+
+void ConnectDevicePage::DeviceListChanged()
+{
+    LogScope scope("ConnectDevicePage::DeviceListChanged");
+    setComplete(false);
+    const QSignalBlocker blocker(mList);
+    mList->clear();
+    const QList<Device*>& devices = mDeviceList->GetDevices();
+    for (qsizetype i = 0; i < devices.size(); ++i) {
+        logValue("device index", int(i));
+        const QString name = devices.at(i)->FriendlyName();
+        logValue("friendlyName", name);
+        mList->addItem(name);
+    }
+    // The phone chosen before the list changed stays chosen while it is listed.
+    if (mDeviceList->DeviceIsSelected()) {
+        mList->setCurrentRow(devices.indexOf(mDeviceList->SelectedDevice()));
+        setComplete(mList->currentRow() >= 0);
+    }
+}
+
+void ConnectDevicePage::selectionChanged()
+{
+    mDeviceList->SelectDevice(mList->currentRow());
+    setComplete(mList->currentRow() >= 0);
+}
+
+void ConnectDevicePage::useFolderAsPhone()
+{
+    LogScope scope("ConnectDevicePage::useFolderAsPhone");
+    QFileDialog dialog(this, tr("Use a folder as phone"), QDir::homePath());
+    dialog.setObjectName(QStringLiteral("phoneFolderDialog"));
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    if (ModalAnswerer::exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    const QString folder = QDir::cleanPath(dialog.selectedFiles().constFirst());
+    logValue("folder", folder);
+    PhoneFolderSettings::remember(folder, *mDeviceList);
+    mDeviceList->RefreshDevices();
+    const QList<Device*>& devices = mDeviceList->GetDevices();
+    for (qsizetype i = 0; i < devices.size(); ++i) {
+        auto* phone = dynamic_cast<UsbMSDevice*>(devices.at(i));
+        if (phone && QDir::cleanPath(phone->RootPath()) == folder)
+            mDeviceList->SelectDevice(int(i));
+    }
+    DeviceListChanged();
+}
+
+void ConnectDevicePage::unableToOpenDevice()
+{
+    if (!mActive || mUnableToOpenShown)
+        return;
+    mUnableToOpenShown = true;
+    const MessageCatalogue& c = MessageCatalogue::get();
+    QMessageBox box(QMessageBox::Warning, c.unableToConnectTitle, c.unableToConnectText,
+                    QMessageBox::Ok, this);
+    ModalAnswerer::exec(box);
+}
+
+bool ConnectDevicePage::validatePage()
+{
+    if (!mDeviceList->DeviceIsSelected())
+        return true;
+    Device* phone = mDeviceList->SelectedDevice();
+    const MessageCatalogue& c = MessageCatalogue::get();
+    bool valid = true;
+    if (!phone->IsMounted()) {
+        logMessage("Device not mounted");
+        QMessageBox box(QMessageBox::Warning, c.productName, c.enableUsb, QMessageBox::Ok, this);
+        box.setObjectName(QStringLiteral("notMountedBox"));
+        ModalAnswerer::exec(box);
+        valid = false;
+    }
+    if (phone->IsHidden()) {
+        logMessage("Device is disabled");
+        QMessageBox box(QMessageBox::Warning, c.productName, c.appNotDetected, QMessageBox::Ok,
+                        this);
+        box.setObjectName(QStringLiteral("appNotDetectedBox"));
+        ModalAnswerer::exec(box);
+        valid = false;
+    }
+    return valid;
+}

@@ -1,0 +1,282 @@
+// The main window: its state display, its start-up, its questions and whole synchronisations
+// started from it against a folder phone and the real engine.
+#include "TestMain.h"
+#include "UiTestSupport.h"
+
+#include "engine/EngineFixture.h"
+#include "library/LocalMusicLibrary.h"
+#include "library/itunes/LibraryLocator.h"
+#include "library/LibraryXmlBuilder.h"
+#include "settings/SyncSettings.h"
+#include "sync/MusicSync.h"
+#include "ui/MessageCatalogue.h"
+#include "ui/ModalAnswerer.h"
+#include "ui/SpaceGauge.h"
+#include "ui/SyncUi.h"
+
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace {
+
+struct Widgets
+{
+    explicit Widgets(SyncUi& aWindow)
+        : gauge(aWindow.findChild<SpaceGauge*>(QStringLiteral("spaceGauge")))
+        , progress(aWindow.findChild<QProgressBar*>(QStringLiteral("progressBar")))
+        , sync(aWindow.findChild<QPushButton*>(QStringLiteral("syncButton")))
+        , settings(aWindow.findChild<QPushButton*>(QStringLiteral("settingsButton")))
+        , force(aWindow.findChild<QCheckBox*>(QStringLiteral("forceFull")))
+    {
+    }
+    SpaceGauge* gauge;
+    QProgressBar* progress;
+    QPushButton* sync;
+    QPushButton* settings;
+    QCheckBox* force;
+};
+
+const MessageCatalogue& texts()
+{
+    return MessageCatalogue::get();
+}
+
+QByteArray bytes(int aSize, char aFill)
+{
+    return QByteArray(aSize, aFill);
+}
+
+} // namespace
+
+class TestUiWindow : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir mFakeSystem;
+
+private slots:
+    void initTestCase()
+    {
+        // No test reaches the vendor's site: addresses go to a closed loopback port.
+        qputenv("PELLMAR_WEB_ORIGIN", "http://127.0.0.1:9");
+        MessageCatalogue::build();
+    }
+    void cleanup()
+    {
+        QFile::remove(SyncSettings::settingsFilePath());
+        LocalMusicLibrary::setLibraryPath(QString());
+    }
+
+    void stateDisplayFollowsEveryRow_data()
+    {
+        QTest::addColumn<int>("state");
+        QTest::addColumn<int>("percent");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("hint");
+        // g: gauge shown, G: gauge shown and enabled, p: progress shown, b: busy (buttons off),
+        // s: Synchronize enabled, f: force-full enabled, i: moving indicator.
+        QTest::addColumn<QString>("flags");
+        MessageCatalogue::build();
+        const MessageCatalogue& c = texts();
+        QTest::newRow("0") << 0 << 0 << c.connectPhone << c.phoneNotDetectedHint << "g";
+        QTest::newRow("1") << 1 << 0 << c.phoneReady << "" << "gGsf";
+        QTest::newRow("2") << 2 << 0 << c.syncComplete << "" << "gGsf";
+        QTest::newRow("3") << 3 << 0 << c.syncComplete << c.errorsDetected << "gGsf";
+        QTest::newRow("6") << 6 << 0 << c.syncCancelled << "" << "gGsf";
+        QTest::newRow("7") << 7 << 0 << c.connectPhone << c.phoneNotDetectedHint << "g";
+        QTest::newRow("8") << 8 << 0 << c.scanningLibrary << c.pleaseWait << "pbi";
+        QTest::newRow("9") << 9 << 0 << c.preparing << "" << "pbi";
+        QTest::newRow("10") << 10 << 0 << c.preparingDelete << "" << "pbi";
+        QTest::newRow("11") << 11 << 0 << c.checkingAlbumArt << "" << "pbi";
+        QTest::newRow("12") << 12 << 0 << c.deleting << "" << "pbi";
+        QTest::newRow("13") << 13 << 40 << c.copying << "" << "pb";
+        QTest::newRow("14") << 14 << 0 << c.cancelling << c.pleaseWait << "pbi";
+        QTest::newRow("15") << 15 << 0 << c.updatingPlaylists << "" << "pbi";
+        QTest::newRow("16") << 16 << 0 << c.copyingPhotos << "" << "pbi";
+        QTest::newRow("17") << 17 << 0 << c.convertingVideo << "" << "pbi";
+    }
+    void stateDisplayFollowsEveryRow()
+    {
+        QFETCH(int, state);
+        QFETCH(int, percent);
+        QFETCH(QString, status);
+        QFETCH(QString, hint);
+        QFETCH(QString, flags);
+        DialogRecorder dialogs;
+        SyncUi window(nullptr, mFakeSystem.path());
+        window.show();
+        Widgets w(window);
+        window.UpdateProgress(0, 0);
+        window.UpdateProgress(state, percent);
+        QCOMPARE(window.state(), state);
+        QCOMPARE(labelText(window, "statusLabel"), status);
+        QCOMPARE(labelText(window, "hintLabel"), hint);
+        QCOMPARE(w.gauge->isVisible(), flags.contains(QLatin1Char('g')));
+        if (w.gauge->isVisible())
+            QCOMPARE(w.gauge->isGaugeEnabled(), flags.contains(QLatin1Char('G')));
+        QCOMPARE(w.progress->isVisible(), flags.contains(QLatin1Char('p')));
+        QCOMPARE(w.settings->isEnabled(), !flags.contains(QLatin1Char('b')));
+        QCOMPARE(w.sync->isEnabled(), flags.contains(QLatin1Char('s')));
+        if (flags.contains(QLatin1Char('p')))
+            QVERIFY(!w.force->isEnabled());
+        if (flags.contains(QLatin1Char('f')))
+            QVERIFY(w.force->isEnabled());
+        QCOMPARE(w.progress->maximum(), flags.contains(QLatin1Char('i')) ? 0 : 100);
+        if (state == 13)
+            QCOMPARE(w.progress->value(), 40);
+        QVERIFY(dialogs.mShown.isEmpty());
+    }
+
+    void phoneStatesWithoutSettingsOpenTheWizardForANewPhone()
+    {
+        for (int state : {4, 5}) {
+            DialogRecorder dialogs;
+            dialogs.on(QStringLiteral("deviceWizard"), [](QDialog& aDialog) { aDialog.reject(); });
+            SyncUi window(nullptr, mFakeSystem.path());
+            window.show();
+            window.UpdateProgress(0, 0);
+            window.UpdateProgress(state, 0);
+            QCOMPARE(dialogs.mShown, QStringList{QStringLiteral("deviceWizard")});
+            // Leaving the wizard without synchronising watches the phones again: none here.
+            QCOMPARE(window.state(), 0);
+            QVERIFY(window.deviceList().AutoRefreshEnabled());
+            QCOMPARE(labelText(window, "statusLabel"), texts().connectPhone);
+        }
+    }
+
+    void phoneArrivingDuringCopyChangesOnlyTheWidgets()
+    {
+        SyncUi window(nullptr, mFakeSystem.path());
+        window.show();
+        Widgets w(window);
+        window.UpdateProgress(0, 0);
+        window.UpdateProgress(13, 50);
+        window.UpdateProgress(1, 0);
+        QCOMPARE(labelText(window, "statusLabel"), texts().copying);
+        QVERIFY(!w.settings->isEnabled());
+        QVERIFY(!w.sync->isEnabled());
+        QVERIFY(w.gauge->isVisible());
+        QVERIFY(!w.progress->isVisible());
+
+        // Unknown states change nothing but the stored state.
+        window.UpdateProgress(13, 60);
+        for (int state : {18, -1}) {
+            window.UpdateProgress(state, 0);
+            QCOMPARE(window.state(), state);
+            QCOMPARE(labelText(window, "statusLabel"), texts().copying);
+            QCOMPARE(w.progress->value(), 60);
+            QVERIFY(w.progress->isVisible());
+        }
+    }
+
+    void notEnoughSpaceShowsWholeMegabytes()
+    {
+        DialogRecorder dialogs;
+        dialogs.on(QStringLiteral("notEnoughSpaceBox"), [](QDialog& aDialog) {
+            DialogRecorder::clickButton(aDialog, texts().syncAnyway);
+        });
+        SyncUi window(nullptr, mFakeSystem.path());
+        window.notEnoughSpace(1572864);
+        window.notEnoughSpace(1048575);
+        QCOMPARE(dialogs.mTexts.size(), 2);
+        QVERIFY(dialogs.mTexts.at(0).contains(QLatin1String("free up 1 MB.")));
+        QVERIFY(dialogs.mTexts.at(1).contains(QLatin1String("free up 0 MB.")));
+    }
+
+    void libraryNoticeAppearsOnThe62ndFailureAndGoesOnSuccess()
+    {
+        SyncUi window(nullptr, mFakeSystem.path());
+        for (int i = 0; i < 61; ++i)
+            window.iTunesFailure();
+        QVERIFY(!window.iTunesNotice().isVisible());
+        window.iTunesFailure();
+        QVERIFY(window.iTunesNotice().isVisible());
+        QCOMPARE(window.iTunesNotice().text(), texts().iTunesStopped);
+        window.iTunesOkay();
+        QVERIFY(!window.iTunesNotice().isVisible());
+        QCOMPARE(window.iTunesFailureCount(), 0);
+    }
+
+    void unableToOpenIsShownOnceAndHelpLinkShowsInformation()
+    {
+        DialogRecorder dialogs;
+        SyncUi window(nullptr, mFakeSystem.path());
+        window.unableToOpenDevice();
+        window.unableToOpenDevice();
+        window.helpLinkClicked(QStringLiteral("ituneshelp"));
+        window.helpLinkClicked(QStringLiteral("http://elsewhere/"));
+        QCOMPARE(dialogs.mShown,
+                 (QStringList{QStringLiteral("unableToOpenBox"), QStringLiteral("iTunesInfoBox")}));
+    }
+
+    void startUpReachesNoPhoneWithALibraryAndSettings()
+    {
+        EngineFixture fixture;
+        fixture.addTrack(QStringLiteral("One"), QStringLiteral("A"), QStringLiteral("B"), 1);
+        fixture.writeLibrary();
+        SyncSettings settings;
+        settings.setGlobalStringValue(QStringLiteral("dont-display-message"), QString());
+        settings.save();
+        DialogRecorder dialogs;
+        SyncUi window(nullptr, mFakeSystem.path());
+        window.show();
+        QCOMPARE(labelText(window, "statusLabel"), texts().pleaseWaitITunes);
+        QVERIFY(waitFor([&] { return window.state() == 0; }));
+        QCOMPARE(labelText(window, "statusLabel"), texts().connectPhone);
+        QVERIFY(window.deviceList().AutoRefreshEnabled());
+        QVERIFY(dialogs.mShown.isEmpty());
+    }
+
+    void firstRunOpensTheWizard()
+    {
+        EngineFixture fixture;
+        fixture.addTrack(QStringLiteral("One"), QStringLiteral("A"), QStringLiteral("B"), 1);
+        fixture.writeLibrary();
+        QFile::remove(SyncSettings::settingsFilePath());
+        DialogRecorder dialogs;
+        dialogs.on(QStringLiteral("deviceWizard"), [](QDialog& aDialog) { aDialog.reject(); });
+        SyncUi window(nullptr, mFakeSystem.path());
+        QVERIFY(waitFor([&] { return !dialogs.mShown.isEmpty(); }));
+        QCOMPARE(dialogs.mShown, QStringList{QStringLiteral("deviceWizard")});
+        QCOMPARE(window.state(), 0);
+        QVERIFY(!QFile::exists(SyncSettings::settingsFilePath()));
+    }
+
+    void missingLibraryOffersAChoiceAndStartUpGoesOn()
+    {
+        QTemporaryDir dir;
+        const QString libraryFile = dir.path() + QStringLiteral("/Chosen Library.xml");
+        LibraryXmlBuilder builder;
+        builder.addMasterPlaylist();
+        QVERIFY(builder.write(libraryFile));
+        SyncSettings settings;
+        settings.save();
+        qputenv("PELLMAR_ITUNES_LIBRARY", QByteArray(dir.path().toUtf8() + "/missing.xml"));
+        DialogRecorder dialogs;
+        dialogs.on(QStringLiteral("chooseLibraryDialog"), [&](QDialog& aDialog) {
+            auto& files = static_cast<QFileDialog&>(aDialog);
+            files.selectFile(libraryFile);
+            static_cast<QDialog&>(files).accept();
+        });
+        SyncUi window(nullptr, mFakeSystem.path());
+        QVERIFY(waitFor([&] { return labelText(window, "statusLabel").contains(
+                                  QLatin1String(SyncUi::kChooseLibraryLink)); },
+                        20000));
+        QVERIFY(labelText(window, "statusLabel").contains(texts().chooseLibrary));
+        window.findChild<QLabel*>(QStringLiteral("statusLabel"))
+            ->linkActivated(QLatin1String(SyncUi::kChooseLibraryLink));
+        QVERIFY(waitFor([&] { return window.state() == 0; }));
+        SyncSettings stored;
+        stored.load();
+        QCOMPARE(stored.iTunesLibraryPath(), libraryFile);
+        qunsetenv("PELLMAR_ITUNES_LIBRARY");
+    }
+};
+
+PELLMAR_TEST_MAIN_GUI(TestUiWindow)
+#include "test_ui_window.moc"
