@@ -2,10 +2,12 @@
 
 #include "app/DebugLog.h"
 #include "device/Device.h"
+#include "device/DeviceType.h"
 #include "library/PodcastRamCache.h"
 #include "library/itunes/LibraryLocator.h"
 #include "settings/SyncSettings.h"
 #include "sync/MusicSync.h"
+#include "tracks/SyncState.h"
 #include "ui/DeleteTracksConfirm.h"
 #include "ui/HttpHelpRequest.h"
 #include "ui/MessageCatalogue.h"
@@ -30,8 +32,6 @@
 #include <QVBoxLayout>
 
 namespace {
-constexpr int kMassStorage = 2;
-constexpr int kFirstBusyState = 7;
 
 QLabel* centredLabel(const QString& aName, QWidget* aParent)
 {
@@ -146,7 +146,7 @@ void SyncUi::waitExpired()
 void SyncUi::iTunesStarted()
 {
     LogScope scope("SyncUi::iTunesStarted");
-    UpdateProgress(8, 0);
+    UpdateProgress(SyncState::ScanningLibrary, 0);
     bringToFront();
     PodcastRamCache::instance().start();
 }
@@ -191,9 +191,9 @@ void SyncUi::podcastNamesUpdated()
 {
     LogScope scope("SyncUi::podcastNamesUpdated");
     // The cache also refreshes after the start; only the first report starts the window.
-    if (mState != 8)
+    if (mState != SyncState::ScanningLibrary)
         return;
-    UpdateProgress(0, 0);
+    UpdateProgress(SyncState::NoPhone, 0);
     SyncSettings settings;
     if (settings.load() == SyncSettings::kCantOpen) {
         logMessage("Config not found - go to setup wizard");
@@ -248,7 +248,7 @@ void SyncUi::UpdateProgress(int a_state, int a_percent_complete)
     LogScope scope("SyncUi::UpdateProgress");
     logValue("a_state", a_state);
     logValue("a_percent_complete", a_percent_complete);
-    if (mState < kFirstBusyState && mShutdownRequested) {
+    if (SyncState::isIdle(mState) && mShutdownRequested) {
         logMessage("Shutting down due to earlier shutdown request");
         close();
         return;
@@ -256,7 +256,7 @@ void SyncUi::UpdateProgress(int a_state, int a_percent_complete)
     const int previous = mState;
     const bool changed = a_state != mState;
     mState = a_state;
-    if (changed && (a_state == MusicSync::kStateFinished || a_state == MusicSync::kStateCancelled))
+    if (changed && (a_state == SyncState::Finished || a_state == SyncState::Cancelled))
         showNotCopiedWarning();
     showStateWidgets(a_state);
     showStateTexts(a_state, a_percent_complete, previous, changed);
@@ -294,24 +294,24 @@ void SyncUi::showNotCopiedWarning()
 void SyncUi::showStateWidgets(int aState)
 {
     switch (aState) {
-    case 0:
-    case 5:
+    case SyncState::NoPhone:
+    case SyncState::NoSettings:
         mSpaceGauge->show();
         mSpaceGauge->disable();
         mProgressBar->hide();
         break;
-    case 1:
-    case 2:
-    case 3:
-    case 4:
-    case 6:
+    case SyncState::PhoneReady:
+    case SyncState::Finished:
+    case SyncState::FinishedWithErrors:
+    case SyncState::NotConfigured:
+    case SyncState::Cancelled:
         mSpaceGauge->show();
         mSpaceGauge->enable();
         mProgressBar->hide();
         mForceFull->setEnabled(true);
         break;
     default:
-        if (aState >= 8 && aState <= 17) {
+        if (aState >= SyncState::ScanningLibrary && aState < SyncState::End) {
             mSpaceGauge->hide();
             mProgressBar->show();
             mForceFull->setEnabled(false);
@@ -338,7 +338,7 @@ void SyncUi::showStateTexts(int aState, int aPercent, int aPrevious, bool aChang
         setBusy(aReset);
     };
     switch (aState) {
-    case 0:
+    case SyncState::NoPhone:
         mStatusLabel->setText(c.connectPhone);
         mHintLabel->setText(c.phoneNotDetectedHint);
         setIdleProgress();
@@ -347,9 +347,9 @@ void SyncUi::showStateTexts(int aState, int aPercent, int aPrevious, bool aChang
         if (aChanged)
             mAutoRefresher->start();
         break;
-    case 1:
+    case SyncState::PhoneReady:
         // A phone appearing during a run must not touch the run's texts and buttons.
-        if (aPrevious != 0 && aPrevious != 1)
+        if (aPrevious != SyncState::NoPhone && aPrevious != SyncState::PhoneReady)
             break;
         mStatusLabel->setText(c.phoneReady);
         mHintLabel->setText(mDeviceList->DeviceIsConnected()
@@ -360,23 +360,23 @@ void SyncUi::showStateTexts(int aState, int aPercent, int aPrevious, bool aChang
         if (aChanged)
             mAutoRefresher->start();
         break;
-    case 2:
+    case SyncState::Finished:
         idle(c.syncComplete, QString());
         afterSyncSteps();
         break;
-    case 3:
+    case SyncState::FinishedWithErrors:
         idle(c.syncComplete, c.errorsDetected);
         afterSyncSteps();
         break;
-    case 4:
-    case 5: changeSettings(kModeNewPhone); break;
-    case 6: idle(c.syncCancelled, QString()); break;
-    case 8: busy(c.scanningLibrary, c.pleaseWait, true); break;
-    case 9: busy(c.preparing, QString(), true); break;
-    case 10: busy(c.preparingDelete, QString(), true); break;
-    case 11: busy(c.checkingAlbumArt, QString(), true); break;
-    case 12: busy(c.deleting, QString(), false); break;
-    case 13:
+    case SyncState::NotConfigured:
+    case SyncState::NoSettings: changeSettings(kModeNewPhone); break;
+    case SyncState::Cancelled: idle(c.syncCancelled, QString()); break;
+    case SyncState::ScanningLibrary: busy(c.scanningLibrary, c.pleaseWait, true); break;
+    case SyncState::Preparing: busy(c.preparing, QString(), true); break;
+    case SyncState::PreparingToDelete: busy(c.preparingDelete, QString(), true); break;
+    case SyncState::CheckingAlbumArt: busy(c.checkingAlbumArt, QString(), true); break;
+    case SyncState::Deleting: busy(c.deleting, QString(), false); break;
+    case SyncState::Copying:
         mStatusLabel->setText(c.copying);
         mHintLabel->clear();
         SetSyncingButtons();
@@ -386,11 +386,12 @@ void SyncUi::showStateTexts(int aState, int aPercent, int aPrevious, bool aChang
         else
             mProgressBar->setValue(aPercent);
         break;
-    case 14: busy(c.cancelling, c.pleaseWait, true); break;
-    case 15: busy(c.updatingPlaylists, QString(), false); break;
-    case 16:
-    case 17:
-        mStatusLabel->setText(aState == 16 ? c.copyingPhotos : c.convertingVideo);
+    case SyncState::Cancelling: busy(c.cancelling, c.pleaseWait, true); break;
+    case SyncState::Playlists: busy(c.updatingPlaylists, QString(), false); break;
+    case SyncState::CopyingPhotos:
+    case SyncState::ConvertingVideo:
+        mStatusLabel->setText(aState == SyncState::CopyingPhotos ? c.copyingPhotos
+                                                                 : c.convertingVideo);
         mHintLabel->clear();
         SetSyncingButtons();
         mProgressBar->setRange(0, 0);
@@ -412,7 +413,7 @@ void SyncUi::afterSyncSteps()
     if (!mDeviceList->DeviceIsConnected())
         return;
     Device* phone = mDeviceList->ConnectedDevice();
-    if (phone->GetDeviceType() != kMassStorage)
+    if (phone->GetDeviceType() != DeviceType::MassStorage)
         return;
     const QString id = phone->UniqueDeviceId();
     SyncSettings settings;
@@ -654,12 +655,12 @@ void SyncUi::closeEvent(QCloseEvent* aEvent)
 {
     LogScope scope("SyncUi::closeEvent");
     mShutdownRequested = true;
-    if (mState < kFirstBusyState) {
+    if (SyncState::isIdle(mState)) {
         logMessage("App is not busy - exit now");
         aEvent->accept();
     } else {
         logMessage("App is busy - so don't shut down yet");
-        UpdateProgress(14, 0);
+        UpdateProgress(SyncState::Cancelling, 0);
         aEvent->ignore();
     }
     if (mMusicSync)
