@@ -201,6 +201,12 @@ int RunCommand::run(const CliOptions& aOptions)
         out << "The iTunes library could not be read; nothing was changed on the phone.\n";
     if (finalState == SyncState::NotConfigured || finalState == SyncState::NoSettings)
         out << "The phone is not set up; run 'pellmar-sync setup' first.\n";
+    if (sync.BackupTransferFailed())
+        err << "pellmar-sync run: it has not been possible to transfer data from the selected "
+               "backup. If the backup is encrypted, make an unencrypted backup with iTunes and "
+               "run again (the copy choices were switched off: choose them again with "
+               "'pellmar-sync setup').\n";
     out << SyncStateText::text(finalState) << "\n";
-    return exitCodeFor(finalState, notCopied.isEmpty() && notDeleted.isEmpty());
+    const int exitCode = exitCodeFor(finalState, notCopied.isEmpty() && notDeleted.isEmpty());
+    return sync.BackupTransferFailed() && exitCode == CliExit::kDone ? CliExit::kError : exitCode;
 }

@@ -330,6 +330,19 @@ void SyncSettings::removeSettingsList(const QString& aId, const QString& aListNa
         list.parentNode().removeChild(list);
 }
 
+void SyncSettings::setSettingsList(const QString& aId, const QString& aListName,
+                                   const QList<QPair<QString, QString>>& aEntries)
+{
+    removeSettingsList(aId, aListName);
+    QDomElement list = findListElement(aId, aListName, true);
+    for (const auto& pair : aEntries) {
+        QDomElement entry = mDocument.createElement(QStringLiteral("entry"));
+        entry.setAttribute(QStringLiteral("key"), pair.first);
+        entry.setAttribute(QStringLiteral("value"), pair.second);
+        list.appendChild(entry);
+    }
+}
+
 QStringList SyncSettings::getUsedCacheFilenames() const
 {
     QStringList names;

@@ -51,6 +51,9 @@ public:
     QList<QPair<QString, QString>> getSettingsList(const QString& aId,
                                                    const QString& aListName) const;
     void removeSettingsList(const QString& aId, const QString& aListName);
+    // Replaces the named list with one "entry" element per pair (key, value), in order.
+    void setSettingsList(const QString& aId, const QString& aListName,
+                         const QList<QPair<QString, QString>>& aEntries);
 
     QStringList getUsedCacheFilenames() const;
     QString generateUniqueCacheFilename() const;

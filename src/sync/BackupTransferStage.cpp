@@ -2,8 +2,25 @@
 
 #include "app/AppPaths.h"
 #include "app/DebugLog.h"
+#include "backup/AppleExtractor.h"
+#include "backup/BlackBerryReader.h"
+#include "device/Device.h"
 #include "settings/SyncSettings.h"
 #include "sync/MusicSync.h"
+#include "sync/PhotoCopier.h"
+
+#include <QFileInfo>
+
+namespace {
+
+const QString kPhotoFoldersList = QStringLiteral("photo_folders");
+
+QString phonePath(const char* aFileName)
+{
+    return QStringLiteral("CORVO\\") + QLatin1String(aFileName);
+}
+
+} // namespace
 
 BackupTransferStage::BackupTransferStage(MusicSync& aSync, SyncSettings& aSettings,
                                          const QString& aDeviceId)
@@ -26,5 +43,95 @@ void BackupTransferStage::run()
     logValue("backupPath", backupPath);
     if (backupPath.isEmpty())
         return;
-    logMessage("Backup transfer is not available yet");
+
+    if (BlackBerryReader::isBlackBerryBackup(backupPath))
+        transferBlackBerry(backupPath);
+    else
+        transferIPhone(backupPath);
+
+    mSync.ChangeState(MusicSync::kStatePreparing);
+    copyToPhone();
+    switchCopySettingsOff();
+}
+
+void BackupTransferStage::transferBlackBerry(const QString& aBackupPath)
+{
+    int flags = 0;
+    if (mSettings.copyTextMessages(mDeviceId))
+        flags |= BlackBerryReader::kMessages;
+    if (mSettings.copyAddressBook(mDeviceId))
+        flags |= BlackBerryReader::kAddressBook;
+    if (mSettings.copyPhotos(mDeviceId)) {
+        PhotoCopier photos(mSync);
+        const auto folders = mSettings.getSettingsList(mDeviceId, kPhotoFoldersList);
+        for (const auto& folder : folders) {
+            logValue("photoFolder", folder.second);
+            photos.copyPhotos(folder.second, QStringLiteral("DCIM\\Blackberry"));
+        }
+        flags |= BlackBerryReader::kPhotos;
+    }
+    BlackBerryReader::readBlackBerryBackup(aBackupPath, workingFolder(), flags);
+}
+
+void BackupTransferStage::transferIPhone(const QString& aBackupPath)
+{
+    AppleExtractor extractor;
+    const int result = extractor.extractFromManifest(aBackupPath, workingFolder());
+    logValue("extractFromManifest", result);
+    if (result != 0) {
+        mSync.SetBackupTransferFailed(true);
+        return;
+    }
+    const QString folder = workingFolder();
+    // The exporters' results are not needed: a file that was not written is simply not copied.
+    if (mSettings.copyTextMessages(mDeviceId))
+        extractor.generateMessagesXML(folder, folder + QStringLiteral("messages.xml"));
+    if (mSettings.copyAddressBook(mDeviceId))
+        extractor.generateAddressBookXML(folder, folder + QStringLiteral("address.xml"));
+    if (mSettings.copyCalendar(mDeviceId))
+        extractor.generateCalendarXML(folder, folder + QStringLiteral("calendar.xml"));
+    if (mSettings.copyNotes(mDeviceId))
+        extractor.generateNotesXML(folder, folder + QStringLiteral("notes.xml"));
+    if (mSettings.copyPhotos(mDeviceId)) {
+        mSync.ChangeState(MusicSync::kStateCopyingPhotos);
+        PhotoCopier(mSync).copyPhotos(extractor.mPhotos);
+    }
+}
+
+void BackupTransferStage::copyToPhone()
+{
+    const QString folder = workingFolder();
+    const QString messages = folder + QStringLiteral("messages.xml");
+    const QString address = folder + QStringLiteral("address.xml");
+    const QString calendar = folder + QStringLiteral("calendar.xml");
+    const QString notes = folder + QStringLiteral("notes.xml");
+    Device* device = mSync.device();
+    const auto copy = [device](const QString& aSource, const char* aName) {
+        if (QFileInfo::exists(aSource) && device->CopyFile(aSource, phonePath(aName), true) != 0)
+            logValue("Could not copy to the phone", aSource);
+    };
+
+    copyToLogFolder(messages, QStringLiteral("messages.xml"));
+    if (mSettings.copyTextMessages(mDeviceId))
+        copy(messages, "messages.xml");
+    copyToLogFolder(address, QStringLiteral("addressbook.xml"));
+    if (mSettings.copyAddressBook(mDeviceId))
+        copy(address, "address.xml");
+    if (mSettings.copyCalendar(mDeviceId))
+        copy(calendar, "calendar.xml");
+    if (mSettings.copyNotes(mDeviceId)) {
+        copy(notes, "notes.xml");
+        copyToLogFolder(notes, QStringLiteral("notes.xml"));
+    }
+    copyToLogFolder(calendar, QStringLiteral("calendar.xml"));
+}
+
+void BackupTransferStage::switchCopySettingsOff()
+{
+    mSettings.setCopyAddressBook(mDeviceId, false);
+    mSettings.setCopyPhotos(mDeviceId, false);
+    mSettings.setCopyTextMessages(mDeviceId, false);
+    mSettings.setCopyCalendar(mDeviceId, false);
+    mSettings.setCopyNotes(mDeviceId, false);
+    mSettings.save();
 }

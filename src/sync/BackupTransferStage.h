@@ -5,9 +5,12 @@
 class MusicSync;
 class SyncSettings;
 
-// The stage of a run that moves the data of an old phone to the new one. For now it empties the
-// working folder and, when the phone names a backup, reports that the transfer of backup data is
-// not available yet; the music part of the run follows either way.
+// The stage of a run that moves the data of an old phone to the new one: when the phone's
+// settings name a backup (an iPhone backup folder or a BlackBerry backup file), it unpacks it,
+// has the exporters write their XML files into the working folder, copies the photos to "DCIM"
+// and the XML files to "CORVO" on the phone, and then switches the copy settings off, so that
+// each transfer happens once per request. An iPhone backup that cannot be unpacked (typically
+// an encrypted one) marks the run's backup transfer as failed; the music part goes on.
 class BackupTransferStage
 {
 public:
@@ -19,6 +22,11 @@ public:
     static QString workingFolder();
 
 private:
+    void transferBlackBerry(const QString& aBackupPath);
+    void transferIPhone(const QString& aBackupPath);
+    void copyToPhone();
+    void switchCopySettingsOff();
+
     MusicSync& mSync;
     SyncSettings& mSettings;
     QString mDeviceId;
