@@ -49,7 +49,7 @@ void BackupTransferStage::run()
     else
         transferIPhone(backupPath);
 
-    mSync.ChangeState(MusicSync::kStatePreparing);
+    mSync.ChangeState(SyncState::Preparing);
     copyToPhone();
     switchCopySettingsOff();
 }
@@ -93,7 +93,7 @@ void BackupTransferStage::transferIPhone(const QString& aBackupPath)
     if (mSettings.copyNotes(mDeviceId))
         extractor.generateNotesXML(folder, folder + QStringLiteral("notes.xml"));
     if (mSettings.copyPhotos(mDeviceId)) {
-        mSync.ChangeState(MusicSync::kStateCopyingPhotos);
+        mSync.ChangeState(SyncState::CopyingPhotos);
         PhotoCopier(mSync).copyPhotos(extractor.mPhotos);
     }
 }

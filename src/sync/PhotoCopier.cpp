@@ -92,7 +92,7 @@ int PhotoCopier::copyPhotos(const QList<PhotoPath>& aPhotos)
         mSync.UpdateProgress(mSync.State(), shownName);
         QString source = photo.mSourceName;
         if (destination.size() > 3 && destination.endsWith(QLatin1String("mov"), Qt::CaseInsensitive)) {
-            mSync.UpdateProgress(MusicSync::kStateConvertingVideo, shownName);
+            mSync.UpdateProgress(SyncState::ConvertingVideo, shownName);
             const int pixels = screenPixels();
             logValue("screenPixels", pixels);
             if (VideoConverter::convert(photo.mSourceName, tempVideo, pixels)) {
@@ -103,7 +103,7 @@ int PhotoCopier::copyPhotos(const QList<PhotoPath>& aPhotos)
                 // The phone may not play the original, but the user's video is not lost.
                 logMessage("Video not converted - copying the original");
             }
-            mSync.UpdateProgress(MusicSync::kStateCopyingPhotos, shownName);
+            mSync.UpdateProgress(SyncState::CopyingPhotos, shownName);
         }
         if (mSync.device()->CopyFile(source, destination, false) == 0)
             ++copied;

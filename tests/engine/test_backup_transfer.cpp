@@ -132,7 +132,7 @@ private:
         return aFixture.run(EngineFixture::RunOptions(), [&aFailed](MusicSync& aSync) {
             QObject::connect(&aSync, qOverload<int, int>(&MusicSync::ProgressUpdate), &aSync,
                              [&aFailed, &aSync](int aState, int) {
-                                 if (aState == MusicSync::kStateFinished)
+                                 if (aState == SyncState::Finished)
                                      aFailed = aSync.BackupTransferFailed();
                              },
                              Qt::DirectConnection);
@@ -208,11 +208,11 @@ private slots:
 
         bool failed = true;
         const auto result = runRecordingFailure(fixture, failed);
-        QCOMPARE(result.finalState(), MusicSync::kStateFinished);
+        QCOMPARE(result.finalState(), SyncState::Finished);
         QCOMPARE(result.mCopied, 1);
         QVERIFY(!failed);
-        QVERIFY(result.mStates.contains(MusicSync::kStateCopyingPhotos));
-        QVERIFY(result.mStates.contains(MusicSync::kStateConvertingVideo));
+        QVERIFY(result.mStates.contains(SyncState::CopyingPhotos));
+        QVERIFY(result.mStates.contains(SyncState::ConvertingVideo));
 
         PhoneTree expected = expectedTree(fixture, kBackupFiles);
         expected.setFile(QStringLiteral("DCIM/100APPLE/IMG_0001.JPG"), "jpeg bytes");
@@ -230,7 +230,7 @@ private slots:
 
         // Done once: the next run brings nothing of the backup again.
         QFile::remove(phone + "/CORVO/messages.xml");
-        QCOMPARE(fixture.run().finalState(), MusicSync::kStateFinished);
+        QCOMPARE(fixture.run().finalState(), SyncState::Finished);
         QVERIFY(!QFileInfo::exists(phone + "/CORVO/messages.xml"));
     }
 
@@ -241,7 +241,7 @@ private slots:
         prepare(fixture);
         CopyChoices notesOnly{false, false, false, true, false};
         chooseBackup(fixture.phoneId(), backup, notesOnly);
-        QCOMPARE(fixture.run().finalState(), MusicSync::kStateFinished);
+        QCOMPARE(fixture.run().finalState(), SyncState::Finished);
         PELLMAR_COMPARE_TREE(expectedTree(fixture, {QStringLiteral("notes.xml")}), fixture.phoneRoot());
     }
 
@@ -256,7 +256,7 @@ private slots:
         bool failed = false;
         const auto result = runRecordingFailure(fixture, failed);
         QVERIFY(failed);
-        QCOMPARE(result.finalState(), MusicSync::kStateFinished);
+        QCOMPARE(result.finalState(), SyncState::Finished);
         QCOMPARE(result.mCopied, 1);
         PELLMAR_COMPARE_TREE(expectedTree(fixture, {}), fixture.phoneRoot());
         QCOMPARE(copyChoicesNow(fixture.phoneId()), QStringLiteral("00000"));
@@ -266,7 +266,7 @@ private slots:
         writeFile(junk, "this is not an archive");
         chooseBackup(fixture.phoneId(), junk, CopyChoices());
         const auto second = runRecordingFailure(fixture, failed);
-        QCOMPARE(second.finalState(), MusicSync::kStateFinished);
+        QCOMPARE(second.finalState(), SyncState::Finished);
         QVERIFY(!failed);
         PELLMAR_COMPARE_TREE(expectedTree(fixture, {}), fixture.phoneRoot());
         QCOMPARE(copyChoicesNow(fixture.phoneId()), QStringLiteral("00000"));
@@ -297,7 +297,7 @@ private slots:
         chooseBackup(fixture.phoneId(), backup, CopyChoices(),
                      {folderA, mDir.filePath(QStringLiteral("bb/missing")), folderB});
         const auto result = fixture.run();
-        QCOMPARE(result.finalState(), MusicSync::kStateFinished);
+        QCOMPARE(result.finalState(), SyncState::Finished);
         QCOMPARE(result.mCopied, 1);
 
         PhoneTree expected = expectedTree(fixture, {});
