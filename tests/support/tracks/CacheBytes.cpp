@@ -1,4 +1,4 @@
-#include "sync/CacheBytes.h"
+#include "tracks/CacheBytes.h"
 
 #include <QFile>
 

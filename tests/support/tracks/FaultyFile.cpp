@@ -1,4 +1,4 @@
-#include "sync/FaultyFile.h"
+#include "tracks/FaultyFile.h"
 
 #include <algorithm>
 

@@ -4,8 +4,8 @@
 #include "TestMain.h"
 
 #include "app/AppPaths.h"
-#include "sync/CacheBytes.h"
-#include "sync/FaultyFile.h"
+#include "tracks/CacheBytes.h"
+#include "tracks/FaultyFile.h"
 #include "tracks/Track.h"
 #include "tracks/TrackCache.h"
 #include "tracks/TrackList.h"

@@ -5,7 +5,7 @@
 
 #include "app/AppPaths.h"
 #include "settings/SyncSettings.h"
-#include "sync/CacheBytes.h"
+#include "tracks/CacheBytes.h"
 #include "tracks/Track.h"
 #include "tracks/TrackCache.h"
 #include "tracks/TrackList.h"
