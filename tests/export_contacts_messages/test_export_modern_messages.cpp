@@ -222,6 +222,10 @@ private slots:
             return sms.isOk();
         }));
         const QByteArray log = ExportFixture::readFile(db + QStringLiteral("-wal"));
+        // Without its log the database has only the first row.
+        const QString alone = path(QStringLiteral("alone.db"));
+        QVERIFY(QFile::copy(db, alone));
+        QCOMPARE(run({alone}).size(), 1);
         const QList<Message> messages = run({db});
         QCOMPARE(messages.size(), 2);
         QCOMPARE(messages.at(1).text, QStringLiteral("recent"));
