@@ -1,5 +1,7 @@
-// Times the address book and messages exporters against sqlite3 -json dumping the same rows, and
-// the picture path of the messages exporter. Prints one TARGET line per goal.
+// Times the address book and messages exporters against sqlite3 -json dumping the same rows, the
+// picture path of the messages exporter, the same messages with their words only in archived
+// strings against the plain ones, and a notes store of 10,000 notes (in a process of its own, so
+// that its peak memory is its own). Prints one TARGET line per goal.
 #include "app/AppPaths.h"
 #include "app/DebugLog.h"
 #include "backup/AddressBookFixture.h"
@@ -7,6 +9,7 @@
 #include "backup/ExportFixtureDatabase.h"
 #include "backup/ExportResult.h"
 #include "backup/MessagesFixture.h"
+#include "backup/NoteStoreFixture.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -29,11 +32,13 @@ namespace {
 constexpr int kMessages = 100000;
 constexpr int kPersons = 5000;
 constexpr int kPictureMessages = 200;
+constexpr int kNotes = 10000;
+constexpr int kNoteBytes = 2048;
 // The fastest of several runs: other work on the machine only ever adds time.
 constexpr int kRuns = 5;
 
 const QString kMessageRows = QStringLiteral(
-    "SELECT * FROM message INNER JOIN handle ON message.handle_id=handle.ROWID;"
+    "SELECT * FROM message LEFT JOIN handle ON message.handle_id=handle.ROWID;"
     "SELECT * FROM message_attachment_join LEFT OUTER JOIN attachment "
     "ON message_attachment_join.attachment_id=attachment.ROWID;");
 const QString kAddressRows = QStringLiteral(
@@ -60,7 +65,8 @@ QString words(QRandomGenerator& aGen, int aMin, int aMax)
     return text;
 }
 
-bool buildMessages(const QString& aPath)
+// aArchived: the words only in attributedBody, as later phones keep them.
+bool buildMessages(const QString& aPath, bool aArchived)
 {
     MessagesFixture sms(aPath, MessagesFixture::Layout::Newer);
     QRandomGenerator gen(11);
@@ -75,11 +81,40 @@ bool buildMessages(const QString& aPath)
         QString text = words(gen, 1, 30);
         if (i % 50 == 0)
             text += QStringLiteral("\nsecond line");
-        sms.addMessage(MessagesFixture::NewerMessage{handles.at(gen.bounded(handles.size())), date,
-                                                     text, int(gen.bounded(2)), 1});
+        const qint64 handle = handles.at(gen.bounded(handles.size()));
+        const int fromMe = int(gen.bounded(2));
+        if (aArchived)
+            sms.addMessage(MessagesFixture::NewerMessage{handle, date, QVariant(), fromMe, 1,
+                                                         MessagesFixture::attributedBody(text)});
+        else
+            sms.addMessage(MessagesFixture::NewerMessage{handle, date, text, fromMe, 1});
     }
     sms.database().commit();
     return sms.isOk();
+}
+
+bool buildNoteStore(const QString& aPath)
+{
+    NoteStoreFixture store(aPath, NoteStoreFixture::Version::Ios16);
+    QRandomGenerator gen(17);
+    store.database().begin();
+    for (int i = 0; i < kNotes; ++i) {
+        QString text = QStringLiteral("Note %1\n").arg(i);
+        while (text.toUtf8().size() < kNoteBytes)
+            text += words(gen, 5, 15) + QLatin1Char('\n');
+        store.addNote({QStringLiteral("Note %1").arg(i), text.left(60), text,
+                       600000000.0 + i, 600000500.0 + i});
+    }
+    store.database().commit();
+    return store.isOk();
+}
+
+// The notes export alone, run as "export_bench notes DB OUT" in a child process.
+int notesChild(const QString& aDatabase, const QString& aOutput)
+{
+    AppleExtractor extractor;
+    extractor.mNotesDatabases << aDatabase;
+    return extractor.generateNotesXML(QString(), aOutput) == ExportResult::Ok ? 0 : 1;
 }
 
 bool buildAddressBook(const QString& aPath, const QString& aImages)
@@ -195,20 +230,25 @@ int main(int argc, char** argv)
         }
     }
     QCoreApplication app(argc, argv);
+    if (argc == 4 && qstrcmp(argv[1], "notes") == 0)
+        return notesChild(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
     QTemporaryDir dir;
     AppPaths::setApplicationDataPath(dir.path());
     const QString sms = dir.filePath(QStringLiteral("sms.db"));
     const QString book = dir.filePath(QStringLiteral("AddressBook.sqlitedb"));
     const QString images = dir.filePath(QStringLiteral("AddressBookImages.sqlitedb"));
     const QString pictureSms = dir.filePath(QStringLiteral("pictures-sms.db"));
+    const QString archivedSms = dir.filePath(QStringLiteral("archived-sms.db"));
+    const QString noteStore = dir.filePath(QStringLiteral("NoteStore.sqlite"));
     QDir().mkpath(dir.filePath(QStringLiteral("attachments")));
 
-    std::printf("building %d messages, %d persons, %d picture messages...\n", kMessages, kPersons,
-                kPictureMessages);
+    std::printf("building %d messages (twice), %d persons, %d picture messages, %d notes...\n",
+                kMessages, kPersons, kPictureMessages, kNotes);
     std::fflush(stdout);
     AppleExtractor extractor;
     AppleExtractor pictureExtractor;
-    if (!buildMessages(sms) || !buildAddressBook(book, images)
+    if (!buildMessages(sms, false) || !buildMessages(archivedSms, true)
+        || !buildNoteStore(noteStore) || !buildAddressBook(book, images)
         || !buildPictureMessages(dir.filePath(QStringLiteral("attachments")), pictureSms,
                                  pictureExtractor)) {
         std::fprintf(stderr, "could not build the databases\n");
@@ -225,6 +265,31 @@ int main(int argc, char** argv)
         return extractor.generateMessagesXML(dir.path(), out) == ExportResult::Ok;
     });
     const qint64 messagesSize = QFileInfo(out).size();
+    const QByteArray plainDocument = ExportFixture::readFile(out);
+    AppleExtractor archivedExtractor;
+    archivedExtractor.mSmsDatabases << archivedSms;
+    const double archived = timeIt(kRuns, [&] {
+        return archivedExtractor.generateMessagesXML(dir.path(), out) == ExportResult::Ok;
+    });
+    // The same words must arrive either way.
+    const bool sameDocument = ExportFixture::readFile(out) == plainDocument;
+
+    QList<double> noteTimes;
+    for (int i = 0; i < kRuns; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        if (QProcess::execute(QCoreApplication::applicationFilePath(),
+                              {QStringLiteral("notes"), noteStore, out}) != 0) {
+            noteTimes.clear();
+            break;
+        }
+        noteTimes << timer.nsecsElapsed() / 1e9;
+    }
+    const double notes = noteTimes.isEmpty() ? -1 : *std::min_element(noteTimes.begin(), noteTimes.end());
+    const int notesWritten = QString::fromUtf8(ExportFixture::readFile(out)).count(QStringLiteral("<note>"));
+    struct rusage children {};
+    getrusage(RUSAGE_CHILDREN, &children);
+    const double notesPeakMb = children.ru_maxrss / 1024.0;
     const double messagesDump = timeIt(kRuns, [&] { return sqliteDump(sms, kMessageRows, dump); });
     const qint64 messagesDumpSize = QFileInfo(dump).size();
     const double addressBook = timeIt(kRuns, [&] {
@@ -249,6 +314,10 @@ int main(int argc, char** argv)
     std::printf("address book export   %.3f s (%lld bytes)\n", addressBook, addressSize);
     std::printf("address sqlite3 -json %.3f s (%lld bytes)\n", addressDump, addressDumpSize);
     std::printf("picture messages      %.3f s, %d attachments written\n", pictures, attachments);
+    std::printf("archived messages     %.3f s (%s document as from text)\n", archived,
+                sameDocument ? "same" : "DIFFERENT");
+    std::printf("notes store export    %.3f s for %d notes of %d bytes (process start included), "
+                "peak %.1f MB\n", notes, notesWritten, kNoteBytes, notesPeakMb);
 
     const bool measured = messages > 0 && messagesDump > 0 && addressBook > 0 && addressDump > 0
                           && pictures > 0;
@@ -259,5 +328,10 @@ int main(int argc, char** argv)
     target("addressbook_vs_sqlite3", addressRatio, 3.0, measured && addressRatio <= 3.0);
     target("export_peak_memory_mb", peakMb, 300, peakMb <= 300);
     target("pictures_per_second", perSecond, 20, perSecond >= 20);
+    const double archivedRatio = measured && archived > 0 && sameDocument ? archived / messages : 999;
+    target("archived_messages_vs_text", archivedRatio, 1.5, archivedRatio <= 1.5);
+    const bool notesOk = notes > 0 && notesWritten == kNotes;
+    target("notestore_10000_notes_s", notesOk ? notes : 999, 1, notesOk && notes < 1);
+    target("notestore_peak_memory_mb", notesPeakMb, 300, notesOk && notesPeakMb < 300);
     return 0;
 }
