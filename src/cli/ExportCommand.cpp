@@ -4,6 +4,7 @@
 #include "app/DebugLog.h"
 #include "backup/AppleExtractor.h"
 #include "backup/BackupDiscovery.h"
+#include "backup/BlackBerryReader.h"
 #include "cli/CliOptions.h"
 
 #include <QDir>
@@ -40,7 +41,7 @@ QString realPath(const QString& aPath)
 
 QString ExportCommand::summary() const
 {
-    return QStringLiteral("write the data of an iPhone backup as the phone would receive it");
+    return QStringLiteral("write the data of a phone backup as the new phone would receive it");
 }
 
 QString ExportCommand::description() const
@@ -48,7 +49,9 @@ QString ExportCommand::description() const
     return QStringLiteral(
         "Unpacks the iPhone backup BACKUP (a backup folder, or the folder name or phone name\n"
         "that 'pellmar-sync backups' shows) and writes the files that a transfer puts on the\n"
-        "phone into OUTDIR: messages.xml, address.xml, calendar.xml and notes.xml.");
+        "phone into OUTDIR: messages.xml, address.xml, calendar.xml and notes.xml.\n"
+        "BACKUP may also be a BlackBerry backup file (.ipd, or .bbb unpacked with 7z),\n"
+        "which gives messages.xml and address.xml.");
 }
 
 QList<QCommandLineOption> ExportCommand::options() const
@@ -127,11 +130,63 @@ int ExportCommand::copyPhotos(const AppleExtractor& aExtractor, const QString& a
     return failed;
 }
 
+int ExportCommand::exportBlackBerry(const QString& aBackupFile, const CliOptions& aOptions,
+                                    QTextStream& aOut, QTextStream& aErr)
+{
+    LogScope scope("ExportCommand::exportBlackBerry");
+    const QString workingFolder = AppPaths::corvoFolder() + QStringLiteral("/extracted/");
+    const QString outDir = realPath(aOptions.positional().at(1));
+    if (isInside(outDir, realPath(workingFolder))) {
+        aErr << "pellmar-sync export: OUTDIR must not lie inside " << workingFolder << "\n";
+        return CliExit::kUsage;
+    }
+    if (!QDir().mkpath(outDir)) {
+        aErr << "pellmar-sync export: cannot create " << outDir << "\n";
+        return CliExit::kError;
+    }
+    // What an earlier unpacking left there would be read as part of this backup.
+    QDir(workingFolder).removeRecursively();
+    BlackBerryReader::readBlackBerryBackup(aBackupFile, workingFolder,
+                                           BlackBerryReader::kMessages
+                                               | BlackBerryReader::kAddressBook);
+    for (const QString& option : {kCalendar, kNotes, kPhotos}) {
+        if (aOptions.isSet(option))
+            aErr << "pellmar-sync export: a BlackBerry backup holds no " << option
+                 << (option == kPhotos ? QStringLiteral("; 'pellmar-sync setup --photo-folder' "
+                                                        "copies photo folders to the phone")
+                                       : QString())
+                 << "\n";
+    }
+    const bool all = !aOptions.isSet(kMessages) && !aOptions.isSet(kContacts);
+    int failures = 0;
+    const QList<QPair<QString, QString>> files = {{kMessages, QStringLiteral("messages.xml")},
+                                                  {kContacts, QStringLiteral("address.xml")}};
+    for (const auto& file : files) {
+        if (!all && !aOptions.isSet(file.first))
+            continue;
+        const QString source = workingFolder + file.second;
+        const QString target = outDir + QLatin1Char('/') + file.second;
+        QFile::remove(target);
+        if (QFile::copy(source, target)) {
+            aOut << "wrote " << target << "\n";
+        } else {
+            aErr << "pellmar-sync export: the backup at " << aBackupFile << " gave no "
+                 << file.second << " (it has no such database, or it could not be read)\n";
+            ++failures;
+        }
+    }
+    logValue("failures", failures);
+    return failures == 0 ? CliExit::kDone : CliExit::kError;
+}
+
 int ExportCommand::run(const CliOptions& aOptions)
 {
     LogScope scope("ExportCommand::run");
     QTextStream out(stdout);
     QTextStream err(stderr);
+    const QFileInfo backupFile(aOptions.positional().at(0));
+    if (backupFile.isFile() && BlackBerryReader::isBlackBerryBackup(backupFile.fileName()))
+        return exportBlackBerry(backupFile.absoluteFilePath(), aOptions, out, err);
     QString error;
     const QString backupPath = resolveBackup(aOptions.positional().at(0), error);
     if (backupPath.isEmpty()) {

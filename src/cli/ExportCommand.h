@@ -7,6 +7,7 @@ class QTextStream;
 
 // "export BACKUP OUTDIR": unpacks an iPhone backup and writes the XML files the phone would
 // receive (messages, contacts, calendar, notes) into OUTDIR, and with --photos the camera roll.
+// A BlackBerry backup file gives its messages and contacts.
 class ExportCommand : public CliCommand
 {
 public:
@@ -24,4 +25,7 @@ private:
     static QString resolveBackup(const QString& aWord, QString& aError);
     static int copyPhotos(const AppleExtractor& aExtractor, const QString& aOutDir,
                           QTextStream& aOut, QTextStream& aErr);
+    // "export" of a BlackBerry backup file (".ipd" or ".bbb"): messages.xml and address.xml.
+    static int exportBlackBerry(const QString& aBackupFile, const CliOptions& aOptions,
+                                QTextStream& aOut, QTextStream& aErr);
 };

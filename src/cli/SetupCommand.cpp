@@ -1,6 +1,8 @@
 #include "cli/SetupCommand.h"
 
 #include "app/DebugLog.h"
+#include "backup/BackupDiscovery.h"
+#include "backup/BlackBerryReader.h"
 #include "cli/CliLibrary.h"
 #include "cli/CliOptions.h"
 #include "cli/CliPhones.h"
@@ -8,6 +10,9 @@
 #include "library/LocalMusicLibrary.h"
 #include "settings/SyncSettings.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
 #include <QTextStream>
 
 PELLMAR_REGISTER_COMMAND(SetupCommand)
@@ -24,6 +29,69 @@ const QString kEpisodes = QStringLiteral("episodes");
 const QString kNoAlbumArt = QStringLiteral("no-album-art");
 const QString kNoRefreshAlbumArt = QStringLiteral("no-refresh-album-art");
 const QString kConvertToMp3 = QStringLiteral("convert-to-mp3");
+const QString kBackup = QStringLiteral("backup");
+const QString kCopy = QStringLiteral("copy");
+const QString kPhotoFolder = QStringLiteral("photo-folder");
+const QStringList kCopyChoices = {QStringLiteral("messages"), QStringLiteral("contacts"),
+                                  QStringLiteral("calendar"), QStringLiteral("notes"),
+                                  QStringLiteral("photos")};
+
+// The backup choices of the wizard's backup page, checked before anything is saved.
+struct BackupChoice
+{
+    QString mPath;
+    QSet<QString> mCopy;
+    QStringList mPhotoFolders;
+};
+
+// Empty when the choice is sound; otherwise what is wrong with it.
+QString readBackupChoice(const CliOptions& aOptions, BackupChoice& aChoice)
+{
+    const QString path = aOptions.value(kBackup);
+    const QStringList copy = aOptions.values(kCopy);
+    aChoice.mPhotoFolders.clear();
+    if (path.isEmpty()) {
+        if (!copy.isEmpty() || !aOptions.values(kPhotoFolder).isEmpty())
+            return QStringLiteral("--copy and --photo-folder need --backup");
+        return QString();
+    }
+    const QFileInfo info(path);
+    const bool blackBerry = info.isFile() && BlackBerryReader::isBlackBerryBackup(info.fileName());
+    if (blackBerry) {
+        aChoice.mPath = info.absoluteFilePath();
+    } else if (info.isDir()) {
+        aChoice.mPath = QDir(path).absolutePath() + QLatin1Char('/');
+        if (BackupDiscovery::isEncrypted(aChoice.mPath))
+            return QStringLiteral("the backup at %1 is encrypted and cannot be transferred; make "
+                                  "an unencrypted backup with iTunes first")
+                .arg(aChoice.mPath);
+    } else {
+        return QStringLiteral("--backup takes an iPhone backup folder or a BlackBerry backup "
+                              "file (.ipd or .bbb); '%1' is neither")
+            .arg(path);
+    }
+    aChoice.mCopy.clear();
+    for (const QString& list : copy) {
+        for (const QString& word : list.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+            const QString choice = word.trimmed();
+            if (!kCopyChoices.contains(choice))
+                return QStringLiteral("--copy knows %1, not '%2'")
+                    .arg(kCopyChoices.join(QLatin1Char(',')), choice);
+            aChoice.mCopy.insert(choice);
+        }
+    }
+    if (copy.isEmpty())
+        aChoice.mCopy = QSet<QString>(kCopyChoices.begin(), kCopyChoices.end());
+    for (const QString& folder : aOptions.values(kPhotoFolder)) {
+        if (!blackBerry)
+            return QStringLiteral("--photo-folder is for BlackBerry backups; an iPhone backup "
+                                  "brings its own camera roll");
+        if (!QFileInfo(folder).isDir())
+            return QStringLiteral("the photo folder '%1' does not exist").arg(folder);
+        aChoice.mPhotoFolders.append(QDir(folder).absolutePath());
+    }
+    return QString();
+}
 
 // Names that the library does not know, so that a typing error is caught before the phone is
 // set up with a playlist that matches nothing.
@@ -69,6 +137,18 @@ QList<QCommandLineOption> SetupCommand::options() const
                {kNoRefreshAlbumArt,
                 QStringLiteral("do not send album art for tracks already on the phone")},
                {kConvertToMp3, QStringLiteral("convert tracks that are not MP3 (AAC) to MP3")},
+               {kBackup,
+                QStringLiteral("move the data of the old phone from this backup with the next "
+                               "run: an iPhone backup folder or a BlackBerry .ipd/.bbb file"),
+                QStringLiteral("PATH")},
+               {kCopy,
+                QStringLiteral("what to move from the backup, comma-separated: messages,"
+                               "contacts,calendar,notes,photos (default: all)"),
+                QStringLiteral("LIST")},
+               {kPhotoFolder,
+                QStringLiteral("a folder of BlackBerry photos to copy to the phone's "
+                               "DCIM/Blackberry (may repeat)"),
+                QStringLiteral("DIR")},
            }
            + CliOptions::phoneOptions();
 }
@@ -102,6 +182,11 @@ int SetupCommand::run(const CliOptions& aOptions)
                              .toInt(&episodesOk);
     if (!episodesOk || episodes < 0)
         return usageError(QStringLiteral("--episodes takes a number of 0 or more"));
+
+    BackupChoice backup;
+    const QString backupError = readBackupChoice(aOptions, backup);
+    if (!backupError.isEmpty())
+        return usageError(backupError);
 
     const bool wholeLibrary = playlists.isEmpty() && !aOptions.isSet(kNoMusic);
     int podcastSetting = 0;
@@ -164,13 +249,19 @@ int SetupCommand::run(const CliOptions& aOptions)
     settings.setEnableArtworkSync(id, !aOptions.isSet(kNoAlbumArt));
     settings.setForceArtworkSync(id, !aOptions.isSet(kNoRefreshAlbumArt));
     settings.setNumberOfEpisodesToSync(id, episodes);
-    settings.setSelectedBackupPath(id, QString());
-    settings.setCopyTextMessages(id, false);
-    settings.setCopyAddressBook(id, false);
-    settings.setCopyNotes(id, false);
-    settings.setCopyCalendar(id, false);
+    settings.setSelectedBackupPath(id, backup.mPath);
+    settings.setCopyTextMessages(id, backup.mCopy.contains(QStringLiteral("messages")));
+    settings.setCopyAddressBook(id, backup.mCopy.contains(QStringLiteral("contacts")));
+    settings.setCopyNotes(id, backup.mCopy.contains(QStringLiteral("notes")));
+    settings.setCopyCalendar(id, backup.mCopy.contains(QStringLiteral("calendar")));
     settings.removeSettingsList(id, QStringLiteral("photo_folders"));
-    settings.setCopyPhotos(id, false);
+    if (!backup.mPhotoFolders.isEmpty()) {
+        QList<QPair<QString, QString>> folders;
+        for (const QString& folder : std::as_const(backup.mPhotoFolders))
+            folders.append({QStringLiteral("folder"), folder});
+        settings.setSettingsList(id, QStringLiteral("photo_folders"), folders);
+    }
+    settings.setCopyPhotos(id, backup.mCopy.contains(QStringLiteral("photos")));
     if (settings.save() != 0) {
         err << "pellmar-sync setup: the settings file " << SyncSettings::settingsFilePath()
             << " could not be written\n";
@@ -192,6 +283,17 @@ int SetupCommand::run(const CliOptions& aOptions)
             << (episodes == 0 ? QStringLiteral(", every episode")
                               : QStringLiteral(", the %1 most recent episodes").arg(episodes))
             << "\n";
+    if (!backup.mPath.isEmpty()) {
+        QStringList chosen;
+        for (const QString& choice : kCopyChoices) {
+            if (backup.mCopy.contains(choice))
+                chosen << choice;
+        }
+        out << "  Backup: " << backup.mPath << " (" << chosen.join(QStringLiteral(", "))
+            << "; moved with the next run)\n";
+        for (const QString& folder : std::as_const(backup.mPhotoFolders))
+            out << "  Photo folder: " << folder << "\n";
+    }
     out << "  Settings: " << SyncSettings::settingsFilePath() << "\n";
     return CliExit::kDone;
 }

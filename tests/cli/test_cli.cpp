@@ -2,6 +2,7 @@
 // terminal, and Ctrl-C.
 #include "TestMain.h"
 #include "TestPaths.h"
+#include "backup/IpdBuilder.h"
 #include "device/PhoneTree.h"
 #include "engine/EngineFixture.h"
 
@@ -41,6 +42,7 @@ private:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("HOME"), mHome->path());
         env.remove(QStringLiteral("PELLMAR_PHONE_FOLDERS"));
+        env.insert(QStringLiteral("PELLMAR_EXTRACT_SETTLE_MS"), QStringLiteral("0"));
         return env;
     }
 
@@ -185,6 +187,63 @@ private slots:
         const Outcome second = cli(QStringList{QStringLiteral("run")} + phoneArgs(fixture));
         QCOMPARE(second.mExitCode, 0);
         QVERIFY2(second.mOut.contains(QStringLiteral("Tracks copied: 0, deleted: 0")), qPrintable(second.mOut));
+    }
+
+    void backupChosenAtSetupMovesWithTheRun()
+    {
+        EngineFixture fixture;
+        makeLibrary(fixture);
+        QTemporaryDir old;
+        IpdBuilder ipd({QStringLiteral("SMS Messages"), QStringLiteral("Address Book - All")});
+        ipd.record(0, IpdBuilder::sms(0, "+4477", QStringLiteral("see you")));
+        ipd.record(1, {{10, IpdBuilder::textSubfield(32, QStringLiteral("Bea"))}});
+        const QString backup = old.filePath(QStringLiteral("old.ipd"));
+        QVERIFY(ipd.write(backup));
+        const QString photos = old.filePath(QStringLiteral("photos"));
+        QVERIFY(QDir().mkpath(photos + QStringLiteral("/.hidden")));
+        QFile photo(photos + QStringLiteral("/a.jpg"));
+        QVERIFY(photo.open(QIODevice::WriteOnly));
+        photo.write("A");
+        photo.close();
+
+        const QStringList setup = QStringList{QStringLiteral("setup"), QStringLiteral("--playlist"),
+                                              QStringLiteral("Mix")} + phoneArgs(fixture);
+        QCOMPARE(cli(setup + QStringList{"--backup", backup, "--copy", "messages,fotos"}).mExitCode, 2);
+        QCOMPARE(cli(setup + QStringList{"--copy", "messages"}).mExitCode, 2);
+        QCOMPARE(cli(setup + QStringList{"--backup", backup, "--photo-folder", photos + "/none"}).mExitCode, 2);
+        QCOMPARE(cli(setup + QStringList{"--backup", old.filePath("missing.ipd")}).mExitCode, 2);
+        const Outcome chosen = cli(setup + QStringList{"--backup", backup, "--copy", "messages,photos",
+                                                       "--photo-folder", photos});
+        QCOMPARE(chosen.mExitCode, 0);
+        QVERIFY2(chosen.mOut.contains(QStringLiteral("  Backup: ") + backup + QStringLiteral(" (messages, photos;")),
+                 qPrintable(chosen.mOut));
+
+        const Outcome run = cli(QStringList{QStringLiteral("run")} + phoneArgs(fixture));
+        QCOMPARE(run.mExitCode, 0);
+        PhoneTree expected = fixture.expectedTree(kMix, Playlists{{QStringLiteral("Mix"), kMix}});
+        expected.setFile(QStringLiteral("DCIM/Blackberry/a.jpg"), "A");
+        QVERIFY(expected.contains(QStringLiteral("CORVO/messages.xml")));
+        QVERIFY(!expected.contains(QStringLiteral("CORVO/address.xml")));
+        QVERIFY(expected.file(QStringLiteral("CORVO/messages.xml")).contains("<text>see you</text>"));
+        PELLMAR_COMPARE_TREE(expected, fixture.phoneRoot());
+
+        // A backup that cannot be read: the music part completes, the user is told what to do.
+        QTemporaryDir notABackup;
+        QCOMPARE(cli(setup + QStringList{"--backup", notABackup.path()}).mExitCode, 0);
+        fixture.addTrack(QStringLiteral("Delta"), QStringLiteral("Bob"), QStringLiteral("Second"), 2);
+        fixture.setPlaylist(QStringLiteral("Mix"), kMix + QStringList{QStringLiteral("Delta")});
+        fixture.writeLibrary();
+        const Outcome failed = cli(QStringList{QStringLiteral("run")} + phoneArgs(fixture));
+        QCOMPARE(failed.mExitCode, 1);
+        QVERIFY2(failed.mOut.contains(QStringLiteral("Tracks copied: 1, deleted: 0")), qPrintable(failed.mOut));
+        QVERIFY2(failed.mErr.contains(QStringLiteral("make an unencrypted backup")), qPrintable(failed.mErr));
+
+        // The same backup file gives its files to export as well.
+        const QString out = old.filePath(QStringLiteral("out"));
+        const Outcome exported = cli({QStringLiteral("export"), backup, out, QStringLiteral("--contacts")});
+        QCOMPARE(exported.mExitCode, 0);
+        QVERIFY(QFileInfo::exists(out + QStringLiteral("/address.xml")));
+        QVERIFY(!QFileInfo::exists(out + QStringLiteral("/messages.xml")));
     }
 
     void safeAnswersWithoutTerminal()
