@@ -99,7 +99,8 @@ void ExportPicture::writeAttachment(ExportXmlWriter& aWriter, const QString& aMi
 bool ExportPicture::writeScaledPicture(ExportXmlWriter& aWriter, const QString& aMimeType,
                                        const QString& aFilePath)
 {
-    if (!isPicture(aMimeType))
+    // Some attachment rows carry no type; their content decides.
+    if (!aMimeType.isEmpty() && !isPicture(aMimeType))
         return false;
     const QString temp = tempImagePath();
     if (!scale(aFilePath, kScaledWidth, temp))

@@ -25,7 +25,8 @@ public:
                              const QByteArray& aBytes);
 
     // Scales the picture file aFilePath to the temporary file and writes that. A type that is
-    // no picture, or a file that cannot be read, loaded, scaled or saved, writes nothing.
+    // no picture, or a file that cannot be read, loaded, scaled or saved, writes nothing; a
+    // file without type (an empty aMimeType) is written when it decodes as a picture.
     // Returns whether it wrote.
     static bool writeScaledPicture(ExportXmlWriter& aWriter, const QString& aMimeType,
                                    const QString& aFilePath);

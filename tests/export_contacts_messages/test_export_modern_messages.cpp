@@ -181,6 +181,9 @@ private slots:
             sms.addAttachment(m, file(QStringLiteral("CUT.HEIC"), heic.left(heic.size() / 2)),
                               QStringLiteral("image/heic"));
             sms.addAttachment(m, file(QStringLiteral("V.MOV"), heic), QStringLiteral("video/quicktime"));
+            // Rows without a type: a picture is found by its content, anything else left out.
+            sms.addAttachment(m, file(QStringLiteral("UNTYPED"), ExportFixture::png(200, 100, false)), kNull);
+            sms.addAttachment(m, file(QStringLiteral("card.vcf"), "BEGIN:VCARD\nEND:VCARD\n"), kNull);
             QVERIFY(sms.isOk());
         }
         const QString older = path(QStringLiteral("older.db"));
@@ -195,10 +198,10 @@ private slots:
         const QList<Message> messages = run({db, older}, files);
         QCOMPARE(messages.size(), 2);
         QCOMPARE(messages.at(0).text, QStringLiteral("pictures"));
-        QCOMPARE(messages.at(0).types, QList<QString>(4, QStringLiteral("image/jpeg")));
+        QCOMPARE(messages.at(0).types, QList<QString>(5, QStringLiteral("image/jpeg")));
         const QList<QSize> sizes = {QSize(400, 300), QSize(400, 400), QSize(400, 400),
-                                    QSize(400, 300)};
-        for (int i = 0; i < 4; ++i)
+                                    QSize(400, 300), QSize(400, 200)};
+        for (int i = 0; i < 5; ++i)
             QCOMPARE(messages.at(0).pictures.at(i).size(), sizes.at(i));
         const QColor heicColour = messages.at(0).pictures.at(0).pixelColor(2, 2);
         QVERIFY(heicColour.red() > 180);
