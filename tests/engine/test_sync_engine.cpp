@@ -5,6 +5,7 @@
 #include "device/PhoneTree.h"
 #include "engine/EngineFixture.h"
 #include "library/LocalMusicLibrary.h"
+#include "mtp/FakeMtpBackend.h"
 #include "settings/SyncSettings.h"
 #include "sync/MusicSync.h"
 #include "tracks/SyncState.h"
@@ -103,6 +104,12 @@ private slots:
         QCOMPARE(first.mPrepareCount, first.mFinalizeCount);
         PELLMAR_COMPARE_TREE(everythingCopied(fixture), fixture.phoneRoot());
         QCOMPARE(fixture.cachedOnPhone(), kAll);
+        if (FakeMtpBackend* mtp = fixture.mtpBackend()) {
+            // The phone marks a complete run; each track went over once.
+            QCOMPARE(mtp->fileData(fixture.mtpStorageId(), "CORVO/synccomplete"), QByteArray("sync-complete"));
+            QCOMPARE(mtp->calls(FakeMtpBackend::kSend), 4 + 1 + 1 + 1);
+            mtp->resetCalls();
+        }
 
         const auto before = musicTimes(fixture.phoneRoot());
         QTest::qWait(20);
@@ -115,6 +122,9 @@ private slots:
         QCOMPARE(second.mConfirmAsked, 0);
         QCOMPARE(musicTimes(fixture.phoneRoot()), before);
         QCOMPARE(fixture.cachedOnPhone(), kAll);
+        // Nothing to do sends only the run's marker.
+        if (FakeMtpBackend* mtp = fixture.mtpBackend())
+            QCOMPARE(mtp->calls(FakeMtpBackend::kSend), 1);
     }
 
     void removedTrackDeletedWhenConfirmed()
@@ -254,7 +264,7 @@ private slots:
         const auto result = fixture.run(options);
         QCOMPARE(result.mCopied, 2);
         QCOMPARE(result.mNotCopied, (QStringList{QStringLiteral("Beta"), QStringLiteral("Alpha")}));
-        QCOMPARE(result.mLastError, -6005);
+        QCOMPARE(result.mLastError, fixture.copyFailedCode());
         QCOMPARE(result.finalState(), SyncState::Finished);
         QCOMPARE(fixture.cachedOnPhone(), (QStringList{QStringLiteral("Delta"), QStringLiteral("Gamma")}));
         // No partial file is left under any name; the playlist names only what is there.
@@ -284,7 +294,7 @@ private slots:
         QCOMPARE(result.finalState(), SyncState::Finished);
         QCOMPARE(result.mCopied, 1);
         QCOMPARE(result.mNotCopied, QStringList{QStringLiteral("Gone")});
-        QCOMPARE(result.mLastError, -6005);
+        QCOMPARE(result.mLastError, fixture.copyFailedCode());
         QCOMPARE(fixture.cachedOnPhone(), QStringList{QStringLiteral("Here")});
         // Offered again on the next run, still not copied, still not recorded.
         const auto again = fixture.run();

@@ -116,13 +116,16 @@ private slots:
                                                     QStringLiteral("Light/Ann")}));
         for (const QString& folder : {QStringLiteral("Ann"), QStringLiteral("Bob")}) {
             const QImage art(fixture.phoneRoot() + QStringLiteral("/Music/") + folder
-                             + QStringLiteral("/Light/AlbumArt.jpg"));
+                             + QStringLiteral("/Light/") + fixture.albumPictureName());
             // The sample's 600 x 300 cover, scaled to fit 300 x 300.
             QCOMPARE(art.size(), QSize(300, 150));
         }
         PELLMAR_COMPARE_TREE(fixture.expectedTree(all, {{QStringLiteral("Mix"), all}}),
                              fixture.phoneRoot());
-        QVERIFY(PhoneTree::capture(fixture.phoneRoot()).contains(QStringLiteral("Music/Ann/Light/AlbumArt.jpg")));
+        QVERIFY(PhoneTree::capture(fixture.phoneRoot()).contains(QStringLiteral("Music/Ann/Light/") + fixture.albumPictureName()));
+        // An MTP phone keeps no hint files: its media scanner sees new objects itself.
+        if (fixture.phoneKind() == EngineFixture::PhoneKind::Mtp)
+            return;
         // The picture follows the track onto the phone, so the refresh hint names the track.
         QFile hint(fixture.phoneRoot() + QStringLiteral("/CORVO/refreshhint"));
         QVERIFY(hint.open(QIODevice::ReadOnly));
@@ -154,7 +157,7 @@ private slots:
         QCOMPARE(forced.mStates, (QList<int>{SyncState::Preparing, SyncState::CheckingAlbumArt,
                                              SyncState::Playlists, SyncState::Finished}));
         QCOMPARE(forced.mAlbumArtSent, QStringList{QStringLiteral("Light/Ann")});
-        QVERIFY(QFileInfo::exists(fixture.phoneRoot() + QStringLiteral("/Music/Ann/Light/AlbumArt.jpg")));
+        QVERIFY(QFileInfo::exists(fixture.phoneRoot() + QStringLiteral("/Music/Ann/Light/") + fixture.albumPictureName()));
         SyncSettings after;
         after.load();
         QVERIFY(!after.forceArtworkSync(fixture.phoneId()));

@@ -1,6 +1,12 @@
 #include "EngineFixture.h"
 
 #include "TestPaths.h"
+#include "device/mtp/DeviceMtpMac.h"
+#include "device/mtp/DeviceParentMtpMac.h"
+#include "device/mtp/QMtpCachedDevice.h"
+#include "device/mtp/QMtpDevice.h"
+#include "mtp/FakeMtpBackend.h"
+#include "mtp/FakeMtpPhone.h"
 #include "library/LibraryXmlBuilder.h"
 #include "library/LocalMusicLibrary.h"
 #include "settings/SyncSettings.h"
@@ -13,10 +19,41 @@
 #include <QFile>
 #include <QFileInfo>
 
-EngineFixture::EngineFixture()
+namespace {
+
+EngineFixture::PhoneKind gDefaultKind = EngineFixture::PhoneKind::Folder;
+using MtpTestPhone = PhoneProbe<DeviceMtpMac>;
+
+} // namespace
+
+void EngineFixture::setDefaultPhoneKind(PhoneKind aKind)
+{
+    gDefaultKind = aKind;
+}
+
+EngineFixture::EngineFixture() : mKind(gDefaultKind)
 {
     QDir().mkpath(phoneRoot());
     QDir().mkpath(mediaPath(QString()));
+    if (mKind == PhoneKind::Mtp) {
+        mMtp = std::make_shared<FakeMtpBackend>();
+        const int phone = mMtp->addPhone(QStringLiteral("Google"), QStringLiteral("Pixel 7"),
+                                         QStringLiteral("SERIAL1"), QStringLiteral("Test Phone"));
+        mMtpStorage = mMtp->addStorage(phone, QStringLiteral("Internal storage"), 1ULL << 34, 1ULL << 34);
+    }
+}
+
+int EngineFixture::copyFailedCode() const
+{
+    return mKind == PhoneKind::Mtp ? DeviceMtpMac::kSendFailed : Device::kCopyFailed;
+}
+
+std::unique_ptr<DeviceParentMtpMac> EngineFixture::openMtpPhone() const
+{
+    QList<DeviceParent*> found = FakeMtpPhone::enumerate(mMtp);
+    if (found.isEmpty())
+        qFatal("the fake MTP phone did not open");
+    return std::unique_ptr<DeviceParentMtpMac>(static_cast<DeviceParentMtpMac*>(found.first()));
 }
 
 QString EngineFixture::mediaPath(const QString& aRelativePath) const
@@ -144,12 +181,23 @@ void EngineFixture::writeLibrary()
 
 QString EngineFixture::configure(const Configuration& aConfiguration)
 {
-    TestPhone phone(phoneRoot());
-    phone.SetConfigured();
-    mPhoneId = phone.UniqueDeviceId();
+    QString name;
+    if (mKind == PhoneKind::Mtp) {
+        const std::unique_ptr<DeviceParentMtpMac> parent = openMtpPhone();
+        Device* phone = parent->Devices().first();
+        phone->SetConfigured();
+        mPhoneId = phone->UniqueDeviceId();
+        name = phone->FriendlyName();
+        mMtp->exportTo(mMtpStorage, phoneRoot());
+    } else {
+        TestPhone phone(phoneRoot());
+        phone.SetConfigured();
+        mPhoneId = phone.UniqueDeviceId();
+        name = phone.FriendlyName();
+    }
     SyncSettings settings;
     settings.load();
-    settings.setConfig(mPhoneId, phone.FriendlyName(), aConfiguration.mWholeLibrary,
+    settings.setConfig(mPhoneId, name, aConfiguration.mWholeLibrary,
                        aConfiguration.mPlaylists, aConfiguration.mPodcastSetting,
                        aConfiguration.mPodcasts);
     settings.setConvertAacToMp3(mPhoneId, aConfiguration.mConvert);
@@ -173,13 +221,31 @@ EngineFixture::Result EngineFixture::run(const RunOptions& aOptions)
 EngineFixture::Result EngineFixture::run(const RunOptions& aOptions,
                                          const std::function<void(MusicSync&)>& aSetup)
 {
+    if (mKind == PhoneKind::Mtp) {
+        const std::unique_ptr<DeviceParentMtpMac> parent = openMtpPhone();
+        MtpTestPhone phone(parent.get(), parent->MtpDevice()->GetDevice()->Storages().first());
+        phone.SetReopenPolicy(1, 0);
+        if (aOptions.mWriteLimit >= 0)
+            mMtp->setSendLimit(aOptions.mWriteLimit);
+        Result result = runOn(phone, aOptions, aSetup);
+        mMtp->setSendLimit(-1);
+        mMtp->exportTo(mMtpStorage, phoneRoot());
+        return result;
+    }
     TestPhone phone(phoneRoot());
-    if (aOptions.mFreeSpace >= 0)
-        phone.setFreeSpace(aOptions.mFreeSpace);
     if (aOptions.mWriteLimit >= 0)
         phone.setWriteLimit(aOptions.mWriteLimit);
-    phone.setFaultingTrack(aOptions.mFaultingTrack, aOptions.mSegfault ? TestPhone::Fault::Segfault
-                                                                       : TestPhone::Fault::Exception);
+    return runOn(phone, aOptions, aSetup);
+}
+
+template <class Phone>
+EngineFixture::Result EngineFixture::runOn(Phone& phone, const RunOptions& aOptions,
+                                           const std::function<void(MusicSync&)>& aSetup)
+{
+    if (aOptions.mFreeSpace >= 0)
+        phone.setFreeSpace(aOptions.mFreeSpace);
+    phone.setFaultingTrack(aOptions.mFaultingTrack, aOptions.mSegfault ? Phone::Fault::Segfault
+                                                                       : Phone::Fault::Exception);
     phone.setFaultingDeletion(aOptions.mFaultingDeletion);
 
     LocalMusicLibrary library;
@@ -266,7 +332,8 @@ PhoneTree EngineFixture::expectedTree(const QStringList& aTrackNames,
     }
     const PhoneTree actual = PhoneTree::capture(phoneRoot());
     for (const QString& path : actual.paths()) {
-        if (path.startsWith(QLatin1String("CORVO/")) || path.endsWith(QLatin1String("/AlbumArt.jpg")))
+        if (path.startsWith(QLatin1String("CORVO/")) || path.endsWith(QLatin1String("/AlbumArt.jpg"))
+            || path.endsWith(QLatin1String("/folder.jpg")))
             expected.setFile(path, actual.file(path));
     }
     return expected;

@@ -13,15 +13,38 @@
 #include <QTemporaryDir>
 #include <QTimeZone>
 
+#include <memory>
+
 #include <functional>
 #include <memory>
 
 // A whole synchronisation set-up on real files: a media folder with the tracks, an iTunes
 // library file that lists them, a folder as the phone, and the phone's settings. run() drives
 // one MusicSync run in the calling thread and records what the window would have seen.
+class FakeMtpBackend;
+class DeviceParentMtpMac;
+
+// The phone is a folder (a mass-storage phone) or, for the same scenarios with the same
+// expected trees, an MTP phone over the in-memory phone store whose files are mirrored into
+// the same folder after each run.
 class EngineFixture
 {
 public:
+    enum class PhoneKind { Folder, Mtp };
+    // The kind of phone the fixtures made from now on use.
+    static void setDefaultPhoneKind(PhoneKind aKind);
+    PhoneKind phoneKind() const { return mKind; }
+    // The album picture beside the tracks on this kind of phone.
+    QString albumPictureName() const
+    {
+        return mKind == PhoneKind::Mtp ? QStringLiteral("folder.jpg") : QStringLiteral("AlbumArt.jpg");
+    }
+    // What a failed track upload answers on this kind of phone.
+    int copyFailedCode() const;
+    // The in-memory phone store (Mtp kind only).
+    FakeMtpBackend* mtpBackend() const { return mMtp.get(); }
+    QString mtpStorageId() const { return mMtpStorage; }
+
     struct TrackFile
     {
         QString mName;
@@ -118,7 +141,7 @@ public:
     QString phonePath(const TrackFile& aTrack, const QString& aExtension = QString()) const;
     // The expected tree: these tracks (with their local bytes), these playlists (exact M3U
     // bytes), and the phone's own files as they are now below CORVO and beside albums
-    // (AlbumArt.jpg), which the device writes.
+    // (AlbumArt.jpg, or folder.jpg on an MTP phone), which the device writes.
     PhoneTree expectedTree(const QStringList& aTrackNames,
                            const QList<QPair<QString, QStringList>>& aPlaylists) const;
     // The M3U bytes a playlist of these tracks has on the phone.
@@ -129,8 +152,23 @@ public:
     QString cacheFilePath() const;
 
 private:
+    template <class Phone>
+    Result runOn(Phone& aPhone, const RunOptions& aOptions,
+                 const std::function<void(class MusicSync&)>& aSetup);
+    // Opens the MTP phone afresh, as the refresher would for a run.
+    std::unique_ptr<DeviceParentMtpMac> openMtpPhone() const;
+
     QTemporaryDir mDir;
+    PhoneKind mKind;
+    std::shared_ptr<FakeMtpBackend> mMtp;
+    QString mMtpStorage;
     QList<TrackFile> mTracks;
     QList<QPair<QString, QStringList>> mPlaylists;
     QString mPhoneId;
 };
+
+// A test program built with PELLMAR_ENGINE_MTP_PHONE runs its scenarios against an MTP phone.
+#ifdef PELLMAR_ENGINE_MTP_PHONE
+inline const bool gEngineMtpPhone =
+    (EngineFixture::setDefaultPhoneKind(EngineFixture::PhoneKind::Mtp), true);
+#endif

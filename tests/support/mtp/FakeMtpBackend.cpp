@@ -1,6 +1,7 @@
 #include "mtp/FakeMtpBackend.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
@@ -222,16 +223,32 @@ QStringList FakeMtpBackend::namesIn(const QString& aStorageId, const QString& aF
 
 void FakeMtpBackend::exportTo(const QString& aStorageId, const QString& aFolder)
 {
-    QDir(aFolder).removeRecursively();
-    QDir().mkpath(aFolder);
-    const QMap<QString, QByteArray> all = files(aStorageId);
-    for (auto it = all.cbegin(); it != all.cend(); ++it) {
-        const QString path = aFolder + QLatin1Char('/') + it.key();
+    QMap<QString, const Object*> now;
+    QMutexLocker locker(&mMutex);
+    for (const Object& object : std::as_const(mObjects)) {
+        if (object.mStorageId == aStorageId && !object.mFolder)
+            now.insert(pathOf(object), &object);
+    }
+    QMap<QString, QString>& exported = mExported[aFolder];
+    const QDir root(aFolder);
+    QDirIterator it(aFolder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (!now.contains(root.relativeFilePath(path)))
+            QFile::remove(path);
+    }
+    QMap<QString, QString> ids;
+    for (auto object = now.cbegin(); object != now.cend(); ++object) {
+        const QString path = root.filePath(object.key());
+        ids.insert(object.key(), object.value()->mId);
+        if (exported.value(object.key()) == object.value()->mId && QFileInfo::exists(path))
+            continue;
         QDir().mkpath(QFileInfo(path).absolutePath());
         QFile file(path);
-        if (file.open(QIODevice::WriteOnly))
-            file.write(it.value());
+        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            file.write(object.value()->mData);
     }
+    exported = ids;
 }
 
 void FakeMtpBackend::failNext(const QString& aOperation, int aCount)

@@ -51,7 +51,9 @@ public:
     QMap<QString, QByteArray> files(const QString& aStorageId);
     // Names in one folder (files and folders), in the phone's order.
     QStringList namesIn(const QString& aStorageId, const QString& aFolderPath);
-    // Writes every file of a storage below aFolder (which is emptied first).
+    // Mirrors the files of a storage into a real folder: a file is written again only when
+    // its object on the phone is new since the last export, so modification times tell
+    // which objects a run replaced. Files that left the phone leave the folder.
     void exportTo(const QString& aStorageId, const QString& aFolder);
 
     // The next aCount calls of an operation fail.
@@ -142,4 +144,6 @@ private:
     qint64 mSendLimit = -1;
     qint64 mSent = 0;
     std::function<void()> mListHook;
+    // Per export folder: the object id behind each file written there.
+    QHash<QString, QMap<QString, QString>> mExported;
 };
