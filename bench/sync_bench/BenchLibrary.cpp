@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QUrl>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -27,16 +28,30 @@ QString BenchLibrary::musicFolder(const QString& aRoot)
 }
 
 bool BenchLibrary::generate(const QString& aRoot, int aTrackCount, int aFileSize,
-                            int aAlbumCount, int aPlaylistCount)
+                            int aAlbumCount, int aPlaylistCount, const QByteArray& aCoverJpeg)
 {
     const int perAlbum = (aTrackCount + aAlbumCount - 1) / aAlbumCount;
     QByteArray tracksXml;
-    QByteArray payload(aFileSize, '\0');
-    // Each file starts as an MP3 file with an empty ID3v2.3 tag does, as the files of a real
-    // library do; the album-art lookup reads that tag.
-    static constexpr char kEmptyId3Tag[] = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 0};
-    constexpr int kCounterOffset = sizeof(kEmptyId3Tag);
-    std::memcpy(payload.data(), kEmptyId3Tag, sizeof(kEmptyId3Tag));
+    // Each file starts with an ID3v2.3 tag, as the files of a real library do; the album-art
+    // lookup reads that tag. It is empty unless a cover is given.
+    QByteArray tag("ID3\x03\0\0", 6);
+    QByteArray frames;
+    if (!aCoverJpeg.isEmpty()) {
+        const QByteArray body = QByteArray("\0image/jpeg\0\x03\0", 14) + aCoverJpeg;
+        const quint32 size = quint32(body.size());
+        frames = "APIC" + QByteArray(1, char(size >> 24)) + char(size >> 16) + char(size >> 8)
+                 + char(size) + QByteArray(2, '\0') + body;
+    }
+    // The tag size is synchsafe: seven bits per byte.
+    const quint32 tagSize = quint32(frames.size());
+    tag += char((tagSize >> 21) & 0x7f);
+    tag += char((tagSize >> 14) & 0x7f);
+    tag += char((tagSize >> 7) & 0x7f);
+    tag += char(tagSize & 0x7f);
+    tag += frames;
+    QByteArray payload(std::max<qsizetype>(aFileSize, tag.size() + 16), '\0');
+    const qsizetype kCounterOffset = tag.size();
+    std::memcpy(payload.data(), tag.constData(), size_t(tag.size()));
     for (int i = 0; i < aTrackCount; ++i) {
         const int album = i / perAlbum;
         const QString artist = QStringLiteral("Artist %1").arg(album % 50, 2, 10, QLatin1Char('0'));

@@ -91,8 +91,9 @@ quint64 FakeMtpBackend::freeSpace(const QString& aStorageId)
 QString FakeMtpBackend::childId(const QString& aStorageId, const QString& aParentId,
                                 const QString& aName) const
 {
-    for (const Object& object : mObjects) {
-        if (object.mStorageId == aStorageId && object.mParentId == aParentId && object.mName == aName)
+    for (const quint32 id : mChildren.value(folderKey(aStorageId, aParentId))) {
+        const Object& object = *mObjects.constFind(id);
+        if (object.mName == aName)
             return object.mId;
     }
     return QString();
@@ -114,7 +115,7 @@ QString FakeMtpBackend::pathOf(const Object& aObject) const
     QString path = aObject.mName;
     QString parent = aObject.mParentId;
     while (parent != kRoot) {
-        const Object& folder = mObjects[parent.toUInt()];
+        const Object& folder = *mObjects.constFind(parent.toUInt());
         path = folder.mName + QLatin1Char('/') + path;
         parent = folder.mParentId;
     }
@@ -132,6 +133,7 @@ QString FakeMtpBackend::newObject(const QString& aStorageId, const QString& aPar
     object.mFolder = aFolder;
     object.mData = aData;
     mObjects.insert(object.mId.toUInt(), object);
+    mChildren[folderKey(aStorageId, aParentId)].append(object.mId.toUInt());
     for (Storage& storage : mStorages) {
         if (storage.mId == aStorageId)
             storage.mFreeSpace -= std::min<quint64>(storage.mFreeSpace, quint64(aData.size()));
@@ -146,13 +148,9 @@ void FakeMtpBackend::removeObject(const QString& aId)
         if (storage.mId == object.mStorageId)
             storage.mFreeSpace += quint64(object.mData.size());
     }
-    QStringList children;
-    for (const Object& child : std::as_const(mObjects)) {
-        if (child.mParentId == aId)
-            children.append(child.mId);
-    }
-    for (const QString& child : children)
-        removeObject(child);
+    mChildren[folderKey(object.mStorageId, object.mParentId)].removeOne(aId.toUInt());
+    for (const quint32 child : mChildren.take(folderKey(object.mStorageId, aId)))
+        removeObject(QString::number(child));
 }
 
 QString FakeMtpBackend::putFile(const QString& aStorageId, const QString& aPath, const QByteArray& aData)
@@ -214,10 +212,10 @@ QStringList FakeMtpBackend::namesIn(const QString& aStorageId, const QString& aF
     QMutexLocker locker(&mMutex);
     const QString folder = resolve(aStorageId, aFolderPath);
     QStringList names;
-    for (const Object& object : std::as_const(mObjects)) {
-        if (!folder.isEmpty() && object.mStorageId == aStorageId && object.mParentId == folder)
-            names.append(object.mName);
-    }
+    if (folder.isEmpty())
+        return names;
+    for (const quint32 id : mChildren.value(folderKey(aStorageId, folder)))
+        names.append(mObjects.constFind(id)->mName);
     return names;
 }
 
@@ -416,9 +414,8 @@ int FakeMtpBackend::listFolder(Handle aDevice, const QString& aStorageId, const 
     ++mFolderListings[aStorageId + QLatin1Char('/') + aFolderId];
     if (countAndFail(kListFolder) || !handleValid(aDevice))
         return -1;
-    for (const Object& object : std::as_const(mObjects)) {
-        if (object.mStorageId != aStorageId || object.mParentId != aFolderId)
-            continue;
+    for (const quint32 id : mChildren.value(folderKey(aStorageId, aFolderId))) {
+        const Object& object = *mObjects.constFind(id);
         QMtpFile file;
         file.mId = object.mId;
         file.mParentId = aFolderId;

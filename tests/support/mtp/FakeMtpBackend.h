@@ -119,6 +119,10 @@ private:
 
     // With mMutex held.
     bool countAndFail(const char* aOperation);
+    static QString folderKey(const QString& aStorageId, const QString& aFolderId)
+    {
+        return aStorageId + QLatin1Char('/') + aFolderId;
+    }
     QString childId(const QString& aStorageId, const QString& aParentId, const QString& aName) const;
     QString resolve(const QString& aStorageId, const QString& aPath) const;
     QString pathOf(const Object& aObject) const;
@@ -133,6 +137,8 @@ private:
     QList<Storage> mStorages;
     // Ordered by id, which is the order of creation: the phone lists in that order.
     QMap<quint32, Object> mObjects;
+    // Children of each folder ("<storage>/<folder id>"), in order of creation.
+    QHash<QString, QList<quint32>> mChildren;
     quint32 mNextObject = 100;
     QHash<Handle, int> mOpen;
     Handle mNextHandle = 1;
