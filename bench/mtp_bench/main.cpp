@@ -14,6 +14,7 @@
 #include "library/itunes/LibrarySnapshotCache.h"
 #include "settings/SyncSettings.h"
 #include "sync/MusicSync.h"
+#include "tracks/SyncState.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -216,12 +217,12 @@ int main(int argc, char** argv)
                     resyncCalls, backend->calls(FakeMtpBackend::kListFolder),
                     backend->calls(FakeMtpBackend::kGet), backend->calls(FakeMtpBackend::kSend),
                     backend->calls(FakeMtpBackend::kDelete), resync.seconds, resync.finalState);
-        const bool resyncValid = resync.finalState == MusicSync::kStateFinished && resync.notCopied == 0;
+        const bool resyncValid = resync.finalState == SyncState::Finished && resync.notCopied == 0;
         target("mtp_noop_resync_backend_calls", resyncValid ? resyncCalls : -1, 2.0 * kPlaylists + 20);
     }
 
-    const bool valid = folderBest.finalState == MusicSync::kStateFinished && folderBest.notCopied == 0
-                       && mtpBest.finalState == MusicSync::kStateFinished && mtpBest.notCopied == 0
+    const bool valid = folderBest.finalState == SyncState::Finished && folderBest.notCopied == 0
+                       && mtpBest.finalState == SyncState::Finished && mtpBest.notCopied == 0
                        && allOnPhone;
     std::printf("folder phone first sync (best): %8.3f s\n", folderBest.seconds);
     std::printf("MTP phone first sync (best):    %8.3f s\n", mtpBest.seconds);

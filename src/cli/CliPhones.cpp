@@ -4,6 +4,8 @@
 #include "device/Device.h"
 #include "device/DeviceList.h"
 #include "device/UsbMSDevice.h"
+#include "device/mtp/LibMtpBackend.h"
+#include "device/mtp/MtpMacDeviceRefresher.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -11,7 +13,25 @@
 #include <QFileInfo>
 
 CliPhones::CliPhones() = default;
-CliPhones::~CliPhones() = default;
+CliPhones::~CliPhones()
+{
+    if (mMtp && mMtpLocked)
+        mMtp->unlock();
+}
+
+void CliPhones::openMtpPhones()
+{
+    auto refresher = std::make_unique<MtpMacDeviceRefresher>(std::make_shared<LibMtpBackend>());
+    mMtp = refresher.get();
+    mList->SetDeviceRefresher(std::move(refresher));
+    mList->RefreshDevices();
+    mMtp->waitForRun();
+    mMtpProblems = mMtp->openProblems();
+    mList->RefreshDevices();
+    mMtp->waitForRun();
+    mMtp->lock();
+    mMtpLocked = true;
+}
 
 bool CliPhones::open(const CliOptions& aOptions, QString& aError)
 {
@@ -23,7 +43,7 @@ bool CliPhones::open(const CliOptions& aOptions, QString& aError)
         }
         mList->AddPhoneFolder(folder);
     }
-    mList->RefreshDevices();
+    openMtpPhones();
     // USB volumes are listed unmounted until the background check has answered; give it a
     // moment, as the window's next refresh would.
     bool waiting = false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -8,6 +9,7 @@ class CliOptions;
 class Device;
 class DeviceList;
 class DeviceParent;
+class MtpMacDeviceRefresher;
 
 // The phones a command can see: the device list with the folders named by --phone-folder, and
 // the choice of one phone by --phone (id or name), by the one folder given, or as the window
@@ -18,8 +20,11 @@ public:
     CliPhones();
     ~CliPhones();
 
-    // Builds and refreshes the device list. False with aError when a named folder is missing.
+    // Builds and refreshes the device list, MTP phones included. False with aError when a named
+    // folder is missing.
     bool open(const CliOptions& aOptions, QString& aError);
+    // Why MTP phones that are attached could not be opened, with what the user can do.
+    QStringList mtpProblems() const { return mMtpProblems; }
 
     DeviceList& list() { return *mList; }
 
@@ -28,5 +33,12 @@ public:
     DeviceParent* parentOf(Device* aDevice) const;
 
 private:
+    // Lists the MTP phones: one enumeration opens the new phones, a second one takes them over;
+    // then the enumeration stays locked, so nothing touches a phone while a command uses it.
+    void openMtpPhones();
+
     std::unique_ptr<DeviceList> mList;
+    MtpMacDeviceRefresher* mMtp = nullptr;
+    bool mMtpLocked = false;
+    QStringList mMtpProblems;
 };

@@ -5,6 +5,8 @@
 #include "cli/CliPhones.h"
 #include "device/Device.h"
 #include "device/DeviceList.h"
+#include "device/DeviceType.h"
+#include "device/mtp/MtpMacDeviceRefresher.h"
 
 #include <QTextStream>
 
@@ -28,8 +30,10 @@ QString DevicesCommand::summary() const
 
 QString DevicesCommand::description() const
 {
-    return QStringLiteral("Lists every phone found: id, name, mounted, configured, capacity and\n"
-                          "free space. The phone marked '*' is the one 'run' uses by default.");
+    return QStringLiteral("Lists every phone found, folders and MTP phones (one entry per storage):\n"
+                          "id, name, kind, mounted, configured, capacity and free space. The phone\n"
+                          "marked '*' is the one 'run' uses by default; --phone picks another by id\n"
+                          "or name. An MTP phone that cannot be opened is named with the fix.");
 }
 
 QList<QCommandLineOption> DevicesCommand::options() const
@@ -49,6 +53,12 @@ int DevicesCommand::run(const CliOptions& aOptions)
         return CliExit::kError;
     }
     const QList<Device*>& devices = phones.list().GetDevices();
+    for (const QString& problem : phones.mtpProblems()) {
+        out << "A phone is attached but could not be opened: " << problem;
+        if (problem == QLatin1String(MtpMacDeviceRefresher::kBusyText))
+            out << " (or use its mounted folder with --phone-folder)";
+        out << ".\n";
+    }
     if (devices.isEmpty()) {
         out << "No phone found.\n";
         return CliExit::kDone;
@@ -62,6 +72,8 @@ int DevicesCommand::run(const CliOptions& aOptions)
                                 && device->GetFreeStorageSpace(freeSpace) == 0 && capacity > 0;
         out << (device == chosen ? "* " : "  ") << device->FriendlyName() << "\n"
             << "    id:         " << device->UniqueDeviceId() << "\n"
+            << "    kind:       " << (device->GetDeviceType() == DeviceType::Mtp ? "MTP" : "folder")
+            << (device->IsHidden() ? " (no android.xml: install the phone app first)" : "") << "\n"
             << "    mounted:    " << (mounted ? "yes" : "no") << "\n"
             << "    configured: " << (device->IsConfigured() ? "yes" : "no") << "\n"
             << "    capacity:   " << megabytes(capacity, spaceKnown) << "\n"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/Device.h"
+#include "device/DeviceType.h"
 #include "device/mtp/MtpBackend.h"
 
 #include <QSet>
@@ -30,7 +31,7 @@ public:
 
     int CopyFile(const QString& aSourceFilePath, const QString& aDestinationPath,
                  bool aReplace) override;
-    int GetDeviceType() override { return 1; }
+    int GetDeviceType() override { return DeviceType::Mtp; }
     void PrepareForSync() override;
     void FinalizeSync() override;
     bool IsMounted() override { return true; }

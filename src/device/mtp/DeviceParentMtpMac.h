@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/DeviceParent.h"
+#include "device/DeviceType.h"
 
 #include <QString>
 
@@ -17,7 +18,7 @@ public:
     DeviceParentMtpMac(QMtpCachedDevice* aDevice, const QString& aVendor, const QString& aProduct);
     ~DeviceParentMtpMac() override;
 
-    int GetDeviceType() override { return 1; }
+    int GetDeviceType() override { return DeviceType::Mtp; }
     QMtpCachedDevice* MtpDevice();
     QString Vendor() const { return mVendor; }
     QString Product() const { return mProduct; }
