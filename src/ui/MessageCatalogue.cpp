@@ -32,8 +32,16 @@ QString text(const char* aSource, const char* aDisambiguation = nullptr)
 
 } // namespace
 
+// Outside any namespace, as the resource macro requires.
+static void initialiseResources()
+{
+    // The pictures and the licence text live in the static ui library.
+    Q_INIT_RESOURCE(ui);
+}
+
 void MessageCatalogue::build()
 {
+    initialiseResources();
     domain() = QLatin1String(WebHost::kHost) + QLatin1Char('/')
                + QCoreApplication::translate("SyncUi", "en") + QStringLiteral("/itunes");
     MessageCatalogue& c = instance();

@@ -26,6 +26,7 @@ ConnectDevicePage::ConnectDevicePage(DeviceList* aDeviceList, QWidget* aParent)
     setTitle(tr("Phone Setup"));
     const QPixmap watermark(QStringLiteral(":/images/wizard1.png"));
     setPixmap(QWizard::WatermarkPixmap, watermark);
+    setMaximumHeight(watermark.height());
     auto* layout = new QVBoxLayout(this);
     auto* intro = new QLabel(tr("<p>Connect your Samsung Galaxy to the PC using the USB cable and "
                                 "then select it from the list below.</p>"));

@@ -1,0 +1,208 @@
+// Whole synchronisations started from the window against a folder phone and the real engine;
+// the engine's questions are answered through the window's blocking connections.
+#include "TestMain.h"
+#include "UiTestSupport.h"
+
+#include "engine/EngineFixture.h"
+#include "library/LocalMusicLibrary.h"
+#include "settings/SyncSettings.h"
+#include "sync/MusicSync.h"
+#include "tracks/SyncState.h"
+#include "ui/MessageCatalogue.h"
+#include "ui/SyncUi.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+
+namespace {
+
+// Three tracks in the playlist "Mix" and a phone configured to take it.
+struct SyncSetup
+{
+    explicit SyncSetup(int aTrackBytes = 20000)
+    {
+        for (const char* name : {"One", "Two", "Three"}) {
+            fixture.addTrack(QLatin1String(name), QStringLiteral("Artist"),
+                             QStringLiteral("Album"), int(fixture.cachedOnPhone().size()) + 1,
+                             QString(), QByteArray(aTrackBytes, name[1]));
+        }
+        fixture.setPlaylist(QStringLiteral("Mix"), {QStringLiteral("One"), QStringLiteral("Two"),
+                                                    QStringLiteral("Three")});
+        fixture.writeLibrary();
+    }
+    void configure()
+    {
+        EngineFixture::Configuration configuration;
+        configuration.mPlaylists = QStringList{QStringLiteral("Mix")};
+        fixture.configure(configuration);
+    }
+    EngineFixture fixture;
+    QTemporaryDir fakeSystem;
+};
+
+// Starts the window on the phone folder and waits until it reports the phone ready.
+bool openWindow(SyncUi& aWindow, const QString& aPhoneRoot)
+{
+    aWindow.deviceList().AddPhoneFolder(aPhoneRoot);
+    aWindow.show();
+    return waitFor([&] { return aWindow.state() == SyncState::PhoneReady; }, 15000);
+}
+
+// Presses Synchronize and waits for the run to end (an idle state after a busy one).
+int synchronise(SyncUi& aWindow)
+{
+    aWindow.findChild<QPushButton*>(QStringLiteral("syncButton"))->click();
+    const bool ended = waitFor(
+        [&] {
+            return aWindow.musicSync() && !aWindow.musicSync()->IsRunning()
+                   && SyncState::isIdle(aWindow.state());
+        },
+        30000);
+    return ended ? aWindow.musicSync()->State() : -100;
+}
+
+QStringList phoneMusic(const EngineFixture& aFixture)
+{
+    QStringList names;
+    QDirIterator it(aFixture.phoneRoot() + QStringLiteral("/Music"), QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        names.append(QFileInfo(it.next()).completeBaseName());
+    names.sort();
+    return names;
+}
+
+} // namespace
+
+class TestUiSync : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("PELLMAR_WEB_ORIGIN", "http://127.0.0.1:9");
+        MessageCatalogue::build();
+    }
+    void cleanup() { QFile::remove(SyncSettings::settingsFilePath()); }
+
+    void deletionsAreConfirmedOrRefusedThroughTheWindow()
+    {
+        SyncSetup setup;
+        setup.configure();
+        DialogRecorder dialogs;
+        bool confirm = false;
+        dialogs.on(QStringLiteral("deleteTracksConfirm"), [&](QDialog& aDialog) {
+            aDialog.findChild<QAbstractButton*>(confirm ? QStringLiteral("yesButton")
+                                                        : QStringLiteral("noButton"))
+                ->click();
+        });
+        SyncUi window(nullptr, setup.fakeSystem.path());
+        QVERIFY(openWindow(window, setup.fixture.phoneRoot()));
+        QCOMPARE(synchronise(window), int(SyncState::Finished));
+        QCOMPARE(phoneMusic(setup.fixture).size(), 3);
+        QCOMPARE(labelText(window, "statusLabel"), MessageCatalogue::get().syncComplete);
+        // A folder phone is a mass-storage phone: the eject reminder follows the run.
+        QCOMPARE(dialogs.mShown, QStringList{QStringLiteral("usbEjectWarning")});
+
+        setup.fixture.setPlaylist(QStringLiteral("Mix"), {QStringLiteral("One")});
+        setup.fixture.writeLibrary();
+        dialogs.mShown.clear();
+        synchronise(window);
+        QCOMPARE(dialogs.mShown.first(), QStringLiteral("deleteTracksConfirm"));
+        QCOMPARE(phoneMusic(setup.fixture).size(), 3);
+
+        confirm = true;
+        QCOMPARE(synchronise(window), int(SyncState::Finished));
+        QCOMPARE(phoneMusic(setup.fixture).size(), 1);
+        QCOMPARE(setup.fixture.cachedOnPhone(), QStringList{QStringLiteral("One")});
+    }
+
+    void alwaysDeleteIsRememberedForThePhone()
+    {
+        SyncSetup setup;
+        setup.configure();
+        DialogRecorder dialogs;
+        dialogs.on(QStringLiteral("deleteTracksConfirm"), [](QDialog& aDialog) {
+            aDialog.findChild<QCheckBox*>(QStringLiteral("alwaysDelete"))->setChecked(true);
+            aDialog.findChild<QAbstractButton*>(QStringLiteral("yesButton"))->click();
+        });
+        SyncUi window(nullptr, setup.fakeSystem.path());
+        QVERIFY(openWindow(window, setup.fixture.phoneRoot()));
+        synchronise(window);
+        setup.fixture.setPlaylist(QStringLiteral("Mix"), {QStringLiteral("Two")});
+        setup.fixture.writeLibrary();
+        synchronise(window);
+        setup.fixture.setPlaylist(QStringLiteral("Mix"), {QStringLiteral("Three")});
+        setup.fixture.writeLibrary();
+        QCOMPARE(synchronise(window), int(SyncState::Finished));
+        QCOMPARE(dialogs.mShown.count(QStringLiteral("deleteTracksConfirm")), 1);
+        QCOMPARE(phoneMusic(setup.fixture).size(), 1);
+        SyncSettings settings;
+        settings.load();
+        QVERIFY(settings.deleteWithoutWarning(setup.fixture.phoneId()));
+    }
+
+    void dontSyncWhenSpaceIsShortCancelsTheRun()
+    {
+        // A phone that really is small: a 1 MB tmpfs under the phone folder.
+        SyncSetup setup(400000);
+        QDir().mkpath(setup.fixture.phoneRoot());
+        QProcess mount;
+        mount.start(QStringLiteral("mount"),
+                    {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                     QStringLiteral("size=1m"), QStringLiteral("tmpfs"),
+                     setup.fixture.phoneRoot()});
+        if (!mount.waitForFinished(10000) || mount.exitCode() != 0)
+            QSKIP("mounting a tmpfs is refused here");
+        const auto unmount = qScopeGuard([&] {
+            QProcess::execute(QStringLiteral("umount"), {setup.fixture.phoneRoot()});
+        });
+        setup.configure();
+        DialogRecorder dialogs;
+        dialogs.on(QStringLiteral("notEnoughSpaceBox"), [](QDialog& aDialog) {
+            DialogRecorder::clickButton(aDialog, MessageCatalogue::get().dontSync);
+        });
+        SyncUi window(nullptr, setup.fakeSystem.path());
+        QVERIFY(openWindow(window, setup.fixture.phoneRoot()));
+        QCOMPARE(synchronise(window), int(SyncState::Cancelled));
+        QCOMPARE(dialogs.mShown.first(), QStringLiteral("notEnoughSpaceBox"));
+        QVERIFY(dialogs.mTexts.first().contains(QLatin1String("MB.")));
+        QCOMPARE(phoneMusic(setup.fixture).size(), 0);
+        QCOMPARE(labelText(window, "statusLabel"), MessageCatalogue::get().syncCancelled);
+    }
+
+    void closingDuringARunCancelsItAndClosesAfterwards()
+    {
+        SyncSetup setup;
+        setup.configure();
+        DialogRecorder dialogs;
+        SyncUi window(nullptr, setup.fakeSystem.path());
+        QVERIFY(openWindow(window, setup.fixture.phoneRoot()));
+        synchronise(window);
+        setup.fixture.setPlaylist(QStringLiteral("Mix"), {QStringLiteral("One")});
+        setup.fixture.writeLibrary();
+        QString statusAfterClose;
+        bool stillShown = false;
+        dialogs.on(QStringLiteral("deleteTracksConfirm"), [&](QDialog& aDialog) {
+            // The user closes the window while the run waits for an answer.
+            window.close();
+            statusAfterClose = labelText(window, "statusLabel");
+            stillShown = window.isVisible();
+            aDialog.findChild<QAbstractButton*>(QStringLiteral("yesButton"))->click();
+        });
+        window.findChild<QPushButton*>(QStringLiteral("syncButton"))->click();
+        QVERIFY(waitFor([&] { return !window.isVisible(); }, 30000));
+        QCOMPARE(statusAfterClose, MessageCatalogue::get().cancelling);
+        QVERIFY(stillShown);
+        QVERIFY(!window.musicSync()->IsRunning());
+        // Cancelled before deleting: the phone keeps its tracks.
+        QCOMPARE(phoneMusic(setup.fixture).size(), 3);
+    }
+};
+
+PELLMAR_TEST_MAIN_GUI(TestUiSync)
+#include "test_ui_sync.moc"
