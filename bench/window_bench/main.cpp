@@ -1,0 +1,230 @@
+// The window's start-up time and the responsiveness of its event loop.
+//
+// Each measurement runs in a child process of this program, so that process start, library
+// loading and Qt's own start are counted:
+//   peer     a bare widget application shows an empty window (the floor for any Qt window);
+//   startup  the window starts with a 20,000-track library until it shows "Connect your phone
+//            to the PC" (the 500 ms wait included);
+//   sync     the window synchronises those tracks to a folder phone for the first time.
+// A 10 ms timer in the window's thread measures the longest stall of its event loop.
+#include "BenchLibrary.h"
+
+#include "app/AppPaths.h"
+#include "device/UsbMSDevice.h"
+#include "settings/SyncSettings.h"
+#include "tracks/SyncState.h"
+#include "ui/ModalAnswerer.h"
+#include "ui/SyncUi.h"
+#include "sync/MusicSync.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+constexpr int kTracks = 20000;
+
+// Longest gap between two ticks of a 10 ms timer.
+class StallProbe : public QObject
+{
+public:
+    StallProbe()
+    {
+        mClock.start();
+        connect(&mTimer, &QTimer::timeout, this, [this] {
+            const qint64 now = mClock.elapsed();
+            mLongest = std::max(mLongest, now - mLast);
+            mLast = now;
+            if (mOnTick)
+                mOnTick();
+        });
+        mTimer.start(10);
+    }
+    qint64 longestStall() const { return mLongest > 10 ? mLongest - 10 : 0; }
+    void reset()
+    {
+        mLongest = 0;
+        mLast = mClock.elapsed();
+    }
+    std::function<void()> mOnTick;
+
+private:
+    QTimer mTimer;
+    QElapsedTimer mClock;
+    qint64 mLast = 0;
+    qint64 mLongest = 0;
+};
+
+void report(const QString& aLine)
+{
+    std::printf("%s\n", qPrintable(aLine));
+    std::fflush(stdout);
+}
+
+int runChild(const QString& aMode, const QString& aPhone)
+{
+    int argc = 1;
+    char name[] = "window_bench";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    AppPaths::setApplicationDataPath(QDir::homePath());
+    StallProbe probe;
+    if (aMode == QLatin1String("peer")) {
+        QWidget window;
+        window.show();
+        QTimer::singleShot(0, &app, [] { report(QStringLiteral("READY 0")); });
+        QTimer::singleShot(0, &app, &QApplication::quit);
+        return app.exec();
+    }
+    ModalAnswerer::setAnswerer([](QDialog& aDialog) { aDialog.accept(); });
+    SyncUi window;
+    window.show();
+    bool started = false;
+    probe.mOnTick = [&] {
+        if (aMode == QLatin1String("startup") && window.state() == SyncState::NoPhone) {
+            report(QStringLiteral("READY %1").arg(probe.longestStall()));
+            app.quit();
+        } else if (aMode == QLatin1String("sync")) {
+            if (!started && window.state() == SyncState::PhoneReady) {
+                started = true;
+                probe.reset();
+                window.startSync();
+            } else if (started && window.musicSync() && !window.musicSync()->IsRunning()
+                       && SyncState::isIdle(window.state())) {
+                report(QStringLiteral("DONE %1 %2 %3")
+                           .arg(probe.longestStall())
+                           .arg(window.state())
+                           .arg(window.musicSync()->CopiedCount()));
+                app.quit();
+            }
+        }
+    };
+    if (aMode == QLatin1String("sync"))
+        window.deviceList().AddPhoneFolder(aPhone);
+    return app.exec();
+}
+
+// Runs one child; returns its wall time from start to its report line, and the line.
+qint64 timeChild(const QString& aMode, const QString& aHome, const QString& aLibrary,
+                 const QString& aPhone, QString& aLine)
+{
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), aHome);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("PELLMAR_ITUNES_LIBRARY"), aLibrary);
+    env.insert(QStringLiteral("PELLMAR_WEB_ORIGIN"), QStringLiteral("http://127.0.0.1:9"));
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QElapsedTimer timer;
+    timer.start();
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child"), aMode, aPhone});
+    qint64 elapsed = -1;
+    while (child.waitForReadyRead(600000)) {
+        aLine += QString::fromUtf8(child.readAll());
+        if (aLine.contains(QLatin1Char('\n'))) {
+            elapsed = timer.elapsed();
+            break;
+        }
+    }
+    child.waitForFinished(60000);
+    aLine = aLine.trimmed();
+    return elapsed;
+}
+
+void writeSettings(const QString& aHome, const QString& aPhone)
+{
+    AppPaths::setApplicationDataPath(aHome);
+    SyncSettings settings;
+    settings.load();
+    settings.setSkipUpdateMessage(QStringLiteral("none"));
+    if (!aPhone.isEmpty()) {
+        UsbMSDevice phone(aPhone, QStringLiteral("phone"), true);
+        phone.IsMounted();
+        phone.SetConfigured();
+        settings.load();
+        settings.setConfig(phone.UniqueDeviceId(), phone.FriendlyName(), true, {}, 0, {});
+        settings.setSkipUsbEjectWarning(phone.UniqueDeviceId(), true);
+    }
+    settings.save();
+}
+
+QString line(const char* aName, double aMeasured, double aGoal)
+{
+    return QStringLiteral("TARGET %1 %2 %3 %4")
+        .arg(QLatin1String(aName))
+        .arg(aMeasured)
+        .arg(aGoal)
+        .arg(aMeasured >= 0 && aMeasured <= aGoal ? QStringLiteral("PASS") : QStringLiteral("FAIL"));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc >= 3 && QByteArray(argv[1]) == "--child")
+        return runChild(QString::fromLocal8Bit(argv[2]),
+                        argc >= 4 ? QString::fromLocal8Bit(argv[3]) : QString());
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    const QString root = dir.path();
+    if (!BenchLibrary::generate(root, kTracks, 2048, 1000, 10)) {
+        report(QStringLiteral("could not write the library"));
+        return 1;
+    }
+    const QString library = BenchLibrary::libraryFile(root);
+    const QString home = root + QStringLiteral("/home");
+    const QString phone = root + QStringLiteral("/phone");
+    QDir().mkpath(home);
+    QDir().mkpath(phone);
+    writeSettings(home, QString());
+
+    QString peerLine;
+    QString startLine;
+    qint64 peer = -1;
+    qint64 start = -1;
+    // Best of three: the first start also fills the file cache.
+    for (int round = 0; round < 3; ++round) {
+        QString p;
+        QString s;
+        const qint64 peerTime = timeChild(QStringLiteral("peer"), home, library, QString(), p);
+        const qint64 startTime = timeChild(QStringLiteral("startup"), home, library, QString(), s);
+        if (peer < 0 || (peerTime >= 0 && peerTime < peer))
+            peer = peerTime, peerLine = p;
+        if (start < 0 || (startTime >= 0 && startTime < start))
+            start = startTime, startLine = s;
+    }
+    const qint64 startStall = startLine.section(QLatin1Char(' '), 1, 1).toLongLong();
+    report(QStringLiteral("empty Qt window: %1 ms").arg(peer));
+    report(QStringLiteral("start to \"Connect your phone to the PC\" with %1 tracks: %2 ms "
+                          "(%3 x the empty window; 500 ms of it is the window's own wait)")
+               .arg(kTracks)
+               .arg(start)
+               .arg(peer > 0 ? double(start) / double(peer) : 0.0, 0, 'f', 2));
+    report(QStringLiteral("longest event-loop stall during start-up: %1 ms").arg(startStall));
+
+    writeSettings(home, phone);
+    QString syncLine;
+    const qint64 syncTime = timeChild(QStringLiteral("sync"), home, library, phone, syncLine);
+    const QStringList parts = syncLine.split(QLatin1Char(' '));
+    const qint64 syncStall = parts.size() >= 4 ? parts.at(1).toLongLong() : -1;
+    report(QStringLiteral("first sync of %1 tracks from the window: %2 ms, final state %3, "
+                          "%4 tracks copied")
+               .arg(kTracks)
+               .arg(syncTime)
+               .arg(parts.value(2))
+               .arg(parts.value(3)));
+    report(QStringLiteral("longest event-loop stall during the sync: %1 ms").arg(syncStall));
+    report(line("window_start_ms", double(start), 1500));
+    report(line("startup_stall_ms", double(startStall), 100));
+    report(line("sync_stall_ms", double(syncStall), 100));
+    return 0;
+}
