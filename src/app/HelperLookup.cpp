@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QStringList>
 
 namespace {
 
@@ -25,25 +26,29 @@ QString executableFolder()
 
 QString HelperLookup::find(const QString& aRelativePath, const QString& aBareName)
 {
-    if (!aRelativePath.isEmpty()) {
-        const QString fromCurrent = QDir::current().absoluteFilePath(aRelativePath);
-        if (isRunnable(fromCurrent))
-            return fromCurrent;
-        const QString exeFolder = executableFolder();
-        if (!exeFolder.isEmpty()) {
-            const QString fromExe = QDir(exeFolder).absoluteFilePath(aRelativePath);
-            if (isRunnable(fromExe))
-                return fromExe;
+    const QString exeFolder = executableFolder();
+    QStringList candidates;
+    if (!exeFolder.isEmpty()) {
+        const QDir exeDir(exeFolder);
+        if (!aRelativePath.isEmpty())
+            candidates << exeDir.absoluteFilePath(aRelativePath);
+        if (!aBareName.isEmpty()) {
+            // Installed programs stand together: a helper beside us wins over one on PATH.
+            candidates << exeDir.absoluteFilePath(aBareName)
+                       << QDir::cleanPath(exeFolder + QStringLiteral("/../lib/pellmar/") + aBareName);
         }
+    }
+    for (const QString& candidate : candidates) {
+        if (isRunnable(candidate))
+            return candidate;
     }
     if (aBareName.isEmpty())
         return QString();
-    // Installed programs stand together: a helper beside us wins over one on PATH.
-    const QString exeFolder = executableFolder();
-    if (!exeFolder.isEmpty()) {
-        const QString beside = QDir(exeFolder).absoluteFilePath(aBareName);
-        if (isRunnable(beside))
-            return beside;
+    QStringList searchPath;
+    const QString path = qEnvironmentVariable("PATH");
+    for (const QString& folder : path.split(u':', Qt::SkipEmptyParts)) {
+        if (QDir::isAbsolutePath(folder))
+            searchPath << folder;
     }
-    return QStandardPaths::findExecutable(aBareName);
+    return searchPath.isEmpty() ? QString() : QStandardPaths::findExecutable(aBareName, searchPath);
 }

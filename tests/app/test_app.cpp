@@ -231,17 +231,24 @@ private slots:
     {
         QTemporaryDir dir;
         const QString previous = QDir::currentPath();
+        const QByteArray previousPath = qgetenv("PATH");
         QDir(dir.path()).mkpath(QStringLiteral("tool"));
-        QFile helper(dir.filePath(QStringLiteral("tool/helper")));
-        QVERIFY(helper.open(QIODevice::WriteOnly));
-        helper.write("#!/bin/sh\n");
-        helper.close();
-        helper.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        for (const QString name : {QStringLiteral("tool/helper"), QStringLiteral("planted")}) {
+            QFile helper(dir.filePath(name));
+            QVERIFY(helper.open(QIODevice::WriteOnly));
+            helper.write("#!/bin/sh\n");
+            helper.close();
+            helper.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
         QDir::setCurrent(dir.path());
-        QCOMPARE(HelperLookup::find(QStringLiteral("tool/helper"), QStringLiteral("sh")),
-                 dir.filePath(QStringLiteral("tool/helper")));
-        // Not below the current folder: the bare name on PATH.
-        QVERIFY(HelperLookup::find(QStringLiteral("tool/missing"), QStringLiteral("sh"))
+        // Neither the relative path nor the bare name is taken from the current folder, also
+        // when PATH names it by an empty entry or by ".".
+        qputenv("PATH", "::.:" + previousPath);
+        QVERIFY(HelperLookup::find(QStringLiteral("tool/helper"), QString()).isEmpty());
+        QVERIFY(HelperLookup::find(QStringLiteral("tool/helper"), QStringLiteral("planted"))
+                    .isEmpty());
+        // Not beside the program either: the bare name on PATH.
+        QVERIFY(HelperLookup::find(QStringLiteral("tool/helper"), QStringLiteral("sh"))
                     .endsWith(QStringLiteral("/sh")));
         QVERIFY(HelperLookup::find(QStringLiteral("tool/missing"),
                                    QStringLiteral("no-such-program-here"))
@@ -250,6 +257,7 @@ private slots:
         QCOMPARE(HelperLookup::find(QStringLiteral("tool/missing"),
                                     QStringLiteral("pellmar_log_probe")),
                  QCoreApplication::applicationDirPath() + QStringLiteral("/pellmar_log_probe"));
+        qputenv("PATH", previousPath);
         QDir::setCurrent(previous);
     }
 };
