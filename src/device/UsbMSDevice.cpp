@@ -387,8 +387,7 @@ int UsbMSDevice::UploadTrack(Track& aTrack)
 
     if (aTrack.needsConversion()) {
         logMessage("Changing ext to mp3");
-        fileName.chop(3);
-        fileName += QLatin1String("mp3");
+        fileName = Track::convertedFileName(fileName);
     }
     if (fileName.isEmpty() || fileName == QLatin1String(".") || fileName == QLatin1String("..")) {
         logValue("Track has no usable file name", aTrack.path());

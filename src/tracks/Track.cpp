@@ -3,6 +3,7 @@
 #include "app/AppPaths.h"
 #include "app/DebugLog.h"
 
+#include <algorithm>
 #include <charconv>
 
 Track::Track(const QString& aTrackName, const QString& aAlbumName, const QString& aArtistName,
@@ -38,14 +39,34 @@ qint64 Track::sizeOnDevice() const
     return mDeviceId.isEmpty() ? 0 : mSizeOnDevice;
 }
 
+namespace {
+
+// The position of the dot that starts the extension of aPath's last part, or -1.
+qsizetype extensionDot(QStringView aPath)
+{
+    const qsizetype nameStart = std::max(aPath.lastIndexOf(u'/'), aPath.lastIndexOf(u'\\')) + 1;
+    const qsizetype dot = aPath.lastIndexOf(u'.');
+    return dot >= nameStart ? dot : -1;
+}
+
+} // namespace
+
 QString Track::fileExtension() const
 {
-    return mPath.size() > 3 ? mPath.right(3) : QString();
+    const qsizetype dot = extensionDot(mPath);
+    return dot < 0 ? QString() : mPath.mid(dot + 1);
 }
 
 bool Track::needsConversion() const
 {
-    return mConvertToMp3 && mPath.right(3).compare(QLatin1String("mp3"), Qt::CaseInsensitive) != 0;
+    return mConvertToMp3
+           && fileExtension().compare(QLatin1String("mp3"), Qt::CaseInsensitive) != 0;
+}
+
+QString Track::convertedFileName(const QString& aFileName)
+{
+    const qsizetype dot = extensionDot(aFileName);
+    return (dot < 0 ? aFileName + u'.' : aFileName.left(dot + 1)) + QLatin1String("mp3");
 }
 
 QString Track::conversionOutputPath()

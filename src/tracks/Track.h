@@ -62,10 +62,13 @@ public:
 
     // mSizeOnDevice, or 0 while the track has no device id.
     qint64 sizeOnDevice() const;
-    // The last three characters of the path, or empty for a path of three characters or fewer.
+    // The text after the last dot of the file's name, or empty when the name has no dot.
     QString fileExtension() const;
     // To be converted to MP3 and not an MP3 already.
     bool needsConversion() const;
+    // aFileName with its extension replaced by "mp3" ("x.aiff" gives "x.mp3"), or with ".mp3"
+    // appended when it has none: the name a converted track has on the phone.
+    static QString convertedFileName(const QString& aFileName);
     // The file to copy to the phone: the conversion output when converting, else the path.
     QString uploadSourcePath() const;
     // Name, album, artist and track number, plus "mp3" for tracks that are (or become) MP3.

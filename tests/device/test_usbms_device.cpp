@@ -172,8 +172,14 @@ void TestUsbMSDevice::uploadConvertedTrack()
     track.setConvertToMp3(true);
     QCOMPARE(phone.UploadTrack(track), 0);
     QCOMPARE(track.deviceId(), QStringLiteral("\\Music\\Ar\\Al\\song.mp3"));
+    // A four-letter extension is replaced whole.
+    Track aiff = libraryTrack("T", "Al", "Ar", f.song("take.aiff", "aiff data"));
+    aiff.setConvertToMp3(true);
+    QCOMPARE(phone.UploadTrack(aiff), 0);
+    QCOMPARE(aiff.deviceId(), QStringLiteral("\\Music\\Ar\\Al\\take.mp3"));
     PhoneTree expected;
     expected.setFile("Music/Ar/Al/song.mp3", "mp3 data");
+    expected.setFile("Music/Ar/Al/take.mp3", "mp3 data");
     PELLMAR_COMPARE_TREE(expected, f.root);
     QFile::remove(Track::conversionOutputPath());
 }

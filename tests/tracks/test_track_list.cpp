@@ -99,6 +99,21 @@ void TestTrackList::fileExtensionAndConversion()
 {
     QCOMPARE(libraryTrack("a", "abc").fileExtension(), QString());
     QCOMPARE(libraryTrack("a", "a.ogg").fileExtension(), QStringLiteral("ogg"));
+    QCOMPARE(libraryTrack("a", "/m/x.aiff").fileExtension(), QStringLiteral("aiff"));
+    QCOMPARE(libraryTrack("a", "/m.d/x").fileExtension(), QString());
+
+    // The extension after the last dot is replaced, whatever its length.
+    QCOMPARE(Track::convertedFileName("x.aiff"), QStringLiteral("x.mp3"));
+    QCOMPARE(Track::convertedFileName("x.m4a"), QStringLiteral("x.mp3"));
+    QCOMPARE(Track::convertedFileName("a.b.flac"), QStringLiteral("a.b.mp3"));
+    QCOMPARE(Track::convertedFileName("noext"), QStringLiteral("noext.mp3"));
+    Track aiff = libraryTrack("a", "/m/x.aiff");
+    aiff.setConvertToMp3(true);
+    QVERIFY(aiff.needsConversion());
+    // Only a real ".mp3" extension is spared conversion.
+    Track bare = libraryTrack("a", "/m/xmp3");
+    bare.setConvertToMp3(true);
+    QVERIFY(bare.needsConversion());
 
     Track aac = libraryTrack("a", "/m/a.m4a");
     QVERIFY(!aac.needsConversion());

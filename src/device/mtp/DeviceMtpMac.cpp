@@ -210,8 +210,7 @@ QString DeviceMtpMac::TrackFileName(const Track& aTrack)
     // Named as on a mass-storage phone, so that both kinds hold a library under the same paths.
     QString fileName = fileNameOf(aTrack.path());
     if (aTrack.needsConversion()) {
-        fileName.chop(3);
-        fileName += QLatin1String("mp3");
+        fileName = Track::convertedFileName(fileName);
     }
     return fileName;
 }
