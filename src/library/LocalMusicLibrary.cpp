@@ -420,8 +420,10 @@ int LocalMusicLibrary::getAllTracks(const QString& aName, TrackList& aTracks, qi
     return result;
 }
 
-bool LocalMusicLibrary::readTrack(IITTrack& aItem, bool aConvert, Track& aTrack)
+bool LocalMusicLibrary::readTrack(IITTrack& aItem, bool aConvert, Track& aTrack,
+                                  bool& aProtected)
 {
+    aProtected = false;
     std::shared_ptr<IITFileOrCDTrack> file;
     if (failed(aItem.queryFileOrCDTrack(&file)) || !file) {
         logMessage("Error getting file info");
@@ -450,6 +452,12 @@ bool LocalMusicLibrary::readTrack(IITTrack& aItem, bool aConvert, Track& aTrack)
         logMessage("Error getting album");
     if (failed(plainCall([&] { return file->getTrackNumber(&trackNumber); })))
         logMessage("Error getting track number");
+
+    // Audiobooks come with and without copy protection; only the library knows which.
+    if (location.endsWith(QLatin1String(".m4b"), Qt::CaseInsensitive)
+        && failed(plainCall([&] { return file->getProtected(&aProtected); }))) {
+        logMessage("Error getting protection");
+    }
 
     aTrack = Track(name, album, artist, trackNumber, location, true, false, false, QString());
     aTrack.setLocalSize(size);
@@ -492,7 +500,8 @@ int LocalMusicLibrary::readPlaylistTracks(IITPlaylist& aPlaylist, TrackList& aTr
             continue;
         }
         Track track;
-        if (!readTrack(*item, aConvert, track))
+        bool copyProtected = false;
+        if (!readTrack(*item, aConvert, track, copyProtected))
             continue;
         const QString& location = track.path();
         bool drm = false;
@@ -502,7 +511,7 @@ int LocalMusicLibrary::readPlaylistTracks(IITPlaylist& aPlaylist, TrackList& aTr
             const auto is = [&extension](const char* aExtension) {
                 return extension.compare(QLatin1String(aExtension), Qt::CaseInsensitive) == 0;
             };
-            drm = is("m4p") || is("m4b");
+            drm = is("m4p") || (is("m4b") && copyProtected);
             video = aIgnoreVideos && (is("mov") || is("m4v"));
         }
         if (drm) {

@@ -105,7 +105,8 @@ private:
     int readPlaylistTracks(itunes::IITPlaylist& aPlaylist, TrackList& aTracks, qint64& aSize,
                            bool aConvert, TrackList& aDrmTracks, PlaylistEntry& aEntry,
                            bool aIgnoreVideos);
-    bool readTrack(itunes::IITTrack& aItem, bool aConvert, Track& aTrack);
+    // aProtected: an audiobook file that the library marks copy-protected.
+    bool readTrack(itunes::IITTrack& aItem, bool aConvert, Track& aTrack, bool& aProtected);
     QString saveMatchingArtwork(itunes::IITTrack& aTrack);
 
     QMutex mMutex;

@@ -223,9 +223,12 @@ private slots:
         state->mTracks = {track("P", "A", "/m/p.M4P"),   track("B", "A", "/m/b.m4b"),
                           track("V", "A", "/m/v.m4v"),   track("Q", "A", "/m/q.MOV"),
                           track("S", "A", "m4p"),        track("M", "A", "/m/m.m4a"),
-                          track("W", "A", "/m/w.mp3")};
+                          track("W", "A", "/m/w.mp3"),   track("F", "A", "/m/f.m4b")};
         state->mTracks[6].mFileTrack = false; // a stream: skipped
-        state->mPlaylists = {playlist("Library", {0, 1, 2, 3, 4, 5, 6}, 0, kPlaylistKindLibrary)};
+        // Audiobooks are copy-protected only when the library says so.
+        state->mTracks[1].mProtected = true;
+        state->mPlaylists = {
+            playlist("Library", {0, 1, 2, 3, 4, 5, 6, 7}, 0, kPlaylistKindLibrary)};
         Harness h(state);
         TrackList tracks, drm;
         PlaylistEntry entry;
@@ -236,13 +239,13 @@ private slots:
         QStringList kept;
         for (int i = 0; i < tracks.count(); ++i)
             kept << tracks.at(i).trackName();
-        QCOMPARE(kept, (QStringList{"S", "M"}));
-        QCOMPARE(entry.mItems.size(), 2);
+        QCOMPARE(kept, (QStringList{"S", "M", "F"}));
+        QCOMPARE(entry.mItems.size(), 3);
 
         TrackList all, drm2;
         PlaylistEntry entry2;
         QCOMPARE(getAll(h.library, "Library", all, drm2, entry2, false), 0);
-        QCOMPARE(all.count(), 4);
+        QCOMPARE(all.count(), 5);
         QCOMPARE(all.at(0).trackName(), QString("V"));
         QVERIFY(all.at(0).onLocalSyncPlaylist());
         QVERIFY(!all.at(0).onRemoteDevice());
@@ -297,6 +300,7 @@ private slots:
         state->mTracks = {track("e1", "Zeta", "/p/1.mp3"), track("e2", "Alpha", "/p/2.mp3"),
                           track("e3", "Zeta", "/p/3.mp3"), track("e4", "", "/p/4.mp3"),
                           track("e5", "Mid", "/p/5.m4b")};
+        state->mTracks[4].mProtected = true;
         state->mPlaylists = {playlist("Library", {0, 1, 2, 3, 4}, 0, kPlaylistKindLibrary),
                              playlist("Podcasts", {0, 1, 2, 3, 4}, kSpecialKindPodcasts),
                              // A user playlist with the same name must not stand in for it.

@@ -242,6 +242,39 @@ private slots:
         QCOMPARE(failures.count(), 0);
     }
 
+    void audiobooksAreProtectedOnlyWhenTheLibrarySaysSo()
+    {
+        const QString folder = root() + "/books";
+        LibraryXmlBuilder builder;
+        const auto add = [&](const QString& aName, const QString& aFile, const QString& aKind,
+                             bool aProtected) {
+            touch(folder + u'/' + aFile);
+            LibraryXmlBuilder::TrackSpec spec;
+            spec.mName = aName;
+            spec.mKind = aKind;
+            spec.mProtected = aProtected;
+            spec.mLocation = LibraryXmlBuilder::linuxUrl(folder + u'/' + aFile);
+            builder.addTrack(spec);
+        };
+        add("Free", "free.m4b", "AAC audio file", false);
+        add("Kind", "kind.m4b", "Protected AAC audio file", false);
+        add("Flag", "flag.M4B", "AAC audio file", true);
+        // A protected kind on another extension is left to the extension rules.
+        add("Song", "song.m4a", "Protected AAC audio file", false);
+        add("Store", "store.m4p", "AAC audio file", false);
+        builder.addMasterPlaylist();
+        const QString xml = folder + "/iTunes Library.xml";
+        QVERIFY(builder.write(xml));
+        LocalMusicLibrary::setLibraryPath(xml);
+        QObject owner;
+        LocalMusicLibrary& library = *newLibrary(&owner);
+        Read all;
+        readAll(library, "Library", all);
+        QCOMPARE(all.result, 0);
+        QCOMPARE(names(all.tracks), (QStringList{"Free", "Song"}));
+        QCOMPARE(names(all.drm), (QStringList{"Kind", "Flag", "Store"}));
+    }
+
     void copiedLibraryIsRebasedBesideItsFile()
     {
         // Copied from Windows with its media: the folder beside the file that has the Music

@@ -109,6 +109,8 @@ public:
     // The automation's date: days since 1899-12-30, with the time of day as the fraction.
     virtual HResult getDateAdded(double* aDate) = 0;
     virtual HResult getPodcast(bool* aPodcast) = 0;
+    // Whether the library marks the file as copy-protected.
+    virtual HResult getProtected(bool* aProtected) = 0;
 };
 
 class IITTrackCollection

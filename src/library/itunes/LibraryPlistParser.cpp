@@ -48,7 +48,7 @@ qint32 specialKindForFlag(QStringView aKey)
 
 enum class TrackKey {
     Other, TrackId, Name, Artist, AlbumArtist, Album, Composer, Genre, Location,
-    Size, TrackNumber, DateAdded, Compilation, Podcast
+    Size, TrackNumber, DateAdded, Compilation, Podcast, Kind, Protected
 };
 
 // The keys of a track that are read; dispatched on length first, since a library has millions.
@@ -58,6 +58,7 @@ TrackKey trackKey(QStringView aKey)
     case 4:
         if (aKey == u"Name") return TrackKey::Name;
         if (aKey == u"Size") return TrackKey::Size;
+        if (aKey == u"Kind") return TrackKey::Kind;
         break;
     case 5:
         if (aKey == u"Album") return TrackKey::Album;
@@ -73,6 +74,9 @@ TrackKey trackKey(QStringView aKey)
         if (aKey == u"Track ID") return TrackKey::TrackId;
         if (aKey == u"Location") return TrackKey::Location;
         if (aKey == u"Composer") return TrackKey::Composer;
+        break;
+    case 9:
+        if (aKey == u"Protected") return TrackKey::Protected;
         break;
     case 10:
         if (aKey == u"Date Added") return TrackKey::DateAdded;
@@ -258,6 +262,21 @@ void LibraryPlistParser<Stream>::readTrack(const QString& aKey)
             break;
         case TrackKey::Compilation: readBool(track.mCompilation); break;
         case TrackKey::Podcast: readBool(track.mPodcast); break;
+        case TrackKey::Kind:
+            // "Protected AAC audio file", "Protected book": what iTunes calls such files.
+            if (mXml.name() == u"string" && mXml.readTextInto(mScratch)) {
+                if (QStringView(mScratch).contains(u"protected", Qt::CaseInsensitive))
+                    track.mProtected = true;
+            } else if (mXml.name() != u"string") {
+                mXml.skipCurrentElement();
+            }
+            break;
+        case TrackKey::Protected: {
+            bool flag = false;
+            if (readBool(flag) && flag)
+                track.mProtected = true;
+            break;
+        }
         case TrackKey::Other: mXml.skipCurrentElement(); break;
         }
     }

@@ -28,6 +28,8 @@ struct LibraryTrack
     double mDateAdded = 0;
     bool mCompilation = false;
     bool mPodcast = false;
+    // Copy-protected: the file sets "Protected", or its "Kind" says protected.
+    bool mProtected = false;
 
     // A track with a local file: its location is a file URL.
     bool isFileTrack() const;

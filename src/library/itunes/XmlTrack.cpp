@@ -109,6 +109,14 @@ HResult XmlTrack::getPodcast(bool* aPodcast)
     return kOk;
 }
 
+HResult XmlTrack::getProtected(bool* aProtected)
+{
+    if (!aProtected)
+        return kInvalidPointer;
+    *aProtected = track().mProtected;
+    return kOk;
+}
+
 XmlTrackCollection::XmlTrackCollection(std::shared_ptr<XmlLibraryContext> aContext,
                                        QList<qint32> aTrackIndexes)
     : mContext(std::move(aContext))

@@ -22,6 +22,7 @@ public:
     itunes::HResult getLocation(QString* aLocation) override;
     itunes::HResult getDateAdded(double* aDate) override;
     itunes::HResult getPodcast(bool* aPodcast) override;
+    itunes::HResult getProtected(bool* aProtected) override;
 
 private:
     const LibraryTrack& track() const;

@@ -98,6 +98,7 @@ public:
     HResult getLocation(QString* aOut) override { FAKE_ENTER("IITFileOrCDTrack::getLocation"); *aOut = t().mLocation; return kOk; }
     HResult getDateAdded(double* aOut) override { FAKE_ENTER("IITFileOrCDTrack::getDateAdded"); *aOut = t().mDateAdded; return kOk; }
     HResult getPodcast(bool* aOut) override { FAKE_ENTER("IITFileOrCDTrack::getPodcast"); *aOut = false; return kOk; }
+    HResult getProtected(bool* aOut) override { FAKE_ENTER("IITFileOrCDTrack::getProtected"); *aOut = t().mProtected; return kOk; }
 
 private:
     State mState;

@@ -38,6 +38,7 @@ public:
         bool mCompilation = false;
         double mDateAdded = 40000.75;
         bool mFileTrack = true;
+        bool mProtected = false;
         QList<Artwork> mArtwork;
     };
 

@@ -156,6 +156,8 @@ QByteArray LibraryXmlBuilder::toXml() const
             boolean(out, in, "Compilation", true);
         if (track.mPodcast)
             boolean(out, in, "Podcast", true);
+        if (track.mProtected)
+            boolean(out, in, "Protected", true);
         string(out, in, "Persistent ID", persistentId(id));
         string(out, in, "Track Type", track.mTrackType);
         if (!track.mLocation.isEmpty())

@@ -27,6 +27,8 @@ public:
         qint32 mTrackNumber = 1;
         bool mCompilation = false;
         bool mPodcast = false;
+        // Written as "Protected" true.
+        bool mProtected = false;
         QDateTime mDateAdded = QDateTime(QDate(2012, 3, 4), QTime(10, 20, 30), Qt::UTC);
         // The "Location" URL as written; empty: no "Location" key (a stream or cloud track).
         QString mLocation;
