@@ -228,8 +228,12 @@ int MusicSync::readConfiguration(SyncSettings& aSettings, const QString& aId)
         logReturn(result);
         return result;
     }
-    // Reaches the file with the next save of these settings.
-    aSettings.setFirstUse(aId, false);
+    // Saved now: no later step of the run is sure to save these settings.
+    if (aSettings.firstUse(aId)) {
+        aSettings.setFirstUse(aId, false);
+        if (aSettings.save() != 0)
+            logMessage("Could not save first-use");
+    }
     mEnableArtworkSync = aSettings.enableArtworkSync(aId);
     logValue("mEnableArtworkSync", int(mEnableArtworkSync));
     logReturn(result);

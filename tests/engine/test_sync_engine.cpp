@@ -127,6 +127,21 @@ private slots:
             QCOMPARE(mtp->calls(FakeMtpBackend::kSend), 1);
     }
 
+    void firstUseIsClearedInTheSettingsFile()
+    {
+        EngineFixture fixture;
+        addTwoAlbums(fixture);
+        SyncSettings before;
+        QCOMPARE(before.load(), 0);
+        before.setFirstUse(fixture.phoneId(), true);
+        QCOMPARE(before.save(), 0);
+
+        QCOMPARE(fixture.run().finalState(), SyncState::Finished);
+        SyncSettings after;
+        QCOMPARE(after.load(), 0);
+        QVERIFY(!after.firstUse(fixture.phoneId()));
+    }
+
     void removedTrackDeletedWhenConfirmed()
     {
         EngineFixture fixture;
