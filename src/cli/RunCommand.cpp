@@ -33,8 +33,8 @@ std::atomic<MusicSync*> gRunningSync{nullptr};
 std::atomic<int> gInterrupts{0};
 
 // Cancel only sets an atomic flag, which is safe inside a signal handler. A second Ctrl-C
-// falls back to the default action; copies go through temporary names, so nothing is left
-// half-written under a track's name.
+// falls back to the default action. A new track is written under its own name, so one cut
+// short that way stays behind; it is shorter than its source, and the next run copies it again.
 void onInterrupt(int aSignal)
 {
     if (MusicSync* sync = gRunningSync.load())
