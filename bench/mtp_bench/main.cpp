@@ -2,6 +2,7 @@
 // in the same run: backend calls of a first sync and of a resync with nothing to do, and the
 // first sync's time against the folder phone's.
 #include "BenchLibrary.h"
+#include "BenchSync.h"
 #include "mtp/FakeMtpBackend.h"
 
 #include "app/AppPaths.h"
@@ -35,12 +36,7 @@ constexpr int kAlbums = 200;
 constexpr int kPlaylists = 20;
 constexpr int kRounds = 3;
 
-struct SyncOutcome
-{
-    double seconds = 0;
-    int finalState = -1;
-    int notCopied = 0;
-};
+using SyncOutcome = BenchSync::Outcome;
 
 QByteArray coverJpeg()
 {
@@ -74,17 +70,7 @@ void configure(Device& aPhone)
 
 SyncOutcome runSync(LocalMusicLibrary& aLibrary, Device& aPhone)
 {
-    MusicSync sync(&aLibrary, &aPhone, nullptr);
-    QObject::connect(&sync, &MusicSync::ConfirmDeleteTracks, &sync,
-                     [&sync]() { sync.SetDeleteConfirmed(false); }, Qt::DirectConnection);
-    QElapsedTimer timer;
-    timer.start();
-    sync.RunInCallingThread(false);
-    SyncOutcome outcome;
-    outcome.seconds = timer.nsecsElapsed() / 1e9;
-    outcome.finalState = sync.State();
-    outcome.notCopied = int(sync.GetNonCopiedTracks().size());
-    return outcome;
+    return BenchSync::run(aLibrary, aPhone);
 }
 
 // A fresh library object that reads the library file again, as a first sync of a process does.
@@ -116,12 +102,6 @@ std::shared_ptr<FakeMtpBackend> newMtpPhone(QString& aStorage)
     aStorage = backend->addStorage(phone, QStringLiteral("Internal storage"), 1ULL << 36, 1ULL << 36);
     backend->putFile(aStorage, QStringLiteral("CORVO/android.xml"), "<android version=\"13\"/>");
     return backend;
-}
-
-void target(const char* aName, double aMeasured, double aGoal)
-{
-    std::printf("TARGET %s %.3f %.1f %s\n", aName, aMeasured, aGoal,
-                aMeasured >= 0 && aMeasured <= aGoal ? "PASS" : "FAIL");
 }
 
 } // namespace
@@ -218,7 +198,7 @@ int main(int argc, char** argv)
                     backend->calls(FakeMtpBackend::kGet), backend->calls(FakeMtpBackend::kSend),
                     backend->calls(FakeMtpBackend::kDelete), resync.seconds, resync.finalState);
         const bool resyncValid = resync.finalState == SyncState::Finished && resync.notCopied == 0;
-        target("mtp_noop_resync_backend_calls", resyncValid ? resyncCalls : -1, 2.0 * kPlaylists + 20);
+        BenchSync::target("mtp_noop_resync_backend_calls", resyncValid ? resyncCalls : -1, 2.0 * kPlaylists + 20);
     }
 
     const bool valid = folderBest.finalState == SyncState::Finished && folderBest.notCopied == 0
@@ -228,9 +208,9 @@ int main(int argc, char** argv)
     std::printf("MTP phone first sync (best):    %8.3f s\n", mtpBest.seconds);
     if (!valid)
         std::printf("The synchronisations did not complete; the figures are not meaningful.\n");
-    target("mtp_first_sync_sends_per_object", valid ? double(firstSends) / expectedSends : -1, 1.0);
-    target("mtp_first_sync_listings_per_folder", valid ? maxListings : -1, 1.0);
-    target("mtp_first_sync_vs_folder_phone",
+    BenchSync::target("mtp_first_sync_sends_per_object", valid ? double(firstSends) / expectedSends : -1, 1.0);
+    BenchSync::target("mtp_first_sync_listings_per_folder", valid ? maxListings : -1, 1.0);
+    BenchSync::target("mtp_first_sync_vs_folder_phone",
            valid && folderBest.seconds > 0 ? mtpBest.seconds / folderBest.seconds : -1, 1.2);
     return 0;
 }

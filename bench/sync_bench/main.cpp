@@ -2,6 +2,7 @@
 // empty phone folder, compared with "cp -r" of the same files, and a second synchronisation with
 // nothing to do, compared with "rsync -a" into an up-to-date copy.
 #include "BenchLibrary.h"
+#include "BenchSync.h"
 
 #include "app/AppPaths.h"
 #include "device/UsbMSDevice.h"
@@ -56,29 +57,13 @@ double runPeer(const QString& aProgram, const QStringList& aArguments)
     return timer.nsecsElapsed() / 1e9;
 }
 
-struct SyncOutcome
-{
-    double seconds = 0;
-    int finalState = -1;
-    int notCopied = 0;
-};
+using SyncOutcome = BenchSync::Outcome;
 
 SyncOutcome runSync(LocalMusicLibrary& aLibrary, const QString& aPhoneRoot)
 {
     UsbMSDevice phone(aPhoneRoot, QStringLiteral("Bench Phone"), true);
-    MusicSync sync(&aLibrary, &phone, nullptr);
-    SyncOutcome outcome;
-    // Nothing is to be deleted in either run; a question would mean a fault in the bench.
-    QObject::connect(&sync, &MusicSync::ConfirmDeleteTracks, &sync,
-                     [&sync]() { sync.SetDeleteConfirmed(false); }, Qt::DirectConnection);
     settleDisk();
-    QElapsedTimer timer;
-    timer.start();
-    sync.RunInCallingThread(false);
-    outcome.seconds = timer.nsecsElapsed() / 1e9;
-    outcome.finalState = sync.State();
-    outcome.notCopied = int(sync.GetNonCopiedTracks().size());
-    return outcome;
+    return BenchSync::run(aLibrary, phone);
 }
 
 double peakMemoryMb()
@@ -86,12 +71,6 @@ double peakMemoryMb()
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss / 1024.0;
-}
-
-void target(const char* aName, double aMeasured, double aGoal)
-{
-    std::printf("TARGET %s %.3f %.1f %s\n", aName, aMeasured, aGoal,
-                aMeasured >= 0 && aMeasured <= aGoal ? "PASS" : "FAIL");
 }
 
 } // namespace
@@ -181,9 +160,9 @@ int main(int argc, char** argv)
                        && second.finalState == SyncState::Finished;
     if (!valid)
         std::printf("The synchronisations did not complete; the ratios are not meaningful.\n");
-    target("first_sync_vs_cp", valid && cpSeconds > 0 ? first.seconds / cpSeconds : -1, 1.5);
-    target("noop_sync_vs_rsync", valid && rsyncSeconds > 0 ? second.seconds / rsyncSeconds : -1,
+    BenchSync::target("first_sync_vs_cp", valid && cpSeconds > 0 ? first.seconds / cpSeconds : -1, 1.5);
+    BenchSync::target("noop_sync_vs_rsync", valid && rsyncSeconds > 0 ? second.seconds / rsyncSeconds : -1,
            1.0);
-    target("sync_peak_memory_mb", peak, 250);
+    BenchSync::target("sync_peak_memory_mb", peak, 250);
     return 0;
 }

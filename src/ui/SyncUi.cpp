@@ -3,6 +3,8 @@
 #include "app/DebugLog.h"
 #include "device/Device.h"
 #include "device/DeviceType.h"
+#include "device/mtp/LibMtpBackend.h"
+#include "device/mtp/MtpMacDeviceRefresher.h"
 #include "library/PodcastRamCache.h"
 #include "library/itunes/LibraryLocator.h"
 #include "settings/SyncSettings.h"
@@ -51,6 +53,10 @@ SyncUi::SyncUi(QWidget* aParent, const QString& aSystemRoot)
     SyncSettings settings;
     settings.load();
     PhoneFolderSettings::addAllTo(*mDeviceList);
+    // MTP phones through libmtp; a window over a laid-out system tree (tests) has none.
+    if (aSystemRoot.isEmpty())
+        mDeviceList->SetDeviceRefresher(
+            std::make_unique<MtpMacDeviceRefresher>(std::make_shared<LibMtpBackend>()));
     mAutoRefresher = std::make_unique<AutoRefresher>(&mLibrary, mDeviceList.get());
 
     MessageCatalogue::build();
