@@ -48,6 +48,12 @@ void BackupTransferStage::run()
         transferBlackBerry(backupPath);
     else
         transferIPhone(backupPath);
+    if (mSync.hasBeenCancelled()) {
+        // Half a transfer is no transfer: the choices stay on so that the next run completes
+        // it (files already on the phone are kept, not copied twice).
+        logMessage("Backup transfer cancelled - the copy choices stay on");
+        return;
+    }
 
     mSync.ChangeState(SyncState::Preparing);
     copyToPhone();

@@ -272,6 +272,25 @@ private slots:
         QCOMPARE(copyChoicesNow(fixture.phoneId()), QStringLiteral("00000"));
     }
 
+    void cancelledTransferKeepsTheChoices()
+    {
+        const QString backup = iphoneBackup(QStringLiteral("cancelled"), QString());
+        EngineFixture fixture;
+        prepare(fixture);
+        chooseBackup(fixture.phoneId(), backup, CopyChoices());
+        const auto result = fixture.run(EngineFixture::RunOptions(), [](MusicSync& aSync) {
+            QObject::connect(&aSync, qOverload<int, int, QString>(&MusicSync::ProgressUpdate), &aSync,
+                             [&aSync](int aState, int, const QString&) {
+                                 if (aState == SyncState::CopyingPhotos)
+                                     aSync.Cancel();
+                             },
+                             Qt::DirectConnection);
+        });
+        QCOMPARE(result.finalState(), SyncState::Cancelled);
+        QCOMPARE(copyChoicesNow(fixture.phoneId()), QStringLiteral("11111"));
+        QVERIFY(!QFileInfo::exists(fixture.phoneRoot() + "/CORVO/messages.xml"));
+    }
+
     void blackberryBackupWithPhotoFolders()
     {
         const QString folderA = mDir.filePath(QStringLiteral("bb/pictures"));
