@@ -3,6 +3,7 @@
 // strings against the plain ones, and a notes store of 10,000 notes (in a process of its own, so
 // that its peak memory is its own). Prints one TARGET line per goal.
 #include "app/AppPaths.h"
+#include "BenchSupport.h"
 #include "app/DebugLog.h"
 #include "backup/AddressBookFixture.h"
 #include "backup/AppleExtractor.h"
@@ -27,6 +28,8 @@
 #include <cstdio>
 #include <functional>
 
+using namespace BenchSupport;
+
 namespace {
 
 constexpr int kMessages = 100000;
@@ -49,21 +52,6 @@ const QString kAddressRows = QStringLiteral(
     "ABMultiValueEntryKey ON ABMultiValueEntry.key=ABMultiValueEntryKey.rowid;"
     "SELECT * FROM images.ABThumbnailImage WHERE format='0';");
 
-QString words(QRandomGenerator& aGen, int aMin, int aMax)
-{
-    static const char* const kWords[] = {"see", "you", "at", "the", "station", "tomorrow",
-                                         "ok", "thanks!", "where", "are", "we", "meeting",
-                                         "dinner", "late", "sorry", "call", "me", "later", "😀",
-                                         "naïve", "café", "&", "<3"};
-    const int count = aMin + int(aGen.bounded(aMax - aMin + 1));
-    QString text;
-    for (int i = 0; i < count; ++i) {
-        if (i)
-            text += QLatin1Char(' ');
-        text += QString::fromUtf8(kWords[aGen.bounded(int(std::size(kWords)))]);
-    }
-    return text;
-}
 
 // aArchived: the words only in attributedBody, as later phones keep them.
 bool buildMessages(const QString& aPath, bool aArchived)
@@ -180,19 +168,6 @@ bool buildPictureMessages(const QString& aFolder, const QString& aPath, AppleExt
     return sms.isOk();
 }
 
-// Shortest wall time in seconds of aRuns calls.
-double timeIt(int aRuns, const std::function<bool()>& aWork)
-{
-    QList<double> times;
-    for (int i = 0; i < aRuns; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        if (!aWork())
-            return -1;
-        times << timer.nsecsElapsed() / 1e9;
-    }
-    return *std::min_element(times.begin(), times.end());
-}
 
 bool sqliteDump(const QString& aDatabase, const QString& aSql, const QString& aOutput,
                 const QString& aAttachImages = QString())
@@ -209,26 +184,12 @@ bool sqliteDump(const QString& aDatabase, const QString& aSql, const QString& aO
            && process.exitCode() == 0;
 }
 
-void target(const char* aName, double aMeasured, double aGoal, bool aPass)
-{
-    std::printf("TARGET %s %.2f %g %s\n", aName, aMeasured, aGoal, aPass ? "PASS" : "FAIL");
-}
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    // The exporters log every message while the trace log is open; time them as users run them
-    // (no "CDZ" folder on the Desktop), in a HOME of their own.
-    if (DebugLog::instance().isOpen() && qEnvironmentVariableIsEmpty("EXPORT_BENCH_CHILD")) {
-        QByteArray home = QDir::tempPath().toLocal8Bit() + "/export-bench-XXXXXX";
-        if (mkdtemp(home.data())) {
-            setenv("HOME", home.constData(), 1);
-            unsetenv("XDG_DESKTOP_DIR");
-            setenv("EXPORT_BENCH_CHILD", "1", 1);
-            execv("/proc/self/exe", argv);
-        }
-    }
+    BenchSupport::restartWithoutTraceLog(argv, "EXPORT_BENCH_CHILD");
     QCoreApplication app(argc, argv);
     if (argc == 4 && qstrcmp(argv[1], "notes") == 0)
         return notesChild(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));

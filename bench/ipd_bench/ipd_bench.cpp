@@ -1,6 +1,7 @@
 // Times the BlackBerry reader on a backup of 100,000 text messages and 5,000 contacts against
 // reading the same file with cat and checking the XML it wrote with xmllint, in the same run.
 // Prints one TARGET line per goal.
+#include "BenchSupport.h"
 #include "app/DebugLog.h"
 #include "backup/BlackBerryReader.h"
 #include "backup/IpdBuilder.h"
@@ -21,6 +22,8 @@
 #include <functional>
 #include <iterator>
 
+using namespace BenchSupport;
+
 namespace {
 
 constexpr int kMessages = 100000;
@@ -28,21 +31,6 @@ constexpr int kContacts = 5000;
 // The fastest of several runs: other work on the machine only ever adds time.
 constexpr int kRuns = 5;
 
-QString words(QRandomGenerator& aGen, int aMin, int aMax)
-{
-    static const char* const kWords[] = {"see", "you", "at", "the", "station", "tomorrow",
-                                         "ok", "thanks!", "where", "are", "we", "meeting",
-                                         "dinner", "late", "sorry", "call", "me", "later", "😀",
-                                         "naïve", "café", "&", "<3"};
-    const int count = aMin + int(aGen.bounded(aMax - aMin + 1));
-    QString text;
-    for (int i = 0; i < count; ++i) {
-        if (i)
-            text += QLatin1Char(' ');
-        text += QString::fromUtf8(kWords[aGen.bounded(int(std::size(kWords)))]);
-    }
-    return text;
-}
 
 QByteArray contact(QRandomGenerator& aGen, int aIndex)
 {
@@ -72,19 +60,6 @@ bool buildBackup(const QString& aPath)
     return ipd.write(aPath);
 }
 
-double timeIt(int aRuns, const std::function<bool()>& aWork)
-{
-    double best = -1;
-    for (int i = 0; i < aRuns; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        if (!aWork())
-            return -1;
-        const double seconds = timer.nsecsElapsed() / 1e9;
-        best = best < 0 ? seconds : std::min(best, seconds);
-    }
-    return best;
-}
 
 bool runQuiet(const QString& aProgram, const QStringList& aArguments)
 {
@@ -95,26 +70,12 @@ bool runQuiet(const QString& aProgram, const QStringList& aArguments)
            && process.exitCode() == 0;
 }
 
-void target(const char* aName, double aMeasured, double aGoal, bool aPass)
-{
-    std::printf("TARGET %s %.2f %g %s\n", aName, aMeasured, aGoal, aPass ? "PASS" : "FAIL");
-}
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    // The reader logs every contact subfield while the trace log is open; time it as users run
-    // it (no "CDZ" folder on the Desktop), in a HOME of its own.
-    if (DebugLog::instance().isOpen() && qEnvironmentVariableIsEmpty("IPD_BENCH_CHILD")) {
-        QByteArray home = QDir::tempPath().toLocal8Bit() + "/ipd-bench-XXXXXX";
-        if (mkdtemp(home.data())) {
-            setenv("HOME", home.constData(), 1);
-            unsetenv("XDG_DESKTOP_DIR");
-            setenv("IPD_BENCH_CHILD", "1", 1);
-            execv("/proc/self/exe", argv);
-        }
-    }
+    BenchSupport::restartWithoutTraceLog(argv, "IPD_BENCH_CHILD");
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     const QString backup = dir.filePath(QStringLiteral("backup.ipd"));
