@@ -12,6 +12,8 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -134,6 +136,34 @@ QString Device::PlaylistFileName(const QString& aPlaylistName)
         }
     }
     return onlyDots ? QString() : name;
+}
+
+QString Device::FailureReason(int aError)
+{
+    switch (aError) {
+    case 0:
+        return QString();
+    case EROFS:
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("the phone is read-only");
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return QStringLiteral("the phone is full");
+    case ENAMETOOLONG:
+        return QStringLiteral("the name is too long for the phone");
+    case ENODEV:
+    case ENXIO:
+    case EIO:
+    case ESTALE:
+        return QStringLiteral("the phone was disconnected");
+    case ELOOP:
+    case ENOTDIR:
+        return QStringLiteral("a link or a file stands in the way on the phone");
+    default:
+        return QString::fromLocal8Bit(std::strerror(aError));
+    }
 }
 
 QStringList Device::SplitPath(const QString& aPath)

@@ -107,6 +107,12 @@ public:
     // hold replaced by "_". Empty when the name cannot be a file name (empty, or only dots).
     static QString PlaylistFileName(const QString& aPlaylistName);
 
+    // The errno of the last phone operation that failed (0 when none has), and the reason it
+    // stands for in words a user understands ("the phone is full").
+    int lastError() const { return mLastError; }
+    void clearLastError() { mLastError = 0; }
+    static QString FailureReason(int aError);
+
 protected:
     // The entry line of a playlist for one track, as this device writes it. The base form is
     // relative to the "Playlists_CDZ" folder.
@@ -116,8 +122,11 @@ protected:
     void writePlaylist(QIODevice& aFile, const PlaylistEntry& aPlaylist,
                        const TrackList& aTrackList, bool aPhoneForm);
 
+    void setLastError(int aError) { mLastError = aError; }
+
     bool mHidden = false;
     const std::atomic<bool>* mCancelFlag = nullptr;
+    int mLastError = 0;
     int mScreenPixels = -1;
     int mAndroidVersion = -1;
 };

@@ -31,6 +31,8 @@ const QString kPlaylistFolder = QStringLiteral("\\Playlists_CDZ");
 constexpr qint64 kCopyChunkSize = 1 << 20;
 // The id is a short ASCII string; the rest of a longer file is not read.
 constexpr qint64 kMaxIdFileSize = 256;
+// Only the start of a playlist goes to the log.
+constexpr qint64 kMaxLoggedPlaylistSize = 1 << 20;
 
 // The bytes of the volume at aRootPath that aBlocks counts (all blocks, or those available to
 // the user). When the volume cannot be asked, logs it and leaves aBytes as it was.
@@ -67,6 +69,7 @@ UsbMSDevice::UsbMSDevice(const QString& aRootPath, const QString& aFriendlyName,
     LogScope scope("UsbMSDevice::UsbMSDevice");
     if (!mRootPath.endsWith(QLatin1Char('/')))
         mRootPath += QLatin1Char('/');
+    mFiles.setRootPath(mRootPath);
     logValue("mRootPath", mRootPath);
     if (aMounted) {
         ReadOrGenerateUniqueDeviceId();
@@ -107,10 +110,8 @@ QString UsbMSDevice::LocalPath(const QString& aPhonePath) const
 void UsbMSDevice::ReadOrGenerateUniqueDeviceId()
 {
     LogScope scope("UsbMSDevice::ReadOrGenerateUniqueDeviceId");
-    QFile file(LocalPath(kCorvo + QStringLiteral("uniqueid")));
-    QString id;
-    if (file.open(QIODevice::ReadOnly))
-        id = idFromFileContent(file.read(kMaxIdFileSize));
+    const QString id =
+        idFromFileContent(mFiles.readFile(kCorvo + QStringLiteral("uniqueid"), kMaxIdFileSize));
     mUniqueDeviceId = id.isEmpty() ? QString::fromLatin1(kTempDeviceId) : id;
     logValue("mUniqueDeviceId", mUniqueDeviceId);
 }
@@ -118,15 +119,16 @@ void UsbMSDevice::ReadOrGenerateUniqueDeviceId()
 void UsbMSDevice::ReadDeviceInfo()
 {
     LogScope scope("UsbMSDevice::ReadDeviceInfo");
-    const QString path = LocalPath(kCorvo + QStringLiteral("android.xml"));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const QString path = kCorvo + QStringLiteral("android.xml");
+    bool ok = false;
+    // A file too large to be a description is not read into memory; one byte more than the
+    // limit makes ParseAndroidInfo treat it as such.
+    const QByteArray content = mFiles.readFile(path, kMaxAndroidInfoSize + 1, &ok);
+    if (!ok) {
         logValue("Could not open device info", path);
         return;
     }
-    // A file too large to be a description is not read into memory; one byte more than the
-    // limit makes ParseAndroidInfo treat it as such.
-    ParseAndroidInfo(file.read(kMaxAndroidInfoSize + 1));
+    ParseAndroidInfo(content);
 }
 
 bool UsbMSDevice::IsMounted()
@@ -164,9 +166,9 @@ int UsbMSDevice::GetFreeStorageSpace(quint64& aFreeSpace)
     return 0;
 }
 
-int UsbMSDevice::openCopyTarget(const QByteArray& aPath, int aFlags)
+int UsbMSDevice::openCopyTarget(const QString& aPath, int aFlags)
 {
-    return ::open(aPath.constData(), aFlags, 0666);
+    return mFiles.openFile(aPath, aFlags);
 }
 
 qint64 UsbMSDevice::writeCopyChunk(int aTarget, const char* aData, qint64 aSize)
@@ -194,13 +196,19 @@ bool UsbMSDevice::copyIntoPlace(const QString& aSourceFilePath, const QString& a
     // one cut short by a crash is shorter than its source, which the next run sees
     // (UploadTrack). A file that replaces another is written beside it under a hidden name and
     // renamed when complete, so that the old one stays until the new one is whole.
-    QString writePath = aTargetPath;
-    if (aReplace) {
-        const qsizetype slash = aTargetPath.lastIndexOf(QLatin1Char('/'));
-        writePath = aTargetPath.left(slash + 1) + QLatin1String(kPartialPrefix)
-                  + aTargetPath.mid(slash + 1);
+    const QString targetPath = mFiles.relativePath(aTargetPath);
+    if (targetPath.isEmpty()) {
+        logValue("Copy target is not inside the phone root; refused", aTargetPath);
+        errno = EINVAL;
+        logReturn(false);
+        return false;
     }
-    const QByteArray writeName = QFile::encodeName(writePath);
+    QString writePath = targetPath;
+    if (aReplace) {
+        const qsizetype slash = targetPath.lastIndexOf(QLatin1Char('/'));
+        writePath = targetPath.left(slash + 1) + QLatin1String(kPartialPrefix)
+                  + targetPath.mid(slash + 1);
+    }
 
     // Plain descriptors: a sync copies thousands of small files, and the buffering and status
     // checks of QFile cost more than the copy itself.
@@ -208,16 +216,17 @@ bool UsbMSDevice::copyIntoPlace(const QString& aSourceFilePath, const QString& a
     if (source < 0) {
         logValue("Could not open source", aSourceFilePath);
         if (aTargetExists && !aReplace)
-            *aTargetExists = QFileInfo::exists(aTargetPath);
+            *aTargetExists = mFiles.exists(targetPath);
         logReturn(false);
         return false;
     }
     // Without aReplace an existing file is never touched (O_EXCL); with it, truncating also
     // clears a partial copy an earlier run left under the hidden name.
     const int target = openCopyTarget(
-        writeName, O_WRONLY | O_CREAT | O_CLOEXEC | (aReplace ? O_TRUNC : O_EXCL));
+        writePath, O_WRONLY | O_CREAT | O_CLOEXEC | (aReplace ? O_TRUNC : O_EXCL));
     bool ok = target >= 0;
     if (!ok) {
+        setLastError(errno);
         if (aTargetExists && !aReplace)
             *aTargetExists = errno == EEXIST;
         logValue("Could not create", writePath);
@@ -236,6 +245,7 @@ bool UsbMSDevice::copyIntoPlace(const QString& aSourceFilePath, const QString& a
             break;
         }
         if (writeCopyChunk(target, mCopyBuffer.constData(), count) != count) {
+            setLastError(errno);
             logValue("Write failed", QString::fromLocal8Bit(std::strerror(errno)));
             ok = false;
         }
@@ -247,23 +257,30 @@ bool UsbMSDevice::copyIntoPlace(const QString& aSourceFilePath, const QString& a
     struct stat written {};
     if (ok && (::fstat(target, &written) != 0 || written.st_nlink == 0)) {
         logValue("The copy is no longer on the phone", writePath);
+        setLastError(ENODEV);
         ok = false;
     }
     // No flush to the medium here: a flush per track multiplies the time of a sync over a slow
     // USB link, and the phone is flushed when the user ejects it (which the window reminds of).
     // A failed close is a failed write (a full medium on some file systems).
     if (target >= 0 && ::close(target) != 0 && ok) {
+        setLastError(errno);
         logValue("Write failed", QString::fromLocal8Bit(std::strerror(errno)));
         ok = false;
     }
     if (ok && aReplace) {
-        ok = ::rename(writeName.constData(), QFile::encodeName(aTargetPath).constData()) == 0;
-        if (!ok)
+        ok = mFiles.rename(writePath, targetPath);
+        if (!ok) {
+            setLastError(errno);
             logValue("Could not rename the copy to", aTargetPath);
+        }
     }
     // Only what this copy created goes: never a file that was there before.
-    if (!ok && target >= 0)
-        ::unlink(writeName.constData());
+    if (!ok && target >= 0) {
+        const int error = errno;
+        mFiles.removeFile(writePath);
+        errno = error;
+    }
     if (ok && aBytesCopied)
         *aBytesCopied = copied;
     logReturn(ok);
@@ -274,16 +291,22 @@ bool UsbMSDevice::ensureFolder(const QString& aFolder)
 {
     if (mKnownFolders.contains(aFolder))
         return true;
+    const QString folder = mFiles.relativePath(aFolder);
     // Once per folder and run: hidden partial copies a crash left here are cleared.
-    if (QFileInfo(aFolder).isDir()) {
-        const QFileInfoList partials =
-            QDir(aFolder).entryInfoList({QLatin1String(kPartialPrefix) + QLatin1Char('*')},
-                                        QDir::Files | QDir::Hidden | QDir::System);
-        for (const QFileInfo& partial : partials) {
-            logValue("Removing partial copy of an earlier run", partial.filePath());
-            QFile::remove(partial.filePath());
+    if (folder.isNull()) {
+        errno = EINVAL;
+        return false;
+    }
+    if (mFiles.isFolder(folder)) {
+        const QStringList names = mFiles.entries(folder);
+        for (const QString& name : names) {
+            if (!name.startsWith(QLatin1String(kPartialPrefix)))
+                continue;
+            logValue("Removing partial copy of an earlier run", aFolder + QLatin1Char('/') + name);
+            mFiles.removeFile(folder + QLatin1Char('/') + name);
         }
-    } else if (!QDir().mkpath(aFolder)) {
+    } else if (!mFiles.makeFolders(folder)) {
+        setLastError(errno);
         return false;
     }
     mKnownFolders.insert(aFolder);
@@ -302,14 +325,16 @@ int UsbMSDevice::CopyFile(const QString& aSourceFilePath, const QString& aDestin
         logReturn(kCopyFailed);
         return kCopyFailed;
     }
-    if (!QDir().mkpath(QFileInfo(destination).absolutePath())) {
+    const QString relative = mFiles.relativePath(destination);
+    if (!mFiles.makeFolders(relative.left(std::max<qsizetype>(0, relative.lastIndexOf(u'/'))))) {
+        setLastError(errno);
         logMessage("Error making remote path");
         logReturn(kFolderNotCreated);
         return kFolderNotCreated;
     }
     // With replace the old file goes only when the new one is complete: a failed copy keeps it.
     int result = 0;
-    if ((aReplace || !QFileInfo::exists(destination))
+    if ((aReplace || !mFiles.exists(relative))
         && !copyIntoPlace(aSourceFilePath, destination, aReplace))
         result = kCopyFailed;
     logReturn(result);
@@ -324,13 +349,14 @@ void UsbMSDevice::PrepareForSync()
     mKnownFolders.clear();
     if (mMetadataFile)
         return;
-    QDir().mkpath(LocalPath(kCorvo));
+    mFiles.makeFolders(kCorvo);
     int n = 0;
-    while (QFileInfo::exists(LocalPath(kCorvo + QStringLiteral("metadata%1.xml").arg(n))))
+    while (mFiles.exists(kCorvo + QStringLiteral("metadata%1.xml").arg(n)))
         ++n;
-    auto file = std::make_unique<QFile>(LocalPath(kCorvo + QStringLiteral("metadata%1.xml").arg(n)));
-    logValue("metadataFile", file->fileName());
-    if (!file->open(QIODevice::ReadWrite | QIODevice::Truncate)) {
+    auto file = std::make_unique<QFile>();
+    const QString name = kCorvo + QStringLiteral("metadata%1.xml").arg(n);
+    logValue("metadataFile", LocalPath(name));
+    if (!mFiles.openFile(*file, name, QIODevice::ReadWrite | QIODevice::Truncate)) {
         logMessage("Could not create metadata file");
         return;
     }
@@ -478,13 +504,30 @@ int UsbMSDevice::DeleteTrack(TrackCache& aTrackCache, Track& aTrack)
         logReturn(kDeleteFailed);
         return kDeleteFailed;
     }
-    const QFileInfo info(fileToDelete);
+    const QString relative = mFiles.relativePath(fileToDelete);
+    struct stat info {};
+    const bool present = mFiles.status(relative, info);
+    const int lookupError = present ? 0 : errno;
     bool removed = false;
-    if (info.isDir()) {
+    if (!present && lookupError != ENOENT) {
+        // A link where a folder should be: the track cannot be reached, so it stays recorded.
+        setLastError(lookupError);
+        logValue("Track file cannot be reached without passing a link; refused", id);
+    } else if (present && S_ISDIR(info.st_mode)) {
         logMessage("Device id names a folder; refused");
-    } else if (info.exists() || info.isSymLink()) {
-        QFile::setPermissions(fileToDelete, info.permissions() | QFileDevice::WriteOwner);
-        removed = QFile::remove(fileToDelete);
+    } else if (present) {
+        // A read-only track is made writable first, as a file manager would; only a plain
+        // file, never what a link points to.
+        if (S_ISREG(info.st_mode) && !(info.st_mode & S_IWUSR)) {
+            const int fd = mFiles.openFile(relative, O_RDONLY);
+            if (fd >= 0) {
+                ::fchmod(fd, (info.st_mode & 07777) | S_IWUSR);
+                ::close(fd);
+            }
+        }
+        removed = mFiles.removeFile(relative);
+        if (!removed)
+            setLastError(errno);
         logValue("reallyDeleted", removed ? "true" : "false");
         // Give a slow medium a moment between removals.
         if (mDeletedBefore)
@@ -507,9 +550,9 @@ int UsbMSDevice::DeleteTrack(TrackCache& aTrackCache, Track& aTrack)
 void UsbMSDevice::SetConfigured()
 {
     LogScope scope("UsbMSDevice::SetConfigured");
-    const QString idPath = LocalPath(kCorvo + QStringLiteral("uniqueid"));
+    const QString idPath = kCorvo + QStringLiteral("uniqueid");
     // A file without a usable id is replaced too, or the phone could never be set up.
-    if (QFileInfo::exists(idPath)) {
+    if (mFiles.exists(idPath)) {
         ReadOrGenerateUniqueDeviceId();
         if (mUniqueDeviceId != QLatin1String(kTempDeviceId))
             return;
@@ -519,12 +562,14 @@ void UsbMSDevice::SetConfigured()
     }
     mUniqueDeviceId = GenerateUniqueDeviceId(QDateTime::currentDateTime());
     mIdRead = true;
-    logValue("mkpath result", QDir().mkpath(LocalPath(kCorvo)) ? "true" : "false");
-    QFile file(idPath);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(mUniqueDeviceId.toLatin1());
-    else
+    logValue("mkpath result", mFiles.makeFolders(kCorvo) ? "true" : "false");
+    QFile file;
+    const QByteArray id = mUniqueDeviceId.toLatin1();
+    if (!mFiles.openFile(file, idPath, QIODevice::WriteOnly | QIODevice::Truncate)
+        || file.write(id) != id.size() || !file.flush()) {
+        setLastError(errno ? errno : EIO);
         logMessage("Could not write UID file");
+    }
 }
 
 bool UsbMSDevice::IsConfigured()
@@ -540,15 +585,15 @@ QString UsbMSDevice::PlaylistEntryPath(const QString& aDeviceId)
 
 void UsbMSDevice::appendToHintFile(const QString& aHintFile, const QByteArray& aLine)
 {
-    QDir().mkpath(LocalPath(kCorvo));
-    QFile file(LocalPath(kCorvo + aHintFile));
-    if (file.open(QIODevice::ReadWrite | QIODevice::Append)) {
+    mFiles.makeFolders(kCorvo);
+    QFile file;
+    if (mFiles.openFile(file, kCorvo + aHintFile, QIODevice::ReadWrite | QIODevice::Append)) {
         // A file that does not end with a line end would glue the new line to its last one.
         if (file.size() > 0 && file.seek(file.size() - 1) && file.read(1) != "\n")
             file.write("\n");
         file.write(aLine);
     } else
-        logValue("Could not open hint file", file.fileName());
+        logValue("Could not open hint file", aHintFile);
 }
 
 int UsbMSDevice::createPlaylist(const PlaylistEntry& aPlaylist, const TrackList& aTrackList,
@@ -557,7 +602,8 @@ int UsbMSDevice::createPlaylist(const PlaylistEntry& aPlaylist, const TrackList&
     LogScope scope("UsbMSDevice::createPlaylist");
     logValue("playlistName", aPlaylist.mName);
     int result = 0;
-    if (!QDir().mkpath(LocalPath(kPlaylistFolder))) {
+    if (!mFiles.makeFolders(kPlaylistFolder)) {
+        setLastError(errno);
         logMessage("Error making playlist remote path");
         result = kFolderNotCreated;
     }
@@ -569,21 +615,27 @@ int UsbMSDevice::createPlaylist(const PlaylistEntry& aPlaylist, const TrackList&
     }
     const QString fileName = baseName + QStringLiteral(".m3u");
     mCreatedPlaylists.insert(fileName);
+    const QString phonePath = kPlaylistFolder + QLatin1Char('\\') + fileName;
     const QString path = LocalPath(kPlaylistFolder) + QLatin1Char('/') + fileName;
 
-    if (!aForce && identicalPlaylistAlreadyExists(path, aPlaylist, aTrackList)) {
+    // Only a plain file is compared: a link there is never read through.
+    if (!aForce && mFiles.isFile(phonePath)
+        && identicalPlaylistAlreadyExists(path, aPlaylist, aTrackList)) {
         logReturn(result);
         return result;
     }
     logMessage("Identical playlist does not already exist");
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    QFile file;
+    if (!mFiles.openFile(file, phonePath, QIODevice::WriteOnly | QIODevice::Truncate)) {
+        setLastError(errno);
         logMessage("Error opening playlist file");
+    }
     writePlaylist(file, aPlaylist, aTrackList, true);
     file.close();
-    QFile written(path);
-    if (written.open(QIODevice::ReadOnly))
-        logValue("playlist content", QString::fromUtf8(written.readAll()));
+    bool readBack = false;
+    const QByteArray content = mFiles.readFile(phonePath, kMaxLoggedPlaylistSize, &readBack);
+    if (readBack)
+        logValue("playlist content", QString::fromUtf8(content));
     appendToHintFile(QStringLiteral("playlisthint"), fileName.toUtf8() + '\n');
     logReturn(result);
     return result;
@@ -592,13 +644,18 @@ int UsbMSDevice::createPlaylist(const PlaylistEntry& aPlaylist, const TrackList&
 void UsbMSDevice::removeOldPlaylists()
 {
     LogScope scope("UsbMSDevice::removeOldPlaylists");
-    const QDir folder(LocalPath(kPlaylistFolder));
-    const QStringList playlistFiles =
-        folder.entryList({QStringLiteral("*.m3u")}, QDir::Files | QDir::Hidden, QDir::Name);
+    QStringList playlistFiles;
+    for (const QString& name : mFiles.entries(kPlaylistFolder)) {
+        // Plain files only: a link named like a playlist is left as it is.
+        if (name.endsWith(QLatin1String(".m3u"), Qt::CaseInsensitive)
+            && mFiles.isFile(kPlaylistFolder + QLatin1Char('\\') + name))
+            playlistFiles.append(name);
+    }
+    std::sort(playlistFiles.begin(), playlistFiles.end());
 
     QSet<QString> hinted;
-    QFile hint(LocalPath(kCorvo + QStringLiteral("playlisthint")));
-    if (hint.open(QIODevice::ReadOnly)) {
+    QFile hint;
+    if (mFiles.openFile(hint, kCorvo + QStringLiteral("playlisthint"), QIODevice::ReadOnly)) {
         while (!hint.atEnd()) {
             QByteArray line = hint.readLine();
             if (line.endsWith('\n'))
@@ -613,8 +670,9 @@ void UsbMSDevice::removeOldPlaylists()
         logValue("*playlistFilesIterator", name);
         if (!mCreatedPlaylists.contains(name)) {
             logMessage("Playlist has not been created this time, so create an empty playlist.");
-            QFile playlist(folder.filePath(name));
-            if (playlist.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            QFile playlist;
+            if (mFiles.openFile(playlist, kPlaylistFolder + QLatin1Char('\\') + name,
+                                QIODevice::WriteOnly | QIODevice::Truncate))
                 playlist.write("#EXTM3U\r\n");
             else
                 logMessage("Could not open playlist");
@@ -638,10 +696,11 @@ void UsbMSDevice::uploadAlbumArt(const Track& aTrack, const QString& aLocalImage
     if (!album.isEmpty())
         albumFolder += QLatin1Char('\\') + album;
     const QString localFolder = LocalPath(albumFolder);
-    QDir().mkpath(localFolder);
+    mFiles.makeFolders(albumFolder);
     const QString target = localFolder + QStringLiteral("/AlbumArt.jpg");
     // An existing picture is kept and counts as present.
-    const bool present = QFileInfo::exists(target) || copyIntoPlace(aLocalImagePath, target);
+    const bool present = mFiles.isFile(albumFolder + QStringLiteral("\\AlbumArt.jpg"))
+                         || copyIntoPlace(aLocalImagePath, target);
     logValue("albumArtPresent", present ? "true" : "false");
     if (present)
         appendToHintFile(QStringLiteral("refreshhint"),
@@ -651,9 +710,9 @@ void UsbMSDevice::uploadAlbumArt(const Track& aTrack, const QString& aLocalImage
 void UsbMSDevice::setPcSoftwareVersion(const QString& aVersion)
 {
     LogScope scope("UsbMSDevice::setPcSoftwareVersion");
-    QDir().mkpath(LocalPath(kCorvo));
-    QFile file(LocalPath(kCorvo + QStringLiteral("pcversion.txt")));
-    if (file.open(QIODevice::ReadWrite)) {
+    mFiles.makeFolders(kCorvo);
+    QFile file;
+    if (mFiles.openFile(file, kCorvo + QStringLiteral("pcversion.txt"), QIODevice::ReadWrite)) {
         file.seek(0);
         file.write(aVersion.toLatin1());
     } else {

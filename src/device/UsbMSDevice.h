@@ -2,6 +2,7 @@
 
 #include "device/Device.h"
 #include "device/DeviceType.h"
+#include "device/PhoneFileAccess.h"
 
 #include <QFile>
 #include <QSet>
@@ -63,10 +64,11 @@ protected:
     QString PlaylistEntryPath(const QString& aDeviceId) override;
 
     // The steps of a copy, so that a test phone can make the medium fail (full, removed,
-    // read-only) behind an otherwise real copy. openCopyTarget opens aPath with the open(2)
+    // read-only) behind an otherwise real copy. openCopyTarget opens aPath (relative to the
+    // root, never through a link) with the open(2)
     // flags aFlags and returns the descriptor, or -1 with errno set. writeCopyChunk writes
     // aSize bytes and returns how many it wrote, or -1 with errno set when none.
-    virtual int openCopyTarget(const QByteArray& aPath, int aFlags);
+    virtual int openCopyTarget(const QString& aPath, int aFlags);
     virtual qint64 writeCopyChunk(int aTarget, const char* aData, qint64 aSize);
 
     // Copies aSourceFilePath to aTargetPath (a local path inside the root). Never leaves a
@@ -88,6 +90,7 @@ private:
     QString mFriendlyName;
     QString mUniqueDeviceId;
     QString mRootPath;
+    PhoneFileAccess mFiles;
     QSet<QString> mCreatedPlaylists;
     QSet<QString> mKnownFolders;
     QByteArray mCopyBuffer;

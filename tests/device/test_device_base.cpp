@@ -173,6 +173,7 @@ void TestDeviceBase::basePlaylistBytesAndEntries()
 {
     QTemporaryDir dir;
     const QString root = dir.path() + "/phone";
+    QDir().mkpath(root);
     UsbMSDevice phone(root, QStringLiteral("Phone"), true);
     writeFile(dir.path() + "/lib/one.mp3", "first track");
     writeFile(dir.path() + "/lib/two.mp3", "second track");

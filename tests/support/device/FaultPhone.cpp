@@ -33,7 +33,7 @@ int FaultPhone::GetFreeStorageSpace(quint64& aFreeSpace)
     return 0;
 }
 
-int FaultPhone::openCopyTarget(const QByteArray& aPath, int aFlags)
+int FaultPhone::openCopyTarget(const QString& aPath, int aFlags)
 {
     ++mCopiesAttempted;
     mWrittenThisCopy = 0;

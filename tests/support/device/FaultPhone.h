@@ -35,7 +35,7 @@ public:
     int GetFreeStorageSpace(quint64& aFreeSpace) override;
 
 protected:
-    int openCopyTarget(const QByteArray& aPath, int aFlags) override;
+    int openCopyTarget(const QString& aPath, int aFlags) override;
     qint64 writeCopyChunk(int aTarget, const char* aData, qint64 aSize) override;
 
 private:
