@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QTextStream>
 
@@ -354,6 +355,40 @@ QStringList SyncSettings::getUsedCacheFilenames() const
             names.append(cache.text());
     }
     return names;
+}
+
+bool SyncSettings::isGeneratedCacheFileName(const QString& aCacheFileName)
+{
+    static const QRegularExpression kGenerated(QStringLiteral("(^|[/\\\\])mcache[0-9]{1,9}$"));
+    return kGenerated.match(aCacheFileName).hasMatch();
+}
+
+int SyncSettings::ensureGeneratedCacheFileName(const QString& aId)
+{
+    LogScope scope("SyncSettings::ensureGeneratedCacheFileName");
+    QDomElement device = getDeviceElement(aId);
+    if (device.isNull()) {
+        logReturn(kNoSuchDevice);
+        return kNoSuchDevice;
+    }
+    QDomElement cache = device.firstChildElement(kCache);
+    if (isGeneratedCacheFileName(cache.text())) {
+        logReturn(0);
+        return 0;
+    }
+    logValue("Cache file name is not one this program makes; not used", cache.text());
+    const QString name = generateUniqueCacheFilename();
+    logValue("New cache file name", name);
+    if (cache.isNull()) {
+        appendTextElement(mDocument, device, kCache, name);
+    } else {
+        while (cache.hasChildNodes())
+            cache.removeChild(cache.firstChild());
+        cache.appendChild(mDocument.createTextNode(name));
+    }
+    const int result = save();
+    logReturn(result);
+    return result;
 }
 
 QString SyncSettings::generateUniqueCacheFilename() const

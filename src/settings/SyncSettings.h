@@ -57,6 +57,14 @@ public:
 
     QStringList getUsedCacheFilenames() const;
     QString generateUniqueCacheFilename() const;
+    // A name of the form generateUniqueCacheFilename makes ("mcache" and a number, in any
+    // folder: a settings file may come from another home). Any other name (the settings file
+    // itself, another file of the user's) must never be written or deleted as a cache.
+    static bool isGeneratedCacheFileName(const QString& aCacheFileName);
+    // Gives the phone aId a generated cache name in place of one that is missing or not of the
+    // generated form, and saves. 0 when the phone's name is usable (now); kNoSuchDevice or
+    // kSaveFailed otherwise.
+    int ensureGeneratedCacheFileName(const QString& aId);
 
     // Per-phone values.
     bool deleteWithoutWarning(const QString& aId) const;

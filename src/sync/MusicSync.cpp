@@ -162,6 +162,7 @@ void MusicSync::runWithSettings(SyncSettings& aSettings)
         return;
     logMessage("Preparing to sync");
     ChangeState(SyncState::Preparing);
+    aSettings.ensureGeneratedCacheFileName(id);
     if (mForceFull)
         deleteCacheFiles(id);
 

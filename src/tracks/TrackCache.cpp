@@ -63,6 +63,12 @@ QString TrackCache::persistentIdsFilePath(const QString& aCacheFilePath)
 
 QString TrackCache::resolveCacheFilePath(const QString& aCacheFileName)
 {
+    // Only names this program makes: a settings file that names "corvo.xml" or another file
+    // would have cache bytes written into it, or have it deleted by a full sync.
+    if (!SyncSettings::isGeneratedCacheFileName(aCacheFileName)) {
+        logValue("Cache file name is not one this program makes; refused", aCacheFileName);
+        return QString();
+    }
     const QString corvo = QDir::cleanPath(QFileInfo(AppPaths::corvoFolder()).absoluteFilePath());
     if (QDir::isAbsolutePath(aCacheFileName)) {
         const QString cleaned = QDir::cleanPath(aCacheFileName);

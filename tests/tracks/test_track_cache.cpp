@@ -308,6 +308,22 @@ void TestTrackCache::openThroughSettings()
     settings.setStringValue(QStringLiteral("phone"), QStringLiteral("cache"), QStringLiteral(".."));
     settings.save();
     QCOMPARE(cache.open(QStringLiteral("phone")), -6001);
+    // The settings file itself, named as the cache, is never opened as one.
+    for (const QString& name : {SyncSettings::settingsFilePath(), QStringLiteral("corvo.xml")}) {
+        QCOMPARE(TrackCache::resolveCacheFilePath(name), QString());
+        settings.load();
+        settings.setStringValue(QStringLiteral("phone"), QStringLiteral("cache"), name);
+        settings.save();
+        const QByteArray withName = [] {
+            QFile file(SyncSettings::settingsFilePath());
+            file.open(QIODevice::ReadOnly);
+            return file.readAll();
+        }();
+        QCOMPARE(cache.open(QStringLiteral("phone")), -6001);
+        QFile file(SyncSettings::settingsFilePath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), withName);
+    }
 }
 
 PELLMAR_TEST_MAIN(TestTrackCache)
