@@ -47,6 +47,9 @@ public:
     // A second call without PrepareForSync in between does nothing.
     virtual void FinalizeSync() = 0;
     virtual bool IsMounted() = 0;
+    // Still the phone PrepareForSync found: checked before each track and before the
+    // playlists, so that a phone pulled out mid-run is never written to a stand-in folder.
+    virtual bool StillConnected() { return true; }
     // Copies one track; on 0 the track's device id, on-device flag and size on device are set.
     virtual int UploadTrack(Track& aTrack) = 0;
     // Deletes one track and records the deletion in the cache (removeDeletedTrack).

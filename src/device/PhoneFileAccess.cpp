@@ -129,7 +129,7 @@ bool PhoneFileAccess::makeFolders(const QString& aPath) const
 int PhoneFileAccess::openFile(const QString& aPath, int aFlags, mode_t aMode) const
 {
     QByteArray name;
-    const int parent = openParent(aPath, (aFlags & O_CREAT) != 0, name);
+    const int parent = openParent(aPath, false, name);
     if (parent < 0) {
         logFailure("Could not open", aPath);
         return -1;

@@ -28,7 +28,9 @@ public:
     const QString& rootPath() const { return mRootPath; }
 
     // The descriptor of a file opened with the open(2) flags aFlags (O_NOFOLLOW and O_CLOEXEC
-    // are always added), or -1. With O_CREAT the parent folders are made as needed.
+    // are always added), or -1. Parent folders are never made here: a caller that means to
+    // make them says so (makeFolders), so that a file is never created in a folder that has
+    // just stood in for a phone that was pulled out.
     int openFile(const QString& aPath, int aFlags, mode_t aMode = 0666) const;
     // Opens aFile on the descriptor of openFile with the matching flags for aMode.
     bool openFile(QFile& aFile, const QString& aPath, QIODevice::OpenMode aMode) const;

@@ -144,6 +144,23 @@ bool UsbMSDevice::IsMounted()
     return mounted;
 }
 
+bool UsbMSDevice::StillConnected()
+{
+    // An unplugged phone leaves its mount point behind as an empty folder of the computer's
+    // own disk, another device; a phone folder deleted mid-run is gone altogether.
+    struct stat root {};
+    bool connected = mRootDevice != 0 && mFiles.status(QString(), root) && root.st_dev == mRootDevice;
+    if (connected && mUniqueDeviceId != QLatin1String(kTempDeviceId))
+        connected = idFromFileContent(mFiles.readFile(kCorvo + QStringLiteral("uniqueid"),
+                                                      kMaxIdFileSize))
+                    == mUniqueDeviceId;
+    if (!connected) {
+        logValue("The phone is no longer at", mRootPath);
+        setLastError(ENODEV);
+    }
+    return connected;
+}
+
 QString UsbMSDevice::FriendlyName()
 {
     logValue("mFriendlyName", mFriendlyName);
@@ -347,6 +364,9 @@ void UsbMSDevice::PrepareForSync()
     mCreatedPlaylists.clear();
     // Folders are checked again each run: the user may have deleted some in between.
     mKnownFolders.clear();
+    struct stat root {};
+    mRootDevice = mFiles.status(QString(), root) ? root.st_dev : 0;
+    logValue("mRootDevice", qint64(mRootDevice));
     if (mMetadataFile)
         return;
     mFiles.makeFolders(kCorvo);

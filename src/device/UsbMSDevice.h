@@ -30,6 +30,8 @@ public:
     void PrepareForSync() override;
     void FinalizeSync() override;
     bool IsMounted() override;
+    // The root is still the file system it was at PrepareForSync and holds the same id file.
+    bool StillConnected() override;
     int UploadTrack(Track& aTrack) override;
     int DeleteTrack(TrackCache& aTrackCache, Track& aTrack) override;
     QString UniqueDeviceId() override { return mUniqueDeviceId; }
@@ -95,6 +97,8 @@ private:
     QSet<QString> mKnownFolders;
     QByteArray mCopyBuffer;
     bool mIdRead = false;
+    // Device number of the root's file system at PrepareForSync; 0 when it could not be read.
+    dev_t mRootDevice = 0;
     bool mDeletedBefore = false;
     std::unique_ptr<QFile> mMetadataFile;
     std::unique_ptr<QXmlStreamWriter> mMetadataWriter;

@@ -17,6 +17,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
 #include <string>
 
 namespace {
@@ -133,6 +134,9 @@ void MusicSync::Start()
     }
     mNotCopiedTracks.clear();
     mNotDeletedTracks.clear();
+    mNotCopiedReasons.clear();
+    mNotDeletedReasons.clear();
+    mPhoneDisconnected = false;
     mDevice->setPcSoftwareVersion(QStringLiteral("123"));
 
     if (loadResult == 0 && !hasBeenCancelled())
@@ -210,9 +214,13 @@ void MusicSync::runWithSettings(SyncSettings& aSettings)
     }
     mTrackCache.writeIntegrityValue();
     mTrackCache.close();
-    if (!hasBeenCancelled())
+    if (!hasBeenCancelled() && phoneStillThere())
         writePlaylists();
     mDevice->FinalizeSync();
+    if (mPhoneDisconnected) {
+        ChangeState(SyncState::FinishedWithErrors);
+        return;
+    }
     ChangeState(SyncState::Finished);
     logMessage("Sync done");
 }
@@ -419,14 +427,17 @@ int MusicSync::DeleteTracks()
     LogScope scope("MusicSync::DeleteTracks");
     int result = 0;
     for (qint32 i = 0; i < mTracksToDelete.count(); ++i) {
-        if (hasBeenCancelled())
+        // A phone that is gone would have every file "already deleted" and its records dropped.
+        if (hasBeenCancelled() || !phoneStillThere())
             break;
         Track& track = mTracksToDelete.at(i);
         UpdateProgress(SyncState::Deleting, track.trackName());
+        mDevice->clearLastError();
         result = mDevice->DeleteTrack(mTrackCache, track);
-        if (result != 0)
+        if (result != 0) {
             mNotDeletedTracks.append(track);
-        else
+            mNotDeletedReasons.append(failureReason(result));
+        } else
             ++mDeletedCount;
         // The run's own copy follows, so that nothing later takes the track as still present.
         const qint32 index = mTrackList.indexOf(track.uniqueId());
@@ -451,6 +462,8 @@ void MusicSync::Upload()
         const Track& track = mTrackList.at(i);
         if (!track.onLocalSyncPlaylist() || track.onRemoteDevice())
             continue;
+        if (!phoneStillThere())
+            break;
         if (!CrashGuard::run([this, i, &attempts]() { uploadOneTrack(i, attempts); }))
             logMessage("Upload of one track was interrupted by a fault");
     }
@@ -476,12 +489,23 @@ void MusicSync::uploadOneTrack(qint32 aIndex, qint32& aAttempts)
 
     logMessage("About to upload track");
     track.dump();
+    mDevice->clearLastError();
     int result = mDevice->UploadTrack(track);
     ++aAttempts;
+    QString reason;
     // A device that found nothing to copy (the local file is gone) answers 0 without placing
     // the track; that is a failure for the user, and nothing must enter the cache.
-    if (result == 0 && !track.onRemoteDevice())
+    if (result == 0 && !track.onRemoteDevice()) {
         result = Device::kCopyFailed;
+        reason = QStringLiteral("the file is missing on this computer");
+    }
+    // A copy into a phone that went away meanwhile is not on the phone; it is not recorded,
+    // and the next run copies it.
+    if (!phoneStillThere() && result == 0) {
+        track.setOnRemoteDevice(false);
+        track.setDeviceId(QString());
+        result = Device::kCopyFailed;
+    }
     if (result == 0) {
         const int cacheResult = mTrackCache.addTrack(track);
         if (cacheResult != 0)
@@ -492,10 +516,32 @@ void MusicSync::uploadOneTrack(qint32 aIndex, qint32& aAttempts)
         uploadAlbumArtForTrack(track, false);
     } else {
         mNotCopiedTracks.append(track);
+        mNotCopiedReasons.append(reason.isEmpty() ? failureReason(result) : reason);
         logMessage("Track not copied");
         logValue("err", result);
         mLastError = result;
     }
+}
+
+bool MusicSync::phoneStillThere()
+{
+    if (!mPhoneDisconnected && !mDevice->StillConnected()) {
+        logMessage("The phone was disconnected.");
+        mPhoneDisconnected = true;
+    }
+    return !mPhoneDisconnected;
+}
+
+QString MusicSync::failureReason(int aResult) const
+{
+    if (mPhoneDisconnected)
+        return Device::FailureReason(ENODEV);
+    const QString reason = Device::FailureReason(mDevice->lastError());
+    if (!reason.isEmpty())
+        return reason;
+    if (aResult == Device::kFolderNotCreated)
+        return QStringLiteral("a folder on the phone could not be created");
+    return QString();
 }
 
 void MusicSync::writePlaylists()

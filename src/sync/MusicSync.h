@@ -51,6 +51,12 @@ public:
     const TrackList& TracksToDelete() const { return mTracksToDelete; }
     const QList<Track>& GetNonCopiedTracks() const { return mNotCopiedTracks; }
     const QList<Track>& GetNonDeletedTracks() const { return mNotDeletedTracks; }
+    // Why each track of GetNonCopiedTracks / GetNonDeletedTracks failed, in the same order
+    // ("the phone is full"); empty where no reason is known.
+    const QStringList& NonCopiedReasons() const { return mNotCopiedReasons; }
+    const QStringList& NonDeletedReasons() const { return mNotDeletedReasons; }
+    // The phone went away during the run (unplugged, its folder gone); the run stopped there.
+    bool PhoneDisconnected() const { return mPhoneDisconnected; }
     const TrackList& GetDrmTracks() const { return mDrmTracks; }
     void SetDeleteConfirmed(bool aConfirmed) { mDeleteConfirmed.store(aConfirmed); }
     int LastError() const { return mLastError; }
@@ -111,6 +117,10 @@ private:
     void Upload();
     void uploadOneTrack(qint32 aIndex, qint32& aAttempts);
     bool updateAlbumArtForTracksAlreadyOnDevice();
+    // False, once and for the rest of the run, when the phone is no longer there.
+    bool phoneStillThere();
+    // The words for why the device's last operation failed with aResult; empty when unknown.
+    QString failureReason(int aResult) const;
     void uploadAlbumArtForTrackInt(const Track& aTrack, bool aForce);
 
     Device* mDevice = nullptr;
@@ -128,6 +138,9 @@ private:
     std::atomic<bool> mCancelled{false};
     QList<Track> mNotCopiedTracks;
     QList<Track> mNotDeletedTracks;
+    QStringList mNotCopiedReasons;
+    QStringList mNotDeletedReasons;
+    bool mPhoneDisconnected = false;
     QSet<QString> mAlbumArtDone;
     qint64 mFreeSpace = 0;
     bool mEnableArtworkSync = false;

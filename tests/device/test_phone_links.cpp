@@ -91,6 +91,8 @@ void TestPhoneLinks::accessNeverPassesALink()
     QVERIFY(files.removeFile("song.mp3"));
     QVERIFY(!QFileInfo(f.root + "/song.mp3").isSymLink());
     // Plain folders and files below the root work as usual, and the root is never made.
+    QCOMPARE(files.openFile("Music2/a/b.mp3", O_WRONLY | O_CREAT), -1);
+    QVERIFY(files.makeFolders("Music2/a"));
     const int fd = files.openFile("\\Music2\\a\\b.mp3", O_WRONLY | O_CREAT | O_EXCL);
     QVERIFY(fd >= 0);
     ::close(fd);

@@ -289,6 +289,8 @@ EngineFixture::Result EngineFixture::runOn(Phone& phone, const RunOptions& aOpti
     for (const Track& track : sync.GetNonCopiedTracks())
         result.mNotCopied << track.trackName();
     result.mLastError = sync.LastError();
+    result.mNotCopiedReasons = sync.NonCopiedReasons();
+    result.mPhoneDisconnected = sync.PhoneDisconnected();
     result.mUploadRequests = phone.uploadRequests();
     result.mAlbumArtSent = phone.albumArtSent();
     result.mPrepareCount = phone.prepareCount();

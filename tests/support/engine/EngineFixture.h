@@ -98,6 +98,9 @@ public:
         int mCopied = 0;
         int mDeleted = 0;
         QStringList mNotCopied;
+        // Why each of mNotCopied was not copied, in the same order.
+        QStringList mNotCopiedReasons;
+        bool mPhoneDisconnected = false;
         int mLastError = 0;
         QStringList mUploadRequests;
         QStringList mAlbumArtSent;
