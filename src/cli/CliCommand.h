@@ -17,6 +17,8 @@ constexpr int kError = 1;
 constexpr int kUsage = 2;
 constexpr int kCancelled = 3;
 constexpr int kNotConfigured = 4;
+// Another run holds the phone (or export's working folder).
+constexpr int kBusy = 5;
 } // namespace CliExit
 
 // One subcommand of pellmar-sync. Each command lives in its own file and registers itself with

@@ -24,7 +24,9 @@ QString CliDispatcher::helpText()
         << "  " << CliExit::kCancelled
         << "  cancelled (Ctrl-C, deletions refused, or not enough space)\n"
         << "  " << CliExit::kNotConfigured
-        << "  phone not set up, or no settings file (run 'pellmar-sync setup')\n";
+        << "  phone not set up, or no settings file (run 'pellmar-sync setup')\n"
+        << "  " << CliExit::kBusy
+        << "  another run is using the phone, or export's working folder\n";
     return text;
 }
 

@@ -11,6 +11,7 @@
 #include "device/UsbMSDevice.h"
 #include "library/LocalMusicLibrary.h"
 #include "sync/MusicSync.h"
+#include "sync/RunLock.h"
 #include "tracks/SyncState.h"
 #include "tracks/Track.h"
 
@@ -147,6 +148,13 @@ int RunCommand::run(const CliOptions& aOptions)
             << "' is not set up; run 'pellmar-sync setup' first.\n";
         return CliExit::kNotConfigured;
     }
+    // One run per phone: two copying side by side would corrupt the track cache.
+    RunLock lock = RunLock::forPhone(phone->UniqueDeviceId());
+    if (!lock.tryLock()) {
+        err << "pellmar-sync run: the phone '" << phone->FriendlyName() << "' is in use by "
+            << lock.holder() << "; wait for that run to end\n";
+        return CliExit::kBusy;
+    }
     out << "Phone: " << phone->FriendlyName();
     if (auto* folderPhone = dynamic_cast<UsbMSDevice*>(phone))
         out << " (" << folderPhone->RootPath() << ")";
@@ -183,19 +191,23 @@ int RunCommand::run(const CliOptions& aOptions)
     const QList<Track>& notDeleted = sync.GetNonDeletedTracks();
     out << "Tracks copied: " << sync.CopiedCount() << ", deleted: " << sync.DeletedCount()
         << "\n";
+    // Each failure with its reason, so that the user knows what to mend.
+    const auto withReason = [](const QString& aItem, const QStringList& aReasons, int aIndex) {
+        const QString reason = aReasons.value(aIndex);
+        return reason.isEmpty() ? aItem : aItem + QStringLiteral(" (") + reason + QLatin1Char(')');
+    };
+    if (sync.PhoneDisconnected())
+        out << "The phone was disconnected.\n";
     if (!notCopied.isEmpty()) {
-        out << "Not copied: " << notCopied.size()
-            << (sync.LastError() == Device::kFolderNotCreated
-                    ? QStringLiteral(" (a folder on the phone could not be created)")
-                    : QString())
-            << ":\n";
-        for (const Track& track : notCopied)
-            out << "  " << track.path() << "\n";
+        out << "Not copied: " << notCopied.size() << ":\n";
+        for (int i = 0; i < notCopied.size(); ++i)
+            out << "  " << withReason(notCopied.at(i).path(), sync.NonCopiedReasons(), i) << "\n";
     }
     if (!notDeleted.isEmpty()) {
         out << "Not deleted from the phone: " << notDeleted.size() << "\n";
-        for (const Track& track : notDeleted)
-            out << "  " << track.deviceId() << "\n";
+        for (int i = 0; i < notDeleted.size(); ++i)
+            out << "  " << withReason(notDeleted.at(i).deviceId(), sync.NonDeletedReasons(), i)
+                << "\n";
     }
     if (sync.LibraryReadFailed())
         out << "The iTunes library could not be read; nothing was changed on the phone.\n";

@@ -48,9 +48,10 @@ void TestRunLock::lockOfAKilledRunIsTakenOver()
     // The same lock as left behind by a process that has ended.
     QProcess ended;
     ended.start("true", {});
+    QVERIFY(ended.waitForStarted());
+    const qint64 endedPid = ended.processId();
     QVERIFY(ended.waitForFinished());
-    const qint64 deadPid = ended.processId() ? ended.processId() : 999999;
-    content.replace(0, content.indexOf('\n'), QByteArray::number(deadPid));
+    content.replace(0, content.indexOf('\n'), QByteArray::number(endedPid));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(content);
     file.close();

@@ -1,0 +1,142 @@
+// pellmar-sync through its process where the ground is hostile: two runs on one phone, settings
+// that name the wrong files. Each case keeps a canary folder beside the phone and one in the
+// home folder, whose trees must come out unchanged.
+#include "CanaryFolder.h"
+#include "CliProcess.h"
+#include "TestMain.h"
+#include "engine/EngineFixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLockFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace {
+
+const QStringList kMix = {QStringLiteral("Alpha"), QStringLiteral("Beta")};
+
+QByteArray readFile(const QString& aPath)
+{
+    QFile file(aPath);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A library, a phone folder set up for the playlist "Mix", and a home of the program's own.
+struct CliFixture
+{
+    QTemporaryDir home;
+    EngineFixture engine;
+    CanaryFolder canary{engine.root() + "/canary"};
+    CanaryFolder homeCanary{home.path() + "/Documents"};
+    QString phoneId;
+
+    CliFixture()
+    {
+        engine.addTrack("Alpha", "Ann", "First", 1);
+        engine.addTrack("Beta", "Ann", "First", 2);
+        engine.setPlaylist("Mix", kMix);
+        engine.writeLibrary();
+    }
+    QStringList phoneArgs() const
+    {
+        return {"--library", engine.libraryPath(), "--phone-folder", engine.phoneRoot()};
+    }
+    CliProcess sync(const QStringList& aArguments) const
+    {
+        return CliProcess::run("pellmar-sync", aArguments + phoneArgs(), home.path());
+    }
+    bool setUp()
+    {
+        const CliProcess setup = sync({"setup", "--playlist", "Mix"});
+        phoneId = QString::fromLatin1(readFile(engine.phoneRoot() + "/CORVO/uniqueid"));
+        return setup.mExitCode == 0 && !phoneId.isEmpty();
+    }
+    QString corvo() const { return home.path() + "/CORVO"; }
+    QString lockPath() const { return corvo() + "/phone-" + phoneId + ".lock"; }
+};
+
+} // namespace
+
+class TestCliFaults : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Concurrency
+    void secondRunOnOnePhoneIsTurnedAway();
+    void lockOfAKilledRunDoesNotBlock();
+    // Settings
+    void fullSyncNeverDeletesTheSettingsFile();
+};
+
+void TestCliFaults::secondRunOnOnePhoneIsTurnedAway()
+{
+    CliFixture f;
+    QVERIFY(f.setUp());
+    QVERIFY(CliProcess::run("pellmar-sync", {"--help"}, f.home.path()).mOut.contains("5  another run"));
+    // Another process (this test) holds the phone's lock, as a running sync would.
+    QLockFile held(f.lockPath());
+    QVERIFY(held.tryLock(0));
+    const CliProcess second = f.sync({"run", "--yes"});
+    QCOMPARE(second.mExitCode, 5);
+    QVERIFY2(second.mErr.contains("process " + QString::number(QCoreApplication::applicationPid())),
+             qPrintable(second.all()));
+    // The turned-away run touched nothing.
+    QVERIFY(!QFileInfo::exists(f.engine.phoneRoot() + "/Music"));
+    held.unlock();
+    const CliProcess first = f.sync({"run", "--yes"});
+    QCOMPARE(first.mExitCode, 0);
+    QVERIFY(!QFileInfo::exists(f.lockPath()));
+    PELLMAR_VERIFY_CANARY(f.canary);
+    PELLMAR_VERIFY_CANARY(f.homeCanary);
+}
+
+void TestCliFaults::lockOfAKilledRunDoesNotBlock()
+{
+    CliFixture f;
+    QVERIFY(f.setUp());
+    // The lock a killed pellmar-sync left: its process id no longer runs.
+    QProcess ended;
+    ended.start("true", {});
+    QVERIFY(ended.waitForStarted());
+    const qint64 endedPid = ended.processId();
+    QVERIFY(ended.waitForFinished());
+    QFile lock(f.lockPath());
+    QVERIFY(lock.open(QIODevice::WriteOnly));
+    lock.write(QByteArray::number(endedPid) + "\npellmar-sync\n"
+               + QSysInfo::machineHostName().toUtf8() + "\n");
+    lock.close();
+    const CliProcess run = f.sync({"run", "--yes"});
+    QCOMPARE(run.mExitCode, 0);
+    QVERIFY(QFileInfo::exists(f.engine.phoneRoot() + "/Music/Ann/First"));
+    PELLMAR_VERIFY_CANARY(f.canary);
+}
+
+void TestCliFaults::fullSyncNeverDeletesTheSettingsFile()
+{
+    CliFixture f;
+    QVERIFY(f.setUp());
+    // The settings name the settings file itself as the phone's cache.
+    const QString settingsPath = f.corvo() + "/corvo.xml";
+    QByteArray settings = readFile(settingsPath);
+    const qsizetype from = settings.indexOf("<cache>") + 7;
+    settings.replace(from, settings.indexOf("</cache>") - from, settingsPath.toUtf8());
+    QFile file(settingsPath);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(settings);
+    file.close();
+
+    const CliProcess run = f.sync({"run", "--yes", "--force-full"});
+    QCOMPARE(run.mExitCode, 0);
+    const QByteArray after = readFile(settingsPath);
+    QVERIFY2(after.contains("<id>" + f.phoneId.toLatin1() + "</id>"), after.constData());
+    QVERIFY(after.contains("/mcache0</cache>"));
+    QVERIFY(QFileInfo::exists(f.corvo() + "/mcache0"));
+    QVERIFY(QFileInfo::exists(f.engine.phoneRoot() + "/Music/Ann/First"));
+    PELLMAR_VERIFY_CANARY(f.canary);
+    PELLMAR_VERIFY_CANARY(f.homeCanary);
+}
+
+PELLMAR_TEST_MAIN(TestCliFaults)
+#include "test_cli_faults.moc"
