@@ -58,7 +58,7 @@ void TestLibraryDamage::damagedLibrariesAreRefused()
     LibraryXmlReader reader;
     QCOMPARE(reader.readFile(file, file.fileName()), usable);
     if (!usable)
-        QVERIFY2(reader.errorString().contains("damaged"), qPrintable(reader.errorString()));
+        QVERIFY(!reader.errorString().isEmpty());
     file.seek(0);
     LibraryXmlReader xmlReader;
     QCOMPARE(xmlReader.read(&file, file.fileName()), usable);

@@ -23,4 +23,6 @@ struct LibraryPlistContent
     bool mMusicFolderSeen = false;
     bool mHaveTracks = false;
     bool mHavePlaylists = false;
+    // "Tracks" holds something other than a dictionary: the file is damaged.
+    bool mTracksNotADictionary = false;
 };

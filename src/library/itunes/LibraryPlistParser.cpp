@@ -195,6 +195,9 @@ void LibraryPlistParser<Stream>::readRootDict()
         if (key == u"Tracks" && name == u"dict") {
             mContent.mHaveTracks = true;
             readTracks();
+        } else if (key == u"Tracks") {
+            mContent.mTracksNotADictionary = true;
+            mXml.skipCurrentElement();
         } else if (key == u"Playlists" && name == u"array") {
             mContent.mHavePlaylists = true;
             readPlaylists();

@@ -35,6 +35,7 @@ struct CacheEntry
 QMutex sMutex;
 QHash<QString, CacheEntry> sEntries;
 std::function<void(const QString&)> sAfterReadHook;
+QString sLastRefusal;
 std::atomic<int> sSettleTimeMs{2000};
 
 // 0 on success, else the errno of stat.
@@ -101,6 +102,7 @@ HResult LibrarySnapshotCache::acquire(const QString& aPath,
             return kCallRejected;
         }
         logValue("Library file is not usable", reader.errorString());
+        sLastRefusal = reader.errorString();
         return kInvalidData;
     }
     CacheEntry entry;
@@ -113,6 +115,12 @@ HResult LibrarySnapshotCache::acquire(const QString& aPath,
         [snapshot = entry.mSnapshot]() { snapshot->searchIndex(); });
     sEntries.insert(aPath, std::move(entry));
     return kOk;
+}
+
+QString LibrarySnapshotCache::lastRefusal()
+{
+    QMutexLocker lock(&sMutex);
+    return sLastRefusal;
 }
 
 void LibrarySnapshotCache::clear()

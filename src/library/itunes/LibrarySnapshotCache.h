@@ -25,6 +25,9 @@ public:
 
     // Drops every snapshot (application objects keep the ones they hold).
     static void clear();
+    // Why the last library file that could not be used was refused ("the library file is
+    // damaged: ..."); empty when none was.
+    static QString lastRefusal();
 
     // How long after its last modification an unparsable file counts as being written.
     static int settleTimeMs();

@@ -110,6 +110,8 @@ bool LibraryXmlReader::readFile(QFile& aFile, const QString& aLibraryPath)
         aFile.seek(0);
         return read(&aFile, aLibraryPath);
     }
+    if (refuseDamaged())
+        return false;
     build(aLibraryPath);
     logResult();
     return true;
@@ -283,8 +285,29 @@ bool LibraryXmlReader::read(QIODevice* aDevice, const QString& aLibraryPath)
         mContent = LibraryPlistContent();
         return false;
     }
+    if (refuseDamaged())
+        return false;
     build(aLibraryPath);
     logResult();
+    return true;
+}
+
+bool LibraryXmlReader::refuseDamaged()
+{
+    const bool playlistsNameTracks =
+        std::any_of(mContent.mPlaylists.cbegin(), mContent.mPlaylists.cend(),
+                    [](const LibraryPlistContent::PendingPlaylist& aPlaylist) {
+                        return !aPlaylist.mTrackIds.isEmpty();
+                    });
+    if (mContent.mTracksNotADictionary)
+        mError = QStringLiteral("the library file is damaged: \"Tracks\" is not a dictionary");
+    else if (mContent.mTracks.empty() && playlistsNameTracks)
+        mError = QStringLiteral("the library file is damaged: its playlists name tracks but "
+                                "\"Tracks\" holds none");
+    else
+        return false;
+    logValue("Library file refused", mError);
+    mContent = LibraryPlistContent();
     return true;
 }
 

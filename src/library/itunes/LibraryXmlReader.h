@@ -46,6 +46,9 @@ public:
 private:
     void reset();
     bool readScan(QFile& aFile);
+    // True (with mError set and the content dropped) when what was read cannot be the
+    // library: taken as empty, it would have every track deleted from the phone.
+    bool refuseDamaged();
     bool readSplit(QFile& aFile);
     static qint64 findSplitPoint(int aFd, qint64 aFrom, qint64 aFileSize);
     void build(const QString& aLibraryPath);
