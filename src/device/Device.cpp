@@ -21,10 +21,10 @@ namespace {
 bool isReplacedInFolderName(QChar aChar)
 {
     static const QString kReplaced = QStringLiteral("[']\\^/?<>,&:*|\"(){};!$#%@");
-    return kReplaced.contains(aChar) || aChar.unicode() == 0x8099;
+    return kReplaced.contains(aChar) || aChar.unicode() == 0x8099
+           || aChar.category() == QChar::Other_Control;
 }
 
-constexpr int kMaxFolderNameLength = 255;
 
 int attributeAsInt(const QDomElement& aElement, const QString& aName)
 {
@@ -135,7 +135,47 @@ QString Device::PlaylistFileName(const QString& aPlaylistName)
             break;
         }
     }
-    return onlyDots ? QString() : name;
+    // Room for the ".m3u" the file gets.
+    return onlyDots ? QString() : FitName(name, kMaxNameBytes - 4, false);
+}
+
+QString Device::WithoutControlCharacters(const QString& aName, QChar aReplacement)
+{
+    const auto control = [](QChar aChar) { return aChar.category() == QChar::Other_Control; };
+    // Most names hold none: their shared text is then not copied.
+    if (std::none_of(aName.cbegin(), aName.cend(), control))
+        return aName;
+    QString cleaned;
+    cleaned.reserve(aName.size());
+    for (const QChar c : aName) {
+        if (!control(c))
+            cleaned += c;
+        else if (!aReplacement.isNull())
+            cleaned += aReplacement;
+    }
+    return cleaned;
+}
+
+QString Device::FitName(const QString& aName, qsizetype aMaxBytes, bool aKeepExtension)
+{
+    const QByteArray whole = aName.toUtf8();
+    if (whole.size() <= aMaxBytes)
+        return aName;
+    QByteArray extension;
+    if (aKeepExtension) {
+        const qsizetype dot = aName.lastIndexOf(QLatin1Char('.'));
+        // A "." far from the end is part of the name, not an extension.
+        if (dot > 0)
+            extension = QStringView(aName).sliced(dot).toUtf8();
+        if (extension.size() > aMaxBytes / 4)
+            extension.clear();
+    }
+    const QByteArray stem = whole.left(whole.size() - extension.size());
+    qsizetype room = aMaxBytes - extension.size();
+    // Never inside a character: back off over UTF-8 continuation bytes.
+    while (room > 0 && (uchar(stem.at(room)) & 0xC0) == 0x80)
+        --room;
+    return QString::fromUtf8(stem.left(room) + extension);
 }
 
 QString Device::FailureReason(int aError)
@@ -179,8 +219,8 @@ void Device::GetArtistAndAlbumFolders(const Track& aTrack, QString& aArtistFolde
     aArtistFolder = aTrack.compilation() ? QStringLiteral("Compilation") : aTrack.artistName();
     MakeValidFileName(aArtistFolder, true);
     MakeValidFileName(aAlbumFolder, true);
-    aArtistFolder.truncate(kMaxFolderNameLength);
-    aAlbumFolder.truncate(kMaxFolderNameLength);
+    aArtistFolder = FitName(aArtistFolder, kMaxNameBytes, false);
+    aAlbumFolder = FitName(aAlbumFolder, kMaxNameBytes, false);
 
     // Podcast episodes live two levels below a "Podcasts" folder of the library.
     // The name is looked at first, so that only podcast episodes cost a look-up on disk.
@@ -244,7 +284,8 @@ void Device::writePlaylist(QIODevice& aFile, const PlaylistEntry& aPlaylist,
         }
         const Track& track = aTrackList.at(item.mTrackIndex);
         const QByteArray info = "#EXTINF:" + QByteArray::number(track.duration()) + ','
-                              + track.trackName().toUtf8() + "\r\n";
+                              + WithoutControlCharacters(track.trackName(), QChar()).toUtf8()
+                              + "\r\n";
         logValue("Writing track: ", track.trackName());
         logValue("bytesWritten", write(info));
         const QString entry = aPhoneForm ? PlaylistEntryPath(track.deviceId())

@@ -109,6 +109,16 @@ public:
     // File name of a playlist: the name with only the characters that FAT and exFAT cannot
     // hold replaced by "_". Empty when the name cannot be a file name (empty, or only dots).
     static QString PlaylistFileName(const QString& aPlaylistName);
+    // aName with every control character (a line break, a tab) replaced by aReplacement, or
+    // dropped when aReplacement is null: such a character in a playlist line would split it.
+    static QString WithoutControlCharacters(const QString& aName, QChar aReplacement = u'_');
+    // aName cut to at most aMaxBytes bytes of UTF-8 at a character boundary; with
+    // aKeepExtension the part from the last "." stays whole.
+    static QString FitName(const QString& aName, qsizetype aMaxBytes = kMaxNameBytes,
+                           bool aKeepExtension = true);
+    // What file systems of phones hold in one name (ext4 and FAT count differently; this is
+    // the stricter bound for the scripts that take several bytes per character).
+    static constexpr qsizetype kMaxNameBytes = 255;
 
     // The errno of the last phone operation that failed (0 when none has), and the reason it
     // stands for in words a user understands ("the phone is full").

@@ -222,9 +222,10 @@ bool UsbMSDevice::copyIntoPlace(const QString& aSourceFilePath, const QString& a
     }
     QString writePath = targetPath;
     if (aReplace) {
+        // The hidden name of a long file name is cut to fit too.
         const qsizetype slash = targetPath.lastIndexOf(QLatin1Char('/'));
-        writePath = targetPath.left(slash + 1) + QLatin1String(kPartialPrefix)
-                  + targetPath.mid(slash + 1);
+        writePath = targetPath.left(slash + 1)
+                  + FitName(QLatin1String(kPartialPrefix) + targetPath.mid(slash + 1));
     }
 
     // Plain descriptors: a sync copies thousands of small files, and the buffering and status
@@ -435,6 +436,9 @@ int UsbMSDevice::UploadTrack(Track& aTrack)
         logMessage("Changing ext to mp3");
         fileName = Track::convertedFileName(fileName);
     }
+    // A control character would split a playlist line; the name must also fit the phone's
+    // file system.
+    fileName = FitName(WithoutControlCharacters(fileName));
     if (fileName.isEmpty() || fileName == QLatin1String(".") || fileName == QLatin1String("..")) {
         logValue("Track has no usable file name", aTrack.path());
         logReturn(kCopyFailed);
@@ -582,12 +586,15 @@ void UsbMSDevice::SetConfigured()
     }
     mUniqueDeviceId = GenerateUniqueDeviceId(QDateTime::currentDateTime());
     mIdRead = true;
-    logValue("mkpath result", mFiles.makeFolders(kCorvo) ? "true" : "false");
+    const bool folderMade = mFiles.makeFolders(kCorvo);
+    // The folder's failure is the reason (a read-only phone), not the missing folder after it.
+    const int folderError = folderMade ? 0 : errno;
+    logValue("mkpath result", folderMade ? "true" : "false");
     QFile file;
     const QByteArray id = mUniqueDeviceId.toLatin1();
     if (!mFiles.openFile(file, idPath, QIODevice::WriteOnly | QIODevice::Truncate)
         || file.write(id) != id.size() || !file.flush()) {
-        setLastError(errno ? errno : EIO);
+        setLastError(folderError ? folderError : (errno ? errno : EIO));
         logMessage("Could not write UID file");
     }
 }
