@@ -52,9 +52,18 @@ bool resetWorkingFolder(const QString& aWorkingFolder)
         logValue("Refusing to use working folder", aWorkingFolder);
         return false;
     }
-    QDir dir(clean);
-    if (dir.exists() && !dir.removeRecursively())
+    // A link in its place is removed itself: emptying it would empty the folder it points to.
+    // Links inside are removed, never followed (removeRecursively).
+    const QFileInfo info(clean);
+    if (info.isSymLink() || (info.exists() && !info.isDir())) {
+        logValue("Working folder is not a folder; removing only the entry", clean);
+        if (!QFile::remove(clean)) {
+            logValue("Failed to remove", clean);
+            return false;
+        }
+    } else if (info.isDir() && !QDir(clean).removeRecursively()) {
         logValue("Failed to remove working folder", clean);
+    }
     if (!QDir().mkpath(clean)) {
         logValue("Failed to create working folder", clean);
         return false;
@@ -89,6 +98,19 @@ void waitForList(const QString& aListPath)
         QThread::msleep(50);
 }
 
+// Exit code of the unpacking tool for a damaged index whose first entries were unpacked.
+constexpr int kToolFoundDamage = 3;
+
+// aPath is aFolder or lies below it, links resolved.
+bool isInsideFolder(const QString& aPath, const QString& aFolder)
+{
+    const QString path = QFileInfo(aPath).canonicalFilePath();
+    const QString folder = QFileInfo(aFolder).canonicalFilePath();
+    if (path.isEmpty() || folder.isEmpty())
+        return false;
+    return path == folder || path.startsWith(folder + QLatin1Char('/'));
+}
+
 bool isOneOf(const QString& aValue, QLatin1String aFirst, QLatin1String aSecond)
 {
     return aValue == aFirst || aValue == aSecond;
@@ -107,6 +129,12 @@ int AppleExtractor::extractFromManifest(const QString& aBackupPath, const QStrin
     const QString workingFolder = withSeparator(aWorkingFolder);
     // The list is read from where the tool was told to write it.
     const QString listPath = workingFolder + kBackupFileList;
+    mExtractionWarning.clear();
+    if (isInsideFolder(aBackupPath, aWorkingFolder)) {
+        logValue("Backup lies inside the working folder; refused", aBackupPath);
+        logReturn(kBackupInsideWorkingFolder);
+        return kBackupInsideWorkingFolder;
+    }
     bool folderReady = resetWorkingFolder(aWorkingFolder);
     // A list that survived a failed wipe would describe another backup.
     if (folderReady && QFileInfo::exists(listPath) && !QFile::remove(listPath)) {
@@ -130,6 +158,19 @@ int AppleExtractor::extractFromManifest(const QString& aBackupPath, const QStrin
             const QString output = QString::fromUtf8(process.readAll()).trimmed();
             if (!output.isEmpty())
                 logValue("Extraction tool output", output.left(4000));
+            // What the tool found wrong is passed on (a damaged index still gives the entries
+            // before the damage, but the user must know the rest is missing).
+            if (process.exitCode() != 0) {
+                QStringList problems;
+                for (const QString& line : output.split(QLatin1Char('\n'))) {
+                    if (line.startsWith(QLatin1String("pellmar-extract: "))
+                        && !line.startsWith(QLatin1String("pellmar-extract: unpacked")))
+                        problems << line.mid(17).trimmed();
+                }
+                if (problems.isEmpty() && process.exitCode() == kToolFoundDamage)
+                    problems << QStringLiteral("the backup's index is damaged");
+                mExtractionWarning = problems.join(QStringLiteral("; "));
+            }
         }
     }
 

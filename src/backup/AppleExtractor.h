@@ -16,9 +16,15 @@ public:
     // Result of extractFromManifest when the tool wrote no backup file list (typically an
     // encrypted or unreadable backup).
     static constexpr int kNoBackupFileList = -13000;
+    // The backup lies inside the working folder, which would be emptied before it is read.
+    static constexpr int kBackupInsideWorkingFolder = -13001;
+    // Set by extractFromManifest when the unpacking tool warned that the backup is damaged
+    // (only what came before the damage was unpacked); empty otherwise.
+    QString mExtractionWarning;
 
     // aBackupPath: the backup folder ending in a separator; aWorkingFolder: the folder the tool
-    // unpacks into, ending in a separator (wiped first). Returns 0 or kNoBackupFileList.
+    // unpacks into, ending in a separator (wiped first, never through a link). Returns 0,
+    // kNoBackupFileList or kBackupInsideWorkingFolder.
     int extractFromManifest(const QString& aBackupPath, const QString& aWorkingFolder);
 
     // The exporters. Each writes one XML file at aOutputPath from the databases found by the

@@ -1,5 +1,6 @@
 #include "backup/ExportDatabase.h"
 
+#include "app/DebugLog.h"
 #include "backup/ExportResult.h"
 
 #include "app/DebugLog.h"
@@ -9,6 +10,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QSqlRecord>
 
 namespace {
@@ -49,6 +51,13 @@ int ExportDatabase::open()
         return ExportResult::DatabaseNotOpened;
     if (!mDb.isValid())
         return ExportResult::DatabaseInvalid;
+    // SQLite opens any file and complains only at the first read: a file that is no database
+    // would otherwise export as an empty one, and the export would claim success.
+    QSqlQuery probe(mDb);
+    if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
+        logValue("Not a readable SQLite database", mPath);
+        return ExportResult::DatabaseInvalid;
+    }
     return ExportResult::Ok;
 }
 

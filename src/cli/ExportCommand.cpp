@@ -5,7 +5,10 @@
 #include "backup/AppleExtractor.h"
 #include "backup/BackupDiscovery.h"
 #include "backup/BlackBerryReader.h"
+#include "backup/ExportDatabase.h"
+#include "backup/ExportResult.h"
 #include "cli/CliOptions.h"
+#include "sync/RunLock.h"
 
 #include <QDir>
 #include <QFile>
@@ -209,6 +212,18 @@ int ExportCommand::run(const CliOptions& aOptions)
             << workingFolder << "\n";
         return CliExit::kUsage;
     }
+    // Checked before anything is removed: the working folder is emptied first.
+    if (isInside(realPath(backupPath), realPath(workingFolder))) {
+        err << "pellmar-sync export: the backup must not lie inside " << workingFolder
+            << ", which is emptied first; move it elsewhere\n";
+        return CliExit::kUsage;
+    }
+    RunLock lock = RunLock::forExport();
+    if (!lock.tryLock()) {
+        err << "pellmar-sync export: " << workingFolder << " is in use by " << lock.holder()
+            << "; wait for that export to end\n";
+        return CliExit::kBusy;
+    }
     if (!QDir().mkpath(outDir)) {
         err << "pellmar-sync export: cannot create " << outDir << "\n";
         return CliExit::kError;
@@ -216,6 +231,8 @@ int ExportCommand::run(const CliOptions& aOptions)
 
     AppleExtractor extractor;
     if (extractor.extractFromManifest(backupPath, workingFolder) != 0) {
+        if (!extractor.mExtractionWarning.isEmpty())
+            err << "pellmar-sync export: " << extractor.mExtractionWarning << "\n";
         err << "pellmar-sync export: the backup at " << backupPath
             << " could not be read (it may be damaged or encrypted, or pellmar-extract may "
                "be missing).\n";
@@ -229,31 +246,43 @@ int ExportCommand::run(const CliOptions& aOptions)
         QString mOption;
         QString mFileName;
         std::function<int(const QString&)> mGenerate;
-        qsizetype mDatabases;
+        QStringList mDatabases;
     };
     const QList<Export> exports = {
         {kMessages, QStringLiteral("messages.xml"),
          [&](const QString& p) { return extractor.generateMessagesXML(workingFolder, p); },
-         extractor.mSmsDatabases.size()},
+         extractor.mSmsDatabases},
         {kContacts, QStringLiteral("address.xml"),
          [&](const QString& p) { return extractor.generateAddressBookXML(workingFolder, p); },
-         extractor.mAddressBookDatabases.size()},
+         extractor.mAddressBookDatabases},
         {kCalendar, QStringLiteral("calendar.xml"),
          [&](const QString& p) { return extractor.generateCalendarXML(workingFolder, p); },
-         extractor.mCalendarDatabases.size()},
+         extractor.mCalendarDatabases},
         {kNotes, QStringLiteral("notes.xml"),
          [&](const QString& p) { return extractor.generateNotesXML(workingFolder, p); },
-         extractor.mNotesDatabases.size()},
+         extractor.mNotesDatabases},
     };
     int failures = 0;
+    if (!extractor.mExtractionWarning.isEmpty()) {
+        err << "pellmar-sync export: " << extractor.mExtractionWarning << "\n";
+        ++failures;
+    }
     for (const Export& e : exports) {
         if (!all && !aOptions.isSet(e.mOption))
             continue;
         const QString path = outDir + QLatin1Char('/') + e.mFileName;
         const int result = e.mGenerate(path);
-        if (QFileInfo::exists(path))
-            out << "wrote " << path << " (" << e.mDatabases
-                << (e.mDatabases == 1 ? " database)" : " databases)") << "\n";
+        if (result == 0 && QFileInfo::exists(path))
+            out << "wrote " << path << " (" << e.mDatabases.size()
+                << (e.mDatabases.size() == 1 ? " database)" : " databases)") << "\n";
+        if (result == ExportResult::DatabaseNotOpened || result == ExportResult::DatabaseInvalid) {
+            for (const QString& database : e.mDatabases) {
+                ExportDatabase check(database);
+                if (check.open() != ExportResult::Ok)
+                    err << "pellmar-sync export: " << database
+                        << " is not a readable SQLite database\n";
+            }
+        }
         if (result != 0 || !QFileInfo::exists(path)) {
             err << "pellmar-sync export: " << e.mFileName << " is incomplete (error " << result
                 << ")\n";

@@ -22,4 +22,6 @@ struct BackupIndex
     // Set when the index broke off; the entries before the damage are still usable.
     bool mTruncated = false;
     QList<BackupEntry> mEntries;
+    // The index file, for messages.
+    QString mPath;
 };

@@ -71,12 +71,14 @@ BackupIndex BackupUnpacker::readIndex()
     const QString manifestMbdb = mBackupFolder + QStringLiteral("/Manifest.mbdb");
     if (isPlainFile(manifestDb)) {
         BackupIndex index = ManifestDbReader::read(manifestDb);
+        index.mPath = manifestDb;
         if (index.mReadable)
             return index;
         mMessages << "pellmar-extract: Manifest.db cannot be read\n";
     }
     if (isPlainFile(manifestMbdb)) {
         BackupIndex index = MbdbReader::read(manifestMbdb);
+        index.mPath = manifestMbdb;
         if (!index.mReadable)
             mMessages << "pellmar-extract: Manifest.mbdb cannot be read\n";
         return index;
@@ -160,9 +162,18 @@ BackupUnpacker::Result BackupUnpacker::run()
     const BackupIndex index = readIndex();
     if (!index.mReadable)
         return kUnreadable;
+    // An index cut right after its header, or garbage behind one, lists nothing; a backup
+    // of a phone always holds files, so that is no backup to unpack.
+    if (index.mEntries.isEmpty()) {
+        mMessages << "pellmar-extract: the backup index " << index.mPath
+                  << (index.mTruncated ? " is damaged: no entry could be read\n"
+                                       : " lists no files\n");
+        return kUnreadable;
+    }
     if (index.mTruncated)
-        mMessages << "pellmar-extract: the backup index is damaged; using the "
-                  << index.mEntries.size() << " entries before the damage\n";
+        mMessages << "pellmar-extract: the backup index " << index.mPath
+                  << " is damaged; using the " << index.mEntries.size()
+                  << " entries before the damage\n";
 
     if (!QDir().mkpath(mWorkingFolder)) {
         mMessages << "pellmar-extract: cannot create " << mWorkingFolder << "\n";
@@ -214,5 +225,5 @@ BackupUnpacker::Result BackupUnpacker::run()
     }
     mMessages << "pellmar-extract: unpacked " << unpacked << " of " << index.mEntries.size()
               << " entries\n";
-    return kListWritten;
+    return index.mTruncated ? kDamaged : kListWritten;
 }

@@ -17,7 +17,8 @@
 class BackupUnpacker
 {
 public:
-    enum Result { kListWritten = 0, kUnreadable = 1 };
+    // kDamaged: the index is damaged; the list holds the entries before the damage.
+    enum Result { kListWritten = 0, kUnreadable = 1, kDamaged = 3 };
 
     BackupUnpacker(const QString& aBackupFolder, const QString& aWorkingFolder,
                    QTextStream& aMessages);

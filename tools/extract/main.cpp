@@ -1,6 +1,7 @@
 // pellmar-extract BACKUP_FOLDER/ WORKING_FOLDER/
 // Unpacks an iPhone backup and writes WORKING_FOLDER/backup_file_list. Exit code 0 when the
-// list was written, 1 when the backup cannot be read (no list), 2 on wrong usage.
+// list was written, 1 when the backup cannot be read (no list), 2 on wrong usage, 3 when the
+// backup's index is damaged (the list holds the entries before the damage).
 #include "BackupUnpacker.h"
 
 #include <QCoreApplication>
