@@ -10,7 +10,9 @@
 #include "device/Device.h"
 #include "device/UsbMSDevice.h"
 #include "library/LocalMusicLibrary.h"
+#include "library/itunes/LibrarySnapshotCache.h"
 #include "sync/MusicSync.h"
+#include "settings/SyncSettings.h"
 #include "sync/RunLock.h"
 #include "tracks/SyncState.h"
 #include "tracks/Track.h"
@@ -142,6 +144,17 @@ int RunCommand::run(const CliOptions& aOptions)
             << "' is not mounted; enable its USB connection first\n";
         return CliExit::kError;
     }
+    // A damaged settings file reads as no settings at all; the user must learn why.
+    SyncSettings settings;
+    settings.load();
+    if (settings.wasDamaged()) {
+        out << "The settings file " << SyncSettings::settingsFilePath() << " is damaged; "
+            << (settings.damagedCopyPath().isEmpty()
+                    ? QStringLiteral("no copy of it could be kept")
+                    : QStringLiteral("its content was kept as ") + settings.damagedCopyPath())
+            << ". Set the phone up again with 'pellmar-sync setup'.\n";
+        return CliExit::kNotConfigured;
+    }
     // As the window does: a phone that is not set up is not touched at all.
     if (!phone->IsConfigured()) {
         out << "The phone '" << phone->FriendlyName()
@@ -209,8 +222,12 @@ int RunCommand::run(const CliOptions& aOptions)
             out << "  " << withReason(notDeleted.at(i).deviceId(), sync.NonDeletedReasons(), i)
                 << "\n";
     }
-    if (sync.LibraryReadFailed())
-        out << "The iTunes library could not be read; nothing was changed on the phone.\n";
+    if (sync.LibraryReadFailed()) {
+        const QString reason = LibrarySnapshotCache::lastRefusal();
+        out << "The iTunes library could not be read"
+            << (reason.isEmpty() ? QString() : QStringLiteral(" (") + reason + QLatin1Char(')'))
+            << "; nothing was changed on the phone.\n";
+    }
     if (finalState == SyncState::NotConfigured || finalState == SyncState::NoSettings)
         out << "The phone is not set up; run 'pellmar-sync setup' first.\n";
     if (sync.BackupTransferFailed())

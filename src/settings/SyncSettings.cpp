@@ -49,6 +49,8 @@ int SyncSettings::load()
 {
     LogScope scope("SyncSettings::load");
     mDocument.clear();
+    mDamaged = false;
+    mDamagedCopyPath.clear();
     QDir().mkpath(AppPaths::corvoFolder());
     QFile file(settingsFilePath());
     if (!file.open(QIODevice::ReadOnly))
@@ -63,30 +65,32 @@ int SyncSettings::load()
         // Whatever was parsed is not trusted: the next save would replace the user's file,
         // so a copy of it is kept first.
         mDocument.clear();
-        keepUnparsableCopy(contents);
+        mDamaged = !contents.trimmed().isEmpty();
+        mDamagedCopyPath = keepUnparsableCopy(contents);
     }
     return 0;
 }
 
-void SyncSettings::keepUnparsableCopy(const QByteArray& aContents) const
+QString SyncSettings::keepUnparsableCopy(const QByteArray& aContents) const
 {
     if (aContents.trimmed().isEmpty())
-        return;
+        return QString();
     const QString base = settingsFilePath() + QStringLiteral(".bad");
     QString target = base;
     for (int n = 1; QFile::exists(target); ++n) {
         QFile existing(target);
         if (existing.open(QIODevice::ReadOnly) && existing.readAll() == aContents)
-            return; // already kept
+            return target; // already kept
         target = base + QLatin1Char('.') + QString::number(n);
     }
     QFile copy(target);
     if (copy.open(QIODevice::WriteOnly) && copy.write(aContents) == aContents.size()) {
         copy.close();
         logValue("Unreadable settings file kept as", target);
-    } else {
-        logValue("Can't keep unreadable settings file as", target);
+        return target;
     }
+    logValue("Can't keep unreadable settings file as", target);
+    return QString();
 }
 
 int SyncSettings::save()

@@ -24,6 +24,11 @@ public:
     static QString settingsFilePath();
 
     int load();
+    // Set by load when the file could not be parsed: where its damaged content was kept
+    // ("corvo.xml.bad"). Empty when the file was sound (or missing).
+    const QString& damagedCopyPath() const { return mDamagedCopyPath; }
+    // True when load found the file damaged.
+    bool wasDamaged() const { return mDamaged; }
     int save();
 
     QDomElement getDeviceElement(const QString& aId) const;
@@ -114,7 +119,11 @@ private:
     QDomElement rootElement(bool aCreate);
     // The value element aKey of the phone aId; null when the phone or the value is missing.
     QDomElement deviceValueElement(const QString& aId, const QString& aKey) const;
-    void keepUnparsableCopy(const QByteArray& aContents) const;
+    // The path the copy was kept under (empty when none could be kept).
+    QString keepUnparsableCopy(const QByteArray& aContents) const;
+
+    QString mDamagedCopyPath;
 
     QDomDocument mDocument;
+    bool mDamaged = false;
 };

@@ -4,6 +4,7 @@
 #include "CanaryFolder.h"
 #include "CliProcess.h"
 #include "TestMain.h"
+#include "device/PhoneTree.h"
 #include "engine/EngineFixture.h"
 
 #include <QDir>
@@ -68,6 +69,11 @@ private slots:
     void lockOfAKilledRunDoesNotBlock();
     // Settings
     void fullSyncNeverDeletesTheSettingsFile();
+    void damagedSettingsFileIsNamed();
+    // Library
+    void damagedLibraryDeletesNothing();
+    // Phone
+    void readOnlyPhoneIsReported();
 };
 
 void TestCliFaults::secondRunOnOnePhoneIsTurnedAway()
@@ -136,6 +142,82 @@ void TestCliFaults::fullSyncNeverDeletesTheSettingsFile()
     QVERIFY(QFileInfo::exists(f.engine.phoneRoot() + "/Music/Ann/First"));
     PELLMAR_VERIFY_CANARY(f.canary);
     PELLMAR_VERIFY_CANARY(f.homeCanary);
+}
+
+void TestCliFaults::damagedSettingsFileIsNamed()
+{
+    CliFixture f;
+    QVERIFY(f.setUp());
+    QFile settings(f.corvo() + "/corvo.xml");
+    QVERIFY(settings.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    settings.write("<settings><device><id>");
+    settings.close();
+    const CliProcess run = f.sync({"run", "--yes"});
+    QCOMPARE(run.mExitCode, 4);
+    QVERIFY2(run.mOut.contains("corvo.xml is damaged"), qPrintable(run.all()));
+    QVERIFY2(run.mOut.contains(f.corvo() + "/corvo.xml.bad"), qPrintable(run.all()));
+    QCOMPARE(readFile(f.corvo() + "/corvo.xml.bad"), QByteArray("<settings><device><id>"));
+    QVERIFY(!QFileInfo::exists(f.engine.phoneRoot() + "/Music"));
+    PELLMAR_VERIFY_CANARY(f.homeCanary);
+}
+
+void TestCliFaults::damagedLibraryDeletesNothing()
+{
+    CliFixture f;
+    QVERIFY(f.setUp());
+    QCOMPARE(f.sync({"run", "--yes"}).mExitCode, 0);
+    const PhoneTree before = PhoneTree::capture(f.engine.phoneRoot());
+    // "Tracks" turned into something else while the playlists still name the tracks.
+    QByteArray library = readFile(f.engine.libraryPath());
+    const qsizetype from = library.indexOf("<key>Tracks</key>");
+    const qsizetype to = library.indexOf("<key>Playlists</key>");
+    QVERIFY(from > 0 && to > from);
+    library.replace(from, to - from, "<key>Tracks</key><array/>\n");
+    QFile file(f.engine.libraryPath());
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(library);
+    // Written long ago: a file that does not parse just after a change is taken as one
+    // iTunes is still writing.
+    QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                             QFileDevice::FileModificationTime));
+    file.close();
+    const CliProcess run = f.sync({"run", "--yes"});
+    QCOMPARE(run.mExitCode, 1);
+    QVERIFY2(run.mOut.contains("damaged"), qPrintable(run.all()));
+    for (const QString& path : before.paths()) {
+        if (path.startsWith("Music/") || path.startsWith("Playlists_CDZ/"))
+            QCOMPARE(readFile(f.engine.phoneRoot() + "/" + path), before.file(path));
+    }
+    PELLMAR_VERIFY_CANARY(f.canary);
+}
+
+void TestCliFaults::readOnlyPhoneIsReported()
+{
+    CliFixture f;
+    // The phone's card, mounted read-only at the phone folder.
+    const QString card = f.engine.root() + "/card";
+    QVERIFY(QDir().mkpath(card));
+    QVERIFY(QDir().mkpath(f.engine.phoneRoot()));
+    if (QProcess::execute("mount", {"--bind", card, f.engine.phoneRoot()}) != 0)
+        QSKIP("mounting is not allowed here");
+    const bool readOnly =
+        QProcess::execute("mount", {"-o", "remount,bind,ro", f.engine.phoneRoot()}) == 0;
+    const CliProcess setup = f.sync({"setup", "--playlist", "Mix"});
+    // Set up on a writable card, then the card turns read-only (its lock switch).
+    QProcess::execute("mount", {"-o", "remount,bind,rw", f.engine.phoneRoot()});
+    const bool setUp = f.setUp();
+    QProcess::execute("mount", {"-o", "remount,bind,ro", f.engine.phoneRoot()});
+    const CliProcess run = f.sync({"run", "--yes"});
+    QProcess::execute("umount", {f.engine.phoneRoot()});
+    QVERIFY(readOnly);
+    QCOMPARE(setup.mExitCode, 1);
+    QVERIFY2(setup.mErr.contains("the phone is read-only"), qPrintable(setup.all()));
+    QVERIFY2(!setup.mOut.contains("is set up"), qPrintable(setup.all()));
+    QVERIFY(setUp);
+    QCOMPARE(run.mExitCode, 1);
+    QVERIFY2(run.mOut.contains("Not copied: 2"), qPrintable(run.all()));
+    QCOMPARE(run.mOut.count("(the phone is read-only)"), 2);
+    PELLMAR_VERIFY_CANARY(f.canary);
 }
 
 PELLMAR_TEST_MAIN(TestCliFaults)

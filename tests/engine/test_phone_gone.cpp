@@ -21,10 +21,10 @@ const QStringList kMix = {QStringLiteral("Alpha"), QStringLiteral("Beta"), QStri
 
 void addTracks(EngineFixture& aFixture)
 {
-    aFixture.addTrack(QStringLiteral("Alpha"), QStringLiteral("Ann"), QStringLiteral("First"), 1);
-    aFixture.addTrack(QStringLiteral("Beta"), QStringLiteral("Ann"), QStringLiteral("First"), 2);
-    aFixture.addTrack(QStringLiteral("Gamma"), QStringLiteral("Bob"), QStringLiteral("Second"), 1);
-    aFixture.addTrack(QStringLiteral("Delta"), QStringLiteral("Bob"), QStringLiteral("Second"), 2);
+    // Two albums of two tracks.
+    for (int i = 0; i < kMix.size(); ++i)
+        aFixture.addTrack(kMix.at(i), i < 2 ? QStringLiteral("Ann") : QStringLiteral("Bob"),
+                          i < 2 ? QStringLiteral("First") : QStringLiteral("Second"), i % 2 + 1);
     aFixture.setPlaylist(QStringLiteral("Mix"), kMix);
     aFixture.writeLibrary();
     EngineFixture::Configuration configuration;
@@ -90,6 +90,7 @@ private slots:
     void phoneFolderReplacedByAnEmptyOne();
     void phoneFolderDeleted();
     void bindMountLazilyUnmounted();
+    void fullPhoneIsNamedForEachTrack();
 };
 
 void TestPhoneGone::phoneFolderReplacedByAnEmptyOne()
@@ -161,6 +162,19 @@ void TestPhoneGone::bindMountLazilyUnmounted()
     QVERIFY2(differences.isEmpty(), qPrintable(differences.join('\n')));
     QCOMPARE(fixture.cachedOnPhone().size(), kMix.size());
     PELLMAR_VERIFY_CANARY(canary);
+}
+
+void TestPhoneGone::fullPhoneIsNamedForEachTrack()
+{
+    EngineFixture fixture;
+    addTracks(fixture);
+    EngineFixture::RunOptions options;
+    options.mWriteLimit = 0;
+    const EngineFixture::Result result = fixture.run(options);
+    QCOMPARE(result.mNotCopied.size(), kMix.size());
+    QCOMPARE(result.mNotCopiedReasons,
+             QStringList(kMix.size(), QStringLiteral("the phone is full")));
+    QVERIFY(!result.mPhoneDisconnected);
 }
 
 PELLMAR_TEST_MAIN(TestPhoneGone)

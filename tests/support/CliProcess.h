@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -12,7 +13,7 @@ struct CliProcess
     QString mErr;
 
     static CliProcess run(const QString& aProgram, const QStringList& aArguments,
-                          const QString& aHome);
+                          const QString& aHome, const QMap<QString, QString>& aEnvironment = {});
     // Both streams, for failure messages.
     QString all() const { return mOut + mErr; }
 };
