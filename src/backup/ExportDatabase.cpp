@@ -3,8 +3,6 @@
 #include "app/DebugLog.h"
 #include "backup/ExportResult.h"
 
-#include "app/DebugLog.h"
-
 #include <QAtomicInteger>
 #include <QFile>
 #include <QFileInfo>
@@ -51,14 +49,19 @@ int ExportDatabase::open()
         return ExportResult::DatabaseNotOpened;
     if (!mDb.isValid())
         return ExportResult::DatabaseInvalid;
-    // SQLite opens any file and complains only at the first read: a file that is no database
-    // would otherwise export as an empty one, and the export would claim success.
-    QSqlQuery probe(mDb);
-    if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
-        logValue("Not a readable SQLite database", mPath);
-        return ExportResult::DatabaseInvalid;
-    }
     return ExportResult::Ok;
+}
+
+bool ExportDatabase::isReadable()
+{
+    // SQLite opens any file and complains only at the first read.
+    if (open() != ExportResult::Ok)
+        return false;
+    QSqlQuery probe(mDb);
+    const bool readable = probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+    if (!readable)
+        logValue("Not a readable SQLite database", mPath);
+    return readable;
 }
 
 bool ExportDatabase::copyWithLog()

@@ -28,6 +28,9 @@ class ExportDatabase
 public:
     explicit ExportDatabase(const QString& aPath);
     ~ExportDatabase();
+    // Opens the file and reads its table list: false for a file that is no SQLite database,
+    // which open() alone accepts.
+    bool isReadable();
 
     ExportDatabase(const ExportDatabase&) = delete;
     ExportDatabase& operator=(const ExportDatabase&) = delete;

@@ -6,7 +6,6 @@
 #include "backup/BackupDiscovery.h"
 #include "backup/BlackBerryReader.h"
 #include "backup/ExportDatabase.h"
-#include "backup/ExportResult.h"
 #include "cli/CliOptions.h"
 #include "sync/RunLock.h"
 
@@ -271,19 +270,24 @@ int ExportCommand::run(const CliOptions& aOptions)
         if (!all && !aOptions.isSet(e.mOption))
             continue;
         const QString path = outDir + QLatin1Char('/') + e.mFileName;
-        const int result = e.mGenerate(path);
-        if (result == 0 && QFileInfo::exists(path))
-            out << "wrote " << path << " (" << e.mDatabases.size()
-                << (e.mDatabases.size() == 1 ? " database)" : " databases)") << "\n";
-        if (result == ExportResult::DatabaseNotOpened || result == ExportResult::DatabaseInvalid) {
-            for (const QString& database : e.mDatabases) {
-                ExportDatabase check(database);
-                if (check.open() != ExportResult::Ok)
-                    err << "pellmar-sync export: " << database
-                        << " is not a readable SQLite database\n";
+        // An exporter only logs a database it cannot select from: a file that is no database
+        // would pass for an empty one.
+        bool unreadable = false;
+        for (const QString& database : e.mDatabases) {
+            if (!ExportDatabase(database).isReadable()) {
+                err << "pellmar-sync export: " << database
+                    << " is not a readable SQLite database\n";
+                unreadable = true;
             }
         }
-        if (result != 0 || !QFileInfo::exists(path)) {
+        const int result = e.mGenerate(path);
+        if (result == 0 && !unreadable && QFileInfo::exists(path))
+            out << "wrote " << path << " (" << e.mDatabases.size()
+                << (e.mDatabases.size() == 1 ? " database)" : " databases)") << "\n";
+        if (unreadable) {
+            err << "pellmar-sync export: " << e.mFileName << " is incomplete\n";
+            ++failures;
+        } else if (result != 0 || !QFileInfo::exists(path)) {
             err << "pellmar-sync export: " << e.mFileName << " is incomplete (error " << result
                 << ")\n";
             ++failures;
