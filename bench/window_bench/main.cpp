@@ -20,6 +20,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -41,6 +42,8 @@ public:
         mClock.start();
         connect(&mTimer, &QTimer::timeout, this, [this] {
             const qint64 now = mClock.elapsed();
+            if (qEnvironmentVariableIsSet("WINDOW_BENCH_TRACE") && now - mLast > 40)
+                std::fprintf(stderr, "stall %lld ms ending at %lld ms\n", now - mLast, now);
             mLongest = std::max(mLongest, now - mLast);
             mLast = now;
             if (mOnTick)
@@ -78,10 +81,16 @@ int runChild(const QString& aMode, const QString& aPhone)
     AppPaths::setApplicationDataPath(QDir::homePath());
     StallProbe probe;
     if (aMode == QLatin1String("peer")) {
-        QWidget window;
+        // An empty window with a label, which needs the same fonts as the window's first paint.
+        QLabel window(QStringLiteral("Connect your phone to the PC"));
         window.show();
-        QTimer::singleShot(0, &app, [] { report(QStringLiteral("READY 0")); });
-        QTimer::singleShot(0, &app, &QApplication::quit);
+        QTimer::singleShot(0, &app, [] { report(QStringLiteral("READY")); });
+        // Kept alive as long as the window waits before it starts the library, so that its
+        // first paint is measured too.
+        QTimer::singleShot(SyncUi::kWaitMs, &app, [&] {
+            report(QStringLiteral("STALL %1").arg(probe.longestStall()));
+            app.quit();
+        });
         return app.exec();
     }
     ModalAnswerer::setAnswerer([](QDialog& aDialog) { aDialog.accept(); });
