@@ -99,31 +99,49 @@ uint32_t CrashReporter::codeForSignal(int aSignal, int aSiCode)
 int CrashReporter::collect(uint32_t aCode, void* aFaultAddress)
 {
     mExceptionCode = aCode;
-    mFrames.clear();
+    mAddressCount = 0;
+    // mFrames is replaced in resolveFrames: freeing memory here could wait for a heap lock
+    // that the faulting code holds.
+    mResolvePending = true;
     if (mMachineType == 0)
         return 1;
 
-    backward::StackTrace trace;
-    trace.load_here(64);
-    // Skip the frames of the handler itself: the walk starts at the faulting instruction.
-    size_t first = 0;
+    // The walk into a fixed array; frames before the faulting instruction (this function and
+    // the signal handler) are not kept.
+    constexpr size_t kWalkDepth = 64;
+    std::array<void*, kWalkDepth> walk{};
+    const size_t depth = backward::details::unwind(
+        [&walk](size_t aIndex, void* aAddress) { walk[aIndex] = aAddress; }, kWalkDepth);
+    size_t first = std::min<size_t>(1, depth); // this function
     if (aFaultAddress) {
         const auto fault = reinterpret_cast<uintptr_t>(aFaultAddress);
-        for (size_t i = 0; i < trace.size(); ++i) {
-            const auto address = reinterpret_cast<uintptr_t>(trace[i].addr);
+        for (size_t i = 0; i < depth; ++i) {
+            const auto address = reinterpret_cast<uintptr_t>(walk[i]);
             if (address + 16 >= fault && address <= fault + 16) {
                 first = i;
                 break;
             }
         }
-    } else {
-        first = std::min<size_t>(1, trace.size()); // this function
     }
+    for (size_t i = first; i < depth && mAddressCount < mAddresses.size(); ++i)
+        mAddresses[mAddressCount++] = walk[i];
+    return 1;
+}
 
+void CrashReporter::resolveFrames()
+{
+    if (!mResolvePending)
+        return;
+    mResolvePending = false;
+    mFrames.clear();
+    if (mAddressCount == 0)
+        return;
     backward::TraceResolver resolver;
-    resolver.load_stacktrace(trace);
-    for (size_t i = first; i < trace.size() && mFrames.size() < size_t(kMaxFrames); ++i) {
-        const backward::ResolvedTrace resolved = resolver.resolve(trace[i]);
+    resolver.load_addresses(mAddresses.data(), int(mAddressCount));
+    mFrames.clear();
+    for (size_t i = 0; i < mAddressCount; ++i) {
+        const backward::ResolvedTrace resolved =
+            resolver.resolve(backward::ResolvedTrace(backward::Trace(mAddresses[i], i)));
         Frame frame;
         frame.function = resolved.source.function.empty() ? resolved.object_function
                                                           : resolved.source.function;
@@ -131,12 +149,13 @@ int CrashReporter::collect(uint32_t aCode, void* aFaultAddress)
         frame.line = int(resolved.source.line);
         mFrames.push_back(std::move(frame));
     }
-    return 1;
 }
 
 void CrashReporter::setLast(uint32_t aCode, std::vector<Frame> aFrames)
 {
     mExceptionCode = aCode;
+    mAddressCount = 0;
+    mResolvePending = false;
     mFrames = std::move(aFrames);
 }
 
@@ -160,5 +179,14 @@ std::string CrashReporter::report() const
 
 void logCrashReport()
 {
-    logMessage(QString::fromStdString(CrashReporter::instance().report()));
+    DebugLog& log = DebugLog::instance();
+    if (!log.isOpen())
+        return;
+    CrashReporter& reporter = CrashReporter::instance();
+    reporter.resolveFrames();
+    // Another thread's line is over in moments; a lock this thread holds is never released.
+    constexpr int kLockWaitMsecs = 200;
+    if (!log.tryWriteLine("    ", QByteArray::fromStdString(reporter.report()), kLockWaitMsecs))
+        log.writeFixedLine("Crash report not written: the trace log was in use");
+    log.releaseIfHeldByThisThread();
 }

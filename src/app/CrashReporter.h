@@ -3,6 +3,7 @@
 #include <QMap>
 #include <QString>
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -38,9 +39,14 @@ public:
     static CrashReporter& instance();
     CrashReporter();
 
-    // Records aCode and the stack starting at aFaultAddress (null: the caller's stack).
-    // Returns 1, as an exception filter that wants its handler run.
+    // Records aCode and the raw addresses of the stack starting at aFaultAddress (null: the
+    // caller's stack). Runs inside a signal handler, so it neither allocates nor locks; the
+    // addresses get their names in resolveFrames. Returns 1, as an exception filter that wants
+    // its handler run.
     int collect(uint32_t aCode, void* aFaultAddress);
+    // Turns the collected addresses into frames with names, files and lines (allocates; call
+    // it once the signal handler has been left).
+    void resolveFrames();
     // Records aCode with the given frames (used by tests and for C++ exceptions).
     void setLast(uint32_t aCode, std::vector<Frame> aFrames);
 
@@ -56,10 +62,16 @@ public:
 
 private:
     uint32_t mExceptionCode = 0;
+    std::array<void*, kMaxFrames> mAddresses{};
+    size_t mAddressCount = 0;
+    // collect has run and resolveFrames has not.
+    bool mResolvePending = false;
     std::vector<Frame> mFrames;
     QMap<uint32_t, std::string> mExceptionNames;
     uint16_t mMachineType = 0;
 };
 
-// Builds the report of the last collected fault and writes it as one log message.
+// Builds the report of the last collected fault and writes it as one log message. Never waits
+// long for the log's lock: when it cannot be had (the faulting work held it, or another thread
+// keeps it), a fixed line says so instead.
 void logCrashReport();

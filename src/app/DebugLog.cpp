@@ -7,10 +7,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QThread>
 
+#include <cerrno>
+#include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <vector>
 
@@ -49,6 +54,19 @@ void startArchiverAndWait(const QString& aArchivePath, const QString& aLogPath)
     posix_spawn_file_actions_destroy(&actions);
 }
 
+void writeAll(int aFd, const char* aData, size_t aSize)
+{
+    while (aSize > 0) {
+        const ssize_t written = ::write(aFd, aData, aSize);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return;
+        aData += written;
+        aSize -= size_t(written);
+    }
+}
+
 } // namespace
 
 DebugLog& DebugLog::instance()
@@ -68,7 +86,7 @@ DebugLog::DebugLog(const QString& aFolder) : mFolder(aFolder)
     if (!QFileInfo(aFolder).isDir())
         return;
     const QByteArray path = QFile::encodeName(aFolder + QStringLiteral("/log.txt"));
-    mFile = std::fopen(path.constData(), "wb");
+    mFd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
 }
 
 DebugLog::~DebugLog()
@@ -79,33 +97,93 @@ DebugLog::~DebugLog()
 void DebugLog::close()
 {
     {
-        QMutexLocker lock(&mMutex);
-        if (!mFile)
+        const Hold hold(*this);
+        if (mFd < 0)
             return;
-        std::fclose(mFile);
-        mFile = nullptr;
+        ::close(mFd);
+        mFd = -1;
     }
     const QString logPath = mFolder + QStringLiteral("/log.txt");
     if (QFileInfo::exists(logPath))
         startArchiverAndWait(mFolder + QStringLiteral("/compressed_log.zip"), logPath);
 }
 
+DebugLog::Hold::Hold(DebugLog& aLog) : mLog(aLog)
+{
+    mLog.mMutex.lock();
+    mLog.mHolder.store(QThread::currentThreadId());
+}
+
+DebugLog::Hold::~Hold()
+{
+    mLog.mHolder.store(nullptr);
+    mLog.mMutex.unlock();
+}
+
+void DebugLog::writeLocked(const char* aPrefix, const QByteArray& aBody)
+{
+    if (mFd < 0)
+        return;
+    QByteArray line = QTime::currentTime().toString(QStringLiteral("hh:mm:ss:zzz")).toLatin1();
+    line.append(aPrefix).append(aBody).append("\r\n");
+    writeAll(mFd, line.constData(), size_t(line.size()));
+}
+
 void DebugLog::writeLine(const char* aPrefix, const QByteArray& aBody)
 {
-    if (!mFile)
+    if (mFd < 0)
         return;
-    QMutexLocker lock(&mMutex);
-    if (!mFile)
+    const Hold hold(*this);
+    writeLocked(aPrefix, aBody);
+}
+
+bool DebugLog::tryWriteLine(const char* aPrefix, const QByteArray& aBody, int aMsecs)
+{
+    if (mFd < 0)
+        return false;
+    if (mHolder.load() == QThread::currentThreadId() || !mMutex.tryLock(aMsecs))
+        return false;
+    mHolder.store(QThread::currentThreadId());
+    writeLocked(aPrefix, aBody);
+    mHolder.store(nullptr);
+    mMutex.unlock();
+    return true;
+}
+
+void DebugLog::writeFixedLine(const char* aText)
+{
+    const int fd = mFd;
+    if (fd < 0)
         return;
-    const QByteArray stamp =
-        QTime::currentTime().toString(QStringLiteral("hh:mm:ss:zzz")).toLatin1();
-    std::fwrite(stamp.constData(), 1, size_t(stamp.size()), mFile);
-    std::fflush(mFile);
-    std::fputs(aPrefix, mFile);
-    std::fflush(mFile);
-    std::fwrite(aBody.constData(), 1, size_t(aBody.size()), mFile);
-    std::fputs("\r\n", mFile);
-    std::fflush(mFile);
+    // The time stamp by hand: nothing here may allocate or lock.
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    tm local{};
+    localtime_r(&now.tv_sec, &local);
+    const int parts[] = {local.tm_hour, local.tm_min, local.tm_sec};
+    char stamp[13];
+    for (int i = 0; i < 3; ++i) {
+        stamp[i * 3] = char('0' + parts[i] / 10 % 10);
+        stamp[i * 3 + 1] = char('0' + parts[i] % 10);
+        stamp[i * 3 + 2] = ':';
+    }
+    const long msecs = now.tv_nsec / 1000000;
+    stamp[9] = char('0' + msecs / 100 % 10);
+    stamp[10] = char('0' + msecs / 10 % 10);
+    stamp[11] = char('0' + msecs % 10);
+    stamp[12] = '\0';
+    writeAll(fd, stamp, 12);
+    writeAll(fd, "    ", 4);
+    writeAll(fd, aText, std::strlen(aText));
+    writeAll(fd, "\r\n", 2);
+}
+
+void DebugLog::releaseIfHeldByThisThread()
+{
+    if (mHolder.load() != QThread::currentThreadId())
+        return;
+    mHolder.store(nullptr);
+    mMutex.unlock();
 }
 
 namespace {

@@ -3,8 +3,8 @@
 #include <QMutex>
 #include <QString>
 
+#include <atomic>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 // The trace log. It is written only when the Desktop folder "CDZ" exists at start-up; otherwise
@@ -24,11 +24,34 @@ public:
     DebugLog(const DebugLog&) = delete;
     DebugLog& operator=(const DebugLog&) = delete;
 
-    bool isOpen() const { return mFile != nullptr; }
+    bool isOpen() const { return mFd >= 0; }
     QString folder() const { return mFolder; }
 
     // Writes one line: time stamp, prefix, body, CR LF.
     void writeLine(const char* aPrefix, const QByteArray& aBody);
+    // The same, for the crash reporter, which must never wait for ever: waits for the lock at
+    // most aMsecs, and not at all when this thread holds it already (a fault interrupted its
+    // line). Returns false when the line was not written.
+    bool tryWriteLine(const char* aPrefix, const QByteArray& aBody, int aMsecs);
+    // Writes aText as one line without taking the lock and without allocating: the report
+    // of last resort when the lock cannot be had.
+    void writeFixedLine(const char* aText);
+    // Releases the lock when this thread holds it: work that faulted while writing a line
+    // never reached the unlock, and every other line would wait for it for ever.
+    void releaseIfHeldByThisThread();
+
+    // Holds the log's lock for a scope: lines of other threads wait until it ends.
+    class Hold
+    {
+    public:
+        explicit Hold(DebugLog& aLog);
+        ~Hold();
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+
+    private:
+        DebugLog& mLog;
+    };
 
     // Closes the file and, when a log was written, packs it with the archiver.
     void close();
@@ -37,9 +60,15 @@ public:
     static QString defaultFolder();
 
 private:
+    // Writes a whole line with the lock held.
+    void writeLocked(const char* aPrefix, const QByteArray& aBody);
+
     QString mFolder;
-    std::FILE* mFile = nullptr;
+    // Written with plain write(2): no stream lock that a fault could leave taken.
+    int mFd = -1;
     QMutex mMutex;
+    // The thread that holds mMutex, if any.
+    std::atomic<Qt::HANDLE> mHolder{nullptr};
 };
 
 void logEnter(const char* aName);

@@ -6,6 +6,8 @@
 
 #include <QCoreApplication>
 
+#include <atomic>
+#include <chrono>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -64,6 +66,29 @@ int main(int argc, char** argv)
         const bool second = CrashGuard::run([] { writeThroughNull(); });
         logValue("second completed", int(second));
         logMessage("after fault");
+    } else if (scenario == QLatin1String("fault holding log")) {
+        const bool completed = CrashGuard::run([] {
+            const DebugLog::Hold hold(DebugLog::instance());
+            writeThroughNull();
+        });
+        logValue("completed", int(completed));
+        // The lock the interrupted work held is free again for every thread.
+        std::thread([] { logMessage("other thread after fault"); }).join();
+    } else if (scenario == QLatin1String("fault while another thread logs")) {
+        std::atomic<bool> held{false};
+        std::atomic<bool> release{false};
+        std::thread holder([&] {
+            const DebugLog::Hold hold(DebugLog::instance());
+            held = true;
+            while (!release)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        });
+        while (!held)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        const bool completed = CrashGuard::run([] { writeThroughNull(); });
+        release = true;
+        holder.join();
+        logValue("completed", int(completed));
     } else if (scenario == QLatin1String("exception")) {
         const bool completed = CrashGuard::run([] { throw std::runtime_error("boom"); });
         logValue("completed", int(completed));

@@ -23,7 +23,7 @@ struct ProbeRun
 };
 
 // Runs the probe with aHome as HOME; the log is read from aHome/Desktop/CDZ when present.
-ProbeRun runProbe(const QString& aHome, const QString& aScenario)
+ProbeRun runProbe(const QString& aHome, const QString& aScenario, int aTimeoutMsecs = 60000)
 {
     ProbeRun run;
     run.home = aHome;
@@ -35,7 +35,7 @@ ProbeRun runProbe(const QString& aHome, const QString& aScenario)
     probe.setProcessEnvironment(env);
     probe.setWorkingDirectory(aHome);
     probe.start(TestPaths::program(QStringLiteral("pellmar_log_probe")), {aScenario});
-    if (!probe.waitForFinished(60000))
+    if (!probe.waitForFinished(aTimeoutMsecs))
         return run;
     run.exitCode = probe.exitStatus() == QProcess::NormalExit ? probe.exitCode() : -2;
     QFile log(aHome + QStringLiteral("/Desktop/CDZ/log.txt"));
@@ -210,6 +210,31 @@ private slots:
         QVERIFY(report.indexOf("Function : ") == report.indexOf("Function : writeThroughNull"));
         QVERIFY(report.contains("log_probe.cpp]"));
         QVERIFY(report.contains("Function : descend"));
+    }
+
+    void faultWhileTheLogLockIsHeld()
+    {
+        QTemporaryDir dir;
+        const QString home = makeHomeWithLogFolder(dir);
+        const QByteArray fixedLine = "    Crash report not written: the trace log was in use\r\n";
+        // By the faulting work itself: the report must not wait for a lock nobody will free.
+        const ProbeRun own = runProbe(home, QStringLiteral("fault holding log"), 20000);
+        QCOMPARE(own.exitCode, 3);
+        QCOMPARE(own.log.count(fixedLine), 1);
+        QVERIFY(own.log.contains("    completed = 0\r\n"));
+        QVERIFY(own.log.contains("    other thread after fault\r\n"));
+        for (const QByteArray& line : linesOf(own.log))
+            QVERIFY2(QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d:\\d\\d\\d"))
+                         .match(QString::fromLatin1(line))
+                         .hasMatch(),
+                     line.constData());
+
+        // By another thread that keeps it: the report gives way after a short wait.
+        const ProbeRun other =
+            runProbe(home, QStringLiteral("fault while another thread logs"), 20000);
+        QCOMPARE(other.exitCode, 3);
+        QCOMPARE(other.log.count(fixedLine), 1);
+        QVERIFY(other.log.contains("    completed = 0\r\n"));
     }
 
     void otherFaultsInGuardedWork()
