@@ -613,19 +613,6 @@ bool MusicSync::removeDir(const QString& aDirName)
 {
     logMessage("removeDir");
     logValue("dirName", aDirName);
-    QDir dir(aDirName);
-    if (!dir.exists())
-        return true;
-    const QFileInfoList entries =
-        dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                          QDir::DirsFirst);
-    for (const QFileInfo& entry : entries) {
-        // A link is removed as a file: what it points to is not ours to delete.
-        const bool ok = entry.isDir() && !entry.isSymLink()
-                            ? removeDir(entry.absoluteFilePath())
-                            : QFile::remove(entry.absoluteFilePath());
-        if (!ok)
-            return false;
-    }
-    return dir.rmdir(dir.absolutePath());
+    // Links inside are removed, not followed: what they point to is not ours to delete.
+    return QDir(aDirName).removeRecursively();
 }
