@@ -94,6 +94,9 @@ void MessageCatalogue::build()
     c.unableToConnectText = text(QT_TRANSLATE_NOOP(
         "SyncUi", "It has not been possible to connect to the device. Try restarting the device "
                   "and your PC then try again."));
+    c.phoneInUse = text(QT_TRANSLATE_NOOP(
+        "SyncUi", "The phone '%1' is being synchronized by %2. Wait for that run to end, then "
+                  "try again."));
     c.helpAddress = text(QT_TRANSLATE_NOOP("SyncUi", "http://www.[APP_DOMAIN]/help/help.html"));
     c.iTunesInfoTitle = text(QT_TRANSLATE_NOOP("SyncUi", "iTunes Information"));
     c.iTunesInfoText = text(QT_TRANSLATE_NOOP(

@@ -44,6 +44,7 @@ struct MessageCatalogue
     QString iTunesStopped;
     QString unableToConnectTitle;
     QString unableToConnectText;
+    QString phoneInUse;
     QString helpAddress;
     QString iTunesInfoTitle;
     QString iTunesInfoText;

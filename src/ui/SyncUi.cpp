@@ -455,6 +455,7 @@ void SyncUi::startSync()
     if (mDeviceList->DeviceIsConnected())
         logMessage("Device is connected");
     mMusicSync.reset();
+    mRunLock.reset();
     mDeviceList->RefreshDevices();
     if (!mDeviceList->DeviceIsConnected()) {
         logMessage("Device not connected - unexpected");
@@ -466,8 +467,16 @@ void SyncUi::startSync()
         changeSettings(kModeNewPhone);
         return;
     }
+    if (!lockPhone(*phone)) {
+        SetRegularButtons();
+        mAutoRefresher->start();
+        return;
+    }
     mMusicSync = std::make_unique<MusicSync>(&mLibrary, phone, mDeviceList->ParentOf(phone));
     MusicSync* sync = mMusicSync.get();
+    // With the run as the receiver, the release of a run that was already replaced is dropped
+    // together with that run, and never frees the lock of the next one.
+    connect(sync->Thread(), &QThread::finished, sync, [this] { mRunLock.reset(); });
     connect(sync, qOverload<int, int>(&MusicSync::ProgressUpdate), this,
             qOverload<int, int>(&SyncUi::UpdateProgress), Qt::QueuedConnection);
     connect(sync, qOverload<int, int, QString>(&MusicSync::ProgressUpdate), this,
@@ -480,6 +489,24 @@ void SyncUi::startSync()
             Qt::BlockingQueuedConnection);
     mSyncButton->setEnabled(false);
     sync->StartInNewThread(mForceFull->isChecked());
+}
+
+bool SyncUi::lockPhone(Device& aPhone)
+{
+    // Two runs on one phone at once, from the window and the command line, would copy side by
+    // side and corrupt the phone's track cache.
+    RunLock lock = RunLock::forPhone(aPhone.UniqueDeviceId());
+    if (lock.tryLock()) {
+        mRunLock.emplace(std::move(lock));
+        return true;
+    }
+    logValue("Phone in use by", lock.holder());
+    const MessageCatalogue& c = MessageCatalogue::get();
+    QMessageBox box(QMessageBox::Warning, c.productName,
+                    c.phoneInUse.arg(aPhone.FriendlyName(), lock.holder()), QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("phoneInUseBox"));
+    ModalAnswerer::exec(box);
+    return false;
 }
 
 void SyncUi::changeSettings(int aMode)

@@ -3,6 +3,7 @@
 #include "device/AutoRefresher.h"
 #include "device/DeviceList.h"
 #include "library/LocalMusicLibrary.h"
+#include "sync/RunLock.h"
 #include "ui/SoftwareUpdateWatcher.h"
 
 #include <QMessageBox>
@@ -10,6 +11,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 class Device;
 class MusicSync;
@@ -87,6 +89,8 @@ private:
     void bringToFront();
     // The phone of the current run, else the connected phone; empty when there is none.
     QString currentPhoneId();
+    // Takes the phone's run lock; tells the user who holds it when another process does.
+    bool lockPhone(Device& aPhone);
 
     QTimer mWaitTimer;
     QProgressBar* mProgressBar;
@@ -97,6 +101,8 @@ private:
     QLabel* mStatusLabel;
     QLabel* mHintLabel;
     std::unique_ptr<MusicSync> mMusicSync;
+    // Held from the start of a run until its thread ends, as the command line holds it.
+    std::optional<RunLock> mRunLock;
     std::unique_ptr<DeviceList> mDeviceList;
     LocalMusicLibrary mLibrary;
     int mState = -1;

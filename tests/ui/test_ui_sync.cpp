@@ -7,6 +7,7 @@
 #include "library/LocalMusicLibrary.h"
 #include "settings/SyncSettings.h"
 #include "sync/MusicSync.h"
+#include "sync/RunLock.h"
 #include "tracks/SyncState.h"
 #include "ui/MessageCatalogue.h"
 #include "ui/SyncUi.h"
@@ -16,6 +17,7 @@
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
+#include <QSysInfo>
 
 namespace {
 
@@ -51,17 +53,31 @@ bool openWindow(SyncUi& aWindow, const QString& aPhoneRoot)
     return waitFor([&] { return aWindow.state() == SyncState::PhoneReady; }, 15000);
 }
 
-// Presses Synchronize and waits for the run to end (an idle state after a busy one).
+// Presses Synchronize and waits for the run to end: its thread finished (a thread not yet
+// started does not count, so the idle state of the run before cannot end the wait) and what it
+// queued for the window delivered.
 int synchronise(SyncUi& aWindow)
 {
     aWindow.findChild<QPushButton*>(QStringLiteral("syncButton"))->click();
     const bool ended = waitFor(
-        [&] {
-            return aWindow.musicSync() && !aWindow.musicSync()->IsRunning()
-                   && SyncState::isIdle(aWindow.state());
-        },
+        [&] { return aWindow.musicSync() && aWindow.musicSync()->Thread()->isFinished(); },
         30000);
-    return ended ? aWindow.musicSync()->State() : -100;
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    return ended && SyncState::isIdle(aWindow.state()) ? aWindow.musicSync()->State() : -100;
+}
+
+// Every file below the phone folder with its size.
+QStringList phoneTree(const EngineFixture& aFixture)
+{
+    QStringList entries;
+    QDirIterator it(aFixture.phoneRoot(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        entries.append(it.filePath() + QLatin1Char(' ') + QString::number(it.fileInfo().size()));
+    }
+    entries.sort();
+    return entries;
 }
 
 QStringList phoneMusic(const EngineFixture& aFixture)
@@ -173,6 +189,70 @@ private slots:
         QVERIFY(dialogs.mTexts.first().contains(QLatin1String("MB.")));
         QCOMPARE(phoneMusic(setup.fixture).size(), 0);
         QCOMPARE(labelText(window, "statusLabel"), MessageCatalogue::get().syncCancelled);
+    }
+
+    void phoneLockedByAnotherProcessIsNotSynchronised()
+    {
+        SyncSetup setup;
+        setup.configure();
+        // The lock as another live process leaves it: its pid and program name, on this host.
+        QProcess other;
+        other.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+        QVERIFY(other.waitForStarted());
+        const auto stopOther = qScopeGuard([&] {
+            other.kill();
+            other.waitForFinished();
+        });
+        RunLock probe = RunLock::forPhone(setup.fixture.phoneId());
+        QVERIFY(probe.tryLock());
+        QFile file(probe.fileName());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QList<QByteArray> lines = file.readAll().split('\n');
+        file.close();
+        probe.unlock();
+        QVERIFY(lines.size() >= 3);
+        lines[0] = QByteArray::number(other.processId());
+        lines[1] = "sleep";
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(lines.join('\n'));
+        file.close();
+
+        DialogRecorder dialogs;
+        SyncUi window(nullptr, setup.fakeSystem.path());
+        QVERIFY(openWindow(window, setup.fixture.phoneRoot()));
+        const QStringList before = phoneTree(setup.fixture);
+        window.findChild<QPushButton*>(QStringLiteral("syncButton"))->click();
+        QCOMPARE(dialogs.mShown, QStringList{QStringLiteral("phoneInUseBox")});
+        QVERIFY2(dialogs.mTexts.first().contains(QString::number(other.processId())),
+                 qPrintable(dialogs.mTexts.first()));
+        QVERIFY(!window.musicSync());
+        QCOMPARE(window.state(), int(SyncState::PhoneReady));
+        QVERIFY(window.findChild<QPushButton*>(QStringLiteral("syncButton"))->isEnabled());
+        QTest::qWait(500);
+        QCOMPARE(phoneTree(setup.fixture), before);
+        QVERIFY(QFile::exists(probe.fileName()));
+    }
+
+    void runHoldsThePhoneLockUntilItEnds()
+    {
+        SyncSetup setup;
+        setup.configure();
+        DialogRecorder dialogs;
+        SyncUi window(nullptr, setup.fakeSystem.path());
+        QVERIFY(openWindow(window, setup.fixture.phoneRoot()));
+        synchronise(window);
+        setup.fixture.setPlaylist(QStringLiteral("Mix"), {QStringLiteral("One")});
+        setup.fixture.writeLibrary();
+        bool lockedDuringRun = false;
+        dialogs.on(QStringLiteral("deleteTracksConfirm"), [&](QDialog& aDialog) {
+            RunLock during = RunLock::forPhone(setup.fixture.phoneId());
+            lockedDuringRun = !during.tryLock();
+            aDialog.findChild<QAbstractButton*>(QStringLiteral("yesButton"))->click();
+        });
+        QCOMPARE(synchronise(window), int(SyncState::Finished));
+        QVERIFY2(lockedDuringRun, qPrintable(dialogs.mShown.join(QLatin1Char(','))));
+        RunLock after = RunLock::forPhone(setup.fixture.phoneId());
+        QVERIFY(after.tryLock());
     }
 
     void closingDuringARunCancelsItAndClosesAfterwards()
