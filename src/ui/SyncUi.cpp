@@ -54,9 +54,12 @@ SyncUi::SyncUi(QWidget* aParent, const QString& aSystemRoot)
     settings.load();
     PhoneFolderSettings::addAllTo(*mDeviceList);
     // MTP phones through libmtp; a window over a laid-out system tree (tests) has none.
-    if (aSystemRoot.isEmpty())
-        mDeviceList->SetDeviceRefresher(
-            std::make_unique<MtpMacDeviceRefresher>(std::make_shared<LibMtpBackend>()));
+    if (aSystemRoot.isEmpty()) {
+        auto refresher =
+            std::make_unique<MtpMacDeviceRefresher>(std::make_shared<LibMtpBackend>());
+        mMtpRefresher = refresher.get();
+        mDeviceList->SetDeviceRefresher(std::move(refresher));
+    }
     mAutoRefresher = std::make_unique<AutoRefresher>(&mLibrary, mDeviceList.get());
 
     MessageCatalogue::build();
@@ -642,8 +645,13 @@ void SyncUi::unableToOpenDevice()
         return;
     mUnableToOpenShown = true;
     const MessageCatalogue& c = MessageCatalogue::get();
-    QMessageBox box(QMessageBox::Warning, c.unableToConnectTitle, c.unableToConnectText,
-                    QMessageBox::Ok, this);
+    // A phone held by the file manager or still locked is something the user can put right:
+    // say so instead of suggesting a restart.
+    QStringList problems = mMtpRefresher ? mMtpRefresher->openProblems() : QStringList();
+    problems.removeDuplicates();
+    const QString text = problems.isEmpty() ? c.unableToConnectText
+                                            : problems.join(QStringLiteral(".\n")) + u'.';
+    QMessageBox box(QMessageBox::Warning, c.unableToConnectTitle, text, QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("unableToOpenBox"));
     ModalAnswerer::exec(box);
 }

@@ -14,6 +14,7 @@
 #include <optional>
 
 class Device;
+class MtpMacDeviceRefresher;
 class MusicSync;
 class QCheckBox;
 class QLabel;
@@ -114,4 +115,6 @@ private:
     bool mShutdownRequested = false;
     int mITunesFailureCount = 0;
     bool mUnableToOpenShown = false;
+    // The MTP phones' refresher, owned by the device list; null when the window has none.
+    MtpMacDeviceRefresher* mMtpRefresher = nullptr;
 };
