@@ -4,6 +4,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -50,8 +51,22 @@ PhoneFileAccess::PhoneFileAccess(const QString& aRootPath)
     setRootPath(aRootPath);
 }
 
+PhoneFileAccess::~PhoneFileAccess()
+{
+    forgetOpenFolder();
+}
+
+void PhoneFileAccess::forgetOpenFolder() const
+{
+    if (mOpenFolder >= 0)
+        ::close(mOpenFolder);
+    mOpenFolder = -1;
+    mOpenFolderParts.clear();
+}
+
 void PhoneFileAccess::setRootPath(const QString& aRootPath)
 {
+    forgetOpenFolder();
     mRootPath = aRootPath;
     while (mRootPath.size() > 1 && mRootPath.endsWith(QLatin1Char('/')))
         mRootPath.chop(1);
@@ -80,6 +95,9 @@ void PhoneFileAccess::logFailure(const char* aWhat, const QString& aPath) const
 
 int PhoneFileAccess::walk(const QStringList& aParts, qsizetype aCount, bool aCreate) const
 {
+    if (aCount > 0 && mOpenFolder >= 0 && mOpenFolderParts.size() == aCount
+        && std::equal(mOpenFolderParts.cbegin(), mOpenFolderParts.cend(), aParts.cbegin()))
+        return ::dup(mOpenFolder);
     // The root itself may be a link the user chose; it is never made.
     int fd = ::open(QFile::encodeName(mRootPath).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     for (qsizetype i = 0; i < aCount && fd >= 0; ++i) {
@@ -91,6 +109,11 @@ int PhoneFileAccess::walk(const QStringList& aParts, qsizetype aCount, bool aCre
         }
         closeKeepingError(fd);
         fd = next;
+    }
+    if (fd >= 0 && aCount > 0) {
+        forgetOpenFolder();
+        mOpenFolder = ::dup(fd);
+        mOpenFolderParts = aParts.mid(0, aCount);
     }
     return fd;
 }
@@ -134,14 +157,18 @@ int PhoneFileAccess::openFile(const QString& aPath, int aFlags, mode_t aMode) co
         logFailure("Could not open", aPath);
         return -1;
     }
-    // Non-blocking for the open only: a FIFO planted on the phone must not hang the run.
-    const int fd = ::openat(parent, name.constData(), aFlags | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK,
-                            aMode);
+    // A file this call creates is a plain new file; anything else may be what a user or a
+    // link planted, and is opened non-blocking (a FIFO must not hang the run) and checked.
+    const bool created = (aFlags & (O_CREAT | O_EXCL)) == (O_CREAT | O_EXCL);
+    const int fd = ::openat(parent, name.constData(),
+                            aFlags | O_NOFOLLOW | O_CLOEXEC | (created ? 0 : O_NONBLOCK), aMode);
     closeKeepingError(parent);
     if (fd < 0) {
         logFailure("Could not open", aPath);
         return -1;
     }
+    if (created)
+        return fd;
     struct stat info {};
     const bool statted = ::fstat(fd, &info) == 0;
     if (!statted || !S_ISREG(info.st_mode)) {

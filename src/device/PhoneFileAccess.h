@@ -22,6 +22,12 @@ class PhoneFileAccess
 {
 public:
     explicit PhoneFileAccess(const QString& aRootPath = QString());
+    ~PhoneFileAccess();
+    PhoneFileAccess(const PhoneFileAccess&) = delete;
+    PhoneFileAccess& operator=(const PhoneFileAccess&) = delete;
+
+    // Forgets the folder kept open for the next operation (a new run, a folder that failed).
+    void forgetOpenFolder() const;
 
     void setRootPath(const QString& aRootPath);
     // Without a trailing "/".
@@ -62,4 +68,8 @@ private:
     void logFailure(const char* aWhat, const QString& aPath) const;
 
     QString mRootPath;
+    // The last folder reached, kept open: most tracks go to the folder of the one before,
+    // and reaching it again component by component would cost more than the copy.
+    mutable int mOpenFolder = -1;
+    mutable QStringList mOpenFolderParts;
 };

@@ -147,13 +147,19 @@ bool UsbMSDevice::IsMounted()
 bool UsbMSDevice::StillConnected()
 {
     // An unplugged phone leaves its mount point behind as an empty folder of the computer's
-    // own disk, another device; a phone folder deleted mid-run is gone altogether.
+    // own disk, another device; a folder put in the place of the phone's is another folder;
+    // a phone folder deleted mid-run is gone altogether. Asked before every track, so the
+    // id file is only looked for here (its content cannot change while the root stays).
     struct stat root {};
-    bool connected = mRootDevice != 0 && mFiles.status(QString(), root) && root.st_dev == mRootDevice;
+    struct stat id {};
+    bool connected = mRootDevice != 0 && mFiles.status(QString(), root)
+                     && root.st_dev == mRootDevice && root.st_ino == mRootInode;
     if (connected && mUniqueDeviceId != QLatin1String(kTempDeviceId))
-        connected = idFromFileContent(mFiles.readFile(kCorvo + QStringLiteral("uniqueid"),
-                                                      kMaxIdFileSize))
-                    == mUniqueDeviceId;
+        connected = ::fstatat(AT_FDCWD,
+                              QFile::encodeName(mRootPath + QStringLiteral("CORVO/uniqueid")).constData(),
+                              &id, AT_SYMLINK_NOFOLLOW)
+                        == 0
+                    && S_ISREG(id.st_mode);
     if (!connected) {
         logValue("The phone is no longer at", mRootPath);
         setLastError(ENODEV);
@@ -365,8 +371,10 @@ void UsbMSDevice::PrepareForSync()
     mCreatedPlaylists.clear();
     // Folders are checked again each run: the user may have deleted some in between.
     mKnownFolders.clear();
+    mFiles.forgetOpenFolder();
     struct stat root {};
     mRootDevice = mFiles.status(QString(), root) ? root.st_dev : 0;
+    mRootInode = mRootDevice != 0 ? root.st_ino : 0;
     logValue("mRootDevice", qint64(mRootDevice));
     if (mMetadataFile)
         return;
@@ -505,6 +513,7 @@ int UsbMSDevice::UploadTrack(Track& aTrack)
         }
         // The folder may have gone with the failure (a phone unplugged and plugged again).
         mKnownFolders.remove(localDirectory);
+        mFiles.forgetOpenFolder();
         logReturn(kCopyFailed);
         return kCopyFailed;
     }

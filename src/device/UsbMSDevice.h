@@ -99,6 +99,7 @@ private:
     bool mIdRead = false;
     // Device number of the root's file system at PrepareForSync; 0 when it could not be read.
     dev_t mRootDevice = 0;
+    ino_t mRootInode = 0;
     bool mDeletedBefore = false;
     std::unique_ptr<QFile> mMetadataFile;
     std::unique_ptr<QXmlStreamWriter> mMetadataWriter;

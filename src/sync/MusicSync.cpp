@@ -499,13 +499,10 @@ void MusicSync::uploadOneTrack(qint32 aIndex, qint32& aAttempts)
         result = Device::kCopyFailed;
         reason = QStringLiteral("the file is missing on this computer");
     }
-    // A copy into a phone that went away meanwhile is not on the phone; it is not recorded,
-    // and the next run copies it.
-    if (!phoneStillThere() && result == 0) {
-        track.setOnRemoteDevice(false);
-        track.setDeviceId(QString());
-        result = Device::kCopyFailed;
-    }
+    // A failure may be the phone going away; the reason then says so. (A copy that succeeded
+    // reached the phone's own file system: files are never created in a folder that stands in.)
+    if (result != 0)
+        phoneStillThere();
     if (result == 0) {
         const int cacheResult = mTrackCache.addTrack(track);
         if (cacheResult != 0)
