@@ -19,7 +19,8 @@ QString CliDispatcher::helpText()
         << "Exit codes:\n"
         << "  " << CliExit::kDone << "  done\n"
         << "  " << CliExit::kError
-        << "  error (also when some tracks could not be copied or deleted)\n"
+        << "  error (also when a track or playlist could not be written, or a track not\n"
+        << "     deleted)\n"
         << "  " << CliExit::kUsage << "  wrong usage\n"
         << "  " << CliExit::kCancelled
         << "  cancelled (Ctrl-C, deletions refused, or not enough space)\n"

@@ -228,6 +228,10 @@ int RunCommand::run(const CliOptions& aOptions)
             << (reason.isEmpty() ? QString() : QStringLiteral(" (") + reason + QLatin1Char(')'))
             << "; nothing was changed on the phone.\n";
     }
+    const QStringList& notWritten = sync.GetNotWrittenPlaylists();
+    if (!notWritten.isEmpty())
+        out << "Playlists not written to the phone: " << notWritten.join(QStringLiteral(", "))
+            << "\n";
     if (finalState == SyncState::NotConfigured || finalState == SyncState::NoSettings)
         out << "The phone is not set up; run 'pellmar-sync setup' first.\n";
     if (sync.BackupTransferFailed())
@@ -236,6 +240,7 @@ int RunCommand::run(const CliOptions& aOptions)
                "run again (the copy choices were switched off: choose them again with "
                "'pellmar-sync setup').\n";
     out << SyncStateText::text(finalState) << "\n";
-    const int exitCode = exitCodeFor(finalState, notCopied.isEmpty() && notDeleted.isEmpty());
+    const int exitCode = exitCodeFor(
+        finalState, notCopied.isEmpty() && notDeleted.isEmpty() && notWritten.isEmpty());
     return sync.BackupTransferFailed() && exitCode == CliExit::kDone ? CliExit::kError : exitCode;
 }

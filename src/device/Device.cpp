@@ -10,6 +10,7 @@
 #include <QDomDocument>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 #include <algorithm>
 #include <cerrno>
@@ -251,7 +252,14 @@ QString Device::GetDeviceRelativePath(const QString& aDeviceId)
 
 QString Device::PlaylistEntryPath(const QString& aDeviceId)
 {
-    return QStringLiteral("..") + GetDeviceRelativePath(aDeviceId);
+    // Android reads playlists three ways: up to version 9 by matching path components from the
+    // end, on 10 as an exact path relative to the playlist's folder with "\" kept as a
+    // character, from 11 on with "\" as "/" and a leading "/" taken from the device's root
+    // (not the shared storage), falling back to a file name that is unique on the volume. Only
+    // a relative path with "/" resolves under all three, also when two tracks share a name.
+    QString entry = QStringLiteral("..") + GetDeviceRelativePath(aDeviceId);
+    entry.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return entry;
 }
 
 int Device::createPlaylist(const PlaylistEntry& aPlaylist, const TrackList& aTrackList,
@@ -259,24 +267,22 @@ int Device::createPlaylist(const PlaylistEntry& aPlaylist, const TrackList& aTra
 {
     LogScope scope("Device::createPlaylist");
     logValue("aLocalFilePath", aLocalFilePath);
-    QFile file(aLocalFilePath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    // The caller uploads this file: a cut one must not take the place of a whole one.
+    QSaveFile file(aLocalFilePath);
+    const QByteArray content = playlistContent(aPlaylist, aTrackList);
+    const bool written = file.open(QIODevice::WriteOnly) && file.write(content) == content.size()
+                         && file.commit();
+    if (!written)
         logMessage("Error opening playlist file");
-    writePlaylist(file, aPlaylist, aTrackList, false);
-    file.close();
-    logReturn(0);
-    return 0;
+    const int result = written ? 0 : kCopyFailed;
+    logReturn(result);
+    return result;
 }
 
-void Device::writePlaylist(QIODevice& aFile, const PlaylistEntry& aPlaylist,
-                           const TrackList& aTrackList, bool aPhoneForm)
+QByteArray Device::playlistContent(const PlaylistEntry& aPlaylist, const TrackList& aTrackList)
 {
-    static const QByteArray kHeader("#EXTM3U\r\n");
-    // A file that could not be opened makes every write fail; the counts in the log show it.
-    const auto write = [&aFile](const QByteArray& aBytes) -> qint64 {
-        return aFile.isOpen() ? aFile.write(aBytes) : -1;
-    };
-    logValue("Writing: #EXTM3U, bytes written", write(kHeader));
+    QByteArray content("#EXTM3U\r\n");
+    logValue("Writing: #EXTM3U, bytes written", content.size());
     for (const PlaylistItem& item : aPlaylist.mItems) {
         if (item.mTrackIndex < 0 || item.mTrackIndex >= aTrackList.count()) {
             logValue("Playlist item without a track", item.mTrackIndex);
@@ -287,12 +293,14 @@ void Device::writePlaylist(QIODevice& aFile, const PlaylistEntry& aPlaylist,
                               + WithoutControlCharacters(track.trackName(), QChar()).toUtf8()
                               + "\r\n";
         logValue("Writing track: ", track.trackName());
-        logValue("bytesWritten", write(info));
-        const QString entry = aPhoneForm ? PlaylistEntryPath(track.deviceId())
-                                         : Device::PlaylistEntryPath(track.deviceId());
-        logValue("Writing track data: ", entry);
-        logValue("bytesWritten", write(entry.toUtf8() + "\r\n"));
+        logValue("bytesWritten", info.size());
+        content += info;
+        const QByteArray entry = PlaylistEntryPath(track.deviceId()).toUtf8() + "\r\n";
+        logValue("Writing track data: ", QString::fromUtf8(entry.chopped(2)));
+        logValue("bytesWritten", entry.size());
+        content += entry;
     }
+    return content;
 }
 
 bool Device::identicalPlaylistAlreadyExists(const QString& aPlaylistFilePath,

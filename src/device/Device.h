@@ -9,7 +9,6 @@
 
 #include <atomic>
 
-class QIODevice;
 class Track;
 class TrackCache;
 class TrackList;
@@ -63,11 +62,12 @@ public:
     virtual void SetConfigured() = 0;
     // The settings file has an entry for this phone.
     virtual bool IsConfigured();
-    // Writes an extended M3U file at a local path, entries relative to "Playlists_CDZ"
-    // ("..\Music\..."). Always returns 0; failures show in the log only.
+    // Writes an extended M3U file at a local path (entries as PlaylistEntryPath gives them),
+    // whole or not at all. Returns 0, or kCopyFailed when the file could not be written.
     virtual int createPlaylist(const PlaylistEntry& aPlaylist, const TrackList& aTrackList,
                                bool aForce, const QString& aLocalFilePath);
-    // Creates or refreshes the named playlist on the phone.
+    // Creates or refreshes the named playlist on the phone. Returns 0 or a failure code; a
+    // failed write leaves the playlist as it was.
     virtual int createPlaylist(const PlaylistEntry& aPlaylist, const TrackList& aTrackList,
                                bool aForce) = 0;
     // Empties the playlist files that this run did not write.
@@ -126,14 +126,14 @@ public:
     void clearLastError() { mLastError = 0; }
     static QString FailureReason(int aError);
 
+    // The entry line of a playlist for one track: the track's path relative to the
+    // "Playlists_CDZ" folder with "/" separators ("../Music/Artist/Album/Title.mp3").
+    QString PlaylistEntryPath(const QString& aDeviceId);
+
 protected:
-    // The entry line of a playlist for one track, as this device writes it. The base form is
-    // relative to the "Playlists_CDZ" folder.
-    virtual QString PlaylistEntryPath(const QString& aDeviceId);
-    // Writes the extended M3U content: with aPhoneForm the entries come from
-    // PlaylistEntryPath, else in the base form relative to "Playlists_CDZ".
-    void writePlaylist(QIODevice& aFile, const PlaylistEntry& aPlaylist,
-                       const TrackList& aTrackList, bool aPhoneForm);
+    // The extended M3U content of a playlist: "#EXTM3U", then "#EXTINF" and entry line per
+    // track; CR LF line ends, UTF-8 without byte-order mark.
+    QByteArray playlistContent(const PlaylistEntry& aPlaylist, const TrackList& aTrackList);
 
     void setLastError(int aError) { mLastError = aError; }
 

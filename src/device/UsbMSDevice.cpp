@@ -32,7 +32,6 @@ constexpr qint64 kCopyChunkSize = 1 << 20;
 // The id is a short ASCII string; the rest of a longer file is not read.
 constexpr qint64 kMaxIdFileSize = 256;
 // Only the start of a playlist goes to the log.
-constexpr qint64 kMaxLoggedPlaylistSize = 1 << 20;
 
 // The bytes of the volume at aRootPath that aBlocks counts (all blocks, or those available to
 // the user). When the volume cannot be asked, logs it and leaves aBytes as it was.
@@ -307,6 +306,34 @@ bool UsbMSDevice::copyIntoPlace(const QString& aSourceFilePath, const QString& a
     }
     if (ok && aBytesCopied)
         *aBytesCopied = copied;
+    logReturn(ok);
+    return ok;
+}
+
+bool UsbMSDevice::writeIntoPlace(const QString& aTargetPath, const QByteArray& aContent)
+{
+    LogScope scope("UsbMSDevice::writeIntoPlace");
+    const qsizetype slash = aTargetPath.lastIndexOf(QLatin1Char('/'));
+    const QByteArray writeName = QFile::encodeName(
+        aTargetPath.left(slash + 1) + QLatin1String(kPartialPrefix) + aTargetPath.mid(slash + 1));
+    // Whatever sits under the hidden name is a leftover (or planted): it goes, and the new file
+    // is created afresh, so that no link there is followed.
+    ::unlink(writeName.constData());
+    const int target =
+        openCopyTarget(writeName, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC);
+    bool ok = target >= 0
+              && (aContent.isEmpty()
+                  || writeCopyChunk(target, aContent.constData(), aContent.size())
+                         == aContent.size());
+    if (target >= 0 && ::close(target) != 0)
+        ok = false;
+    if (ok)
+        ok = ::rename(writeName.constData(), QFile::encodeName(aTargetPath).constData()) == 0;
+    if (!ok) {
+        logValue("Could not write", aTargetPath);
+        if (target >= 0)
+            ::unlink(writeName.constData());
+    }
     logReturn(ok);
     return ok;
 }
@@ -614,11 +641,6 @@ bool UsbMSDevice::IsConfigured()
     return Device::IsConfigured();
 }
 
-QString UsbMSDevice::PlaylistEntryPath(const QString& aDeviceId)
-{
-    return GetDeviceRelativePath(aDeviceId);
-}
-
 void UsbMSDevice::appendToHintFile(const QString& aHintFile, const QByteArray& aLine)
 {
     mFiles.makeFolders(kCorvo);
@@ -637,12 +659,6 @@ int UsbMSDevice::createPlaylist(const PlaylistEntry& aPlaylist, const TrackList&
 {
     LogScope scope("UsbMSDevice::createPlaylist");
     logValue("playlistName", aPlaylist.mName);
-    int result = 0;
-    if (!mFiles.makeFolders(kPlaylistFolder)) {
-        setLastError(errno);
-        logMessage("Error making playlist remote path");
-        result = kFolderNotCreated;
-    }
     const QString baseName = PlaylistFileName(aPlaylist.mName);
     if (baseName.isEmpty()) {
         logValue("Playlist name cannot be a file name", aPlaylist.mName);
@@ -651,30 +667,37 @@ int UsbMSDevice::createPlaylist(const PlaylistEntry& aPlaylist, const TrackList&
     }
     const QString fileName = baseName + QStringLiteral(".m3u");
     mCreatedPlaylists.insert(fileName);
+    if (!mFiles.makeFolders(kPlaylistFolder)) {
+        setLastError(errno);
+        logMessage("Error making playlist remote path");
+        logReturn(kFolderNotCreated);
+        return kFolderNotCreated;
+    }
+    // Also clears hidden partial playlists that an interrupted run left.
+    const QString folder = LocalPath(kPlaylistFolder);
+    ensureFolder(folder);
     const QString phonePath = kPlaylistFolder + QLatin1Char('\\') + fileName;
-    const QString path = LocalPath(kPlaylistFolder) + QLatin1Char('/') + fileName;
+    const QString path = folder + QLatin1Char('/') + fileName;
 
     // Only a plain file is compared: a link there is never read through.
     if (!aForce && mFiles.isFile(phonePath)
         && identicalPlaylistAlreadyExists(path, aPlaylist, aTrackList)) {
-        logReturn(result);
-        return result;
+        logReturn(0);
+        return 0;
     }
     logMessage("Identical playlist does not already exist");
-    QFile file;
-    if (!mFiles.openFile(file, phonePath, QIODevice::WriteOnly | QIODevice::Truncate)) {
+    const QByteArray content = playlistContent(aPlaylist, aTrackList);
+    // The hint tells the companion app that the file changed: only when it did.
+    if (!writeIntoPlace(path, content)) {
         setLastError(errno);
         logMessage("Error opening playlist file");
+        logReturn(kCopyFailed);
+        return kCopyFailed;
     }
-    writePlaylist(file, aPlaylist, aTrackList, true);
-    file.close();
-    bool readBack = false;
-    const QByteArray content = mFiles.readFile(phonePath, kMaxLoggedPlaylistSize, &readBack);
-    if (readBack)
-        logValue("playlist content", QString::fromUtf8(content));
+    logValue("playlist content", QString::fromUtf8(content));
     appendToHintFile(QStringLiteral("playlisthint"), fileName.toUtf8() + '\n');
-    logReturn(result);
-    return result;
+    logReturn(0);
+    return 0;
 }
 
 void UsbMSDevice::removeOldPlaylists()
@@ -704,13 +727,12 @@ void UsbMSDevice::removeOldPlaylists()
     }
     for (const QString& name : playlistFiles) {
         logValue("*playlistFilesIterator", name);
+        if (name.startsWith(QLatin1String(kPartialPrefix)))
+            continue;
         if (!mCreatedPlaylists.contains(name)) {
             logMessage("Playlist has not been created this time, so create an empty playlist.");
-            QFile playlist;
-            if (mFiles.openFile(playlist, kPlaylistFolder + QLatin1Char('\\') + name,
-                                QIODevice::WriteOnly | QIODevice::Truncate))
-                playlist.write("#EXTM3U\r\n");
-            else
+            if (!writeIntoPlace(LocalPath(kPlaylistFolder) + QLatin1Char('/') + name,
+                                QByteArrayLiteral("#EXTM3U\r\n")))
                 logMessage("Could not open playlist");
         }
         if (!hinted.contains(name)) {

@@ -62,9 +62,6 @@ public:
     static constexpr const char* kPartialPrefix = ".pellmar-partial-";
 
 protected:
-    // Entries of this phone's playlists are paths from the phone root ("\Music\...").
-    QString PlaylistEntryPath(const QString& aDeviceId) override;
-
     // The steps of a copy, so that a test phone can make the medium fail (full, removed,
     // read-only) behind an otherwise real copy. openCopyTarget opens aPath (relative to the
     // root, never through a link) with the open(2)
@@ -81,6 +78,11 @@ protected:
     bool copyIntoPlace(const QString& aSourceFilePath, const QString& aTargetPath,
                        bool aReplace = false, qint64* aBytesCopied = nullptr,
                        bool* aTargetExists = nullptr);
+
+    // Replaces aTargetPath (a local path inside the root) by a file holding aContent: written
+    // under a hidden name beside it and renamed when whole. A symbolic link at aTargetPath is
+    // replaced, never followed. False, with the old file untouched, when it fails.
+    bool writeIntoPlace(const QString& aTargetPath, const QByteArray& aContent);
 
 private:
     // mkpath, remembered for the run: most tracks go to a folder made for an earlier one. A

@@ -133,6 +133,7 @@ void MusicSync::Start()
         ChangeState(SyncState::NoSettings);
     }
     mNotCopiedTracks.clear();
+    mNotWrittenPlaylists.clear();
     mNotDeletedTracks.clear();
     mNotCopiedReasons.clear();
     mNotDeletedReasons.clear();
@@ -559,7 +560,10 @@ void MusicSync::writePlaylists()
             if (track.onRemoteDevice() && !track.deviceId().isEmpty())
                 onPhone.mItems.append(item);
         }
-        mDevice->createPlaylist(onPhone, mTrackList, mForceFull);
+        if (mDevice->createPlaylist(onPhone, mTrackList, mForceFull) != 0) {
+            logValue("Playlist not written", entry.mName);
+            mNotWrittenPlaylists.append(entry.mName);
+        }
     }
     mDevice->removeOldPlaylists();
 }

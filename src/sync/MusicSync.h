@@ -57,6 +57,8 @@ public:
     const QStringList& NonDeletedReasons() const { return mNotDeletedReasons; }
     // The phone went away during the run (unplugged, its folder gone); the run stopped there.
     bool PhoneDisconnected() const { return mPhoneDisconnected; }
+    // Names of the playlists that could not be written to the phone.
+    const QStringList& GetNotWrittenPlaylists() const { return mNotWrittenPlaylists; }
     const TrackList& GetDrmTracks() const { return mDrmTracks; }
     void SetDeleteConfirmed(bool aConfirmed) { mDeleteConfirmed.store(aConfirmed); }
     int LastError() const { return mLastError; }
@@ -141,6 +143,7 @@ private:
     QStringList mNotCopiedReasons;
     QStringList mNotDeletedReasons;
     bool mPhoneDisconnected = false;
+    QStringList mNotWrittenPlaylists;
     QSet<QString> mAlbumArtDone;
     qint64 mFreeSpace = 0;
     bool mEnableArtworkSync = false;

@@ -3,6 +3,7 @@
 #include "TestMain.h"
 #include "device/DeviceTestHelpers.h"
 #include "device/PhoneTree.h"
+#include "device/AndroidPlaylistResolver.h"
 #include "device/PlaylistCheck.h"
 
 #include "device/DeviceParentMs.h"
@@ -28,19 +29,6 @@ Track makeTrack(const QString& aName, const QString& aAlbum, const QString& aArt
     return track;
 }
 
-// A phone that keeps the base playlist form, as MTP phones do.
-class BaseFormPhone : public UsbMSDevice
-{
-public:
-    using UsbMSDevice::UsbMSDevice;
-
-protected:
-    QString PlaylistEntryPath(const QString& aDeviceId) override
-    {
-        return Device::PlaylistEntryPath(aDeviceId);
-    }
-};
-
 } // namespace
 
 class TestDeviceBase : public QObject
@@ -60,6 +48,7 @@ private slots:
     void parentAndroidInfo();
     void configuredState();
     void harnessCatchesLostAndDuplicatedFiles();
+    void androidPlaylistRules();
 };
 
 void TestDeviceBase::folderNames()
@@ -193,24 +182,24 @@ void TestDeviceBase::basePlaylistBytesAndEntries()
     QCOMPARE(phone.Device::createPlaylist(entryOf("Mix", {i2, i1}), tracks, false, path), 0);
     QCOMPARE(readFile(path), QByteArray("#EXTM3U\r\n"
                                         "#EXTINF:0,Two\r\n"
-                                        "..\\Music\\two.mp3\r\n"
+                                        "../Music/two.mp3\r\n"
                                         "#EXTINF:245,Caf\xc3\xa9 del Mar\r\n"
-                                        "..\\Music\\Artist\\Album\\one.mp3\r\n"));
-    PELLMAR_VERIFY_PLAYLIST(path, root, PlaylistCheck::Form::RelativeToPlaylist,
-                            QStringList({dir.path() + "/lib/two.mp3", dir.path() + "/lib/one.mp3"}));
+                                        "../Music/Artist/Album/one.mp3\r\n"));
+    PELLMAR_VERIFY_PLAYLIST(path, root, QStringList({dir.path() + "/lib/two.mp3", dir.path() + "/lib/one.mp3"}));
 
     QCOMPARE(phone.Device::createPlaylist(entryOf("Empty", {}), tracks, false, path), 0);
     QCOMPARE(readFile(path), QByteArray("#EXTM3U\r\n"));
 
-    // A file that cannot be opened is only logged.
+    // A file that cannot be written is a failure, not an empty success.
     QCOMPARE(phone.Device::createPlaylist(entryOf("X", {i1}), tracks, false,
-                                          dir.path() + "/no/such/folder/x.m3u"), 0);
+                                          dir.path() + "/no/such/folder/x.m3u"),
+             Device::kCopyFailed);
 }
 
 void TestDeviceBase::playlistComparison()
 {
     QTemporaryDir dir;
-    BaseFormPhone phone(dir.path() + "/phone", QStringLiteral("Phone"), false);
+    UsbMSDevice phone(dir.path() + "/phone", QStringLiteral("Phone"), false);
     Device& base = phone;
     TrackList tracks;
     const int a = tracks.addTrack(makeTrack("A", "Al", "Ar", "/x/a.mp3", "\\Music\\Ar\\Al\\a.mp3", 10));
@@ -233,22 +222,30 @@ void TestDeviceBase::playlistComparison()
     QVERIFY(!base.Device::identicalPlaylistAlreadyExists(path, none, tracks));
 
     // Only the paths count; titles and durations may differ.
-    writeFile(path, "#EXTM3U\r\n#EXTINF:99,Other\r\n..\\Music\\Ar\\Al\\a.mp3\r\n"
-                    "#EXTINF:1,B\r\n..\\Music\\Ar\\Al\\b.mp3\r\n");
+    writeFile(path, "#EXTM3U\r\n#EXTINF:99,Other\r\n../Music/Ar/Al/a.mp3\r\n"
+                    "#EXTINF:1,B\r\n../Music/Ar/Al/b.mp3\r\n");
     QVERIFY(base.Device::identicalPlaylistAlreadyExists(path, both, tracks));
     // LF line ends, as an editor may leave them.
-    writeFile(path, "#EXTM3U\n#EXTINF:10,A\n..\\Music\\Ar\\Al\\a.mp3\n#EXTINF:20,B\n..\\Music\\Ar\\Al\\b.mp3\n");
+    writeFile(path, "#EXTM3U\n#EXTINF:10,A\n../Music/Ar/Al/a.mp3\n#EXTINF:20,B\n../Music/Ar/Al/b.mp3\n");
     QVERIFY(base.Device::identicalPlaylistAlreadyExists(path, both, tracks));
     // One line more than the playlist has tracks.
-    writeFile(path, "#EXTM3U\r\n#EXTINF:10,A\r\n..\\Music\\Ar\\Al\\a.mp3\r\n#EXTINF:20,B\r\n"
-                    "..\\Music\\Ar\\Al\\b.mp3\r\n#EXTINF:30,C\r\n");
+    writeFile(path, "#EXTM3U\r\n#EXTINF:10,A\r\n../Music/Ar/Al/a.mp3\r\n#EXTINF:20,B\r\n"
+                    "../Music/Ar/Al/b.mp3\r\n#EXTINF:30,C\r\n");
     QVERIFY(!base.Device::identicalPlaylistAlreadyExists(path, both, tracks));
     // Invalid UTF-8 in an entry differs from every real path.
-    writeFile(path, "#EXTM3U\r\n#EXTINF:10,A\r\n..\\Music\\Ar\\Al\\\xff\xfe.mp3\r\n#EXTINF:20,B\r\n"
+    writeFile(path, "#EXTM3U\r\n#EXTINF:10,A\r\n../Music/Ar/Al/\xff\xfe.mp3\r\n#EXTINF:20,B\r\n"
+                    "../Music/Ar/Al/b.mp3\r\n");
+    QVERIFY(!base.Device::identicalPlaylistAlreadyExists(path, both, tracks));
+    // The entry forms of earlier versions ("\" separated, from the root or from the folder)
+    // are not what is written now: such a playlist is rewritten once.
+    writeFile(path, "#EXTM3U\r\n#EXTINF:10,A\r\n..\\Music\\Ar\\Al\\a.mp3\r\n#EXTINF:20,B\r\n"
                     "..\\Music\\Ar\\Al\\b.mp3\r\n");
     QVERIFY(!base.Device::identicalPlaylistAlreadyExists(path, both, tracks));
+    writeFile(path, "#EXTM3U\r\n#EXTINF:10,A\r\n\\Music\\Ar\\Al\\a.mp3\r\n#EXTINF:20,B\r\n"
+                    "\\Music\\Ar\\Al\\b.mp3\r\n");
+    QVERIFY(!base.Device::identicalPlaylistAlreadyExists(path, both, tracks));
     // A file cut short.
-    writeFile(path, "#EXTM3U\r\n#EXTINF:10,A\r\n..\\Music\\Ar\\Al\\a.mp3\r\n");
+    writeFile(path, "#EXTM3U\r\n#EXTINF:10,A\r\n../Music/Ar/Al/a.mp3\r\n");
     QVERIFY(!base.Device::identicalPlaylistAlreadyExists(path, both, tracks));
 }
 
@@ -378,16 +375,59 @@ void TestDeviceBase::harnessCatchesLostAndDuplicatedFiles()
     QCOMPARE(diffs.at(2), QStringLiteral("missing: Music/A/b.mp3"));
     QCOMPARE(diffs.at(3), QStringLiteral("partial copy left behind: Music/A/.pellmar-partial-c.mp3"));
 
-    writeFile(dir.path() + "/outside.mp3", "track b");
-    writeFile(root + "/Playlists_CDZ/p.m3u", "#EXTM3U\r\n#EXTINF:0,x\r\n..\\Music\\B\\a.mp3\r\n"
-                                             "#EXTINF:0,y\r\n..\\..\\outside.mp3\r\n"
-                                             "#EXTINF:0,z\r\n\\Music\\B\\a.mp3\r\n");
-    const QStringList problems = PlaylistCheck::verify(
-        root + "/Playlists_CDZ/p.m3u", root, PlaylistCheck::Form::RelativeToPlaylist,
-        {root + "/Music/B/a.mp3", dir.path() + "/outside.mp3", root + "/Music/B/a.mp3"});
-    QCOMPARE(problems.size(), 2);
-    QVERIFY(problems.at(0).startsWith("entry leaves the phone"));
-    QVERIFY(problems.at(1).startsWith("entry does not resolve"));
+}
+
+void TestDeviceBase::androidPlaylistRules()
+{
+    // Each rule set of the phone-side resolver, on the entry forms that tell them apart.
+    QTemporaryDir dir;
+    const QString root = dir.path() + "/phone";
+    writeFile(root + "/Music/Ann/One/01 Intro.mp3", "ann");
+    writeFile(root + "/Music/Bob/Two/01 Intro.mp3", "bob");
+    writeFile(root + "/Music/Bob/Two/02 Solo.mp3", "solo");
+    writeFile(dir.path() + "/outside.mp3", "outside");
+    const QString list = root + "/Playlists_CDZ/p.m3u";
+    writeFile(list, "#EXTM3U\r\n");
+    using Rules = AndroidPlaylistResolver::Rules;
+    const AndroidPlaylistResolver resolver(root);
+    const QString ann = root + "/Music/Ann/One/01 Intro.mp3";
+    const QString solo = root + "/Music/Bob/Two/02 Solo.mp3";
+    struct Case
+    {
+        const char* mEntry;
+        QString mAndroid9;
+        QString mAndroid10;
+        QString mAndroid11;
+    };
+    const QList<Case> cases = {
+        // The form written now resolves everywhere, also beside a track of the same name.
+        {"../Music/Ann/One/01 Intro.mp3", ann, ann, ann},
+        // Backslashes: matched from the end on 9, a plain character on 10, mapped on 11.
+        {"..\\Music\\Ann\\One\\01 Intro.mp3", ann, QString(), ann},
+        // From the root: not the shared storage on 10 and 11; 11 falls back to a unique name.
+        {"\\Music\\Ann\\One\\01 Intro.mp3", ann, QString(), QString()},
+        {"\\Music\\Bob\\Two\\02 Solo.mp3", solo, QString(), solo},
+        // Case differs: only the legacy match ignores it.
+        {"../music/ann/one/01 intro.mp3", ann, QString(), QString()},
+        // A name alone: two candidates tie on 9, and are not unique on 11.
+        {"01 Intro.mp3", QString(), QString(), QString()},
+        // Nothing outside the volume is found.
+        {"../../outside.mp3", QString(), QString(), QString()},
+    };
+    for (const Case& c : cases) {
+        const QString entry = QString::fromUtf8(c.mEntry);
+        QCOMPARE(resolver.resolve(list, entry, Rules::Android9), c.mAndroid9);
+        QCOMPARE(resolver.resolve(list, entry, Rules::Android10), c.mAndroid10);
+        QCOMPARE(resolver.resolve(list, entry, Rules::Android11), c.mAndroid11);
+    }
+
+    // The check names each rule set an entry fails under.
+    writeFile(list, "#EXTM3U\r\n#EXTINF:0,x\r\n../Music/Ann/One/01 Intro.mp3\r\n"
+                    "#EXTINF:0,y\r\n\\Music\\Bob\\Two\\02 Solo.mp3\r\n");
+    const QStringList problems = PlaylistCheck::verify(list, root, {ann, solo});
+    QCOMPARE(problems, QStringList({"entry does not resolve on Android 10: \\Music\\Bob\\Two\\02 Solo.mp3"}));
+    QCOMPARE(PlaylistCheck::verifyAll(root),
+             QStringList({"p.m3u: entry does not resolve on Android 10: \\Music\\Bob\\Two\\02 Solo.mp3"}));
 }
 
 PELLMAR_TEST_MAIN(TestDeviceBase)

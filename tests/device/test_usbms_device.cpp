@@ -67,6 +67,8 @@ private slots:
     void phonePlaylists();
     void playlistNamesStayInTheFolder();
     void oldPlaylistsAreEmptied();
+    void failedPlaylistWriteKeepsTheOldOne();
+    void playlistLinksAreReplacedNotFollowed();
     void albumArtAndRefreshHint();
     void pcVersionAndSpace();
 };
@@ -423,8 +425,8 @@ void TestUsbMSDevice::phonePlaylists()
     const int i2 = tracks.addTrack(two);
 
     PhoneTree expected = PhoneTree::capture(f.root);
-    const QByteArray content = "#EXTM3U\r\n#EXTINF:61,\xc3\x9c" "ber\r\n\\Music\\Ar\\Al\\a.mp3\r\n"
-                               "#EXTINF:0,Two\r\n\\Music\\b.mp3\r\n";
+    const QByteArray content = "#EXTM3U\r\n#EXTINF:61,\xc3\x9c" "ber\r\n../Music/Ar/Al/a.mp3\r\n"
+                               "#EXTINF:0,Two\r\n../Music/b.mp3\r\n";
     phone.PrepareForSync();
     QCOMPARE(phone.createPlaylist(entryOf("Mix", {i1, i2}), tracks, false), 0);
     QCOMPARE(phone.createPlaylist(entryOf("Empty", {}), tracks, false), 0);
@@ -436,8 +438,7 @@ void TestUsbMSDevice::phonePlaylists()
     expected.setFile("CORVO/metadata0.xml",
                      "<?xml version=\"1.0\" encoding=\"UTF-8\"?><metadata/>\n");
     PELLMAR_COMPARE_TREE(expected, f.root);
-    PELLMAR_VERIFY_PLAYLIST(f.root + "/Playlists_CDZ/Mix.m3u", f.root,
-                            PlaylistCheck::Form::FromPhoneRoot, QStringList({a, b}));
+    PELLMAR_VERIFY_PLAYLIST(f.root + "/Playlists_CDZ/Mix.m3u", f.root, QStringList({a, b}));
 
     // The next run with the same playlists leaves the files and the hint file alone.
     const QDateTime written = QFileInfo(f.root + "/Playlists_CDZ/Mix.m3u").lastModified();
@@ -458,8 +459,8 @@ void TestUsbMSDevice::phonePlaylists()
 
     // A changed order is written again; a forced run rewrites an unchanged one.
     QCOMPARE(phone.createPlaylist(entryOf("Mix", {i2, i1}), tracks, false), 0);
-    expected.setFile("Playlists_CDZ/Mix.m3u", "#EXTM3U\r\n#EXTINF:0,Two\r\n\\Music\\b.mp3\r\n"
-                                              "#EXTINF:61,\xc3\x9c" "ber\r\n\\Music\\Ar\\Al\\a.mp3\r\n");
+    expected.setFile("Playlists_CDZ/Mix.m3u", "#EXTM3U\r\n#EXTINF:0,Two\r\n../Music/b.mp3\r\n"
+                                              "#EXTINF:61,\xc3\x9c" "ber\r\n../Music/Ar/Al/a.mp3\r\n");
     expected.setFile("CORVO/playlisthint", "Mix.m3u\nEmpty.m3u\nMix.m3u\n");
     PELLMAR_COMPARE_TREE(expected, f.root);
     QCOMPARE(phone.createPlaylist(entryOf("Empty", {}), tracks, true), 0);
@@ -467,13 +468,12 @@ void TestUsbMSDevice::phonePlaylists()
     PELLMAR_COMPARE_TREE(expected, f.root);
 
     // A playlist edited on the phone with LF line ends and an extra line is rewritten.
-    writeFile(f.root + "/Playlists_CDZ/Mix.m3u", "#EXTM3U\n#EXTINF:0,Two\n\\Music\\b.mp3\n"
-                                                 "#EXTINF:61,x\n\\Music\\Ar\\Al\\a.mp3\n\\Music\\c.mp3\n");
+    writeFile(f.root + "/Playlists_CDZ/Mix.m3u", "#EXTM3U\n#EXTINF:0,Two\n../Music/b.mp3\n"
+                                                 "#EXTINF:61,x\n../Music/Ar/Al/a.mp3\n../Music/c.mp3\n");
     QCOMPARE(phone.createPlaylist(entryOf("Mix", {i2, i1}), tracks, false), 0);
     expected.setFile("CORVO/playlisthint", "Mix.m3u\nEmpty.m3u\nMix.m3u\nEmpty.m3u\nMix.m3u\n");
     PELLMAR_COMPARE_TREE(expected, f.root);
-    PELLMAR_VERIFY_PLAYLIST(f.root + "/Playlists_CDZ/Mix.m3u", f.root,
-                            PlaylistCheck::Form::FromPhoneRoot, QStringList({b, a}));
+    PELLMAR_VERIFY_PLAYLIST(f.root + "/Playlists_CDZ/Mix.m3u", f.root, QStringList({b, a}));
 }
 
 void TestUsbMSDevice::playlistNamesStayInTheFolder()
@@ -519,7 +519,7 @@ void TestUsbMSDevice::oldPlaylistsAreEmptied()
 
     PhoneTree expected;
     expected.setFileFrom("Music/Ar/Al/a.mp3", a);
-    expected.setFile("Playlists_CDZ/New.m3u", "#EXTM3U\r\n#EXTINF:0,A\r\n\\Music\\Ar\\Al\\a.mp3\r\n");
+    expected.setFile("Playlists_CDZ/New.m3u", "#EXTM3U\r\n#EXTINF:0,A\r\n../Music/Ar/Al/a.mp3\r\n");
     expected.setFile("Playlists_CDZ/Old.m3u", "#EXTM3U\r\n");
     expected.setFile("Playlists_CDZ/Known.m3u", "#EXTM3U\r\n");
     expected.setFile("Playlists_CDZ/notes.txt", "not a playlist");
@@ -527,6 +527,57 @@ void TestUsbMSDevice::oldPlaylistsAreEmptied()
     expected.setFile("CORVO/metadata0.xml",
                      "<?xml version=\"1.0\" encoding=\"UTF-8\"?><metadata/>\n");
     PELLMAR_COMPARE_TREE(expected, f.root);
+}
+
+void TestUsbMSDevice::failedPlaylistWriteKeepsTheOldOne()
+{
+    // A full medium (cut after a few bytes) and one that takes nothing: the failure is
+    // answered, the old playlist stays whole, no partial file is left, the hint file is not
+    // told of a change.
+    for (const auto fault : {FaultPhone::Fault::Full, FaultPhone::Fault::ReadOnly}) {
+        Fixture f;
+        FaultPhone phone(f.root);
+        const QString a = f.song("a.mp3", "aaaa");
+        Track one = libraryTrack("A", "Al", "Ar", a);
+        QCOMPARE(phone.UploadTrack(one), 0);
+        TrackList tracks;
+        const int i1 = tracks.addTrack(one);
+        writeFile(f.root + "/Playlists_CDZ/Mix.m3u", "#EXTM3U\r\n#EXTINF:0,Old\r\n../Music/old.mp3\r\n");
+        const PhoneTree before = PhoneTree::capture(f.root);
+
+        phone.setFault(fault, 12);
+        QCOMPARE(phone.createPlaylist(entryOf("Mix", {i1}), tracks, false), Device::kCopyFailed);
+        QCOMPARE(phone.createPlaylist(entryOf("New", {i1}), tracks, false), Device::kCopyFailed);
+        QVERIFY(phone.copiesAttempted() >= 2);
+        QVERIFY(!QFileInfo::exists(f.root + "/CORVO/playlisthint"));
+        QCOMPARE(PhoneTree::capture(f.root).paths(), before.paths());
+        QCOMPARE(readFile(f.root + "/Playlists_CDZ/Mix.m3u"), before.file("Playlists_CDZ/Mix.m3u"));
+    }
+}
+
+void TestUsbMSDevice::playlistLinksAreReplacedNotFollowed()
+{
+    Fixture f;
+    UsbMSDevice phone(f.root, QStringLiteral("Phone"), true);
+    const QString outside = f.dir.path() + "/outside.txt";
+    writeFile(outside, "the user's file");
+    QDir().mkpath(f.root + "/Playlists_CDZ");
+    QVERIFY(QFile::link(outside, f.root + "/Playlists_CDZ/Mix.m3u"));
+    QVERIFY(QFile::link(outside, f.root + "/Playlists_CDZ/Old.m3u"));
+    QVERIFY(QFile::link(outside, f.root + "/Playlists_CDZ/" + UsbMSDevice::kPartialPrefix + "Mix.m3u"));
+    TrackList tracks;
+
+    phone.PrepareForSync();
+    QCOMPARE(phone.createPlaylist(entryOf("Mix", {}), tracks, true), 0);
+    phone.removeOldPlaylists();
+    phone.FinalizeSync();
+    QCOMPARE(readFile(outside), QByteArray("the user's file"));
+    // The playlist written is a file of its own; a link that is not this run's is left alone.
+    const QFileInfo playlist(f.root + "/Playlists_CDZ/Mix.m3u");
+    QVERIFY(!playlist.isSymLink());
+    QCOMPARE(readFile(playlist.filePath()), QByteArray("#EXTM3U\r\n"));
+    QVERIFY(QFileInfo(f.root + "/Playlists_CDZ/Old.m3u").isSymLink());
+    QVERIFY(!QFileInfo(f.root + "/Playlists_CDZ/" + UsbMSDevice::kPartialPrefix + "Mix.m3u").isSymLink());
 }
 
 void TestUsbMSDevice::albumArtAndRefreshHint()

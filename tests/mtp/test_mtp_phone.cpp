@@ -290,7 +290,8 @@ void TestMtpPhone::playlistNamesAndReplacement()
 
     device->PrepareForSync();
     QCOMPARE(device->createPlaylist(playlist, tracks, false), 0);
-    const QByteArray expected = "#EXTM3U\r\n#EXTINF:0,Song\r\n\\Music\\Artist\\Album\\01 Song.mp3\r\n";
+    // The same entry form as on a folder phone: relative to the playlist's folder, with "/".
+    const QByteArray expected = "#EXTM3U\r\n#EXTINF:0,Song\r\n../Music/Artist/Album/01 Song.mp3\r\n";
     QCOMPARE(phone.backend().fileData(phone.storageId(), "Playlists_CDZ/Rock_Pop_ Best.m3u"), expected);
 
     // An identical playlist is left alone; a changed one replaces the old object.

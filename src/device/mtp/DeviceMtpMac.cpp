@@ -356,11 +356,6 @@ void DeviceMtpMac::SetConfigured()
         logMessage("Could not write UID file");
 }
 
-QString DeviceMtpMac::PlaylistEntryPath(const QString& aDeviceId)
-{
-    return GetDeviceRelativePath(aDeviceId);
-}
-
 int DeviceMtpMac::createPlaylist(const PlaylistEntry& aPlaylist, const TrackList& aTrackList,
                                  bool aForce)
 {
@@ -373,14 +368,10 @@ int DeviceMtpMac::createPlaylist(const PlaylistEntry& aPlaylist, const TrackList
         return kSendFailed;
     }
     const QString localPath = AppPaths::corvoFolder() + QStringLiteral("/tempplaylist.m3u");
-    {
-        QFile local(localPath);
-        if (!local.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            logMessage("Error creating local copy of playlist");
-            logReturn(kSendFailed);
-            return kSendFailed;
-        }
-        writePlaylist(local, aPlaylist, aTrackList, true);
+    if (Device::createPlaylist(aPlaylist, aTrackList, aForce, localPath) != 0) {
+        logMessage("Error creating local copy of playlist");
+        logReturn(kSendFailed);
+        return kSendFailed;
     }
     QString folderId;
     const int folderResult = GetOrCreateFromNameAndParent(kRoot, kPlaylistFolder, folderId, true, true);

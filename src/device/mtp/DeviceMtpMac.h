@@ -71,10 +71,6 @@ public:
     // Attempts and their spacing when the phone is opened again before a run.
     void SetReopenPolicy(int aAttempts, int aDelayMs);
 
-protected:
-    // Entries of this phone's playlists are paths from the phone root.
-    QString PlaylistEntryPath(const QString& aDeviceId) override;
-
 private:
     void CacheAndroidVersion();
     void ReadOrGenerateUniqueDeviceId();

@@ -1,5 +1,7 @@
 #include "device/PhoneTree.h"
 
+#include "device/PlaylistCheck.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -65,5 +67,7 @@ QStringList PhoneTree::compare(const QString& aRootPath) const
         else
             differences << QStringLiteral("unexpected: ") + it.key();
     }
+    // Playlists must work on the phone, not only hold the expected bytes.
+    differences << PlaylistCheck::verifyAll(aRootPath);
     return differences;
 }

@@ -7,8 +7,8 @@
 
 // The expected content of a phone folder: every file by its path from the phone root ("/"
 // separated) with its bytes. compare() checks a real folder against it and names every file that
-// is missing, unexpected (a duplicate under another name included), or different, and every
-// leftover partial copy.
+// is missing, unexpected (a duplicate under another name included), or different, every
+// leftover partial copy, and every playlist entry that a phone would not resolve.
 class PhoneTree
 {
 public:

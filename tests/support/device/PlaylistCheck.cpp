@@ -1,8 +1,20 @@
 #include "device/PlaylistCheck.h"
 
+#include "device/AndroidPlaylistResolver.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+namespace {
+
+QByteArray contentOf(const QString& aPath)
+{
+    QFile file(aPath);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
 
 QStringList PlaylistCheck::entries(const QString& aPlaylistPath)
 {
@@ -21,36 +33,54 @@ QStringList PlaylistCheck::entries(const QString& aPlaylistPath)
 }
 
 QStringList PlaylistCheck::verify(const QString& aPlaylistPath, const QString& aPhoneRoot,
-                                  Form aForm, const QStringList& aExpectedSources)
+                                  const QStringList& aExpectedSources)
 {
-    QStringList problems;
     if (!QFileInfo::exists(aPlaylistPath))
         return {QStringLiteral("playlist missing: ") + aPlaylistPath};
+    QStringList problems;
     const QStringList lines = entries(aPlaylistPath);
     if (lines.size() != aExpectedSources.size())
         problems << QStringLiteral("%1 entries, expected %2 in %3")
                         .arg(lines.size()).arg(aExpectedSources.size()).arg(aPlaylistPath);
-    const QString root = QDir::cleanPath(aPhoneRoot);
-    const QString base = aForm == Form::FromPhoneRoot ? root : QFileInfo(aPlaylistPath).absolutePath();
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        QString relative = lines.at(i);
-        relative.replace(QLatin1Char('\\'), QLatin1Char('/'));
-        const QString resolved = QDir::cleanPath(base + QLatin1Char('/') + relative);
-        if (!resolved.startsWith(root + QLatin1Char('/'))) {
-            problems << QStringLiteral("entry leaves the phone: ") + lines.at(i);
-            continue;
+    const AndroidPlaylistResolver resolver(aPhoneRoot);
+    for (const auto rules : AndroidPlaylistResolver::kAllRules) {
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            const QString file = resolver.resolve(aPlaylistPath, lines.at(i), rules);
+            if (file.isEmpty())
+                problems << QStringLiteral("entry does not resolve on %1: %2")
+                                .arg(AndroidPlaylistResolver::name(rules), lines.at(i));
+            else if (i < aExpectedSources.size()
+                     && contentOf(file) != contentOf(aExpectedSources.at(i)))
+                problems << QStringLiteral("entry on %1 is not a copy of %2: %3")
+                                .arg(AndroidPlaylistResolver::name(rules), aExpectedSources.at(i),
+                                     lines.at(i));
         }
-        QFile target(resolved);
-        if (!target.open(QIODevice::ReadOnly)) {
-            problems << QStringLiteral("entry does not resolve: ") + lines.at(i);
-            continue;
-        }
-        if (i < aExpectedSources.size()) {
-            QFile source(aExpectedSources.at(i));
-            source.open(QIODevice::ReadOnly);
-            if (source.readAll() != target.readAll())
-                problems << QStringLiteral("entry is not a copy of %1: %2")
-                                .arg(aExpectedSources.at(i), lines.at(i));
+    }
+    return problems;
+}
+
+QStringList PlaylistCheck::verifyAll(const QString& aPhoneRoot)
+{
+    QStringList problems;
+    const QDir folder(aPhoneRoot + QStringLiteral("/Playlists_CDZ"));
+    const QStringList playlists = folder.entryList({QStringLiteral("*.m3u")}, QDir::Files);
+    if (playlists.isEmpty())
+        return problems;
+    const AndroidPlaylistResolver resolver(aPhoneRoot);
+    for (const QString& name : playlists) {
+        const QString path = folder.filePath(name);
+        for (const QString& entry : entries(path)) {
+            const QString exact =
+                resolver.resolve(path, entry, AndroidPlaylistResolver::Rules::Android10);
+            for (const auto rules : AndroidPlaylistResolver::kAllRules) {
+                const QString file = resolver.resolve(path, entry, rules);
+                if (file.isEmpty())
+                    problems << QStringLiteral("%1: entry does not resolve on %2: %3")
+                                    .arg(name, AndroidPlaylistResolver::name(rules), entry);
+                else if (!exact.isEmpty() && file != exact)
+                    problems << QStringLiteral("%1: entry resolves elsewhere on %2: %3")
+                                    .arg(name, AndroidPlaylistResolver::name(rules), entry);
+            }
         }
     }
     return problems;

@@ -3,26 +3,27 @@
 #include <QString>
 #include <QStringList>
 
-// Checks that every entry of an M3U playlist on a phone resolves to the copied track. Entries use
-// "\" as separator. The base form resolves relative to the playlist's folder; the phone form
-// resolves from the phone's root.
+// Checks M3U playlists on a phone folder the way phones read them: every entry must resolve,
+// under the rules of every Android version (AndroidPlaylistResolver), to the same file.
 class PlaylistCheck
 {
 public:
-    enum class Form { RelativeToPlaylist, FromPhoneRoot };
-
     // aExpectedSources are the local files the entries must be copies of, in playlist order.
-    // Returns the problems found; empty when every entry resolves, stays inside aPhoneRoot and
-    // holds the bytes of its source, and the count matches.
-    static QStringList verify(const QString& aPlaylistPath, const QString& aPhoneRoot, Form aForm,
+    // Returns the problems found; empty when the count matches and every entry resolves under
+    // every rule set to a file holding the bytes of its source.
+    static QStringList verify(const QString& aPlaylistPath, const QString& aPhoneRoot,
                               const QStringList& aExpectedSources);
+
+    // Every entry of every playlist in "Playlists_CDZ" resolves under every rule set, and to
+    // the same file. Returns the problems found.
+    static QStringList verifyAll(const QString& aPhoneRoot);
 
     // The entry lines (not starting with "#") of a playlist file, line ends removed.
     static QStringList entries(const QString& aPlaylistPath);
 };
 
-#define PELLMAR_VERIFY_PLAYLIST(path, root, form, sources)                                       \
+#define PELLMAR_VERIFY_PLAYLIST(path, root, sources)                                             \
     do {                                                                                         \
-        const QStringList pellmarProblems = PlaylistCheck::verify(path, root, form, sources);   \
+        const QStringList pellmarProblems = PlaylistCheck::verify(path, root, sources);          \
         QVERIFY2(pellmarProblems.isEmpty(), qPrintable(pellmarProblems.join(QLatin1Char('\n'))));\
     } while (false)

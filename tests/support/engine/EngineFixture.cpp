@@ -146,6 +146,7 @@ void EngineFixture::writeLibrary()
         trackFields.mAlbum = track.mAlbum;
         trackFields.mTrackNumber = track.mNumber;
         trackFields.mPodcast = track.mPodcast;
+        trackFields.mCompilation = track.mCompilation;
         trackFields.mDateAdded = track.mDateAdded;
         const QString path = mediaPath(track.mRelativePath);
         if (!track.mFileExists)
@@ -288,6 +289,7 @@ EngineFixture::Result EngineFixture::runOn(Phone& phone, const RunOptions& aOpti
     result.mDeleted = sync.DeletedCount();
     for (const Track& track : sync.GetNonCopiedTracks())
         result.mNotCopied << track.trackName();
+    result.mNotWrittenPlaylists = sync.GetNotWrittenPlaylists();
     result.mLastError = sync.LastError();
     result.mNotCopiedReasons = sync.NonCopiedReasons();
     result.mPhoneDisconnected = sync.PhoneDisconnected();
@@ -303,7 +305,10 @@ QString EngineFixture::phonePath(const TrackFile& aTrack, const QString& aExtens
     QString fileName = QFileInfo(aTrack.mRelativePath).fileName();
     if (!aExtension.isEmpty())
         fileName = QFileInfo(fileName).completeBaseName() + QLatin1Char('.') + aExtension;
-    return QStringLiteral("Music/") + (aTrack.mPodcast ? QStringLiteral("Podcasts") : aTrack.mArtist)
+    const QString artist = aTrack.mPodcast       ? QStringLiteral("Podcasts")
+                           : aTrack.mCompilation ? QStringLiteral("Compilation")
+                                                 : aTrack.mArtist;
+    return QStringLiteral("Music/") + artist
            + QLatin1Char('/') + aTrack.mAlbum + QLatin1Char('/') + fileName;
 }
 
@@ -313,9 +318,7 @@ QByteArray EngineFixture::playlistBytes(const QStringList& aTrackNames) const
     for (const QString& name : aTrackNames) {
         const TrackFile& track = const_cast<EngineFixture*>(this)->track(name);
         bytes += "#EXTINF:0," + name.toUtf8() + "\r\n";
-        QString entry = QLatin1Char('\\') + phonePath(track);
-        entry.replace(QLatin1Char('/'), QLatin1Char('\\'));
-        bytes += entry.toUtf8() + "\r\n";
+        bytes += "../" + phonePath(track).toUtf8() + "\r\n";
     }
     return bytes;
 }

@@ -54,6 +54,8 @@ public:
         // Path below the media folder.
         QString mRelativePath;
         bool mPodcast = false;
+        // Part of a compilation: filed under "Compilation" instead of its artist.
+        bool mCompilation = false;
         QDateTime mDateAdded = QDateTime(QDate(2020, 1, 1), QTime(12, 0), Qt::UTC);
         qint64 mId = 0;
         // False: the library lists the track but its file is gone.
@@ -101,6 +103,7 @@ public:
         // Why each of mNotCopied was not copied, in the same order.
         QStringList mNotCopiedReasons;
         bool mPhoneDisconnected = false;
+        QStringList mNotWrittenPlaylists;
         int mLastError = 0;
         QStringList mUploadRequests;
         QStringList mAlbumArtSent;
@@ -140,7 +143,8 @@ public:
     Result run(const RunOptions& aOptions);
     Result run(const RunOptions& aOptions, const std::function<void(class MusicSync&)>& aSetup);
 
-    // The phone path of a track ("Music/<artist>/<album>/<file>").
+    // The phone path of a track ("Music/<artist>/<album>/<file>"; the artist is "Podcasts" or
+    // "Compilation" for episodes and compilations).
     QString phonePath(const TrackFile& aTrack, const QString& aExtension = QString()) const;
     // The expected tree: these tracks (with their local bytes), these playlists (exact M3U
     // bytes), and the phone's own files as they are now below CORVO and beside albums

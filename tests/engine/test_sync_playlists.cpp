@@ -1,0 +1,154 @@
+// The playlists a run leaves on the phone, read as phones of every Android version read them
+// (the tree comparison resolves every entry under each version's rules).
+#include "TestMain.h"
+#include "app/AppPaths.h"
+#include "device/PhoneTree.h"
+#include "device/PlaylistCheck.h"
+#include "engine/EngineFixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QtTest>
+
+namespace {
+
+using Playlists = QList<QPair<QString, QStringList>>;
+
+QByteArray readAll(const QString& aPath)
+{
+    QFile file(aPath);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeAll(const QString& aPath, const QByteArray& aContent)
+{
+    QFile file(aPath);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(aContent);
+}
+
+// The expected phone: aBefore with the run's own files in CORVO (a new metadata file, the
+// version file) taken as they are now. The hint file is not among them: it must not change.
+PhoneTree unchangedBut(const PhoneTree& aBefore, const QString& aRoot)
+{
+    PhoneTree expected = aBefore;
+    const PhoneTree after = PhoneTree::capture(aRoot);
+    for (const QString& path : after.paths()) {
+        if (path.startsWith(QLatin1String("CORVO/")) && path != QLatin1String("CORVO/playlisthint"))
+            expected.setFile(path, after.file(path));
+    }
+    return expected;
+}
+
+} // namespace
+
+class TestSyncPlaylists : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { QDir(AppPaths::corvoFolder()).removeRecursively(); }
+
+    void entriesResolveOnEveryAndroid()
+    {
+        EngineFixture fixture;
+        // Two tracks with the same file name in different albums, names with "&", accents and
+        // Cyrillic, and a compilation.
+        fixture.addTrack(QStringLiteral("Intro One"), QStringLiteral("Band One"),
+                         QStringLiteral("Alpha"), 1, QStringLiteral("01 Intro.mp3"));
+        fixture.addTrack(QStringLiteral("Intro Two"), QStringLiteral("Band One"),
+                         QStringLiteral("Beta"), 1, QStringLiteral("01 Intro.mp3"));
+        fixture.addTrack(QStringLiteral("Tom & Jerry"), QStringLiteral("Кино"),
+                         QStringLiteral("Группа крови"), 2);
+        fixture.addTrack(QStringLiteral("Été à Noël"), QStringLiteral("Céline"),
+                         QStringLiteral("Café Crème"), 3);
+        fixture.addTrack(QStringLiteral("Hit"), QStringLiteral("Somebody"),
+                         QStringLiteral("Hits 2020"), 4).mCompilation = true;
+        const QStringList mix = {QStringLiteral("Intro One"), QStringLiteral("Tom & Jerry"),
+                                 QStringLiteral("Intro Two"), QStringLiteral("Été à Noël"),
+                                 QStringLiteral("Hit")};
+        const QString name = QStringLiteral("Mix & Más");
+        fixture.setPlaylist(name, mix);
+        fixture.writeLibrary();
+        EngineFixture::Configuration configuration;
+        configuration.mPlaylists = {name};
+        fixture.configure(configuration);
+
+        QCOMPARE(fixture.run().finalState(), 2);
+        QStringList all = mix;
+        all.sort();
+        PELLMAR_COMPARE_TREE(fixture.expectedTree(all, Playlists{{name, mix}}), fixture.phoneRoot());
+        QStringList sources;
+        for (const QString& track : mix)
+            sources << fixture.mediaPath(fixture.track(track).mRelativePath);
+        PELLMAR_VERIFY_PLAYLIST(fixture.phoneRoot() + QStringLiteral("/Playlists_CDZ/") + name
+                                    + QStringLiteral(".m3u"),
+                                fixture.phoneRoot(), sources);
+    }
+
+    void olderEntryFormIsRewrittenOnce()
+    {
+        EngineFixture fixture;
+        fixture.addTrack(QStringLiteral("Alpha"), QStringLiteral("Ann"), QStringLiteral("First"), 1);
+        fixture.addTrack(QStringLiteral("Beta"), QStringLiteral("Bob"), QStringLiteral("Second"), 1);
+        const QStringList mix = {QStringLiteral("Alpha"), QStringLiteral("Beta")};
+        fixture.setPlaylist(QStringLiteral("Mix"), mix);
+        fixture.writeLibrary();
+        EngineFixture::Configuration configuration;
+        configuration.mPlaylists = {QStringLiteral("Mix")};
+        fixture.configure(configuration);
+        QCOMPARE(fixture.run().finalState(), 2);
+
+        // The phone as an earlier version left it: entries from the root with "\".
+        const QString playlist = fixture.phoneRoot() + QStringLiteral("/Playlists_CDZ/Mix.m3u");
+        const QString hint = fixture.phoneRoot() + QStringLiteral("/CORVO/playlisthint");
+        QByteArray old = readAll(playlist);
+        old.replace("../", "\\").replace('/', '\\');
+        writeAll(playlist, old);
+        const QByteArray hintBefore = readAll(hint);
+
+        QCOMPARE(fixture.run().finalState(), 2);
+        PELLMAR_COMPARE_TREE(fixture.expectedTree(mix, Playlists{{QStringLiteral("Mix"), mix}}),
+                             fixture.phoneRoot());
+        QCOMPARE(readAll(hint), hintBefore + "Mix.m3u\n");
+
+        // From then on nothing changes: not the playlist (not even rewritten), not the hint.
+        QFile file(playlist);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        const QDateTime stamp = QDateTime::currentDateTime().addDays(-1);
+        QVERIFY(file.setFileTime(stamp, QFileDevice::FileModificationTime));
+        file.close();
+        const PhoneTree before = PhoneTree::capture(fixture.phoneRoot());
+        QCOMPARE(fixture.run().finalState(), 2);
+        PELLMAR_COMPARE_TREE(unchangedBut(before, fixture.phoneRoot()), fixture.phoneRoot());
+        QCOMPARE(QFileInfo(playlist).lastModified(), stamp);
+    }
+
+    void playlistThatCannotBeWrittenIsReported()
+    {
+        EngineFixture fixture;
+        fixture.addTrack(QStringLiteral("Alpha"), QStringLiteral("Ann"), QStringLiteral("First"), 1);
+        fixture.addTrack(QStringLiteral("Beta"), QStringLiteral("Ann"), QStringLiteral("First"), 2);
+        fixture.setPlaylist(QStringLiteral("Mix"), {QStringLiteral("Alpha"), QStringLiteral("Beta")});
+        fixture.writeLibrary();
+        EngineFixture::Configuration configuration;
+        configuration.mPlaylists = {QStringLiteral("Mix")};
+        fixture.configure(configuration);
+        QVERIFY(fixture.run().mNotWrittenPlaylists.isEmpty());
+
+        // A new order must be written, but the phone takes no more bytes.
+        fixture.setPlaylist(QStringLiteral("Mix"), {QStringLiteral("Beta"), QStringLiteral("Alpha")});
+        fixture.writeLibrary();
+        const PhoneTree before = PhoneTree::capture(fixture.phoneRoot());
+        EngineFixture::RunOptions full;
+        full.mWriteLimit = 0;
+        const auto result = fixture.run(full);
+        QCOMPARE(result.mNotWrittenPlaylists, QStringList{QStringLiteral("Mix")});
+        // The old playlist stays whole and the hint file does not claim a change.
+        PELLMAR_COMPARE_TREE(unchangedBut(before, fixture.phoneRoot()), fixture.phoneRoot());
+    }
+};
+
+PELLMAR_TEST_MAIN(TestSyncPlaylists)
+#include "test_sync_playlists.moc"
