@@ -313,26 +313,35 @@ bool UsbMSDevice::copyIntoPlace(const QString& aSourceFilePath, const QString& a
 bool UsbMSDevice::writeIntoPlace(const QString& aTargetPath, const QByteArray& aContent)
 {
     LogScope scope("UsbMSDevice::writeIntoPlace");
-    const qsizetype slash = aTargetPath.lastIndexOf(QLatin1Char('/'));
-    const QByteArray writeName = QFile::encodeName(
-        aTargetPath.left(slash + 1) + QLatin1String(kPartialPrefix) + aTargetPath.mid(slash + 1));
+    const QString targetPath = mFiles.relativePath(aTargetPath);
+    if (targetPath.isEmpty()) {
+        logValue("Target is not inside the phone root; refused", aTargetPath);
+        errno = EINVAL;
+        logReturn(false);
+        return false;
+    }
+    const qsizetype slash = targetPath.lastIndexOf(QLatin1Char('/'));
+    const QString writePath = targetPath.left(slash + 1)
+                            + FitName(QLatin1String(kPartialPrefix) + targetPath.mid(slash + 1));
     // Whatever sits under the hidden name is a leftover (or planted): it goes, and the new file
-    // is created afresh, so that no link there is followed.
-    ::unlink(writeName.constData());
-    const int target =
-        openCopyTarget(writeName, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC);
+    // is created afresh.
+    mFiles.removeFile(writePath);
+    const int target = openCopyTarget(writePath, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC);
     bool ok = target >= 0
               && (aContent.isEmpty()
                   || writeCopyChunk(target, aContent.constData(), aContent.size())
                          == aContent.size());
     if (target >= 0 && ::close(target) != 0)
         ok = false;
+    // The rename replaces a link at the target; it is never written through.
     if (ok)
-        ok = ::rename(writeName.constData(), QFile::encodeName(aTargetPath).constData()) == 0;
+        ok = mFiles.rename(writePath, targetPath);
     if (!ok) {
+        const int error = errno;
         logValue("Could not write", aTargetPath);
         if (target >= 0)
-            ::unlink(writeName.constData());
+            mFiles.removeFile(writePath);
+        errno = error;
     }
     logReturn(ok);
     return ok;
@@ -686,6 +695,13 @@ int UsbMSDevice::createPlaylist(const PlaylistEntry& aPlaylist, const TrackList&
         return 0;
     }
     logMessage("Identical playlist does not already exist");
+    // A link (or folder) where the playlist belongs is not ours to replace.
+    if (mFiles.exists(phonePath) && !mFiles.isFile(phonePath)) {
+        setLastError(ELOOP);
+        logValue("Playlist is not a plain file; left alone", phonePath);
+        logReturn(kCopyFailed);
+        return kCopyFailed;
+    }
     const QByteArray content = playlistContent(aPlaylist, aTrackList);
     // The hint tells the companion app that the file changed: only when it did.
     if (!writeIntoPlace(path, content)) {

@@ -151,9 +151,10 @@ void TestPhoneLinks::linkedPlaylistIsNotTruncated()
     TrackList tracks;
     const int index = tracks.addTrack(libraryTrack("A", "Al", "Ar", f.song("a.mp3")));
     phone.PrepareForSync();
-    // Forced or compared, the write meets the link and fails; an old playlist's link is left.
-    QCOMPARE(phone.createPlaylist(entryOf("Mix", {index}), tracks, false), 0);
-    QCOMPARE(phone.createPlaylist(entryOf("Mix", {index}), tracks, true), 0);
+    // Forced or compared, the write meets the link and fails, and says so; an old playlist's
+    // link is left.
+    QCOMPARE(phone.createPlaylist(entryOf("Mix", {index}), tracks, false), Device::kCopyFailed);
+    QCOMPARE(phone.createPlaylist(entryOf("Mix", {index}), tracks, true), Device::kCopyFailed);
     phone.removeOldPlaylists();
     phone.FinalizeSync();
     QCOMPARE(phone.lastError(), ELOOP);
