@@ -117,7 +117,8 @@ QString SetupCommand::description() const
     return QStringLiteral(
         "Sets up a phone as the setup wizard does and marks it configured. Music is the\n"
         "whole library unless --playlist or --no-music says otherwise; podcasts are none\n"
-        "unless --all-podcasts or --podcast says otherwise.");
+        "unless --all-podcasts or --podcast says otherwise. A library named with --library\n"
+        "is kept, so that later commands find it without the option.");
 }
 
 QList<QCommandLineOption> SetupCommand::options() const
@@ -196,7 +197,10 @@ int SetupCommand::run(const CliOptions& aOptions)
         podcastSetting = 2;
 
     QString error;
-    if (!playlists.isEmpty() || !podcasts.isEmpty()) {
+    // A library named here is checked and kept, so that later commands find it by themselves.
+    const QString namedLibrary =
+        aOptions.library().isEmpty() ? QString() : QFileInfo(aOptions.library()).absoluteFilePath();
+    if (!playlists.isEmpty() || !podcasts.isEmpty() || !namedLibrary.isEmpty()) {
         if (!CliLibrary::locate(aOptions, error)) {
             err << "pellmar-sync setup: " << error << "\n";
             return CliExit::kError;
@@ -270,6 +274,8 @@ int SetupCommand::run(const CliOptions& aOptions)
         settings.setSettingsList(id, QStringLiteral("photo_folders"), folders);
     }
     settings.setCopyPhotos(id, backup.mCopy.contains(QStringLiteral("photos")));
+    if (!namedLibrary.isEmpty())
+        settings.setITunesLibraryPath(namedLibrary);
     if (settings.save() != 0) {
         err << "pellmar-sync setup: the settings file " << SyncSettings::settingsFilePath()
             << " could not be written\n";
@@ -302,6 +308,8 @@ int SetupCommand::run(const CliOptions& aOptions)
         for (const QString& folder : std::as_const(backup.mPhotoFolders))
             out << "  Photo folder: " << folder << "\n";
     }
+    if (!namedLibrary.isEmpty())
+        out << "  Library: " << namedLibrary << "\n";
     out << "  Settings: " << SyncSettings::settingsFilePath() << "\n";
     return CliExit::kDone;
 }

@@ -189,6 +189,35 @@ private slots:
         QVERIFY2(second.mOut.contains(QStringLiteral("Tracks copied: 0, deleted: 0")), qPrintable(second.mOut));
     }
 
+    void setupRemembersTheLibrary()
+    {
+        EngineFixture fixture;
+        makeLibrary(fixture);
+        // Relative, as a user types it: kept as the absolute path.
+        QProcess setup;
+        setup.setWorkingDirectory(fixture.root());
+        setup.setProcessEnvironment(environment());
+        setup.start(TestPaths::program(QStringLiteral("pellmar-sync")),
+                    {QStringLiteral("setup"), QStringLiteral("--library"),
+                     QDir(fixture.root()).relativeFilePath(fixture.libraryPath()),
+                     QStringLiteral("--phone-folder"), fixture.phoneRoot()});
+        QVERIFY(setup.waitForFinished(60000));
+        QCOMPARE(setup.exitCode(), 0);
+        QFile settings(mHome->path() + QStringLiteral("/CORVO/corvo.xml"));
+        QVERIFY(settings.open(QIODevice::ReadOnly));
+        QVERIFY2(settings.readAll().contains("<itunes-library>" + fixture.libraryPath().toUtf8()
+                                             + "</itunes-library>"),
+                 qPrintable(settings.fileName()));
+
+        const Outcome listed = cli({QStringLiteral("playlists")});
+        QCOMPARE(listed.mExitCode, 0);
+        QVERIFY2(listed.mOut.contains(QStringLiteral("  Mix\n")), qPrintable(listed.mErr));
+        // A library that cannot be read is refused and not stored.
+        QCOMPARE(cli({QStringLiteral("setup"), QStringLiteral("--library"), fixture.root() + "/none.xml",
+                      QStringLiteral("--phone-folder"), fixture.phoneRoot()}).mExitCode, 1);
+        QCOMPARE(cli({QStringLiteral("playlists")}).mExitCode, 0);
+    }
+
     void backupChosenAtSetupMovesWithTheRun()
     {
         EngineFixture fixture;
