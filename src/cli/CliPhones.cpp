@@ -6,11 +6,28 @@
 #include "device/UsbMSDevice.h"
 #include "device/mtp/LibMtpBackend.h"
 #include "device/mtp/MtpMacDeviceRefresher.h"
+#include "settings/SyncSettings.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
+
+namespace {
+
+// A folder as the device list keeps it: absolute, clean, without a trailing "/".
+QString cleanFolder(const QString& aFolder)
+{
+    return QDir::cleanPath(QFileInfo(aFolder).absoluteFilePath());
+}
+
+QString folderOf(Device* aDevice)
+{
+    auto* folderPhone = dynamic_cast<UsbMSDevice*>(aDevice);
+    return folderPhone ? cleanFolder(folderPhone->RootPath()) : QString();
+}
+
+} // namespace
 
 CliPhones::CliPhones() = default;
 CliPhones::~CliPhones()
@@ -43,12 +60,19 @@ bool CliPhones::open(const CliOptions& aOptions, QString& aError)
         }
         mList->AddPhoneFolder(folder);
     }
+    SyncSettings settings;
+    settings.load();
+    for (const auto& [id, folder] : settings.phoneFolders()) {
+        mRemembered.append({cleanFolder(folder), id});
+        mList->AddPhoneFolder(folder);
+    }
     openMtpPhones();
     // USB volumes are listed unmounted until the background check has answered; give it a
-    // moment, as the window's next refresh would.
+    // moment, as the window's next refresh would. Folders answer at once.
+    const QStringList folders = mList->PhoneFolders();
     bool waiting = false;
     for (Device* device : mList->GetDevices())
-        waiting = waiting || !device->IsMounted();
+        waiting = waiting || (!device->IsMounted() && !folders.contains(folderOf(device)));
     if (waiting) {
         const QDeadlineTimer deadline(500);
         while (!deadline.hasExpired())
@@ -78,17 +102,60 @@ Device* CliPhones::choose(const CliOptions& aOptions, QString& aError)
         aError = QStringLiteral("no phone with the id or name '%1'").arg(wanted);
         return nullptr;
     }
-    const QStringList folders = aOptions.phoneFolders();
-    if (folders.size() == 1) {
-        const QString root =
-            QDir::cleanPath(QFileInfo(folders.first()).absoluteFilePath()) + QLatin1Char('/');
+    if (aOptions.phoneFolders().size() == 1) {
         for (Device* device : devices) {
-            auto* folderPhone = dynamic_cast<UsbMSDevice*>(device);
-            if (folderPhone && folderPhone->RootPath() == root)
+            if (!namedFolder(aOptions, device).isEmpty())
                 return device;
         }
     }
-    return mList->ConnectedDevice();
+    Device* best = mList->ConnectedDevice();
+    if (best && best->IsConfigured())
+        return best;
+    // A set-up phone whose folder is gone reads as not set up; it is still the phone meant.
+    Device* gone = lastRememberedGone();
+    return gone ? gone : best;
+}
+
+Device* CliPhones::lastRememberedGone() const
+{
+    for (qsizetype i = mRemembered.size() - 1; i >= 0; --i) {
+        for (Device* device : mList->GetDevices()) {
+            if (!device->IsMounted() && folderOf(device) == mRemembered.at(i).first)
+                return device;
+        }
+    }
+    return nullptr;
+}
+
+QString CliPhones::rememberedId(Device* aDevice) const
+{
+    const QString folder = folderOf(aDevice);
+    if (folder.isEmpty())
+        return QString();
+    for (qsizetype i = mRemembered.size() - 1; i >= 0; --i) {
+        if (mRemembered.at(i).first == folder)
+            return mRemembered.at(i).second;
+    }
+    return QString();
+}
+
+QString CliPhones::namedFolder(const CliOptions& aOptions, Device* aDevice) const
+{
+    const QString folder = folderOf(aDevice);
+    for (const QString& named : aOptions.phoneFolders()) {
+        if (!folder.isEmpty() && cleanFolder(named) == folder)
+            return folder;
+    }
+    return QString();
+}
+
+QString CliPhones::notMountedText(Device* aDevice) const
+{
+    if (!rememberedId(aDevice).isEmpty())
+        return QStringLiteral("the phone '%1' is not connected: its folder %2 is not there")
+            .arg(aDevice->FriendlyName(), folderOf(aDevice));
+    return QStringLiteral("the phone '%1' is not mounted; enable its USB connection first")
+        .arg(aDevice->FriendlyName());
 }
 
 DeviceParent* CliPhones::parentOf(Device* aDevice) const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 
@@ -11,9 +13,10 @@ class DeviceList;
 class DeviceParent;
 class MtpMacDeviceRefresher;
 
-// The phones a command can see: the device list with the folders named by --phone-folder, and
-// the choice of one phone by --phone (id or name), by the one folder given, or as the window
-// chooses (the phone set up last).
+// The phones a command can see: the device list with the folders named by --phone-folder and
+// the folders of phones set up with it earlier (a remembered folder that is gone is listed as
+// not mounted), and the choice of one phone by --phone (id or name), by the one folder given,
+// or as the window chooses (the phone set up last).
 class CliPhones
 {
 public:
@@ -32,13 +35,26 @@ public:
     Device* choose(const CliOptions& aOptions, QString& aError);
     DeviceParent* parentOf(Device* aDevice) const;
 
+    // The id under which aDevice's folder was remembered, empty when it was not. A folder
+    // phone that is not there cannot read its own id.
+    QString rememberedId(Device* aDevice) const;
+    // The folder of aDevice when it is a folder phone named by --phone-folder, else empty.
+    QString namedFolder(const CliOptions& aOptions, Device* aDevice) const;
+    // Why aDevice, which is not mounted, cannot be used, for the user.
+    QString notMountedText(Device* aDevice) const;
+
 private:
     // Lists the MTP phones: one enumeration opens the new phones, a second one takes them over;
     // then the enumeration stays locked, so nothing touches a phone while a command uses it.
     void openMtpPhones();
+    // The remembered phone set up last whose folder is gone, or null.
+    Device* lastRememberedGone() const;
 
     std::unique_ptr<DeviceList> mList;
     MtpMacDeviceRefresher* mMtp = nullptr;
     bool mMtpLocked = false;
     QStringList mMtpProblems;
+    // Remembered phone folders (clean, absolute) with their phones' ids, in the settings'
+    // order.
+    QList<QPair<QString, QString>> mRemembered;
 };

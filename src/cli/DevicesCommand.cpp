@@ -33,7 +33,9 @@ QString DevicesCommand::description() const
     return QStringLiteral("Lists every phone found, folders and MTP phones (one entry per storage):\n"
                           "id, name, kind, mounted, configured, capacity and free space. The phone\n"
                           "marked '*' is the one 'run' uses by default; --phone picks another by id\n"
-                          "or name. An MTP phone that cannot be opened is named with the fix.");
+                          "or name. An MTP phone that cannot be opened is named with the fix.\n"
+                          "Folders of phones set up with --phone-folder are looked at too; one\n"
+                          "that is gone is listed as not mounted.");
 }
 
 QList<QCommandLineOption> DevicesCommand::options() const
@@ -63,19 +65,24 @@ int DevicesCommand::run(const CliOptions& aOptions)
         out << "No phone found.\n";
         return CliExit::kDone;
     }
-    Device* chosen = phones.list().ConnectedDevice();
+    Device* chosen = phones.choose(aOptions, error);
     for (Device* device : devices) {
         const bool mounted = device->IsMounted();
         quint64 capacity = 0;
         quint64 freeSpace = 0;
         const bool spaceKnown = mounted && device->GetStorageCapacity(capacity) == 0
                                 && device->GetFreeStorageSpace(freeSpace) == 0 && capacity > 0;
+        // A remembered folder that is gone cannot tell its id; the settings still know it.
+        const QString remembered = mounted ? QString() : phones.rememberedId(device);
         out << (device == chosen ? "* " : "  ") << device->FriendlyName() << "\n"
-            << "    id:         " << device->UniqueDeviceId() << "\n"
+            << "    id:         " << (remembered.isEmpty() ? device->UniqueDeviceId() : remembered)
+            << "\n"
             << "    kind:       " << (device->GetDeviceType() == DeviceType::Mtp ? "MTP" : "folder")
             << (device->IsHidden() ? " (no android.xml: install the phone app first)" : "") << "\n"
-            << "    mounted:    " << (mounted ? "yes" : "no") << "\n"
-            << "    configured: " << (device->IsConfigured() ? "yes" : "no") << "\n"
+            << "    mounted:    " << (mounted ? "yes" : "no")
+            << (remembered.isEmpty() ? "" : " (its folder is not there)") << "\n"
+            << "    configured: "
+            << (!remembered.isEmpty() || device->IsConfigured() ? "yes" : "no") << "\n"
             << "    capacity:   " << megabytes(capacity, spaceKnown) << "\n"
             << "    free:       " << megabytes(freeSpace, spaceKnown) << "\n";
     }

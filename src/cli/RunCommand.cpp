@@ -140,8 +140,7 @@ int RunCommand::run(const CliOptions& aOptions)
         return CliExit::kError;
     }
     if (!phone->IsMounted()) {
-        err << "pellmar-sync run: the phone '" << phone->FriendlyName()
-            << "' is not mounted; enable its USB connection first\n";
+        err << "pellmar-sync run: " << phones.notMountedText(phone) << "\n";
         return CliExit::kError;
     }
     // A damaged settings file reads as no settings at all; the user must learn why.

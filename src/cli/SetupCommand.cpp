@@ -118,7 +118,8 @@ QString SetupCommand::description() const
         "Sets up a phone as the setup wizard does and marks it configured. Music is the\n"
         "whole library unless --playlist or --no-music says otherwise; podcasts are none\n"
         "unless --all-podcasts or --podcast says otherwise. A library named with --library\n"
-        "is kept, so that later commands find it without the option.");
+        "is kept, and so is the folder of a phone named with --phone-folder, so that later\n"
+        "commands find them without the options.");
 }
 
 QList<QCommandLineOption> SetupCommand::options() const
@@ -237,8 +238,7 @@ int SetupCommand::run(const CliOptions& aOptions)
         return CliExit::kError;
     }
     if (!phone->IsMounted()) {
-        err << "pellmar-sync setup: the phone '" << phone->FriendlyName()
-            << "' is not mounted\n";
+        err << "pellmar-sync setup: " << phones.notMountedText(phone) << "\n";
         return CliExit::kError;
     }
 
@@ -276,6 +276,10 @@ int SetupCommand::run(const CliOptions& aOptions)
     settings.setCopyPhotos(id, backup.mCopy.contains(QStringLiteral("photos")));
     if (!namedLibrary.isEmpty())
         settings.setITunesLibraryPath(namedLibrary);
+    // Later commands find a folder phone without --phone-folder.
+    const QString folder = phones.namedFolder(aOptions, phone);
+    if (!folder.isEmpty())
+        settings.setPhoneFolder(id, folder);
     if (settings.save() != 0) {
         err << "pellmar-sync setup: the settings file " << SyncSettings::settingsFilePath()
             << " could not be written\n";
@@ -308,6 +312,8 @@ int SetupCommand::run(const CliOptions& aOptions)
         for (const QString& folder : std::as_const(backup.mPhotoFolders))
             out << "  Photo folder: " << folder << "\n";
     }
+    if (!folder.isEmpty())
+        out << "  Phone folder: " << folder << "\n";
     if (!namedLibrary.isEmpty())
         out << "  Library: " << namedLibrary << "\n";
     out << "  Settings: " << SyncSettings::settingsFilePath() << "\n";

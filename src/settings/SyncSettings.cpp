@@ -20,6 +20,7 @@ const QString kPlaylist = QStringLiteral("playlist");
 const QString kPodcast = QStringLiteral("podcast");
 const QString kList = QStringLiteral("list");
 const QString kPodcastSyncSetting = QStringLiteral("podcast-sync-setting");
+const QString kPhoneFolder = QStringLiteral("phone-folder");
 
 const char* const kPreservedWarnings[] = {"delete-without-warning", "dont-warn-usb",
                                           "dont-warn-drm", "dont-warn-not-copied",
@@ -261,6 +262,8 @@ int SyncSettings::setConfig(const QString& aId, const QString& aName, bool aSync
     bool preserved[std::size(kPreservedWarnings)];
     for (size_t i = 0; i < std::size(kPreservedWarnings); ++i)
         preserved[i] = getBooleanValue(aId, QLatin1String(kPreservedWarnings[i]), false);
+    // Where the phone is, not what goes onto it: a new choice of music keeps it.
+    const QString folder = phoneFolder(aId);
 
     QDomElement root = rootElement(true);
     QString cacheName;
@@ -291,6 +294,8 @@ int SyncSettings::setConfig(const QString& aId, const QString& aName, bool aSync
             setBooleanValue(aId, QLatin1String(kPreservedWarnings[i]), true);
     }
     setIntValue(aId, kPodcastSyncSetting, aPodcastSyncSetting);
+    if (!folder.isEmpty())
+        setPhoneFolder(aId, folder);
     const int result = save();
     logReturn(result);
     return result;
@@ -465,6 +470,29 @@ QString SyncSettings::skipUpdateMessage() const
 void SyncSettings::setSkipUpdateMessage(const QString& aVersion)
 {
     setGlobalStringValue(QStringLiteral("dont-display-message"), aVersion);
+}
+
+QString SyncSettings::phoneFolder(const QString& aId) const
+{
+    return getStringValue(aId, kPhoneFolder);
+}
+
+void SyncSettings::setPhoneFolder(const QString& aId, const QString& aFolder)
+{
+    setStringValue(aId, kPhoneFolder, aFolder);
+}
+
+QList<QPair<QString, QString>> SyncSettings::phoneFolders() const
+{
+    QList<QPair<QString, QString>> folders;
+    const QDomElement root = mDocument.documentElement();
+    for (QDomElement device = root.firstChildElement(kDevice); !device.isNull();
+         device = device.nextSiblingElement(kDevice)) {
+        const QString folder = device.firstChildElement(kPhoneFolder).text();
+        if (!folder.isEmpty())
+            folders.append({device.firstChildElement(kId).text(), folder});
+    }
+    return folders;
 }
 
 QString SyncSettings::iTunesLibraryPath() const

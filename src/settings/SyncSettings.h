@@ -104,6 +104,13 @@ public:
     void setFirstUse(const QString& aId, bool aValue);
     QString selectedBackupPath(const QString& aId) const;
     void setSelectedBackupPath(const QString& aId, const QString& aValue);
+    // The folder named as this phone when it was set up ("phone-folder"); empty for a phone
+    // that is found by itself. setConfig keeps it.
+    QString phoneFolder(const QString& aId) const;
+    void setPhoneFolder(const QString& aId, const QString& aFolder);
+    // Every phone's folder as (id, folder), in the order of the file (the phone set up last
+    // comes last).
+    QList<QPair<QString, QString>> phoneFolders() const;
 
     // Global values.
     // The update version the user chose not to be told about again ("dont-display-message").

@@ -218,6 +218,40 @@ private slots:
         QCOMPARE(cli({QStringLiteral("playlists")}).mExitCode, 0);
     }
 
+    void setupRemembersThePhoneFolder()
+    {
+        EngineFixture fixture;
+        makeLibrary(fixture);
+        QCOMPARE(cli(QStringList{QStringLiteral("setup"), QStringLiteral("--playlist"), QStringLiteral("Mix")}
+                     + phoneArgs(fixture)).mExitCode, 0);
+
+        // Neither the library nor the folder is named again.
+        const Outcome run = cli({QStringLiteral("run")});
+        QCOMPARE(run.mExitCode, 0);
+        QVERIFY2(run.mOut.contains(QStringLiteral("Tracks copied: 3, deleted: 0")), qPrintable(run.mOut + run.mErr));
+        PELLMAR_COMPARE_TREE(fixture.expectedTree(kMix, Playlists{{QStringLiteral("Mix"), kMix}}),
+                             fixture.phoneRoot());
+        const Outcome devices = cli({QStringLiteral("devices")});
+        QVERIFY2(devices.mOut.contains(QStringLiteral("mounted:    yes")), qPrintable(devices.mOut));
+        QVERIFY(devices.mOut.contains(QStringLiteral("configured: yes")));
+
+        // A remembered folder that is gone is listed as not mounted, and a run does not
+        // bring it back.
+        QFile idFile(fixture.phoneRoot() + QStringLiteral("/CORVO/uniqueid"));
+        QVERIFY(idFile.open(QIODevice::ReadOnly));
+        const QString id = QString::fromLatin1(idFile.readAll());
+        QVERIFY(QDir().rename(fixture.phoneRoot(), fixture.root() + QStringLiteral("/unplugged")));
+        const Outcome gone = cli({QStringLiteral("devices")});
+        QCOMPARE(gone.mExitCode, 0);
+        QVERIFY2(gone.mOut.contains(QStringLiteral("mounted:    no")), qPrintable(gone.mOut));
+        QVERIFY(gone.mOut.contains(QStringLiteral("id:         ") + id));
+        QVERIFY(gone.mOut.contains(QStringLiteral("configured: yes")));
+        const Outcome refused = cli({QStringLiteral("run")});
+        QCOMPARE(refused.mExitCode, 1);
+        QVERIFY2(refused.mErr.contains(QStringLiteral("is not connected")), qPrintable(refused.mErr));
+        QVERIFY(!QFileInfo::exists(fixture.phoneRoot()));
+    }
+
     void backupChosenAtSetupMovesWithTheRun()
     {
         EngineFixture fixture;

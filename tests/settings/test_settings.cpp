@@ -133,6 +133,7 @@ private slots:
         settings.setSkipDrmWarning(id, true);
         settings.setConvertAacToMp3(id, true);
         settings.setNumberOfEpisodesToSync(id, 5);
+        settings.setPhoneFolder(id, QStringLiteral("/media/phone"));
         settings.save();
         QString cacheBefore;
         settings.getCacheFileName(id, cacheBefore);
@@ -144,6 +145,10 @@ private slots:
         QVERIFY(settings.skipDrmWarning(id));
         QVERIFY(!settings.convertAacToMp3(id));
         QCOMPARE(settings.numberOfEpisodesToSync(id), 0);
+        // Where the phone is stays known, after the values setConfig writes.
+        QCOMPARE(settings.phoneFolders(),
+                 (QList<QPair<QString, QString>>{{id, QStringLiteral("/media/phone")}}));
+        QCOMPARE(settings.getDeviceElement(id).lastChildElement().tagName(), QStringLiteral("phone-folder"));
         QString cacheAfter;
         settings.getCacheFileName(id, cacheAfter);
         QCOMPARE(cacheAfter, cacheBefore); // the phone keeps its cache
