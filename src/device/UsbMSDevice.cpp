@@ -1,7 +1,7 @@
 #include "device/UsbMSDevice.h"
 
 #include "app/DebugLog.h"
-#include "device/MetadataTrackElement.h"
+#include "device/MetadataFileWriter.h"
 #include "device/MountedChecker.h"
 #include "tracks/PlaylistEntry.h"
 #include "tracks/Track.h"
@@ -426,18 +426,14 @@ void UsbMSDevice::PrepareForSync()
         return;
     }
     mMetadataFile = std::move(file);
-    mMetadataWriter = std::make_unique<QXmlStreamWriter>(mMetadataFile.get());
-    mMetadataWriter->setAutoFormatting(false);
-    mMetadataWriter->writeStartDocument();
-    mMetadataWriter->writeStartElement(QStringLiteral("metadata"));
+    mMetadataWriter = std::make_unique<MetadataFileWriter>(mMetadataFile.get());
 }
 
 void UsbMSDevice::FinalizeSync()
 {
     LogScope scope("UsbMSDevice::FinalizeSync");
     if (mMetadataWriter) {
-        mMetadataWriter->writeEndElement();
-        mMetadataWriter->writeEndDocument();
+        mMetadataWriter->finish();
         mMetadataFile->close();
         mMetadataWriter.reset();
         mMetadataFile.reset();
@@ -446,12 +442,8 @@ void UsbMSDevice::FinalizeSync()
 
 void UsbMSDevice::writeMetadataTrack(const Track& aTrack)
 {
-    if (!mMetadataWriter)
-        return;
-    // The writer closes the root's start tag if it is still open; the element itself goes to
-    // the file as the writer would have written it.
-    mMetadataWriter->writeCharacters(QString());
-    mMetadataFile->write(MetadataTrackElement::build(aTrack));
+    if (mMetadataWriter)
+        mMetadataWriter->writeTrack(aTrack);
 }
 
 int UsbMSDevice::UploadTrack(Track& aTrack)

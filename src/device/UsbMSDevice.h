@@ -2,12 +2,12 @@
 
 #include "device/Device.h"
 #include "device/DeviceType.h"
+#include "device/MetadataFileWriter.h"
 #include "device/PhoneFileAccess.h"
 
 #include <QFile>
 #include <QSet>
 #include <QString>
-#include <QXmlStreamWriter>
 
 #include <memory>
 
@@ -104,5 +104,5 @@ private:
     ino_t mRootInode = 0;
     bool mDeletedBefore = false;
     std::unique_ptr<QFile> mMetadataFile;
-    std::unique_ptr<QXmlStreamWriter> mMetadataWriter;
+    std::unique_ptr<MetadataFileWriter> mMetadataWriter;
 };

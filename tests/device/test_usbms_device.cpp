@@ -1,6 +1,7 @@
 // A folder as a mass-storage phone, through the operations the sync engine calls. Every test
 // compares the whole phone tree afterwards.
 #include "TestMain.h"
+#include "TestPaths.h"
 #include "device/DeviceTestHelpers.h"
 #include "device/FaultPhone.h"
 #include "device/PhoneTree.h"
@@ -63,6 +64,7 @@ private slots:
     void deleteTrack();
     void deleteRefusesPathsOutsideTheRoot();
     void metadataFileNumbering();
+    void metadataFileBytes();
     void uniqueIdFile();
     void phonePlaylists();
     void playlistNamesStayInTheFolder();
@@ -375,6 +377,29 @@ void TestUsbMSDevice::metadataFileNumbering()
     expected.setFile("CORVO/metadata2.xml",
                      "<?xml version=\"1.0\" encoding=\"UTF-8\"?><metadata/>\n");
     PELLMAR_COMPARE_TREE(expected, f.root);
+}
+
+// The companion app reads the metadata file: names with markup characters, quotes, accents,
+// control characters, characters outside the BMP and a lone surrogate give these exact bytes.
+void TestUsbMSDevice::metadataFileBytes()
+{
+    Fixture f;
+    UsbMSDevice phone(f.root, QStringLiteral("Phone"), true);
+    const QList<Track> names{
+        libraryTrack("Rock & Roll <Live>", "\"Quoted\" 'Album'", "Simon & Garfunkel", f.song("a.mp3", "a"), 1),
+        libraryTrack(QStringLiteral("Cafe\u0301 cr\u00e8me"), QStringLiteral("Bjo\u0308rk"), QStringLiteral("\u00c9dith Piaf"),
+                     f.song("b & c.mp3", "b"), 2),
+        libraryTrack(QStringLiteral("tab\tline\nreturn\r bell\u0007 esc\u001b"), QStringLiteral("\u000b\u000c"),
+                     QStringLiteral("a > b"), f.song("c.mp3", "c"), -1),
+        libraryTrack(QString::fromUtf8("\xF0\x9F\x8E\xB5 note \xE3\x81\x82"), QStringLiteral("\uFFFD\uFFFE"),
+                     QString(QChar(0xD800)) + "lone", f.song("d.mp3", "d"), 40),
+    };
+    phone.PrepareForSync();
+    for (Track track : names)
+        QCOMPARE(phone.UploadTrack(track), 0);
+    phone.FinalizeSync();
+    QCOMPARE(readFile(f.root + "/CORVO/metadata0.xml"),
+             readFile(TestPaths::dataFile("device/metadata_expected.xml")));
 }
 
 void TestUsbMSDevice::uniqueIdFile()

@@ -1,15 +1,13 @@
-// The metadata file's track elements are made without a writer call per attribute; the file
-// must still be byte for byte what QXmlStreamWriter writes with one call per attribute.
+// The metadata file: byte for byte what QXmlStreamWriter writes for the names composed and the
+// paths with "/" separators, and whole even for names the writer cannot encode.
 #include "TestMain.h"
 
-#include "device/MetadataTrackElement.h"
+#include "device/MetadataFileWriter.h"
 #include "tracks/Track.h"
 
 #include <QBuffer>
 #include <QRandomGenerator>
 #include <QXmlStreamWriter>
-
-#include <functional>
 
 namespace {
 
@@ -18,9 +16,8 @@ QString composed(const QString& aText)
     return aText.normalized(QString::NormalizationForm_C);
 }
 
-// A whole metadata file: the writer's declaration and root around aWriteTrack for each track.
-QByteArray metadataFile(const QList<Track>& aTracks,
-                        const std::function<void(QXmlStreamWriter&, QBuffer&, const Track&)>& aWriteTrack)
+// The file as a plain writer makes it from the composed names, with a call per attribute.
+QByteArray writtenByWriter(const QList<Track>& aTracks)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -28,34 +25,31 @@ QByteArray metadataFile(const QList<Track>& aTracks,
     QXmlStreamWriter writer(&buffer);
     writer.writeStartDocument();
     writer.writeStartElement(QStringLiteral("metadata"));
-    for (const Track& track : aTracks)
-        aWriteTrack(writer, buffer, track);
+    for (const Track& track : aTracks) {
+        writer.writeEmptyElement(QStringLiteral("track"));
+        writer.writeAttribute(QStringLiteral("path"), composed(track.deviceId()).replace(u'\\', u'/'));
+        writer.writeAttribute(QStringLiteral("artist"), composed(track.artistName()));
+        writer.writeAttribute(QStringLiteral("album"), composed(track.albumName()));
+        writer.writeAttribute(QStringLiteral("track_name"), composed(track.trackName()));
+        writer.writeAttribute(QStringLiteral("track_number"),
+                              QString::number(track.trackNumberOnAlbum()));
+    }
     writer.writeEndElement();
     writer.writeEndDocument();
     return bytes;
 }
 
-// The file as the writer makes it with a call per attribute.
-QByteArray writtenByWriter(const QList<Track>& aTracks)
+// The same file as the phone writes it.
+QByteArray writtenByFileWriter(const QList<Track>& aTracks)
 {
-    return metadataFile(aTracks, [](QXmlStreamWriter& aWriter, QBuffer&, const Track& aTrack) {
-        aWriter.writeEmptyElement(QStringLiteral("track"));
-        aWriter.writeAttribute(QStringLiteral("path"), composed(aTrack.deviceId()).replace(u'\\', u'/'));
-        aWriter.writeAttribute(QStringLiteral("artist"), composed(aTrack.artistName()));
-        aWriter.writeAttribute(QStringLiteral("album"), composed(aTrack.albumName()));
-        aWriter.writeAttribute(QStringLiteral("track_name"), composed(aTrack.trackName()));
-        aWriter.writeAttribute(QStringLiteral("track_number"),
-                               QString::number(aTrack.trackNumberOnAlbum()));
-    });
-}
-
-// The same file with the elements made here, as the phone writes it.
-QByteArray writtenByElements(const QList<Track>& aTracks)
-{
-    return metadataFile(aTracks, [](QXmlStreamWriter& aWriter, QBuffer& aBuffer, const Track& aTrack) {
-        aWriter.writeCharacters(QString());
-        aBuffer.write(MetadataTrackElement::build(aTrack));
-    });
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    MetadataFileWriter writer(&buffer);
+    for (const Track& track : aTracks)
+        writer.writeTrack(track);
+    writer.finish();
+    return bytes;
 }
 
 Track track(const QString& aName, const QString& aArtist, const QString& aAlbum,
@@ -72,7 +66,7 @@ Track track(const QString& aName, const QString& aArtist, const QString& aAlbum,
 
 } // namespace
 
-class TestMetadataElement : public QObject
+class TestMetadataFileWriter : public QObject
 {
     Q_OBJECT
 
@@ -102,7 +96,7 @@ private slots:
     void sameBytesAsTheWriter()
     {
         QFETCH(QList<Track>, tracks);
-        QCOMPARE(writtenByElements(tracks), writtenByWriter(tracks));
+        QCOMPARE(writtenByFileWriter(tracks), writtenByWriter(tracks));
     }
 
     // The writer garbles everything after a surrogate without its pair; such a name becomes the
@@ -112,7 +106,7 @@ private slots:
         const QList<Track> tracks{track(QString(QChar(0xD800)) + "lone", QString(QChar(0xDC00)),
                                         "Album <1>", "\\Music\\n.mp3", 4),
                                   track("Next", "Artist", "Album", "\\Music\\m.mp3", 5)};
-        QCOMPARE(writtenByElements(tracks),
+        QCOMPARE(writtenByFileWriter(tracks),
                  QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?><metadata>"
                             "<track path=\"/Music/n.mp3\" artist=\"\xEF\xBF\xBD\" album=\"Album &lt;1&gt;\" "
                             "track_name=\"\xEF\xBF\xBDlone\" track_number=\"4\"/>"
@@ -141,9 +135,9 @@ private slots:
         QList<Track> tracks;
         for (int i = 0; i < 300; ++i)
             tracks << track(name(), name(), name(), "\\Music\\" + name(), int(random.bounded(100)));
-        QCOMPARE(writtenByElements(tracks), writtenByWriter(tracks));
+        QCOMPARE(writtenByFileWriter(tracks), writtenByWriter(tracks));
     }
 };
 
-PELLMAR_TEST_MAIN(TestMetadataElement)
-#include "test_metadata_element.moc"
+PELLMAR_TEST_MAIN(TestMetadataFileWriter)
+#include "test_metadata_file_writer.moc"
