@@ -1,6 +1,7 @@
 #include "cli/RunCommand.h"
 
 #include "app/DebugLog.h"
+#include "cli/CliDryRun.h"
 #include "cli/CliLibrary.h"
 #include "cli/CliOptions.h"
 #include "cli/CliPhones.h"
@@ -31,6 +32,7 @@ namespace {
 const QString kYes = QStringLiteral("yes");
 const QString kIgnoreSpace = QStringLiteral("ignore-space");
 const QString kForceFull = QStringLiteral("force-full");
+const QString kDryRun = QStringLiteral("dry-run");
 
 std::atomic<MusicSync*> gRunningSync{nullptr};
 std::atomic<int> gInterrupts{0};
@@ -93,6 +95,9 @@ QList<QCommandLineOption> RunCommand::options() const
                {kIgnoreSpace, QStringLiteral("go on when the phone has not enough space")},
                {kForceFull,
                 QStringLiteral("forget what the phone holds and check every track again")},
+               {kDryRun,
+                QStringLiteral("show what a run would copy, delete and write, and whether the\n"
+                               "space suffices; change nothing")},
            }
            + CliOptions::phoneOptions();
 }
@@ -175,6 +180,8 @@ int RunCommand::run(const CliOptions& aOptions)
 
     LocalMusicLibrary library;
     MusicSync sync(&library, phone, phones.parentOf(phone));
+    if (aOptions.isSet(kDryRun))
+        return CliDryRun::run(sync, aOptions.isSet(kForceFull), out);
     CliRunObserver::Answers answers;
     answers.confirmDeletions = aOptions.isSet(kYes);
     answers.ignoreSpace = aOptions.isSet(kIgnoreSpace);

@@ -72,6 +72,9 @@ public:
                                bool aForce) = 0;
     // Empties the playlist files that this run did not write.
     virtual void removeOldPlaylists() = 0;
+    // The playlist files now in "Playlists_CDZ" that removeOldPlaylists looks at, by file
+    // name; reads only.
+    virtual QStringList PlaylistFiles() = 0;
     // Puts the album picture next to the album's tracks.
     virtual void uploadAlbumArt(const Track& aTrack, const QString& aLocalImagePath) = 0;
     virtual void setPcSoftwareVersion(const QString& aVersion) = 0;

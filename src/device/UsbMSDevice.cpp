@@ -708,17 +708,25 @@ int UsbMSDevice::createPlaylist(const PlaylistEntry& aPlaylist, const TrackList&
     return 0;
 }
 
-void UsbMSDevice::removeOldPlaylists()
+QStringList UsbMSDevice::PlaylistFiles()
 {
-    LogScope scope("UsbMSDevice::removeOldPlaylists");
     QStringList playlistFiles;
     for (const QString& name : mFiles.entries(kPlaylistFolder)) {
-        // Plain files only: a link named like a playlist is left as it is.
+        // Plain files only: a link named like a playlist is left as it is. A partial copy is
+        // not a playlist.
         if (name.endsWith(QLatin1String(".m3u"), Qt::CaseInsensitive)
+            && !name.startsWith(QLatin1String(kPartialPrefix))
             && mFiles.isFile(kPlaylistFolder + QLatin1Char('\\') + name))
             playlistFiles.append(name);
     }
     std::sort(playlistFiles.begin(), playlistFiles.end());
+    return playlistFiles;
+}
+
+void UsbMSDevice::removeOldPlaylists()
+{
+    LogScope scope("UsbMSDevice::removeOldPlaylists");
+    const QStringList playlistFiles = PlaylistFiles();
 
     QSet<QString> hinted;
     QFile hint;
@@ -735,8 +743,6 @@ void UsbMSDevice::removeOldPlaylists()
     }
     for (const QString& name : playlistFiles) {
         logValue("*playlistFilesIterator", name);
-        if (name.startsWith(QLatin1String(kPartialPrefix)))
-            continue;
         if (!mCreatedPlaylists.contains(name)) {
             logMessage("Playlist has not been created this time, so create an empty playlist.");
             if (!writeIntoPlace(LocalPath(kPlaylistFolder) + QLatin1Char('/') + name,

@@ -44,6 +44,7 @@ public:
     int createPlaylist(const PlaylistEntry& aPlaylist, const TrackList& aTrackList,
                        bool aForce) override;
     void removeOldPlaylists() override;
+    QStringList PlaylistFiles() override;
     void uploadAlbumArt(const Track& aTrack, const QString& aLocalImagePath) override;
     void setPcSoftwareVersion(const QString& aVersion) override;
 

@@ -165,6 +165,12 @@ void MusicSync::runWithSettings(SyncSettings& aSettings)
     }
     if (configResult != 0 || hasBeenCancelled())
         return;
+    // Saved now: no later step of the run is sure to save these settings.
+    if (aSettings.firstUse(id)) {
+        aSettings.setFirstUse(id, false);
+        if (aSettings.save() != 0)
+            logMessage("Could not save first-use");
+    }
     logMessage("Preparing to sync");
     ChangeState(SyncState::Preparing);
     aSettings.ensureGeneratedCacheFileName(id);
@@ -238,12 +244,6 @@ int MusicSync::readConfiguration(SyncSettings& aSettings, const QString& aId)
         logReturn(result);
         return result;
     }
-    // Saved now: no later step of the run is sure to save these settings.
-    if (aSettings.firstUse(aId)) {
-        aSettings.setFirstUse(aId, false);
-        if (aSettings.save() != 0)
-            logMessage("Could not save first-use");
-    }
     mEnableArtworkSync = aSettings.enableArtworkSync(aId);
     logValue("mEnableArtworkSync", int(mEnableArtworkSync));
     logReturn(result);
@@ -272,14 +272,7 @@ void MusicSync::deleteCacheFiles(const QString& aId)
 bool MusicSync::openCache(const QString& aId)
 {
     LogScope scope("MusicSync::openCache");
-    int result = mTrackCache.open(aId);
-    logValue("open", result);
-    if (result == TrackCacheResult::kNewCacheFile)
-        result = 0;
-    if (result == 0 && !hasBeenCancelled()) {
-        result = mTrackCache.updateTrackList(mTrackList, -1);
-        logValue("updateTrackList", result);
-    }
+    const int result = readCachedTracks(mTrackCache.open(aId));
     if (result != 0) {
         logMessage("Track cache is unusable - clearing it");
         const int clearResult = mTrackCache.clear();
@@ -290,6 +283,19 @@ bool MusicSync::openCache(const QString& aId)
     }
     logReturn(1);
     return true;
+}
+
+int MusicSync::readCachedTracks(int aOpenResult)
+{
+    int result = aOpenResult;
+    logValue("open", result);
+    if (result == TrackCacheResult::kNewCacheFile)
+        result = 0;
+    if (result == 0 && !hasBeenCancelled()) {
+        result = mTrackCache.updateTrackList(mTrackList, -1);
+        logValue("updateTrackList", result);
+    }
+    return result;
 }
 
 void MusicSync::choosePlaylists()
@@ -376,13 +382,22 @@ void MusicSync::gatherPodcasts(const QString& aId)
     }
 }
 
+qint64 MusicSync::spaceNeeded() const
+{
+    return mTrackList.totalLocalSize() - mTrackList.totalSizeOnDevice();
+}
+
+bool MusicSync::spaceIsShort() const
+{
+    return spaceNeeded() > mFreeSpace && !mForceFull;
+}
+
 void MusicSync::checkSpace()
 {
-    const qint64 needed = mTrackList.totalLocalSize() - mTrackList.totalSizeOnDevice();
-    logValue("spaceNeeded", needed);
+    logValue("spaceNeeded", spaceNeeded());
     logValue("mFreeSpace", mFreeSpace);
-    if (needed > mFreeSpace && !mForceFull)
-        emit notEnoughSpace(needed - mFreeSpace);
+    if (spaceIsShort())
+        emit notEnoughSpace(spaceNeeded() - mFreeSpace);
 }
 
 bool MusicSync::confirmDeletions()
@@ -404,7 +419,7 @@ void MusicSync::GetTracksToDelete()
     mTracksToDelete = TrackList();
     for (qint32 i = 0; i < mTrackList.count(); ++i) {
         const Track& track = mTrackList.at(i);
-        if (track.onRemoteDevice() && !track.onLocalSyncPlaylist())
+        if (wouldDelete(track))
             mTracksToDelete.addTrack(track);
     }
     logValue("tracksToDelete", mTracksToDelete.count());
@@ -460,8 +475,7 @@ void MusicSync::Upload()
         logValue("Checking whether to copy track", i);
         // Only a track that is chosen and not on the phone is copied. The guard costs a system
         // call, so the tracks passed over do not enter it.
-        const Track& track = mTrackList.at(i);
-        if (!track.onLocalSyncPlaylist() || track.onRemoteDevice())
+        if (!wouldCopy(mTrackList.at(i)))
             continue;
         if (!phoneStillThere())
             break;

@@ -91,6 +91,17 @@ public:
     Device* device() const { return mDevice; }
     DeviceParent* deviceParent() const { return mDeviceParent; }
 
+    // The decisions of a run about one track of its list: only a chosen track that is not on
+    // the phone is copied, only a track on the phone that is no longer chosen is deleted.
+    static bool wouldCopy(const Track& aTrack)
+    {
+        return aTrack.onLocalSyncPlaylist() && !aTrack.onRemoteDevice();
+    }
+    static bool wouldDelete(const Track& aTrack)
+    {
+        return aTrack.onRemoteDevice() && !aTrack.onLocalSyncPlaylist();
+    }
+
 signals:
     void ProgressUpdate(int a_state, int a_percent_complete);
     void ProgressUpdate(int a_state, int a_percent_complete, QString aTrackName);
@@ -99,15 +110,25 @@ signals:
     void notEnoughSpace(qint64 aAdditionalSpaceRequired);
 
 private:
+    // A dry run takes the run's own steps of reading and deciding (SyncPlanner).
+    friend class SyncPlanner;
+
     // The run once the settings file has been read.
     void runWithSettings(SyncSettings& aSettings);
     // Steps of the run.
     int readConfiguration(SyncSettings& aSettings, const QString& aId);
     bool openCache(const QString& aId);
+    // Reads the cached tracks into mTrackList once the cache was opened with aOpenResult;
+    // 0 when the cache is usable.
+    int readCachedTracks(int aOpenResult);
     void choosePlaylists();
     // False when the library could not be read.
     bool scanPlaylists(const QString& aId);
     void gatherPodcasts(const QString& aId);
+    // Bytes the chosen tracks still need on the phone; short when that is more than is free
+    // and the run is not a full one.
+    qint64 spaceNeeded() const;
+    bool spaceIsShort() const;
     void checkSpace();
     bool confirmDeletions();
     void forcedAlbumArt(const QString& aId);

@@ -7,7 +7,9 @@
 #include "engine/EngineFixture.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
+#include <QLocale>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -72,6 +74,72 @@ private:
         aFixture.addTrack(QStringLiteral("Gamma"), QStringLiteral("Bob"), QStringLiteral("Second"), 1);
         aFixture.setPlaylist(QStringLiteral("Mix"), kMix);
         aFixture.writeLibrary();
+    }
+
+    // The indented lines under the line of aOutput that starts with aHeading.
+    static QStringList listed(const QString& aOutput, const char* aHeading)
+    {
+        QStringList lines;
+        bool inside = false;
+        for (const QString& line : aOutput.split(QLatin1Char('\n'))) {
+            if (inside && line.startsWith(QLatin1String("  ")))
+                lines << line.mid(2);
+            else
+                inside = line.startsWith(QLatin1String(aHeading));
+        }
+        return lines;
+    }
+
+    // Every file with its bytes and every folder below aRoot.
+    static QMap<QString, QByteArray> snapshot(const QString& aRoot)
+    {
+        QMap<QString, QByteArray> entries;
+        QDirIterator it(aRoot, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            QFile file(it.next());
+            entries.insert(file.fileName(), file.open(QIODevice::ReadOnly) ? file.readAll() : "(folder)");
+        }
+        return entries;
+    }
+
+    // A dry run changes nothing on the phone nor in the CORVO folder (settings, track cache,
+    // no lock left behind); the real run then copies and deletes exactly what it listed.
+    void checkDryRunThenRun(EngineFixture& aFixture, const QStringList& aTracks, int aCopied, int aDeleted)
+    {
+        const QString corvo = mHome->path() + QStringLiteral("/CORVO");
+        const QMap<QString, QByteArray> phoneBefore = snapshot(aFixture.phoneRoot());
+        const QMap<QString, QByteArray> corvoBefore = snapshot(corvo);
+        const Outcome dry = cli({QStringLiteral("run"), QStringLiteral("--dry-run")});
+        QCOMPARE(dry.mExitCode, 0);
+        QVERIFY(snapshot(aFixture.phoneRoot()) == phoneBefore);
+        QVERIFY(snapshot(corvo) == corvoBefore);
+        QVERIFY2(dry.mOut.contains(QStringLiteral(" free: enough.")), qPrintable(dry.mOut));
+
+        const Outcome real = cli({QStringLiteral("run"), QStringLiteral("--yes")});
+        QCOMPARE(real.mExitCode, 0);
+        QVERIFY2(real.mOut.contains(QStringLiteral("Tracks copied: %1, deleted: %2").arg(aCopied).arg(aDeleted)),
+                 qPrintable(real.mOut));
+        const PhoneTree after = PhoneTree::capture(aFixture.phoneRoot());
+        QStringList copied;
+        QStringList deleted;
+        for (const QString& name : aTracks) {
+            const EngineFixture::TrackFile& track = aFixture.track(name);
+            const QString local = aFixture.mediaPath(track.mRelativePath);
+            const QString onPhone = aFixture.phonePath(track);
+            const bool before = phoneBefore.contains(aFixture.phoneRoot() + QLatin1Char('/') + onPhone);
+            if (after.contains(onPhone) && !before)
+                copied << local + QStringLiteral(" (")
+                              + QLocale::c().formattedDataSize(QFileInfo(local).size()) + QLatin1Char(')');
+            if (!after.contains(onPhone) && before)
+                deleted << onPhone;
+        }
+        QStringList toCopy = listed(dry.mOut, "Would copy ");
+        QStringList toDelete = listed(dry.mOut, "Would delete ");
+        for (QStringList* list : {&copied, &deleted, &toCopy, &toDelete})
+            list->sort();
+        QCOMPARE(toCopy, copied);
+        QCOMPARE(toDelete, deleted);
     }
 
     QStringList phoneArgs(const EngineFixture& aFixture) const
@@ -250,6 +318,29 @@ private slots:
         QCOMPARE(refused.mExitCode, 1);
         QVERIFY2(refused.mErr.contains(QStringLiteral("is not connected")), qPrintable(refused.mErr));
         QVERIFY(!QFileInfo::exists(fixture.phoneRoot()));
+    }
+
+    void dryRunListsWhatTheRunDoes()
+    {
+        EngineFixture fixture;
+        makeLibrary(fixture);
+        QCOMPARE(cli(QStringList{QStringLiteral("setup"), QStringLiteral("--playlist"), QStringLiteral("Mix")}
+                     + phoneArgs(fixture)).mExitCode, 0);
+        // Before the first run there is no track cache yet: the dry run must not make one.
+        checkDryRunThenRun(fixture, kMix, 3, 0);
+
+        // One track comes, two go, and a playlist no longer chosen is on the phone.
+        fixture.addTrack(QStringLiteral("Delta"), QStringLiteral("Bob"), QStringLiteral("Second"), 2);
+        fixture.setPlaylist(QStringLiteral("Mix"), {QStringLiteral("Alpha"), QStringLiteral("Delta")});
+        fixture.writeLibrary();
+        const QString playlists = fixture.phoneRoot() + QStringLiteral("/Playlists_CDZ/");
+        QVERIFY(QFile::copy(playlists + QStringLiteral("Mix.m3u"), playlists + QStringLiteral("Old.m3u")));
+        const Outcome dry = cli({QStringLiteral("run"), QStringLiteral("--dry-run")});
+        QCOMPARE(listed(dry.mOut, "Would write "), QStringList{QStringLiteral("Mix")});
+        QCOMPARE(listed(dry.mOut, "Would empty "), QStringList{QStringLiteral("Old.m3u")});
+        checkDryRunThenRun(fixture, kMix + QStringList{QStringLiteral("Delta")}, 1, 2);
+        QCOMPARE(PhoneTree::capture(fixture.phoneRoot()).file(QStringLiteral("Playlists_CDZ/Old.m3u")),
+                 QByteArray("#EXTM3U\r\n"));
     }
 
     void backupChosenAtSetupMovesWithTheRun()

@@ -420,6 +420,21 @@ int DeviceMtpMac::createPlaylist(const PlaylistEntry& aPlaylist, const TrackList
     return 0;
 }
 
+QStringList DeviceMtpMac::PlaylistFiles()
+{
+    QStringList names;
+    QString folderId;
+    if (GetOrCreateFromNameAndParent(kRoot, kPlaylistFolder, folderId, true, false) != 0)
+        return names;
+    QList<QMtpFile> files;
+    CachedDevice()->GetFilesAndFolders(StorageId(), folderId, files);
+    for (const QMtpFile& file : std::as_const(files)) {
+        if (file.mType == QMtpFile::kPlaylist)
+            names << file.mName;
+    }
+    return names;
+}
+
 void DeviceMtpMac::removeOldPlaylists()
 {
     LogScope scope("DeviceMtpMac::removeOldPlaylists");

@@ -45,6 +45,7 @@ public:
     int createPlaylist(const PlaylistEntry& aPlaylist, const TrackList& aTrackList,
                        bool aForce) override;
     void removeOldPlaylists() override;
+    QStringList PlaylistFiles() override;
     void uploadAlbumArt(const Track& aTrack, const QString& aLocalImagePath) override;
     // The phone keeps no version file of the desktop program.
     void setPcSoftwareVersion(const QString&) override {}
