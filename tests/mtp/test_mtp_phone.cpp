@@ -311,6 +311,13 @@ void TestMtpPhone::oldPlaylistsAreDeletedAndForgotten()
     phone.backend().putFile(phone.storageId(), "Playlists_CDZ/Old.m3u", "#EXTM3U\r\n");
     phone.backend().putFile(phone.storageId(), "Playlists_CDZ/Kept.m3u", "#EXTM3U\r\n");
     DeviceMtpMac* device = phone.connect();
+    // What a dry run shows; listing makes no playlist folder on a phone without one.
+    QStringList listed = device->PlaylistFiles();
+    listed.sort();
+    QCOMPARE(listed, (QStringList{"Kept.m3u", "Old.m3u"}));
+    FakeMtpPhone bare;
+    QVERIFY(bare.connect()->PlaylistFiles().isEmpty());
+    QVERIFY(!bare.backend().hasPath(bare.storageId(), "Playlists_CDZ"));
     QTemporaryDir dir;
     TrackList tracks;
     PlaylistEntry kept;
