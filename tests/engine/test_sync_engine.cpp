@@ -48,15 +48,13 @@ PhoneTree everythingCopied(EngineFixture& aFixture)
 }
 
 // The phone as it was before a run that must leave the music and the playlists alone: only the
-// run's own files in CORVO (metadata, hints) are taken as they are now.
-PhoneTree onlyCorvoChanged(const PhoneTree& aBefore, const QString& aRoot)
+// run's own files in CORVO (metadata, hints) are as the fixture expects them now.
+PhoneTree onlyCorvoChanged(const PhoneTree& aBefore, const EngineFixture& aFixture)
 {
     PhoneTree expected = aBefore;
-    const PhoneTree after = PhoneTree::capture(aRoot);
-    for (const QString& path : after.paths()) {
-        if (path.startsWith(QLatin1String("CORVO/")))
-            expected.setFile(path, after.file(path));
-    }
+    const PhoneTree& own = aFixture.expectedOwnFiles();
+    for (const QString& path : own.paths())
+        expected.setFile(path, own.file(path));
     return expected;
 }
 
@@ -190,7 +188,7 @@ private slots:
         QVERIFY(result.mUploadRequests.isEmpty());
         QCOMPARE(result.mPrepareCount, result.mFinalizeCount);
         // Nothing but the run's own metadata file changed.
-        PELLMAR_COMPARE_TREE(onlyCorvoChanged(before, fixture.phoneRoot()), fixture.phoneRoot());
+        PELLMAR_COMPARE_TREE(onlyCorvoChanged(before, fixture), fixture.phoneRoot());
         QCOMPARE(fixture.cachedOnPhone(), kAll);
     }
 
@@ -399,7 +397,7 @@ private slots:
         QCOMPARE(result.mStates, (QList<int>{SyncState::Preparing, SyncState::FinishedWithErrors}));
         QCOMPARE(result.mConfirmAsked, 0);
         QCOMPARE(result.mPrepareCount, result.mFinalizeCount);
-        PELLMAR_COMPARE_TREE(onlyCorvoChanged(before, fixture.phoneRoot()), fixture.phoneRoot());
+        PELLMAR_COMPARE_TREE(onlyCorvoChanged(before, fixture), fixture.phoneRoot());
         QCOMPARE(fixture.cachedOnPhone(), kAll);
     }
 

@@ -31,7 +31,9 @@ void EngineFixture::setDefaultPhoneKind(PhoneKind aKind)
     gDefaultKind = aKind;
 }
 
-EngineFixture::EngineFixture() : mKind(gDefaultKind)
+EngineFixture::EngineFixture()
+    : mKind(gDefaultKind),
+      mOwnFiles(mKind == PhoneKind::Mtp ? ExpectedPhoneFiles::Kind::Mtp : ExpectedPhoneFiles::Kind::Folder)
 {
     QDir().mkpath(phoneRoot());
     QDir().mkpath(mediaPath(QString()));
@@ -196,6 +198,8 @@ QString EngineFixture::configure(const Configuration& aConfiguration)
         mPhoneId = phone.UniqueDeviceId();
         name = phone.FriendlyName();
     }
+    mOwnFiles.configured(mPhoneId);
+    mConfiguration = aConfiguration;
     SyncSettings settings;
     settings.load();
     settings.setConfig(mPhoneId, name, aConfiguration.mWholeLibrary,
@@ -283,7 +287,40 @@ EngineFixture::Result EngineFixture::runOn(Phone& phone, const RunOptions& aOpti
                      },
                      Qt::DirectConnection);
     aSetup(sync);
+    const QString playlistFolder = phoneRoot() + QStringLiteral("/Playlists_CDZ");
+    const PhoneTree playlistsBefore = PhoneTree::capture(playlistFolder);
     sync.RunInCallingThread(aOptions.mForceFull);
+
+    // What the run asked of the phone and the phone did gives the phone's own files.
+    ExpectedPhoneFiles::Run run;
+    run.mPrepared = phone.prepareCount() > 0;
+    run.mFinalized = phone.finalizeCount() > 0;
+    run.mCancelled = sync.hasBeenCancelled();
+    for (const QString& name : phone.uploaded()) {
+        const TrackFile& file = track(name);
+        run.mCopied.append({placedPath(file), file.mArtist, file.mAlbum, file.mName, file.mNumber});
+    }
+    const PhoneTree playlistsAfter = PhoneTree::capture(playlistFolder);
+    for (const auto& [name, forced] : phone.playlistsCreated()) {
+        // A playlist found up to date is not written, and not hinted.
+        const QString fileName = name + QStringLiteral(".m3u");
+        if (forced || !playlistsBefore.contains(fileName)
+            || playlistsBefore.file(fileName) != playlistsAfter.file(fileName))
+            run.mPlaylistsWritten << fileName;
+    }
+    run.mOldPlaylistsChecked = phone.oldPlaylistsChecked();
+    for (const QString& path : playlistsAfter.paths()) {
+        if (!path.contains(QLatin1Char('/')) && !path.startsWith(QLatin1Char('.'))
+            && path.endsWith(QLatin1String(".m3u"), Qt::CaseInsensitive))
+            run.mPlaylistFiles << path;
+    }
+    for (const QString& name : phone.albumArtTracks()) {
+        const TrackFile& file = track(name);
+        const QString path = placedPath(file);
+        run.mPictures.append({path.left(path.lastIndexOf(QLatin1Char('/'))), path,
+                              ExpectedPhoneFiles::albumPictureOf(mediaPath(file.mRelativePath))});
+    }
+    mOwnFiles.ran(run);
 
     result.mCopied = sync.CopiedCount();
     result.mDeleted = sync.DeletedCount();
@@ -312,6 +349,13 @@ QString EngineFixture::phonePath(const TrackFile& aTrack, const QString& aExtens
            + QLatin1Char('/') + aTrack.mAlbum + QLatin1Char('/') + fileName;
 }
 
+QString EngineFixture::placedPath(const TrackFile& aTrack) const
+{
+    const bool converted = mConfiguration.mConvert
+                           && !aTrack.mRelativePath.endsWith(QLatin1String(".mp3"), Qt::CaseInsensitive);
+    return phonePath(aTrack, converted ? QStringLiteral("mp3") : QString());
+}
+
 QByteArray EngineFixture::playlistBytes(const QStringList& aTrackNames) const
 {
     QByteArray bytes = "#EXTM3U\r\n";
@@ -335,12 +379,9 @@ PhoneTree EngineFixture::expectedTree(const QStringList& aTrackNames,
         expected.setFile(QStringLiteral("Playlists_CDZ/") + playlist.first + QStringLiteral(".m3u"),
                          playlistBytes(playlist.second));
     }
-    const PhoneTree actual = PhoneTree::capture(phoneRoot());
-    for (const QString& path : actual.paths()) {
-        if (path.startsWith(QLatin1String("CORVO/")) || path.endsWith(QLatin1String("/AlbumArt.jpg"))
-            || path.endsWith(QLatin1String("/folder.jpg")))
-            expected.setFile(path, actual.file(path));
-    }
+    const PhoneTree& own = mOwnFiles.files();
+    for (const QString& path : own.paths())
+        expected.setFile(path, own.file(path));
     return expected;
 }
 

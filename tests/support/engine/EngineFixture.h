@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ExpectedPhoneFiles.h"
 #include "TestPhone.h"
 #include "device/PhoneTree.h"
 #include "tracks/SyncState.h"
@@ -12,8 +13,6 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTimeZone>
-
-#include <memory>
 
 #include <functional>
 #include <memory>
@@ -147,10 +146,15 @@ public:
     // "Compilation" for episodes and compilations).
     QString phonePath(const TrackFile& aTrack, const QString& aExtension = QString()) const;
     // The expected tree: these tracks (with their local bytes), these playlists (exact M3U
-    // bytes), and the phone's own files as they are now below CORVO and beside albums
-    // (AlbumArt.jpg, or folder.jpg on an MTP phone), which the device writes.
+    // bytes), and the phone's own files below CORVO and beside albums (AlbumArt.jpg, or
+    // folder.jpg on an MTP phone) as the runs made by run() must have left them.
     PhoneTree expectedTree(const QStringList& aTrackNames,
                            const QList<QPair<QString, QStringList>>& aPlaylists) const;
+    // Only those own files.
+    const PhoneTree& expectedOwnFiles() const { return mOwnFiles.files(); }
+    // After runs of pellmar-sync, which this fixture does not see: their own files are taken
+    // from the phone as they are (the engine's tests state them).
+    void adoptOwnFilesOnPhone() { mOwnFiles.adopt(PhoneTree::capture(phoneRoot())); }
     // The M3U bytes a playlist of these tracks has on the phone.
     QByteArray playlistBytes(const QStringList& aTrackNames) const;
 
@@ -164,9 +168,13 @@ private:
                  const std::function<void(class MusicSync&)>& aSetup);
     // Opens the MTP phone afresh, as the refresher would for a run.
     std::unique_ptr<DeviceParentMtpMac> openMtpPhone() const;
+    // The phone path of a track as this configuration places it (converted to MP3 or not).
+    QString placedPath(const TrackFile& aTrack) const;
 
     QTemporaryDir mDir;
     PhoneKind mKind;
+    ExpectedPhoneFiles mOwnFiles;
+    Configuration mConfiguration;
     std::shared_ptr<FakeMtpBackend> mMtp;
     QString mMtpStorage;
     QList<TrackFile> mTracks;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tracks/PlaylistEntry.h"
 #include "tracks/Track.h"
 
 #include <QStringList>
@@ -9,6 +10,7 @@
 #include <stdexcept>
 
 class TrackCache;
+class TrackList;
 
 // What a whole-sync test must see of a phone of any kind, around the real device: the free
 // space it reports, a fault inside the upload of one named track or inside a deletion, and a
@@ -48,7 +50,10 @@ public:
                 std::raise(SIGSEGV);
             throw std::runtime_error("injected fault in the upload");
         }
-        return Base::UploadTrack(aTrack);
+        const int result = Base::UploadTrack(aTrack);
+        if (result == 0 && aTrack.onRemoteDevice())
+            mUploaded << aTrack.trackName();
+        return result;
     }
     int DeleteTrack(TrackCache& aTrackCache, Track& aTrack) override
     {
@@ -59,7 +64,22 @@ public:
     void uploadAlbumArt(const Track& aTrack, const QString& aLocalImagePath) override
     {
         mAlbumArtSent << aTrack.albumName() + QLatin1Char('/') + aTrack.artistName();
+        mAlbumArtTracks << aTrack.trackName();
         Base::uploadAlbumArt(aTrack, aLocalImagePath);
+    }
+    using Base::createPlaylist;
+    int createPlaylist(const PlaylistEntry& aPlaylist, const TrackList& aTrackList,
+                       bool aForce) override
+    {
+        const int result = Base::createPlaylist(aPlaylist, aTrackList, aForce);
+        if (result == 0)
+            mPlaylistsCreated.append({aPlaylist.mName, aForce});
+        return result;
+    }
+    void removeOldPlaylists() override
+    {
+        mOldPlaylistsChecked = true;
+        Base::removeOldPlaylists();
     }
     void PrepareForSync() override
     {
@@ -74,8 +94,15 @@ public:
 
     // "album/artist" of every album picture sent, in order.
     const QStringList& albumArtSent() const { return mAlbumArtSent; }
+    // Names of the tracks of those album pictures.
+    const QStringList& albumArtTracks() const { return mAlbumArtTracks; }
     // Names of the tracks UploadTrack was asked for, in order.
     const QStringList& uploadRequests() const { return mUploadRequests; }
+    // Names of the tracks it placed on the phone, in order.
+    const QStringList& uploaded() const { return mUploaded; }
+    // Playlists written or found up to date (name, forced), in order.
+    const QList<QPair<QString, bool>>& playlistsCreated() const { return mPlaylistsCreated; }
+    bool oldPlaylistsChecked() const { return mOldPlaylistsChecked; }
     int prepareCount() const { return mPrepareCount; }
     int finalizeCount() const { return mFinalizeCount; }
 
@@ -85,7 +112,11 @@ private:
     Fault mFault = Fault::Exception;
     bool mFaultingDeletion = false;
     QStringList mUploadRequests;
+    QStringList mUploaded;
     QStringList mAlbumArtSent;
+    QStringList mAlbumArtTracks;
+    QList<QPair<QString, bool>> mPlaylistsCreated;
+    bool mOldPlaylistsChecked = false;
     int mPrepareCount = 0;
     int mFinalizeCount = 0;
 };
