@@ -2,6 +2,7 @@
 
 #include "app/DebugLog.h"
 #include "cli/CliCommand.h"
+#include "cli/CliRunObserver.h"
 #include "device/Device.h"
 #include "device/DeviceType.h"
 #include "sync/MusicSync.h"
@@ -67,6 +68,7 @@ int CliDryRun::run(MusicSync& aSync, bool aForceFull, QTextStream& aOut)
          << "\n";
     for (const Track& track : plan.mToCopy)
         aOut << "  " << track.path() << " (" << bytes(track.localSize()) << ")\n";
+    CliRunObserver::printDrmTracks(aOut, aSync.GetDrmTracks());
     aOut << heading(QStringLiteral("Would delete"), plan.mToDelete.size(), "track", "tracks",
                     QStringLiteral(" from the phone"))
          << "\n";

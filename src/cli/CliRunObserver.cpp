@@ -111,11 +111,17 @@ void CliRunObserver::displayDrmTracksWarning()
 {
     finishLine();
     QTextStream out(stdout);
-    const TrackList& tracks = mSync.GetDrmTracks();
-    out << tracks.count() << (tracks.count() == 1 ? " track is" : " tracks are")
-        << " copy-protected and cannot be copied to the phone:\n";
-    for (qint32 i = 0; i < tracks.count(); ++i)
-        out << "  " << tracks.at(i).artistName() << " - " << tracks.at(i).trackName() << "\n";
+    printDrmTracks(out, mSync.GetDrmTracks());
+}
+
+void CliRunObserver::printDrmTracks(QTextStream& aOut, const TrackList& aTracks)
+{
+    if (aTracks.count() == 0)
+        return;
+    aOut << aTracks.count() << (aTracks.count() == 1 ? " track is" : " tracks are")
+         << " copy-protected and cannot be copied to the phone:\n";
+    for (qint32 i = 0; i < aTracks.count(); ++i)
+        aOut << "  " << aTracks.at(i).artistName() << " - " << aTracks.at(i).trackName() << "\n";
 }
 
 void CliRunObserver::notEnoughSpace(qint64 aAdditionalSpaceRequired)

@@ -6,6 +6,8 @@
 #include <QString>
 
 class MusicSync;
+class QTextStream;
+class TrackList;
 
 // The command line's answer to a run's signals: prints the progress (a live line on a terminal,
 // plain lines otherwise) and answers the three questions from flags, the terminal, or with the
@@ -31,6 +33,8 @@ public:
     void connectTo(MusicSync& aSync);
     // Ends the live line so that later output starts on a line of its own.
     void finishLine();
+    // The copy-protected tracks of a run, one a line; nothing when there are none.
+    static void printDrmTracks(QTextStream& aOut, const TrackList& aTracks);
 
 public slots:
     void UpdateProgress(int a_state, int a_percent_complete);
