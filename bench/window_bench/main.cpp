@@ -12,14 +12,15 @@
 #include "app/AppPaths.h"
 #include "device/UsbMSDevice.h"
 #include "settings/SyncSettings.h"
+#include "sync/MusicSync.h"
 #include "tracks/SyncState.h"
 #include "ui/ModalAnswerer.h"
 #include "ui/SyncUi.h"
-#include "sync/MusicSync.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -33,6 +34,22 @@ namespace {
 
 constexpr int kTracks = 20000;
 
+// The window thread's time on a CPU and time ready but waiting for one, from the scheduler:
+// tells a stall of the window's own work from a machine busy with other programs.
+struct Schedule
+{
+    qint64 mRunMs = 0;
+    qint64 mWaitMs = 0;
+    static Schedule read()
+    {
+        QFile file(QStringLiteral("/proc/thread-self/schedstat"));
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        const QList<QByteArray> fields = file.readAll().simplified().split(' ');
+        return {fields.value(0).toLongLong() / 1000000, fields.value(1).toLongLong() / 1000000};
+    }
+};
+
 // Longest gap between two ticks of a 10 ms timer.
 class StallProbe : public QObject
 {
@@ -42,8 +59,15 @@ public:
         mClock.start();
         connect(&mTimer, &QTimer::timeout, this, [this] {
             const qint64 now = mClock.elapsed();
+            const Schedule schedule = Schedule::read();
             if (qEnvironmentVariableIsSet("WINDOW_BENCH_TRACE") && now - mLast > 40)
-                std::fprintf(stderr, "stall %lld ms ending at %lld ms\n", now - mLast, now);
+                std::fprintf(stderr,
+                             "stall %lld ms ending at %lld ms: %lld ms on the CPU, %lld ms "
+                             "waiting for one\n",
+                             now - mLast, now, schedule.mRunMs - mSchedule.mRunMs,
+                             schedule.mWaitMs - mSchedule.mWaitMs);
+            mLongestBusy = std::max(mLongestBusy, schedule.mRunMs - mSchedule.mRunMs);
+            mSchedule = schedule;
             mLongest = std::max(mLongest, now - mLast);
             mLast = now;
             if (mOnTick)
@@ -52,9 +76,14 @@ public:
         mTimer.start(10);
     }
     qint64 longestStall() const { return mLongest > 10 ? mLongest - 10 : 0; }
+    // The most time the window's thread spent on a CPU between two ticks: its own work, apart
+    // from the time other programs on a busy machine kept it waiting.
+    qint64 longestBusy() const { return mLongestBusy; }
     void reset()
     {
         mLongest = 0;
+        mLongestBusy = 0;
+        mSchedule = Schedule::read();
         mLast = mClock.elapsed();
     }
     std::function<void()> mOnTick;
@@ -64,6 +93,8 @@ private:
     QElapsedTimer mClock;
     qint64 mLast = 0;
     qint64 mLongest = 0;
+    qint64 mLongestBusy = 0;
+    Schedule mSchedule = Schedule::read();
 };
 
 void report(const QString& aLine)
@@ -94,24 +125,36 @@ int runChild(const QString& aMode, const QString& aPhone)
         return app.exec();
     }
     ModalAnswerer::setAnswerer([](QDialog& aDialog) { aDialog.accept(); });
+    QElapsedTimer built;
+    built.start();
     SyncUi window;
+    const qint64 constructed = built.elapsed();
     window.show();
+    if (qEnvironmentVariableIsSet("WINDOW_BENCH_TRACE"))
+        std::fprintf(stderr, "window built in %lld ms, shown after %lld ms\n", constructed,
+                     built.elapsed());
     bool started = false;
     probe.mOnTick = [&] {
         if (aMode == QLatin1String("startup") && window.state() == SyncState::NoPhone) {
-            report(QStringLiteral("READY %1").arg(probe.longestStall()));
+            report(
+                QStringLiteral("READY %1 %2").arg(probe.longestStall()).arg(probe.longestBusy()));
             app.quit();
         } else if (aMode == QLatin1String("sync")) {
             if (!started && window.state() == SyncState::PhoneReady) {
                 started = true;
                 probe.reset();
+                QElapsedTimer call;
+                call.start();
                 window.startSync();
-            } else if (started && window.musicSync() && !window.musicSync()->IsRunning()
-                       && SyncState::isIdle(window.state())) {
-                report(QStringLiteral("DONE %1 %2 %3")
+                if (qEnvironmentVariableIsSet("WINDOW_BENCH_TRACE"))
+                    std::fprintf(stderr, "startSync took %lld ms\n", call.elapsed());
+            } else if (started && window.musicSync() && !window.musicSync()->IsRunning() &&
+                       SyncState::isIdle(window.state())) {
+                report(QStringLiteral("DONE %1 %2 %3 %4")
                            .arg(probe.longestStall())
                            .arg(window.state())
-                           .arg(window.musicSync()->CopiedCount()));
+                           .arg(window.musicSync()->CopiedCount())
+                           .arg(probe.longestBusy()));
                 app.quit();
             }
         }
@@ -135,7 +178,8 @@ qint64 timeChild(const QString& aMode, const QString& aHome, const QString& aLib
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     QElapsedTimer timer;
     timer.start();
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child"), aMode, aPhone});
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--child"), aMode, aPhone});
     qint64 elapsed = -1;
     while (child.waitForReadyRead(600000)) {
         aLine += QString::fromUtf8(child.readAll());
@@ -172,7 +216,8 @@ QString line(const char* aName, double aMeasured, double aGoal)
         .arg(QLatin1String(aName))
         .arg(aMeasured)
         .arg(aGoal)
-        .arg(aMeasured >= 0 && aMeasured <= aGoal ? QStringLiteral("PASS") : QStringLiteral("FAIL"));
+        .arg(aMeasured >= 0 && aMeasured <= aGoal ? QStringLiteral("PASS")
+                                                  : QStringLiteral("FAIL"));
 }
 
 } // namespace
@@ -184,7 +229,11 @@ int main(int argc, char** argv)
                         argc >= 4 ? QString::fromLocal8Bit(argv[3]) : QString());
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
-    const QString root = dir.path();
+    // WINDOW_BENCH_ROOT keeps the library, home and phone in a named folder, so that one child
+    // can be run again by hand under a profiler.
+    const QString root = qEnvironmentVariableIsEmpty("WINDOW_BENCH_ROOT")
+                             ? dir.path()
+                             : qEnvironmentVariable("WINDOW_BENCH_ROOT");
     if (!BenchLibrary::generate(root, kTracks, 2048, 1000, 10)) {
         report(QStringLiteral("could not write the library"));
         return 1;
@@ -218,7 +267,10 @@ int main(int argc, char** argv)
                .arg(kTracks)
                .arg(start)
                .arg(peer > 0 ? double(start) / double(peer) : 0.0, 0, 'f', 2));
-    report(QStringLiteral("longest event-loop stall during start-up: %1 ms").arg(startStall));
+    report(QStringLiteral("longest event-loop stall during start-up: %1 ms; most work of the "
+                          "window's thread between two ticks: %2 ms")
+               .arg(startStall)
+               .arg(startLine.section(QLatin1Char(' '), 2, 2)));
 
     writeSettings(home, phone);
     QString syncLine;
@@ -231,7 +283,10 @@ int main(int argc, char** argv)
                .arg(syncTime)
                .arg(parts.value(2))
                .arg(parts.value(3)));
-    report(QStringLiteral("longest event-loop stall during the sync: %1 ms").arg(syncStall));
+    report(QStringLiteral("longest event-loop stall during the sync: %1 ms; most work of the "
+                          "window's thread between two ticks: %2 ms")
+               .arg(syncStall)
+               .arg(parts.value(4)));
     report(line("window_start_ms", double(start), 1500));
     report(line("startup_stall_ms", double(startStall), 100));
     report(line("sync_stall_ms", double(syncStall), 100));

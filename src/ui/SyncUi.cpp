@@ -119,6 +119,10 @@ SyncUi::SyncUi(QWidget* aParent, const QString& aSystemRoot)
     connect(&mLibrary.initialiseThread(), &QThread::finished, this,
             &SyncUi::libraryInitialiseFinished);
     connect(&mWaitTimer, &QTimer::timeout, this, &SyncUi::waitExpired);
+    connect(&mProgressRelay, &ProgressRelay::progress, this,
+            qOverload<int, int>(&SyncUi::UpdateProgress));
+    connect(&mProgressRelay, &ProgressRelay::trackProgress, this,
+            qOverload<int, int, QString>(&SyncUi::UpdateProgress));
     connect(mAutoRefresher.get(), &AutoRefresher::connectedDeviceStateChanged, this,
             qOverload<int, int>(&SyncUi::UpdateProgress));
     connect(mAutoRefresher.get(), &AutoRefresher::freeSpaceUpdate, mSpaceGauge,
@@ -480,10 +484,10 @@ void SyncUi::startSync()
     // With the run as the receiver, the release of a run that was already replaced is dropped
     // together with that run, and never frees the lock of the next one.
     connect(sync->Thread(), &QThread::finished, sync, [this] { mRunLock.reset(); });
-    connect(sync, qOverload<int, int>(&MusicSync::ProgressUpdate), this,
-            qOverload<int, int>(&SyncUi::UpdateProgress), Qt::QueuedConnection);
-    connect(sync, qOverload<int, int, QString>(&MusicSync::ProgressUpdate), this,
-            qOverload<int, int, QString>(&SyncUi::UpdateProgress), Qt::QueuedConnection);
+    connect(sync, qOverload<int, int>(&MusicSync::ProgressUpdate), &mProgressRelay,
+            &ProgressRelay::report, Qt::DirectConnection);
+    connect(sync, qOverload<int, int, QString>(&MusicSync::ProgressUpdate), &mProgressRelay,
+            &ProgressRelay::reportTrack, Qt::DirectConnection);
     connect(sync, &MusicSync::ConfirmDeleteTracks, this, &SyncUi::ConfirmDeleteTracks,
             Qt::BlockingQueuedConnection);
     connect(sync, &MusicSync::DrmTracksFound, this, &SyncUi::displayDrmTracksWarning,

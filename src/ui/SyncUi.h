@@ -4,6 +4,7 @@
 #include "device/DeviceList.h"
 #include "library/LocalMusicLibrary.h"
 #include "sync/RunLock.h"
+#include "ui/ProgressRelay.h"
 #include "ui/SoftwareUpdateWatcher.h"
 
 #include <QMessageBox>
@@ -94,6 +95,8 @@ private:
     bool lockPhone(Device& aPhone);
 
     QTimer mWaitTimer;
+    // The run's progress, thinned to what the window can draw.
+    ProgressRelay mProgressRelay;
     QProgressBar* mProgressBar;
     SpaceGauge* mSpaceGauge;
     QPushButton* mSyncButton;

@@ -10,6 +10,7 @@
 #include "sync/RunLock.h"
 #include "tracks/SyncState.h"
 #include "ui/MessageCatalogue.h"
+#include "ui/ProgressRelay.h"
 #include "ui/SyncUi.h"
 
 #include <QAbstractButton>
@@ -18,6 +19,9 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSysInfo>
+#include <QThread>
+
+#include <memory>
 
 namespace {
 
@@ -253,6 +257,43 @@ private slots:
         QVERIFY2(lockedDuringRun, qPrintable(dialogs.mShown.join(QLatin1Char(','))));
         RunLock after = RunLock::forPhone(setup.fixture.phoneId());
         QVERIFY(after.tryLock());
+    }
+
+    void progressQueuedWhileTheWindowIsBusyArrivesThinnedAndInOrder()
+    {
+        const auto line = [](int aState, int aPercent, const QString& aName = QString()) {
+            const QString text = QStringLiteral("%1:%2").arg(aState).arg(aPercent);
+            return aName.isNull() ? text : text + u':' + aName;
+        };
+        ProgressRelay relay;
+        QStringList seen;
+        connect(&relay, &ProgressRelay::progress, &relay,
+                [&](int aState, int aPercent) { seen << line(aState, aPercent); });
+        connect(&relay, &ProgressRelay::trackProgress, &relay,
+                [&](int aState, int aPercent, QString aName) {
+                    seen << line(aState, aPercent, aName);
+                });
+        // A run reports from its own thread while the window's thread does not turn.
+        std::unique_ptr<QThread> run(QThread::create([&relay] {
+            relay.report(SyncState::Preparing, 0);
+            relay.report(SyncState::Copying, 0);
+            for (int i = 1; i <= 5000; ++i)
+                relay.reportTrack(SyncState::Copying, i / 50, QStringLiteral("t%1").arg(i));
+            relay.report(SyncState::Playlists, 100);
+            relay.reportTrack(SyncState::Playlists, 100, QStringLiteral("Mix"));
+            relay.report(SyncState::Finished, 100);
+        }));
+        run->start();
+        QVERIFY(run->wait(30000));
+        QVERIFY(seen.isEmpty());
+        QCoreApplication::processEvents();
+        // Every change of state, and the newest report of each kind within it.
+        const QStringList expected{line(SyncState::Preparing, 0), line(SyncState::Copying, 0),
+                                   line(SyncState::Copying, 100, QStringLiteral("t5000")),
+                                   line(SyncState::Playlists, 100),
+                                   line(SyncState::Playlists, 100, QStringLiteral("Mix")),
+                                   line(SyncState::Finished, 100)};
+        QCOMPARE(seen, expected);
     }
 
     void closingDuringARunCancelsItAndClosesAfterwards()
