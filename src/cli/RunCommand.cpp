@@ -14,6 +14,7 @@
 #include "library/itunes/LibrarySnapshotCache.h"
 #include "sync/MusicSync.h"
 #include "settings/SyncSettings.h"
+#include "sync/BackupTransferStage.h"
 #include "sync/RunLock.h"
 #include "tracks/SyncState.h"
 #include "tracks/Track.h"
@@ -240,7 +241,11 @@ int RunCommand::run(const CliOptions& aOptions)
             << "\n";
     if (finalState == SyncState::NotConfigured || finalState == SyncState::NoSettings)
         out << "The phone is not set up; run 'pellmar-sync setup' first.\n";
-    if (sync.BackupTransferFailed())
+    if (sync.BackupTransferPostponed())
+        err << "pellmar-sync run: the data of the selected backup was not transferred: "
+            << BackupTransferStage::workingFolder()
+            << " is in use by another export or run. It will be transferred on the next run.\n";
+    else if (sync.BackupTransferFailed())
         err << "pellmar-sync run: it has not been possible to transfer data from the selected "
                "backup. If the backup is encrypted, make an unencrypted backup with iTunes and "
                "run again (the copy choices were switched off: choose them again with "

@@ -8,6 +8,7 @@
 #include "settings/SyncSettings.h"
 #include "sync/MusicSync.h"
 #include "sync/PhotoCopier.h"
+#include "sync/RunLock.h"
 
 #include <QFileInfo>
 
@@ -36,10 +37,20 @@ QString BackupTransferStage::workingFolder()
 void BackupTransferStage::run()
 {
     LogScope scope("MusicSync::transferBackup");
+    const QString backupPath = mSettings.selectedBackupPath(mDeviceId);
+    // The working folder is shared with "pellmar-sync export" and the runs of other phones;
+    // emptying it under one of them would cut its files. The choices stay on, so the next run
+    // makes the transfer.
+    RunLock lock = RunLock::forExport();
+    if (!lock.tryLock()) {
+        logValue("The working folder is in use by", lock.holder());
+        if (!backupPath.isEmpty())
+            mSync.SetBackupTransferPostponed();
+        return;
+    }
     // Whatever an earlier run unpacked must not linger, whether or not a backup is chosen now.
     if (!MusicSync::removeDir(workingFolder()))
         logMessage("Could not empty the working folder");
-    const QString backupPath = mSettings.selectedBackupPath(mDeviceId);
     logValue("backupPath", backupPath);
     if (backupPath.isEmpty())
         return;

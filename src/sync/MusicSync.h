@@ -66,6 +66,10 @@ public:
     // The library could not be read; the run changed nothing on the phone.
     bool LibraryReadFailed() const { return mLibraryReadFailed; }
     void SetBackupTransferFailed(bool aFailed) { mBackupTransferFailed = aFailed; }
+    // The transfer failed only because another export or run held the working folder; the
+    // copy choices stay on for the next run.
+    bool BackupTransferPostponed() const { return mBackupTransferPostponed; }
+    void SetBackupTransferPostponed() { mBackupTransferFailed = mBackupTransferPostponed = true; }
     int State() const { return mState; }
     int PercentComplete() const { return mPercentComplete; }
     // The run's track list, for reading after the run.
@@ -170,6 +174,7 @@ private:
     bool mEnableArtworkSync = false;
     bool mForceFull = false;
     bool mBackupTransferFailed = false;
+    bool mBackupTransferPostponed = false;
     std::unique_ptr<SleepInhibitor> mStayAwake;
     bool mLibraryReadFailed = false;
     int mCopiedCount = 0;

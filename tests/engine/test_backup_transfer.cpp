@@ -16,6 +16,7 @@
 #include "sync/BackupTransferStage.h"
 #include "sync/MusicSync.h"
 #include "sync/PhotoCopier.h"
+#include "sync/RunLock.h"
 
 #include <QDir>
 #include <QFile>
@@ -289,6 +290,35 @@ private slots:
         QCOMPARE(result.finalState(), SyncState::Cancelled);
         QCOMPARE(copyChoicesNow(fixture.phoneId()), QStringLiteral("11111"));
         QVERIFY(!QFileInfo::exists(fixture.phoneRoot() + "/CORVO/messages.xml"));
+    }
+
+    void workingFolderInUseIsLeftAlone()
+    {
+        const QString backup = iphoneBackup(QStringLiteral("busy"), QString());
+        EngineFixture fixture;
+        prepare(fixture);
+        chooseBackup(fixture.phoneId(), backup, CopyChoices());
+        // An export elsewhere is reading what it unpacked into the working folder.
+        const QString exportsFile = BackupTransferStage::workingFolder() + QStringLiteral("sms.db");
+        writeFile(exportsFile, "being read by an export");
+        RunLock exportLock = RunLock::forExport();
+        QVERIFY(exportLock.tryLock());
+
+        bool failed = false;
+        const auto result = runRecordingFailure(fixture, failed);
+        QCOMPARE(result.finalState(), SyncState::Finished);
+        QCOMPARE(result.mCopied, 1);
+        QVERIFY(failed);
+        QCOMPARE(contents(exportsFile), QByteArray("being read by an export"));
+        QVERIFY(!QFileInfo::exists(fixture.phoneRoot() + "/CORVO/messages.xml"));
+        QCOMPARE(copyChoicesNow(fixture.phoneId()), QStringLiteral("11111"));
+
+        // Once the export is over, the next run makes the transfer.
+        exportLock.unlock();
+        QCOMPARE(runRecordingFailure(fixture, failed).finalState(), SyncState::Finished);
+        QVERIFY(!failed);
+        QVERIFY(contents(fixture.phoneRoot() + "/CORVO/messages.xml").contains("hello from the iPhone"));
+        QCOMPARE(copyChoicesNow(fixture.phoneId()), QStringLiteral("00000"));
     }
 
     void blackberryBackupWithPhotoFolders()
