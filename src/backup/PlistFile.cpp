@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include <cstdlib>
+#include <vector>
 
 #include <plist/plist.h>
 
@@ -61,6 +62,54 @@ QByteArray PlistFile::toXml() const
         return {};
     QByteArray result(xml, qsizetype(length));
     plist_to_xml_free(xml);
+    return result;
+}
+
+QStringList PlistFile::strings() const
+{
+    QStringList result;
+    // Depth first with a stack of its own: a deep binary tree must not exhaust the call stack.
+    std::vector<plist_t> pending;
+    if (mRoot)
+        pending.push_back(static_cast<plist_t>(mRoot));
+    std::vector<plist_t> children;
+    while (!pending.empty()) {
+        const plist_t node = pending.back();
+        pending.pop_back();
+        children.clear();
+        switch (plist_get_node_type(node)) {
+        case PLIST_STRING: {
+            char* value = nullptr;
+            plist_get_string_val(node, &value);
+            result.append(value ? QString::fromUtf8(value) : QString());
+            free(value);
+            break;
+        }
+        case PLIST_ARRAY:
+            for (uint32_t i = 0, n = plist_array_get_size(node); i < n; ++i)
+                children.push_back(plist_array_get_item(node, i));
+            break;
+        case PLIST_DICT: {
+            plist_dict_iter iter = nullptr;
+            plist_dict_new_iter(node, &iter);
+            for (;;) {
+                char* key = nullptr;
+                plist_t value = nullptr;
+                plist_dict_next_item(node, iter, &key, &value);
+                free(key);
+                if (!value)
+                    break;
+                children.push_back(value);
+            }
+            free(iter);
+            break;
+        }
+        default:
+            break;
+        }
+        // Reversed, so that the first child is taken next.
+        pending.insert(pending.end(), children.rbegin(), children.rend());
+    }
     return result;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -27,6 +28,8 @@ public:
 
     // The whole tree as XML text (empty when nothing was loaded).
     QByteArray toXml() const;
+    // Every string of the tree in document order; dictionary keys are not among them.
+    QStringList strings() const;
 
     // Values of a key of the top-level dictionary; nothing when the key is missing or holds
     // another type. An integer counts as a boolean (0 false, anything else true).

@@ -6,16 +6,17 @@
 
 QStringList RecipieintPlistContentHandler::parse(const QByteArray& aData)
 {
-    QByteArray xml = aData;
     if (PlistFile::isBinaryData(aData)) {
         PlistFile plist;
         if (!plist.loadData(aData))
             return {};
-        xml = plist.toXml();
+        QStringList strings = plist.strings();
+        strings.removeIf([](const QString& aText) { return !isRecipientText(aText); });
+        return strings;
     }
 
     RecipieintPlistContentHandler handler;
-    QXmlStreamReader reader(xml);
+    QXmlStreamReader reader(aData);
     while (!reader.atEnd()) {
         switch (reader.readNext()) {
         case QXmlStreamReader::StartElement:
@@ -38,8 +39,12 @@ void RecipieintPlistContentHandler::startElement(const QString& aLocalName)
 
 void RecipieintPlistContentHandler::characters(const QString& aText)
 {
-    if (aText.isEmpty() || aText.at(0) == QLatin1Char('\n'))
-        return;
-    if (mCurrentElement.compare(QLatin1String("string"), Qt::CaseInsensitive) == 0)
+    if (isRecipientText(aText)
+        && mCurrentElement.compare(QLatin1String("string"), Qt::CaseInsensitive) == 0)
         mStrings.append(aText);
+}
+
+bool RecipieintPlistContentHandler::isRecipientText(const QString& aText)
+{
+    return !aText.isEmpty() && aText.at(0) != QLatin1Char('\n');
 }

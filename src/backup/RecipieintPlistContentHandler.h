@@ -6,14 +6,17 @@
 
 // Collects the texts of the "string" elements of a message's recipients property list (older
 // message databases keep the correspondents of a group message there). Text that is empty or
-// starts with a line feed (indentation between elements) is ignored. A binary property list is
-// turned into XML by libplist first, so both forms follow the same rules.
+// starts with a line feed (indentation between elements) is ignored. Of a binary property list
+// the strings of libplist's tree are taken, by the same rule.
 class RecipieintPlistContentHandler
 {
 public:
     // Parses aData and returns the strings in document order; a parse error keeps what was
     // collected before it, and data that is no property list gives an empty list.
     static QStringList parse(const QByteArray& aData);
+
+    // A text that can be a correspondent.
+    static bool isRecipientText(const QString& aText);
 
     void startElement(const QString& aLocalName);
     void characters(const QString& aText);

@@ -9,9 +9,12 @@
 #include "backup/NoteStoreBody.h"
 #include "backup/NoteStoreFixture.h"
 #include "backup/ProtobufReader.h"
+#include "backup/RecipieintPlistContentHandler.h"
 #include "backup/TypedStreamText.h"
 
 #include <QRandomGenerator>
+
+#include <plist/plist.h>
 
 using Compression = NoteStoreFixture::Compression;
 
@@ -48,6 +51,33 @@ class TestRecordDecoders : public QObject
     Q_OBJECT
 
 private slots:
+    // A binary recipients list: its strings in document order, keys, other values, empty text
+    // and text starting with a line feed left out; characters XML cannot carry are kept.
+    void binaryRecipients()
+    {
+        plist_t root = plist_new_dict();
+        plist_dict_set_item(root, "first", plist_new_string("+111"));
+        plist_t list = plist_new_array();
+        plist_array_append_item(list, plist_new_string(""));
+        plist_array_append_item(list, plist_new_string("\n\t"));
+        plist_array_append_item(list, plist_new_uint(5));
+        plist_array_append_item(list, plist_new_string("a\r\nb & <c>"));
+        plist_t inner = plist_new_array();
+        plist_array_append_item(inner, plist_new_string("bell\x07"));
+        plist_array_append_item(list, inner);
+        plist_dict_set_item(root, "list", list);
+        plist_dict_set_item(root, "last", plist_new_string("+222"));
+        char* data = nullptr;
+        uint32_t length = 0;
+        plist_to_bin(root, &data, &length);
+        const QByteArray binary(data, qsizetype(length));
+        plist_to_bin_free(data);
+        plist_free(root);
+        QCOMPARE(RecipieintPlistContentHandler::parse(binary),
+                 (QStringList{"+111", "a\r\nb & <c>", "bell\x07", "+222"}));
+        QCOMPARE(RecipieintPlistContentHandler::parse(binary.left(binary.size() / 2)), QStringList());
+    }
+
     void noteBodyText_data()
     {
         QTest::addColumn<QString>("text");
