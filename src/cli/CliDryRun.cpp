@@ -74,6 +74,8 @@ int CliDryRun::run(MusicSync& aSync, bool aForceFull, QTextStream& aOut)
          << "\n";
     for (const Track& track : plan.mToDelete)
         aOut << "  " << phonePath(track.deviceId()) << "\n";
+    if (!plan.mToDelete.isEmpty())
+        aOut << "A run asks before it deletes; without a terminal only --yes lets it.\n";
     aOut << heading(QStringLiteral("Would write"), plan.mPlaylistsToWrite.size(), "playlist",
                     "playlists", QStringLiteral(" (each only if it changed)"))
          << "\n";
