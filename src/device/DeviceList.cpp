@@ -45,6 +45,14 @@ void DeviceList::AddPhoneFolder(const QString& aFolder)
     }
 }
 
+void DeviceList::SetMountedChecker(std::unique_ptr<MountedChecker> aChecker)
+{
+    delete mMountedCheckerThread;
+    mMountedCheckerThread = new MountedCheckerThread(this, std::move(aChecker));
+    mMountedCheckerThread->startAndWait();
+    mPendingChecks.clear();
+}
+
 void DeviceList::SetDeviceRefresher(std::unique_ptr<DeviceRefresher> aRefresher)
 {
     // The list's lock state carries over to the new refresher.
@@ -78,7 +86,7 @@ DeviceParent* DeviceList::ReuseMsParent(const QString& aRootPath, const QString&
         if (device->RootPath() != aRootPath)
             continue;
         mRetiredMsParents.removeAt(i);
-        if (aMounted) {
+        if (aMounted && !mBackgroundChecks) {
             // What a fresh object would read: the id and description may have changed.
             device->ReadOrGenerateUniqueDeviceId();
             device->ReadDeviceInfo();
@@ -93,14 +101,29 @@ bool DeviceList::AddMsPhone(const QString& aRootPath, const QString& aName, bool
     DeviceParent* parent = ReuseMsParent(aRootPath, aName, aMounted);
     if (!parent) {
         parent = new DeviceParentMs(aName);
-        parent->AddDevice(new UsbMSDevice(aRootPath, aName, aMounted));
+        parent->AddDevice(new UsbMSDevice(aRootPath, aName, aMounted && !mBackgroundChecks));
         mMsCreatedMounted.insert(parent, aMounted);
     }
     AddParent(parent);
     if (!aMounted)
         return false;
     logMessage("usbMSDevice added");
-    return parent->Devices().constFirst()->IsMounted();
+    auto* phone = static_cast<UsbMSDevice*>(parent->Devices().constFirst());
+    if (!mBackgroundChecks)
+        return phone->IsMounted();
+    const MountedChecker::Inspection inspection = mInspections.value(phone->RootPath());
+    phone->SetCheckedIdentity(inspection.mUniqueDeviceId, inspection.mAndroidVersion,
+                              inspection.mScreenPixels);
+    return true;
+}
+
+bool DeviceList::CheckedMounted(const QString& aRootPath)
+{
+    if (!mPendingChecks.contains(aRootPath)) {
+        mPendingChecks.insert(aRootPath);
+        emit checkMountedStatus(aRootPath);
+    }
+    return mMountedStates.value(aRootPath) == MountedChecker::kMounted;
 }
 
 bool DeviceList::RefreshUsbMSDevices()
@@ -121,24 +144,22 @@ bool DeviceList::RefreshUsbMSDevices()
             continue;
         logMessage("isUsbDevice == true");
         const QString root = volume.mRootPath;
-        if (!mPendingChecks.contains(root)) {
-            mPendingChecks.insert(root);
-            emit checkMountedStatus(root);
-        }
-        const bool mounted = mMountedStates.value(root) == MountedChecker::kMounted;
+        const bool mounted = CheckedMounted(root);
         if (mounted)
             logMessage("Got free space, so we assume the drive is mounted");
         if (AddMsPhone(root, volume.mName, mounted))
             ++mountedCount;
     }
-    // Folders the user names as phones are local and answer at once.
+    // Folders the user names as phones are mostly local; without background checks they are
+    // looked at here.
     for (const QString& folder : mPhoneFolders) {
         const QString root = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
         QString name = QDir(folder).dirName();
         if (name.isEmpty())
             name = folder;
         logValue("deviceName", name);
-        if (AddMsPhone(root, name, QFileInfo(folder).isDir()))
+        const bool mounted = mBackgroundChecks ? CheckedMounted(root) : QFileInfo(folder).isDir();
+        if (AddMsPhone(root, name, mounted))
             ++mountedCount;
     }
 
@@ -324,11 +345,24 @@ DeviceParent* DeviceList::ParentOf(Device* aDevice) const
     return nullptr;
 }
 
-void DeviceList::mountedStatusChange(int aMountedState, QString aRootPath)
+void DeviceList::mountedStatusChange(int aMountedState, QString aRootPath,
+                                     QString aUniqueDeviceId, int aAndroidVersion,
+                                     int aScreenPixels)
 {
     LogScope scope("DeviceList::mountedStatusChange");
     logValue("aRootPath", aRootPath);
     logValue("aMountedState", aMountedState);
+    const auto known = mInspections.constFind(aRootPath);
+    const bool changed = known == mInspections.constEnd()
+                         || known->mMountedState != aMountedState
+                         || known->mUniqueDeviceId != aUniqueDeviceId
+                         || known->mAndroidVersion != aAndroidVersion
+                         || known->mScreenPixels != aScreenPixels;
     mMountedStates[aRootPath] = aMountedState;
+    mInspections.insert(aRootPath,
+                        {aMountedState, aUniqueDeviceId, aAndroidVersion, aScreenPixels});
     mPendingChecks.remove(aRootPath);
+    // Shown at once, not at the next poll: a phone folder appears as soon as it is checked.
+    if (changed && mBackgroundChecks)
+        update();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "device/MountedChecker.h"
 #include "device/linux/VolumeLister.h"
 
 #include <QHash>
@@ -22,7 +23,10 @@ class UsbMSDevice;
 
 // The phones attached now. Polled every 2000 ms while auto refresh is enabled: mass-storage
 // phones are rebuilt from the mounted removable USB volumes and the phone folders, MTP phones
-// come from the refresher's last run. Lives in the user-interface thread.
+// come from the refresher's last run. Lives in the user-interface thread. Whether a removable
+// volume is mounted is always checked in the checker's thread; with CheckInBackground the phone
+// folders are too, and the id and description files of every mass-storage phone are read
+// there, so that no refresh touches a phone's file system in the list's own thread.
 class DeviceList : public QObject
 {
     Q_OBJECT
@@ -59,6 +63,11 @@ public:
     QStringList PhoneFolders() const { return mPhoneFolders; }
     // The MTP enumeration; the list owns it.
     void SetDeviceRefresher(std::unique_ptr<DeviceRefresher> aRefresher);
+    // For a window, whose thread must never wait on a slow or hung mount. A command line
+    // without an event loop keeps the checks of phone folders in its own thread.
+    void CheckInBackground(bool aEnabled) { mBackgroundChecks = aEnabled; }
+    // Replaces the checker (a test's slow phone); checks not yet answered are asked again.
+    void SetMountedChecker(std::unique_ptr<MountedChecker> aChecker);
 
 signals:
     void checkMountedStatus(QString aRootPath);
@@ -66,7 +75,8 @@ signals:
 
 public slots:
     void update();
-    void mountedStatusChange(int aMountedState, QString aRootPath);
+    void mountedStatusChange(int aMountedState, QString aRootPath, QString aUniqueDeviceId,
+                             int aAndroidVersion, int aScreenPixels);
 
 private:
     bool RefreshUsbMSDevices();
@@ -77,6 +87,8 @@ private:
     DeviceParent* ReuseMsParent(const QString& aRootPath, const QString& aName, bool aMounted);
     // Lists one mass-storage phone; answers whether it counts as mounted.
     bool AddMsPhone(const QString& aRootPath, const QString& aName, bool aMounted);
+    // Asks the checker about aRootPath unless a question is open; answers its last answer.
+    bool CheckedMounted(const QString& aRootPath);
     void forceUpdate();
 
     QList<Device*> mDevices;
@@ -105,4 +117,7 @@ private:
     // Roots whose mounted check has been asked and not answered; a blocked check is not
     // asked again on every refresh.
     QSet<QString> mPendingChecks;
+    bool mBackgroundChecks = false;
+    // The checker's last answer for each root.
+    QHash<QString, MountedChecker::Inspection> mInspections;
 };

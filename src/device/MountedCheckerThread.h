@@ -3,7 +3,10 @@
 #include <QSemaphore>
 #include <QThread>
 
+#include <memory>
+
 class DeviceList;
+class MountedChecker;
 
 // Runs a MountedChecker connected to the device list through queued signals.
 class MountedCheckerThread : public QThread
@@ -11,7 +14,9 @@ class MountedCheckerThread : public QThread
     Q_OBJECT
 
 public:
-    explicit MountedCheckerThread(DeviceList* aDeviceList);
+    // Takes aChecker (a plain MountedChecker when null).
+    explicit MountedCheckerThread(DeviceList* aDeviceList,
+                                  std::unique_ptr<MountedChecker> aChecker = nullptr);
     ~MountedCheckerThread() override;
 
     // Starts the thread and returns once the checker is connected, so that no request emitted
@@ -23,5 +28,6 @@ protected:
 
 private:
     DeviceList* mDeviceList;
+    std::unique_ptr<MountedChecker> mChecker;
     QSemaphore mReady;
 };

@@ -130,6 +130,19 @@ void UsbMSDevice::ReadDeviceInfo()
     ParseAndroidInfo(content);
 }
 
+void UsbMSDevice::SetCheckedIdentity(const QString& aUniqueDeviceId, int aAndroidVersion,
+                                     int aScreenPixels)
+{
+    const bool temporary = aUniqueDeviceId.isEmpty()
+                           || aUniqueDeviceId == QLatin1String(kTempDeviceId);
+    if (!temporary || mUniqueDeviceId == QLatin1String(kTempDeviceId))
+        mUniqueDeviceId = temporary ? QString::fromLatin1(kTempDeviceId) : aUniqueDeviceId;
+    mAndroidVersion = aAndroidVersion;
+    mScreenPixels = aScreenPixels;
+    mIdRead = true;
+    mIdentityChecked = true;
+}
+
 bool UsbMSDevice::IsMounted()
 {
     LogScope scope("UsbMSDevice::IsMounted");
@@ -638,7 +651,8 @@ void UsbMSDevice::SetConfigured()
 
 bool UsbMSDevice::IsConfigured()
 {
-    ReadOrGenerateUniqueDeviceId();
+    if (!mIdentityChecked)
+        ReadOrGenerateUniqueDeviceId();
     return Device::IsConfigured();
 }
 

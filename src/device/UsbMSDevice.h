@@ -52,6 +52,11 @@ public:
     void ReadOrGenerateUniqueDeviceId();
     // Reads "CORVO\android.xml" into the description fields.
     void ReadDeviceInfo();
+    // Takes the id and description that a check read in another thread; from then on the id
+    // is not read again here. A check never turns a real id back into "TEMP-DEVICE-ID": one
+    // that read the phone before SetConfigured wrote its id file must not undo it.
+    void SetCheckedIdentity(const QString& aUniqueDeviceId, int aAndroidVersion,
+                            int aScreenPixels);
 
     // Root folder with a trailing "/".
     QString RootPath() const { return mRootPath; }
@@ -100,6 +105,8 @@ private:
     QSet<QString> mKnownFolders;
     QByteArray mCopyBuffer;
     bool mIdRead = false;
+    // The id comes from the device list's checks (SetCheckedIdentity).
+    bool mIdentityChecked = false;
     // Device number of the root's file system at PrepareForSync; 0 when it could not be read.
     dev_t mRootDevice = 0;
     ino_t mRootInode = 0;

@@ -60,6 +60,8 @@ SyncUi::SyncUi(QWidget* aParent, const QString& aSystemRoot)
         mMtpRefresher = refresher.get();
         mDeviceList->SetDeviceRefresher(std::move(refresher));
     }
+    // A slow or hung phone folder must never freeze the window.
+    mDeviceList->CheckInBackground(true);
     mAutoRefresher = std::make_unique<AutoRefresher>(&mLibrary, mDeviceList.get());
 
     MessageCatalogue::build();

@@ -11,6 +11,7 @@
 #include "device/DeviceParentMs.h"
 #include "device/DeviceRefresher.h"
 #include "device/MDeviceListObserver.h"
+#include "device/MountedChecker.h"
 #include "device/SpaceCalculator.h"
 #include "device/UsbMSDevice.h"
 #include "device/linux/VolumeLister.h"
@@ -18,8 +19,12 @@
 #include "tracks/SyncState.h"
 
 #include <QProcess>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
+
+#include <memory>
 
 namespace {
 
@@ -91,6 +96,20 @@ signals:
     void localLibraryEvent();
 };
 
+// A phone whose checks hang until the test lets them go, as on a stalled network mount.
+class HungChecker : public MountedChecker
+{
+public:
+    QSemaphore mEntered;
+    QSemaphore mGo;
+    Inspection Inspect(const QString& aRootPath) override
+    {
+        mEntered.release();
+        mGo.acquire();
+        return MountedChecker::Inspect(aRootPath);
+    }
+};
+
 QStringList names(const DeviceList& aList)
 {
     QStringList result;
@@ -109,6 +128,7 @@ private slots:
     void volumeLister();
     void refreshOverFakeSystem();
     void phoneFolders();
+    void hungPhoneCheckLeavesTheEventLoopTurning();
     void emptyList();
     void connectedDeviceIsTheLastConfigured();
     void mtpRefresherResults();
@@ -248,6 +268,47 @@ void TestDeviceList::phoneFolders()
     QCOMPARE(list.SelectedDevice()->FriendlyName(), QStringLiteral("PhoneB"));
     list.SelectDevice(3);
     QVERIFY(!list.DeviceIsSelected());
+}
+
+void TestDeviceList::hungPhoneCheckLeavesTheEventLoopTurning()
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path() + "/Phone";
+    writeFile(folder + "/CORVO/uniqueid", "77Y");
+    writeFile(folder + "/CORVO/android.xml",
+              "<android version=\"30\" screen_pixels=\"2400\"/>");
+    DeviceList list(nullptr, dir.path() + "/no-system");
+    auto checker = std::make_unique<HungChecker>();
+    HungChecker* hung = checker.get();
+    list.SetMountedChecker(std::move(checker));
+    list.CheckInBackground(true);
+    list.AddPhoneFolder(folder);
+    CountingObserver observer;
+    list.EnableAutoRefresh(&observer);
+    QVERIFY(hung->mEntered.tryAcquire(1, 10000));
+
+    // While the check hangs, the list's thread goes on turning its event loop; the phone is
+    // listed, but not as mounted and without reading its files.
+    int ticks = 0;
+    QTimer probe;
+    connect(&probe, &QTimer::timeout, [&] { ++ticks; });
+    probe.start(10);
+    QTRY_VERIFY_WITH_TIMEOUT(ticks >= 5, 10000);
+    QCOMPARE(names(list), QStringList({"Phone"}));
+    QCOMPARE(list.MountedState(folder + "/"), 0);
+    QCOMPARE(list.GetDevices().at(0)->UniqueDeviceId(), QStringLiteral("TEMP-DEVICE-ID"));
+    const int callsWhileHung = observer.mCalls;
+
+    // Answered: the list changes at once, with the id and description the check read.
+    hung->mGo.release(1000);
+    QTRY_COMPARE_WITH_TIMEOUT(list.MountedState(folder + "/"), int(MountedChecker::kMounted),
+                              10000);
+    QVERIFY(observer.mCalls > callsWhileHung);
+    Device* phone = list.GetDevices().at(0);
+    QCOMPARE(phone->UniqueDeviceId(), QStringLiteral("77Y"));
+    QCOMPARE(phone->AndroidVersion(), 30);
+    QCOMPARE(phone->ScreenPixels(), 2400);
+    list.DisableAutoRefresh();
 }
 
 void TestDeviceList::emptyList()
