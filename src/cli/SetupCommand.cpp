@@ -9,6 +9,7 @@
 #include "device/Device.h"
 #include "library/LocalMusicLibrary.h"
 #include "settings/SyncSettings.h"
+#include "sync/RunLock.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -240,6 +241,14 @@ int SetupCommand::run(const CliOptions& aOptions)
     if (!phone->IsMounted()) {
         err << "pellmar-sync setup: " << phones.notMountedText(phone) << "\n";
         return CliExit::kError;
+    }
+
+    // A run of this phone saves its settings when it ends and would undo these.
+    RunLock lock = RunLock::forPhone(phone->UniqueDeviceId());
+    if (!lock.tryLock()) {
+        err << "pellmar-sync setup: the phone '" << phone->FriendlyName() << "' is in use by "
+            << lock.holder() << "; wait for that run to end\n";
+        return CliExit::kBusy;
     }
 
     // The wizard's save step, in its order.

@@ -90,6 +90,11 @@ void TestCliFaults::secondRunOnOnePhoneIsTurnedAway()
              qPrintable(second.all()));
     // The turned-away run touched nothing.
     QVERIFY(!QFileInfo::exists(f.engine.phoneRoot() + "/Music"));
+    // Nor may a setup change the settings under the run, which saves its own when it ends.
+    const QByteArray settingsBefore = readFile(f.corvo() + "/corvo.xml");
+    QVERIFY(!settingsBefore.isEmpty());
+    QCOMPARE(f.sync({"setup", "--whole-library"}).mExitCode, 5);
+    QCOMPARE(readFile(f.corvo() + "/corvo.xml"), settingsBefore);
     held.unlock();
     const CliProcess first = f.sync({"run", "--yes"});
     QCOMPARE(first.mExitCode, 0);
