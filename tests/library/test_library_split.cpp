@@ -1,6 +1,7 @@
-// The split read of large library files: two threads each read part of the "Tracks" dictionary.
-// Whatever the file holds, the result must be the one-pass read's, so every case here compares
-// the two; files on which the split cannot be proved exact must fall back to the one-pass read.
+// The split read of large library files: the in-memory scan's two threads each read part of the
+// "Tracks" dictionary. Whatever the file holds, the result must be the one-pass read's, so every
+// case here compares the two; files the scan cannot read exactly, or cannot split exactly, go to
+// the one-pass read.
 #include "TestMain.h"
 #include "library/LibraryReadOutcome.h"
 
@@ -32,16 +33,8 @@ class TestLibrarySplit : public QObject
     QTemporaryDir mDir;
 
 private slots:
-    void init()
-    {
-        LibraryXmlReader::setParallelMinimumBytes(0);
-        LibraryXmlReader::setFastScanEnabled(false);
-    }
-    void cleanupTestCase()
-    {
-        LibraryXmlReader::setParallelMinimumBytes(4 * 1024 * 1024);
-        LibraryXmlReader::setFastScanEnabled(true);
-    }
+    void init() { LibraryXmlReader::setParallelMinimumBytes(0); }
+    void cleanupTestCase() { LibraryXmlReader::setParallelMinimumBytes(4 * 1024 * 1024); }
 
     void splitReadEqualsOnePassRead_data()
     {
@@ -81,21 +74,22 @@ private slots:
         QTest::newRow("Latin-1 file")
             << latin1.replace("encoding=\"UTF-8\"", "encoding=\"ISO-8859-1\"") << false << true;
 
-        // The middle of the file lies in another dictionary that looks like "Tracks".
+        // The middle of the file lies in another dictionary that looks like "Tracks"; the scan
+        // splits the "Tracks" dictionary itself.
         QByteArray decoy;
         for (int i = 0; i < 4000; ++i)
             decoy += "\t\t<key>" + QByteArray::number(i) + "</key>\n\t\t<dict>\n\t\t\t<key>Track ID</key>"
                      "<integer>" + QByteArray::number(i) + "</integer>\n\t\t</dict>\n";
         QByteArray other = plain;
         other.insert(other.indexOf("\t<key>Playlists</key>"), "\t<key>Other</key>\n\t<dict>\n" + decoy + "\t</dict>\n");
-        QTest::newRow("decoy dictionary in the middle") << other << false << true;
+        QTest::newRow("decoy dictionary in the middle") << other << true << true;
 
-        // A key without a value before every track of the second half: the split would pair
-        // the wrong elements (read in one pass, these tracks are lost).
+        // A key without a value before every track of the second half: a split at the wrong
+        // element would pair the wrong elements (read in one pass, these tracks are lost).
         QByteArray dangling = plain.mid(plain.size() / 2);
         dangling = plain.left(plain.size() / 2)
                    + dangling.replace("\t\t<key>1", "\t\t<key>77</key>\n\t\t<key>1");
-        QTest::newRow("keys without values") << dangling << false << true;
+        QTest::newRow("keys without values") << dangling << true << true;
     }
 
     void splitReadEqualsOnePassRead()

@@ -1,7 +1,6 @@
 #include "library/itunes/LibraryXmlReader.h"
 
 #include "app/DebugLog.h"
-#include "library/itunes/ByteRangeDevice.h"
 #include "library/itunes/ITunesAutomation.h"
 #include "library/itunes/LibraryPlistParser.h"
 #include "library/itunes/LibraryScanReader.h"
@@ -15,9 +14,6 @@
 #include <algorithm>
 #include <atomic>
 #include <functional>
-#include <cstring>
-#include <thread>
-#include <unistd.h>
 
 using namespace itunes;
 
@@ -27,12 +23,6 @@ std::atomic<qint64> sParallelMinimumBytes{4 * 1024 * 1024};
 std::atomic<bool> sFastScanEnabled{true};
 // Larger files are read as a stream, not held in memory whole.
 constexpr qint64 kFastScanMaximumBytes = 256 * 1024 * 1024;
-
-// The split read: the first part is the file up to a pair of the "Tracks" dictionary, closed by
-// made-up end tags; the second part is opened by made-up start tags and runs to the file's end.
-const QByteArray kFirstPartEnd = QByteArrayLiteral("</dict></dict></plist>");
-const QByteArray kSecondPartStart = QByteArrayLiteral(
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist><dict><key>Tracks</key><dict>");
 
 // The automation's day 0.
 const qint64 kAutomationEpochJulianDay = QDate(1899, 12, 30).toJulianDay();
@@ -97,19 +87,11 @@ void LibraryXmlReader::reset()
 bool LibraryXmlReader::readFile(QFile& aFile, const QString& aLibraryPath)
 {
     LogScope scope("LibraryXmlReader::readFile");
-    bool done = readScan(aFile);
-    if (done) {
-        mReadByScan = true;
-    } else if (aFile.size() >= sParallelMinimumBytes.load()) {
-        done = readSplit(aFile);
-        mReadInParallel = done;
-        if (!done)
-            logMessage("Split read not possible - reading the file in one pass");
-    }
-    if (!done) {
+    if (!readScan(aFile)) {
         aFile.seek(0);
         return read(&aFile, aLibraryPath);
     }
+    mReadByScan = true;
     if (refuseDamaged())
         return false;
     build(aLibraryPath);
@@ -146,7 +128,7 @@ void LibraryXmlReader::logResult()
 qsizetype LibraryXmlReader::trackStartIn(QByteArrayView aBytes)
 {
     // A track of the "Tracks" dictionary starts "<key>1234</key>", blanks, "<dict>". Finding it
-    // is only a guess; the split read proves it.
+    // is only a guess; the scan's split proves it.
     static const QByteArray open = QByteArrayLiteral("<key>");
     for (qsizetype at = aBytes.indexOf(open); at >= 0; at = aBytes.indexOf(open, at + 1)) {
         qsizetype i = at + open.size();
@@ -163,102 +145,6 @@ qsizetype LibraryXmlReader::trackStartIn(QByteArrayView aBytes)
             return at;
     }
     return -1;
-}
-
-qint64 LibraryXmlReader::findSplitPoint(int aFd, qint64 aFrom, qint64 aFileSize)
-{
-    const qint64 window = 64 * 1024;
-    const qint64 overlap = 64;
-    QByteArray buffer(window, Qt::Uninitialized);
-    for (qint64 start = aFrom; start < aFileSize && start < aFrom + 16 * window;
-         start += window - overlap) {
-        const ssize_t got = ::pread(aFd, buffer.data(), size_t(window), off_t(start));
-        if (got <= 0)
-            return -1;
-        const qsizetype at = trackStartIn(QByteArrayView(buffer.constData(), got));
-        if (at >= 0)
-            return start + at;
-    }
-    return -1;
-}
-
-bool LibraryXmlReader::readSplit(QFile& aFile)
-{
-    const int fd = aFile.handle();
-    const qint64 size = aFile.size();
-    unsigned char head[3] = {0, 0, 0};
-    if (fd < 0 || ::pread(fd, head, 3, 0) != 3)
-        return false;
-    // Only UTF-8 files: in any other encoding the parts would be decoded differently.
-    if (head[0] == 0 || head[1] == 0 || head[0] == 0xFE || head[0] == 0xFF)
-        return false;
-    const bool bom = head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF;
-    // A little past the middle: the second part also reads the playlists.
-    const qint64 split = findSplitPoint(fd, size / 40 * 21, size);
-    if (split < 0)
-        return false;
-    logValue("Split read at byte", split);
-
-    ByteRangeDevice first(fd);
-    first.appendFileRange(0, split);
-    first.appendBytes(kFirstPartEnd);
-    ByteRangeDevice second(fd);
-    second.appendBytes(kSecondPartStart);
-    second.appendFileRange(split, size);
-    if (!first.open(QIODevice::ReadOnly) || !second.open(QIODevice::ReadOnly))
-        return false;
-
-    QXmlStreamReader restXml(&second);
-    QtPlistStream restStream(restXml);
-    LibraryPlistParser<QtPlistStream> rest(restStream);
-    bool restOk = false;
-    std::thread worker([&rest, &restXml, &restOk] {
-        // A failure here (out of memory) must not end the program from a thread of its own:
-        // the one-pass read that follows meets it where its caller can see it.
-        try {
-            restOk = rest.readPlist() && !restXml.hasError();
-        } catch (...) {
-            restOk = false;
-        }
-    });
-    reset();
-    mXml.setDevice(&first);
-    QtPlistStream stream(mXml);
-    // QXmlStreamReader does not count a byte order mark.
-    stream.setSplitPart(&first, bom ? 1 : 0);
-    LibraryPlistParser<QtPlistStream> parser(stream);
-    bool firstOk = false;
-    try {
-        firstOk = parser.readPlist() && !mXml.hasError();
-    } catch (...) {
-        // A thread still joinable at unwinding would end the program.
-        worker.join();
-        throw;
-    }
-    worker.join();
-    const QStringView encoding = mXml.documentEncoding();
-    const bool utf8 = encoding.isEmpty() || encoding.compare(u"UTF-8", Qt::CaseInsensitive) == 0;
-    // The second part declares XML 1.0 in UTF-8; the file must be read by the same rules.
-    const bool sameRules =
-        utf8 && (mXml.documentVersion().isEmpty() || mXml.documentVersion() == u"1.0");
-    const bool exact = firstOk && restOk && stream.splitReached() && sameRules;
-    mXml.setDevice(nullptr);
-    if (!exact) {
-        reset();
-        return false;
-    }
-    // In file order: what the first part read, then the rest.
-    mContent = std::move(parser.content());
-    LibraryPlistContent& later = rest.content();
-    mContent.mTracks.reserve(mContent.mTracks.size() + later.mTracks.size());
-    for (LibraryTrack& track : later.mTracks)
-        mContent.mTracks.push_back(std::move(track));
-    for (LibraryPlistContent::PendingPlaylist& playlist : later.mPlaylists)
-        mContent.mPlaylists.push_back(std::move(playlist));
-    if (later.mMusicFolderSeen)
-        mContent.mMusicFolder = later.mMusicFolder;
-    mContent.mHavePlaylists = mContent.mHavePlaylists || later.mHavePlaylists;
-    return true;
 }
 
 bool LibraryXmlReader::read(QIODevice* aDevice, const QString& aLibraryPath)

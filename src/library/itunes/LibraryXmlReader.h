@@ -22,16 +22,16 @@ public:
     // the file is refused.
     bool read(QIODevice* aDevice, const QString& aLibraryPath);
     // Like read(), for an open file, and with the same result. The file is first scanned in
-    // memory by a strict reader of the usual shape of the file; one it cannot read exactly is
-    // read by QXmlStreamReader: a large one by two threads, each taking about half of the
-    // "Tracks" dictionary, whenever that split can be shown to be exact, else in one pass.
+    // memory by a strict reader of the usual shape of the file (a large one by two threads,
+    // each taking about half of the "Tracks" dictionary); one it cannot read exactly is read by
+    // QXmlStreamReader in one pass.
     bool readFile(QFile& aFile, const QString& aLibraryPath);
     // Which way the last readFile() went.
     bool readByScan() const { return mReadByScan; }
     bool readInParallel() const { return mReadInParallel; }
-    // Files from this size on are read by two threads (tests lower it).
+    // Files from this size on are scanned by two threads (tests lower it).
     static void setParallelMinimumBytes(qint64 aBytes);
-    // Tests turn the scan off to reach the XML reader's paths.
+    // Tests turn the scan off to reach the XML reader.
     static void setFastScanEnabled(bool aEnabled);
     std::shared_ptr<const LibrarySnapshot> takeSnapshot() { return std::move(mSnapshot); }
     const QString& errorString() const { return mError; }
@@ -49,8 +49,6 @@ private:
     // True (with mError set and the content dropped) when what was read cannot be the
     // library: taken as empty, it would have every track deleted from the phone.
     bool refuseDamaged();
-    bool readSplit(QFile& aFile);
-    static qint64 findSplitPoint(int aFd, qint64 aFrom, qint64 aFileSize);
     void build(const QString& aLibraryPath);
     void logResult();
 

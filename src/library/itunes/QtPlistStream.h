@@ -4,19 +4,12 @@
 #include <QStringView>
 #include <QXmlStreamReader>
 
-class ByteRangeDevice;
-
-// QXmlStreamReader with the calls the library parser makes. For the first part of a split read
-// it also tells whether the "Tracks" dictionary closed exactly at the part's made-up end.
+// QXmlStreamReader with the calls the library parser makes; it reads the whole file in one
+// pass, never split.
 class QtPlistStream
 {
 public:
     explicit QtPlistStream(QXmlStreamReader& aXml) : mXml(aXml) {}
-
-    // aDevice serves the first part; aUnitsBefore are the characters the reader does not count
-    // (a byte order mark).
-    void setSplitPart(ByteRangeDevice* aDevice, qint64 aUnitsBefore);
-    bool splitReached() const { return mSplitReached; }
 
     bool readNextStartElement() { return mXml.readNextStartElement(); }
     QStringView name() const { return mXml.name(); }
@@ -26,13 +19,10 @@ public:
     QString readElementText() { return mXml.readElementText(QXmlStreamReader::SkipChildElements); }
     // Reads to the end so that a truncated file is noticed even after the last wanted key.
     bool finish();
-    void tracksEnded();
-    // This reader's parts are split differently (see setSplitPart()).
+    // The split points of the scanner's parts; this reader has none.
+    void tracksEnded() {}
     bool atSplit() const { return false; }
 
 private:
     QXmlStreamReader& mXml;
-    ByteRangeDevice* mSplitDevice = nullptr;
-    qint64 mSplitUnitsBefore = 0;
-    bool mSplitReached = false;
 };
