@@ -67,6 +67,11 @@ void DeviceList::SetDeviceRefresher(std::unique_ptr<DeviceRefresher> aRefresher)
     }
 }
 
+QStringList DeviceList::OpenProblems() const
+{
+    return mRefresher ? mRefresher->openProblems() : QStringList();
+}
+
 void DeviceList::AddParent(DeviceParent* aParent)
 {
     for (Device* device : aParent->Devices())

@@ -63,6 +63,8 @@ public:
     QStringList PhoneFolders() const { return mPhoneFolders; }
     // The MTP enumeration; the list owns it.
     void SetDeviceRefresher(std::unique_ptr<DeviceRefresher> aRefresher);
+    // The refresher's reasons why phones could not be opened (DeviceRefresher::openProblems).
+    QStringList OpenProblems() const;
     // For a window, whose thread must never wait on a slow or hung mount. A command line
     // without an event loop keeps the checks of phone folders in its own thread.
     void CheckInBackground(bool aEnabled) { mBackgroundChecks = aEnabled; }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QStringList>
 
 class DeviceParent;
 
@@ -28,4 +29,7 @@ public:
     // and waits without limit.
     virtual void lock() = 0;
     virtual void unlock() = 0;
+    // Why phones could not be opened in the last run, one text per phone, in words the user
+    // can act on (the phone is busy, or locked); empty when nothing can be said.
+    virtual QStringList openProblems() { return {}; }
 };

@@ -39,6 +39,12 @@ static void initialiseResources()
     Q_INIT_RESOURCE(ui);
 }
 
+QString MessageCatalogue::unableToOpenText(QStringList aProblems) const
+{
+    aProblems.removeDuplicates();
+    return aProblems.isEmpty() ? unableToConnectText : aProblems.join(QStringLiteral(".\n")) + u'.';
+}
+
 void MessageCatalogue::build()
 {
     initialiseResources();

@@ -14,6 +14,9 @@ struct MessageCatalogue
     static QString domainPath();
     // "http://www.[APP_DOMAIN]" + aPath with the placeholder replaced.
     static QString link(const QString& aPath);
+    // The notice for a phone that could not be opened: the reasons the user can act on
+    // (aProblems, one per phone), else the general advice.
+    QString unableToOpenText(QStringList aProblems) const;
 
     QString productName;
     QString pleaseWaitITunes;

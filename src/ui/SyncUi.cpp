@@ -55,10 +55,8 @@ SyncUi::SyncUi(QWidget* aParent, const QString& aSystemRoot)
     PhoneFolderSettings::addAllTo(*mDeviceList);
     // MTP phones through libmtp; a window over a laid-out system tree (tests) has none.
     if (aSystemRoot.isEmpty()) {
-        auto refresher =
-            std::make_unique<MtpMacDeviceRefresher>(std::make_shared<LibMtpBackend>());
-        mMtpRefresher = refresher.get();
-        mDeviceList->SetDeviceRefresher(std::move(refresher));
+        mDeviceList->SetDeviceRefresher(
+            std::make_unique<MtpMacDeviceRefresher>(std::make_shared<LibMtpBackend>()));
     }
     // A slow or hung phone folder must never freeze the window.
     mDeviceList->CheckInBackground(true);
@@ -653,11 +651,8 @@ void SyncUi::unableToOpenDevice()
     const MessageCatalogue& c = MessageCatalogue::get();
     // A phone held by the file manager or still locked is something the user can put right:
     // say so instead of suggesting a restart.
-    QStringList problems = mMtpRefresher ? mMtpRefresher->openProblems() : QStringList();
-    problems.removeDuplicates();
-    const QString text = problems.isEmpty() ? c.unableToConnectText
-                                            : problems.join(QStringLiteral(".\n")) + u'.';
-    QMessageBox box(QMessageBox::Warning, c.unableToConnectTitle, text, QMessageBox::Ok, this);
+    QMessageBox box(QMessageBox::Warning, c.unableToConnectTitle,
+                    c.unableToOpenText(mDeviceList->OpenProblems()), QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("unableToOpenBox"));
     ModalAnswerer::exec(box);
 }

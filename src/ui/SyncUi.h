@@ -15,7 +15,6 @@
 #include <optional>
 
 class Device;
-class MtpMacDeviceRefresher;
 class MusicSync;
 class QCheckBox;
 class QLabel;
@@ -118,6 +117,4 @@ private:
     bool mShutdownRequested = false;
     int mITunesFailureCount = 0;
     bool mUnableToOpenShown = false;
-    // The MTP phones' refresher, owned by the device list; null when the window has none.
-    MtpMacDeviceRefresher* mMtpRefresher = nullptr;
 };

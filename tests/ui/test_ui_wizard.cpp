@@ -5,6 +5,8 @@
 #include "backup/FakeBackupBuilder.h"
 #include "device/Device.h"
 #include "device/DeviceList.h"
+#include "device/DeviceRefresher.h"
+#include "device/mtp/MtpMacDeviceRefresher.h"
 #include "engine/EngineFixture.h"
 #include "library/LocalMusicLibrary.h"
 #include "settings/SyncSettings.h"
@@ -19,6 +21,8 @@
 #include <QFileDialog>
 #include <QListWidget>
 #include <QRadioButton>
+
+#include <memory>
 
 namespace {
 
@@ -43,6 +47,27 @@ struct WizardSetup
     QTemporaryDir fakeSystem;
     DeviceList list{nullptr, fakeSystem.path()};
     LocalMusicLibrary library;
+};
+
+// The MTP enumeration of a phone that the file manager holds open.
+class BusyPhoneRefresher : public QObject, public DeviceRefresher
+{
+    Q_OBJECT
+
+public:
+    bool isRunning() override { return false; }
+    QList<DeviceParent*> takeNewParents() override { return {}; }
+    QList<DeviceParent*> takeGoneParents() override { return {}; }
+    void startRefresh(const QList<DeviceParent*>&) override {}
+    void lock() override {}
+    void unlock() override {}
+    QStringList openProblems() override
+    {
+        return {QLatin1String(MtpMacDeviceRefresher::kBusyText)};
+    }
+
+signals:
+    void unableToOpenDevice();
 };
 
 QListWidget* listNamed(QWidget* aPage, const char* aName)
@@ -86,6 +111,23 @@ private slots:
     {
         QFile::remove(SyncSettings::settingsFilePath());
         qputenv("PELLMAR_BACKUP_ROOTS", mBackups.path().toUtf8());
+    }
+
+    void busyPhoneIsExplainedOnTheConnectPage()
+    {
+        WizardSetup setup;
+        DialogRecorder dialogs;
+        auto refresher = std::make_unique<BusyPhoneRefresher>();
+        BusyPhoneRefresher* busy = refresher.get();
+        setup.list.SetDeviceRefresher(std::move(refresher));
+        DeviceWizard wizard(&setup.library, &setup.list, nullptr, 0);
+        wizard.show();
+        wizard.next();
+        QCOMPARE(wizard.currentId(), 2);
+        emit busy->unableToOpenDevice();
+        QCOMPARE(dialogs.mShown, QStringList{QStringLiteral("unableToOpenBox")});
+        QCOMPARE(dialogs.mTexts.constFirst(),
+                 QLatin1String(MtpMacDeviceRefresher::kBusyText) + u'.');
     }
 
     void playlistsAreSavedInReverseOrderAndNeedOneChecked()

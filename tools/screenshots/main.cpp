@@ -3,6 +3,7 @@
 // Xvfb with a private HOME, the demo library and a folder as the phone.
 #include "app/AppPaths.h"
 #include "device/DeviceList.h"
+#include "device/mtp/MtpMacDeviceRefresher.h"
 #include "settings/SyncSettings.h"
 #include "tracks/SyncState.h"
 #include "tracks/Track.h"
@@ -149,6 +150,11 @@ void dialogs(SyncUi& aWindow)
     space.addButton(c.syncAnyway, QMessageBox::AcceptRole);
     space.show();
     save(space, QStringLiteral("dialog-not-enough-space"));
+    QMessageBox busy(QMessageBox::Warning, c.unableToConnectTitle,
+                     c.unableToOpenText({QLatin1String(MtpMacDeviceRefresher::kBusyText)}),
+                     QMessageBox::Ok, &aWindow);
+    busy.show();
+    save(busy, QStringLiteral("dialog-phone-busy"));
 }
 
 } // namespace

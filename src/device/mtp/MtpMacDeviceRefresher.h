@@ -38,7 +38,7 @@ public:
     bool lock(int aTimeoutMs);
 
     // Why phones could not be opened in the last run, one text per phone.
-    QStringList openProblems();
+    QStringList openProblems() override;
     // Attempts to open a new phone and the pause between them.
     void setOpenRetry(int aAttempts, int aDelayMs);
     // Ends the current run and waits for it.

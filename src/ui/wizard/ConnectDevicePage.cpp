@@ -119,8 +119,10 @@ void ConnectDevicePage::unableToOpenDevice()
         return;
     mUnableToOpenShown = true;
     const MessageCatalogue& c = MessageCatalogue::get();
-    QMessageBox box(QMessageBox::Warning, c.unableToConnectTitle, c.unableToConnectText,
-                    QMessageBox::Ok, this);
+    // A phone held by the file manager or still locked is something the user can put right.
+    QMessageBox box(QMessageBox::Warning, c.unableToConnectTitle,
+                    c.unableToOpenText(mDeviceList->OpenProblems()), QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("unableToOpenBox"));
     ModalAnswerer::exec(box);
 }
 
