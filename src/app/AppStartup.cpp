@@ -35,10 +35,13 @@ void AppStartup::loadTranslations(QCoreApplication& aApp)
         logMessage("Translation NOT loaded");
     QCoreApplication::installTranslator(translator);
 
+    // Qt's own texts: "qt_" names the catalogue of all Qt modules, which needs every module's
+    // file beside it; the program ships only the one of the modules it uses, "qtbase_".
     auto* qtTranslator = new QTranslator(&aApp);
     const QString qtPath = appDir + QStringLiteral("/qt_") + locale;
     logValue("Loading qt translations from", qtPath);
-    if (qtTranslator->load(qtPath))
+    if (qtTranslator->load(qtPath)
+        || qtTranslator->load(appDir + QStringLiteral("/qtbase_") + locale))
         QCoreApplication::installTranslator(qtTranslator);
     else
         logMessage("qt translations not loaded");
