@@ -101,8 +101,16 @@ bool CrashGuard::run(const std::function<void()>& aWork)
 
     GuardFrame guard;
     guard.previous = tCurrentGuard;
-    // Saves the signal mask, so that leaving the handler by siglongjmp unblocks the signal.
-    if (sigsetjmp(guard.env, 1) != 0) {
+    // The signal mask is not saved: that costs a system call for every guarded track. The
+    // handler runs with SA_NODEFER and an empty mask, so leaving it by siglongjmp leaves the
+    // mask as it was; the fault signals are unblocked all the same, should the work have
+    // blocked them.
+    if (sigsetjmp(guard.env, 0) != 0) {
+        sigset_t faults;
+        sigemptyset(&faults);
+        for (int signal : kSignals)
+            sigaddset(&faults, signal);
+        pthread_sigmask(SIG_UNBLOCK, &faults, nullptr);
         logCrashReport();
         return false;
     }

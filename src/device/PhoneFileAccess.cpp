@@ -58,6 +58,7 @@ PhoneFileAccess::~PhoneFileAccess()
 
 void PhoneFileAccess::forgetOpenFolder() const
 {
+    const std::lock_guard lock(mMutex);
     if (mOpenFolder >= 0)
         ::close(mOpenFolder);
     mOpenFolder = -1;
@@ -66,6 +67,7 @@ void PhoneFileAccess::forgetOpenFolder() const
 
 void PhoneFileAccess::setRootPath(const QString& aRootPath)
 {
+    const std::lock_guard lock(mMutex);
     forgetOpenFolder();
     mRootPath = aRootPath;
     while (mRootPath.size() > 1 && mRootPath.endsWith(QLatin1Char('/')))
@@ -97,7 +99,7 @@ int PhoneFileAccess::walk(const QStringList& aParts, qsizetype aCount, bool aCre
 {
     if (aCount > 0 && mOpenFolder >= 0 && mOpenFolderParts.size() == aCount
         && std::equal(mOpenFolderParts.cbegin(), mOpenFolderParts.cend(), aParts.cbegin()))
-        return ::dup(mOpenFolder);
+        return mOpenFolder;
     // The root itself may be a link the user chose; it is never made.
     int fd = ::open(QFile::encodeName(mRootPath).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     for (qsizetype i = 0; i < aCount && fd >= 0; ++i) {
@@ -112,10 +114,23 @@ int PhoneFileAccess::walk(const QStringList& aParts, qsizetype aCount, bool aCre
     }
     if (fd >= 0 && aCount > 0) {
         forgetOpenFolder();
-        mOpenFolder = ::dup(fd);
+        mOpenFolder = fd;
         mOpenFolderParts = aParts.mid(0, aCount);
     }
     return fd;
+}
+
+void PhoneFileAccess::releaseFolder(int aFd) const
+{
+    if (aFd >= 0 && aFd != mOpenFolder)
+        closeKeepingError(aFd);
+}
+
+int PhoneFileAccess::ownedFolder(int aFd) const
+{
+    if (aFd < 0 || aFd != mOpenFolder)
+        return aFd;
+    return ::fcntl(aFd, F_DUPFD_CLOEXEC, 0);
 }
 
 int PhoneFileAccess::openParent(const QString& aPath, bool aCreate, QByteArray& aName) const
@@ -133,8 +148,9 @@ int PhoneFileAccess::openParent(const QString& aPath, bool aCreate, QByteArray& 
 
 int PhoneFileAccess::openFolder(const QString& aPath, bool aCreate) const
 {
+    const std::lock_guard lock(mMutex);
     QStringList parts;
-    int fd = splitPath(aPath, parts) ? walk(parts, parts.size(), aCreate) : -1;
+    const int fd = splitPath(aPath, parts) ? ownedFolder(walk(parts, parts.size(), aCreate)) : -1;
     if (fd < 0)
         logFailure("Could not open folder", aPath);
     return fd;
@@ -142,15 +158,20 @@ int PhoneFileAccess::openFolder(const QString& aPath, bool aCreate) const
 
 bool PhoneFileAccess::makeFolders(const QString& aPath) const
 {
-    const int fd = openFolder(aPath, true);
-    if (fd < 0)
+    const std::lock_guard lock(mMutex);
+    QStringList parts;
+    const int fd = splitPath(aPath, parts) ? walk(parts, parts.size(), true) : -1;
+    if (fd < 0) {
+        logFailure("Could not open folder", aPath);
         return false;
-    ::close(fd);
+    }
+    releaseFolder(fd);
     return true;
 }
 
 int PhoneFileAccess::openFile(const QString& aPath, int aFlags, mode_t aMode) const
 {
+    const std::lock_guard lock(mMutex);
     QByteArray name;
     const int parent = openParent(aPath, false, name);
     if (parent < 0) {
@@ -162,7 +183,7 @@ int PhoneFileAccess::openFile(const QString& aPath, int aFlags, mode_t aMode) co
     const bool created = (aFlags & (O_CREAT | O_EXCL)) == (O_CREAT | O_EXCL);
     const int fd = ::openat(parent, name.constData(),
                             aFlags | O_NOFOLLOW | O_CLOEXEC | (created ? 0 : O_NONBLOCK), aMode);
-    closeKeepingError(parent);
+    releaseFolder(parent);
     if (fd < 0) {
         logFailure("Could not open", aPath);
         return -1;
@@ -213,6 +234,7 @@ bool PhoneFileAccess::openFile(QFile& aFile, const QString& aPath, QIODevice::Op
 
 bool PhoneFileAccess::status(const QString& aPath, struct stat& aStatus) const
 {
+    const std::lock_guard lock(mMutex);
     QStringList parts;
     if (!splitPath(aPath, parts))
         return false;
@@ -224,7 +246,7 @@ bool PhoneFileAccess::status(const QString& aPath, struct stat& aStatus) const
     const bool ok = ::fstatat(parent, QFile::encodeName(parts.constLast()).constData(), &aStatus,
                               AT_SYMLINK_NOFOLLOW)
                     == 0;
-    closeKeepingError(parent);
+    releaseFolder(parent);
     return ok;
 }
 
@@ -248,6 +270,7 @@ bool PhoneFileAccess::exists(const QString& aPath) const
 
 bool PhoneFileAccess::removeFile(const QString& aPath) const
 {
+    const std::lock_guard lock(mMutex);
     QByteArray name;
     const int parent = openParent(aPath, false, name);
     bool ok = false;
@@ -259,7 +282,7 @@ bool PhoneFileAccess::removeFile(const QString& aPath) const
             else
                 ok = ::unlinkat(parent, name.constData(), 0) == 0;
         }
-        closeKeepingError(parent);
+        releaseFolder(parent);
     }
     if (!ok)
         logFailure("Could not remove", aPath);
@@ -268,16 +291,17 @@ bool PhoneFileAccess::removeFile(const QString& aPath) const
 
 bool PhoneFileAccess::rename(const QString& aFrom, const QString& aTo) const
 {
+    const std::lock_guard lock(mMutex);
     QByteArray fromName;
     QByteArray toName;
-    const int fromParent = openParent(aFrom, false, fromName);
+    // Its own descriptor: reaching the other folder may replace the one kept open.
+    const int fromParent = ownedFolder(openParent(aFrom, false, fromName));
     const int toParent = fromParent >= 0 ? openParent(aTo, true, toName) : -1;
     const bool ok =
         toParent >= 0 && ::renameat(fromParent, fromName.constData(), toParent, toName.constData()) == 0;
-    if (toParent >= 0)
-        closeKeepingError(toParent);
-    if (fromParent >= 0)
-        closeKeepingError(fromParent);
+    releaseFolder(toParent);
+    if (fromParent >= 0 && fromParent != toParent)
+        releaseFolder(fromParent);
     if (!ok)
         logFailure("Could not rename", aFrom + QStringLiteral(" -> ") + aTo);
     return ok;

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <mutex>
+
 #include <sys/stat.h>
 
 class QFile;
@@ -64,7 +66,11 @@ public:
 private:
     // Opens the folder that holds the last part of aPath and gives that part in aName.
     int openParent(const QString& aPath, bool aCreate, QByteArray& aName) const;
+    // The folder's descriptor; it may be the folder kept open, so give it back with
+    // releaseFolder (or take a copy with ownedFolder) before the next walk.
     int walk(const QStringList& aParts, qsizetype aCount, bool aCreate) const;
+    void releaseFolder(int aFd) const;
+    int ownedFolder(int aFd) const;
     void logFailure(const char* aWhat, const QString& aPath) const;
 
     QString mRootPath;
@@ -72,4 +78,7 @@ private:
     // and reaching it again component by component would cost more than the copy.
     mutable int mOpenFolder = -1;
     mutable QStringList mOpenFolderParts;
+    // The window's device checks read the id files while a run copies: the folder kept open
+    // must not be closed under either.
+    mutable std::recursive_mutex mMutex;
 };

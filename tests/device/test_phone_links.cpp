@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -67,6 +68,7 @@ private slots:
     void linkedPlaylistIsNotTruncated();
     void linkedArtistFolderTakesNoTrack();
     void deletionThroughALinkedFolderIsRefused();
+    void oneAccessSharedByTwoThreads();
 };
 
 void TestPhoneLinks::accessNeverPassesALink()
@@ -203,3 +205,37 @@ void TestPhoneLinks::deletionThroughALinkedFolderIsRefused()
 
 PELLMAR_TEST_MAIN(TestPhoneLinks)
 #include "test_phone_links.moc"
+
+void TestPhoneLinks::oneAccessSharedByTwoThreads()
+{
+    // A run copies while the window's checks read the phone's files: the folder one of them
+    // keeps open must never be closed or replaced under the other.
+    Fixture f;
+    const PhoneFileAccess files(f.root);
+    QVERIFY(files.makeFolders("Music/A") && files.makeFolders("Music/B"));
+    const auto work = [&files](const QString& aFolder, int& aFailures) {
+        for (int i = 0; i < 400; ++i) {
+            const QString path = QStringLiteral("Music/%1/%2.mp3").arg(aFolder).arg(i);
+            const int fd = files.openFile(path, O_WRONLY | O_CREAT | O_EXCL);
+            const bool written = fd >= 0 && ::write(fd, "x", 1) == 1;
+            if (fd >= 0)
+                ::close(fd);
+            if (!written || !files.isFile(path) || !files.isFolder("CORVO"))
+                ++aFailures;
+        }
+    };
+    int failuresA = 0;
+    int failuresB = 0;
+    QThread* other = QThread::create([&] { work(QStringLiteral("A"), failuresA); });
+    other->start();
+    work(QStringLiteral("B"), failuresB);
+    other->wait();
+    delete other;
+    QCOMPARE(failuresA, 0);
+    QCOMPARE(failuresB, 0);
+    QCOMPARE(QDir(f.root + "/Music/A").count(), 402u);
+    // A rename between two folders keeps both usable.
+    QVERIFY(files.rename("Music/A/0.mp3", "Music/B/moved.mp3"));
+    QVERIFY(files.isFile("Music/B/moved.mp3") && !files.exists("Music/A/0.mp3"));
+    QVERIFY(files.isFile("Music/A/1.mp3"));
+}
