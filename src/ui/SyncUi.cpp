@@ -14,6 +14,7 @@
 #include "ui/HttpHelpRequest.h"
 #include "ui/MessageCatalogue.h"
 #include "ui/ModalAnswerer.h"
+#include "ui/UnableToOpenNotice.h"
 #include "ui/PhoneFolderSettings.h"
 #include "ui/SpaceGauge.h"
 #include "ui/SyncWarningDialog.h"
@@ -648,13 +649,7 @@ void SyncUi::unableToOpenDevice()
     if (mUnableToOpenShown)
         return;
     mUnableToOpenShown = true;
-    const MessageCatalogue& c = MessageCatalogue::get();
-    // A phone held by the file manager or still locked is something the user can put right:
-    // say so instead of suggesting a restart.
-    QMessageBox box(QMessageBox::Warning, c.unableToConnectTitle,
-                    c.unableToOpenText(mDeviceList->OpenProblems()), QMessageBox::Ok, this);
-    box.setObjectName(QStringLiteral("unableToOpenBox"));
-    ModalAnswerer::exec(box);
+    UnableToOpenNotice::show(this, mDeviceList->OpenProblems());
 }
 
 void SyncUi::onHelpClicked()

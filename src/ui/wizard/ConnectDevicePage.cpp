@@ -6,6 +6,7 @@
 #include "device/UsbMSDevice.h"
 #include "ui/MessageCatalogue.h"
 #include "ui/ModalAnswerer.h"
+#include "ui/UnableToOpenNotice.h"
 #include "ui/PhoneFolderSettings.h"
 #include "ui/wizard/WizardPageIds.h"
 
@@ -118,12 +119,7 @@ void ConnectDevicePage::unableToOpenDevice()
     if (!mActive || mUnableToOpenShown)
         return;
     mUnableToOpenShown = true;
-    const MessageCatalogue& c = MessageCatalogue::get();
-    // A phone held by the file manager or still locked is something the user can put right.
-    QMessageBox box(QMessageBox::Warning, c.unableToConnectTitle,
-                    c.unableToOpenText(mDeviceList->OpenProblems()), QMessageBox::Ok, this);
-    box.setObjectName(QStringLiteral("unableToOpenBox"));
-    ModalAnswerer::exec(box);
+    UnableToOpenNotice::show(this, mDeviceList->OpenProblems());
 }
 
 bool ConnectDevicePage::validatePage()
