@@ -130,7 +130,9 @@ int PhoneFileAccess::ownedFolder(int aFd) const
 {
     if (aFd < 0 || aFd != mOpenFolder)
         return aFd;
-    return ::fcntl(aFd, F_DUPFD_CLOEXEC, 0);
+    // A fresh open, not a dup: a dup shares the directory offset, so listing it once would
+    // leave the folder kept open at its end, and the next listing would come back empty.
+    return ::openat(aFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 }
 
 int PhoneFileAccess::openParent(const QString& aPath, bool aCreate, QByteArray& aName) const

@@ -67,7 +67,7 @@ private:
     // Opens the folder that holds the last part of aPath and gives that part in aName.
     int openParent(const QString& aPath, bool aCreate, QByteArray& aName) const;
     // The folder's descriptor; it may be the folder kept open, so give it back with
-    // releaseFolder (or take a copy with ownedFolder) before the next walk.
+    // releaseFolder (or take one of its own with ownedFolder) before the next walk.
     int walk(const QStringList& aParts, qsizetype aCount, bool aCreate) const;
     void releaseFolder(int aFd) const;
     int ownedFolder(int aFd) const;

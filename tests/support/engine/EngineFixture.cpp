@@ -11,6 +11,7 @@
 #include "library/LocalMusicLibrary.h"
 #include "settings/SyncSettings.h"
 #include "sync/MusicSync.h"
+#include "sync/SyncPlanner.h"
 #include "tracks/SyncState.h"
 #include "tracks/TrackCache.h"
 #include "tracks/TrackList.h"
@@ -243,6 +244,20 @@ EngineFixture::Result EngineFixture::run(const RunOptions& aOptions,
     return runOn(phone, aOptions, aSetup);
 }
 
+SyncPlan EngineFixture::plan()
+{
+    LocalMusicLibrary library;
+    if (mKind == PhoneKind::Mtp) {
+        const std::unique_ptr<DeviceParentMtpMac> parent = openMtpPhone();
+        MtpTestPhone phone(parent.get(), parent->MtpDevice()->GetDevice()->Storages().first());
+        MusicSync sync(&library, &phone, nullptr);
+        return SyncPlanner(sync).plan(false);
+    }
+    TestPhone phone(phoneRoot());
+    MusicSync sync(&library, &phone, nullptr);
+    return SyncPlanner(sync).plan(false);
+}
+
 template <class Phone>
 EngineFixture::Result EngineFixture::runOn(Phone& phone, const RunOptions& aOptions,
                                            const std::function<void(MusicSync&)>& aSetup)
@@ -303,7 +318,7 @@ EngineFixture::Result EngineFixture::runOn(Phone& phone, const RunOptions& aOpti
     const PhoneTree playlistsAfter = PhoneTree::capture(playlistFolder);
     for (const auto& [name, forced] : phone.playlistsCreated()) {
         // A playlist found up to date is not written, and not hinted.
-        const QString fileName = name + QStringLiteral(".m3u");
+        const QString fileName = Device::PlaylistFileName(name) + QStringLiteral(".m3u");
         if (forced || !playlistsBefore.contains(fileName)
             || playlistsBefore.file(fileName) != playlistsAfter.file(fileName))
             run.mPlaylistsWritten << fileName;

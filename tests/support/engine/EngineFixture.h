@@ -3,6 +3,7 @@
 #include "ExpectedPhoneFiles.h"
 #include "TestPhone.h"
 #include "device/PhoneTree.h"
+#include "sync/SyncPlan.h"
 #include "tracks/SyncState.h"
 #include "tracks/Track.h"
 
@@ -139,6 +140,8 @@ public:
     QString phoneId() const { return mPhoneId; }
 
     Result run();
+    // What a dry run of the next run says it would do (as `run --dry-run` plans it).
+    SyncPlan plan();
     Result run(const RunOptions& aOptions);
     Result run(const RunOptions& aOptions, const std::function<void(class MusicSync&)>& aSetup);
 
