@@ -221,8 +221,13 @@ void MusicSync::runWithSettings(SyncSettings& aSettings)
     }
     mTrackCache.writeIntegrityValue();
     mTrackCache.close();
-    if (!hasBeenCancelled() && phoneStillThere())
+    // A stopped run reports only that it was cancelled (Start does): never "finished" first.
+    if (hasBeenCancelled())
+        return;
+    if (phoneStillThere())
         writePlaylists();
+    if (hasBeenCancelled())
+        return;
     mDevice->FinalizeSync();
     if (mPhoneDisconnected) {
         ChangeState(SyncState::FinishedWithErrors);
