@@ -482,6 +482,23 @@ void SyncSettings::setPhoneFolder(const QString& aId, const QString& aFolder)
     setStringValue(aId, kPhoneFolder, aFolder);
 }
 
+QString SyncSettings::unfinishedRunStart(const QString& aId) const
+{
+    return getStringValue(aId, QStringLiteral("run-started"));
+}
+
+void SyncSettings::setUnfinishedRunStart(const QString& aId, const QString& aTime)
+{
+    if (!aTime.isEmpty()) {
+        setStringValue(aId, QStringLiteral("run-started"), aTime);
+        return;
+    }
+    QDomElement device = getDeviceElement(aId);
+    const QDomElement old = device.firstChildElement(QStringLiteral("run-started"));
+    if (!old.isNull())
+        device.removeChild(old);
+}
+
 QList<QPair<QString, QString>> SyncSettings::phoneFolders() const
 {
     QList<QPair<QString, QString>> folders;

@@ -112,6 +112,11 @@ public:
     // comes last).
     QList<QPair<QString, QString>> phoneFolders() const;
 
+    // When the run of this phone that has not finished began ("run-started", UTC, ISO 8601);
+    // empty once a run finished. An empty aTime removes the value.
+    QString unfinishedRunStart(const QString& aId) const;
+    void setUnfinishedRunStart(const QString& aId, const QString& aTime);
+
     // Global values.
     // The update version the user chose not to be told about again ("dont-display-message").
     QString skipUpdateMessage() const;

@@ -155,6 +155,18 @@ void MessageCatalogue::build()
                   "href=\"http://www.[APP_DOMAIN]/blog/files/blackberry_photos.html\">here</a> "
                   "for more information on how to transfer Blackberry photos to your PC or "
                   "Mac."));
+    c.syncNotFinished = text(QT_TRANSLATE_NOOP("SyncUi", "Phone synchronization did not finish"));
+    c.stopToClose = text(QT_TRANSLATE_NOOP(
+        "SyncUi", "Your phone is being synchronized. Stop the synchronization and close Pellmar? "
+                  "What has been copied stays on your phone; the next synchronization finishes "
+                  "the rest."));
+    c.stopAndClose = text(QT_TRANSLATE_NOOP("SyncUi", "Stop and Close"));
+    c.keepSynchronizing = text(QT_TRANSLATE_NOOP("SyncUi", "Keep Synchronizing"));
+    c.previewing = text(QT_TRANSLATE_NOOP("SyncUi", "Working out what a synchronization would do"));
+    c.folderGone = text(QT_TRANSLATE_NOOP("SyncUi", "The folder %1 is not there"));
+    c.folderGoneHint = text(QT_TRANSLATE_NOOP(
+        "SyncUi", "Insert the card or connect the drive that holds it, or use Settings to "
+                  "choose another phone."));
 }
 
 const MessageCatalogue& MessageCatalogue::get()

@@ -63,4 +63,11 @@ struct MessageCatalogue
     QString appNotDetected;
     QString createBackup;
     QString blackberryPhotos;
+    QString syncNotFinished;
+    QString stopToClose;
+    QString stopAndClose;
+    QString keepSynchronizing;
+    QString previewing;
+    QString folderGone;
+    QString folderGoneHint;
 };

@@ -1,42 +1,36 @@
 #include "ui/PhoneFolderSettings.h"
 
 #include "device/DeviceList.h"
+#include "device/UsbMSDevice.h"
 #include "settings/SyncSettings.h"
 
 #include <QDir>
 #include <QFileInfo>
 
-namespace {
-const QString kKey = QStringLiteral("phone-folders");
-}
-
 QStringList PhoneFolderSettings::load()
 {
     SyncSettings settings;
     settings.load();
-    return settings.getGlobalStringValue(kKey).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-}
-
-void PhoneFolderSettings::remember(const QString& aFolder, DeviceList& aList)
-{
-    const QString folder = QDir::cleanPath(QFileInfo(aFolder).absoluteFilePath());
-    aList.AddPhoneFolder(folder);
-    SyncSettings settings;
-    settings.load();
-    QStringList folders =
-        settings.getGlobalStringValue(kKey).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    if (folders.contains(folder))
-        return;
-    folders.append(folder);
-    settings.setGlobalStringValue(kKey, folders.join(QLatin1Char('\n')));
-    settings.save();
+    QStringList folders;
+    for (const auto& [id, folder] : settings.phoneFolders())
+        folders.append(folder);
+    folders += settings.getGlobalStringValue(QStringLiteral("phone-folders"))
+                   .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    folders.removeDuplicates();
+    return folders;
 }
 
 void PhoneFolderSettings::addAllTo(DeviceList& aList)
 {
-    for (const QString& folder : load()) {
-        // A folder on a card that is not inserted now is simply not listed.
-        if (QFileInfo(folder).isDir())
-            aList.AddPhoneFolder(folder);
-    }
+    for (const QString& folder : load())
+        aList.AddPhoneFolder(folder);
+}
+
+QString PhoneFolderSettings::folderOf(const DeviceList& aList, Device* aDevice)
+{
+    auto* phone = dynamic_cast<UsbMSDevice*>(aDevice);
+    if (!phone)
+        return QString();
+    const QString folder = QDir::cleanPath(phone->RootPath());
+    return aList.PhoneFolders().contains(folder) ? folder : QString();
 }

@@ -10,14 +10,19 @@
 #include "settings/SyncSettings.h"
 #include "sync/MusicSync.h"
 #include "tracks/SyncState.h"
-#include "ui/DeleteTracksConfirm.h"
+#include "ui/FolderPhoneChooser.h"
+#include "ui/HelpLink.h"
 #include "ui/HttpHelpRequest.h"
 #include "ui/MessageCatalogue.h"
 #include "ui/ModalAnswerer.h"
 #include "ui/UnableToOpenNotice.h"
+#include "ui/UnfinishedRunNotice.h"
 #include "ui/PhoneFolderSettings.h"
+#include "ui/RunQuestions.h"
 #include "ui/SpaceGauge.h"
-#include "ui/SyncWarningDialog.h"
+#include "ui/SyncPreview.h"
+#include "ui/SyncPreviewDialog.h"
+#include "ui/SyncSummaryView.h"
 #include "ui/UpdateDialog.h"
 #include "ui/UsbEjectWarning.h"
 #include "ui/WebHost.h"
@@ -67,7 +72,6 @@ SyncUi::SyncUi(QWidget* aParent, const QString& aSystemRoot)
     const MessageCatalogue& c = MessageCatalogue::get();
     setWindowTitle(c.productName);
     setMinimumWidth(500);
-    setMaximumWidth(500);
 
     auto* layout = new QVBoxLayout(this);
     mStatusLabel = centredLabel(QStringLiteral("statusLabel"), this);
@@ -76,8 +80,12 @@ SyncUi::SyncUi(QWidget* aParent, const QString& aSystemRoot)
     layout->addWidget(mStatusLabel);
     mHintLabel = centredLabel(QStringLiteral("hintLabel"), this);
     mHintLabel->setText(c.pleaseWaitITunesHint);
-    mHintLabel->setOpenExternalLinks(true);
+    // Links go through helpLinkClicked, which shows the address where no browser starts.
+    mHintLabel->setOpenExternalLinks(false);
     layout->addWidget(mHintLabel);
+    mNoticeLabel = centredLabel(QStringLiteral("noticeLabel"), this);
+    mNoticeLabel->hide();
+    layout->addWidget(mNoticeLabel);
     mProgressBar = new QProgressBar(this);
     mProgressBar->setObjectName(QStringLiteral("progressBar"));
     mProgressBar->setTextVisible(false);
@@ -85,16 +93,27 @@ SyncUi::SyncUi(QWidget* aParent, const QString& aSystemRoot)
     mSpaceGauge = new SpaceGauge(false, this);
     mSpaceGauge->hide();
     layout->addWidget(mSpaceGauge);
+    mSummary = new SyncSummaryView(this);
+    layout->addWidget(mSummary);
+    const auto button = [this](const QString& aText, const char* aName) {
+        auto* made = new QPushButton(aText, this);
+        made->setObjectName(QLatin1String(aName));
+        return made;
+    };
+    mSettingsButton = button(tr("Settings"), "settingsButton");
+    mHelpButton = button(tr("Help"), "helpButton");
+    mPreviewButton = button(tr("Preview"), "previewButton");
+    mPreviewButton->setToolTip(tr("Show what a synchronization would copy and delete"));
+    mSyncButton = button(tr("Synchronize"), "syncButton");
+    mStopButton = button(tr("Stop"), "stopButton");
+    mStopButton->hide();
     auto* buttons = new QHBoxLayout;
-    mSettingsButton = new QPushButton(tr("Settings"), this);
-    mSettingsButton->setObjectName(QStringLiteral("settingsButton"));
-    mHelpButton = new QPushButton(tr("Help"), this);
-    mHelpButton->setObjectName(QStringLiteral("helpButton"));
-    mSyncButton = new QPushButton(tr("Synchronize"), this);
-    mSyncButton->setObjectName(QStringLiteral("syncButton"));
-    buttons->addWidget(mSettingsButton);
-    buttons->addWidget(mHelpButton);
-    buttons->addWidget(mSyncButton);
+    for (QPushButton* each : {mSettingsButton, mHelpButton, mPreviewButton, mSyncButton,
+                              mStopButton})
+        buttons->addWidget(each);
+    mFolderButton = button(tr("Use a folder as phone\u2026"), "useFolderButton");
+    mFolderButton->hide();
+    layout->addWidget(mFolderButton, 0, Qt::AlignHCenter);
     layout->addLayout(buttons);
     mForceFull = new QCheckBox(tr("Force full resynchronization"), this);
     mForceFull->setObjectName(QStringLiteral("forceFull"));
@@ -112,6 +131,9 @@ SyncUi::SyncUi(QWidget* aParent, const QString& aSystemRoot)
     connect(mSyncButton, &QPushButton::clicked, this, &SyncUi::startSync);
     connect(mSettingsButton, &QPushButton::clicked, this, [this] { changeSettings(); });
     connect(mHelpButton, &QPushButton::clicked, this, &SyncUi::onHelpClicked);
+    connect(mStopButton, &QPushButton::clicked, this, &SyncUi::stopSync);
+    connect(mPreviewButton, &QPushButton::clicked, this, &SyncUi::previewSync);
+    connect(mFolderButton, &QPushButton::clicked, this, &SyncUi::useFolderAsPhone);
     connect(mStatusLabel, &QLabel::linkActivated, this, &SyncUi::helpLinkClicked);
     connect(mHintLabel, &QLabel::linkActivated, this, &SyncUi::helpLinkClicked);
     connect(&mLibrary, &LocalMusicLibrary::initialisationComplete, this, &SyncUi::iTunesStarted);
@@ -140,6 +162,8 @@ SyncUi::SyncUi(QWidget* aParent, const QString& aSystemRoot)
 
 SyncUi::~SyncUi()
 {
+    // The plan reads the phone and the library: it ends before they go.
+    mPreview.reset();
     if (mMusicSync) {
         mMusicSync->Cancel();
         mMusicSync->Wait();
@@ -186,16 +210,8 @@ void SyncUi::libraryInitialiseFinished()
 void SyncUi::chooseLibrary()
 {
     LogScope scope("SyncUi::chooseLibrary");
-    QFileDialog dialog(this, MessageCatalogue::get().chooseLibraryTitle, QDir::homePath(),
-                       tr("iTunes library (*.xml);;All files (*)"));
-    dialog.setObjectName(QStringLiteral("chooseLibraryDialog"));
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    if (ModalAnswerer::exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (RunQuestions::chooseLibrary(this).isEmpty())
         return;
-    const QString path = dialog.selectedFiles().constFirst();
-    logValue("itunes-library", path);
-    LibraryLocator::storeChosenPath(path);
     mStatusLabel->setText(MessageCatalogue::get().pleaseWaitITunes);
     mProgressBar->setRange(0, 0);
     mLibrary.initialiseInNewThread();
@@ -231,6 +247,9 @@ void SyncUi::SetRegularButtons()
     mSyncButton->setEnabled(true);
     mSettingsButton->setEnabled(true);
     mHelpButton->setEnabled(true);
+    mPreviewButton->setEnabled(true);
+    mSyncButton->show();
+    mStopButton->hide();
 }
 
 void SyncUi::SetSyncingButtons()
@@ -238,6 +257,12 @@ void SyncUi::SetSyncingButtons()
     mSyncButton->setEnabled(false);
     mSettingsButton->setEnabled(false);
     mHelpButton->setEnabled(false);
+    mPreviewButton->setEnabled(false);
+    // Stop stands in for Synchronize while a run of this window works.
+    const bool running = mMusicSync && mMusicSync->IsRunning();
+    mSyncButton->setVisible(!running);
+    mStopButton->setVisible(running);
+    mStopButton->setEnabled(running && !mStopRequested);
 }
 
 void SyncUi::setBusy(bool aReset)
@@ -267,13 +292,40 @@ void SyncUi::UpdateProgress(int a_state, int a_percent_complete)
         close();
         return;
     }
+    // A stopped run's last steps still report; the window goes on saying that it stops.
+    if (mStopRequested && !SyncState::isIdle(a_state) && a_state < SyncState::End)
+        a_state = SyncState::Cancelling;
     const int previous = mState;
     const bool changed = a_state != mState;
     mState = a_state;
-    if (changed && (a_state == SyncState::Finished || a_state == SyncState::Cancelled))
-        showNotCopiedWarning();
+    if (changed && a_state == SyncState::Finished && mMusicSync) {
+        UnfinishedRunNotice::markFinished(mMusicSync->device()->UniqueDeviceId());
+        // A full resynchronization is asked for one run, not for every run after it.
+        mForceFull->setChecked(false);
+    }
+    if (changed && SyncState::isIdle(a_state))
+        mStopRequested = false;
+    if (changed && mMusicSync
+        && (a_state == SyncState::Finished || a_state == SyncState::FinishedWithErrors
+            || a_state == SyncState::Cancelled))
+        mSummary->showRun(*mMusicSync, a_state);
     showStateWidgets(a_state);
     showStateTexts(a_state, a_percent_complete, previous, changed);
+    if (SyncState::isIdle(a_state) && changed)
+        showUnfinishedRunNotice();
+    if (SyncState::isIdle(a_state) && mShutdownRequested && isVisible()) {
+        logMessage("Shutting down due to earlier shutdown request");
+        close();
+    }
+}
+
+void SyncUi::showUnfinishedRunNotice()
+{
+    const bool phone = mState != SyncState::NoPhone && mDeviceList->DeviceIsConnected();
+    const QString text = UnfinishedRunNotice::text(
+        phone ? mDeviceList->ConnectedDevice()->UniqueDeviceId() : QString());
+    mNoticeLabel->setText(text);
+    mNoticeLabel->setVisible(!text.isEmpty());
 }
 
 void SyncUi::UpdateProgress(int a_state, int a_percent_complete, QString aTrackName)
@@ -285,28 +337,10 @@ void SyncUi::UpdateProgress(int a_state, int a_percent_complete, QString aTrackN
     mHintLabel->setText(aTrackName);
 }
 
-void SyncUi::showNotCopiedWarning()
-{
-    if (!mMusicSync || mMusicSync->GetNonCopiedTracks().isEmpty())
-        return;
-    const int kind = mMusicSync->LastError() == Device::kFolderNotCreated
-                         ? SyncWarningDialog::kNotCopiedFolder
-                         : SyncWarningDialog::kNotCopiedOther;
-    const QString id = mMusicSync->device()->UniqueDeviceId();
-    SyncSettings settings;
-    settings.load();
-    if (settings.skipNotCopiedWarning(id))
-        return;
-    SyncWarningDialog dialog(this, mMusicSync->GetNonCopiedTracks(), kind);
-    ModalAnswerer::exec(dialog);
-    if (dialog.dontShowAgain()) {
-        settings.setSkipNotCopiedWarning(id, true);
-        settings.save();
-    }
-}
-
 void SyncUi::showStateWidgets(int aState)
 {
+    if (aState >= SyncState::NoPhone && aState < SyncState::End && aState != SyncState::Busy)
+        mFolderButton->setVisible(aState == SyncState::NoPhone);
     switch (aState) {
     case SyncState::NoPhone:
     case SyncState::NoSettings:
@@ -373,14 +407,16 @@ void SyncUi::showStateTexts(int aState, int aPercent, int aPrevious, bool aChang
         setIdleProgress();
         if (aChanged)
             mAutoRefresher->start();
+        showPhoneProblems();
         break;
     case SyncState::Finished:
         idle(c.syncComplete, QString());
-        afterSyncSteps();
+        afterSyncSteps(true);
         break;
     case SyncState::FinishedWithErrors:
-        idle(c.syncComplete, c.errorsDetected);
-        afterSyncSteps();
+        // A run that failed is never reported as complete.
+        idle(c.syncNotFinished, c.errorsDetected);
+        afterSyncSteps(false);
         break;
     case SyncState::NotConfigured:
     case SyncState::NoSettings: changeSettings(kModeNewPhone); break;
@@ -415,16 +451,67 @@ void SyncUi::showStateTexts(int aState, int aPercent, int aPrevious, bool aChang
     }
 }
 
-void SyncUi::afterSyncSteps()
+void SyncUi::showPhoneProblems()
+{
+    if (!mDeviceList->DeviceIsConnected())
+        return;
+    Device* phone = mDeviceList->ConnectedDevice();
+    const MessageCatalogue& c = MessageCatalogue::get();
+    const QString folder = PhoneFolderSettings::folderOf(*mDeviceList, phone);
+    // A folder phone whose folder the checker found gone: no USB advice, it is not a phone.
+    if (!folder.isEmpty() && mDeviceList->MountedState(folder + QLatin1Char('/')) == MountedChecker::kNotMounted) {
+        mStatusLabel->setText(c.folderGone.arg(QDir::toNativeSeparators(folder)));
+        mHintLabel->setText(c.folderGoneHint);
+        mSyncButton->setEnabled(false);
+        mPreviewButton->setEnabled(false);
+        mSpaceGauge->disable();
+        return;
+    }
+    if (!phone->IsMounted())
+        return;
+    // A phone never set up opens the wizard by itself, once per phone and start.
+    const QString id = phone->UniqueDeviceId();
+    if (id.isEmpty() || mWizardOffered.contains(id) || phone->IsConfigured())
+        return;
+    mWizardOffered.insert(id);
+    QTimer::singleShot(0, this, [this] {
+        if (mState == SyncState::PhoneReady && !mShutdownRequested && isVisible())
+            changeSettings(kModeNewPhone);
+    });
+}
+
+void SyncUi::useFolderAsPhone()
+{
+    LogScope scope("SyncUi::useFolderAsPhone");
+    const QString folder = FolderPhoneChooser::choose(this);
+    if (folder.isEmpty())
+        return;
+    mAutoRefresher->stop();
+    mDeviceList->AddPhoneFolder(folder);
+    mDeviceList->RefreshDevices();
+    const QList<Device*>& devices = mDeviceList->GetDevices();
+    for (qsizetype i = 0; i < devices.size(); ++i) {
+        if (PhoneFolderSettings::folderOf(*mDeviceList, devices.at(i)) == folder) {
+            mDeviceList->SelectDevice(int(i));
+            mWizardOffered.insert(devices.at(i)->UniqueDeviceId());
+        }
+    }
+    changeSettings(kModeNewPhone);
+}
+
+void SyncUi::afterSyncSteps(bool aComplete)
 {
     const MessageCatalogue& c = MessageCatalogue::get();
+    if (mShutdownRequested)
+        return;
     if (mMusicSync && mMusicSync->BackupTransferFailed()) {
         QMessageBox box(QMessageBox::Warning, c.productName, c.backupTransferFailed,
                         QMessageBox::Ok, this);
         box.setObjectName(QStringLiteral("backupFailedBox"));
         ModalAnswerer::exec(box);
     }
-    if (!mDeviceList->DeviceIsConnected())
+    // The reminder begins "Synchronization is complete.": only a complete run earns it.
+    if (!aComplete || !mDeviceList->DeviceIsConnected())
         return;
     Device* phone = mDeviceList->ConnectedDevice();
     if (phone->GetDeviceType() != DeviceType::MassStorage)
@@ -496,7 +583,61 @@ void SyncUi::startSync()
     connect(sync, &MusicSync::notEnoughSpace, this, &SyncUi::notEnoughSpace,
             Qt::BlockingQueuedConnection);
     mSyncButton->setEnabled(false);
+    mStopRequested = false;
+    mSummary->clear();
+    UnfinishedRunNotice::markStarted(phone->UniqueDeviceId());
+    mNoticeLabel->hide();
     sync->StartInNewThread(mForceFull->isChecked());
+}
+
+void SyncUi::previewSync()
+{
+    LogScope scope("SyncUi::previewSync");
+    if (mPreview || (mMusicSync && mMusicSync->IsRunning()) || !mDeviceList->DeviceIsConnected())
+        return;
+    Device* phone = mDeviceList->ConnectedDevice();
+    if (!phone->IsMounted())
+        return;
+    // No refresh may replace the phone's objects while the plan reads them.
+    mAutoRefresher->stop();
+    SetSyncingButtons();
+    mStatusLabel->setText(MessageCatalogue::get().previewing);
+    mHintLabel->setText(phone->FriendlyName());
+    mProgressBar->setRange(0, 0);
+    mProgressBar->show();
+    mPreview = std::make_unique<SyncPreview>(&mLibrary, phone, mDeviceList->ParentOf(phone),
+                                             mForceFull->isChecked());
+    connect(mPreview.get(), &SyncPreview::ready, this, &SyncUi::showPreview,
+            Qt::QueuedConnection);
+    mPreview->start();
+}
+
+void SyncUi::showPreview()
+{
+    LogScope scope("SyncUi::showPreview");
+    const std::unique_ptr<SyncPreview> preview = std::move(mPreview);
+    mProgressBar->hide();
+    mProgressBar->setRange(0, 100);
+    if (!mShutdownRequested) {
+        const QString name = mDeviceList->DeviceIsConnected()
+                                 ? mDeviceList->ConnectedDevice()->FriendlyName()
+                                 : QString();
+        SyncPreviewDialog dialog(name, preview->plan(), preview->copyProtected(), this);
+        ModalAnswerer::exec(dialog);
+    }
+    // The refresher's first report redraws the phone's state from scratch.
+    mState = SyncState::NoPhone;
+    mAutoRefresher->start();
+}
+
+void SyncUi::stopSync()
+{
+    LogScope scope("SyncUi::stopSync");
+    if (!mMusicSync || !mMusicSync->IsRunning())
+        return;
+    mStopRequested = true;
+    mMusicSync->Cancel();
+    UpdateProgress(SyncState::Cancelling, 0);
 }
 
 bool SyncUi::lockPhone(Device& aPhone)
@@ -509,11 +650,7 @@ bool SyncUi::lockPhone(Device& aPhone)
         return true;
     }
     logValue("Phone in use by", lock.holder());
-    const MessageCatalogue& c = MessageCatalogue::get();
-    QMessageBox box(QMessageBox::Warning, c.productName,
-                    c.phoneInUse.arg(aPhone.FriendlyName(), lock.holder()), QMessageBox::Ok, this);
-    box.setObjectName(QStringLiteral("phoneInUseBox"));
-    ModalAnswerer::exec(box);
+    RunQuestions::tellPhoneInUse(this, aPhone.FriendlyName(), lock.holder());
     return false;
 }
 
@@ -562,67 +699,21 @@ QString SyncUi::currentPhoneId()
 void SyncUi::ConfirmDeleteTracks()
 {
     LogScope scope("SyncUi::ConfirmDeleteTracks");
-    if (!mMusicSync)
-        return;
-    const QString id = currentPhoneId();
-    SyncSettings settings;
-    settings.load();
-    if (settings.deleteWithoutWarning(id)) {
-        logMessage("Skipping warning");
-        mMusicSync->SetDeleteConfirmed(true);
-        return;
-    }
-    logMessage("Displaying warning");
-    DeleteTracksConfirm dialog(mMusicSync->TracksToDelete());
-    const int result = ModalAnswerer::exec(dialog);
-    if (result == DeleteTracksConfirm::kYes || result == DeleteTracksConfirm::kYesAlways)
-        mMusicSync->SetDeleteConfirmed(true);
-    if (result == DeleteTracksConfirm::kYesAlways) {
-        settings.setDeleteWithoutWarning(id, true);
-        settings.save();
-    }
+    if (mMusicSync)
+        RunQuestions::confirmDeletions(*mMusicSync, currentPhoneId());
 }
 
 void SyncUi::displayDrmTracksWarning()
 {
-    LogScope scope("SyncUi::displayDrmTracksWarning");
-    if (!mMusicSync)
-        return;
-    const QString id = currentPhoneId();
-    SyncSettings settings;
-    settings.load();
-    if (settings.skipDrmWarning(id))
-        return;
-    logMessage("Displaying warning");
-    QList<Track> tracks;
-    const TrackList& drm = mMusicSync->GetDrmTracks();
-    for (qint32 i = 0; i < drm.count(); ++i)
-        tracks.append(drm.at(i));
-    SyncWarningDialog dialog(this, tracks, SyncWarningDialog::kCopyProtected);
-    ModalAnswerer::exec(dialog);
-    if (dialog.dontShowAgain()) {
-        settings.setSkipDrmWarning(id, true);
-        settings.save();
-    }
+    // Copy-protected tracks are listed in the run's summary; the run does not wait for them.
+    logMessage("SyncUi::displayDrmTracksWarning");
 }
 
 void SyncUi::notEnoughSpace(qint64 aAdditionalSpaceRequired)
 {
     LogScope scope("SyncUi::notEnoughSpace");
-    const MessageCatalogue& c = MessageCatalogue::get();
-    const qint64 megabytes = aAdditionalSpaceRequired / 1024 / 1024;
-    QMessageBox box(QMessageBox::Warning, c.notEnoughSpaceTitle,
-                    c.notEnoughSpaceText.arg(megabytes), QMessageBox::NoButton, this);
-    box.setObjectName(QStringLiteral("notEnoughSpaceBox"));
-    QPushButton* dontSync = box.addButton(c.dontSync, QMessageBox::RejectRole);
-    box.addButton(c.syncAnyway, QMessageBox::AcceptRole);
-    ModalAnswerer::exec(box);
-    // Closing the box without a choice is the safe answer.
-    QAbstractButton* clicked = box.clickedButton();
-    if (!clicked || clicked == dontSync || clicked->text() == c.dontSync) {
-        if (mMusicSync)
-            mMusicSync->Cancel();
-    }
+    if (!RunQuestions::goOnWithoutSpace(this, aAdditionalSpaceRequired) && mMusicSync)
+        mMusicSync->Cancel();
 }
 
 // ---- Library health and other slots -------------------------------------------------------
@@ -654,7 +745,7 @@ void SyncUi::unableToOpenDevice()
 
 void SyncUi::onHelpClicked()
 {
-    QDesktopServices::openUrl(QUrl(MessageCatalogue::get().helpAddress));
+    HelpLink::open(this, MessageCatalogue::get().helpAddress);
 }
 
 void SyncUi::helpLinkClicked(QString aLink)
@@ -663,6 +754,8 @@ void SyncUi::helpLinkClicked(QString aLink)
     logValue("aLink", aLink);
     if (aLink == QLatin1String(kChooseLibraryLink)) {
         chooseLibrary();
+    } else if (aLink.startsWith(QLatin1String("http"))) {
+        HelpLink::open(this, aLink);
     } else if (aLink == QLatin1String("ituneshelp")) {
         const MessageCatalogue& c = MessageCatalogue::get();
         QMessageBox box(QMessageBox::Information, c.iTunesInfoTitle, c.iTunesInfoText,
@@ -675,28 +768,26 @@ void SyncUi::helpLinkClicked(QString aLink)
 void SyncUi::softwareUpdateInfoFound()
 {
     LogScope scope("SyncUi::softwareUpdateInfoFound");
-    SyncSettings settings;
-    settings.load();
-    if (mUpdateWatcher.version() == settings.skipUpdateMessage()
-        || mUpdateWatcher.message().isEmpty())
-        return;
-    UpdateDialog dialog(this, mUpdateWatcher.title(), mUpdateWatcher.message());
-    ModalAnswerer::exec(dialog);
-    if (dialog.dontShowAgain()) {
-        settings.setSkipUpdateMessage(mUpdateWatcher.version());
-        settings.save();
-    }
+    UpdateDialog::offer(this, mUpdateWatcher);
 }
 
 void SyncUi::closeEvent(QCloseEvent* aEvent)
 {
     LogScope scope("SyncUi::closeEvent");
+    const bool running = mMusicSync && mMusicSync->IsRunning();
+    if (!mShutdownRequested && running && !SyncState::isIdle(mState)
+        && !RunQuestions::stopForClose(this)) {
+        logMessage("Close refused - the run goes on");
+        aEvent->ignore();
+        return;
+    }
     mShutdownRequested = true;
     if (SyncState::isIdle(mState)) {
         logMessage("App is not busy - exit now");
         aEvent->accept();
     } else {
         logMessage("App is busy - so don't shut down yet");
+        mStopRequested = true;
         UpdateProgress(SyncState::Cancelling, 0);
         aEvent->ignore();
     }

@@ -8,6 +8,7 @@
 #include "ui/SoftwareUpdateWatcher.h"
 
 #include <QMessageBox>
+#include <QSet>
 #include <QTimer>
 #include <QWidget>
 
@@ -21,6 +22,8 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class SpaceGauge;
+class SyncPreview;
+class SyncSummaryView;
 
 // The main window: shows the connected phone and what a synchronisation is doing, starts
 // synchronisations, opens the setup wizard and answers the run's questions. One state number,
@@ -74,6 +77,13 @@ public slots:
     // The library's first contact ended; without an answer the user is asked for the file.
     void libraryInitialiseFinished();
     void chooseLibrary();
+    // Stops the run at its next cancellation point: the track being copied is finished or
+    // removed, nothing half-written stays.
+    void stopSync();
+    // Works out what a synchronisation of the connected phone would do and shows it.
+    void previewSync();
+    // Lets the user pick a folder to use as a phone and opens the wizard for it.
+    void useFolderAsPhone();
 
 protected:
     void closeEvent(QCloseEvent* aEvent) override;
@@ -85,9 +95,14 @@ private:
     void setIdleProgress();
     void showStateWidgets(int aState);
     void showStateTexts(int aState, int aPercent, int aPrevious, bool aChanged);
-    void showNotCopiedWarning();
-    void afterSyncSteps();
+    void afterSyncSteps(bool aComplete);
     void bringToFront();
+    // Shows, below the hint, that the last run of the connected phone (or of any phone, with
+    // none connected) did not finish.
+    void showUnfinishedRunNotice();
+    void showPreview();
+    // In the phone-ready state: a folder phone that is gone, or a phone never set up.
+    void showPhoneProblems();
     // The phone of the current run, else the connected phone; empty when there is none.
     QString currentPhoneId();
     // Takes the phone's run lock; tells the user who holds it when another process does.
@@ -98,12 +113,18 @@ private:
     ProgressRelay mProgressRelay;
     QProgressBar* mProgressBar;
     SpaceGauge* mSpaceGauge;
+    SyncSummaryView* mSummary;
     QPushButton* mSyncButton;
     QPushButton* mSettingsButton;
     QPushButton* mHelpButton;
+    QPushButton* mStopButton;
+    QPushButton* mPreviewButton;
+    QPushButton* mFolderButton;
     QLabel* mStatusLabel;
     QLabel* mHintLabel;
+    QLabel* mNoticeLabel;
     std::unique_ptr<MusicSync> mMusicSync;
+    std::unique_ptr<SyncPreview> mPreview;
     // Held from the start of a run until its thread ends, as the command line holds it.
     std::optional<RunLock> mRunLock;
     std::unique_ptr<DeviceList> mDeviceList;
@@ -115,6 +136,10 @@ private:
     QMessageBox mMessageBox;
     QMessageBox mITunesNotice;
     bool mShutdownRequested = false;
+    // The user stopped the run: its busy states show as "Cancelling" until it has ended.
+    bool mStopRequested = false;
     int mITunesFailureCount = 0;
     bool mUnableToOpenShown = false;
+    // Phones for which the wizard opened by itself since the start.
+    QSet<QString> mWizardOffered;
 };

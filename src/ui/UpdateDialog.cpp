@@ -1,6 +1,9 @@
 #include "ui/UpdateDialog.h"
 
+#include "settings/SyncSettings.h"
 #include "ui/MessageCatalogue.h"
+#include "ui/ModalAnswerer.h"
+#include "ui/SoftwareUpdateWatcher.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -34,4 +37,18 @@ UpdateDialog::UpdateDialog(QWidget* aParent, const QString& aTitle, const QStrin
 void UpdateDialog::dontShowAgainStateChanged(int aNewState)
 {
     mDontShowAgain = aNewState == Qt::Checked;
+}
+
+void UpdateDialog::offer(QWidget* aParent, const SoftwareUpdateWatcher& aWatcher)
+{
+    SyncSettings settings;
+    settings.load();
+    if (aWatcher.version() == settings.skipUpdateMessage() || aWatcher.message().isEmpty())
+        return;
+    UpdateDialog dialog(aParent, aWatcher.title(), aWatcher.message());
+    ModalAnswerer::exec(dialog);
+    if (dialog.dontShowAgain()) {
+        settings.setSkipUpdateMessage(aWatcher.version());
+        settings.save();
+    }
 }

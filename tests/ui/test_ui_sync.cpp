@@ -11,6 +11,8 @@
 #include "tracks/SyncState.h"
 #include "ui/MessageCatalogue.h"
 #include "ui/ProgressRelay.h"
+#include "ui/SyncPreviewDialog.h"
+#include "ui/SyncSummaryView.h"
 #include "ui/SyncUi.h"
 
 #include <QAbstractButton>
@@ -296,6 +298,135 @@ private slots:
         QCOMPARE(seen, expected);
     }
 
+    void stopEndsTheRunAsCancelledAndTheNextStartSaysSo()
+    {
+        SyncSetup setup;
+        setup.configure();
+        DialogRecorder dialogs;
+        auto window = std::make_unique<SyncUi>(nullptr, setup.fakeSystem.path());
+        QVERIFY(openWindow(*window, setup.fixture.phoneRoot()));
+        QCOMPARE(synchronise(*window), int(SyncState::Finished));
+        setup.fixture.setPlaylist(QStringLiteral("Mix"), {QStringLiteral("One")});
+        setup.fixture.writeLibrary();
+        auto* stop = window->findChild<QPushButton*>(QStringLiteral("stopButton"));
+        bool stopShown = false;
+        bool stopAtQuestion = true;
+        dialogs.on(QStringLiteral("deleteTracksConfirm"), [&](QDialog& aDialog) {
+            // The user stops the run while it waits for the answer, then answers yes.
+            if (stopAtQuestion) {
+                stopShown = stop->isVisible() && stop->isEnabled();
+                stop->click();
+            }
+            aDialog.findChild<QAbstractButton*>(QStringLiteral("yesButton"))->click();
+        });
+        dialogs.mShown.clear();
+        QCOMPARE(synchronise(*window), int(SyncState::Cancelled));
+        QVERIFY(stopShown);
+        QVERIFY(!stop->isVisible());
+        // Never reported complete: no reminder that begins "Synchronization is complete".
+        QCOMPARE(dialogs.mShown, QStringList{QStringLiteral("deleteTracksConfirm")});
+        QCOMPARE(labelText(*window, "statusLabel"), MessageCatalogue::get().syncCancelled);
+        QCOMPARE(phoneMusic(setup.fixture).size(), 3);
+        QVERIFY(labelText(*window, "noticeLabel").contains(QLatin1String("did not finish")));
+
+        // The next start tells it; a run that finishes clears it.
+        window = std::make_unique<SyncUi>(nullptr, setup.fakeSystem.path());
+        QVERIFY(openWindow(*window, setup.fixture.phoneRoot()));
+        auto* notice = window->findChild<QLabel*>(QStringLiteral("noticeLabel"));
+        QVERIFY(notice->isVisible());
+        QVERIFY(notice->text().contains(QLatin1String("next synchronization finishes it")));
+        stopAtQuestion = false;
+        QCOMPARE(synchronise(*window), int(SyncState::Finished));
+        QVERIFY(!notice->isVisible());
+        QCOMPARE(phoneMusic(setup.fixture).size(), 1);
+    }
+
+    void summaryTellsWhatWasCopiedAndWhatWasLeftWithoutHaltingTheRun()
+    {
+        SyncSetup setup;
+        setup.fixture.addTrack(QStringLiteral("Locked"), QStringLiteral("Label"),
+                               QStringLiteral("Album"), 4, QStringLiteral("Locked.m4p"));
+        setup.fixture.addTrack(QStringLiteral("Lost"), QStringLiteral("Artist"),
+                               QStringLiteral("Album"), 5)
+            .mFileExists = false;
+        setup.fixture.setPlaylist(QStringLiteral("Mix"),
+                                  {QStringLiteral("One"), QStringLiteral("Two"),
+                                   QStringLiteral("Three"), QStringLiteral("Locked"),
+                                   QStringLiteral("Lost")});
+        setup.fixture.writeLibrary();
+        setup.configure();
+        DialogRecorder dialogs;
+        SyncUi window(nullptr, setup.fakeSystem.path());
+        QVERIFY(openWindow(window, setup.fixture.phoneRoot()));
+        QCOMPARE(synchronise(window), int(SyncState::Finished));
+        // Only the reminder to eject; no box about the protected or lost tracks.
+        QCOMPARE(dialogs.mShown, QStringList{QStringLiteral("usbEjectWarning")});
+        auto* summary = window.findChild<SyncSummaryView*>(QStringLiteral("syncSummary"));
+        QVERIFY(summary->isVisible());
+        QCOMPARE(summary->headline(),
+                 QStringLiteral("3 tracks copied, 0 deleted, 2 not copied."));
+        const QStringList lines = summary->lines();
+        QCOMPARE(lines.size(), 2);
+        QCOMPARE(lines.at(0), QStringLiteral("Not copied: Lost by Artist (the file is missing on "
+                                             "this computer)"));
+        QVERIFY(lines.at(1).startsWith(QLatin1String("Not copied: Locked by Label (copy protected")));
+    }
+
+    void previewShowsThePlanAndChangesNothing()
+    {
+        SyncSetup setup;
+        setup.configure();
+        DialogRecorder dialogs;
+        QStringList groups;
+        QString summary;
+        dialogs.on(QStringLiteral("syncPreviewDialog"), [&](QDialog& aDialog) {
+            auto& preview = static_cast<SyncPreviewDialog&>(aDialog);
+            groups = preview.groupTitles();
+            summary = preview.summaryText();
+            aDialog.reject();
+        });
+        SyncUi window(nullptr, setup.fakeSystem.path());
+        QVERIFY(openWindow(window, setup.fixture.phoneRoot()));
+        const QStringList before = phoneTree(setup.fixture);
+        window.findChild<QPushButton*>(QStringLiteral("previewButton"))->click();
+        QVERIFY(waitFor([&] { return !groups.isEmpty(); }));
+        QCOMPARE(groups, (QStringList{QStringLiteral("Tracks to copy (3)"),
+                                      QStringLiteral("Tracks to delete from your phone (0)"),
+                                      QStringLiteral("Playlists to write (1)")}));
+        QVERIFY(summary.contains(QLatin1String("Enough space")));
+        QCOMPARE(phoneTree(setup.fixture), before);
+        // The window is back to the ready phone.
+        QVERIFY(waitFor([&] {
+            return window.findChild<QPushButton*>(QStringLiteral("syncButton"))->isEnabled();
+        }));
+        QCOMPARE(labelText(window, "statusLabel"), MessageCatalogue::get().phoneReady);
+        QCOMPARE(synchronise(window), int(SyncState::Finished));
+        QCOMPARE(phoneMusic(setup.fixture).size(), 3);
+    }
+
+    void closingDuringARunCanBeRefused()
+    {
+        SyncSetup setup;
+        setup.configure();
+        DialogRecorder dialogs;
+        SyncUi window(nullptr, setup.fakeSystem.path());
+        QVERIFY(openWindow(window, setup.fixture.phoneRoot()));
+        synchronise(window);
+        setup.fixture.setPlaylist(QStringLiteral("Mix"), {QStringLiteral("One")});
+        setup.fixture.writeLibrary();
+        dialogs.on(QStringLiteral("stopToCloseBox"), [](QDialog& aDialog) {
+            DialogRecorder::clickButton(aDialog, MessageCatalogue::get().keepSynchronizing);
+        });
+        dialogs.on(QStringLiteral("deleteTracksConfirm"), [&](QDialog& aDialog) {
+            window.close();
+            aDialog.findChild<QAbstractButton*>(QStringLiteral("yesButton"))->click();
+        });
+        QCOMPARE(synchronise(window), int(SyncState::Finished));
+        QVERIFY(dialogs.mShown.contains(QStringLiteral("stopToCloseBox")));
+        QVERIFY(window.isVisible());
+        QCOMPARE(labelText(window, "statusLabel"), MessageCatalogue::get().syncComplete);
+    }
+
     void closingDuringARunCancelsItAndClosesAfterwards()
     {
         SyncSetup setup;
@@ -306,6 +437,7 @@ private slots:
         synchronise(window);
         setup.fixture.setPlaylist(QStringLiteral("Mix"), {QStringLiteral("One")});
         setup.fixture.writeLibrary();
+        dialogs.mShown.clear();
         QString statusAfterClose;
         bool stillShown = false;
         dialogs.on(QStringLiteral("deleteTracksConfirm"), [&](QDialog& aDialog) {
@@ -317,6 +449,8 @@ private slots:
         });
         window.findChild<QPushButton*>(QStringLiteral("syncButton"))->click();
         QVERIFY(waitFor([&] { return !window.isVisible(); }, 30000));
+        QVERIFY(dialogs.mShown.contains(QStringLiteral("stopToCloseBox")));
+        QVERIFY(!dialogs.mShown.contains(QStringLiteral("usbEjectWarning")));
         QCOMPARE(statusAfterClose, MessageCatalogue::get().cancelling);
         QVERIFY(stillShown);
         QVERIFY(!window.musicSync()->IsRunning());

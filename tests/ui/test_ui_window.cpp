@@ -9,12 +9,16 @@
 #include "library/LibraryXmlBuilder.h"
 #include "settings/SyncSettings.h"
 #include "sync/MusicSync.h"
+#include "ui/HelpLink.h"
 #include "ui/MessageCatalogue.h"
 #include "ui/ModalAnswerer.h"
 #include "ui/SpaceGauge.h"
 #include "ui/SyncUi.h"
 
 #include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLineEdit>
 #include <QFileDialog>
 #include <QLabel>
 #include <QProcess>
@@ -86,7 +90,7 @@ private slots:
         QTest::newRow("0") << 0 << 0 << c.connectPhone << c.phoneNotDetectedHint << "g";
         QTest::newRow("1") << 1 << 0 << c.phoneReady << "" << "gGsf";
         QTest::newRow("2") << 2 << 0 << c.syncComplete << "" << "gGsf";
-        QTest::newRow("3") << 3 << 0 << c.syncComplete << c.errorsDetected << "gGsf";
+        QTest::newRow("3") << 3 << 0 << c.syncNotFinished << c.errorsDetected << "gGsf";
         QTest::newRow("6") << 6 << 0 << c.syncCancelled << "" << "gGsf";
         QTest::newRow("7") << 7 << 0 << c.connectPhone << c.phoneNotDetectedHint << "g";
         QTest::newRow("8") << 8 << 0 << c.scanningLibrary << c.pleaseWait << "pbi";
@@ -209,9 +213,29 @@ private slots:
         window.unableToOpenDevice();
         window.unableToOpenDevice();
         window.helpLinkClicked(QStringLiteral("ituneshelp"));
+        QStringList opened;
+        HelpLink::setOpener([&](const QString& aAddress) {
+            opened.append(aAddress);
+            return true;
+        });
         window.helpLinkClicked(QStringLiteral("http://elsewhere/"));
+        QCOMPARE(opened, QStringList{QStringLiteral("http://elsewhere/")});
         QCOMPARE(dialogs.mShown,
                  (QStringList{QStringLiteral("unableToOpenBox"), QStringLiteral("iTunesInfoBox")}));
+
+        // Without a browser the address is shown, ready to be copied.
+        HelpLink::setOpener([](const QString&) { return false; });
+        QString shownAddress;
+        dialogs.on(QStringLiteral("helpAddressBox"), [&](QDialog& aDialog) {
+            shownAddress = aDialog.findChild<QLineEdit*>(QStringLiteral("helpAddress"))->text();
+            aDialog.findChild<QPushButton*>(QStringLiteral("copyAddressButton"))->click();
+            aDialog.reject();
+        });
+        window.findChild<QPushButton*>(QStringLiteral("helpButton"))->setEnabled(true);
+        window.findChild<QPushButton*>(QStringLiteral("helpButton"))->click();
+        HelpLink::setOpener({});
+        QCOMPARE(shownAddress, texts().helpAddress);
+        QCOMPARE(QGuiApplication::clipboard()->text(), texts().helpAddress);
     }
 
     void startUpReachesNoPhoneWithALibraryAndSettings()

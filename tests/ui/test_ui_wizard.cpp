@@ -19,6 +19,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QListWidget>
 #include <QRadioButton>
 
@@ -150,6 +151,8 @@ private slots:
         wizard.next();
         QCOMPARE(wizard.currentId(), 5);
         wizard.next();
+        QCOMPARE(wizard.currentId(), 6);
+        wizard.next();
         QCOMPARE(wizard.currentId(), 7);
         wizard.next();
         QCOMPARE(wizard.currentId(), 9);
@@ -252,6 +255,113 @@ private slots:
         QCOMPARE(list->item(1)->text(), QStringLiteral("Newer iPhone"));
     }
 
+    void clickingThroughShowsAndKeepsWhatWasStored()
+    {
+        WizardSetup setup;
+        FakeBackupBuilder backup(mBackups.path() + QStringLiteral("/kept"));
+        backup.setInfoPlist(QStringLiteral("Old iPhone"));
+        QVERIFY(backup.write());
+        Device* second = setup.list.GetDevices().at(1);
+        second->SetConfigured();
+        const QString id = second->UniqueDeviceId();
+        const QList<QPair<QString, QString>> photoFolders{
+            {QStringLiteral("folder"), QStringLiteral("/home/me/Pictures")}};
+        {
+            // What `pellmar-sync setup --convert-to-mp3 --backup ...` leaves.
+            SyncSettings settings;
+            settings.load();
+            settings.setConfig(id, second->FriendlyName(), true, {}, 0, {});
+            settings.setConvertAacToMp3(id, true);
+            settings.setSelectedBackupPath(id, backup.backupPath());
+            settings.setCopyNotes(id, true);
+            settings.setSettingsList(id, QStringLiteral("photo_folders"), photoFolders);
+            settings.save();
+        }
+        bool preselected = false;
+        bool notesShown = false;
+        bool dontKnowShown = false;
+        const auto clickThrough = [&](bool aAnswerYes) {
+            DeviceWizard wizard(&setup.library, &setup.list, nullptr, 0);
+            wizard.show();
+            QList<int> visited{wizard.currentId()};
+            wizard.next();
+            visited.append(wizard.currentId());
+            // The phone set up last is chosen already.
+            preselected = listNamed(wizard.currentPage(), "phoneList")->currentRow() == 1
+                          && wizard.button(QWizard::NextButton)->isEnabled();
+            while (wizard.currentId() != 9 && visited.size() < 10) {
+                wizard.next();
+                visited.append(wizard.currentId());
+                QWizardPage* page = wizard.currentPage();
+                if (wizard.currentId() == 6) {
+                    dontKnowShown =
+                        page->findChild<QRadioButton*>(QStringLiteral("dontKnow"))->isChecked();
+                    if (aAnswerYes)
+                        page->findChild<QRadioButton*>(QStringLiteral("yes"))->click();
+                }
+                if (wizard.currentId() == 7) {
+                    auto* notes = page->findChild<QCheckBox*>(QStringLiteral("copyNotes"));
+                    notesShown = notes->isChecked() && notes->isEnabled();
+                }
+            }
+            wizard.accept();
+            return visited;
+        };
+        QCOMPARE(clickThrough(false), (QList<int>{0, 2, 4, 5, 6, 7, 9}));
+        QVERIFY(preselected);
+        QVERIFY(dontKnowShown);
+        QVERIFY(notesShown);
+        SyncSettings settings;
+        settings.load();
+        QVERIFY(settings.convertAacToMp3(id));
+        QCOMPARE(settings.selectedBackupPath(id), backup.backupPath());
+        QVERIFY(settings.copyNotes(id));
+        QCOMPARE(settings.getSettingsList(id, QStringLiteral("photo_folders")), photoFolders);
+
+        // What the page shows is what is saved.
+        clickThrough(true);
+        settings.load();
+        QVERIFY(!settings.convertAacToMp3(id));
+    }
+
+    void backupPageSaysWhereItLookedAndTakesAChosenBackup()
+    {
+        QTemporaryDir empty;
+        qputenv("PELLMAR_BACKUP_ROOTS", empty.path().toUtf8());
+        DialogRecorder dialogs;
+        DeviceBackupPage page;
+        page.show();
+        auto* nothing = page.findChild<QLabel*>(QStringLiteral("nothingFound"));
+        QVERIFY(nothing->isVisible());
+        QVERIFY(nothing->text().contains(empty.path()));
+        auto* messages = page.findChild<QCheckBox*>(QStringLiteral("copyMessages"));
+        QVERIFY(!messages->isEnabled());
+
+        QTemporaryDir elsewhere;
+        QString error;
+        QVERIFY(!page.addChosenBackup(elsewhere.path(), error));
+        QVERIFY(error.contains(QLatin1String("not an iPhone backup")));
+        QVERIFY(nothing->isVisible());
+        const QString file = elsewhere.path() + QStringLiteral("/Curve.ipd");
+        QFile ipd(file);
+        QVERIFY(ipd.open(QIODevice::WriteOnly));
+        ipd.write("Inter@ctive Pager Backup/Restore File\n");
+        ipd.close();
+        dialogs.on(QStringLiteral("blackBerryFileDialog"), [&](QDialog& aDialog) {
+            auto& files = static_cast<QFileDialog&>(aDialog);
+            files.setDirectory(elsewhere.path());
+            files.selectFile(file);
+            static_cast<QDialog&>(files).accept();
+        });
+        page.chooseBlackBerryFile();
+        QVERIFY(!nothing->isVisible());
+        QCOMPARE(listNamed(&page, "backupList")->currentItem()->text(), QStringLiteral("Curve.ipd"));
+        QVERIFY(messages->isEnabled());
+        messages->setChecked(true);
+        QVERIFY(page.validatePage());
+        QCOMPARE(page.selectedBackupPath(), file);
+    }
+
     void aFolderCanBeChosenAsPhoneAndIsRemembered()
     {
         WizardSetup setup;
@@ -273,7 +383,24 @@ private slots:
         QCOMPARE(phones->count(), 3);
         QCOMPARE(phones->currentItem()->text(), QStringLiteral("card"));
         QVERIFY(wizard.button(QWizard::NextButton)->isEnabled());
+        // Kept where the command line keeps a phone's folder, once the phone is set up.
+        QVERIFY(!PhoneFolderSettings::load().contains(folder));
+        while (wizard.currentId() != 9)
+            wizard.next();
+        wizard.accept();
+        SyncSettings settings;
+        settings.load();
+        const auto folders = settings.phoneFolders();
+        QCOMPARE(folders.size(), 1);
+        QCOMPARE(folders.first().second, folder);
         QVERIFY(PhoneFolderSettings::load().contains(folder));
+
+        // A folder phone set up by the command line is listed by the window, also when gone.
+        settings.setPhoneFolder(folders.first().first, folder + QStringLiteral("-gone"));
+        settings.save();
+        DeviceList other(nullptr, setup.fakeSystem.path());
+        PhoneFolderSettings::addAllTo(other);
+        QVERIFY(other.PhoneFolders().contains(folder + QStringLiteral("-gone")));
     }
 
 private:

@@ -5,9 +5,9 @@
 #include "device/DeviceList.h"
 #include "device/UsbMSDevice.h"
 #include "ui/MessageCatalogue.h"
+#include "ui/FolderPhoneChooser.h"
 #include "ui/ModalAnswerer.h"
 #include "ui/UnableToOpenNotice.h"
-#include "ui/PhoneFolderSettings.h"
 #include "ui/wizard/WizardPageIds.h"
 
 #include <QDir>
@@ -29,7 +29,7 @@ ConnectDevicePage::ConnectDevicePage(DeviceList* aDeviceList, QWidget* aParent)
     setPixmap(QWizard::WatermarkPixmap, watermark);
     setMaximumHeight(watermark.height());
     auto* layout = new QVBoxLayout(this);
-    auto* intro = new QLabel(tr("<p>Connect your Samsung Galaxy to the PC using the USB cable and "
+    auto* intro = new QLabel(tr("<p>Connect your phone to this computer using its USB cable and "
                                 "then select it from the list below.</p>"));
     intro->setWordWrap(true);
     layout->addWidget(intro);
@@ -78,7 +78,13 @@ void ConnectDevicePage::DeviceListChanged()
         logValue("friendlyName", name);
         mList->addItem(name);
     }
-    // The phone chosen before the list changed stays chosen while it is listed.
+    // The phone chosen before the list changed stays chosen while it is listed; with none
+    // chosen, the phone the window would synchronise is.
+    if (!mDeviceList->DeviceIsSelected() && !devices.isEmpty()) {
+        Device* known = mDeviceList->ConnectedDevice();
+        if (known->IsMounted())
+            mDeviceList->SelectDevice(int(devices.indexOf(known)));
+    }
     if (mDeviceList->DeviceIsSelected()) {
         mList->setCurrentRow(devices.indexOf(mDeviceList->SelectedDevice()));
         setComplete(mList->currentRow() >= 0);
@@ -94,16 +100,11 @@ void ConnectDevicePage::selectionChanged()
 void ConnectDevicePage::useFolderAsPhone()
 {
     LogScope scope("ConnectDevicePage::useFolderAsPhone");
-    QFileDialog dialog(this, tr("Use a folder as phone"), QDir::homePath());
-    dialog.setObjectName(QStringLiteral("phoneFolderDialog"));
-    dialog.setFileMode(QFileDialog::Directory);
-    dialog.setOption(QFileDialog::ShowDirsOnly);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    if (ModalAnswerer::exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    const QString folder = FolderPhoneChooser::choose(this);
+    if (folder.isEmpty())
         return;
-    const QString folder = QDir::cleanPath(dialog.selectedFiles().constFirst());
-    logValue("folder", folder);
-    PhoneFolderSettings::remember(folder, *mDeviceList);
+    // Remembered with the phone's settings when the wizard is finished.
+    mDeviceList->AddPhoneFolder(folder);
     mDeviceList->RefreshDevices();
     const QList<Device*>& devices = mDeviceList->GetDevices();
     for (qsizetype i = 0; i < devices.size(); ++i) {

@@ -20,6 +20,9 @@ ConvertToMp3Page::ConvertToMp3Page(QWidget* aParent) : QWizardPage(aParent)
     mNo = new QRadioButton(tr("No"));
     mDontKnow = new QRadioButton(tr("I Don't Know"));
     mDontKnow->setChecked(true);
+    mYes->setObjectName(QStringLiteral("yes"));
+    mNo->setObjectName(QStringLiteral("no"));
+    mDontKnow->setObjectName(QStringLiteral("dontKnow"));
     layout->addWidget(mYes);
     layout->addWidget(mNo);
     layout->addWidget(mDontKnow);
@@ -35,6 +38,11 @@ ConvertToMp3Page::ConvertToMp3Page(QWidget* aParent) : QWizardPage(aParent)
 int ConvertToMp3Page::nextId() const
 {
     return WizardPageIds::kBackup;
+}
+
+bool ConvertToMp3Page::convert() const
+{
+    return !mYes->isChecked();
 }
 
 void ConvertToMp3Page::setConvert(bool aConvert)

@@ -15,6 +15,8 @@ public:
     int nextId() const override;
     // Sets the answer from the stored conversion setting.
     void setConvert(bool aConvert);
+    // Tracks are converted unless the user said the phone plays AAC.
+    bool convert() const;
 
 private:
     QRadioButton* mYes;

@@ -2,14 +2,21 @@
 
 #include "app/DebugLog.h"
 #include "backup/BackupDiscovery.h"
+#include "backup/BlackBerryReader.h"
 #include "ui/MessageCatalogue.h"
 #include "ui/ModalAnswerer.h"
 #include "ui/wizard/WizardPageIds.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 DeviceBackupPage::DeviceBackupPage(QWidget* aParent) : QWizardPage(aParent)
@@ -18,17 +25,34 @@ DeviceBackupPage::DeviceBackupPage(QWidget* aParent) : QWizardPage(aParent)
     setTitle(tr("Copy Data from Another Device"));
     auto* layout = new QVBoxLayout(this);
     mIntro = new QLabel(tr("<p>Pellmar can copy additional information from iTunes device "
-                           "backups on your PC to your Android phone.</p><p>Any iTunes device "
-                           "backups on your PC are listed below:</p>"));
+                           "backups on this computer to your Android phone.</p><p>Any iTunes "
+                           "device backups on this computer are listed below:</p>"));
     mIntro->setWordWrap(true);
     mIntro->setOpenExternalLinks(true);
     layout->addWidget(mIntro);
     mList = new QListWidget;
     mList->setObjectName(QStringLiteral("backupList"));
     mList->setMaximumHeight(75);
+    mNothingFound = new QLabel;
+    mNothingFound->setObjectName(QStringLiteral("nothingFound"));
+    mNothingFound->setWordWrap(true);
+    mNothingFound->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    mChooseButton = new QPushButton(tr("Choose backup\u2026"));
+    mChooseButton->setObjectName(QStringLiteral("chooseBackupButton"));
+    auto* chooseMenu = new QMenu(mChooseButton);
+    chooseMenu->addAction(tr("iPhone backup folder\u2026"), this,
+                          &DeviceBackupPage::chooseBackupFolder);
+    chooseMenu->addAction(tr("BlackBerry backup file\u2026"), this,
+                          &DeviceBackupPage::chooseBlackBerryFile);
+    mChooseButton->setMenu(chooseMenu);
     auto* indentedList = new QVBoxLayout;
     indentedList->setContentsMargins(40, 0, 0, 0);
+    indentedList->addWidget(mNothingFound);
     indentedList->addWidget(mList);
+    auto* chooseRow = new QHBoxLayout;
+    chooseRow->addWidget(mChooseButton);
+    chooseRow->addStretch();
+    indentedList->addLayout(chooseRow);
     layout->addLayout(indentedList);
     auto* choose = new QLabel(tr("<p>If you wish to transfer this information to your Android "
                                  "phone then select a backup from the above list plus one or "
@@ -51,11 +75,128 @@ DeviceBackupPage::DeviceBackupPage(QWidget* aParent) : QWizardPage(aParent)
     mNotes = box(tr("Copy Notes"), "copyNotes");
     layout->addLayout(boxes);
 
-    mBackups = BackupDiscovery::findiTunesBackups();
-    for (const BackupInfo& backup : std::as_const(mBackups))
-        mList->addItem(backup.mBackupName);
+    for (const BackupInfo& backup : BackupDiscovery::findiTunesBackups())
+        addBackup(backup);
+    showEmptyState();
+    selectionChanged();
+    connect(mList, &QListWidget::itemSelectionChanged, this, &DeviceBackupPage::selectionChanged);
     connect(&mTimer, &QTimer::timeout, this, &DeviceBackupPage::checkForNewBackups);
     mTimer.start(kRefreshMs);
+}
+
+void DeviceBackupPage::addBackup(const BackupInfo& aBackup)
+{
+    mBackups.append(aBackup);
+    mList->addItem(aBackup.mBackupName);
+    mList->item(mList->count() - 1)->setToolTip(QDir::toNativeSeparators(aBackup.mBackupPath));
+}
+
+void DeviceBackupPage::showEmptyState()
+{
+    const bool empty = mBackups.isEmpty();
+    mList->setVisible(!empty);
+    mNothingFound->setVisible(empty);
+    if (!empty)
+        return;
+    QStringList roots;
+    for (const QString& root : BackupDiscovery::backupRoots())
+        roots.append(QDir::toNativeSeparators(root));
+    mNothingFound->setText(tr("No iPhone backup was found. Pellmar looked in:\n%1\n\nChoose a "
+                              "backup folder or a BlackBerry backup file if you keep one "
+                              "elsewhere.")
+                               .arg(roots.join(QLatin1Char('\n'))));
+}
+
+void DeviceBackupPage::selectionChanged()
+{
+    // The data choices mean nothing until there is a backup to take them from; stored choices
+    // stay shown.
+    const bool selected = !mList->selectedItems().isEmpty();
+    for (QCheckBox* box : {mMessages, mAddressBook, mCalendar, mPhotos, mNotes})
+        box->setEnabled(selected);
+}
+
+void DeviceBackupPage::showStoredChoice(const QString& aBackupPath, const Choice& aChoice)
+{
+    if (!aBackupPath.isEmpty()) {
+        QString error;
+        addChosenBackup(aBackupPath, error);
+    }
+    mMessages->setChecked(aChoice.mMessages);
+    mAddressBook->setChecked(aChoice.mAddressBook);
+    mCalendar->setChecked(aChoice.mCalendar);
+    mPhotos->setChecked(aChoice.mPhotos);
+    mNotes->setChecked(aChoice.mNotes);
+}
+
+bool DeviceBackupPage::addChosenBackup(const QString& aPath, QString& aError)
+{
+    const QFileInfo info(aPath);
+    BackupInfo backup;
+    if (info.isDir()) {
+        backup.mBackupPath = QDir::cleanPath(info.absoluteFilePath()) + QLatin1Char('/');
+        backup.mBackupName = BackupDiscovery::getDeviceNameFromInfoPlist(
+            backup.mBackupPath + QStringLiteral("Info.plist"));
+        backup.mBackupFolder = QFileInfo(info.absoluteFilePath()).fileName();
+        if (backup.mBackupName.isEmpty()) {
+            aError = tr("The folder %1 is not an iPhone backup: it has no Info.plist that "
+                        "names a device.")
+                         .arg(QDir::toNativeSeparators(aPath));
+            return false;
+        }
+    } else if (BlackBerryReader::isBlackBerryBackup(aPath) && info.isFile()) {
+        backup.mBackupPath = info.absoluteFilePath();
+        backup.mBackupName = info.fileName();
+    } else {
+        aError = tr("%1 is neither an iPhone backup folder nor a BlackBerry backup file.")
+                     .arg(QDir::toNativeSeparators(aPath));
+        return false;
+    }
+    qsizetype row = -1;
+    for (qsizetype i = 0; i < mBackups.size() && row < 0; ++i) {
+        if (QDir::cleanPath(mBackups.at(i).mBackupPath) == QDir::cleanPath(backup.mBackupPath))
+            row = i;
+    }
+    if (row < 0) {
+        addBackup(backup);
+        row = mBackups.size() - 1;
+    }
+    showEmptyState();
+    mList->setCurrentRow(int(row));
+    return true;
+}
+
+void DeviceBackupPage::addFromDialog(QFileDialog& aDialog)
+{
+    if (ModalAnswerer::exec(aDialog) != QDialog::Accepted || aDialog.selectedFiles().isEmpty())
+        return;
+    QString error;
+    if (!addChosenBackup(aDialog.selectedFiles().constFirst(), error)) {
+        QMessageBox box(QMessageBox::Warning, MessageCatalogue::get().productName, error,
+                        QMessageBox::Ok, this);
+        box.setObjectName(QStringLiteral("notABackupBox"));
+        ModalAnswerer::exec(box);
+    }
+}
+
+void DeviceBackupPage::chooseBackupFolder()
+{
+    QFileDialog dialog(this, tr("Choose an iPhone backup folder"), QDir::homePath());
+    dialog.setObjectName(QStringLiteral("backupFolderDialog"));
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    addFromDialog(dialog);
+}
+
+void DeviceBackupPage::chooseBlackBerryFile()
+{
+    QFileDialog dialog(this, tr("Choose a BlackBerry backup file"), QDir::homePath(),
+                       tr("BlackBerry backups (*.ipd *.bbb);;All files (*)"));
+    dialog.setObjectName(QStringLiteral("blackBerryFileDialog"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    addFromDialog(dialog);
 }
 
 int DeviceBackupPage::nextId() const
@@ -73,8 +214,8 @@ void DeviceBackupPage::checkForNewBackups()
         });
         if (known)
             continue;
-        mBackups.append(backup);
-        mList->addItem(backup.mBackupName);
+        addBackup(backup);
+        showEmptyState();
     }
 }
 

@@ -4,6 +4,7 @@
 #include "device/Device.h"
 #include "device/DeviceList.h"
 #include "ui/MessageCatalogue.h"
+#include "ui/PhoneFolderSettings.h"
 #include "ui/wizard/ConculsionStartSyncPage.h"
 #include "ui/wizard/ConnectDevicePage.h"
 #include "ui/wizard/ConvertToMp3Page.h"
@@ -108,6 +109,12 @@ void DeviceWizard::pageChanged(int aNewPageId)
         mPodcastPage->setPodcastSettings(podcastSetting, podcasts, episodes);
     }
     mConvertPage->setConvert(settings.convertAacToMp3(id));
+    if (found == 0) {
+        mBackupPage->showStoredChoice(settings.selectedBackupPath(id),
+                                      {settings.copyTextMessages(id), settings.copyAddressBook(id),
+                                       settings.copyCalendar(id), settings.copyPhotos(id),
+                                       settings.copyNotes(id)});
+    }
     mLastDeviceId = id;
 }
 
@@ -132,10 +139,13 @@ void DeviceWizard::saveSettings(int aExitReason)
     // A fresh load: the file may have changed while the wizard was open.
     SyncSettings settings;
     settings.load();
+    // Values no page shows survive the new configuration.
+    const auto photoFolders = settings.getSettingsList(id, QStringLiteral("photo_folders"));
+    const QString unfinishedRun = settings.unfinishedRunStart(id);
     settings.setConfig(id, phone->FriendlyName(), mMusicPage->wholeLibrary(),
                        mMusicPage->playlistNames(), mPodcastPage->podcastSyncSettings(),
                        mPodcastPage->playlistNames());
-    settings.setConvertAacToMp3(id, false);
+    settings.setConvertAacToMp3(id, mConvertPage->convert());
     settings.setEnableArtworkSync(id, mConclusionPage->artForNewTracks());
     settings.setForceArtworkSync(id, mConclusionPage->artForOldTracks());
     settings.setNumberOfEpisodesToSync(id, mPodcastPage->episodes());
@@ -144,8 +154,14 @@ void DeviceWizard::saveSettings(int aExitReason)
     settings.setCopyAddressBook(id, mBackupPage->copyAddressBook());
     settings.setCopyNotes(id, mBackupPage->copyNotes());
     settings.setCopyCalendar(id, mBackupPage->copyCalendar());
-    settings.removeSettingsList(id, QStringLiteral("photo_folders"));
+    if (!photoFolders.isEmpty())
+        settings.setSettingsList(id, QStringLiteral("photo_folders"), photoFolders);
+    settings.setUnfinishedRunStart(id, unfinishedRun);
     settings.setCopyPhotos(id, mBackupPage->copyPhotos());
+    // Where a folder phone is, as the command line keeps it, so both find it again.
+    const QString folder = PhoneFolderSettings::folderOf(*mDeviceList, phone);
+    if (!folder.isEmpty())
+        settings.setPhoneFolder(id, folder);
     mBackupDataChosen = mBackupPage->copyTextMessages() || mBackupPage->copyAddressBook()
                         || mBackupPage->copyNotes() || mBackupPage->copyCalendar()
                         || (mPhotosPage->copyPhotos());

@@ -77,7 +77,7 @@ PlaylistSettingsPage::PlaylistSettingsPage(LocalMusicLibrary* aLibrary, DeviceLi
 
 int PlaylistSettingsPage::nextId() const
 {
-    return mPodcasts ? WizardPageIds::kBackup : WizardPageIds::kPodcasts;
+    return mPodcasts ? WizardPageIds::kConvert : WizardPageIds::kPodcasts;
 }
 
 void PlaylistSettingsPage::fillList()

@@ -1,0 +1,88 @@
+#include "ui/RunQuestions.h"
+
+#include "app/DebugLog.h"
+#include "library/itunes/LibraryLocator.h"
+#include "settings/SyncSettings.h"
+#include "sync/MusicSync.h"
+#include "ui/DeleteTracksConfirm.h"
+#include "ui/MessageCatalogue.h"
+#include "ui/ModalAnswerer.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+void RunQuestions::confirmDeletions(MusicSync& aSync, const QString& aId)
+{
+    SyncSettings settings;
+    settings.load();
+    if (settings.deleteWithoutWarning(aId)) {
+        logMessage("Skipping warning");
+        aSync.SetDeleteConfirmed(true);
+        return;
+    }
+    logMessage("Displaying warning");
+    DeleteTracksConfirm dialog(aSync.TracksToDelete());
+    const int result = ModalAnswerer::exec(dialog);
+    if (result == DeleteTracksConfirm::kYes || result == DeleteTracksConfirm::kYesAlways)
+        aSync.SetDeleteConfirmed(true);
+    if (result == DeleteTracksConfirm::kYesAlways) {
+        settings.setDeleteWithoutWarning(aId, true);
+        settings.save();
+    }
+}
+
+bool RunQuestions::goOnWithoutSpace(QWidget* aParent, qint64 aAdditionalSpaceRequired)
+{
+    const MessageCatalogue& c = MessageCatalogue::get();
+    const qint64 megabytes = aAdditionalSpaceRequired / 1024 / 1024;
+    QMessageBox box(QMessageBox::Warning, c.notEnoughSpaceTitle,
+                    c.notEnoughSpaceText.arg(megabytes), QMessageBox::NoButton, aParent);
+    box.setObjectName(QStringLiteral("notEnoughSpaceBox"));
+    QPushButton* dontSync = box.addButton(c.dontSync, QMessageBox::RejectRole);
+    box.addButton(c.syncAnyway, QMessageBox::AcceptRole);
+    ModalAnswerer::exec(box);
+    QAbstractButton* clicked = box.clickedButton();
+    return clicked && clicked != dontSync && clicked->text() != c.dontSync;
+}
+
+void RunQuestions::tellPhoneInUse(QWidget* aParent, const QString& aName,
+                                  const QString& aHolder)
+{
+    const MessageCatalogue& c = MessageCatalogue::get();
+    QMessageBox box(QMessageBox::Warning, c.productName, c.phoneInUse.arg(aName, aHolder),
+                    QMessageBox::Ok, aParent);
+    box.setObjectName(QStringLiteral("phoneInUseBox"));
+    ModalAnswerer::exec(box);
+}
+
+QString RunQuestions::chooseLibrary(QWidget* aParent)
+{
+    QFileDialog dialog(aParent, MessageCatalogue::get().chooseLibraryTitle, QDir::homePath(),
+                       QCoreApplication::translate("SyncUi", "iTunes library (*.xml);;All files (*)"));
+    dialog.setObjectName(QStringLiteral("chooseLibraryDialog"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    if (ModalAnswerer::exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    const QString path = dialog.selectedFiles().constFirst();
+    logValue("itunes-library", path);
+    LibraryLocator::storeChosenPath(path);
+    return path;
+}
+
+bool RunQuestions::stopForClose(QWidget* aParent)
+{
+    const MessageCatalogue& c = MessageCatalogue::get();
+    QMessageBox box(QMessageBox::Question, c.productName, c.stopToClose, QMessageBox::NoButton,
+                    aParent);
+    box.setObjectName(QStringLiteral("stopToCloseBox"));
+    QPushButton* stop = box.addButton(c.stopAndClose, QMessageBox::AcceptRole);
+    QPushButton* keep = box.addButton(c.keepSynchronizing, QMessageBox::RejectRole);
+    box.setDefaultButton(keep);
+    const int result = ModalAnswerer::exec(box);
+    QAbstractButton* clicked = box.clickedButton();
+    return clicked ? clicked == stop : result == QDialog::Accepted;
+}

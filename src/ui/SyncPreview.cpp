@@ -1,0 +1,50 @@
+#include "ui/SyncPreview.h"
+
+#include "app/CrashGuard.h"
+#include "app/DebugLog.h"
+#include "sync/MusicSync.h"
+#include "sync/SyncPlanner.h"
+
+#include <QThread>
+
+SyncPreview::SyncPreview(LocalMusicLibrary* aLibrary, Device* aDevice, DeviceParent* aParent,
+                         bool aForceFull, QObject* aOwner)
+    : QObject(aOwner), mSync(std::make_unique<MusicSync>(aLibrary, aDevice, aParent)),
+      mForceFull(aForceFull)
+{
+}
+
+SyncPreview::~SyncPreview()
+{
+    if (mThread) {
+        mThread->wait();
+        delete mThread;
+    }
+}
+
+void SyncPreview::start()
+{
+    LogScope scope("SyncPreview::start");
+    mThread = QThread::create([this] {
+        // A fault while planning must not take the window with it: it leaves an empty plan that
+        // says the run would stop with errors.
+        if (!CrashGuard::run([this] { mPlan = SyncPlanner(*mSync).plan(mForceFull); }))
+            mPlan.mOutcome = SyncState::FinishedWithErrors;
+    });
+    connect(mThread, &QThread::finished, this, &SyncPreview::ready);
+    mThread->start();
+}
+
+bool SyncPreview::isRunning() const
+{
+    return mThread && mThread->isRunning();
+}
+
+QStringList SyncPreview::copyProtected() const
+{
+    QStringList names;
+    const TrackList& drm = mSync->GetDrmTracks();
+    for (qint32 i = 0; i < drm.count(); ++i)
+        names.append(drm.at(i).trackName());
+    return names;
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "sync/SyncPlan.h"
+
+#include <QObject>
+
+#include <memory>
+
+class Device;
+class DeviceParent;
+class LocalMusicLibrary;
+class MusicSync;
+class QThread;
+
+// Works out, in a thread of its own, what a synchronisation of one phone would do (the plan of
+// `pellmar-sync run --dry-run`), so that the window stays responsive while a large library is
+// read. Changes nothing on the phone, in its track cache or in the settings.
+class SyncPreview : public QObject
+{
+    Q_OBJECT
+
+public:
+    SyncPreview(LocalMusicLibrary* aLibrary, Device* aDevice, DeviceParent* aParent,
+                bool aForceFull, QObject* aOwner = nullptr);
+    ~SyncPreview() override;
+
+    void start();
+    bool isRunning() const;
+    // Valid once ready() was sent.
+    const SyncPlan& plan() const { return mPlan; }
+    // The copy-protected tracks the plan leaves out.
+    QStringList copyProtected() const;
+
+signals:
+    void ready();
+
+private:
+    std::unique_ptr<MusicSync> mSync;
+    bool mForceFull;
+    SyncPlan mPlan;
+    QThread* mThread = nullptr;
+};

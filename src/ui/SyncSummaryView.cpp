@@ -1,0 +1,107 @@
+#include "ui/SyncSummaryView.h"
+
+#include "sync/MusicSync.h"
+#include "tracks/SyncState.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+QString trackText(const Track& aTrack)
+{
+    if (aTrack.artistName().isEmpty())
+        return aTrack.trackName();
+    return SyncSummaryView::tr("%1 by %2").arg(aTrack.trackName(), aTrack.artistName());
+}
+
+} // namespace
+
+SyncSummaryView::SyncSummaryView(QWidget* aParent) : QWidget(aParent)
+{
+    setObjectName(QStringLiteral("syncSummary"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    mHeadline = new QLabel(this);
+    mHeadline->setObjectName(QStringLiteral("summaryHeadline"));
+    mHeadline->setWordWrap(true);
+    mHeadline->setAlignment(Qt::AlignHCenter);
+    layout->addWidget(mHeadline);
+    mList = new QListWidget(this);
+    mList->setObjectName(QStringLiteral("summaryList"));
+    mList->setMaximumHeight(150);
+    layout->addWidget(mList);
+    hide();
+}
+
+void SyncSummaryView::clear()
+{
+    mHeadline->clear();
+    mList->clear();
+    hide();
+}
+
+void SyncSummaryView::showRun(const MusicSync& aSync, int aState)
+{
+    clear();
+    const QList<Track>& notCopied = aSync.GetNonCopiedTracks();
+    const TrackList& drm = aSync.GetDrmTracks();
+    const qsizetype left = notCopied.size() + drm.count();
+    const int copied = aSync.CopiedCount();
+    QStringList parts{copied == 1 ? tr("1 track copied") : tr("%1 tracks copied").arg(copied),
+                      tr("%1 deleted").arg(aSync.DeletedCount())};
+    if (left > 0)
+        parts.append(tr("%1 not copied").arg(left));
+    if (!aSync.GetNonDeletedTracks().isEmpty())
+        parts.append(tr("%1 not deleted").arg(aSync.GetNonDeletedTracks().size()));
+    QString headline = parts.join(QStringLiteral(", ")) + QLatin1Char('.');
+    QString why;
+    if (aState == SyncState::Cancelled)
+        why = tr("The synchronization was stopped before it finished.");
+    else if (aSync.LibraryReadFailed())
+        why = tr("The library could not be read, so nothing was changed on your phone.");
+    else if (aSync.PhoneDisconnected())
+        why = tr("Your phone was disconnected during the synchronization.");
+    else if (aState == SyncState::FinishedWithErrors)
+        why = tr("An error stopped the synchronization before it finished.");
+    if (!why.isEmpty())
+        headline = why + QLatin1Char(' ') + headline;
+    mHeadline->setText(headline);
+
+    const QStringList& reasons = aSync.NonCopiedReasons();
+    for (qsizetype i = 0; i < notCopied.size(); ++i) {
+        const QString reason = reasons.value(i);
+        mList->addItem(tr("Not copied: %1 (%2)")
+                           .arg(trackText(notCopied.at(i)),
+                                reason.isEmpty() ? tr("the copy failed") : reason));
+    }
+    for (qint32 i = 0; i < drm.count(); ++i) {
+        mList->addItem(tr("Not copied: %1 (copy protected, it cannot be played on your phone)")
+                           .arg(trackText(drm.at(i))));
+    }
+    const QList<Track>& notDeleted = aSync.GetNonDeletedTracks();
+    for (qsizetype i = 0; i < notDeleted.size(); ++i) {
+        const QString reason = aSync.NonDeletedReasons().value(i);
+        mList->addItem(tr("Not deleted: %1 (%2)")
+                           .arg(trackText(notDeleted.at(i)),
+                                reason.isEmpty() ? tr("the deletion failed") : reason));
+    }
+    for (const QString& playlist : aSync.GetNotWrittenPlaylists())
+        mList->addItem(tr("Playlist not written: %1").arg(playlist));
+    mList->setVisible(mList->count() > 0);
+    show();
+}
+
+QString SyncSummaryView::headline() const
+{
+    return mHeadline->text();
+}
+
+QStringList SyncSummaryView::lines() const
+{
+    QStringList result;
+    for (int i = 0; i < mList->count(); ++i)
+        result.append(mList->item(i)->text());
+    return result;
+}
