@@ -4,6 +4,10 @@
 #include "backup/ExportDatabase.h"
 #include "backup/ExportResult.h"
 #include "backup/ExportXmlWriter.h"
+#include "backup/ContactCard.h"
+#include "backup/VCardWriter.h"
+
+#include <QDateTime>
 
 #include <QHash>
 
@@ -83,6 +87,17 @@ qint64 AddressBookExporter::unixBirthday(const QString& aBirthday)
     return whole + kBirthdayOffset;
 }
 
+QDate AddressBookExporter::birthdayDate(const QString& aBirthday)
+{
+    bool ok = false;
+    const float seconds = aBirthday.trimmed().toFloat(&ok);
+    if (!ok || !std::isfinite(seconds) || std::fabs(seconds) >= 9.0e18f)
+        return QDate();
+    return QDateTime::fromSecsSinceEpoch(unixBirthday(aBirthday) + (kAppleEpoch - kBirthdayOffset),
+                                         Qt::UTC)
+        .date();
+}
+
 QString AddressBookExporter::multiValueElement(const QString& aProperty)
 {
     if (aProperty == QLatin1String("3"))
@@ -134,7 +149,7 @@ int AddressBookExporter::generate(const QString& aOutputPath)
     int result = ExportResult::Ok;
 
     ExportXmlWriter writer(aOutputPath);
-    if (writer.open(QStringLiteral("address_book")) != ExportResult::Ok) {
+    if (!aOutputPath.isEmpty() && writer.open(QStringLiteral("address_book")) != ExportResult::Ok) {
         logValue("Unable to open XML file", aOutputPath);
         result = ExportResult::OutputNotOpened;
     }
@@ -256,6 +271,22 @@ void AddressBookExporter::writePerson(ExportQuery& aPerson, Queries& aQueries,
     const QString birthday = aPerson.text(QStringLiteral("Birthday"));
     const QString rowId = aPerson.text(QStringLiteral("ROWID"));
 
+    ContactCard card;
+    if (mCards) {
+        card.mFirst = first;
+        card.mLast = last;
+        card.mMiddle = middle;
+        card.mOrganization = organization;
+        card.mPrefix = aPerson.text(QStringLiteral("Prefix"));
+        card.mSuffix = aPerson.text(QStringLiteral("Suffix"));
+        card.mNickname = aPerson.text(QStringLiteral("Nickname"));
+        card.mTitle = aPerson.text(QStringLiteral("JobTitle"));
+        card.mDepartment = aPerson.text(QStringLiteral("Department"));
+        card.mNote = aPerson.text(QStringLiteral("Note"));
+        if (!birthday.isNull())
+            card.mBirthday = birthdayDate(birthday);
+    }
+
     aWriter.writeStartElement(QStringLiteral("person"));
     if (!first.isNull())
         aWriter.writeTextElement(QStringLiteral("first_name"), first);
@@ -269,13 +300,15 @@ void AddressBookExporter::writePerson(ExportQuery& aPerson, Queries& aQueries,
         aWriter.writeTextElement(QStringLiteral("birthday"),
                                  QString::number(unixBirthday(birthday)));
 
-    if (writeMultiValues(rowId, aQueries, aWriter) && aQueries.picturesWanted)
-        writePhoto(rowId, aQueries, aWriter);
+    if (writeMultiValues(rowId, aQueries, aWriter, card) && aQueries.picturesWanted)
+        writePhoto(rowId, aQueries, aWriter, card);
     aWriter.writeEndElement();
+    if (mCards)
+        mCards->write(card);
 }
 
 bool AddressBookExporter::writeMultiValues(const QString& aRowId, Queries& aQueries,
-                                           ExportXmlWriter& aWriter)
+                                           ExportXmlWriter& aWriter, ContactCard& aCard)
 {
     if (aQueries.multiValueFailure) {
         logValue(aQueries.multiValueFailure, aQueries.multiValueError);
@@ -291,15 +324,31 @@ bool AddressBookExporter::writeMultiValues(const QString& aRowId, Queries& aQuer
         aWriter.writeAttribute(QStringLiteral("type"), labelType(value.label));
         aWriter.writeAttribute(QStringLiteral("value"),
                                value.value.isNull() ? QLatin1String("") : value.value);
-        writeEntries(value.uid, aQueries, aWriter);
+        if (mCards) {
+            if (value.property == QLatin1String("3"))
+                aCard.mPhones.append({value.label, value.value});
+            else if (value.property == QLatin1String("4"))
+                aCard.mEmails.append({value.label, value.value});
+            else if (value.property == QLatin1String("22"))
+                aCard.mUrls.append({value.label, value.value});
+        }
+        writeEntries(value.uid, aQueries, aWriter, aCard,
+                     value.property == QLatin1String("5") ? value.label : QString());
         aWriter.writeEndElement();
     }
     return true;
 }
 
 void AddressBookExporter::writeEntries(const QString& aUid, Queries& aQueries,
-                                       ExportXmlWriter& aWriter)
+                                       ExportXmlWriter& aWriter, ContactCard& aCard,
+                                       const QString& aLabel)
 {
+    // A postal address (aLabel not null) is one address of the card, its entries the parts.
+    ContactCard::Address* address = nullptr;
+    if (mCards && !aLabel.isNull()) {
+        aCard.mAddresses.append({aLabel, {}, {}, {}, {}, {}});
+        address = &aCard.mAddresses.last();
+    }
     if (aQueries.entryFailure) {
         logValue(aQueries.entryFailure, aQueries.entryError);
         return;
@@ -307,12 +356,25 @@ void AddressBookExporter::writeEntries(const QString& aUid, Queries& aQueries,
     const auto found = aQueries.entries.constFind(aUid);
     if (found == aQueries.entries.constEnd())
         return;
-    for (const Queries::Entry& entry : found.value())
+    for (const Queries::Entry& entry : found.value()) {
         aWriter.writeTextElement(entryElement(entry.key), entry.value);
+        if (!address)
+            continue;
+        if (entry.key == QLatin1String("Street"))
+            address->mStreet = entry.value;
+        else if (entry.key == QLatin1String("City"))
+            address->mCity = entry.value;
+        else if (entry.key == QLatin1String("State"))
+            address->mState = entry.value;
+        else if (entry.key == QLatin1String("ZIP"))
+            address->mZip = entry.value;
+        else if (entry.key == QLatin1String("Country"))
+            address->mCountry = entry.value;
+    }
 }
 
 void AddressBookExporter::writePhoto(const QString& aRowId, Queries& aQueries,
-                                     ExportXmlWriter& aWriter)
+                                     ExportXmlWriter& aWriter, ContactCard& aCard)
 {
     std::optional<QByteArray> data;
     bool ran = false;
@@ -340,4 +402,6 @@ void AddressBookExporter::writePhoto(const QString& aRowId, Queries& aQueries,
         return;
     logMessage("We have a contact image");
     aWriter.writeTextElement(QStringLiteral("photo"), QString::fromLatin1(data->toBase64()));
+    if (mCards)
+        aCard.mPhoto = *data;
 }

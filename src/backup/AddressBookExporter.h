@@ -1,11 +1,14 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
 class ExportDatabase;
 class ExportQuery;
 class ExportXmlWriter;
+class VCardWriter;
+struct ContactCard;
 
 // Writes the persons of the backup's address book databases as the "address_book" document of
 // the companion app: names, birthday, phone numbers, e-mail and postal addresses, web pages and
@@ -17,9 +20,16 @@ public:
     // AddressBookImages.sqlitedb, or empty when the backup has none.
     AddressBookExporter(const QStringList& aDatabases, const QString& aImagesDatabase);
 
-    // Writes the document to aOutputPath. Returns ExportResult::Ok, DatabaseNotOpened,
-    // DatabaseInvalid, SelectionFailed or OutputNotOpened.
+    // Writes the document to aOutputPath (none when it is empty). Returns ExportResult::Ok,
+    // DatabaseNotOpened, DatabaseInvalid, SelectionFailed or OutputNotOpened.
     int generate(const QString& aOutputPath);
+
+    // Each person also becomes a card of aCards (opened by the caller; not owned).
+    void setCardWriter(VCardWriter* aCards) { mCards = aCards; }
+
+    // The day of a stored birthday (the moment's date in UTC, which the address book keeps at
+    // noon UTC); invalid for text that is no number.
+    static QDate birthdayDate(const QString& aBirthday);
 
     // Seconds since 1970 (less 12 hours, so that the day survives any time zone) for a stored
     // birthday in seconds since 2001-01-01. Text that is no finite number counts as 0.
@@ -31,6 +41,7 @@ public:
     static QString entryElement(const QString& aKey);
 
     static constexpr qint64 kBirthdayOffset = 978264000;
+    static constexpr qint64 kAppleEpoch = 978307200;
 
 private:
     struct Queries;
@@ -40,10 +51,14 @@ private:
                       ExportXmlWriter& aWriter);
     void writePerson(ExportQuery& aPerson, Queries& aQueries, ExportXmlWriter& aWriter);
     // Returns false when the multi-values could not be read.
-    bool writeMultiValues(const QString& aRowId, Queries& aQueries, ExportXmlWriter& aWriter);
-    void writeEntries(const QString& aUid, Queries& aQueries, ExportXmlWriter& aWriter);
-    void writePhoto(const QString& aRowId, Queries& aQueries, ExportXmlWriter& aWriter);
+    bool writeMultiValues(const QString& aRowId, Queries& aQueries, ExportXmlWriter& aWriter,
+                          ContactCard& aCard);
+    void writeEntries(const QString& aUid, Queries& aQueries, ExportXmlWriter& aWriter,
+                      ContactCard& aCard, const QString& aLabel);
+    void writePhoto(const QString& aRowId, Queries& aQueries, ExportXmlWriter& aWriter,
+                    ContactCard& aCard);
 
     QStringList mDatabases;
     QString mImagesDatabase;
+    VCardWriter* mCards = nullptr;
 };

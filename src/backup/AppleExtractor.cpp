@@ -6,6 +6,7 @@
 #include "backup/CalendarExporter.h"
 #include "backup/MessagesExporter.h"
 #include "backup/NotesExporter.h"
+#include "backup/PhoneFilesExport.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -295,23 +296,23 @@ int AppleExtractor::generateAddressBookXML(const QString& aWorkingFolder,
                                            const QString& aOutputPath)
 {
     AddressBookExporter exporter(mAddressBookDatabases, mAddressBookImagesDatabase);
-    return exporter.generate(aOutputPath);
+    return PhoneFilesExport(mPhoneFilesFolder).addressBook(exporter, aOutputPath);
 }
 
 int AppleExtractor::generateMessagesXML(const QString& aWorkingFolder, const QString& aOutputPath)
 {
     MessagesExporter exporter(mSmsDatabases, mMessageFiles);
-    return exporter.generate(aOutputPath);
+    return PhoneFilesExport(mPhoneFilesFolder).messages(exporter, aOutputPath);
 }
 
 int AppleExtractor::generateCalendarXML(const QString& aWorkingFolder, const QString& aOutputPath)
 {
     CalendarExporter exporter(mCalendarDatabases);
-    return exporter.generate(aOutputPath);
+    return PhoneFilesExport(mPhoneFilesFolder).calendar(exporter, aOutputPath);
 }
 
 int AppleExtractor::generateNotesXML(const QString& aWorkingFolder, const QString& aOutputPath)
 {
     NotesExporter exporter(mNotesDatabases);
-    return exporter.generate(aOutputPath);
+    return PhoneFilesExport(mPhoneFilesFolder).notes(exporter, aOutputPath);
 }

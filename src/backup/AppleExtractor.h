@@ -28,7 +28,9 @@ public:
     int extractFromManifest(const QString& aBackupPath, const QString& aWorkingFolder);
 
     // The exporters. Each writes one XML file at aOutputPath from the databases found by the
-    // extraction and returns 0 or a negative failure code; aWorkingFolder is not used.
+    // extraction and returns 0 or a negative failure code; aWorkingFolder is not used. With
+    // mPhoneFilesFolder set, each also writes there the file of its kind that a stock phone
+    // imports (see PhoneFilesExport).
     int generateAddressBookXML(const QString& aWorkingFolder, const QString& aOutputPath);
     int generateMessagesXML(const QString& aWorkingFolder, const QString& aOutputPath);
     int generateCalendarXML(const QString& aWorkingFolder, const QString& aOutputPath);
@@ -38,6 +40,9 @@ public:
     // domain followed by the path inside the domain). Public so that callers holding a list of
     // their own can classify it the same way.
     void classify(const QString& aSourceName, const QString& aBackupName);
+
+    // Where the exporters also write the files a stock phone imports; empty for none.
+    QString mPhoneFilesFolder;
 
     // Filled by extractFromManifest; lists keep the order of the backup file list.
     QStringList mSmsDatabases;

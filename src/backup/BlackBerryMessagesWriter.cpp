@@ -4,6 +4,8 @@
 #include "backup/BackupDatabase.h"
 #include "backup/ExportResult.h"
 #include "backup/ExportXmlWriter.h"
+#include "backup/PhoneMessage.h"
+#include "backup/SmsBackupWriter.h"
 
 #include <QStringDecoder>
 
@@ -30,14 +32,14 @@ QString correspondent(const QByteArray& aField)
     return text.mid(first);
 }
 
-QString date(const QByteArray& aHeader)
+quint64 milliseconds(const QByteArray& aHeader)
 {
     quint64 milliseconds = 0;
     for (int i = 7; i >= 0; --i)
         milliseconds = milliseconds << 8 | quint8(aHeader.at(kDateOffset + i));
     if (DebugLog::instance().isOpen())
         logValue("dateBytes", QStringLiteral("%1").arg(milliseconds, 16, 16, QLatin1Char('0')));
-    return QString::number(milliseconds / 1000);
+    return milliseconds;
 }
 
 QString text(const QByteArray& aText, const QByteArray& aEncoding)
@@ -62,16 +64,23 @@ bool BlackBerryMessagesWriter::message(const BackupRecord& aRecord, Message& aMe
         return false;
     aMessage.mReceived = header->isEmpty() || header->at(0) != kSentMarker;
     aMessage.mAddress = correspondent(*address);
-    aMessage.mDate = header->size() >= kHeaderSizeWithDate ? date(*header) : QString();
+    aMessage.mDate = QString();
+    aMessage.mMilliseconds = -1;
+    if (header->size() >= kHeaderSizeWithDate) {
+        const quint64 time = milliseconds(*header);
+        aMessage.mDate = QString::number(time / 1000);
+        aMessage.mMilliseconds = qint64(time & 0x7FFFFFFFFFFFFFFFULL);
+    }
     aMessage.mText = text(*body, *encoding);
     return true;
 }
 
-int BlackBerryMessagesWriter::write(const BackupDatabase& aDatabase, const QString& aOutputPath)
+int BlackBerryMessagesWriter::write(const BackupDatabase& aDatabase, const QString& aOutputPath,
+                                    SmsBackupWriter* aSms)
 {
     LogScope scope("BlackBerryReader::writeMessages");
     ExportXmlWriter writer(aOutputPath);
-    if (writer.open(QStringLiteral("messages")) != ExportResult::Ok)
+    if (!aOutputPath.isEmpty() && writer.open(QStringLiteral("messages")) != ExportResult::Ok)
         return ExportResult::OutputNotOpened;
     const QString sent = QStringLiteral("sent_message");
     const QString received = QStringLiteral("received_message");
@@ -88,6 +97,14 @@ int BlackBerryMessagesWriter::write(const BackupDatabase& aDatabase, const QStri
             writer.writeTextElement(date, message.mDate);
         writer.writeTextElement(text, message.mText);
         writer.writeEndElement();
+        if (aSms) {
+            PhoneMessage phoneMessage;
+            phoneMessage.mSent = !message.mReceived;
+            phoneMessage.mAddress = message.mAddress;
+            phoneMessage.mDate = qMax<qint64>(0, message.mMilliseconds);
+            phoneMessage.mText = message.mText;
+            aSms->write(phoneMessage);
+        }
     }
     return writer.finish() ? ExportResult::Ok : ExportResult::OutputNotOpened;
 }

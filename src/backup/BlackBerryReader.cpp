@@ -6,6 +6,12 @@
 #include "backup/BlackBerryArchive.h"
 #include "backup/BlackBerryMessagesWriter.h"
 #include "backup/IpdFileReader.h"
+#include "backup/PhoneFiles.h"
+#include "backup/PhoneFilesReadme.h"
+#include "backup/SmsBackupWriter.h"
+#include "backup/VCardWriter.h"
+
+#include <QDateTime>
 
 #include <QDir>
 #include <QFileInfo>
@@ -50,7 +56,8 @@ QStringList BlackBerryReader::databaseFiles(const QString& aBackupFilePath,
 }
 
 void BlackBerryReader::readBlackBerryBackup(const QString& aBackupFilePath,
-                                            const QString& aWorkingFolder, int aFlags)
+                                            const QString& aWorkingFolder, int aFlags,
+                                            const QString& aPhoneFilesFolder)
 {
     LogScope scope("BlackBerryReader::readBlackBerryBackup");
     logValue("backupFilePath", aBackupFilePath);
@@ -70,14 +77,28 @@ void BlackBerryReader::readBlackBerryBackup(const QString& aBackupFilePath,
     for (const QString& file : files)
         reader.readFile(file);
 
+    const bool phoneFiles = !aPhoneFilesFolder.isEmpty() && QDir().mkpath(aPhoneFilesFolder);
     if (const BackupDatabase* sms = registry.find(kSmsDatabase)) {
-        const int result =
-            BlackBerryMessagesWriter::write(*sms, aWorkingFolder + QStringLiteral("messages.xml"));
+        SmsBackupWriter smsFile(aPhoneFilesFolder + QLatin1Char('/')
+                                + PhoneFiles::smsFileName(QDateTime::currentDateTime()));
+        if (phoneFiles && (aFlags & kMessages) && !smsFile.open())
+            logValue("Could not create", smsFile.path());
+        const int result = BlackBerryMessagesWriter::write(
+            *sms, aWorkingFolder + QStringLiteral("messages.xml"), &smsFile);
+        if (!smsFile.finish())
+            QFile::remove(smsFile.path());
         logValue("messages", result);
     }
     if (const BackupDatabase* contacts = registry.find(kAddressBookDatabase)) {
+        VCardWriter cards(aPhoneFilesFolder + QLatin1Char('/') + PhoneFiles::kContacts);
+        if (phoneFiles && (aFlags & kAddressBook) && !cards.open())
+            logValue("Could not create", cards.path());
         const int result = BlackBerryAddressBookWriter::write(
-            *contacts, aWorkingFolder + QStringLiteral("address.xml"));
+            *contacts, aWorkingFolder + QStringLiteral("address.xml"), &cards);
+        if (!cards.finish())
+            QFile::remove(cards.path());
         logValue("addressBook", result);
     }
+    if (phoneFiles)
+        PhoneFilesReadme::write(aPhoneFilesFolder);
 }

@@ -15,9 +15,12 @@ public:
     static constexpr int kPhotos = 4;
 
     // aWorkingFolder ends in a separator. Holds every record of the backup in memory until both
-    // files are written.
+    // files are written. With aPhoneFilesFolder the address book also goes there as
+    // contacts.vcf and the messages as an SMS Backup & Restore file, each only when its
+    // database is in the backup and aFlags asks for it, with a README.
     static void readBlackBerryBackup(const QString& aBackupFilePath,
-                                     const QString& aWorkingFolder, int aFlags);
+                                     const QString& aWorkingFolder, int aFlags,
+                                     const QString& aPhoneFilesFolder = QString());
 
     // Whether a backup path names a BlackBerry backup rather than an iPhone backup folder.
     static bool isBlackBerryBackup(const QString& aBackupPath);

@@ -6,6 +6,9 @@
 #include "backup/ExportDatabaseLoop.h"
 #include "backup/ExportResult.h"
 #include "backup/ExportXmlWriter.h"
+#include "backup/ICalendarWriter.h"
+
+#include <QCryptographicHash>
 
 namespace {
 
@@ -149,6 +152,32 @@ int CalendarExporter::writeEntry(ExportQuery& aRow, ExportQuery& aAlarms, bool a
     aWriter.writeTextElement(QStringLiteral("start_date"), CalendarDate::toUnixText(startDate));
     aWriter.writeTextElement(QStringLiteral("end_date"), CalendarDate::toUnixText(endDate));
 
+    CalendarEvent event;
+    if (mEvents) {
+        event.mUid = QString::fromLatin1(
+                         QCryptographicHash::hash((rowId + u'|' + startDate + u'|' + summary).toUtf8(),
+                                                  QCryptographicHash::Sha1)
+                             .toHex()
+                             .left(32))
+                     + QStringLiteral("@pellmar");
+        event.mSummary = summary;
+        event.mLocation = location;
+        event.mDescription = description;
+        event.mUrl = url;
+        event.mStart = CalendarDate::toUnixSeconds(startDate);
+        event.mEnd = CalendarDate::toUnixSeconds(endDate);
+        event.mTimeZone = startTz;
+        event.mAllDay = allDay == QLatin1String("1");
+        if (frequency != QLatin1String("once")) {
+            event.mFrequency = frequency;
+            bool ok = false;
+            const int every = interval.toInt(&ok);
+            event.mInterval = ok && every > 0 ? every : 1;
+            if (!repeatEndDate.isEmpty())
+                event.mRepeatEnd = repeatEndDate.toLongLong();
+        }
+    }
+
     int result = ExportResult::Ok;
     bool idIsNumber = false;
     const qint64 numericId = rowId.toLongLong(&idIsNumber);
@@ -163,11 +192,15 @@ int CalendarExporter::writeEntry(ExportQuery& aRow, ExportQuery& aAlarms, bool a
         while (aAlarms.next()) {
             bool ok = false;
             const int seconds = aAlarms.text(QStringLiteral("trigger_interval")).toInt(&ok);
-            if (ok)
+            if (ok) {
                 aWriter.writeTextElement(QStringLiteral("alarm"), QString::number(seconds));
+                event.mAlarms.append(seconds);
+            }
         }
     }
 
     aWriter.writeEndElement();
+    if (mEvents)
+        mEvents->write(event);
     return result;
 }

@@ -6,6 +6,7 @@
 class ExportDatabase;
 class ExportQuery;
 class ExportXmlWriter;
+class ICalendarWriter;
 
 // Writes the events of the phone's calendar databases as "calendar.xml" for the companion app:
 // one calendar_entry per event (and per recurrence of it), with its alarms. Handles both the
@@ -18,8 +19,12 @@ public:
 
     // Writes the document to aOutputPath. Returns ExportResult::Ok, DatabaseNotOpened,
     // DatabaseInvalid, SelectionFailed (an entry or alarm selection failed) or OutputNotOpened.
-    // Once the result is a failure, no later database is read.
+    // Once the result is a failure, no later database is read. No document is written when
+    // aOutputPath is empty.
     int generate(const QString& aOutputPath);
+
+    // Each entry also becomes an event of aEvents (opened by the caller; not owned).
+    void setEventWriter(ICalendarWriter* aEvents) { mEvents = aEvents; }
 
 private:
     // Writes the entries of one opened database; returns Ok or SelectionFailed.
@@ -29,4 +34,5 @@ private:
                    ExportXmlWriter& aWriter);
 
     QStringList mDatabases;
+    ICalendarWriter* mEvents = nullptr;
 };

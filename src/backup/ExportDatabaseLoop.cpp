@@ -56,7 +56,8 @@ int ExportDatabaseLoop::writeDocument(const QString& aOutputPath, const QString&
 {
     int result = ExportResult::Ok;
     ExportXmlWriter writer(aOutputPath);
-    if (writer.open(aRootElement) != ExportResult::Ok) {
+    // Without a path only the other files of the exporter are written.
+    if (!aOutputPath.isEmpty() && writer.open(aRootElement) != ExportResult::Ok) {
         logValue("Unable to open file", aOutputPath);
         result = ExportResult::OutputNotOpened;
     }

@@ -33,7 +33,8 @@ public:
     // the result: DatabaseNotOpened, DatabaseInvalid, or what the last aWrite returned.
     int visit(int aResult, const WriteDatabase& aWrite) const;
 
-    // The whole document: opens aOutputPath with the root element aRootElement (on failure logs
+    // The whole document: opens aOutputPath (none when it is empty, and the databases are
+    // visited all the same) with the root element aRootElement (on failure logs
     // "Unable to open file" and the result is OutputNotOpened, so nothing is opened), visits the
     // databases and finishes the file. A file that could not be written completely (a full
     // disk) logs "Unable to write file" and turns a result that was still Ok into

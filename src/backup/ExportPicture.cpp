@@ -68,48 +68,86 @@ QString ExportPicture::tempImagePath()
     return AppPaths::corvoFolder() + QStringLiteral("/tempimage.jpg");
 }
 
-bool ExportPicture::writePicture(ExportXmlWriter& aWriter, const QString& aMimeType,
-                                 const QByteArray& aBytes)
+QByteArray ExportPicture::pictureJpeg(const QString& aMimeType, const QByteArray& aBytes)
 {
-    if (isJpeg(aMimeType)) {
-        writeAttachment(aWriter, aMimeType, aBytes);
-        return true;
-    }
+    if (isJpeg(aMimeType))
+        return aBytes;
     if (!isPicture(aMimeType))
-        return false;
+        return QByteArray();
     // Other pictures become JPEG, the one type the companion app shows.
     const QImage image = onWhite(decodeBytes(aBytes), kScaledWidth);
     QByteArray jpeg;
     QBuffer buffer(&jpeg);
     if (image.isNull() || !buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "JPEG"))
+        return QByteArray();
+    return jpeg;
+}
+
+bool ExportPicture::writePicture(ExportXmlWriter& aWriter, const QString& aMimeType,
+                                 const QByteArray& aBytes)
+{
+    const QByteArray jpeg = pictureJpeg(aMimeType, aBytes);
+    if (jpeg.isNull())
         return false;
-    writeAttachment(aWriter, kJpegType, jpeg);
+    writeAttachment(aWriter, aMimeType, jpeg);
     return true;
+}
+
+QByteArray ExportPicture::toJpeg(const QByteArray& aBytes, int aMaxWidth)
+{
+    if (aBytes.startsWith("\xFF\xD8\xFF")) {
+        QBuffer buffer;
+        buffer.setData(aBytes);
+        QImageReader reader(&buffer, "jpeg");
+        if (reader.size().isValid())
+            return aBytes;
+    }
+    QImage image = decodeBytes(aBytes);
+    if (image.isNull()) {
+        logMessage("Picture cannot be decoded - left out");
+        return QByteArray();
+    }
+    const QImage white = onWhite(image, qMin(image.width(), aMaxWidth));
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    if (white.isNull() || !buffer.open(QIODevice::WriteOnly) || !white.save(&buffer, "JPEG")) {
+        logMessage("Picture cannot be saved as JPEG - left out");
+        return QByteArray();
+    }
+    return jpeg;
 }
 
 void ExportPicture::writeAttachment(ExportXmlWriter& aWriter, const QString& aMimeType,
                                     const QByteArray& aJpeg)
 {
     aWriter.writeStartElement(QStringLiteral("attachment"));
-    aWriter.writeAttribute(QStringLiteral("mime_type"), aMimeType);
+    // Whatever the picture was, what is embedded is JPEG.
+    aWriter.writeAttribute(QStringLiteral("mime_type"), isJpeg(aMimeType) ? aMimeType : kJpegType);
     aWriter.writeCharacters(QString::fromLatin1(aJpeg.toBase64()));
     aWriter.writeEndElement();
+}
+
+QByteArray ExportPicture::scaledJpeg(const QString& aMimeType, const QString& aFilePath)
+{
+    // Some attachment rows carry no type; their content decides.
+    if (!aMimeType.isEmpty() && !isPicture(aMimeType))
+        return QByteArray();
+    const QString temp = tempImagePath();
+    if (!scale(aFilePath, kScaledWidth, temp))
+        return QByteArray();
+    QFile file(temp);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return file.readAll();
 }
 
 bool ExportPicture::writeScaledPicture(ExportXmlWriter& aWriter, const QString& aMimeType,
                                        const QString& aFilePath)
 {
-    // Some attachment rows carry no type; their content decides.
-    if (!aMimeType.isEmpty() && !isPicture(aMimeType))
+    const QByteArray jpeg = scaledJpeg(aMimeType, aFilePath);
+    if (jpeg.isNull())
         return false;
-    const QString temp = tempImagePath();
-    if (!scale(aFilePath, kScaledWidth, temp))
-        return false;
-    QFile file(temp);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    // The scaled file is JPEG whatever the picture was.
-    writeAttachment(aWriter, isJpeg(aMimeType) ? aMimeType : kJpegType, file.readAll());
+    writeAttachment(aWriter, aMimeType, jpeg);
     return true;
 }
 

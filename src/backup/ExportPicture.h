@@ -45,7 +45,18 @@ public:
     // aImage scaled to aWidth pixels wide and painted on white; null on failure (logged).
     static QImage onWhite(const QImage& aImage, int aWidth);
 
-private:
+    // A picture as JPEG for the files a stock phone imports: JPEG data whose header reads is
+    // kept as it is; any other picture is decoded and saved as JPEG, no wider than aMaxWidth.
+    // Empty (with a log line) when the bytes decode as no picture.
+    static QByteArray toJpeg(const QByteArray& aBytes, int aMaxWidth);
+
+    // The JPEG that writeScaledPicture would embed for aFilePath; empty when it writes nothing.
+    static QByteArray scaledJpeg(const QString& aMimeType, const QString& aFilePath);
+    // The JPEG that writePicture would embed for aBytes; empty when it writes nothing.
+    static QByteArray pictureJpeg(const QString& aMimeType, const QByteArray& aBytes);
+
+    // Writes one "attachment" element holding aJpeg, typed aMimeType when that names JPEG (in
+    // its own case) and "image/jpeg" otherwise.
     static void writeAttachment(ExportXmlWriter& aWriter, const QString& aMimeType,
                                 const QByteArray& aJpeg);
 };

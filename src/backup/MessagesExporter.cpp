@@ -6,7 +6,9 @@
 #include "backup/ExportPicture.h"
 #include "backup/ExportResult.h"
 #include "backup/ExportXmlWriter.h"
+#include "backup/PhoneMessage.h"
 #include "backup/RecipieintPlistContentHandler.h"
+#include "backup/SmsBackupWriter.h"
 #include "backup/TypedStreamText.h"
 
 #include <cmath>
@@ -30,6 +32,12 @@ const QString kAttachmentSelection = QStringLiteral(
     "SELECT * FROM message_attachment_join "
     "LEFT OUTER JOIN attachment ON message_attachment_join.attachment_id=attachment.ROWID "
     "ORDER BY message_attachment_join.message_id, message_attachment_join.attachment_id");
+// The participants of every chat with more than one, by message, in the chat's order.
+const QString kParticipantSelection = QStringLiteral(
+    "SELECT cmj.message_id AS message_id, h.id AS participant FROM chat_message_join cmj"
+    " JOIN chat_handle_join chj ON chj.chat_id=cmj.chat_id JOIN handle h ON h.ROWID=chj.handle_id"
+    " WHERE cmj.chat_id IN (SELECT chat_id FROM chat_handle_join GROUP BY chat_id"
+    " HAVING COUNT(*) > 1) ORDER BY cmj.message_id, cmj.chat_id, chj.ROWID");
 const QString kPieceSelection = QStringLiteral("SELECT * FROM msg_pieces WHERE message_id=:rowid");
 
 constexpr int kFlagSent = 0x01;
@@ -71,6 +79,7 @@ struct MessagesExporter::Queries
 
     explicit Queries(ExportDatabase& aDatabase) : pieces(aDatabase) {}
 
+    QHash<QString, QStringList> participants;
     bool attachmentsRead = false;
     QString attachmentError;
     QHash<QString, QList<Attachment>> attachments;
@@ -82,6 +91,16 @@ MessagesExporter::MessagesExporter(const QStringList& aDatabases,
                                    const QHash<QString, QString>& aMessageFiles)
     : mDatabases(aDatabases), mMessageFiles(aMessageFiles)
 {
+}
+
+qint64 MessagesExporter::unixMilliseconds(const QString& aDate)
+{
+    bool ok = false;
+    const qint64 value = aDate.toLongLong(&ok);
+    // Nanoseconds keep their milliseconds; everything else goes the way of unixDate.
+    if (ok && (value > kNanosecondThreshold || value < -kNanosecondThreshold))
+        return value / 1000000LL + kAppleEpochOffset * 1000;
+    return unixDate(aDate) * 1000;
 }
 
 qint64 MessagesExporter::unixDate(const QString& aDate)
@@ -103,7 +122,7 @@ int MessagesExporter::generate(const QString& aOutputPath)
     int result = ExportResult::Ok;
 
     ExportXmlWriter writer(aOutputPath);
-    if (writer.open(QStringLiteral("messages")) != ExportResult::Ok) {
+    if (!aOutputPath.isEmpty() && writer.open(QStringLiteral("messages")) != ExportResult::Ok) {
         logValue("Unable to open file", aOutputPath);
         result = ExportResult::OutputNotOpened;
     }
@@ -144,9 +163,11 @@ void MessagesExporter::exportDatabase(ExportDatabase& aDatabase, bool aNewerLayo
             logValue("Selection error", messages.lastError());
             return;
         }
-        if (aNewerLayout)
+        if (aNewerLayout) {
             readAttachments(aDatabase, queries);
-        else
+            if (mSms && chats)
+                readParticipants(aDatabase, queries);
+        } else
             queries.piecesPrepared = queries.pieces.prepare(kPieceSelection);
         while (messages.next())
             writeMessage(messages, aNewerLayout, queries, aWriter);
@@ -157,6 +178,7 @@ void MessagesExporter::writeMessage(ExportQuery& aRow, bool aNewerLayout, Querie
                                     ExportXmlWriter& aWriter)
 {
     QString correspondent;
+    QStringList participants;
     if (aNewerLayout) {
         correspondent = aRow.text(QStringLiteral("id"));
         if (correspondent.isNull())
@@ -169,6 +191,8 @@ void MessagesExporter::writeMessage(ExportQuery& aRow, bool aNewerLayout, Querie
                 const QStringList strings = RecipieintPlistContentHandler::parse(recipients);
                 if (!strings.isEmpty())
                     correspondent = strings.first();
+                if (strings.size() > 1)
+                    participants = strings;
             }
         }
     }
@@ -206,6 +230,23 @@ void MessagesExporter::writeMessage(ExportQuery& aRow, bool aNewerLayout, Querie
     const bool sent = aNewerLayout ? aRow.text(QStringLiteral("is_from_me")) == QLatin1String("1")
                                    : (flags & kFlagSent) != 0;
 
+    PhoneMessage message;
+    if (mSms) {
+        message.mSent = sent;
+        message.mRead = read == QLatin1String("true");
+        if (aNewerLayout) {
+            message.mDate = unixMilliseconds(date);
+            participants = aQueries.participants.value(rowId);
+        } else {
+            // Seconds since 1970 in this layout; text that is no number counts as 0.
+            message.mDate = date.toLongLong() * 1000;
+        }
+        message.mParticipants = participants;
+        message.mAddress = correspondent.isNull() && !participants.isEmpty() ? participants.first()
+                                                                            : correspondent;
+        message.mContactName = mContactNames.value(message.mAddress);
+    }
+
     aWriter.writeStartElement(sent ? QStringLiteral("sent_message")
                                    : QStringLiteral("received_message"));
     if (!correspondent.isNull())
@@ -218,12 +259,12 @@ void MessagesExporter::writeMessage(ExportQuery& aRow, bool aNewerLayout, Querie
 
     if (aNewerLayout) {
         if (aQueries.attachmentsRead)
-            writeAttachments(rowId, aQueries, aWriter);
+            writeAttachments(rowId, aQueries, aWriter, message);
         else
             logValue("Selection error", aQueries.attachmentError);
     } else {
         if (aQueries.piecesPrepared)
-            writePieces(rowId, aQueries.pieces, text, aWriter);
+            writePieces(rowId, aQueries.pieces, text, aWriter, message);
         else
             logValue("Selection error", aQueries.pieces.lastError());
     }
@@ -235,6 +276,24 @@ void MessagesExporter::writeMessage(ExportQuery& aRow, bool aNewerLayout, Querie
         logTextAndCodes(cleaned, text);
     }
     aWriter.writeEndElement();
+    if (mSms) {
+        // Line breaks stay: the phone shows the message as it was written.
+        message.mText = text;
+        mSms->write(message);
+    }
+}
+
+void MessagesExporter::readParticipants(ExportDatabase& aDatabase, Queries& aQueries)
+{
+    ExportQuery query(aDatabase);
+    if (!query.exec(kParticipantSelection)) {
+        logValue("Participant selection error", query.lastError());
+        return;
+    }
+    while (query.next()) {
+        aQueries.participants[query.text(QStringLiteral("message_id"))].append(
+            query.text(QStringLiteral("participant")));
+    }
 }
 
 void MessagesExporter::readAttachments(ExportDatabase& aDatabase, Queries& aQueries)
@@ -252,7 +311,7 @@ void MessagesExporter::readAttachments(ExportDatabase& aDatabase, Queries& aQuer
 }
 
 void MessagesExporter::writeAttachments(const QString& aRowId, const Queries& aQueries,
-                                        ExportXmlWriter& aWriter)
+                                        ExportXmlWriter& aWriter, PhoneMessage& aMessage)
 {
     const auto found = aQueries.attachments.constFind(aRowId);
     if (found == aQueries.attachments.constEnd())
@@ -262,13 +321,19 @@ void MessagesExporter::writeAttachments(const QString& aRowId, const Queries& aQ
         if (name.size() >= 3 && name.startsWith(QLatin1String("~/")))
             name.remove(0, 2);
         const QString file = messageFile(name);
-        if (!file.isNull())
-            ExportPicture::writeScaledPicture(aWriter, attachment.mimeType, file);
+        if (file.isNull())
+            continue;
+        const QByteArray jpeg = ExportPicture::scaledJpeg(attachment.mimeType, file);
+        if (jpeg.isNull())
+            continue;
+        ExportPicture::writeAttachment(aWriter, attachment.mimeType, jpeg);
+        if (mSms)
+            aMessage.mPictures.append(jpeg);
     }
 }
 
 void MessagesExporter::writePieces(const QString& aRowId, ExportQuery& aQuery, QString& aText,
-                                   ExportXmlWriter& aWriter)
+                                   ExportXmlWriter& aWriter, PhoneMessage& aMessage)
 {
     aQuery.bindValue(QStringLiteral(":rowid"), aRowId);
     if (!aQuery.exec()) {
@@ -282,10 +347,20 @@ void MessagesExporter::writePieces(const QString& aRowId, ExportQuery& aQuery, Q
             const QString key = aRowId + QLatin1Char('-') + aQuery.text(QStringLiteral("part_id"))
                                 + QStringLiteral(".jpg");
             const QString file = messageFile(key);
-            if (!file.isNull())
-                ExportPicture::writeScaledPicture(aWriter, contentType, file);
+            const QByteArray jpeg =
+                file.isNull() ? QByteArray() : ExportPicture::scaledJpeg(contentType, file);
+            if (!jpeg.isNull()) {
+                ExportPicture::writeAttachment(aWriter, contentType, jpeg);
+                if (mSms)
+                    aMessage.mPictures.append(jpeg);
+            }
         } else if (contentType != QLatin1String("text/plain")) {
-            ExportPicture::writePicture(aWriter, contentType, data);
+            const QByteArray jpeg = ExportPicture::pictureJpeg(contentType, data);
+            if (!jpeg.isNull()) {
+                ExportPicture::writeAttachment(aWriter, contentType, jpeg);
+                if (mSms)
+                    aMessage.mPictures.append(jpeg);
+            }
         } else {
             if (!aText.isEmpty())
                 aText += QLatin1Char(' ');

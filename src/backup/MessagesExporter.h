@@ -7,6 +7,8 @@
 class ExportDatabase;
 class ExportQuery;
 class ExportXmlWriter;
+class SmsBackupWriter;
+struct PhoneMessage;
 
 // Writes the text messages of the backup's message databases as the "messages" document of the
 // companion app, with the JPEG pictures of the messages embedded. Two database layouts exist:
@@ -20,9 +22,22 @@ public:
     // message database names the file) to the unpacked file.
     MessagesExporter(const QStringList& aDatabases, const QHash<QString, QString>& aMessageFiles);
 
-    // Writes the document to aOutputPath. Returns ExportResult::Ok, DatabaseNotOpened,
-    // DatabaseInvalid or OutputNotOpened; a failing selection only loses its rows.
+    // Writes the document to aOutputPath (none when it is empty). Returns ExportResult::Ok,
+    // DatabaseNotOpened, DatabaseInvalid or OutputNotOpened; a failing selection only loses its
+    // rows.
     int generate(const QString& aOutputPath);
+
+    // Each message (skipped ones aside) also goes to aSms (opened by the caller; not owned),
+    // with its pictures and, for a group message, every participant. aContactNames: the name
+    // for a number or address, where the backup's address book knows it.
+    void setSmsWriter(SmsBackupWriter* aSms, const QHash<QString, QString>& aContactNames = {})
+    {
+        mSms = aSms;
+        mContactNames = aContactNames;
+    }
+
+    // Milliseconds since 1970 for a "date" value of the newer layout (see unixDate).
+    static qint64 unixMilliseconds(const QString& aDate);
 
     // Seconds since 1970 for a "date" value of the newer layout: seconds since 2001-01-01, or
     // nanoseconds since then in the databases of later phones (any value beyond 10^11 seconds,
@@ -38,13 +53,16 @@ private:
     void writeMessage(ExportQuery& aRow, bool aNewerLayout, Queries& aQueries,
                       ExportXmlWriter& aWriter);
     void readAttachments(ExportDatabase& aDatabase, Queries& aQueries);
+    void readParticipants(ExportDatabase& aDatabase, Queries& aQueries);
     void writeAttachments(const QString& aRowId, const Queries& aQueries,
-                          ExportXmlWriter& aWriter);
+                          ExportXmlWriter& aWriter, PhoneMessage& aMessage);
     void writePieces(const QString& aRowId, ExportQuery& aQuery, QString& aText,
-                     ExportXmlWriter& aWriter);
+                     ExportXmlWriter& aWriter, PhoneMessage& aMessage);
     // The unpacked file for an attachment key, or a null string.
     QString messageFile(const QString& aKey) const;
 
     QStringList mDatabases;
     QHash<QString, QString> mMessageFiles;
+    SmsBackupWriter* mSms = nullptr;
+    QHash<QString, QString> mContactNames;
 };

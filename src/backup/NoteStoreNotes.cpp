@@ -85,7 +85,8 @@ bool NoteStoreNotes::isNoteStore(const ExportDatabase& aDatabase)
     return aDatabase.tables().contains(kObjects);
 }
 
-int NoteStoreNotes::write(ExportDatabase& aDatabase, ExportXmlWriter& aWriter)
+int NoteStoreNotes::write(ExportDatabase& aDatabase, ExportXmlWriter& aWriter,
+                          NoteFilesWriter* aFiles)
 {
     const qint64 noteEntity = entity(aDatabase, QStringLiteral("ICNote"));
     const qint64 folderEntity = entity(aDatabase, QStringLiteral("ICFolder"));
@@ -118,13 +119,16 @@ int NoteStoreNotes::write(ExportDatabase& aDatabase, ExportXmlWriter& aWriter)
             creation = QStringLiteral("creation_date1");
         const bool locked = rows.text(QStringLiteral("locked")) == QLatin1String("1");
         QString data = QLatin1String("");
+        QString plain = QLatin1String("");
         if (!locked) {
             const QByteArray body = rows.bytes(QStringLiteral("body"));
             const QString text = body.isNull() ? QString() : NoteStoreBody::text(body);
             if (text.isNull() && !body.isNull())
                 logValue("Note body unreadable", key);
-            if (!text.isNull())
+            if (!text.isNull()) {
                 data = NoteStoreBody::toHtml(text);
+                plain = text;
+            }
         }
         NotesExporter::writeNote(aWriter,
                                  {rows.isNull(creation) ? QString() : dateText(rows, creation),
@@ -132,7 +136,8 @@ int NoteStoreNotes::write(ExportDatabase& aDatabase, ExportXmlWriter& aWriter)
                                   rows.isNull(QStringLiteral("modification_date"))
                                       ? QString()
                                       : dateText(rows, QStringLiteral("modification_date")),
-                                  data, rows.text(QStringLiteral("summary"))});
+                                  data, rows.text(QStringLiteral("summary")), plain},
+                                 aFiles);
     }
     return ExportResult::Ok;
 }

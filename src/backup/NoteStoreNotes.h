@@ -2,6 +2,7 @@
 
 class ExportDatabase;
 class ExportXmlWriter;
+class NoteFilesWriter;
 
 // The notes of a notes store of iOS 9 and later ("NoteStore.sqlite"): notes, folders and
 // accounts share ZICCLOUDSYNCINGOBJECT and are told apart by their entity, looked up by name
@@ -15,6 +16,8 @@ public:
     // Whether aDatabase has this layout.
     static bool isNoteStore(const ExportDatabase& aDatabase);
 
-    // Writes the notes of aDatabase. Returns ExportResult::Ok or SelectionFailed.
-    static int write(ExportDatabase& aDatabase, ExportXmlWriter& aWriter);
+    // Writes the notes of aDatabase, and a text file each to aFiles when given. Returns
+    // ExportResult::Ok or SelectionFailed.
+    static int write(ExportDatabase& aDatabase, ExportXmlWriter& aWriter,
+                     NoteFilesWriter* aFiles = nullptr);
 };

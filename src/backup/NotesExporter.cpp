@@ -6,7 +6,10 @@
 #include "backup/ExportDatabaseLoop.h"
 #include "backup/ExportResult.h"
 #include "backup/ExportXmlWriter.h"
+#include "backup/NoteFilesWriter.h"
 #include "backup/NoteStoreNotes.h"
+
+#include <QDateTime>
 
 namespace {
 
@@ -50,7 +53,7 @@ int NotesExporter::generate(const QString& aOutputPath)
             logValue("olderLayout", olderLayout ? "true" : "false");
             if (!olderLayout && NoteStoreNotes::isNoteStore(aDatabase)) {
                 logMessage("Note store layout");
-                return NoteStoreNotes::write(aDatabase, aWriter);
+                return NoteStoreNotes::write(aDatabase, aWriter, mFiles);
             }
             return writeDatabase(aDatabase, olderLayout, aWriter);
         });
@@ -67,19 +70,21 @@ int NotesExporter::writeDatabase(ExportDatabase& aDatabase, bool aOlderLayout,
         return ExportResult::SelectionFailed;
     }
     while (rows.next())
-        writeNote(rows, aWriter);
+        writeNote(rows, aWriter, mFiles);
     return ExportResult::Ok;
 }
 
-void NotesExporter::writeNote(ExportQuery& aRow, ExportXmlWriter& aWriter)
+void NotesExporter::writeNote(ExportQuery& aRow, ExportXmlWriter& aWriter, NoteFilesWriter* aFiles)
 {
     writeNote(aWriter, {dateText(aRow, QStringLiteral("creation_date")),
                         aRow.text(QStringLiteral("title")),
                         dateText(aRow, QStringLiteral("modification_date")),
-                        aRow.text(QStringLiteral("data")), aRow.text(QStringLiteral("summary"))});
+                        aRow.text(QStringLiteral("data")), aRow.text(QStringLiteral("summary"))},
+              aFiles);
 }
 
-void NotesExporter::writeNote(ExportXmlWriter& aWriter, const Note& aNote)
+void NotesExporter::writeNote(ExportXmlWriter& aWriter, const Note& aNote,
+                              NoteFilesWriter* aFiles)
 {
     aWriter.writeStartElement(QStringLiteral("note"));
     aWriter.writeTextElement(QStringLiteral("creation_date"), orEmpty(aNote.creationDate));
@@ -88,4 +93,14 @@ void NotesExporter::writeNote(ExportXmlWriter& aWriter, const Note& aNote)
     aWriter.writeTextElement(QStringLiteral("data"), orEmpty(aNote.data));
     aWriter.writeTextElement(QStringLiteral("summary"), orEmpty(aNote.summary));
     aWriter.writeEndElement();
+    if (aFiles) {
+        const QString when =
+            aNote.modificationDate.isEmpty() ? aNote.creationDate : aNote.modificationDate;
+        bool known = false;
+        const qint64 seconds = when.toLongLong(&known);
+        const QString text =
+            aNote.text.isNull() ? NoteFilesWriter::plainText(orEmpty(aNote.data)) : aNote.text;
+        aFiles->write(aNote.title, text,
+                      known ? QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC) : QDateTime());
+    }
 }

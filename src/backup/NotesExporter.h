@@ -6,6 +6,7 @@
 class ExportDatabase;
 class ExportQuery;
 class ExportXmlWriter;
+class NoteFilesWriter;
 
 // Writes the notes of the phone's notes databases as "notes.xml" for the companion app: one
 // note per row, with its dates, title, body (markup kept) and summary. Handles the older
@@ -23,6 +24,8 @@ public:
         QString modificationDate;
         QString data;
         QString summary;
+        // The note's words without markup; null when data is all there is (then read as HTML).
+        QString text = {};
     };
 
     explicit NotesExporter(const QStringList& aDatabases);
@@ -30,15 +33,21 @@ public:
     // Writes the document to aOutputPath. Returns ExportResult::Ok, DatabaseNotOpened,
     // DatabaseInvalid, SelectionFailed or OutputNotOpened; once the result is a failure, no
     // later database is read. The file is complete up to the failure either way.
+    // No document is written when aOutputPath is empty.
     int generate(const QString& aOutputPath);
 
-    // Writes one "note" element with its five elements, always, in the companion app's order.
-    static void writeNote(ExportXmlWriter& aWriter, const Note& aNote);
+    // Each note also becomes a text file of aFiles (opened by the caller; not owned).
+    void setNoteFiles(NoteFilesWriter* aFiles) { mFiles = aFiles; }
+
+    // Writes one "note" element with its five elements, always, in the companion app's order,
+    // and the note's text file when aFiles is given.
+    static void writeNote(ExportXmlWriter& aWriter, const Note& aNote, NoteFilesWriter* aFiles);
 
 private:
     // Writes the notes of one opened database; returns Ok or SelectionFailed.
     int writeDatabase(ExportDatabase& aDatabase, bool aOlderLayout, ExportXmlWriter& aWriter);
-    static void writeNote(ExportQuery& aRow, ExportXmlWriter& aWriter);
+    static void writeNote(ExportQuery& aRow, ExportXmlWriter& aWriter, NoteFilesWriter* aFiles);
 
     QStringList mDatabases;
+    NoteFilesWriter* mFiles = nullptr;
 };

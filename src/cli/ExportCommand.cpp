@@ -6,10 +6,13 @@
 #include "backup/BackupDiscovery.h"
 #include "backup/BlackBerryReader.h"
 #include "backup/ExportDatabase.h"
+#include "backup/PhoneFiles.h"
 #include "cli/CliOptions.h"
 #include "sync/RunLock.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
@@ -32,6 +35,37 @@ bool isInside(const QString& aPath, const QString& aFolder)
     return aPath == aFolder || aPath.startsWith(aFolder + QLatin1Char('/'));
 }
 
+// Names the files for a stock phone that this export wrote into aOutDir (those older than
+// aStart are an earlier export's).
+void reportPhoneFiles(const QString& aOutDir, const QDateTime& aStart, QTextStream& aOut)
+{
+    const QDir dir(aOutDir);
+    QStringList written;
+    for (const QFileInfo& file : dir.entryInfoList(QDir::Files, QDir::Name)) {
+        const QString name = file.fileName();
+        if ((name == PhoneFiles::kContacts || name == PhoneFiles::kCalendar
+             || PhoneFiles::isSmsFileName(name))
+            && file.lastModified() >= aStart)
+            written << name;
+    }
+    int notes = 0;
+    const QFileInfo notesFolder(dir.filePath(PhoneFiles::kNotesFolder));
+    if (notesFolder.isDir() && notesFolder.lastModified() >= aStart) {
+        QDirIterator it(notesFolder.filePath(), QDir::Files);
+        while (it.hasNext()) {
+            it.next();
+            ++notes;
+        }
+        written << PhoneFiles::kNotesFolder + QStringLiteral("/ (%1 %2)").arg(notes).arg(
+                       notes == 1 ? QStringLiteral("note") : QStringLiteral("notes"));
+    }
+    if (written.isEmpty())
+        return;
+    aOut << "for any Android phone, in " << aOutDir << ": " << written.join(QStringLiteral(", "))
+         << "\n  copy them to the phone's " << PhoneFiles::kPhoneFolder << " folder; "
+         << PhoneFiles::kReadme << " there says how to import each\n";
+}
+
 QString realPath(const QString& aPath)
 {
     const QFileInfo info(aPath);
@@ -51,9 +85,12 @@ QString ExportCommand::description() const
     return QStringLiteral(
         "Unpacks the iPhone backup BACKUP (a backup folder, or the folder name or phone name\n"
         "that 'pellmar-sync backups' shows) and writes the files that a transfer puts on the\n"
-        "phone into OUTDIR: messages.xml, address.xml, calendar.xml and notes.xml.\n"
+        "phone into OUTDIR: messages.xml, address.xml, calendar.xml and notes.xml for the\n"
+        "companion app, and beside them the files any Android phone imports: contacts.vcf,\n"
+        "calendar.ics, sms-<time>.xml (for the app SMS Backup & Restore), a notes folder\n"
+        "with one text file per note, and README.txt saying how to import each.\n"
         "BACKUP may also be a BlackBerry backup file (.ipd, or .bbb unpacked with 7z),\n"
-        "which gives messages.xml and address.xml.");
+        "which gives messages.xml, address.xml, contacts.vcf and sms-<time>.xml.");
 }
 
 QList<QCommandLineOption> ExportCommand::options() const
@@ -148,9 +185,13 @@ int ExportCommand::exportBlackBerry(const QString& aBackupFile, const CliOptions
     }
     // What an earlier unpacking left there would be read as part of this backup.
     QDir(workingFolder).removeRecursively();
-    BlackBerryReader::readBlackBerryBackup(aBackupFile, workingFolder,
-                                           BlackBerryReader::kMessages
-                                               | BlackBerryReader::kAddressBook);
+    const bool all = !aOptions.isSet(kMessages) && !aOptions.isSet(kContacts);
+    const QDateTime start = QDateTime::currentDateTime().addSecs(-1);
+    BlackBerryReader::readBlackBerryBackup(
+        aBackupFile, workingFolder,
+        (all || aOptions.isSet(kMessages) ? BlackBerryReader::kMessages : 0)
+            | (all || aOptions.isSet(kContacts) ? BlackBerryReader::kAddressBook : 0),
+        outDir);
     for (const QString& option : {kCalendar, kNotes, kPhotos}) {
         if (aOptions.isSet(option))
             aErr << "pellmar-sync export: a BlackBerry backup holds no " << option
@@ -159,7 +200,6 @@ int ExportCommand::exportBlackBerry(const QString& aBackupFile, const CliOptions
                                        : QString())
                  << "\n";
     }
-    const bool all = !aOptions.isSet(kMessages) && !aOptions.isSet(kContacts);
     int failures = 0;
     const QList<QPair<QString, QString>> files = {{kMessages, QStringLiteral("messages.xml")},
                                                   {kContacts, QStringLiteral("address.xml")}};
@@ -177,6 +217,7 @@ int ExportCommand::exportBlackBerry(const QString& aBackupFile, const CliOptions
             ++failures;
         }
     }
+    reportPhoneFiles(outDir, start, aOut);
     logValue("failures", failures);
     return failures == 0 ? CliExit::kDone : CliExit::kError;
 }
@@ -229,6 +270,8 @@ int ExportCommand::run(const CliOptions& aOptions)
     }
 
     AppleExtractor extractor;
+    extractor.mPhoneFilesFolder = outDir;
+    const QDateTime start = QDateTime::currentDateTime().addSecs(-1);
     if (extractor.extractFromManifest(backupPath, workingFolder) != 0) {
         if (!extractor.mExtractionWarning.isEmpty())
             err << "pellmar-sync export: " << extractor.mExtractionWarning << "\n";
@@ -293,6 +336,7 @@ int ExportCommand::run(const CliOptions& aOptions)
             ++failures;
         }
     }
+    reportPhoneFiles(outDir, start, out);
     if (aOptions.isSet(kPhotos))
         failures += copyPhotos(extractor, outDir, out, err);
     logValue("failures", failures);

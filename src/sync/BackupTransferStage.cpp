@@ -4,12 +4,15 @@
 #include "app/DebugLog.h"
 #include "backup/AppleExtractor.h"
 #include "backup/BlackBerryReader.h"
+#include "backup/PhoneFiles.h"
 #include "device/Device.h"
 #include "settings/SyncSettings.h"
 #include "sync/MusicSync.h"
 #include "sync/PhotoCopier.h"
 #include "sync/RunLock.h"
 
+#include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 
 namespace {
@@ -32,6 +35,11 @@ BackupTransferStage::BackupTransferStage(MusicSync& aSync, SyncSettings& aSettin
 QString BackupTransferStage::workingFolder()
 {
     return AppPaths::corvoFolder() + QStringLiteral("/extracted/");
+}
+
+QString BackupTransferStage::phoneFilesFolder()
+{
+    return workingFolder() + QStringLiteral("Pellmar");
 }
 
 void BackupTransferStage::run()
@@ -87,12 +95,13 @@ void BackupTransferStage::transferBlackBerry(const QString& aBackupPath)
         }
         flags |= BlackBerryReader::kPhotos;
     }
-    BlackBerryReader::readBlackBerryBackup(aBackupPath, workingFolder(), flags);
+    BlackBerryReader::readBlackBerryBackup(aBackupPath, workingFolder(), flags, phoneFilesFolder());
 }
 
 void BackupTransferStage::transferIPhone(const QString& aBackupPath)
 {
     AppleExtractor extractor;
+    extractor.mPhoneFilesFolder = phoneFilesFolder();
     const int result = extractor.extractFromManifest(aBackupPath, workingFolder());
     logValue("extractFromManifest", result);
     if (result != 0) {
@@ -141,6 +150,39 @@ void BackupTransferStage::copyToPhone()
         copyToLogFolder(notes, QStringLiteral("notes.xml"));
     }
     copyToLogFolder(calendar, QStringLiteral("calendar.xml"));
+    copyPhoneFiles();
+}
+
+void BackupTransferStage::copyPhoneFiles()
+{
+    const QString folder = phoneFilesFolder();
+    QStringList files;
+    QDirIterator it(folder, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files.append(QDir(folder).relativeFilePath(it.next()));
+    if (files.isEmpty())
+        return;
+    files.sort();
+    // The README says what is there: it goes when the rest has arrived.
+    if (files.removeAll(PhoneFiles::kReadme) > 0)
+        files.append(PhoneFiles::kReadme);
+
+    Device* device = mSync.device();
+    const QString target = QString(PhoneFiles::kPhoneFolder).replace(u'/', u'\\') + u'\\';
+    int copied = 0;
+    for (const QString& file : std::as_const(files)) {
+        if (mSync.hasBeenCancelled())
+            break;
+        // Replacing writes through a temporary name: an unplugged cable leaves no half file.
+        const QString destination = target + QString(file).replace(u'/', u'\\');
+        if (device->CopyFile(folder + u'/' + file, destination, true) == 0)
+            ++copied;
+        else
+            logValue("Could not copy to the phone", file);
+    }
+    logValue("Files for the phone's own apps", copied);
+    if (copied > 0)
+        mSync.SetPhoneFilesFolder(PhoneFiles::kPhoneFolder);
 }
 
 void BackupTransferStage::switchCopySettingsOff()

@@ -122,6 +122,7 @@ void MusicSync::Start()
     LogScope scope("MusicSync::Start");
     mDevice->PrepareForSync();
     mBackupTransferFailed = mBackupTransferPostponed = false;
+    mPhoneFilesFolder.clear();
     // A member, not a local: a fault that ends the run skips local destructors, and the lock
     // must still go when this object does.
     mStayAwake = std::make_unique<SleepInhibitor>();

@@ -70,6 +70,10 @@ public:
     // copy choices stay on for the next run.
     bool BackupTransferPostponed() const { return mBackupTransferPostponed; }
     void SetBackupTransferPostponed() { mBackupTransferFailed = mBackupTransferPostponed = true; }
+    // The folder on the phone ("Download/Pellmar") that received the files a stock phone
+    // imports (contacts, calendar, messages, notes); empty when this run put none there.
+    const QString& PhoneFilesFolder() const { return mPhoneFilesFolder; }
+    void SetPhoneFilesFolder(const QString& aFolder) { mPhoneFilesFolder = aFolder; }
     int State() const { return mState; }
     int PercentComplete() const { return mPercentComplete; }
     // The run's track list, for reading after the run.
@@ -175,6 +179,7 @@ private:
     bool mForceFull = false;
     bool mBackupTransferFailed = false;
     bool mBackupTransferPostponed = false;
+    QString mPhoneFilesFolder;
     std::unique_ptr<SleepInhibitor> mStayAwake;
     bool mLibraryReadFailed = false;
     int mCopiedCount = 0;

@@ -81,6 +81,11 @@ void MessageCatalogue::build()
         "SyncUi", "<p>It has not been possible to transfer data from the selected backup. If the "
                   "backup is encrypted then please create a non-encrypted backup using "
                   "iTunes.</p>"));
+    c.phoneFilesWritten = text(QT_TRANSLATE_NOOP(
+        "SyncUi", "<p>The contacts, calendar, text messages and notes of your old phone are now "
+                  "on your phone in the folder <b>%1</b>, in files its own apps can import.</p>"
+                  "<p>Open <b>README.txt</b> in that folder with the phone's Files app: it says "
+                  "how to import each file.</p>"));
     c.enableUsb = text(QT_TRANSLATE_NOOP(
         "SyncUi", "<p>It is necessary to enable the USB connection on your phone before "
                   "synchronizing. Click <a "

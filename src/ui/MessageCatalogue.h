@@ -39,6 +39,8 @@ struct MessageCatalogue
     QString copyingPhotos;
     QString convertingVideo;
     QString backupTransferFailed;
+    // %1: the phone's folder with the files its own apps import.
+    QString phoneFilesWritten;
     QString enableUsb;
     QString notEnoughSpaceTitle;
     QString notEnoughSpaceText;

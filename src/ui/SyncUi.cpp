@@ -510,6 +510,13 @@ void SyncUi::afterSyncSteps(bool aComplete)
         box.setObjectName(QStringLiteral("backupFailedBox"));
         ModalAnswerer::exec(box);
     }
+    if (mMusicSync && !mMusicSync->PhoneFilesFolder().isEmpty()) {
+        QMessageBox box(QMessageBox::Information, c.productName,
+                        c.phoneFilesWritten.arg(mMusicSync->PhoneFilesFolder().toHtmlEscaped()),
+                        QMessageBox::Ok, this);
+        box.setObjectName(QStringLiteral("phoneFilesBox"));
+        ModalAnswerer::exec(box);
+    }
     // The reminder begins "Synchronization is complete.": only a complete run earns it.
     if (!aComplete || !mDeviceList->DeviceIsConnected())
         return;

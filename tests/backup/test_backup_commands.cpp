@@ -208,7 +208,9 @@ private slots:
         const QString out = mDir.path() + "/only-notes";
         const Result r = sync({"export", "a1b2c3", out, "--notes"});
         QCOMPARE(r.mExitCode, 0);
-        QCOMPARE(QDir(out).entryList(QDir::Files), QStringList({"notes.xml"}));
+        // Beside it, the notes as text files for any phone, with the README that says so.
+        QCOMPARE(QDir(out).entryList(QDir::Files), QStringList({"notes.xml", "README.txt"}));
+        QVERIFY(!QDir(out + "/notes").entryList(QDir::Files).isEmpty());
         QCOMPARE(sync({"export", "Anna's iPhone", mDir.path() + "/by-name", "--calendar"}).mExitCode, 0);
         QVERIFY(QFileInfo::exists(mDir.path() + "/by-name/calendar.xml"));
     }

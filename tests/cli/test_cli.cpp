@@ -383,6 +383,17 @@ private slots:
         QVERIFY(expected.contains(QStringLiteral("CORVO/messages.xml")));
         QVERIFY(!expected.contains(QStringLiteral("CORVO/address.xml")));
         QVERIFY(expected.file(QStringLiteral("CORVO/messages.xml")).contains("<text>see you</text>"));
+        // The messages also arrive for the phone's own apps, and the summary says where.
+        const QDir forPhone(fixture.phoneRoot() + QStringLiteral("/Download/Pellmar"));
+        const QStringList smsFiles = forPhone.entryList({QStringLiteral("sms-*.xml")});
+        QCOMPARE(smsFiles.size(), 1);
+        expected.setFileFrom(QStringLiteral("Download/Pellmar/") + smsFiles.first(),
+                             forPhone.filePath(smsFiles.first()));
+        expected.setFileFrom(QStringLiteral("Download/Pellmar/README.txt"),
+                             forPhone.filePath(QStringLiteral("README.txt")));
+        QVERIFY(expected.file(QStringLiteral("Download/Pellmar/") + smsFiles.first())
+                    .contains("body=\"see you\""));
+        QVERIFY2(run.mOut.contains(QStringLiteral("Download/Pellmar folder")), qPrintable(run.mOut));
         PELLMAR_COMPARE_TREE(expected, fixture.phoneRoot());
 
         // A backup that cannot be read: the music part completes, the user is told what to do.

@@ -19,6 +19,7 @@
 #include "sync/RunLock.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -151,6 +152,14 @@ private:
         for (const QString& name : aBackupFiles)
             expected.setFileFrom(QStringLiteral("CORVO/") + name,
                                  BackupTransferStage::workingFolder() + name);
+        // The files for the phone's own apps, as the exporters wrote them.
+        const QDir phoneFiles(BackupTransferStage::phoneFilesFolder());
+        QDirIterator it(phoneFiles.path(), QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString file = it.next();
+            expected.setFileFrom(QStringLiteral("Download/Pellmar/") + phoneFiles.relativeFilePath(file),
+                                 file);
+        }
         return expected;
     }
 
@@ -225,6 +234,13 @@ private slots:
         QVERIFY(contents(phone + "/CORVO/messages.xml").contains("hello from the iPhone"));
         QVERIFY(contents(phone + "/CORVO/address.xml").contains("<first_name>Nina</first_name>"));
         QVERIFY(contents(phone + "/CORVO/calendar.xml").contains("Dentist"));
+        // The same data for a phone without the companion app.
+        QVERIFY(contents(phone + "/Download/Pellmar/contacts.vcf").contains("FN:Nina Ng\r\n"));
+        QVERIFY(contents(phone + "/Download/Pellmar/calendar.ics").contains("SUMMARY:Dentist\r\n"));
+        const QStringList sms = QDir(phone + "/Download/Pellmar").entryList({"sms-*.xml"});
+        QCOMPARE(sms.size(), 1);
+        QVERIFY(contents(phone + "/Download/Pellmar/" + sms.first()).contains("body=\"hello from the iPhone\""));
+        QVERIFY(contents(phone + "/Download/Pellmar/README.txt").contains(sms.first().toUtf8()));
         // Without a phone description the screen counts as large: the streams are repacked.
         QCOMPARE(probeVideo(phone + "/DCIM/100APPLE/IMG_0002.mp4"), QStringLiteral("320,240,isom"));
         QCOMPARE(copyChoicesNow(fixture.phoneId()), QStringLiteral("00000"));
