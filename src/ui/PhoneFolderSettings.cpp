@@ -34,3 +34,15 @@ QString PhoneFolderSettings::folderOf(const DeviceList& aList, Device* aDevice)
     const QString folder = QDir::cleanPath(phone->RootPath());
     return aList.PhoneFolders().contains(folder) ? folder : QString();
 }
+
+Device* PhoneFolderSettings::select(DeviceList& aList, const QString& aFolder)
+{
+    const QList<Device*>& devices = aList.GetDevices();
+    for (qsizetype i = 0; i < devices.size(); ++i) {
+        if (folderOf(aList, devices.at(i)) == aFolder) {
+            aList.SelectDevice(int(i));
+            return devices.at(i);
+        }
+    }
+    return nullptr;
+}

@@ -20,4 +20,6 @@ public:
     static void addAllTo(DeviceList& aList);
     // The folder of aDevice when it is one of aList's phone folders, else empty.
     static QString folderOf(const DeviceList& aList, Device* aDevice);
+    // Selects the phone of aFolder in aList and returns it; null when it is not listed.
+    static Device* select(DeviceList& aList, const QString& aFolder);
 };

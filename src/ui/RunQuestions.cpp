@@ -58,6 +58,15 @@ void RunQuestions::tellPhoneInUse(QWidget* aParent, const QString& aName,
     ModalAnswerer::exec(box);
 }
 
+void RunQuestions::tellAboutITunes(QWidget* aParent)
+{
+    const MessageCatalogue& c = MessageCatalogue::get();
+    QMessageBox box(QMessageBox::Information, c.iTunesInfoTitle, c.iTunesInfoText,
+                    QMessageBox::Ok, aParent);
+    box.setObjectName(QStringLiteral("iTunesInfoBox"));
+    ModalAnswerer::exec(box);
+}
+
 QString RunQuestions::chooseLibrary(QWidget* aParent)
 {
     QFileDialog dialog(aParent, MessageCatalogue::get().chooseLibraryTitle, QDir::homePath(),

@@ -21,6 +21,8 @@ public:
     static bool stopForClose(QWidget* aParent);
     // Tells that another process (aHolder) synchronises the phone aName now.
     static void tellPhoneInUse(QWidget* aParent, const QString& aName, const QString& aHolder);
+    // Why iTunes must keep running.
+    static void tellAboutITunes(QWidget* aParent);
     // The iTunes library file the user points at, stored for later starts; empty when the
     // user cancelled.
     static QString chooseLibrary(QWidget* aParent);

@@ -4,13 +4,15 @@
 #include "app/DebugLog.h"
 #include "sync/MusicSync.h"
 #include "sync/SyncPlanner.h"
+#include "ui/ModalAnswerer.h"
+#include "ui/SyncPreviewDialog.h"
 
 #include <QThread>
 
 SyncPreview::SyncPreview(LocalMusicLibrary* aLibrary, Device* aDevice, DeviceParent* aParent,
-                         bool aForceFull, QObject* aOwner)
+                         bool aForceFull, const QString& aPhoneName, QObject* aOwner)
     : QObject(aOwner), mSync(std::make_unique<MusicSync>(aLibrary, aDevice, aParent)),
-      mForceFull(aForceFull)
+      mForceFull(aForceFull), mPhoneName(aPhoneName)
 {
 }
 
@@ -47,4 +49,10 @@ QStringList SyncPreview::copyProtected() const
     for (qint32 i = 0; i < drm.count(); ++i)
         names.append(drm.at(i).trackName());
     return names;
+}
+
+void SyncPreview::showDialog(QWidget* aParent) const
+{
+    SyncPreviewDialog dialog(mPhoneName, mPlan, copyProtected(), aParent);
+    ModalAnswerer::exec(dialog);
 }

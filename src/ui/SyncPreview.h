@@ -11,6 +11,7 @@ class DeviceParent;
 class LocalMusicLibrary;
 class MusicSync;
 class QThread;
+class QWidget;
 
 // Works out, in a thread of its own, what a synchronisation of one phone would do (the plan of
 // `pellmar-sync run --dry-run`), so that the window stays responsive while a large library is
@@ -21,7 +22,7 @@ class SyncPreview : public QObject
 
 public:
     SyncPreview(LocalMusicLibrary* aLibrary, Device* aDevice, DeviceParent* aParent,
-                bool aForceFull, QObject* aOwner = nullptr);
+                bool aForceFull, const QString& aPhoneName, QObject* aOwner = nullptr);
     ~SyncPreview() override;
 
     void start();
@@ -30,6 +31,8 @@ public:
     const SyncPlan& plan() const { return mPlan; }
     // The copy-protected tracks the plan leaves out.
     QStringList copyProtected() const;
+    // Shows the plan (SyncPreviewDialog) until the user closes it.
+    void showDialog(QWidget* aParent) const;
 
 signals:
     void ready();
@@ -37,6 +40,7 @@ signals:
 private:
     std::unique_ptr<MusicSync> mSync;
     bool mForceFull;
+    QString mPhoneName;
     SyncPlan mPlan;
     QThread* mThread = nullptr;
 };

@@ -21,7 +21,7 @@
 #include "ui/RunQuestions.h"
 #include "ui/SpaceGauge.h"
 #include "ui/SyncPreview.h"
-#include "ui/SyncPreviewDialog.h"
+#include "ui/SyncStatusPanel.h"
 #include "ui/SyncSummaryView.h"
 #include "ui/UpdateDialog.h"
 #include "ui/UsbEjectWarning.h"
@@ -38,18 +38,6 @@
 #include <QPushButton>
 #include <QUrl>
 #include <QVBoxLayout>
-
-namespace {
-
-QLabel* centredLabel(const QString& aName, QWidget* aParent)
-{
-    auto* label = new QLabel(aParent);
-    label->setObjectName(aName);
-    label->setAlignment(Qt::AlignHCenter);
-    label->setWordWrap(true);
-    return label;
-}
-} // namespace
 
 SyncUi::SyncUi(QWidget* aParent, const QString& aSystemRoot)
     : QWidget(aParent), mDeviceList(std::make_unique<DeviceList>(nullptr, aSystemRoot))
@@ -74,27 +62,14 @@ SyncUi::SyncUi(QWidget* aParent, const QString& aSystemRoot)
     setMinimumWidth(500);
 
     auto* layout = new QVBoxLayout(this);
-    mStatusLabel = centredLabel(QStringLiteral("statusLabel"), this);
-    mStatusLabel->setText(c.pleaseWaitITunes);
-    mStatusLabel->setOpenExternalLinks(false);
-    layout->addWidget(mStatusLabel);
-    mHintLabel = centredLabel(QStringLiteral("hintLabel"), this);
-    mHintLabel->setText(c.pleaseWaitITunesHint);
-    // Links go through helpLinkClicked, which shows the address where no browser starts.
-    mHintLabel->setOpenExternalLinks(false);
-    layout->addWidget(mHintLabel);
-    mNoticeLabel = centredLabel(QStringLiteral("noticeLabel"), this);
-    mNoticeLabel->hide();
-    layout->addWidget(mNoticeLabel);
-    mProgressBar = new QProgressBar(this);
-    mProgressBar->setObjectName(QStringLiteral("progressBar"));
-    mProgressBar->setTextVisible(false);
-    layout->addWidget(mProgressBar);
-    mSpaceGauge = new SpaceGauge(false, this);
-    mSpaceGauge->hide();
-    layout->addWidget(mSpaceGauge);
-    mSummary = new SyncSummaryView(this);
-    layout->addWidget(mSummary);
+    mPanel = new SyncStatusPanel(this);
+    layout->addWidget(mPanel);
+    mStatusLabel = mPanel->statusLabel();
+    mHintLabel = mPanel->hintLabel();
+    mProgressBar = mPanel->progressBar();
+    mSpaceGauge = mPanel->gauge();
+    mSummary = mPanel->summary();
+    mPanel->setTexts(c.pleaseWaitITunes, c.pleaseWaitITunesHint);
     const auto button = [this](const QString& aText, const char* aName) {
         auto* made = new QPushButton(aText, this);
         made->setObjectName(QLatin1String(aName));
@@ -120,8 +95,6 @@ SyncUi::SyncUi(QWidget* aParent, const QString& aSystemRoot)
     mForceFull->setEnabled(false);
     layout->addWidget(mForceFull, 0, Qt::AlignHCenter);
 
-    mProgressBar->setRange(0, 0);
-    mProgressBar->setValue(0);
     SetSyncingButtons();
 
     mITunesNotice.setObjectName(QStringLiteral("iTunesNotice"));
@@ -265,20 +238,6 @@ void SyncUi::SetSyncingButtons()
     mStopButton->setEnabled(running && !mStopRequested);
 }
 
-void SyncUi::setBusy(bool aReset)
-{
-    SetSyncingButtons();
-    mProgressBar->setRange(0, 0);
-    mProgressBar->setValue(0);
-    if (aReset)
-        mProgressBar->reset();
-}
-
-void SyncUi::setIdleProgress()
-{
-    mProgressBar->setRange(0, 100);
-    mProgressBar->reset();
-}
 
 // ---- State display ------------------------------------------------------------------------
 
@@ -324,8 +283,7 @@ void SyncUi::showUnfinishedRunNotice()
     const bool phone = mState != SyncState::NoPhone && mDeviceList->DeviceIsConnected();
     const QString text = UnfinishedRunNotice::text(
         phone ? mDeviceList->ConnectedDevice()->UniqueDeviceId() : QString());
-    mNoticeLabel->setText(text);
-    mNoticeLabel->setVisible(!text.isEmpty());
+    mPanel->setNotice(text);
 }
 
 void SyncUi::UpdateProgress(int a_state, int a_percent_complete, QString aTrackName)
@@ -339,33 +297,14 @@ void SyncUi::UpdateProgress(int a_state, int a_percent_complete, QString aTrackN
 
 void SyncUi::showStateWidgets(int aState)
 {
-    if (aState >= SyncState::NoPhone && aState < SyncState::End && aState != SyncState::Busy)
-        mFolderButton->setVisible(aState == SyncState::NoPhone);
-    switch (aState) {
-    case SyncState::NoPhone:
-    case SyncState::NoSettings:
-        mSpaceGauge->show();
-        mSpaceGauge->disable();
-        mProgressBar->hide();
-        break;
-    case SyncState::PhoneReady:
-    case SyncState::Finished:
-    case SyncState::FinishedWithErrors:
-    case SyncState::NotConfigured:
-    case SyncState::Cancelled:
-        mSpaceGauge->show();
-        mSpaceGauge->enable();
-        mProgressBar->hide();
+    if (aState < SyncState::NoPhone || aState >= SyncState::End || aState == SyncState::Busy)
+        return;
+    mFolderButton->setVisible(aState == SyncState::NoPhone);
+    mPanel->showStateWidgets(aState);
+    if (aState >= SyncState::ScanningLibrary)
+        mForceFull->setEnabled(false);
+    else if (aState != SyncState::NoPhone && aState != SyncState::NoSettings)
         mForceFull->setEnabled(true);
-        break;
-    default:
-        if (aState >= SyncState::ScanningLibrary && aState < SyncState::End) {
-            mSpaceGauge->hide();
-            mProgressBar->show();
-            mForceFull->setEnabled(false);
-        }
-        break;
-    }
 }
 
 void SyncUi::showStateTexts(int aState, int aPercent, int aPrevious, bool aChanged)
@@ -373,23 +312,25 @@ void SyncUi::showStateTexts(int aState, int aPercent, int aPrevious, bool aChang
     const MessageCatalogue& c = MessageCatalogue::get();
     // The idle states that end with the auto-refresher watching the phones again.
     const auto idle = [&](const QString& aStatus, const QString& aHint) {
-        mStatusLabel->setText(aStatus);
-        mHintLabel->setText(aHint);
+        mPanel->setTexts(aStatus, aHint);
         SetRegularButtons();
-        setIdleProgress();
+        mPanel->setIdleProgress();
         if (aChanged)
             mAutoRefresher->start();
     };
-    const auto busy = [&](const QString& aStatus, const QString& aHint, bool aReset) {
-        mStatusLabel->setText(aStatus);
-        mHintLabel->setText(aHint);
-        setBusy(aReset);
-    };
+    QString status;
+    QString hint;
+    bool reset = false;
+    if (SyncStatusPanel::busyTexts(aState, status, hint, reset)) {
+        mPanel->setTexts(status, hint);
+        SetSyncingButtons();
+        mPanel->setBusyProgress(reset);
+        return;
+    }
     switch (aState) {
     case SyncState::NoPhone:
-        mStatusLabel->setText(c.connectPhone);
-        mHintLabel->setText(c.phoneNotDetectedHint);
-        setIdleProgress();
+        mPanel->setTexts(c.connectPhone, c.phoneNotDetectedHint);
+        mPanel->setIdleProgress();
         SetRegularButtons();
         mSyncButton->setEnabled(false);
         if (aChanged)
@@ -399,12 +340,11 @@ void SyncUi::showStateTexts(int aState, int aPercent, int aPrevious, bool aChang
         // A phone appearing during a run must not touch the run's texts and buttons.
         if (aPrevious != SyncState::NoPhone && aPrevious != SyncState::PhoneReady)
             break;
-        mStatusLabel->setText(c.phoneReady);
-        mHintLabel->setText(mDeviceList->DeviceIsConnected()
-                                ? mDeviceList->ConnectedDevice()->FriendlyName()
-                                : QString());
+        mPanel->setTexts(c.phoneReady, mDeviceList->DeviceIsConnected()
+                                           ? mDeviceList->ConnectedDevice()->FriendlyName()
+                                           : QString());
         SetRegularButtons();
-        setIdleProgress();
+        mPanel->setIdleProgress();
         if (aChanged)
             mAutoRefresher->start();
         showPhoneProblems();
@@ -421,14 +361,8 @@ void SyncUi::showStateTexts(int aState, int aPercent, int aPrevious, bool aChang
     case SyncState::NotConfigured:
     case SyncState::NoSettings: changeSettings(kModeNewPhone); break;
     case SyncState::Cancelled: idle(c.syncCancelled, QString()); break;
-    case SyncState::ScanningLibrary: busy(c.scanningLibrary, c.pleaseWait, true); break;
-    case SyncState::Preparing: busy(c.preparing, QString(), true); break;
-    case SyncState::PreparingToDelete: busy(c.preparingDelete, QString(), true); break;
-    case SyncState::CheckingAlbumArt: busy(c.checkingAlbumArt, QString(), true); break;
-    case SyncState::Deleting: busy(c.deleting, QString(), false); break;
     case SyncState::Copying:
-        mStatusLabel->setText(c.copying);
-        mHintLabel->clear();
+        mPanel->setTexts(c.copying, QString());
         SetSyncingButtons();
         mProgressBar->setRange(0, 100);
         if (aPercent == 0)
@@ -436,16 +370,12 @@ void SyncUi::showStateTexts(int aState, int aPercent, int aPrevious, bool aChang
         else
             mProgressBar->setValue(aPercent);
         break;
-    case SyncState::Cancelling: busy(c.cancelling, c.pleaseWait, true); break;
-    case SyncState::Playlists: busy(c.updatingPlaylists, QString(), false); break;
     case SyncState::CopyingPhotos:
     case SyncState::ConvertingVideo:
-        mStatusLabel->setText(aState == SyncState::CopyingPhotos ? c.copyingPhotos
-                                                                 : c.convertingVideo);
-        mHintLabel->clear();
+        mPanel->setTexts(aState == SyncState::CopyingPhotos ? c.copyingPhotos : c.convertingVideo,
+                         QString());
         SetSyncingButtons();
-        mProgressBar->setRange(0, 0);
-        mProgressBar->setValue(0);
+        mPanel->setBusyProgress(false);
         break;
     default: break;
     }
@@ -458,14 +388,22 @@ void SyncUi::showPhoneProblems()
     Device* phone = mDeviceList->ConnectedDevice();
     const MessageCatalogue& c = MessageCatalogue::get();
     const QString folder = PhoneFolderSettings::folderOf(*mDeviceList, phone);
+    const int folderState =
+        folder.isEmpty() ? 0 : mDeviceList->MountedState(folder + QLatin1Char('/'));
     // A folder phone whose folder the checker found gone: no USB advice, it is not a phone.
-    if (!folder.isEmpty() && mDeviceList->MountedState(folder + QLatin1Char('/')) == MountedChecker::kNotMounted) {
-        mStatusLabel->setText(c.folderGone.arg(QDir::toNativeSeparators(folder)));
-        mHintLabel->setText(c.folderGoneHint);
+    if (folderState == MountedChecker::kNotMounted) {
+        mPanel->setTexts(c.folderGone.arg(QDir::toNativeSeparators(folder)), c.folderGoneHint);
         mSyncButton->setEnabled(false);
         mPreviewButton->setEnabled(false);
         mSpaceGauge->disable();
         return;
+    }
+    // Not checked yet; an answer that changes nothing in the list is not reported.
+    if (!folder.isEmpty() && folderState == 0) {
+        QTimer::singleShot(500, this, [this] {
+            if (mState == SyncState::PhoneReady)
+                showPhoneProblems();
+        });
     }
     if (!phone->IsMounted())
         return;
@@ -489,13 +427,8 @@ void SyncUi::useFolderAsPhone()
     mAutoRefresher->stop();
     mDeviceList->AddPhoneFolder(folder);
     mDeviceList->RefreshDevices();
-    const QList<Device*>& devices = mDeviceList->GetDevices();
-    for (qsizetype i = 0; i < devices.size(); ++i) {
-        if (PhoneFolderSettings::folderOf(*mDeviceList, devices.at(i)) == folder) {
-            mDeviceList->SelectDevice(int(i));
-            mWizardOffered.insert(devices.at(i)->UniqueDeviceId());
-        }
-    }
+    if (Device* phone = PhoneFolderSettings::select(*mDeviceList, folder))
+        mWizardOffered.insert(phone->UniqueDeviceId());
     changeSettings(kModeNewPhone);
 }
 
@@ -593,7 +526,7 @@ void SyncUi::startSync()
     mStopRequested = false;
     mSummary->clear();
     UnfinishedRunNotice::markStarted(phone->UniqueDeviceId());
-    mNoticeLabel->hide();
+    mPanel->setNotice(QString());
     sync->StartInNewThread(mForceFull->isChecked());
 }
 
@@ -608,12 +541,11 @@ void SyncUi::previewSync()
     // No refresh may replace the phone's objects while the plan reads them.
     mAutoRefresher->stop();
     SetSyncingButtons();
-    mStatusLabel->setText(MessageCatalogue::get().previewing);
-    mHintLabel->setText(phone->FriendlyName());
-    mProgressBar->setRange(0, 0);
-    mProgressBar->show();
+    mPanel->setTexts(MessageCatalogue::get().previewing, phone->FriendlyName());
+    mPanel->setBusyProgress(true);
+    mPanel->showStateWidgets(SyncState::Preparing);
     mPreview = std::make_unique<SyncPreview>(&mLibrary, phone, mDeviceList->ParentOf(phone),
-                                             mForceFull->isChecked());
+                                             mForceFull->isChecked(), phone->FriendlyName());
     connect(mPreview.get(), &SyncPreview::ready, this, &SyncUi::showPreview,
             Qt::QueuedConnection);
     mPreview->start();
@@ -623,15 +555,9 @@ void SyncUi::showPreview()
 {
     LogScope scope("SyncUi::showPreview");
     const std::unique_ptr<SyncPreview> preview = std::move(mPreview);
-    mProgressBar->hide();
-    mProgressBar->setRange(0, 100);
-    if (!mShutdownRequested) {
-        const QString name = mDeviceList->DeviceIsConnected()
-                                 ? mDeviceList->ConnectedDevice()->FriendlyName()
-                                 : QString();
-        SyncPreviewDialog dialog(name, preview->plan(), preview->copyProtected(), this);
-        ModalAnswerer::exec(dialog);
-    }
+    mPanel->setIdleProgress();
+    if (!mShutdownRequested)
+        preview->showDialog(this);
     // The refresher's first report redraws the phone's state from scratch.
     mState = SyncState::NoPhone;
     mAutoRefresher->start();
@@ -764,11 +690,7 @@ void SyncUi::helpLinkClicked(QString aLink)
     } else if (aLink.startsWith(QLatin1String("http"))) {
         HelpLink::open(this, aLink);
     } else if (aLink == QLatin1String("ituneshelp")) {
-        const MessageCatalogue& c = MessageCatalogue::get();
-        QMessageBox box(QMessageBox::Information, c.iTunesInfoTitle, c.iTunesInfoText,
-                        QMessageBox::Ok, this);
-        box.setObjectName(QStringLiteral("iTunesInfoBox"));
-        ModalAnswerer::exec(box);
+        RunQuestions::tellAboutITunes(this);
     }
 }
 

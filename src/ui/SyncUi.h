@@ -23,6 +23,7 @@ class QProgressBar;
 class QPushButton;
 class SpaceGauge;
 class SyncPreview;
+class SyncStatusPanel;
 class SyncSummaryView;
 
 // The main window: shows the connected phone and what a synchronisation is doing, starts
@@ -91,8 +92,6 @@ protected:
 private:
     void SetRegularButtons();
     void SetSyncingButtons();
-    void setBusy(bool aReset);
-    void setIdleProgress();
     void showStateWidgets(int aState);
     void showStateTexts(int aState, int aPercent, int aPrevious, bool aChanged);
     void afterSyncSteps(bool aComplete);
@@ -111,6 +110,7 @@ private:
     QTimer mWaitTimer;
     // The run's progress, thinned to what the window can draw.
     ProgressRelay mProgressRelay;
+    SyncStatusPanel* mPanel;
     QProgressBar* mProgressBar;
     SpaceGauge* mSpaceGauge;
     SyncSummaryView* mSummary;
@@ -122,7 +122,6 @@ private:
     QPushButton* mFolderButton;
     QLabel* mStatusLabel;
     QLabel* mHintLabel;
-    QLabel* mNoticeLabel;
     std::unique_ptr<MusicSync> mMusicSync;
     std::unique_ptr<SyncPreview> mPreview;
     // Held from the start of a run until its thread ends, as the command line holds it.

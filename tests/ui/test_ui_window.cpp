@@ -238,6 +238,58 @@ private slots:
         QCOMPARE(QGuiApplication::clipboard()->text(), texts().helpAddress);
     }
 
+    void goneFolderPhoneIsShownAsGoneUntilItComesBack()
+    {
+        QTemporaryDir home;
+        const QString folder = home.path() + QStringLiteral("/card");
+        {
+            // Set up earlier, by the window or by `pellmar-sync setup --phone-folder`.
+            SyncSettings settings;
+            settings.load();
+            settings.setConfig(QStringLiteral("card-id"), QStringLiteral("card"), true, {}, 0, {});
+            settings.setPhoneFolder(QStringLiteral("card-id"), folder);
+            settings.save();
+        }
+        DialogRecorder dialogs;
+        SyncUi window(nullptr, mFakeSystem.path());
+        window.show();
+        Widgets w(window);
+        window.UpdateProgress(0, 0);
+        const QString gone = texts().folderGone.arg(folder);
+        QVERIFY(waitFor([&] { return labelText(window, "statusLabel") == gone; }, 8000));
+        QCOMPARE(labelText(window, "hintLabel"), texts().folderGoneHint);
+        QVERIFY(!w.sync->isEnabled());
+
+        QDir().mkpath(folder + QStringLiteral("/CORVO"));
+        QFile id(folder + QStringLiteral("/CORVO/uniqueid"));
+        QVERIFY(id.open(QIODevice::WriteOnly));
+        id.write("card-id");
+        id.close();
+        QVERIFY(waitFor([&] { return labelText(window, "statusLabel") == texts().phoneReady; },
+                        8000));
+        QVERIFY(w.sync->isEnabled());
+        // A phone already set up: the wizard stays closed.
+        QVERIFY(dialogs.mShown.isEmpty());
+    }
+
+    void newPhoneOpensTheWizardOnce()
+    {
+        QTemporaryDir phone;
+        SyncSettings settings;
+        settings.load();
+        settings.save();
+        DialogRecorder dialogs;
+        dialogs.on(QStringLiteral("deviceWizard"), [](QDialog& aDialog) { aDialog.reject(); });
+        SyncUi window(nullptr, mFakeSystem.path());
+        window.deviceList().AddPhoneFolder(phone.path());
+        window.show();
+        window.UpdateProgress(0, 0);
+        QVERIFY(waitFor([&] { return dialogs.mShown.contains(QStringLiteral("deviceWizard")); },
+                        8000));
+        QTest::qWait(2500);
+        QCOMPARE(dialogs.mShown.count(QStringLiteral("deviceWizard")), 1);
+    }
+
     void startUpReachesNoPhoneWithALibraryAndSettings()
     {
         EngineFixture fixture;

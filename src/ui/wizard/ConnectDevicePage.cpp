@@ -3,10 +3,10 @@
 #include "app/DebugLog.h"
 #include "device/Device.h"
 #include "device/DeviceList.h"
-#include "device/UsbMSDevice.h"
 #include "ui/MessageCatalogue.h"
 #include "ui/FolderPhoneChooser.h"
 #include "ui/ModalAnswerer.h"
+#include "ui/PhoneFolderSettings.h"
 #include "ui/UnableToOpenNotice.h"
 #include "ui/wizard/WizardPageIds.h"
 
@@ -106,12 +106,7 @@ void ConnectDevicePage::useFolderAsPhone()
     // Remembered with the phone's settings when the wizard is finished.
     mDeviceList->AddPhoneFolder(folder);
     mDeviceList->RefreshDevices();
-    const QList<Device*>& devices = mDeviceList->GetDevices();
-    for (qsizetype i = 0; i < devices.size(); ++i) {
-        auto* phone = dynamic_cast<UsbMSDevice*>(devices.at(i));
-        if (phone && QDir::cleanPath(phone->RootPath()) == folder)
-            mDeviceList->SelectDevice(int(i));
-    }
+    PhoneFolderSettings::select(*mDeviceList, folder);
     DeviceListChanged();
 }
 
