@@ -1,7 +1,10 @@
 // Times the address book and messages exporters against sqlite3 -json dumping the same rows, the
 // picture path of the messages exporter, the same messages with their words only in archived
-// strings against the plain ones, and a notes store of 10,000 notes (in a process of its own, so
-// that its peak memory is its own). Prints one TARGET line per goal.
+// strings against the plain ones, a notes store of 10,000 notes (in a process of its own, so
+// that its peak memory is its own), and the files for a stock phone against the companion app's
+// documents of the same rows: the SMS Backup & Restore file of the 100,000 messages against
+// messages.xml, and the vCard file of 10,000 contacts against address.xml. Prints one TARGET
+// line per goal.
 #include "app/AppPaths.h"
 #include "BenchSupport.h"
 #include "app/DebugLog.h"
@@ -9,8 +12,12 @@
 #include "backup/AppleExtractor.h"
 #include "backup/ExportFixtureDatabase.h"
 #include "backup/ExportResult.h"
+#include "backup/AddressBookExporter.h"
+#include "backup/MessagesExporter.h"
 #include "backup/MessagesFixture.h"
 #include "backup/NoteStoreFixture.h"
+#include "backup/SmsBackupWriter.h"
+#include "backup/VCardWriter.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -34,6 +41,7 @@ namespace {
 
 constexpr int kMessages = 100000;
 constexpr int kPersons = 5000;
+constexpr int kCards = 10000;
 constexpr int kPictureMessages = 200;
 constexpr int kNotes = 10000;
 constexpr int kNoteBytes = 2048;
@@ -105,14 +113,14 @@ int notesChild(const QString& aDatabase, const QString& aOutput)
     return extractor.generateNotesXML(QString(), aOutput) == ExportResult::Ok ? 0 : 1;
 }
 
-bool buildAddressBook(const QString& aPath, const QString& aImages)
+bool buildAddressBook(const QString& aPath, const QString& aImages, int aPersons = kPersons)
 {
     AddressBookFixture book(aPath, AddressBookFixture::Layout::Newer);
     QRandomGenerator gen(5);
     const QByteArray thumbnail = ExportFixture::jpeg(120, 120);
     QList<qint64> withPicture;
     book.database().begin();
-    for (int i = 0; i < kPersons; ++i) {
+    for (int i = 0; i < aPersons; ++i) {
         const qint64 person = book.addPerson(
             {QStringLiteral("First%1").arg(i), QStringLiteral("Last%1").arg(i),
              i % 7 ? QVariant() : QVariant(QStringLiteral("M")),
@@ -201,6 +209,8 @@ int main(int argc, char** argv)
     const QString pictureSms = dir.filePath(QStringLiteral("pictures-sms.db"));
     const QString archivedSms = dir.filePath(QStringLiteral("archived-sms.db"));
     const QString noteStore = dir.filePath(QStringLiteral("NoteStore.sqlite"));
+    const QString cardBook = dir.filePath(QStringLiteral("Cards.sqlitedb"));
+    const QString cardImages = dir.filePath(QStringLiteral("CardImages.sqlitedb"));
     QDir().mkpath(dir.filePath(QStringLiteral("attachments")));
 
     std::printf("building %d messages (twice), %d persons, %d picture messages, %d notes...\n",
@@ -210,6 +220,7 @@ int main(int argc, char** argv)
     AppleExtractor pictureExtractor;
     if (!buildMessages(sms, false) || !buildMessages(archivedSms, true)
         || !buildNoteStore(noteStore) || !buildAddressBook(book, images)
+        || !buildAddressBook(cardBook, cardImages, kCards)
         || !buildPictureMessages(dir.filePath(QStringLiteral("attachments")), pictureSms,
                                  pictureExtractor)) {
         std::fprintf(stderr, "could not build the databases\n");
@@ -266,6 +277,33 @@ int main(int argc, char** argv)
     const int attachments = QString::fromUtf8(ExportFixture::readFile(out))
                                 .count(QStringLiteral("<attachment "));
 
+    // The files for a stock phone, each alone, against the companion app's document alone.
+    const QString phoneFile = dir.filePath(QStringLiteral("phone-file"));
+    int smsWritten = 0;
+    const double smsFile = timeIt(kRuns, [&] {
+        SmsBackupWriter writer(phoneFile);
+        MessagesExporter exporter(extractor.mSmsDatabases, extractor.mMessageFiles);
+        exporter.setSmsWriter(&writer);
+        const bool ok = writer.open() && exporter.generate(QString()) == ExportResult::Ok;
+        smsWritten = writer.count();
+        return writer.finish() && ok;
+    });
+    const qint64 smsSize = QFileInfo(phoneFile).size();
+    const double addressXml = timeIt(kRuns, [&] {
+        return AddressBookExporter({cardBook}, cardImages).generate(out) == ExportResult::Ok;
+    });
+    const qint64 addressXmlSize = QFileInfo(out).size();
+    int cardsWritten = 0;
+    const double vcards = timeIt(kRuns, [&] {
+        VCardWriter writer(phoneFile);
+        AddressBookExporter exporter({cardBook}, cardImages);
+        exporter.setCardWriter(&writer);
+        const bool ok = writer.open() && exporter.generate(QString()) == ExportResult::Ok;
+        cardsWritten = writer.count();
+        return writer.finish() && ok;
+    });
+    const qint64 vcardSize = QFileInfo(phoneFile).size();
+
     struct rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     const double peakMb = usage.ru_maxrss / 1024.0;
@@ -279,6 +317,11 @@ int main(int argc, char** argv)
                 sameDocument ? "same" : "DIFFERENT");
     std::printf("notes store export    %.3f s for %d notes of %d bytes (process start included), "
                 "peak %.1f MB\n", notes, notesWritten, kNoteBytes, notesPeakMb);
+    std::printf("sms backup file       %.3f s (%d messages, %lld bytes)\n", smsFile, smsWritten,
+                smsSize);
+    std::printf("address.xml %5d      %.3f s (%lld bytes)\n", kCards, addressXml, addressXmlSize);
+    std::printf("contacts.vcf %5d     %.3f s (%d cards, %lld bytes)\n", kCards, vcards,
+                cardsWritten, vcardSize);
 
     const bool measured = messages > 0 && messagesDump > 0 && addressBook > 0 && addressDump > 0
                           && pictures > 0;
@@ -294,5 +337,11 @@ int main(int argc, char** argv)
     const bool notesOk = notes > 0 && notesWritten == kNotes;
     target("notestore_10000_notes_s", notesOk ? notes : 999, 1, notesOk && notes < 1);
     target("notestore_peak_memory_mb", notesPeakMb, 300, notesOk && notesPeakMb < 300);
+    const bool smsOk = smsFile > 0 && messages > 0 && smsWritten == kMessages;
+    const double smsRatio = smsOk ? smsFile / messages : 999;
+    target("sms_file_vs_messages_xml", smsRatio, 1.5, smsOk && smsRatio <= 1.5);
+    const bool cardsOk = vcards > 0 && addressXml > 0 && cardsWritten == kCards;
+    const double cardRatio = cardsOk ? vcards / addressXml : 999;
+    target("vcard_vs_address_xml", cardRatio, 1.5, cardsOk && cardRatio <= 1.5);
     return 0;
 }

@@ -54,7 +54,7 @@ private slots:
     void folderListingsAreCached();
     void missingRemoteFileOpensEmpty();
     void failedSendThatLandedIsDeletedAndSentAgain();
-    void replacingDeletesTheOldObjectFirst();
+    void replacingKeepsTheOldFileUntilTheNewOneIsWhole();
     void cancelStopsTheTransferAndLeavesNothing();
     void uploadAndDeleteTrack();
     void deletingAnUnresolvablePathCountsAsDeleted();
@@ -176,7 +176,7 @@ void TestMtpPhone::failedSendThatLandedIsDeletedAndSentAgain()
     QVERIFY(!phone.backend().hasPath(phone.storageId(), "Music/A/B/b.mp3"));
 }
 
-void TestMtpPhone::replacingDeletesTheOldObjectFirst()
+void TestMtpPhone::replacingKeepsTheOldFileUntilTheNewOneIsWhole()
 {
     FakeMtpPhone phone;
     DeviceMtpMac* device = phone.connect();
@@ -187,7 +187,18 @@ void TestMtpPhone::replacingDeletesTheOldObjectFirst()
     QCOMPARE(phone.backend().fileData(phone.storageId(), "CORVO/file.txt"), QByteArray("old"));
     QCOMPARE(device->CopyFile(localFile(dir, "3", "newer"), "\\CORVO\\file.txt", true), 0);
     QCOMPARE(phone.backend().files(phone.storageId()).value("CORVO/file.txt"), QByteArray("newer"));
-    QCOMPARE(phone.backend().namesIn(phone.storageId(), "CORVO").count("file.txt"), 1);
+    QCOMPARE(phone.backend().namesIn(phone.storageId(), "CORVO").filter("file"), QStringList({"file.txt"}));
+    // A send cut short (under the temporary name) leaves the old file whole.
+    phone.backend().failSendsOf(".pellmar-partial-file.txt");
+    QCOMPARE(device->CopyFile(localFile(dir, "4", "cut"), "\\CORVO\\file.txt", true), Device::kCopyFailed);
+    QCOMPARE(phone.backend().files(phone.storageId()).value("CORVO/file.txt"), QByteArray("newer"));
+    QCOMPARE(phone.backend().namesIn(phone.storageId(), "CORVO").filter("file"), QStringList({"file.txt"}));
+    // A phone that refuses the rename still gets the file, under its own name.
+    phone.backend().failSendsOf(".pellmar-partial-file.txt", false);
+    phone.backend().failNext(FakeMtpBackend::kRename);
+    QCOMPARE(device->CopyFile(localFile(dir, "5", "newest"), "\\CORVO\\file.txt", true), 0);
+    QCOMPARE(phone.backend().files(phone.storageId()).value("CORVO/file.txt"), QByteArray("newest"));
+    QCOMPARE(phone.backend().namesIn(phone.storageId(), "CORVO").filter("file"), QStringList({"file.txt"}));
 }
 
 void TestMtpPhone::cancelStopsTheTransferAndLeavesNothing()

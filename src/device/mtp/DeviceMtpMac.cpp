@@ -287,8 +287,11 @@ int DeviceMtpMac::CopyFile(const QString& aSourceFilePath, const QString& aDesti
     if (!exists || aReplace) {
         if (aReplace)
             logMessage("Replace file if it exists");
-        // The copy deletes an existing object itself before it sends the new one.
-        result = file.copy(aSourceFilePath, aDestinationPath, 5, QMtpFile::kOther) ? 0 : kCopyFailed;
+        // A replaced file is sent under a temporary name and renamed when whole.
+        const bool sent = aReplace
+                              ? file.replace(aSourceFilePath, aDestinationPath, 5, QMtpFile::kOther)
+                              : file.copy(aSourceFilePath, aDestinationPath, 5, QMtpFile::kOther);
+        result = sent ? 0 : kCopyFailed;
     }
     logMessage(result == 0 ? "Copied okay" : "Copy error");
     logReturn(result);

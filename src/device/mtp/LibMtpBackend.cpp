@@ -363,6 +363,29 @@ int LibMtpBackend::getFile(Handle aDevice, const QString& aObjectId, const QStri
     return result == 0 ? 0 : -1;
 }
 
+int LibMtpBackend::renameObject(Handle aDevice, const QString& aObjectId, const QString& aNewName)
+{
+    LogScope scope("LibMtpBackend::renameObject");
+    LIBMTP_mtpdevice_t* opened = device(aDevice);
+    uint32_t id = 0;
+    if (!opened || !parseObjectId(aObjectId, id)) {
+        logReturn(-1);
+        return -1;
+    }
+    LIBMTP_Clear_Errorstack(opened);
+    LIBMTP_file_t* file = LIBMTP_Get_Filemetadata(opened, id);
+    int result = -1;
+    if (file) {
+        // Sets the object's file name property (MTP SetObjectPropValue), which Android renames
+        // the file on its storage by.
+        result = LIBMTP_Set_File_Name(opened, file, aNewName.toUtf8().constData()) == 0 ? 0 : -1;
+        LIBMTP_destroy_file_t(file);
+    }
+    drainErrors(opened, "! Failed to rename an object on the device, hr");
+    logReturn(result);
+    return result;
+}
+
 int LibMtpBackend::deleteObject(Handle aDevice, const QString& aObjectId)
 {
     LogScope scope("LibMtpBackend::deleteObject");

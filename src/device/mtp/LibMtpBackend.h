@@ -31,6 +31,7 @@ public:
                  const Progress& aProgress) override;
     int getFile(Handle aDevice, const QString& aObjectId, const QString& aLocalPath) override;
     int deleteObject(Handle aDevice, const QString& aObjectId) override;
+    int renameObject(Handle aDevice, const QString& aObjectId, const QString& aNewName) override;
 
     // Another process has the USB device node of bus aBus, device aDevNum open (a desktop's
     // MTP handling claims a phone when it is plugged in). aProcRoot prefixes /proc.

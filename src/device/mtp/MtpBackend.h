@@ -54,4 +54,6 @@ public:
                          const Progress& aProgress) = 0;
     virtual int getFile(Handle aDevice, const QString& aObjectId, const QString& aLocalPath) = 0;
     virtual int deleteObject(Handle aDevice, const QString& aObjectId) = 0;
+    // Renames an object within its folder; a phone refuses a name that exists there.
+    virtual int renameObject(Handle aDevice, const QString& aObjectId, const QString& aNewName) = 0;
 };

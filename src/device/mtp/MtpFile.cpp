@@ -43,6 +43,41 @@ bool MtpFile::remove(const QString& aPath)
     return true;
 }
 
+bool MtpFile::replace(const QString& aSourcePath, const QString& aTargetPath, int aAttempts,
+                      int aType)
+{
+    LogScope scope("MtpFile::replace");
+    QStringList parts = mDevice.SplitPath(aTargetPath);
+    if (parts.isEmpty()) {
+        logReturn(false);
+        return false;
+    }
+    const QString name = parts.takeLast();
+    // The prefix of the mass-storage phones' partial copies, so that leftovers look alike.
+    const QString temporaryName = Device::FitName(QStringLiteral(".pellmar-partial-") + name);
+    const QString temporary =
+        parts.isEmpty() ? temporaryName : parts.join(QLatin1Char('\\')) + QLatin1Char('\\') + temporaryName;
+    // copy() first removes what an interrupted earlier attempt left under the temporary name.
+    bool done = copy(aSourcePath, temporary, aAttempts, aType);
+    QString id;
+    QString parent;
+    if (done && mDevice.GetOrCreateFromPath(temporary, id, parent, false) != 0)
+        done = false;
+    if (done) {
+        // The old file goes only now that the new one is whole.
+        remove(aTargetPath);
+        if (mDevice.CachedDevice()->RenameObject(id, name, parent, mDevice.StorageId()) != 0) {
+            logMessage("The phone refused the rename - sending under the final name");
+            remove(temporary);
+            done = copy(aSourcePath, aTargetPath, aAttempts, aType);
+        }
+    } else {
+        remove(temporary);
+    }
+    logReturn(done);
+    return done;
+}
+
 bool MtpFile::mkpath(const QString& aPath)
 {
     QString id;

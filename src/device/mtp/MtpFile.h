@@ -28,6 +28,10 @@ public:
     // aAttempts times. After a failed send the folder is asked again: an object the phone kept
     // anyway is deleted before the next attempt.
     bool copy(const QString& aSourcePath, const QString& aTargetPath, int aAttempts, int aType);
+    // Sends aSourcePath under a hidden temporary name beside aTargetPath and renames it when
+    // whole, so that an unplugged cable leaves the old file or none, never a part. A phone that
+    // refuses the rename gets the file sent under its own name instead.
+    bool replace(const QString& aSourcePath, const QString& aTargetPath, int aAttempts, int aType);
     bool mkpath(const QString& aPath);
     bool open(QIODevice::OpenMode aMode);
     bool close();

@@ -89,6 +89,23 @@ int QMtpCachedDevice::DeleteObject(const QString& aObjectId, const QString& aFol
     return result;
 }
 
+int QMtpCachedDevice::RenameObject(const QString& aObjectId, const QString& aNewName,
+                                   const QString& aFolderId, const QString& aStorageId)
+{
+    const int result = mDevice->RenameObject(aObjectId, aNewName);
+    const auto entries = mCache.find(MangleFolderId(aFolderId, aStorageId));
+    if (entries != mCache.end()) {
+        for (QMtpFile& file : *entries) {
+            if (file.mId == aObjectId && result == 0)
+                file.mName = aNewName;
+        }
+        // After a failure the phone's state is not known: the folder is asked again.
+        if (result != 0)
+            mCache.erase(entries);
+    }
+    return result;
+}
+
 void QMtpCachedDevice::ForgetFolder(const QString& aFolderId, const QString& aStorageId)
 {
     mCache.remove(MangleFolderId(aFolderId, aStorageId));

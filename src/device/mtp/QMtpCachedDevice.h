@@ -35,6 +35,9 @@ public:
     // Deletes an object that lies in aFolderId; answers the phone's result.
     int DeleteObject(const QString& aObjectId, const QString& aFolderId, const QString& aStorageId);
     // Drops the cached listing of one folder: the next look-up asks the phone.
+    // Renames an object of the folder aFolderId, keeping the folder's cached listing true.
+    int RenameObject(const QString& aObjectId, const QString& aNewName, const QString& aFolderId,
+                     const QString& aStorageId);
     void ForgetFolder(const QString& aFolderId, const QString& aStorageId);
     MtpBackend::OpenResult Reopen(int aAttempts = 3, int aRetryDelayMs = 1000);
     QMtpDevice* GetDevice() const { return mDevice.get(); }

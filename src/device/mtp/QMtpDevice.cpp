@@ -167,6 +167,14 @@ int QMtpDevice::GetFile(const QString& aObjectId, const QString& aLocalPath)
     return result;
 }
 
+int QMtpDevice::RenameObject(const QString& aObjectId, const QString& aNewName)
+{
+    LogScope scope("QMtpDevice::RenameObject");
+    const int result = mHandle ? mBackend->renameObject(mHandle, aObjectId, aNewName) : kNoDevice;
+    logReturn(result);
+    return result;
+}
+
 int QMtpDevice::DeleteObject(const QString& aObjectId)
 {
     LogScope scope("QMtpDeleteObject");

@@ -44,6 +44,7 @@ public:
                          const MtpBackend::Progress& aProgress = {});
     int GetFile(const QString& aObjectId, const QString& aLocalPath);
     int DeleteObject(const QString& aObjectId);
+    int RenameObject(const QString& aObjectId, const QString& aNewName);
 
     const QList<QMtpDeviceStorage*>& Storages() const { return mStorages; }
     const QMtpRawDevice& RawDevice() const { return mRawDevice; }

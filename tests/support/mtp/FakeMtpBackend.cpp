@@ -505,6 +505,20 @@ int FakeMtpBackend::getFile(Handle aDevice, const QString& aObjectId, const QStr
     return 0;
 }
 
+int FakeMtpBackend::renameObject(Handle aDevice, const QString& aObjectId, const QString& aNewName)
+{
+    QMutexLocker locker(&mMutex);
+    if (countAndFail(kRename) || !handleValid(aDevice) || !mObjects.contains(aObjectId.toUInt()))
+        return -1;
+    Object& object = mObjects[aObjectId.toUInt()];
+    // As for a new object, the phone refuses a name that exists in the folder.
+    const QString taken = childId(object.mStorageId, object.mParentId, aNewName);
+    if (!taken.isEmpty() && taken != aObjectId)
+        return -1;
+    object.mName = aNewName;
+    return 0;
+}
+
 int FakeMtpBackend::deleteObject(Handle aDevice, const QString& aObjectId)
 {
     QMutexLocker locker(&mMutex);

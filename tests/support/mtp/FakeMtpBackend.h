@@ -28,6 +28,7 @@ public:
     static constexpr const char* kSend = "sendFile";
     static constexpr const char* kGet = "getFile";
     static constexpr const char* kDelete = "deleteObject";
+    static constexpr const char* kRename = "renameObject";
 
     // A phone; answers its index. Its location is "1:<index + 1>".
     int addPhone(const QString& aVendor, const QString& aProduct, const QString& aSerial,
@@ -88,6 +89,7 @@ public:
                  const Progress& aProgress) override;
     int getFile(Handle aDevice, const QString& aObjectId, const QString& aLocalPath) override;
     int deleteObject(Handle aDevice, const QString& aObjectId) override;
+    int renameObject(Handle aDevice, const QString& aObjectId, const QString& aNewName) override;
 
 private:
     struct Storage
