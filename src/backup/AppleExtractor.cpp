@@ -302,7 +302,7 @@ int AppleExtractor::generateAddressBookXML(const QString& aWorkingFolder,
 int AppleExtractor::generateMessagesXML(const QString& aWorkingFolder, const QString& aOutputPath)
 {
     MessagesExporter exporter(mSmsDatabases, mMessageFiles);
-    return PhoneFilesExport(mPhoneFilesFolder).messages(exporter, aOutputPath);
+    return PhoneFilesExport(mPhoneFilesFolder).messages(exporter, aOutputPath, mAddressBookDatabases);
 }
 
 int AppleExtractor::generateCalendarXML(const QString& aWorkingFolder, const QString& aOutputPath)

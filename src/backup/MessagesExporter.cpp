@@ -1,6 +1,7 @@
 #include "backup/MessagesExporter.h"
 
 #include "app/DebugLog.h"
+#include "backup/ContactNames.h"
 #include "backup/ExportDatabase.h"
 #include "backup/ExportDatabaseLoop.h"
 #include "backup/ExportPicture.h"
@@ -244,7 +245,8 @@ void MessagesExporter::writeMessage(ExportQuery& aRow, bool aNewerLayout, Querie
         message.mParticipants = participants;
         message.mAddress = correspondent.isNull() && !participants.isEmpty() ? participants.first()
                                                                             : correspondent;
-        message.mContactName = mContactNames.value(message.mAddress);
+        if (mContactNames)
+            message.mContactName = mContactNames->nameOf(message.mAddress);
     }
 
     aWriter.writeStartElement(sent ? QStringLiteral("sent_message")

@@ -7,6 +7,7 @@
 class ExportDatabase;
 class ExportQuery;
 class ExportXmlWriter;
+class ContactNames;
 class SmsBackupWriter;
 struct PhoneMessage;
 
@@ -28,9 +29,9 @@ public:
     int generate(const QString& aOutputPath);
 
     // Each message (skipped ones aside) also goes to aSms (opened by the caller; not owned),
-    // with its pictures and, for a group message, every participant. aContactNames: the name
-    // for a number or address, where the backup's address book knows it.
-    void setSmsWriter(SmsBackupWriter* aSms, const QHash<QString, QString>& aContactNames = {})
+    // with its pictures and, for a group message, every participant. aContactNames (not owned)
+    // names the correspondents the backup's address book knows.
+    void setSmsWriter(SmsBackupWriter* aSms, const ContactNames* aContactNames = nullptr)
     {
         mSms = aSms;
         mContactNames = aContactNames;
@@ -64,5 +65,5 @@ private:
     QStringList mDatabases;
     QHash<QString, QString> mMessageFiles;
     SmsBackupWriter* mSms = nullptr;
-    QHash<QString, QString> mContactNames;
+    const ContactNames* mContactNames = nullptr;
 };

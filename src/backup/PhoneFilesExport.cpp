@@ -3,6 +3,7 @@
 #include "app/DebugLog.h"
 #include "backup/AddressBookExporter.h"
 #include "backup/CalendarExporter.h"
+#include "backup/ContactNames.h"
 #include "backup/ICalendarWriter.h"
 #include "backup/MessagesExporter.h"
 #include "backup/NoteFilesWriter.h"
@@ -71,12 +72,15 @@ int PhoneFilesExport::addressBook(AddressBookExporter& aExporter, const QString&
     return result;
 }
 
-int PhoneFilesExport::messages(MessagesExporter& aExporter, const QString& aOutputPath)
+int PhoneFilesExport::messages(MessagesExporter& aExporter, const QString& aOutputPath,
+                               const QStringList& aAddressBooks)
 {
     if (!ready())
         return aExporter.generate(aOutputPath);
+    ContactNames names;
+    names.load(aAddressBooks);
     SmsBackupWriter sms(file(PhoneFiles::smsFileName(QDateTime::currentDateTime())));
-    aExporter.setSmsWriter(opened(sms, sms.path()));
+    aExporter.setSmsWriter(opened(sms, sms.path()), &names);
     const int result = aExporter.generate(aOutputPath);
     aExporter.setSmsWriter(nullptr);
     finished(sms);

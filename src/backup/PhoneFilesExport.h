@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class AddressBookExporter;
 class CalendarExporter;
@@ -18,7 +19,9 @@ public:
 
     // Each returns the exporter's result.
     int addressBook(AddressBookExporter& aExporter, const QString& aOutputPath);
-    int messages(MessagesExporter& aExporter, const QString& aOutputPath);
+    // aAddressBooks name the correspondents in the messages file.
+    int messages(MessagesExporter& aExporter, const QString& aOutputPath,
+                 const QStringList& aAddressBooks = {});
     int calendar(CalendarExporter& aExporter, const QString& aOutputPath);
     int notes(NotesExporter& aExporter, const QString& aOutputPath);
 

@@ -236,9 +236,10 @@ QByteArray VCardWriter::card(const ContactCard& aCard)
         appendTypes(adr, placeTypes(address.mLabel));
         line(adr + u':' + value);
     }
+    // A web address is a URI, which vCard does not escape.
     for (const ContactCard::Value& url : aCard.mUrls) {
         if (!url.mValue.trimmed().isEmpty())
-            line(QStringLiteral("URL:") + escape(url.mValue));
+            line(QStringLiteral("URL:") + PortableText::withoutControls(url.mValue, false).trimmed());
     }
     if (!aCard.mNote.trimmed().isEmpty())
         line(QStringLiteral("NOTE:") + escape(aCard.mNote));

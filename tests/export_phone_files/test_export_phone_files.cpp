@@ -271,11 +271,18 @@ private slots:
         const QHash<QString, QString> files = {
             {QStringLiteral("Library/SMS/Attachments/IMG_1.jpg"), picture},
             {QStringLiteral("Library/SMS/Attachments/IMG_2.jpg"), broken}};
+        // The address book names the correspondent it knows, whatever the number's spacing.
+        const QString book = path(QStringLiteral("names.sqlitedb"));
+        {
+            AddressBookFixture names(book, AddressBookFixture::Layout::Newer);
+            const qint64 person = names.addPerson({QStringLiteral("Ann"), QStringLiteral("Lee"), kNull, kNull, kNull});
+            names.addMultiValue(person, 3, QStringLiteral("_$!<Mobile>!$_"), QStringLiteral("+44 (77) 001"));
+        }
         const QString plainXml = path(QStringLiteral("plain-messages.xml"));
         QCOMPARE(MessagesExporter({db}, files).generate(plainXml), 0);
         const QString folder = path(QStringLiteral("messages"));
         MessagesExporter exporter({db}, files);
-        QCOMPARE(PhoneFilesExport(folder).messages(exporter, path(QStringLiteral("messages.xml"))), 0);
+        QCOMPARE(PhoneFilesExport(folder).messages(exporter, path(QStringLiteral("messages.xml")), {book}), 0);
         QCOMPARE(ExportFixture::readFile(path(QStringLiteral("messages.xml"))),
                  ExportFixture::readFile(plainXml));
 
@@ -309,6 +316,7 @@ private slots:
         QCOMPARE(first.attribute("read"), QStringLiteral("1"));
         QCOMPARE(first.attribute("status"), QStringLiteral("-1"));
         QCOMPARE(first.attribute("toa"), QStringLiteral("null"));
+        QCOMPARE(first.attribute("contact_name"), QStringLiteral("Ann Lee"));
         const QDomElement second = sms.at(1).toElement();
         QCOMPARE(second.attribute("type"), QStringLiteral("2"));
         QCOMPARE(second.attribute("read"), QStringLiteral("0"));
@@ -342,6 +350,7 @@ private slots:
         };
         const QDomElement received = mms.at(1).toElement();
         QCOMPARE(received.attribute("msg_box"), QStringLiteral("1"));
+        QVERIFY(!received.hasAttribute("contact_name"));
         QCOMPARE(received.attribute("address"), QStringLiteral("+4477001~bob@example.org"));
         QCOMPARE(addrs(received), QStringList({"bob@example.org/137", "+4477001/151"}));
         const QDomElement sent = mms.at(2).toElement();
