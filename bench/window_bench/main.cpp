@@ -113,7 +113,7 @@ int runChild(const QString& aMode, const QString& aPhone)
     StallProbe probe;
     if (aMode == QLatin1String("peer")) {
         // An empty window with a label, which needs the same fonts as the window's first paint.
-        QLabel window(QStringLiteral("Connect your phone to the PC"));
+        QLabel window(QStringLiteral("Connect your phone to this computer"));
         window.show();
         QTimer::singleShot(0, &app, [] { report(QStringLiteral("READY")); });
         // Kept alive as long as the window waits before it starts the library, so that its
@@ -262,7 +262,7 @@ int main(int argc, char** argv)
     }
     const qint64 startStall = startLine.section(QLatin1Char(' '), 1, 1).toLongLong();
     report(QStringLiteral("empty Qt window: %1 ms").arg(peer));
-    report(QStringLiteral("start to \"Connect your phone to the PC\" with %1 tracks: %2 ms "
+    report(QStringLiteral("start to \"Connect your phone to this computer\" with %1 tracks: %2 ms "
                           "(%3 x the empty window; 500 ms of it is the window's own wait)")
                .arg(kTracks)
                .arg(start)

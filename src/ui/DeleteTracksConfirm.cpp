@@ -2,6 +2,7 @@
 
 #include "tracks/Track.h"
 #include "tracks/TrackList.h"
+#include "ui/MessageCatalogue.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -14,6 +15,7 @@ DeleteTracksConfirm::DeleteTracksConfirm(const TrackList& aTracks)
     : QDialog(nullptr), mTracks(aTracks)
 {
     setObjectName(QStringLiteral("deleteTracksConfirm"));
+    setWindowTitle(MessageCatalogue::get().productName);
     setModal(true);
     auto* layout = new QVBoxLayout(this);
     auto* label = new QLabel(QStringLiteral(

@@ -57,7 +57,7 @@ void MessageCatalogue::build()
         "SyncUi", "<p>If iTunes is already running then click <a "
                   "href=\"http://www.[APP_DOMAIN]/blog/files/"
                   "please_wait_while_itunes_is_started.html\">here</a> </p>"));
-    c.connectPhone = text(QT_TRANSLATE_NOOP("SyncUi", "Connect your phone to the PC"));
+    c.connectPhone = text(QT_TRANSLATE_NOOP("SyncUi", "Connect your phone to this computer"));
     c.phoneNotDetectedHint = text(QT_TRANSLATE_NOOP(
         "SyncUi", "If your phone is already connected then click <a "
                   "href=\"http://www.[APP_DOMAIN]/blog/files/phone_not_detected.html\">here</a>. "));
@@ -67,7 +67,7 @@ void MessageCatalogue::build()
     c.errorsDetected = text(QT_TRANSLATE_NOOP("SyncUi", "Errors detected"));
     c.syncCancelled = text(QT_TRANSLATE_NOOP("SyncUi", "Phone synchronization was cancelled"));
     c.scanningLibrary = text(QT_TRANSLATE_NOOP("SyncUi", "Scanning iTunes Library"));
-    c.pleaseWait = text(QT_TRANSLATE_NOOP("SyncUi", "Please Wait"));
+    c.pleaseWait = text(QT_TRANSLATE_NOOP("SyncUi", "Please wait"));
     c.preparing = text(QT_TRANSLATE_NOOP("SyncUi", "Preparing to synchronize"));
     c.preparingDelete = text(QT_TRANSLATE_NOOP("SyncUi", "Preparing to delete tracks"));
     c.checkingAlbumArt = text(QT_TRANSLATE_NOOP("SyncUi", "Checking for album art"));
@@ -101,10 +101,10 @@ void MessageCatalogue::build()
     c.iTunesStopped = text(QT_TRANSLATE_NOOP(
         "SyncUi", "iTunes has stopped responding. If iTunes is displaying any messages or dialog "
                   "boxes then close them."));
-    c.unableToConnectTitle = text(QT_TRANSLATE_NOOP("SyncUi", "Unable to Connect to The Device"));
+    c.unableToConnectTitle = text(QT_TRANSLATE_NOOP("SyncUi", "Unable to Connect to Your Phone"));
     c.unableToConnectText = text(QT_TRANSLATE_NOOP(
-        "SyncUi", "It has not been possible to connect to the device. Try restarting the device "
-                  "and your PC then try again."));
+        "SyncUi", "It has not been possible to connect to your phone. Try restarting your phone "
+                  "and this computer, then try again."));
     c.phoneInUse = text(QT_TRANSLATE_NOOP(
         "SyncUi", "The phone '%1' is being synchronized by %2. Wait for that run to end, then "
                   "try again."));
@@ -119,11 +119,17 @@ void MessageCatalogue::build()
                   "<a href=\"http://www.[APP_DOMAIN]/blog/files/copyfailed.htm\">here</a> to "
                   "diagnose the problem.</p>"));
     // The same wording as above, kept apart so that a translation can tell the two cases apart.
-    c.notCopiedOther = text(
+    static const struct
+    {
+        const char* source;
+        const char* comment;
+    } other = QT_TRANSLATE_NOOP3(
+        "SyncUi",
         "<p>It was not possible to copy the following tracks to your phone.</p><p>Click "
         "<a href=\"http://www.[APP_DOMAIN]/blog/files/copyfailed.htm\">here</a> to "
         "diagnose the problem.</p>",
         "other failure");
+    c.notCopiedOther = text(other.source, other.comment);
     c.drmWarning = text(QT_TRANSLATE_NOOP(
         "SyncUi", "<p>Some of your tracks are copy protected and cannot be played on your phone. "
                   "These tracks are listed below.</p><p>Click <a "
@@ -158,8 +164,8 @@ void MessageCatalogue::build()
         "SyncUi", "The above folder cannot be found. Click the Browse button to select your "
                   "Blackberry photos folder or click <a "
                   "href=\"http://www.[APP_DOMAIN]/blog/files/blackberry_photos.html\">here</a> "
-                  "for more information on how to transfer Blackberry photos to your PC or "
-                  "Mac."));
+                  "for more information on how to transfer Blackberry photos to this "
+                  "computer."));
     c.syncNotFinished = text(QT_TRANSLATE_NOOP("SyncUi", "Phone synchronization did not finish"));
     c.stopToClose = text(QT_TRANSLATE_NOOP(
         "SyncUi", "Your phone is being synchronized. Stop the synchronization and close Pellmar? "

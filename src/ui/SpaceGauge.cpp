@@ -1,6 +1,8 @@
 #include "ui/SpaceGauge.h"
 
+#include <QFontMetrics>
 #include <QLinearGradient>
+#include <QLocale>
 #include <QPainter>
 
 #include <algorithm>
@@ -11,23 +13,59 @@ SpaceGauge::SpaceGauge(bool aWideMargin, QWidget* aParent)
     setObjectName(QStringLiteral("spaceGauge"));
 }
 
+namespace {
+
+QString gigabytes(qint64 aBytes)
+{
+    // Decimal units, as phones and cards state their size.
+    return QLocale().formattedDataSize(qMax<qint64>(0, aBytes), 1, QLocale::DataSizeSIFormat);
+}
+
+} // namespace
+
 void SpaceGauge::update(qint64 aUsedSpace, qint64 aFreeSpace)
 {
     mUsedSpace = aUsedSpace;
     mFreeSpace = aFreeSpace;
+    updateToolTip();
     QWidget::update();
 }
 
 void SpaceGauge::enable()
 {
     mEnabled = true;
+    updateToolTip();
     QWidget::update();
 }
 
 void SpaceGauge::disable()
 {
     mEnabled = false;
+    updateToolTip();
     QWidget::update();
+}
+
+int SpaceGauge::legendHeight() const
+{
+    return fontMetrics().height() + 4;
+}
+
+QString SpaceGauge::usedText() const
+{
+    return hasNumbers() ? tr("Used %1").arg(gigabytes(mUsedSpace)) : QString();
+}
+
+QString SpaceGauge::freeText() const
+{
+    return hasNumbers() ? tr("Free %1").arg(gigabytes(mFreeSpace)) : QString();
+}
+
+void SpaceGauge::updateToolTip()
+{
+    setToolTip(hasNumbers() ? tr("%1 used and %2 free of %3 on your phone")
+                                  .arg(gigabytes(mUsedSpace), gigabytes(mFreeSpace),
+                                       gigabytes(mUsedSpace + mFreeSpace))
+                            : QString());
 }
 
 int SpaceGauge::usedWidth(int aInnerWidth) const
@@ -62,5 +100,21 @@ void SpaceGauge::paintEvent(QPaintEvent*)
     if (mUsedSpace + mFreeSpace > 0 && mEnabled) {
         painter.setBrush(used);
         painter.drawRoundedRect(QRect(mMargin, 0, barWidth, 20), 3, 3, Qt::AbsoluteSize);
+    }
+    if (!hasNumbers())
+        return;
+    // The legend: a swatch of each colour with its amount.
+    const int top = kBarHeight;
+    const int swatch = fontMetrics().ascent() - 2;
+    int x = mMargin;
+    for (const auto& [colour, text] : {std::pair{red, usedText()}, std::pair{green, freeText()}}) {
+        painter.setPen(Qt::black);
+        painter.setBrush(colour);
+        painter.drawRect(x, top + 2 + (fontMetrics().height() - swatch) / 2, swatch, swatch);
+        x += swatch + 4;
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(QRect(x, top + 2, width() - x, fontMetrics().height()),
+                         Qt::AlignLeft | Qt::AlignVCenter, text);
+        x += fontMetrics().horizontalAdvance(text) + 16;
     }
 }

@@ -9,6 +9,8 @@ int main(int argc, char** argv)
     AppStartup::begin(argc);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("pellmar"));
+    // What a window without a title of its own shows: the product's name as it is written.
+    QApplication::setApplicationDisplayName(QStringLiteral("Pellmar"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/pellmar.svg")));
     AppStartup::loadTranslations(app);
     int code = 0;

@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QRadioButton>
+#include <QRegularExpression>
 
 #include <memory>
 
@@ -79,7 +80,7 @@ QListWidget* listNamed(QWidget* aPage, const char* aName)
 void check(QListWidget* aList, const QString& aText, bool aChecked)
 {
     for (int i = 0; i < aList->count(); ++i) {
-        if (aList->item(i)->text() == aText)
+        if (aList->item(i)->data(Qt::UserRole).toString() == aText)
             aList->item(i)->setCheckState(aChecked ? Qt::Checked : Qt::Unchecked);
     }
 }
@@ -141,6 +142,10 @@ private slots:
         PlaylistSettingsPage* music = wizard.musicPage();
         QListWidget* names = listNamed(music, "nameList");
         QCOMPARE(names->count(), 3);
+        // Each playlist with the space it takes (one track of made-up bytes).
+        QVERIFY(QRegularExpression(QStringLiteral("^A \\([0-9.,]+ (bytes|kB)\\)$"))
+                    .match(names->item(0)->text())
+                    .hasMatch());
         QVERIFY(!names->isEnabled());
         music->findChild<QRadioButton*>(QStringLiteral("secondOption"))->click();
         QVERIFY(names->isEnabled());

@@ -4,37 +4,30 @@
 <context>
     <name>ConculsionStartSyncPage</name>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/ConculsionStartSyncPage.cpp" line="16"/>
         <source>Phone Setup</source>
         <translation>Telefon einrichten</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/ConculsionStartSyncPage.cpp" line="19"/>
         <source>Album Art</source>
         <translation>Albumcover</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/ConculsionStartSyncPage.cpp" line="21"/>
         <source>Synchronize album art for newly added tracks</source>
-        <translation type="unfinished"></translation>
+        <translation>Albumcover für neu hinzugefügte Titel synchronisieren</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/ConculsionStartSyncPage.cpp" line="23"/>
         <source>Synchronize album art for previously added tracks</source>
-        <translation type="unfinished"></translation>
+        <translation>Albumcover für bereits vorhandene Titel synchronisieren</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/ConculsionStartSyncPage.cpp" line="28"/>
         <source>Synchronization Options</source>
         <translation>Synchronisierungsoptionen</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/ConculsionStartSyncPage.cpp" line="30"/>
         <source>Sync now</source>
         <translation>Jetzt synchronisieren</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/ConculsionStartSyncPage.cpp" line="33"/>
         <source>Sync later</source>
         <translation>Später synchronisieren</translation>
     </message>
@@ -42,491 +35,669 @@
 <context>
     <name>ConnectDevicePage</name>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/ConnectDevicePage.cpp" line="26"/>
         <source>Phone Setup</source>
         <translation>Telefon einrichten</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/ConnectDevicePage.cpp" line="31"/>
-        <source>&lt;p&gt;Connect your Samsung Galaxy to the PC using the USB cable and then select it from the list below.&lt;/p&gt;</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/ConnectDevicePage.cpp" line="44"/>
         <source>Use a folder as phone…</source>
         <translation>Einen Ordner als Telefon verwenden…</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/ConnectDevicePage.cpp" line="96"/>
-        <source>Use a folder as phone</source>
-        <translation type="unfinished"></translation>
+        <source>&lt;p&gt;Connect your phone to this computer using its USB cable and then select it from the list below.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Verbinden Sie Ihr Telefon über sein USB-Kabel mit diesem Computer und wählen Sie es dann in der Liste unten aus.&lt;/p&gt;</translation>
     </message>
 </context>
 <context>
     <name>ConvertToMp3Page</name>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/ConvertToMp3Page.cpp" line="13"/>
         <source>Phone Setup</source>
         <translation>Telefon einrichten</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/ConvertToMp3Page.cpp" line="16"/>
         <source>Is your phone capable of playing AAC files?</source>
-        <translation type="unfinished"></translation>
+        <translation>Kann Ihr Telefon AAC-Dateien abspielen?</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/ConvertToMp3Page.cpp" line="19"/>
         <source>Yes</source>
-        <translation type="unfinished"></translation>
+        <translation>Ja</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/ConvertToMp3Page.cpp" line="20"/>
         <source>No</source>
-        <translation type="unfinished"></translation>
+        <translation>Nein</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/ConvertToMp3Page.cpp" line="21"/>
         <source>I Don&apos;t Know</source>
-        <translation type="unfinished"></translation>
+        <translation>Weiß ich nicht</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/ConvertToMp3Page.cpp" line="27"/>
         <source>Your iTunes library may contain tracks in AAC format which are not playable on some phones.
 
 If you select &quot;No&quot; or &quot;I Don&apos;t Know&quot; then these tracks will be converted to MP3 format while they are being copied to your phone (this may considerably slow down the copying process).
 
 </source>
-        <translation type="unfinished"></translation>
+        <translation>Ihre iTunes-Mediathek kann Titel im AAC-Format enthalten, die manche Telefone nicht abspielen können.
+
+Wenn Sie „Nein“ oder „Weiß ich nicht“ wählen, werden diese Titel beim Kopieren auf Ihr Telefon in das MP3-Format umgewandelt (das kann das Kopieren deutlich verlangsamen).
+
+</translation>
     </message>
 </context>
 <context>
     <name>CopyPhotosPage</name>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/CopyPhotosPage.cpp" line="21"/>
         <source>Copy Photos</source>
         <translation>Fotos kopieren</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/CopyPhotosPage.cpp" line="23"/>
         <source>Do not copy photos</source>
-        <translation type="unfinished"></translation>
+        <translation>Keine Fotos kopieren</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/CopyPhotosPage.cpp" line="25"/>
         <source>Copy photos from:</source>
-        <translation type="unfinished"></translation>
+        <translation>Fotos kopieren aus:</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/CopyPhotosPage.cpp" line="32"/>
         <source>Browse</source>
-        <translation type="unfinished"></translation>
+        <translation>Durchsuchen</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/CopyPhotosPage.cpp" line="68"/>
         <source>Select Photo Folder</source>
-        <translation type="unfinished"></translation>
+        <translation>Fotoordner auswählen</translation>
     </message>
 </context>
 <context>
     <name>DeviceBackupPage</name>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/DeviceBackupPage.cpp" line="18"/>
         <source>Copy Data from Another Device</source>
         <translation>Daten von einem anderen Gerät kopieren</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/DeviceBackupPage.cpp" line="20"/>
-        <source>&lt;p&gt;Pellmar can copy additional information from iTunes device backups on your PC to your Android phone.&lt;/p&gt;&lt;p&gt;Any iTunes device backups on your PC are listed below:&lt;/p&gt;</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/DeviceBackupPage.cpp" line="33"/>
         <source>&lt;p&gt;If you wish to transfer this information to your Android phone then select a backup from the above list plus one or more of the options below:</source>
-        <translation type="unfinished"></translation>
+        <translation>&lt;p&gt;Wenn Sie diese Daten auf Ihr Android-Telefon übertragen möchten, wählen Sie oben ein Backup und unten eine oder mehrere Optionen aus:</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/DeviceBackupPage.cpp" line="47"/>
         <source>Copy Text Messages</source>
         <translation>Textnachrichten kopieren</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/DeviceBackupPage.cpp" line="48"/>
         <source>Copy Address Book and Contacts</source>
         <translation>Adressbuch und Kontakte kopieren</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/DeviceBackupPage.cpp" line="49"/>
         <source>Copy Calendar</source>
         <translation>Kalender kopieren</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/DeviceBackupPage.cpp" line="50"/>
         <source>Copy Photos</source>
         <translation>Fotos kopieren</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/DeviceBackupPage.cpp" line="51"/>
         <source>Copy Notes</source>
         <translation>Notizen kopieren</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/DeviceBackupPage.cpp" line="107"/>
         <source>You have selected a backup but you have not selected which data to transfer. Select one or more of the checkboxes to continue.</source>
-        <translation type="unfinished"></translation>
+        <translation>Sie haben ein Backup ausgewählt, aber nicht, welche Daten übertragen werden sollen. Wählen Sie mindestens eines der Kästchen aus, um fortzufahren.</translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;Pellmar can copy additional information from iTunes device backups on this computer to your Android phone.&lt;/p&gt;&lt;p&gt;Any iTunes device backups on this computer are listed below:&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Pellmar kann weitere Daten aus iTunes-Gerätebackups auf diesem Computer auf Ihr Android-Telefon kopieren.&lt;/p&gt;&lt;p&gt;Die iTunes-Gerätebackups auf diesem Computer sind unten aufgeführt:&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>Choose backup…</source>
+        <translation>Backup wählen…</translation>
+    </message>
+    <message>
+        <source>iPhone backup folder…</source>
+        <translation>iPhone-Backup-Ordner…</translation>
+    </message>
+    <message>
+        <source>BlackBerry backup file…</source>
+        <translation>BlackBerry-Backup-Datei…</translation>
+    </message>
+    <message>
+        <source>No iPhone backup was found. Pellmar looked in:
+%1
+
+Choose a backup folder or a BlackBerry backup file if you keep one elsewhere.</source>
+        <translation>Es wurde kein iPhone-Backup gefunden. Pellmar hat hier gesucht:
+%1
+
+Wählen Sie einen Backup-Ordner oder eine BlackBerry-Backup-Datei, wenn Sie eines an anderer Stelle aufbewahren.</translation>
+    </message>
+    <message>
+        <source>The folder %1 is not an iPhone backup: it has no Info.plist that names a device.</source>
+        <translation>Der Ordner %1 ist kein iPhone-Backup: Er enthält keine Info.plist, die ein Gerät nennt.</translation>
+    </message>
+    <message>
+        <source>%1 is neither an iPhone backup folder nor a BlackBerry backup file.</source>
+        <translation>%1 ist weder ein iPhone-Backup-Ordner noch eine BlackBerry-Backup-Datei.</translation>
+    </message>
+    <message>
+        <source>Choose an iPhone backup folder</source>
+        <translation>iPhone-Backup-Ordner wählen</translation>
+    </message>
+    <message>
+        <source>Choose a BlackBerry backup file</source>
+        <translation>BlackBerry-Backup-Datei wählen</translation>
+    </message>
+    <message>
+        <source>BlackBerry backups (*.ipd *.bbb);;All files (*)</source>
+        <translation>BlackBerry-Backups (*.ipd *.bbb);;Alle Dateien (*)</translation>
     </message>
 </context>
 <context>
     <name>EULAPage</name>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/EULAPage.cpp" line="17"/>
         <source>License Agreement</source>
         <translation>Lizenzvereinbarung</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/EULAPage.cpp" line="24"/>
         <source>I accept the above license agreement</source>
         <translation>Ich akzeptiere die obige Lizenzvereinbarung</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/EULAPage.cpp" line="41"/>
         <source>You must accept the license agreement to continue.</source>
-        <translation type="unfinished"></translation>
+        <translation>Sie müssen die Lizenzvereinbarung akzeptieren, um fortzufahren.</translation>
     </message>
 </context>
 <context>
     <name>IntroPage</name>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/IntroPage.cpp" line="12"/>
         <source>Phone Setup</source>
         <translation>Telefon einrichten</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/IntroPage.cpp" line="16"/>
         <source>This wizard will help you change your synchronization settings.</source>
-        <translation type="unfinished"></translation>
+        <translation>Dieser Assistent hilft Ihnen, Ihre Synchronisierungseinstellungen zu ändern.</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/IntroPage.cpp" line="18"/>
         <source>A new phone has been detected. This wizard will help you set it up so that it can be synchronized.</source>
-        <translation type="unfinished"></translation>
+        <translation>Ein neues Telefon wurde erkannt. Dieser Assistent hilft Ihnen, es für die Synchronisierung einzurichten.</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/IntroPage.cpp" line="22"/>
         <source>This wizard will help you set up a phone so that it can be synchronized.</source>
-        <translation type="unfinished"></translation>
+        <translation>Dieser Assistent hilft Ihnen, ein Telefon für die Synchronisierung einzurichten.</translation>
     </message>
 </context>
 <context>
     <name>PlaylistSettingsPage</name>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/PlaylistSettingsPage.cpp" line="22"/>
         <source>Phone Setup</source>
         <translation>Telefon einrichten</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/PlaylistSettingsPage.cpp" line="24"/>
         <source>Do not copy podcasts to phone</source>
         <translation>Keine Podcasts auf das Telefon kopieren</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/PlaylistSettingsPage.cpp" line="25"/>
         <source>Do not copy music to the phone</source>
         <translation>Keine Musik auf das Telefon kopieren</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/PlaylistSettingsPage.cpp" line="26"/>
         <source>Copy all podcasts to the phone</source>
         <translation>Alle Podcasts auf das Telefon kopieren</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/PlaylistSettingsPage.cpp" line="27"/>
         <source>Copy the complete music library to the phone</source>
         <translation>Die ganze Musikmediathek auf das Telefon kopieren</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/PlaylistSettingsPage.cpp" line="29"/>
         <source>Copy selected podcasts to the phone</source>
         <translation>Ausgewählte Podcasts auf das Telefon kopieren</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/PlaylistSettingsPage.cpp" line="30"/>
         <source>Copy the contents of an existing iTunes playlist to the phone</source>
         <translation>Den Inhalt vorhandener iTunes-Wiedergabelisten auf das Telefon kopieren</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/PlaylistSettingsPage.cpp" line="45"/>
         <source>Episode options:</source>
         <translation>Folgen:</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/PlaylistSettingsPage.cpp" line="48"/>
         <source>Sync all episodes</source>
         <translation>Alle Folgen synchronisieren</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/PlaylistSettingsPage.cpp" line="49"/>
         <source>Sync most recent episode only</source>
         <translation>Nur die neueste Folge synchronisieren</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/PlaylistSettingsPage.cpp" line="51"/>
         <source>Sync most recent %1 episodes only</source>
         <translation>Nur die neuesten %1 Folgen synchronisieren</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/wizard/PlaylistSettingsPage.cpp" line="57"/>
         <source>Used and available space on your phone:</source>
         <translation>Belegter und freier Platz auf Ihrem Telefon:</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+</context>
+<context>
+    <name>SpaceGauge</name>
+    <message>
+        <source>Used %1</source>
+        <translation>Belegt: %1</translation>
+    </message>
+    <message>
+        <source>Free %1</source>
+        <translation>Frei: %1</translation>
+    </message>
+    <message>
+        <source>%1 used and %2 free of %3 on your phone</source>
+        <translation>%1 belegt und %2 frei von %3 auf Ihrem Telefon</translation>
+    </message>
+</context>
+<context>
+    <name>SyncPreviewDialog</name>
+    <message>
+        <source>%1 by %2</source>
+        <translation>%1 von %2</translation>
+    </message>
+    <message>
+        <source>Preview</source>
+        <translation>Vorschau</translation>
+    </message>
+    <message>
+        <source>What</source>
+        <translation>Was</translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation>Größe</translation>
+    </message>
+    <message>
+        <source>What a synchronization of &quot;%1&quot; would do. Nothing has been changed yet.</source>
+        <translation>Was eine Synchronisierung von „%1“ tun würde. Noch wurde nichts geändert.</translation>
+    </message>
+    <message>
+        <source>Your phone is not set up yet: use Settings to choose what goes onto it.</source>
+        <translation>Ihr Telefon ist noch nicht eingerichtet: Wählen Sie unter „Einstellungen“, was darauf kommen soll.</translation>
+    </message>
+    <message>
+        <source>The library could not be read: a synchronization would change nothing on your phone.</source>
+        <translation>Die Mediathek konnte nicht gelesen werden: Eine Synchronisierung würde auf Ihrem Telefon nichts ändern.</translation>
+    </message>
+    <message>
+        <source>The list of what is on your phone could not be read: a synchronization would clear it and copy nothing; the one after it checks every track again.</source>
+        <translation>Die Liste dessen, was auf Ihrem Telefon ist, konnte nicht gelesen werden: Eine Synchronisierung würde sie leeren und nichts kopieren; die nächste prüft jeden Titel erneut.</translation>
+    </message>
+    <message>
+        <source>First the chosen data of the backup %1 would be copied to your phone.</source>
+        <translation>Zuerst würden die gewählten Daten des Backups %1 auf Ihr Telefon kopiert.</translation>
+    </message>
+    <message>
+        <source>Not enough space: the new tracks need %1 and your phone has %2 free. Some tracks would not be copied.</source>
+        <translation>Nicht genug Platz: Die neuen Titel brauchen %1, auf Ihrem Telefon sind %2 frei. Einige Titel würden nicht kopiert.</translation>
+    </message>
+    <message>
+        <source>Enough space: the new tracks need %1 and your phone has %2 free.</source>
+        <translation>Genug Platz: Die neuen Titel brauchen %1, auf Ihrem Telefon sind %2 frei.</translation>
+    </message>
+    <message>
+        <source>Tracks to copy (%1)</source>
+        <translation>Zu kopierende Titel (%1)</translation>
+    </message>
+    <message>
+        <source>Tracks to delete from your phone (%1)</source>
+        <translation>Vom Telefon zu löschende Titel (%1)</translation>
+    </message>
+    <message>
+        <source>Playlists to write (%1)</source>
+        <translation>Zu schreibende Wiedergabelisten (%1)</translation>
+    </message>
+    <message>
+        <source>Playlists no longer chosen, to empty or remove (%1)</source>
+        <translation>Nicht mehr gewählte Wiedergabelisten, die geleert oder entfernt werden (%1)</translation>
+    </message>
+    <message>
+        <source>Copy-protected tracks left out (%1)</source>
+        <translation>Ausgelassene kopiergeschützte Titel (%1)</translation>
+    </message>
+</context>
+<context>
+    <name>SyncSummaryView</name>
+    <message>
+        <source>%1 by %2</source>
+        <translation>%1 von %2</translation>
+    </message>
+    <message>
+        <source>1 track copied</source>
+        <translation>1 Titel kopiert</translation>
+    </message>
+    <message>
+        <source>%1 tracks copied</source>
+        <translation>%1 Titel kopiert</translation>
+    </message>
+    <message>
+        <source>%1 deleted</source>
+        <translation>%1 gelöscht</translation>
+    </message>
+    <message>
+        <source>%1 not copied</source>
+        <translation>%1 nicht kopiert</translation>
+    </message>
+    <message>
+        <source>%1 not deleted</source>
+        <translation>%1 nicht gelöscht</translation>
+    </message>
+    <message>
+        <source>The synchronization was stopped before it finished.</source>
+        <translation>Die Synchronisierung wurde angehalten, bevor sie fertig war.</translation>
+    </message>
+    <message>
+        <source>The library could not be read, so nothing was changed on your phone.</source>
+        <translation>Die Mediathek konnte nicht gelesen werden, daher wurde auf Ihrem Telefon nichts geändert.</translation>
+    </message>
+    <message>
+        <source>Your phone was disconnected during the synchronization.</source>
+        <translation>Ihr Telefon wurde während der Synchronisierung getrennt.</translation>
+    </message>
+    <message>
+        <source>An error stopped the synchronization before it finished.</source>
+        <translation>Ein Fehler hat die Synchronisierung beendet, bevor sie fertig war.</translation>
+    </message>
+    <message>
+        <source>Not copied: %1 (%2)</source>
+        <translation>Nicht kopiert: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>the copy failed</source>
+        <translation>das Kopieren ist fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>Not copied: %1 (copy protected, it cannot be played on your phone)</source>
+        <translation>Nicht kopiert: %1 (kopiergeschützt, auf Ihrem Telefon nicht abspielbar)</translation>
+    </message>
+    <message>
+        <source>Not deleted: %1 (%2)</source>
+        <translation>Nicht gelöscht: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>the deletion failed</source>
+        <translation>das Löschen ist fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>Playlist not written: %1</source>
+        <translation>Wiedergabeliste nicht geschrieben: %1</translation>
     </message>
 </context>
 <context>
     <name>SyncUi</name>
     <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="46"/>
         <source>en</source>
         <translation>de</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="48"/>
         <source>Pellmar</source>
-        <translation type="unfinished"></translation>
+        <translation>Pellmar</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="49"/>
         <source>Please wait while iTunes is started</source>
         <translation>Bitte warten Sie, bis iTunes gestartet ist</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="50"/>
         <source>&lt;p&gt;If iTunes is already running then click &lt;a href=&quot;http://www.[APP_DOMAIN]/blog/files/please_wait_while_itunes_is_started.html&quot;&gt;here&lt;/a&gt; &lt;/p&gt;</source>
-        <translation type="unfinished"></translation>
+        <translation>&lt;p&gt;Wenn iTunes bereits läuft, klicken Sie &lt;a href=&quot;http://www.[APP_DOMAIN]/blog/files/please_wait_while_itunes_is_started.html&quot;&gt;hier&lt;/a&gt; &lt;/p&gt;</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="54"/>
-        <source>Connect your phone to the PC</source>
-        <translation>Verbinden Sie Ihr Telefon mit dem PC</translation>
-    </message>
-    <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="55"/>
         <source>If your phone is already connected then click &lt;a href=&quot;http://www.[APP_DOMAIN]/blog/files/phone_not_detected.html&quot;&gt;here&lt;/a&gt;. </source>
-        <translation type="unfinished"></translation>
+        <translation>Wenn Ihr Telefon bereits verbunden ist, klicken Sie &lt;a href=&quot;http://www.[APP_DOMAIN]/blog/files/phone_not_detected.html&quot;&gt;hier&lt;/a&gt;. </translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="59"/>
         <source>A phone is connected and is ready to be synchronized</source>
         <translation>Ein Telefon ist verbunden und bereit zur Synchronisierung</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="60"/>
         <source>Phone synchronization is complete</source>
         <translation>Die Synchronisierung des Telefons ist abgeschlossen</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="61"/>
         <source>Errors detected</source>
         <translation>Fehler gefunden</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="62"/>
         <source>Phone synchronization was cancelled</source>
         <translation>Die Synchronisierung des Telefons wurde abgebrochen</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="63"/>
         <source>Scanning iTunes Library</source>
         <translation>iTunes-Mediathek wird gelesen</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="64"/>
-        <source>Please Wait</source>
-        <translation>Bitte warten</translation>
-    </message>
-    <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="65"/>
         <source>Preparing to synchronize</source>
         <translation>Synchronisierung wird vorbereitet</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="66"/>
         <source>Preparing to delete tracks</source>
         <translation>Löschen der Titel wird vorbereitet</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="67"/>
         <source>Checking for album art</source>
         <translation>Albumcover werden gesucht</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="68"/>
         <source>Deleting tracks from the phone</source>
         <translation>Titel werden vom Telefon gelöscht</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="69"/>
         <source>Copying tracks to the phone</source>
         <translation>Titel werden auf das Telefon kopiert</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="70"/>
         <source>Cancelling</source>
         <translation>Wird abgebrochen</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="71"/>
         <source>Updating playlists</source>
         <translation>Wiedergabelisten werden aktualisiert</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="72"/>
         <source>Copying photos to the phone</source>
         <translation>Fotos werden auf das Telefon kopiert</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="73"/>
         <source>Converting video</source>
         <translation>Video wird umgewandelt</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="74"/>
         <source>&lt;p&gt;It has not been possible to transfer data from the selected backup. If the backup is encrypted then please create a non-encrypted backup using iTunes.&lt;/p&gt;</source>
-        <translation type="unfinished"></translation>
+        <translation>&lt;p&gt;Die Daten des gewählten Backups konnten nicht übertragen werden. Wenn das Backup verschlüsselt ist, erstellen Sie bitte mit iTunes ein unverschlüsseltes Backup.&lt;/p&gt;</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="78"/>
         <source>&lt;p&gt;It is necessary to enable the USB connection on your phone before synchronizing. Click &lt;a href=&quot;http://www.[APP_DOMAIN]/blog/files/enable_usb.html&quot;&gt;here&lt;/a&gt; for instructions on how to do this.&lt;p&gt;</source>
-        <translation type="unfinished"></translation>
+        <translation>&lt;p&gt;Vor dem Synchronisieren muss die USB-Verbindung auf Ihrem Telefon aktiviert werden. Klicken Sie &lt;a href=&quot;http://www.[APP_DOMAIN]/blog/files/enable_usb.html&quot;&gt;hier&lt;/a&gt; für eine Anleitung.&lt;p&gt;</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="83"/>
         <source>Not Enough Space</source>
         <translation>Nicht genug Platz</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="84"/>
         <source>You do not have enough space on your phone to complete the synchronization.  You need to free up %1 MB. Do you want to continue with the sync anyway? Note that if you do this then some tracks will not be copied.</source>
-        <translation type="unfinished"></translation>
+        <translation>Auf Ihrem Telefon ist nicht genug Platz, um die Synchronisierung abzuschließen.  Sie müssen %1 MB freigeben. Möchten Sie trotzdem synchronisieren? Dann werden einige Titel nicht kopiert.</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="88"/>
         <source>Don&apos;t Sync</source>
         <translation>Nicht synchronisieren</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="89"/>
         <source>Sync Anyway</source>
         <translation>Trotzdem synchronisieren</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="90"/>
         <source>iTunes has stopped responding. If iTunes is displaying any messages or dialog boxes then close them.</source>
-        <translation type="unfinished"></translation>
+        <translation>iTunes reagiert nicht mehr. Wenn iTunes Meldungen oder Dialogfenster anzeigt, schließen Sie diese.</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="93"/>
-        <source>Unable to Connect to The Device</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="94"/>
-        <source>It has not been possible to connect to the device. Try restarting the device and your PC then try again.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="97"/>
         <source>http://www.[APP_DOMAIN]/help/help.html</source>
-        <translation type="unfinished"></translation>
+        <translation>http://www.[APP_DOMAIN]/help/help.html</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="98"/>
         <source>iTunes Information</source>
-        <translation type="unfinished"></translation>
+        <translation>iTunes-Information</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="99"/>
         <source>iTunes must be running for Pellmar to work correctly. It is important that iTunes is not closed while Pellmar is running.
 
 If iTunes is displaying any message boxes then please cancel them before continuing.</source>
-        <translation type="unfinished"></translation>
+        <translation>iTunes muss laufen, damit Pellmar richtig arbeitet. iTunes darf nicht geschlossen werden, solange Pellmar läuft.
+
+Wenn iTunes Meldungsfenster anzeigt, schließen Sie diese bitte, bevor Sie fortfahren.</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="103"/>
         <source>&lt;p&gt;It was not possible to copy the following tracks to your phone.&lt;/p&gt;&lt;p&gt;Click &lt;a href=&quot;http://www.[APP_DOMAIN]/blog/files/copyfailed.htm&quot;&gt;here&lt;/a&gt; to diagnose the problem.&lt;/p&gt;</source>
-        <translation type="unfinished"></translation>
+        <translation>&lt;p&gt;Die folgenden Titel konnten nicht auf Ihr Telefon kopiert werden.&lt;/p&gt;&lt;p&gt;Klicken Sie &lt;a href=&quot;http://www.[APP_DOMAIN]/blog/files/copyfailed.htm&quot;&gt;hier&lt;/a&gt;, um die Ursache zu finden.&lt;/p&gt;</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="113"/>
         <source>&lt;p&gt;Some of your tracks are copy protected and cannot be played on your phone. These tracks are listed below.&lt;/p&gt;&lt;p&gt;Click &lt;a href=&quot;http://www.[APP_DOMAIN]/blog/files/drm.htm&quot;&gt;here&lt;/a&gt; for more information on copy protected tracks.&lt;/p&gt;</source>
-        <translation type="unfinished"></translation>
+        <translation>&lt;p&gt;Einige Ihrer Titel sind kopiergeschützt und können auf Ihrem Telefon nicht abgespielt werden. Sie sind unten aufgeführt.&lt;/p&gt;&lt;p&gt;Klicken Sie &lt;a href=&quot;http://www.[APP_DOMAIN]/blog/files/drm.htm&quot;&gt;hier&lt;/a&gt; für mehr über kopiergeschützte Titel.&lt;/p&gt;</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="118"/>
         <source>Do not display this message again.</source>
         <translation>Diese Meldung nicht mehr anzeigen.</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="119"/>
         <source>&lt;p&gt;Synchronization is complete.&lt;/p&gt;&lt;p&gt;Please eject your phone before disconnecting, click &lt;a href=&quot;http://www.[APP_DOMAIN]/blog/files/usbeject.htm&quot;&gt;here&lt;/a&gt; for more details.&lt;/p&gt;</source>
-        <translation type="unfinished"></translation>
+        <translation>&lt;p&gt;Die Synchronisierung ist abgeschlossen.&lt;/p&gt;&lt;p&gt;Bitte werfen Sie Ihr Telefon aus, bevor Sie es trennen; klicken Sie &lt;a href=&quot;http://www.[APP_DOMAIN]/blog/files/usbeject.htm&quot;&gt;hier&lt;/a&gt; für Einzelheiten.&lt;/p&gt;</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="124"/>
         <source>The iTunes library could not be found or read.</source>
         <translation>Die iTunes-Mediathek wurde nicht gefunden oder ist nicht lesbar.</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="126"/>
         <source>Choose iTunes library…</source>
         <translation>iTunes-Mediathek wählen…</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="127"/>
         <source>Choose iTunes library</source>
-        <translation type="unfinished"></translation>
+        <translation>iTunes-Mediathek wählen</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="128"/>
         <source>&lt;p&gt;Click &lt;a href=&quot;http://www.[APP_DOMAIN]/blog/files/phone_not_detected.html&quot;&gt;here&lt;/a&gt; if your phone is connected but is not displayed above.&lt;/p&gt;</source>
-        <translation type="unfinished"></translation>
+        <translation>&lt;p&gt;Klicken Sie &lt;a href=&quot;http://www.[APP_DOMAIN]/blog/files/phone_not_detected.html&quot;&gt;hier&lt;/a&gt;, wenn Ihr Telefon verbunden ist, aber oben nicht angezeigt wird.&lt;/p&gt;</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="132"/>
         <source>&lt;p&gt;The Pellmar application is not detected on the attached device. Ensure that you have run the Pellmar application on your phone or tablet before connecting it.&lt;/p&gt;&lt;p&gt; Click &lt;a href=&quot;http://www.[APP_DOMAIN]/blog/files/usb_connection_problem.html&quot;&gt;here&lt;/a&gt; for more information.&lt;/p&gt;</source>
-        <translation type="unfinished"></translation>
+        <translation>&lt;p&gt;Die Pellmar-App wurde auf dem angeschlossenen Gerät nicht gefunden. Starten Sie die Pellmar-App auf Ihrem Telefon oder Tablet, bevor Sie es verbinden.&lt;/p&gt;&lt;p&gt; Klicken Sie &lt;a href=&quot;http://www.[APP_DOMAIN]/blog/files/usb_connection_problem.html&quot;&gt;hier&lt;/a&gt; für weitere Informationen.&lt;/p&gt;</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="138"/>
         <source>You must select a backup from the list to continue. If there are no device backups displayed in the list then you can use iTunes to create one.  Click &lt;a href=&quot;http://www.[APP_DOMAIN]/blog/files/create_itunes_backup.html&quot;&gt;here&lt;/a&gt; for more information on how to create an iTunes backup.</source>
-        <translation type="unfinished"></translation>
+        <translation>Sie müssen ein Backup aus der Liste wählen, um fortzufahren. Wenn die Liste keine Gerätebackups zeigt, können Sie mit iTunes eines erstellen.  Klicken Sie &lt;a href=&quot;http://www.[APP_DOMAIN]/blog/files/create_itunes_backup.html&quot;&gt;hier&lt;/a&gt;, um zu erfahren, wie Sie ein iTunes-Backup erstellen.</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/MessageCatalogue.cpp" line="143"/>
-        <source>The above folder cannot be found. Click the Browse button to select your Blackberry photos folder or click &lt;a href=&quot;http://www.[APP_DOMAIN]/blog/files/blackberry_photos.html&quot;&gt;here&lt;/a&gt; for more information on how to transfer Blackberry photos to your PC or Mac.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../../work/wt/i17/src/ui/SyncUi.cpp" line="79"/>
         <source>Settings</source>
         <translation>Einstellungen</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/SyncUi.cpp" line="81"/>
         <source>Help</source>
         <translation>Hilfe</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/SyncUi.cpp" line="83"/>
         <source>Synchronize</source>
         <translation>Synchronisieren</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/SyncUi.cpp" line="89"/>
         <source>Force full resynchronization</source>
         <translation>Vollständige Neusynchronisierung erzwingen</translation>
     </message>
     <message>
-        <location filename="../../work/wt/i17/src/ui/SyncUi.cpp" line="176"/>
         <source>iTunes library (*.xml);;All files (*)</source>
-        <translation type="unfinished"></translation>
+        <translation>iTunes-Mediathek (*.xml);;Alle Dateien (*)</translation>
+    </message>
+    <message>
+        <source>Use a folder as phone</source>
+        <translation>Einen Ordner als Telefon verwenden</translation>
+    </message>
+    <message>
+        <source>No web browser could be started. The help is at this address:</source>
+        <translation>Es konnte kein Webbrowser gestartet werden. Die Hilfe finden Sie unter dieser Adresse:</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Kopieren</translation>
+    </message>
+    <message>
+        <source>Connect your phone to this computer</source>
+        <translation>Verbinden Sie Ihr Telefon mit diesem Computer</translation>
+    </message>
+    <message>
+        <source>Please wait</source>
+        <translation>Bitte warten</translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;The contacts, calendar, text messages and notes of your old phone are now on your phone in the folder &lt;b&gt;%1&lt;/b&gt;, in files its own apps can import.&lt;/p&gt;&lt;p&gt;Open &lt;b&gt;README.txt&lt;/b&gt; in that folder with the phone&apos;s Files app: it says how to import each file.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Die Kontakte, Kalender, Textnachrichten und Notizen Ihres alten Telefons liegen jetzt auf Ihrem Telefon im Ordner &lt;b&gt;%1&lt;/b&gt;, in Dateien, die seine eigenen Apps importieren können.&lt;/p&gt;&lt;p&gt;Öffnen Sie &lt;b&gt;README.txt&lt;/b&gt; in diesem Ordner mit der Dateien-App des Telefons: Dort steht, wie Sie jede Datei importieren.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>Unable to Connect to Your Phone</source>
+        <translation>Verbindung mit Ihrem Telefon nicht möglich</translation>
+    </message>
+    <message>
+        <source>It has not been possible to connect to your phone. Try restarting your phone and this computer, then try again.</source>
+        <translation>Die Verbindung mit Ihrem Telefon war nicht möglich. Starten Sie Ihr Telefon und diesen Computer neu und versuchen Sie es dann noch einmal.</translation>
+    </message>
+    <message>
+        <source>The phone &apos;%1&apos; is being synchronized by %2. Wait for that run to end, then try again.</source>
+        <translation>Das Telefon „%1“ wird gerade von %2 synchronisiert. Warten Sie, bis dieser Lauf endet, und versuchen Sie es dann noch einmal.</translation>
+    </message>
+    <message>
+        <source>The above folder cannot be found. Click the Browse button to select your Blackberry photos folder or click &lt;a href=&quot;http://www.[APP_DOMAIN]/blog/files/blackberry_photos.html&quot;&gt;here&lt;/a&gt; for more information on how to transfer Blackberry photos to this computer.</source>
+        <translation>Der obige Ordner wurde nicht gefunden. Klicken Sie auf „Durchsuchen“, um Ihren BlackBerry-Fotoordner zu wählen, oder klicken Sie &lt;a href=&quot;http://www.[APP_DOMAIN]/blog/files/blackberry_photos.html&quot;&gt;hier&lt;/a&gt;, um zu erfahren, wie Sie BlackBerry-Fotos auf diesen Computer übertragen.</translation>
+    </message>
+    <message>
+        <source>Phone synchronization did not finish</source>
+        <translation>Die Synchronisierung des Telefons wurde nicht abgeschlossen</translation>
+    </message>
+    <message>
+        <source>Your phone is being synchronized. Stop the synchronization and close Pellmar? What has been copied stays on your phone; the next synchronization finishes the rest.</source>
+        <translation>Ihr Telefon wird gerade synchronisiert. Synchronisierung anhalten und Pellmar schließen? Was bereits kopiert wurde, bleibt auf Ihrem Telefon; die nächste Synchronisierung erledigt den Rest.</translation>
+    </message>
+    <message>
+        <source>Stop and Close</source>
+        <translation>Anhalten und schließen</translation>
+    </message>
+    <message>
+        <source>Keep Synchronizing</source>
+        <translation>Weiter synchronisieren</translation>
+    </message>
+    <message>
+        <source>Working out what a synchronization would do</source>
+        <translation>Es wird ermittelt, was eine Synchronisierung tun würde</translation>
+    </message>
+    <message>
+        <source>The folder %1 is not there</source>
+        <translation>Der Ordner %1 ist nicht vorhanden</translation>
+    </message>
+    <message>
+        <source>Insert the card or connect the drive that holds it, or use Settings to choose another phone.</source>
+        <translation>Stecken Sie die Karte ein oder schließen Sie das Laufwerk an, auf dem er liegt, oder wählen Sie unter „Einstellungen“ ein anderes Telefon.</translation>
+    </message>
+    <message>
+        <source>Preview</source>
+        <translation>Vorschau</translation>
+    </message>
+    <message>
+        <source>Show what a synchronization would copy and delete</source>
+        <translation>Zeigen, was eine Synchronisierung kopieren und löschen würde</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Anhalten</translation>
+    </message>
+    <message>
+        <source>Use a folder as phone…</source>
+        <translation>Einen Ordner als Telefon verwenden…</translation>
+    </message>
+    <message>
+        <source>The synchronization of &quot;%1&quot; that began %2 did not finish. The next synchronization finishes it.</source>
+        <translation>Die Synchronisierung von „%1“, begonnen %2, wurde nicht abgeschlossen. Die nächste Synchronisierung schließt sie ab.</translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;It was not possible to copy the following tracks to your phone.&lt;/p&gt;&lt;p&gt;Click &lt;a href=&quot;http://www.[APP_DOMAIN]/blog/files/copyfailed.htm&quot;&gt;here&lt;/a&gt; to diagnose the problem.&lt;/p&gt;</source>
+        <comment>other failure</comment>
+        <translation>&lt;p&gt;Die folgenden Titel konnten nicht auf Ihr Telefon kopiert werden.&lt;/p&gt;&lt;p&gt;Klicken Sie &lt;a href=&quot;http://www.[APP_DOMAIN]/blog/files/copyfailed.htm&quot;&gt;hier&lt;/a&gt;, um die Ursache zu finden.&lt;/p&gt;</translation>
     </message>
 </context>
 </TS>

@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QLocale>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -96,8 +97,16 @@ void PlaylistSettingsPage::fillList()
         mList->clear();
         for (const QString& name : names) {
             auto* item = new QListWidgetItem(name, mList);
+            item->setData(Qt::UserRole, name);
             item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
             item->setCheckState(Qt::Unchecked);
+            // How much each playlist would take on the phone.
+            std::shared_ptr<itunes::IITPlaylist> playlist;
+            qint64 size = 0;
+            if (!mPodcasts && mLibrary->getPlaylist(name, playlist, size) == 0 && size > 0) {
+                item->setText(tr("%1 (%2)").arg(
+                    name, QLocale().formattedDataSize(size, 1, QLocale::DataSizeSIFormat)));
+            }
         }
     }
     if (mPodcasts)
@@ -113,7 +122,7 @@ QStringList PlaylistSettingsPage::playlistNames() const
         return names;
     for (int i = mList->count() - 1; i >= 0; --i) {
         if (mList->item(i)->checkState() == Qt::Checked)
-            names.append(mList->item(i)->text());
+            names.append(mList->item(i)->data(Qt::UserRole).toString());
     }
     return names;
 }
@@ -139,7 +148,7 @@ void PlaylistSettingsPage::checkNames(const QStringList& aNames)
 {
     for (int i = mList->count() - 1; i >= 0; --i) {
         QListWidgetItem* item = mList->item(i);
-        if (aNames.contains(item->text())) {
+        if (aNames.contains(item->data(Qt::UserRole).toString())) {
             item->setCheckState(Qt::Checked);
             mSecondOption->click();
         } else {
