@@ -197,8 +197,6 @@ private slots:
 
     void playlistThatCannotBeWrittenIsReported()
     {
-        if (EngineFixture().phoneKind() == EngineFixture::PhoneKind::Mtp)
-            QSKIP("an MTP phone has no rename: a playlist is replaced by deleting the old one first");
         EngineFixture fixture;
         fixture.addTrack(QStringLiteral("Alpha"), QStringLiteral("Ann"), QStringLiteral("First"), 1);
         fixture.addTrack(QStringLiteral("Beta"), QStringLiteral("Ann"), QStringLiteral("First"), 2);
@@ -218,7 +216,11 @@ private slots:
         const auto result = fixture.run(full);
         QCOMPARE(result.mNotWrittenPlaylists, QStringList{QStringLiteral("Mix")});
         // The old playlist stays whole and the hint file does not claim a change.
-        PELLMAR_COMPARE_TREE(unchangedBut(before, fixture), fixture.phoneRoot());
+        PhoneTree expected = unchangedBut(before, fixture);
+        // A phone that takes no more bytes takes no run-complete mark either.
+        if (fixture.phoneKind() == EngineFixture::PhoneKind::Mtp)
+            expected.removeFile(QStringLiteral("CORVO/synccomplete"));
+        PELLMAR_COMPARE_TREE(expected, fixture.phoneRoot());
     }
 };
 

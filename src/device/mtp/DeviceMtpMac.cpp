@@ -409,9 +409,10 @@ int DeviceMtpMac::createPlaylist(const PlaylistEntry& aPlaylist, const TrackList
         }
     }
     // Sent after all its tracks, as a plain file: the phone's media scanner reads playlist
-    // files; it no longer honours playlist objects with references.
+    // files; it no longer honours playlist objects with references. A failed send keeps the
+    // old playlist.
     MtpFile file(*this);
-    const bool sent = file.copy(localPath, QLatin1Char('\\') + kPlaylistFolder + QLatin1Char('\\') + fileName, 5,
+    const bool sent = file.replace(localPath, QLatin1Char('\\') + kPlaylistFolder + QLatin1Char('\\') + fileName, 5,
                                 QMtpFile::kPlaylist);
     QFile::remove(localPath);
     if (!sent) {
