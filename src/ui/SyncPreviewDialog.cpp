@@ -13,7 +13,8 @@ namespace {
 
 QString dataSize(qint64 aBytes)
 {
-    return QLocale().formattedDataSize(qMax<qint64>(0, aBytes));
+    // Decimal units, as the gauge and the phone state them.
+    return QLocale().formattedDataSize(qMax<qint64>(0, aBytes), 1, QLocale::DataSizeSIFormat);
 }
 
 QString trackText(const Track& aTrack)

@@ -30,7 +30,8 @@ SyncSummaryView::SyncSummaryView(QWidget* aParent) : QWidget(aParent)
     layout->addWidget(mHeadline);
     mList = new QListWidget(this);
     mList->setObjectName(QStringLiteral("summaryList"));
-    mList->setMaximumHeight(150);
+    mList->setWordWrap(true);
+    mList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     layout->addWidget(mList);
     hide();
 }
@@ -90,6 +91,9 @@ void SyncSummaryView::showRun(const MusicSync& aSync, int aState)
     for (const QString& playlist : aSync.GetNotWrittenPlaylists())
         mList->addItem(tr("Playlist not written: %1").arg(playlist));
     mList->setVisible(mList->count() > 0);
+    // As tall as its lines, up to six of them; more scroll.
+    const int rows = qMin(mList->count(), 6);
+    mList->setFixedHeight(rows * (mList->fontMetrics().height() * 2 + 4) + 2 * mList->frameWidth());
     show();
 }
 

@@ -333,6 +333,7 @@ void SyncUi::showStateTexts(int aState, int aPercent, int aPrevious, bool aChang
         mPanel->setIdleProgress();
         SetRegularButtons();
         mSyncButton->setEnabled(false);
+        mPreviewButton->setEnabled(false);
         if (aChanged)
             mAutoRefresher->start();
         break;

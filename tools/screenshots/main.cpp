@@ -1,7 +1,11 @@
 // Opens the window in each of its main states, every wizard page and each dialog, and saves a
 // picture of each into the folder named on the command line. scripts/screenshots runs it under
-// Xvfb with a private HOME, the demo library and a folder as the phone.
+// Xvfb with a private HOME, the demo library and a folder as the phone, once in English and
+// once in German.
 #include "app/AppPaths.h"
+#include "app/AppStartup.h"
+#include "device/Device.h"
+#include "sync/MusicSync.h"
 #include "device/DeviceList.h"
 #include "device/mtp/MtpMacDeviceRefresher.h"
 #include "settings/SyncSettings.h"
@@ -17,8 +21,10 @@
 #include "ui/UsbEjectWarning.h"
 #include "ui/wizard/DeviceWizard.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QPushButton>
 #include <QElapsedTimer>
 #include <QListWidget>
 #include <QMessageBox>
@@ -58,6 +64,78 @@ bool waitForState(SyncUi& aWindow, int aState, int aMsecs = 20000)
     return aWindow.state() == aState;
 }
 
+bool waitFor(const std::function<bool()>& aCondition, int aMsecs = 20000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!aCondition() && timer.elapsed() < aMsecs)
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    return aCondition();
+}
+
+QPushButton* button(QWidget& aWindow, const char* aName)
+{
+    return aWindow.findChild<QPushButton*>(QLatin1String(aName));
+}
+
+// The phone set up as the demo expects: the whole library, nothing else.
+void configurePhone(SyncUi& aWindow, const QString& aPhone)
+{
+    Device* phone = aWindow.deviceList().ConnectedDevice();
+    phone->SetConfigured();
+    SyncSettings settings;
+    settings.load();
+    settings.setConfig(phone->UniqueDeviceId(), phone->FriendlyName(), true, {}, 0, {});
+    settings.setPhoneFolder(phone->UniqueDeviceId(), QDir::cleanPath(aPhone));
+    settings.save();
+}
+
+// A preview, a run stopped at once, then a whole run, each with its picture.
+void runs(SyncUi& aWindow)
+{
+    ModalAnswerer::setAnswerer([](QDialog& aDialog) {
+        if (aDialog.objectName() == QLatin1String("syncPreviewDialog")) {
+            aDialog.resize(560, 460);
+            save(aDialog, QStringLiteral("dialog-preview"));
+        }
+        aDialog.reject();
+    });
+    button(aWindow, "previewButton")->click();
+    waitFor([&] { return button(aWindow, "syncButton")->isEnabled(); });
+
+    ModalAnswerer::setAnswerer([](QDialog& aDialog) { aDialog.accept(); });
+    button(aWindow, "syncButton")->click();
+    waitFor([&] { return aWindow.musicSync() && aWindow.musicSync()->Thread()->isFinished(); },
+            60000);
+    waitFor([&] { return SyncState::isIdle(aWindow.state()); });
+    settle(300);
+    save(aWindow, QStringLiteral("main-7-finished-summary"));
+
+    // One playlist only: the next run asks before it deletes, and is stopped while it asks.
+    Device* phone = aWindow.deviceList().ConnectedDevice();
+    SyncSettings settings;
+    settings.load();
+    settings.setConfig(phone->UniqueDeviceId(), phone->FriendlyName(), false,
+                       {aWindow.library().playlists().value(0)}, 0, {});
+    settings.save();
+    ModalAnswerer::setAnswerer([&aWindow](QDialog& aDialog) {
+        if (aDialog.objectName() == QLatin1String("deleteTracksConfirm")) {
+            save(aWindow, QStringLiteral("main-4-running-with-stop"));
+            button(aWindow, "stopButton")->click();
+            save(aWindow, QStringLiteral("main-5-stopping"));
+            aDialog.findChild<QAbstractButton*>(QStringLiteral("yesButton"))->click();
+        }
+        aDialog.accept();
+    });
+    button(aWindow, "syncButton")->click();
+    waitFor([&] { return aWindow.musicSync() && aWindow.musicSync()->Thread()->isFinished(); },
+            60000);
+    waitFor([&] { return SyncState::isIdle(aWindow.state()); });
+    settle(300);
+    save(aWindow, QStringLiteral("main-6-stopped-summary"));
+    ModalAnswerer::setAnswerer({});
+}
+
 QList<Track> demoTracks(const QStringList& aNames)
 {
     QList<Track> tracks;
@@ -89,14 +167,15 @@ void wizardPages(SyncUi& aWindow)
     wizard.next();
     save(wizard, QStringLiteral("wizard-5-podcasts"));
     wizard.next();
+    save(wizard, QStringLiteral("wizard-6-convert"));
+    wizard.next();
     save(wizard, QStringLiteral("wizard-7-backup"));
     wizard.next();
     save(wizard, QStringLiteral("wizard-9-conclusion"));
-    for (int id : {3, 6}) {
-        wizard.setStartId(id);
-        wizard.restart();
-        save(wizard, QStringLiteral("wizard-%1-%2").arg(id).arg(id == 3 ? "photos" : "convert"));
-    }
+    // No page leads to the photos page.
+    wizard.setStartId(3);
+    wizard.restart();
+    save(wizard, QStringLiteral("wizard-3-photos"));
     wizard.reject();
 }
 
@@ -162,6 +241,8 @@ void dialogs(SyncUi& aWindow)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    QApplication::setApplicationDisplayName(QStringLiteral("Pellmar"));
+    AppStartup::loadTranslations(app);
     if (argc < 3) {
         QTextStream(stderr) << "usage: pellmar-screenshots <output folder> <phone folder>\n";
         return 2;
@@ -175,25 +256,42 @@ int main(int argc, char** argv)
     settings.setSkipUpdateMessage(QStringLiteral("none"));
     settings.save();
 
-    SyncUi window;
-    window.show();
-    save(window, QStringLiteral("main-1-itunes-starting"));
-    if (!waitForState(window, SyncState::NoPhone))
-        QTextStream(stderr) << "the window did not reach the no-phone state\n";
-    save(window, QStringLiteral("main-2-no-phone"));
-    window.deviceList().AddPhoneFolder(phone);
-    waitForState(window, SyncState::PhoneReady, 6000);
-    save(window, QStringLiteral("main-3-phone-ready"));
-    window.UpdateProgress(SyncState::Copying, 45, QStringLiteral("New Order - Blue Monday"));
-    save(window, QStringLiteral("main-4-copying"));
-    // The finished state's reminder is answered at once; only the window is pictured.
-    ModalAnswerer::setAnswerer([](QDialog& aDialog) { aDialog.accept(); });
-    window.UpdateProgress(SyncState::Finished, 0);
-    save(window, QStringLiteral("main-5-finished"));
-    ModalAnswerer::setAnswerer({});
+    {
+        SyncUi window;
+        window.show();
+        save(window, QStringLiteral("main-1-itunes-starting"));
+        if (!waitForState(window, SyncState::NoPhone))
+            QTextStream(stderr) << "the window did not reach the no-phone state\n";
+        save(window, QStringLiteral("main-2-no-phone"));
+        // A phone never set up opens the wizard by itself: pictured, then closed.
+        ModalAnswerer::setAnswerer([](QDialog& aDialog) {
+            if (aDialog.objectName() == QLatin1String("deviceWizard"))
+                save(aDialog, QStringLiteral("wizard-opened-for-new-phone"));
+            aDialog.reject();
+        });
+        window.deviceList().AddPhoneFolder(phone);
+        waitForState(window, SyncState::PhoneReady, 6000);
+        settle(1500);
+        ModalAnswerer::setAnswerer({});
+        configurePhone(window, phone);
+        save(window, QStringLiteral("main-3-phone-ready"));
+        runs(window);
 
-    wizardPages(window);
-    licencePage(window);
-    dialogs(window);
+        wizardPages(window);
+        licencePage(window);
+        dialogs(window);
+    }
+    // The phone's folder goes away (a card taken out): the next start shows it as gone.
+    const QString away = phone + QStringLiteral("-away");
+    QDir().rename(phone, away);
+    {
+        SyncUi window;
+        window.show();
+        waitForState(window, SyncState::NoPhone);
+        waitForState(window, SyncState::PhoneReady, 6000);
+        settle(1500);
+        save(window, QStringLiteral("main-8-folder-gone"));
+    }
+    QDir().rename(away, phone);
     return 0;
 }
