@@ -365,6 +365,13 @@ private slots:
         messages->setChecked(true);
         QVERIFY(page.validatePage());
         QCOMPARE(page.selectedBackupPath(), file);
+
+        // A stored backup that cannot be found now stays chosen.
+        const QString away = elsewhere.path() + QStringLiteral("/unplugged/Old.bbb");
+        page.showStoredChoice(away, {true, false, false, false, false});
+        QCOMPARE(page.selectedBackupPath(), away);
+        QVERIFY(listNamed(&page, "backupList")->currentItem()->text().endsWith(
+            QLatin1String("(not found)")));
     }
 
     void aFolderCanBeChosenAsPhoneAndIsRemembered()

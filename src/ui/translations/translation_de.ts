@@ -185,6 +185,10 @@ Wählen Sie einen Backup-Ordner oder eine BlackBerry-Backup-Datei, wenn Sie eine
         <source>BlackBerry backups (*.ipd *.bbb);;All files (*)</source>
         <translation>BlackBerry-Backups (*.ipd *.bbb);;Alle Dateien (*)</translation>
     </message>
+    <message>
+        <source>%1 (not found)</source>
+        <translation>%1 (nicht gefunden)</translation>
+    </message>
 </context>
 <context>
     <name>EULAPage</name>

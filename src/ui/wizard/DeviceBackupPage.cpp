@@ -118,9 +118,16 @@ void DeviceBackupPage::selectionChanged()
 
 void DeviceBackupPage::showStoredChoice(const QString& aBackupPath, const Choice& aChoice)
 {
-    if (!aBackupPath.isEmpty()) {
-        QString error;
-        addChosenBackup(aBackupPath, error);
+    QString error;
+    if (!aBackupPath.isEmpty() && !addChosenBackup(aBackupPath, error)) {
+        // Kept as chosen although it cannot be read now (a drive not attached): listed as
+        // missing, so that clicking through does not drop it.
+        BackupInfo missing;
+        missing.mBackupPath = aBackupPath;
+        missing.mBackupName = tr("%1 (not found)").arg(QDir::toNativeSeparators(aBackupPath));
+        addBackup(missing);
+        showEmptyState();
+        mList->setCurrentRow(mList->count() - 1);
     }
     mMessages->setChecked(aChoice.mMessages);
     mAddressBook->setChecked(aChoice.mAddressBook);
