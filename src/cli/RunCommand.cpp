@@ -251,8 +251,8 @@ int RunCommand::run(const CliOptions& aOptions)
                "run again (the copy choices were switched off: choose them again with "
                "'pellmar-sync setup').\n";
     if (!sync.PhoneFilesFolder().isEmpty())
-        out << "Contacts, calendar, text messages and notes for the phone's own apps are in its "
-            << sync.PhoneFilesFolder() << " folder; README.txt there says how to import them.\n";
+        out << "The backup's data, in files the phone's own apps import, is in its "
+            << sync.PhoneFilesFolder() << " folder; README.txt there says how to import each.\n";
     out << SyncStateText::text(finalState) << "\n";
     const int exitCode = exitCodeFor(
         finalState, notCopied.isEmpty() && notDeleted.isEmpty() && notWritten.isEmpty());

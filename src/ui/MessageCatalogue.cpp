@@ -82,8 +82,9 @@ void MessageCatalogue::build()
                   "backup is encrypted then please create a non-encrypted backup using "
                   "iTunes.</p>"));
     c.phoneFilesWritten = text(QT_TRANSLATE_NOOP(
-        "SyncUi", "<p>The contacts, calendar, text messages and notes of your old phone are now "
-                  "on your phone in the folder <b>%1</b>, in files its own apps can import.</p>"
+        "SyncUi", "<p>The data you chose to bring over from your old phone (contacts, "
+                  "calendar, text messages, notes) is now also on your phone in the folder "
+                  "<b>%1</b>, in files that the phone's own apps can import.</p>"
                   "<p>Open <b>README.txt</b> in that folder with the phone's Files app: it says "
                   "how to import each file.</p>"));
     c.enableUsb = text(QT_TRANSLATE_NOOP(

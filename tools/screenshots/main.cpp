@@ -234,6 +234,11 @@ void dialogs(SyncUi& aWindow)
                      QMessageBox::Ok, &aWindow);
     busy.show();
     save(busy, QStringLiteral("dialog-phone-busy"));
+    QMessageBox phoneFiles(QMessageBox::Information, c.productName,
+                           c.phoneFilesWritten.arg(QStringLiteral("Download/Pellmar")),
+                           QMessageBox::Ok, &aWindow);
+    phoneFiles.show();
+    save(phoneFiles, QStringLiteral("dialog-phone-files"));
 }
 
 } // namespace

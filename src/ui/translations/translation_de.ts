@@ -631,8 +631,8 @@ Wenn iTunes Meldungsfenster anzeigt, schließen Sie diese bitte, bevor Sie fortf
         <translation>Bitte warten</translation>
     </message>
     <message>
-        <source>&lt;p&gt;The contacts, calendar, text messages and notes of your old phone are now on your phone in the folder &lt;b&gt;%1&lt;/b&gt;, in files its own apps can import.&lt;/p&gt;&lt;p&gt;Open &lt;b&gt;README.txt&lt;/b&gt; in that folder with the phone&apos;s Files app: it says how to import each file.&lt;/p&gt;</source>
-        <translation>&lt;p&gt;Die Kontakte, Kalender, Textnachrichten und Notizen Ihres alten Telefons liegen jetzt auf Ihrem Telefon im Ordner &lt;b&gt;%1&lt;/b&gt;, in Dateien, die seine eigenen Apps importieren können.&lt;/p&gt;&lt;p&gt;Öffnen Sie &lt;b&gt;README.txt&lt;/b&gt; in diesem Ordner mit der Dateien-App des Telefons: Dort steht, wie Sie jede Datei importieren.&lt;/p&gt;</translation>
+        <source>&lt;p&gt;The data you chose to bring over from your old phone (contacts, calendar, text messages, notes) is now also on your phone in the folder &lt;b&gt;%1&lt;/b&gt;, in files that the phone&apos;s own apps can import.&lt;/p&gt;&lt;p&gt;Open &lt;b&gt;README.txt&lt;/b&gt; in that folder with the phone&apos;s Files app: it says how to import each file.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Die Daten, die Sie von Ihrem alten Telefon übernehmen wollten (Kontakte, Kalender, Textnachrichten, Notizen), liegen jetzt auch auf Ihrem Telefon im Ordner &lt;b&gt;%1&lt;/b&gt;, in Dateien, die die eigenen Apps des Telefons importieren können.&lt;/p&gt;&lt;p&gt;Öffnen Sie &lt;b&gt;README.txt&lt;/b&gt; in diesem Ordner mit der Dateien-App des Telefons: Dort steht, wie Sie jede Datei importieren.&lt;/p&gt;</translation>
     </message>
     <message>
         <source>Unable to Connect to Your Phone</source>
