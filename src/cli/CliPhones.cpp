@@ -86,7 +86,10 @@ Device* CliPhones::choose(const CliOptions& aOptions, QString& aError)
 {
     const QList<Device*>& devices = mList->GetDevices();
     if (devices.isEmpty()) {
-        aError = QStringLiteral("no phone found (connect one, or name a folder with --phone-folder)");
+        // A locked phone is attached but shows nothing: say what to do about it.
+        aError = mMtpProblems.isEmpty()
+                     ? QStringLiteral("no phone found (connect one, or name a folder with --phone-folder)")
+                     : QStringLiteral("no phone could be opened: %1").arg(mMtpProblems.join(QStringLiteral("; ")));
         return nullptr;
     }
     const QString wanted = aOptions.phone();

@@ -78,7 +78,7 @@ int DevicesCommand::run(const CliOptions& aOptions)
             << "    id:         " << (remembered.isEmpty() ? device->UniqueDeviceId() : remembered)
             << "\n"
             << "    kind:       " << (device->GetDeviceType() == DeviceType::Mtp ? "MTP" : "folder")
-            << (device->IsHidden() ? " (no android.xml: install the phone app first)" : "") << "\n"
+            << "\n"
             << "    mounted:    " << (mounted ? "yes" : "no")
             << (remembered.isEmpty() ? "" : " (its folder is not there)") << "\n"
             << "    configured: "

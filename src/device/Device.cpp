@@ -36,7 +36,7 @@ int attributeAsInt(const QDomElement& aElement, const QString& aName)
 
 } // namespace
 
-Device::Device() : mHidden(false) {}
+Device::Device() = default;
 
 Device::~Device() = default;
 

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <atomic>
+#include <functional>
 
 class Track;
 class TrackCache;
@@ -96,11 +97,13 @@ public:
     // above kMaxAndroidInfoSize is not parsed: a description without a usable version.
     void ParseAndroidInfo(const QByteArray& aContent);
     static constexpr qint64 kMaxAndroidInfoSize = 1 << 20;
+    // Told how far a file being sent has got (name, bytes sent, bytes in all), from the
+    // sending thread; phones that cannot tell never call it.
+    using TransferObserver = std::function<void(const QString& aName, quint64 aSent, quint64 aTotal)>;
+    virtual void SetTransferObserver(TransferObserver aObserver) { Q_UNUSED(aObserver); }
     // The run's cancel flag (not owned), so that a long transfer can stop in the middle.
     void SetCancelFlag(const std::atomic<bool>* aFlag) { mCancelFlag = aFlag; }
     bool CancelRequested() const { return mCancelFlag && mCancelFlag->load(); }
-    void Hide() { mHidden = true; }
-    bool IsHidden() const { return mHidden; }
     int AndroidVersion() const { return mAndroidVersion; }
     int ScreenPixels() const { return mScreenPixels; }
 
@@ -140,7 +143,6 @@ protected:
 
     void setLastError(int aError) { mLastError = aError; }
 
-    bool mHidden = false;
     const std::atomic<bool>* mCancelFlag = nullptr;
     int mLastError = 0;
     int mScreenPixels = -1;

@@ -8,9 +8,11 @@
 #include "device/MountedChecker.h"
 #include "device/MountedCheckerThread.h"
 #include "device/UsbMSDevice.h"
+#include "device/linux/DeviceEventWatcher.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QThread>
 
 DeviceList::DeviceList(QObject* aParent, const QString& aSystemRoot)
     : QObject(aParent), mVolumeLister(aSystemRoot)
@@ -18,6 +20,10 @@ DeviceList::DeviceList(QObject* aParent, const QString& aSystemRoot)
     LogScope scope("DeviceList::DeviceList");
     mMountedCheckerThread = new MountedCheckerThread(this);
     mMountedCheckerThread->startAndWait();
+    mEvents = new DeviceEventWatcher(this, aSystemRoot);
+    connect(mEvents, &DeviceEventWatcher::devicesChanged, this, &DeviceList::devicesChanged);
+    mEventTimer.setSingleShot(true);
+    connect(&mEventTimer, &QTimer::timeout, this, &DeviceList::update);
     const QString folders = qEnvironmentVariable("PELLMAR_PHONE_FOLDERS");
     for (const QString& folder : folders.split(QLatin1Char(':'), Qt::SkipEmptyParts))
         AddPhoneFolder(folder);
@@ -42,6 +48,9 @@ void DeviceList::AddPhoneFolder(const QString& aFolder)
     if (!mPhoneFolders.contains(folder)) {
         logValue("phoneFolder", folder);
         mPhoneFolders.append(folder);
+        // A new phone, as a device event would announce one.
+        if (mAutoRefreshEnabled)
+            mEventTimer.start(kEventDelayMs);
     }
 }
 
@@ -64,6 +73,9 @@ void DeviceList::SetDeviceRefresher(std::unique_ptr<DeviceRefresher> aRefresher)
     if (auto* object = dynamic_cast<QObject*>(mRefresher.get())) {
         if (object->metaObject()->indexOfSignal("unableToOpenDevice()") >= 0)
             connect(object, SIGNAL(unableToOpenDevice()), this, SIGNAL(unableToOpenDevice()));
+        if (auto* thread = qobject_cast<QThread*>(object))
+            connect(thread, &QThread::finished, this, &DeviceList::refresherFinished,
+                    Qt::QueuedConnection);
     }
 }
 
@@ -185,10 +197,14 @@ bool DeviceList::RefreshUsbMSDevices()
     return changed;
 }
 
-bool DeviceList::RefreshMtpDevices()
+bool DeviceList::RefreshMtpDevices(bool aStartRun)
 {
-    if (!mRefresher || mRefresher->isRunning())
+    if (!mRefresher)
         return false;
+    if (mRefresher->isRunning()) {
+        mMtpRunWanted = mMtpRunWanted || aStartRun;
+        return false;
+    }
     bool changed = false;
     for (DeviceParent* parent : mRefresher->takeNewParents()) {
         AddParent(parent);
@@ -206,11 +222,12 @@ bool DeviceList::RefreshMtpDevices()
         if (parent->GetDeviceType() != DeviceType::MassStorage)
             known.append(parent);
     }
-    mRefresher->startRefresh(known);
+    if (aStartRun)
+        mRefresher->startRefresh(known);
     return changed;
 }
 
-bool DeviceList::RefreshDevices()
+bool DeviceList::RefreshDevices(bool aStartMtpRun)
 {
     LogScope scope("DeviceList::RefreshDevices");
     if (!mInitialised) {
@@ -227,7 +244,7 @@ bool DeviceList::RefreshDevices()
         mRetiredMsParents.append(parent);
     }
     const bool usbChanged = RefreshUsbMSDevices();
-    const bool mtpChanged = RefreshMtpDevices();
+    const bool mtpChanged = RefreshMtpDevices(aStartMtpRun);
     if (usbChanged)
         logMessage("usb_ms_list_changed");
     if (mtpChanged)
@@ -250,6 +267,22 @@ bool DeviceList::RefreshDevices()
 void DeviceList::update()
 {
     if (mAutoRefreshEnabled && RefreshDevices() && mObserver)
+        mObserver->DeviceListChanged();
+}
+
+void DeviceList::devicesChanged(bool aUsb)
+{
+    logValue("DeviceList::devicesChanged, usb", aUsb ? "true" : "false");
+    if (aUsb && mRefresher)
+        mRefresher->devicesChanged();
+    if (mAutoRefreshEnabled)
+        mEventTimer.start(kEventDelayMs);
+}
+
+void DeviceList::refresherFinished()
+{
+    const bool again = std::exchange(mMtpRunWanted, false);
+    if (mAutoRefreshEnabled && RefreshDevices(again) && mObserver)
         mObserver->DeviceListChanged();
 }
 
@@ -284,7 +317,7 @@ void DeviceList::EnableAutoRefresh(MDeviceListObserver* aObserver)
         connect(&mTimer, &QTimer::timeout, this, &DeviceList::update);
         mTimerConnected = true;
     }
-    mTimer.start(kRefreshPeriodMs);
+    mTimer.start(mFallbackPeriodMs);
 }
 
 void DeviceList::DisableAutoRefresh()
@@ -296,6 +329,7 @@ void DeviceList::DisableAutoRefresh()
     }
     mAutoRefreshEnabled = false;
     mTimer.stop();
+    mEventTimer.stop();
     if (mRefresherLocked) {
         logMessage("Autorefresher is already locked");
     } else {

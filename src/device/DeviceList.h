@@ -15,15 +15,18 @@
 #include <memory>
 
 class Device;
+class DeviceEventWatcher;
 class DeviceParent;
 class DeviceRefresher;
 class MDeviceListObserver;
 class MountedCheckerThread;
 class UsbMSDevice;
 
-// The phones attached now. Polled every 2000 ms while auto refresh is enabled: mass-storage
-// phones are rebuilt from the mounted removable USB volumes and the phone folders, MTP phones
-// come from the refresher's last run. Lives in the user-interface thread. Whether a removable
+// The phones attached now. Refreshed while auto refresh is enabled when udev reports a USB
+// device added or removed and when the mount table changes, and by a slow poll for machines
+// without udev: mass-storage phones are rebuilt from the mounted removable USB volumes and the
+// phone folders, MTP phones come from the refresher's last run, taken over as soon as it ends.
+// So nothing is listed or opened while nothing changes. Lives in the user-interface thread. Whether a removable
 // volume is mounted is always checked in the checker's thread; with CheckInBackground the phone
 // folders are too, and the id and description files of every mass-storage phone are read
 // there, so that no refresh touches a phone's file system in the list's own thread.
@@ -32,15 +35,19 @@ class DeviceList : public QObject
     Q_OBJECT
 
 public:
-    static constexpr int kRefreshPeriodMs = 2000;
+    // The poll that stands in for device events that never come.
+    static constexpr int kFallbackPeriodMs = 30000;
+    // Events come in bursts (a phone brings several interfaces and mounts): one refresh each.
+    static constexpr int kEventDelayMs = 250;
 
     // aSystemRoot prefixes /proc and /sys (empty for the real system). Phone folders from
     // PELLMAR_PHONE_FOLDERS (colon-separated) are added.
     explicit DeviceList(QObject* aParent = nullptr, const QString& aSystemRoot = QString());
     ~DeviceList() override;
 
-    // One refresh; answers whether anything changed.
-    bool RefreshDevices();
+    // One refresh; answers whether anything changed. With aStartMtpRun false the refresher's
+    // results are taken over without starting another run.
+    bool RefreshDevices(bool aStartMtpRun = true);
 
     void EnableAutoRefresh(MDeviceListObserver* aObserver);
     void DisableAutoRefresh();
@@ -70,6 +77,7 @@ public:
     void CheckInBackground(bool aEnabled) { mBackgroundChecks = aEnabled; }
     // Replaces the checker (a test's slow phone); checks not yet answered are asked again.
     void SetMountedChecker(std::unique_ptr<MountedChecker> aChecker);
+    void SetFallbackPeriod(int aMsecs) { mFallbackPeriodMs = aMsecs; }
 
 signals:
     void checkMountedStatus(QString aRootPath);
@@ -77,12 +85,14 @@ signals:
 
 public slots:
     void update();
+    // A device event: refresh soon, and try again phones that could not be opened.
+    void devicesChanged(bool aUsb);
     void mountedStatusChange(int aMountedState, QString aRootPath, QString aUniqueDeviceId,
                              int aAndroidVersion, int aScreenPixels);
 
 private:
     bool RefreshUsbMSDevices();
-    bool RefreshMtpDevices();
+    bool RefreshMtpDevices(bool aStartRun);
     void AddParent(DeviceParent* aParent);
     // A parent of the previous refresh for the same phone in the same state, taken out of
     // mRetiredMsParents, or null.
@@ -92,6 +102,8 @@ private:
     // Asks the checker about aRootPath unless a question is open; answers its last answer.
     bool CheckedMounted(const QString& aRootPath);
     void forceUpdate();
+    // The refresher's run has ended: its phones are shown without waiting for the next event.
+    void refresherFinished();
 
     QList<Device*> mDevices;
     QList<DeviceParent*> mParentDevices;
@@ -101,6 +113,11 @@ private:
     MDeviceListObserver* mObserver = nullptr;
     QString mPreviousLogicalDriveString;
     QTimer mTimer;
+    QTimer mEventTimer;
+    int mFallbackPeriodMs = kFallbackPeriodMs;
+    // A run was asked for while one was going: it starts when that one ends.
+    bool mMtpRunWanted = false;
+    DeviceEventWatcher* mEvents = nullptr;
     bool mTimerConnected = false;
     int mSelectedIndex = -1;
     int mMountedUsbMSCount = 0;

@@ -7,8 +7,8 @@ class DeviceParent;
 
 // A background enumeration of phones that the device list cannot see as folders (MTP phones).
 // The device list takes over the result of the last run on each refresh while the refresher is
-// not running, and then starts the next run. While the list holds the lock no run starts, so
-// that no enumeration touches a phone during a synchronisation.
+// not running, and then starts the next run. While the list holds the lock no run touches a
+// phone, so that no enumeration disturbs a synchronisation.
 //
 // A refresher that is a QObject with a signal "unableToOpenDevice()" has it forwarded as the
 // device list's own signal.
@@ -25,10 +25,14 @@ public:
     virtual QList<DeviceParent*> takeGoneParents() = 0;
     // Starts the next run; aKnownParents are the phones the list holds now.
     virtual void startRefresh(const QList<DeviceParent*>& aKnownParents) = 0;
-    // Blocks enumeration: waits at most 5000 ms, then logs that the refresher seems stalled
-    // and waits without limit.
+    // Keeps runs away from the phones until unlock. Never waits: the window's thread takes it
+    // when a synchronisation starts; a run in progress stops before it opens another phone,
+    // and never touches a phone the list already holds.
     virtual void lock() = 0;
     virtual void unlock() = 0;
+    // Something was plugged in or out: phones that could not be opened a moment ago are tried
+    // again on the next run.
+    virtual void devicesChanged() {}
     // Why phones could not be opened in the last run, one text per phone, in words the user
     // can act on (the phone is busy, or locked); empty when nothing can be said.
     virtual QStringList openProblems() { return {}; }

@@ -40,6 +40,9 @@ template <typename List> QStringList asTextList(const List& aList)
     return result;
 }
 
+// Files from this size on report how far they have been sent.
+constexpr quint64 kFileProgressFromBytes = 1024 * 1024;
+
 } // namespace
 
 MusicSync::MusicSync(LocalMusicLibrary* aLibrary, Device* aDevice, DeviceParent* aDeviceParent,
@@ -121,6 +124,9 @@ void MusicSync::Start()
 {
     LogScope scope("MusicSync::Start");
     mDevice->PrepareForSync();
+    // Read again by the run itself: a window never asks a phone on its own thread.
+    if (quint64 freeSpace = 0; mDevice->GetFreeStorageSpace(freeSpace) == 0)
+        mFreeSpace = qint64(freeSpace);
     mBackupTransferFailed = mBackupTransferPostponed = false;
     mPhoneFilesFolder.clear();
     // A member, not a local: a fault that ends the run skips local destructors, and the lock
@@ -511,7 +517,24 @@ void MusicSync::uploadOneTrack(qint32 aIndex, qint32& aAttempts)
     logMessage("About to upload track");
     track.dump();
     mDevice->clearLastError();
+    // A large file takes a while: the bar and the track's line move while it is sent.
+    const qint32 total = mTrackList.totalTracksToCopy();
+    const qint32 done = aAttempts;
+    int shownFilePercent = -1;
+    mDevice->SetTransferObserver([&](const QString&, quint64 aSent, quint64 aAll) {
+        // A small file is sent before anyone could read its share; the last share is the
+        // next track's report.
+        const int filePercent = aAll > 0 ? int(aSent * 100 / aAll) : 100;
+        if (aAll < kFileProgressFromBytes || filePercent >= 100 || filePercent == shownFilePercent
+            || total <= 0)
+            return;
+        shownFilePercent = filePercent;
+        mPercentComplete = int((qint64(done) * 100 + filePercent) / total);
+        emit ProgressUpdate(mState, mPercentComplete,
+                            QStringLiteral("%1 (%2%)").arg(track.trackName()).arg(filePercent));
+    });
     int result = mDevice->UploadTrack(track);
+    mDevice->SetTransferObserver({});
     ++aAttempts;
     QString reason;
     // A device that found nothing to copy (the local file is gone) answers 0 without placing

@@ -9,8 +9,9 @@
 class VideoConverter
 {
 public:
-    // Used when the phone does not say how large its screen is.
-    static constexpr int kDefaultScreenPixels = 400000;
+    // Used when the phone does not say how large its screen is (no companion app): a current
+    // phone's screen, 1080 x 2400.
+    static constexpr int kDefaultScreenPixels = 1080 * 2400;
     static constexpr int kRepackAbovePixels = 384000;
 
     static QStringList arguments(const QString& aSource, const QString& aOutput,

@@ -150,12 +150,6 @@ void MessageCatalogue::build()
         "SyncUi", "<p>Click <a "
                   "href=\"http://www.[APP_DOMAIN]/blog/files/phone_not_detected.html\">here</a> "
                   "if your phone is connected but is not displayed above.</p>"));
-    c.appNotDetected = text(QT_TRANSLATE_NOOP(
-        "SyncUi", "<p>The Pellmar application is not detected on the attached device. Ensure "
-                  "that you have run the Pellmar application on your phone or tablet before "
-                  "connecting it.</p><p> Click <a "
-                  "href=\"http://www.[APP_DOMAIN]/blog/files/usb_connection_problem.html\">here</a>"
-                  " for more information.</p>"));
     c.createBackup = text(QT_TRANSLATE_NOOP(
         "SyncUi", "You must select a backup from the list to continue. If there are no device "
                   "backups displayed in the list then you can use iTunes to create one.  Click <a "

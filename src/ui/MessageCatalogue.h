@@ -62,7 +62,6 @@ struct MessageCatalogue
     QString chooseLibrary;
     QString chooseLibraryTitle;
     QString connectPageHint;
-    QString appNotDetected;
     QString createBackup;
     QString blackberryPhotos;
     QString syncNotFinished;

@@ -141,6 +141,8 @@ SyncUi::~SyncUi()
         mMusicSync->Cancel();
         mMusicSync->Wait();
     }
+    // The run borrows the phone, which the device list owns: the run goes first.
+    mMusicSync.reset();
     mAutoRefresher.reset();
 }
 

@@ -398,12 +398,13 @@ private slots:
         MusicSync sync(nullptr, phone, &parent);
         PhotoCopier copier(sync);
         QCOMPARE(copier.screenPixels(), 384000);
-        // A phone without a description says nothing of its screen: videos are only repacked.
+        // A phone without a description says nothing of its screen: a current phone's screen
+        // is assumed, and videos are only repacked.
         auto* silent = new TestPhone(phoneRoot.path());
         DeviceParentMs silentParent(QStringLiteral("Silent"));
         silentParent.AddDevice(silent);
         MusicSync silentSync(nullptr, silent, &silentParent);
-        QCOMPARE(PhotoCopier(silentSync).screenPixels(), 400000);
+        QCOMPARE(PhotoCopier(silentSync).screenPixels(), 1080 * 2400);
         const int copied = copier.copyPhotos(
             {{movie, QStringLiteral("\\100APPLE\\IMG_0003.MOV")},
              {broken, QStringLiteral("\\100APPLE\\IMG_0004.mov")},

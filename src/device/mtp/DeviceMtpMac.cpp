@@ -16,6 +16,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringBuilder>
+#include <QThread>
+#include <QCoreApplication>
 
 #include <cstdio>
 
@@ -68,6 +70,18 @@ void DeviceMtpMac::SetReopenPolicy(int aAttempts, int aDelayMs)
 {
     mReopenAttempts = aAttempts;
     mReopenDelayMs = aDelayMs;
+}
+
+bool DeviceMtpMac::OnWindowThread()
+{
+    const QCoreApplication* app = QCoreApplication::instance();
+    return app && app->inherits("QGuiApplication") && QThread::currentThread() == app->thread();
+}
+
+bool DeviceMtpMac::OwnedByAnotherRun() const
+{
+    QThread* run = mRunThread.load();
+    return run && run != QThread::currentThread();
 }
 
 void DeviceMtpMac::reopen()
@@ -131,52 +145,100 @@ void DeviceMtpMac::ReadOrGenerateUniqueDeviceId()
 int DeviceMtpMac::GetOrCreateFromNameAndParent(const QString& aParentId, const QString& aName,
                                                QString& aObjectId, bool aAnyType, bool aCreate)
 {
+    return Lookup(aParentId, aName, aObjectId, aAnyType, aCreate, nullptr, nullptr);
+}
+
+int DeviceMtpMac::Lookup(const QString& aParentId, const QString& aName, QString& aObjectId,
+                         bool aAnyType, bool aCreate, QString* aPhoneName, bool* aAbsent)
+{
     logValue("aParentId", aParentId);
     logValue("aName", aName);
-    QList<QMtpFile> files;
-    CachedDevice()->GetFilesAndFolders(StorageId(), aParentId, files);
-    if (!files.isEmpty())
-        logValue("Files found", int(files.size()));
+    if (aAbsent)
+        *aAbsent = false;
     const QString nameToFind = aName.normalized(QString::NormalizationForm_C);
     logValue("nameToFind", nameToFind);
-    for (const QMtpFile& file : std::as_const(files)) {
-        if (!aAnyType && file.mType == QMtpFile::kFolder)
-            continue;
-        if (file.mName == nameToFind || file.mName == aName) {
-            aObjectId = file.mId;
-            logValue("Match found, aFolderId", aObjectId);
-            return 0;
+    // The phone's shared storage and its cards compare names without case: "ABBA" is the
+    // folder "Abba" that is there already, and creating it beside that one would fail.
+    const auto find = [&](const QList<QMtpFile>& aFiles) -> const QMtpFile* {
+        const QMtpFile* caseless = nullptr;
+        for (const QMtpFile& file : aFiles) {
+            if (!aAnyType && file.mType == QMtpFile::kFolder)
+                continue;
+            if (file.mName == nameToFind || file.mName == aName)
+                return &file;
+            if (!caseless && file.mName.normalized(QString::NormalizationForm_C)
+                                     .compare(nameToFind, Qt::CaseInsensitive) == 0)
+                caseless = &file;
         }
-    }
+        return caseless;
+    };
+    const auto found = [&](const QMtpFile& aFile) {
+        aObjectId = aFile.mId;
+        if (aPhoneName)
+            *aPhoneName = aFile.mName;
+        logValue("Match found, aFolderId", aObjectId);
+        return 0;
+    };
+    QList<QMtpFile> files;
+    const int listed = CachedDevice()->GetFilesAndFolders(StorageId(), aParentId, files);
+    if (!files.isEmpty())
+        logValue("Files found", int(files.size()));
+    if (const QMtpFile* file = find(files))
+        return found(*file);
     if (aCreate) {
         logMessage("No match found so try to create the folder");
         const QString id = CachedDevice()->CreateFolder(aParentId, StorageId(), aName);
         if (!id.isEmpty() && id != QLatin1String("0")) {
             aObjectId = id;
+            if (aPhoneName)
+                *aPhoneName = aName;
             logValue("Folder created with id", id);
             return 0;
         }
         logMessage("Could not create folder");
+        // The phone refuses a name it has: the listing may have left it out. Ask afresh.
+        QList<QMtpFile> fresh;
+        CachedDevice()->ForgetFolder(aParentId, StorageId());
+        CachedDevice()->GetFilesAndFolders(StorageId(), aParentId, fresh);
+        if (const QMtpFile* file = find(fresh))
+            return found(*file);
+        return kNotFound;
     }
+    // Only a complete listing shows that something is not there.
+    if (aAbsent)
+        *aAbsent = listed == 0;
     return kNotFound;
 }
 
 int DeviceMtpMac::GetOrCreateFromPath(const QString& aPath, QString& aObjectId, QString& aParentId,
                                       bool aCreate)
 {
+    return ResolvePath(aPath, aObjectId, aParentId, aCreate, nullptr, nullptr);
+}
+
+int DeviceMtpMac::ResolvePath(const QString& aPath, QString& aObjectId, QString& aParentId,
+                              bool aCreate, QString* aPhonePath, bool* aAbsent)
+{
     const QStringList parts = SplitPath(aPath);
     QString current = kRoot;
     aParentId = kRoot;
+    if (aPhonePath)
+        aPhonePath->clear();
+    if (aAbsent)
+        *aAbsent = false;
     for (const QString& part : parts) {
         // A stored path that climbs out of its folder names nothing on the phone.
         if (part == QLatin1String("..") || part == QLatin1String("."))
             return kNotFound;
         aParentId = current;
         QString next;
-        const int result = GetOrCreateFromNameAndParent(current, part, next, true, aCreate);
+        QString phoneName;
+        const int result = Lookup(current, part, next, true, aCreate, &phoneName, aAbsent);
         if (result != 0)
             return result;
         current = next;
+        if (aPhonePath)
+            *aPhonePath += QLatin1Char('\\') + phoneName;
     }
     aObjectId = current;
     return 0;
@@ -233,7 +295,17 @@ int DeviceMtpMac::UploadTrack(Track& aTrack)
         logReturn(kSendFailed);
         return kSendFailed;
     }
-    const QString remotePath = AlbumFolderPath(aTrack) % QLatin1Char('\\') % fileName;
+    // The folders as the phone spells them: a folder there under another case is the same
+    // folder, and the track's id and playlists name it as the phone does.
+    QString folderId;
+    QString folderParent;
+    QString folderPath;
+    if (ResolvePath(AlbumFolderPath(aTrack), folderId, folderParent, true, &folderPath, nullptr) != 0) {
+        logMessage("*** Could not find or create the album folder");
+        logReturn(kSendFailed);
+        return kSendFailed;
+    }
+    const QString remotePath = folderPath % QLatin1Char('\\') % fileName;
     logValue("remotePath", remotePath);
     const QString source = aTrack.uploadSourcePath();
     MtpFile file(*this);
@@ -245,6 +317,7 @@ int DeviceMtpMac::UploadTrack(Track& aTrack)
     aTrack.setOnRemoteDevice(true);
     aTrack.setSizeOnDevice(QFileInfo(source).size());
     aTrack.setDeviceId(remotePath);
+    mStorage->UseFreeSpace(quint64(aTrack.sizeOnDevice()));
     logReturn(0);
     return 0;
 }
@@ -252,13 +325,25 @@ int DeviceMtpMac::UploadTrack(Track& aTrack)
 int DeviceMtpMac::DeleteTrack(TrackCache& aTrackCache, Track& aTrack)
 {
     LogScope scope("DeviceMtpMac::DeleteTrack");
+    const QString path = GetDeviceRelativePath(aTrack.deviceId());
     QString id;
     QString parent;
-    const int found = GetOrCreateFromPath(GetDeviceRelativePath(aTrack.deviceId()), id, parent, false);
+    bool absent = false;
+    int found = aTrack.deviceId().isEmpty() ? kNotFound : ResolvePath(path, id, parent, false, nullptr, &absent);
+    if (found != 0 && !aTrack.deviceId().isEmpty()) {
+        // A cached listing proves nothing, and one listing may have skipped the track: it
+        // counts as gone only when the phone, asked afresh, again does not show it.
+        CachedDevice()->ForgetAll();
+        found = ResolvePath(path, id, parent, false, nullptr, &absent);
+    }
     int result = 0;
-    if (found != 0 || aTrack.deviceId().isEmpty()) {
-        // Gone already (the user deleted it on the phone): nothing is left to delete.
+    if (found != 0) {
         logValue("Error getting ID of track to delete, err", found);
+        if (!absent && !aTrack.deviceId().isEmpty()) {
+            // Not known to be gone: it stays recorded as on the phone, for the next run.
+            logMessage("*** The phone could not say whether the track is still there");
+            result = kDeleteFailed;
+        }
     } else {
         logValue("About to do LIBMTP_Delete_Object", id);
         result = CachedDevice()->DeleteObject(id, parent, StorageId());
@@ -270,6 +355,7 @@ int DeviceMtpMac::DeleteTrack(TrackCache& aTrackCache, Track& aTrack)
     if (result == 0) {
         aTrack.setOnRemoteDevice(false);
         aTrackCache.removeDeletedTrack(aTrack);
+        mStorage->AddFreeSpace(quint64(std::max<qint64>(0, aTrack.sizeOnDevice())));
     }
     logReturn(result);
     return result;
@@ -302,6 +388,7 @@ void DeviceMtpMac::PrepareForSync()
 {
     LogScope scope("DeviceMtpMac::PrepareForSync");
     mCreatedPlaylists.clear();
+    mRunThread.store(QThread::currentThread());
     reopen();
     MtpFile(*this).remove(kCorvo + QStringLiteral("synccomplete"));
     mPrepared = true;
@@ -316,6 +403,7 @@ void DeviceMtpMac::FinalizeSync()
     MtpFile file(*this, kCorvo + QStringLiteral("synccomplete"));
     if (!file.open(QIODevice::WriteOnly) || !file.write("sync-complete") || !file.close())
         logMessage("Could not open / create the sync-complete-file");
+    mRunThread.store(nullptr);
 }
 
 int DeviceMtpMac::GetStorageCapacity(quint64& aCapacity)
@@ -331,8 +419,15 @@ int DeviceMtpMac::GetFreeStorageSpace(quint64& aFreeSpace)
 {
     LogScope scope("DeviceMtpMac::GetFreeStorageSpace");
     // The storage is asked again; the open session serves, reopening costs seconds on a phone.
-    if (!mStorage->Refresh())
-        logMessage("Free space query failed");
+    // During a run only the run talks to the phone: others get what the run last saw (it
+    // counts what it sends and deletes). Nor does anyone wait for a phone another thread is
+    // talking to: the window must never hang on a stalling phone.
+    if (OwnedByAnotherRun())
+        logMessage("A run has the phone: its last value");
+    else if (OnWindowThread())
+        logMessage("Not asked on the window's thread: the last value");
+    else if (!mStorage->Refresh(false))
+        logMessage("Free space query failed or phone busy");
     aFreeSpace = mStorage->FreeSpace();
     logReturn(0);
     return 0;

@@ -7,7 +7,10 @@
 #include <QSet>
 #include <QString>
 
+#include <atomic>
 #include <functional>
+
+class QThread;
 
 class DeviceParentMtpMac;
 class QMtpCachedDevice;
@@ -55,9 +58,14 @@ public:
     int GetOrCreateFromNameAndParent(const QString& aParentId, const QString& aName,
                                      QString& aObjectId, bool aAnyType, bool aCreate);
     // Resolves a "\" separated path from the storage root; aParentId is the folder holding
-    // the object found. 0 or kNotFound.
+    // the object found. 0 or kNotFound. Names match without case when no name matches exactly.
     int GetOrCreateFromPath(const QString& aPath, QString& aObjectId, QString& aParentId,
                             bool aCreate);
+    // The same, and the path as the phone spells it; aAbsent tells, when nothing was found,
+    // whether a complete listing showed the missing part absent (rather than a listing that
+    // failed or may have skipped it).
+    int ResolvePath(const QString& aPath, QString& aObjectId, QString& aParentId, bool aCreate,
+                    QString* aPhonePath, bool* aAbsent);
     int FindOrCreateDirectories(const QString& aArtist, const QString& aAlbum, QString& aFolderId);
     int GetIdFromTrack(const Track& aTrack, QString& aObjectId);
 
@@ -67,12 +75,20 @@ public:
     // The progress callback of one transfer: reports to the observer and stops when the run is
     // cancelled.
     MtpBackend::Progress TransferProgress(const QString& aName);
-    using TransferObserver = std::function<void(const QString& aName, quint64 aSent, quint64 aTotal)>;
-    void SetTransferObserver(TransferObserver aObserver) { mTransferObserver = std::move(aObserver); }
+    void SetTransferObserver(TransferObserver aObserver) override
+    {
+        mTransferObserver = std::move(aObserver);
+    }
     // Attempts and their spacing when the phone is opened again before a run.
     void SetReopenPolicy(int aAttempts, int aDelayMs);
 
 private:
+    int Lookup(const QString& aParentId, const QString& aName, QString& aObjectId, bool aAnyType,
+               bool aCreate, QString* aPhoneName, bool* aAbsent);
+    // True while a run other than the calling thread's has the phone.
+    bool OwnedByAnotherRun() const;
+    // The thread of a window, which must never wait on a phone.
+    static bool OnWindowThread();
     void CacheAndroidVersion();
     void ReadOrGenerateUniqueDeviceId();
     // "\Music\<artist>\<album>" with empty parts left out.
@@ -86,6 +102,9 @@ private:
     QSet<QString> mCreatedPlaylists;
     QString mUniqueDeviceId;
     bool mPrepared = false;
+    // The thread of the run that has the phone, from PrepareForSync to FinalizeSync: nothing
+    // else talks to the phone meanwhile.
+    std::atomic<QThread*> mRunThread{nullptr};
     TransferObserver mTransferObserver;
     int mReopenAttempts = 3;
     int mReopenDelayMs = 1000;

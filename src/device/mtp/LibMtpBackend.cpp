@@ -165,16 +165,17 @@ MtpBackend::Handle LibMtpBackend::openDevice(const QMtpRawDevice& aDevice, OpenR
         logMessage("Raw device is no longer attached");
         return 0;
     }
+    // Asked before libmtp tries: its failed claim of the interface leaks a file descriptor
+    // each time, and the desktop's file manager claims a phone on plug-in.
+    if (deviceNodeHeldElsewhere(raw.bus_location, raw.devnum)) {
+        logMessage("Device is busy: another program has it open");
+        aResult = OpenResult::Busy;
+        return 0;
+    }
     LIBMTP_mtpdevice_t* opened = LIBMTP_Open_Raw_Device_Uncached(&raw);
     if (!opened) {
-        // libmtp only prints why; a device node that another program holds open is the usual
-        // reason (the desktop's file manager claims the phone on plug-in).
-        if (deviceNodeHeldElsewhere(raw.bus_location, raw.devnum)) {
-            logMessage("Device is busy: another program has it open");
-            aResult = OpenResult::Busy;
-        } else {
-            logMessage("Unable to open raw device");
-        }
+        // libmtp only prints why.
+        logMessage("Unable to open raw device");
         return 0;
     }
     drainErrors(opened, "! Error while opening the device");
@@ -228,11 +229,16 @@ int LibMtpBackend::listStorages(Handle aDevice, QList<MtpStorageInfo>& aStorages
         return -1;
     }
     LIBMTP_Clear_Errorstack(opened);
+    // Frees and rebuilds opened->storage: nothing else may read that list meanwhile (the
+    // caller holds the phone's lock).
     const int result = LIBMTP_Get_Storage(opened, LIBMTP_STORAGE_SORTBY_NOTSORTED);
-    // A phone that is locked, or set to charging only, answers without any storage (libmtp
-    // then answers 1).
-    const bool failed = drainErrors(opened, "Error on ->Next") || result < 0;
-    if (failed) {
+    // A phone that is locked, or set to charging only, announces no storage: libmtp answers
+    // -1 with nothing on the error stack, as it does when the request itself failed. 1 means
+    // storages made up by libmtp for a phone without storage information: usable.
+    const bool errors = drainErrors(opened, "Error on ->Next");
+    if (result < 0 || errors || !opened->storage) {
+        if (!errors)
+            logMessage("The phone announces no storage");
         logReturn(-1);
         return -1;
     }
@@ -260,10 +266,24 @@ int LibMtpBackend::listFolder(Handle aDevice, const QString& aStorageId, const Q
         logReturn(-1);
         return -1;
     }
-    // NULL is both an empty folder and a failure: only the error stack tells them apart.
+    // NULL is an empty folder, a failure with an error on the stack, and also what is left
+    // when the description of every object failed to read (skipped without a word). So an
+    // empty answer is believed only when the folder itself still answers.
     LIBMTP_Clear_Errorstack(opened);
     LIBMTP_file_t* files = LIBMTP_Get_Files_And_Folders(opened, storage, folder);
     const bool failed = drainErrors(opened, "! Failed to list the folder");
+    if (!files && !failed) {
+        int result = MtpBackend::kIncompleteListing;
+        if (folder != LIBMTP_FILES_AND_FOLDERS_ROOT) {
+            LIBMTP_file_t* self = LIBMTP_Get_Filemetadata(opened, folder);
+            drainErrors(opened, "! Failed to read the folder");
+            result = self && self->filetype == LIBMTP_FILETYPE_FOLDER ? 0 : -1;
+            if (self)
+                LIBMTP_destroy_file_t(self);
+        }
+        logReturn(result);
+        return result;
+    }
     while (files) {
         QMtpFile file;
         file.mId = idText(files->item_id);

@@ -19,7 +19,9 @@ struct MtpStorageInfo
 
 // The few operations on portable devices the system needs, over one MTP library (libmtp) or an
 // in-memory phone in tests. Operations answer 0 or a negative code; the backend logs what went
-// wrong itself. A device is used by one thread at a time.
+// wrong itself. libmtp has no locking of its own: one call at a time per opened device (the
+// caller holds a lock per phone). Object ids are only valid in the session (the open device)
+// that issued them: after closeDevice a phone may number its objects afresh.
 class MtpBackend
 {
 public:
@@ -41,9 +43,17 @@ public:
     // Empty when the phone has none.
     virtual QString serialNumber(Handle aDevice) = 0;
     virtual QString friendlyName(Handle aDevice) = 0;
-    // Reads the storages again (capacity and free space are fresh).
+    // A listing that may lack objects (libmtp skips an object whose description cannot be
+    // read, and cannot always tell an empty folder from a failure): what it holds is there,
+    // but what it lacks may be there too.
+    static constexpr int kIncompleteListing = -2;
+
+    // Reads the storages again (capacity and free space are fresh). -1 without storages when
+    // the phone announces none: it is locked or set to "charging only" (libmtp cannot tell
+    // that from a failed request).
     virtual int listStorages(Handle aDevice, QList<MtpStorageInfo>& aStorages) = 0;
-    // The objects directly inside one folder; an empty folder is no failure.
+    // The objects directly inside one folder; an empty folder is no failure. Fails for an id
+    // that names no folder in this session; kIncompleteListing as above.
     virtual int listFolder(Handle aDevice, const QString& aStorageId, const QString& aFolderId,
                            QList<QMtpFile>& aFiles) = 0;
     virtual int createFolder(Handle aDevice, const QString& aParentId, const QString& aStorageId,

@@ -8,6 +8,9 @@
 #include "device/mtp/QMtpDevice.h"
 #include "device/mtp/QMtpDeviceStorage.h"
 
+#include <QDateTime>
+#include <QSet>
+
 MtpMacDeviceRefresher::MtpMacDeviceRefresher(std::shared_ptr<MtpBackend> aBackend, QObject* aParent)
     : QThread(aParent), mBackend(std::move(aBackend))
 {
@@ -82,43 +85,67 @@ void MtpMacDeviceRefresher::startRefresh(const QList<DeviceParent*>& aKnownParen
 
 void MtpMacDeviceRefresher::lock()
 {
-    lock(5000);
-}
-
-bool MtpMacDeviceRefresher::lock(int aTimeoutMs)
-{
-    if (mRefresherLock.tryLock(aTimeoutMs))
-        return true;
-    logMessage("*** Refresher seems to be stalled");
-    mRefresherLock.lock();
-    return false;
+    QMutexLocker locker(&mActiveMutex);
+    mHeld = true;
 }
 
 void MtpMacDeviceRefresher::unlock()
 {
-    mRefresherLock.unlock();
+    QMutexLocker locker(&mActiveMutex);
+    mHeld = false;
+}
+
+bool MtpMacDeviceRefresher::isLocked()
+{
+    QMutexLocker locker(&mActiveMutex);
+    return mHeld;
+}
+
+void MtpMacDeviceRefresher::devicesChanged()
+{
+    QMutexLocker locker(&mActiveMutex);
+    mDevicesChanged = true;
+}
+
+bool MtpMacDeviceRefresher::skipFailed(const QString& aLocation, QString& aProblem)
+{
+    const auto failed = mFailedOpensAt.constFind(aLocation);
+    if (failed == mFailedOpensAt.cend())
+        return false;
+    aProblem = failed->mProblem;
+    if (failed->mFailure == Failure::Unknown)
+        return true;
+    const qint64 since = QDateTime::currentMSecsSinceEpoch() - failed->mWhenMs;
+    return since >= 0 && since < kRetryMs;
 }
 
 DeviceParentMtpMac* MtpMacDeviceRefresher::openPhone(const QMtpRawDevice& aRaw, QString& aProblem)
 {
     auto device = std::make_unique<QMtpDevice>(mBackend, aRaw);
     const MtpBackend::OpenResult opened = device->Open(mOpenAttempts, mOpenDelayMs);
+    FailedOpen failed;
+    failed.mWhenMs = QDateTime::currentMSecsSinceEpoch();
     if (!device->IsOpen()) {
-        if (opened == MtpBackend::OpenResult::Busy)
+        if (opened == MtpBackend::OpenResult::Busy) {
             aProblem = QString::fromLatin1(kBusyText);
+            failed.mFailure = Failure::Busy;
+        }
+        failed.mProblem = aProblem;
+        mFailedOpensAt.insert(aRaw.mId, failed);
         return nullptr;
     }
-    if (device->GetStorage() != 0) {
+    if (device->GetStorage() != 0 || device->Storages().isEmpty()) {
+        // A locked phone, or one set to "charging only", announces no storage; libmtp cannot
+        // tell that from a failed request.
         logMessage("Can't get storage list");
         logMessage("Releasing device");
-        return nullptr;
-    }
-    if (device->Storages().isEmpty()) {
-        // A locked phone, or one set to "charging only", shows no storage.
-        logMessage("Device has no storage");
         aProblem = QString::fromLatin1(kLockedText);
+        failed.mFailure = Failure::Locked;
+        failed.mProblem = aProblem;
+        mFailedOpensAt.insert(aRaw.mId, failed);
         return nullptr;
     }
+    mFailedOpensAt.remove(aRaw.mId);
     auto* parent = new DeviceParentMtpMac(new QMtpCachedDevice(device.release()), aRaw.mVendor,
                                           aRaw.mProduct);
     for (QMtpDeviceStorage* storage : parent->MtpDevice()->GetDevice()->Storages()) {
@@ -128,32 +155,37 @@ DeviceParentMtpMac* MtpMacDeviceRefresher::openPhone(const QMtpRawDevice& aRaw, 
     int version = -1;
     int pixels = -1;
     parent->GetAndroidInfo(version, pixels);
-    if (version < 0) {
-        logMessage("We couldn't find the android.xml file, so hiding child devices");
-        for (Device* child : parent->Devices())
-            child->Hide();
-    }
+    // The companion app is optional: a phone without its description is an ordinary phone.
+    if (version < 0)
+        logMessage("No android.xml on the phone: an ordinary phone");
     return parent;
 }
 
 void MtpMacDeviceRefresher::run()
 {
     LogScope scope("MtpMacDeviceRefresher::run");
-    if (!mRefresherLock.tryLock()) {
-        // A synchronisation holds the lock: no phone is touched.
+    bool retryAll = false;
+    {
+        QMutexLocker locker(&mActiveMutex);
+        retryAll = std::exchange(mDevicesChanged, false);
+    }
+    if (isLocked()) {
+        // A synchronisation has the phones: none is touched.
         setComplete();
         return;
     }
     logMessage("Listing raw device(s)");
     QList<QMtpRawDevice> raws;
-    QMtpDevice::GetRawDevices(*mBackend, raws);
+    const bool listed = QMtpDevice::GetRawDevices(*mBackend, raws) == 0;
     logMessage("Attempting to get devices from raw devices");
     QList<DeviceParentMtpMac*> present;
     QList<DeviceParent*> found;
     QStringList problems;
     bool unableToOpen = false;
+    QSet<QString> locations;
     for (qsizetype i = 0; i < raws.size(); ++i) {
         const QMtpRawDevice& raw = raws.at(i);
+        locations.insert(raw.mId);
         logValue("vendor", raw.mVendor);
         logValue("product", raw.mProduct);
         logValue("location", raw.mId);
@@ -168,8 +200,17 @@ void MtpMacDeviceRefresher::run()
             present.append(known);
             continue;
         }
-        logMessage("Device not already in main list... opening device...");
         QString problem;
+        if (!retryAll && skipFailed(raw.mId, problem)) {
+            logMessage("Not opened again yet: it could not be opened a moment ago");
+            if (!problem.isEmpty())
+                problems.append(problem);
+            continue;
+        }
+        if (isLocked())
+            break;
+        logMessage("Device not already in main list... opening device...");
+        problem.clear();
         DeviceParentMtpMac* parent = openPhone(raw, problem);
         if (!parent) {
             ++mFailedOpens;
@@ -182,16 +223,21 @@ void MtpMacDeviceRefresher::run()
         present.append(parent);
         found.append(parent);
     }
+    // A phone that left and came back is a new device: it is tried afresh.
+    if (listed) {
+        for (auto it = mFailedOpensAt.begin(); it != mFailedOpensAt.end();)
+            it = locations.contains(it.key()) ? std::next(it) : mFailedOpensAt.erase(it);
+    }
     {
         QMutexLocker locker(&mActiveMutex);
         mNewParents.append(found);
+        // A listing that failed says nothing about which phones left.
         for (DeviceParentMtpMac* parent : std::as_const(mKnownParents)) {
-            if (!present.contains(parent))
+            if (listed && !present.contains(parent))
                 mGoneParents.append(parent);
         }
         mOpenProblems = problems;
     }
-    mRefresherLock.unlock();
     if (unableToOpen)
         emit unableToOpenDevice();
     setComplete();

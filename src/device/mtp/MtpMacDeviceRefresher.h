@@ -3,6 +3,7 @@
 #include "device/DeviceRefresher.h"
 #include "device/mtp/MtpBackend.h"
 
+#include <QHash>
 #include <QList>
 #include <QMutex>
 #include <QStringList>
@@ -14,7 +15,11 @@ class DeviceParentMtpMac;
 
 // Finds MTP phones in a thread of its own: lists the attached devices, opens the new ones, lists
 // their storages and reports which phones came and went. While the device list holds the lock
-// (during a synchronisation) a run ends at once without touching any phone.
+// (during a synchronisation) no run touches a phone; taking the lock never waits, and a run in
+// progress stops before the next phone. A phone that is locked or held by another program is
+// not opened again before kRetryMs, or a device event; one that could not be opened for no
+// known reason is not tried again until it is attached anew (each failed open costs libmtp a
+// file descriptor, and each release resets the phone's USB link).
 class MtpMacDeviceRefresher : public QThread, public DeviceRefresher
 {
     Q_OBJECT
@@ -23,6 +28,7 @@ public:
     // What the user is told when a phone cannot be opened.
     static constexpr const char* kBusyText = "Close the phone in your file manager";
     static constexpr const char* kLockedText = "Unlock the phone and choose File transfer";
+    static constexpr int kRetryMs = 10000;
 
     explicit MtpMacDeviceRefresher(std::shared_ptr<MtpBackend> aBackend, QObject* aParent = nullptr);
     ~MtpMacDeviceRefresher() override;
@@ -34,8 +40,8 @@ public:
     void startRefresh(const QList<DeviceParent*>& aKnownParents) override;
     void lock() override;
     void unlock() override;
-    // Waits at most aTimeoutMs for the lock; false when it was not taken.
-    bool lock(int aTimeoutMs);
+    bool isLocked();
+    void devicesChanged() override;
 
     // Why phones could not be opened in the last run, one text per phone.
     QStringList openProblems() override;
@@ -55,6 +61,16 @@ private:
     // do something about it).
     DeviceParentMtpMac* openPhone(const QMtpRawDevice& aRaw, QString& aProblem);
     void setComplete();
+    // A phone not to be opened in this run; its last problem stays what the user is told.
+    bool skipFailed(const QString& aLocation, QString& aProblem);
+
+    enum class Failure { Busy, Locked, Unknown };
+    struct FailedOpen
+    {
+        Failure mFailure = Failure::Unknown;
+        qint64 mWhenMs = 0;
+        QString mProblem;
+    };
 
     std::shared_ptr<MtpBackend> mBackend;
     QList<DeviceParent*> mNewParents;
@@ -62,7 +78,10 @@ private:
     QList<DeviceParentMtpMac*> mKnownParents;
     bool mActive = false;
     QMutex mActiveMutex;
-    QMutex mRefresherLock;
+    bool mHeld = false;
+    bool mDevicesChanged = false;
+    // By location ("<bus>:<device number>"); a phone attached anew gets a new device number.
+    QHash<QString, FailedOpen> mFailedOpensAt;
     int mFailedOpens = 0;
     QStringList mOpenProblems;
     int mOpenAttempts = 3;

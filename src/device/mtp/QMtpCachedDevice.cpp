@@ -30,9 +30,11 @@ int QMtpCachedDevice::GetFilesAndFolders(const QString& aStorageId, const QStrin
         return 0;
     }
     const int result = mDevice->GetFilesAndFolders(aStorageId, aFolderId, aFiles);
-    // A failed listing is not remembered: the next look-up asks again.
+    // A failed or doubtful listing is not remembered: the next look-up asks again.
     if (result == 0)
         mCache.insert(key, aFiles);
+    else if (result != MtpBackend::kIncompleteListing)
+        checked(result);
     return result;
 }
 
@@ -40,7 +42,9 @@ QString QMtpCachedDevice::CreateFolder(const QString& aFolderId, const QString& 
                                        const QString& aName)
 {
     const QString id = mDevice->CreateFolder(aFolderId, aStorageId, aName);
-    if (!id.isEmpty() && id != QLatin1String("0")) {
+    if (id.isEmpty() || id == QLatin1String("0")) {
+        checked(-1);
+    } else {
         QMtpFile folder;
         folder.mId = id;
         folder.mParentId = aFolderId;
@@ -59,7 +63,7 @@ QString QMtpCachedDevice::CreateFolder(const QString& aFolderId, const QString& 
 int QMtpCachedDevice::SendFile(const QString& aLocalPath, QMtpFile& aFile,
                                const MtpBackend::Progress& aProgress)
 {
-    const int result = mDevice->SendFileFromFile(aLocalPath, aFile, aProgress);
+    const int result = checked(mDevice->SendFileFromFile(aLocalPath, aFile, aProgress));
     if (result == 0) {
         const QString key = MangleFolderId(aFile.mParentId, aFile.mStorageId);
         // Added only to a listing that is known: an unlisted folder is asked in full later.
@@ -71,13 +75,13 @@ int QMtpCachedDevice::SendFile(const QString& aLocalPath, QMtpFile& aFile,
 
 int QMtpCachedDevice::GetFile(const QString& aObjectId, const QString& aLocalPath)
 {
-    return mDevice->GetFile(aObjectId, aLocalPath);
+    return checked(mDevice->GetFile(aObjectId, aLocalPath));
 }
 
 int QMtpCachedDevice::DeleteObject(const QString& aObjectId, const QString& aFolderId,
                                    const QString& aStorageId)
 {
-    const int result = mDevice->DeleteObject(aObjectId);
+    const int result = checked(mDevice->DeleteObject(aObjectId));
     if (result == 0) {
         const auto entries = mCache.find(MangleFolderId(aFolderId, aStorageId));
         if (entries != mCache.end()) {
@@ -111,7 +115,24 @@ void QMtpCachedDevice::ForgetFolder(const QString& aFolderId, const QString& aSt
     mCache.remove(MangleFolderId(aFolderId, aStorageId));
 }
 
+void QMtpCachedDevice::ForgetAll()
+{
+    mCache.clear();
+}
+
+int QMtpCachedDevice::checked(int aResult)
+{
+    if (aResult != 0 && !mCache.isEmpty()) {
+        logMessage("A call failed: the cached listings are dropped");
+        mCache.clear();
+    }
+    return aResult;
+}
+
 MtpBackend::OpenResult QMtpCachedDevice::Reopen(int aAttempts, int aRetryDelayMs)
 {
+    // A new session: the phone may number its objects afresh, and an old id may even name
+    // another object now.
+    mCache.clear();
     return mDevice->Open(aAttempts, aRetryDelayMs);
 }

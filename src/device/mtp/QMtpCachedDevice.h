@@ -11,8 +11,10 @@
 class QMtpDevice;
 
 // An opened phone with a cache of its folder listings: each folder is asked of the phone once
-// for the life of this object; sends, new folders and deletions keep the cache up to date.
-// Changes others make on the phone meanwhile are not seen.
+// per session; sends, new folders and deletions keep the cache up to date. The ids in it are
+// only good for the session that issued them, so reopening the phone drops them all; so does
+// any failed call, since the phone may have done part of what failed; a listing that may be
+// incomplete is never kept. Changes others make on the phone meanwhile are not seen.
 class QMtpCachedDevice
 {
 public:
@@ -26,6 +28,7 @@ public:
     // The cache key of a folder: its id, or for the root "storage_root_" + the storage id.
     static QString MangleFolderId(const QString& aFolderId, const QString& aStorageId);
 
+    // 0, MtpBackend::kIncompleteListing (aFiles holds what could be read) or a failure.
     int GetFilesAndFolders(const QString& aStorageId, const QString& aFolderId,
                            QList<QMtpFile>& aFiles);
     QString CreateFolder(const QString& aFolderId, const QString& aStorageId, const QString& aName);
@@ -39,10 +42,15 @@ public:
     int RenameObject(const QString& aObjectId, const QString& aNewName, const QString& aFolderId,
                      const QString& aStorageId);
     void ForgetFolder(const QString& aFolderId, const QString& aStorageId);
+    // Drops every cached listing.
+    void ForgetAll();
     MtpBackend::OpenResult Reopen(int aAttempts = 3, int aRetryDelayMs = 1000);
     QMtpDevice* GetDevice() const { return mDevice.get(); }
 
 private:
+    // Keeps the cache only while the phone answered aResult 0.
+    int checked(int aResult);
+
     std::unique_ptr<QMtpDevice> mDevice;
     // Folder key to its listing, in the phone's order. A folder listed once is here even when
     // it is empty, so an empty album folder is not asked for again with every track.

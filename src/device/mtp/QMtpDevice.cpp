@@ -6,6 +6,8 @@
 
 #include <QThread>
 
+#include <mutex>
+
 QMtpDevice::QMtpDevice(std::shared_ptr<MtpBackend> aBackend, const QMtpRawDevice& aRawDevice)
     : mBackend(std::move(aBackend)), mRawDevice(aRawDevice)
 {
@@ -38,7 +40,11 @@ int QMtpDevice::GetRawDevices(MtpBackend& aBackend, QList<QMtpRawDevice>& aDevic
 MtpBackend::OpenResult QMtpDevice::Open(int aAttempts, int aRetryDelayMs)
 {
     LogScope scope("QMtpOpenDevice");
-    Close();
+    QMutexLocker lock(&mCallLock);
+    if (mHandle != 0) {
+        mBackend->closeDevice(mHandle);
+        mHandle = 0;
+    }
     MtpBackend::OpenResult result = MtpBackend::OpenResult::Failed;
     for (int attempt = 0; attempt < std::max(1, aAttempts); ++attempt) {
         if (attempt > 0 && aRetryDelayMs > 0)
@@ -47,6 +53,9 @@ MtpBackend::OpenResult QMtpDevice::Open(int aAttempts, int aRetryDelayMs)
         if (mHandle != 0)
             break;
         logValue("Open failed, attempt", attempt + 1);
+        // Another program holds it: trying again at once only repeats the failed claim.
+        if (result == MtpBackend::OpenResult::Busy)
+            break;
     }
     if (mHandle != 0) {
         mRawDevice.mFriendlyName = mBackend->friendlyName(mHandle);
@@ -59,6 +68,7 @@ MtpBackend::OpenResult QMtpDevice::Open(int aAttempts, int aRetryDelayMs)
 
 void QMtpDevice::Close()
 {
+    QMutexLocker lock(&mCallLock);
     if (mHandle != 0) {
         mBackend->closeDevice(mHandle);
         mHandle = 0;
@@ -76,7 +86,9 @@ int QMtpDevice::GetStorage()
     LogScope scope("QMtpGetStorage");
     clearStorages();
     QList<MtpStorageInfo> storages;
+    QMutexLocker lock(&mCallLock);
     const int result = mHandle ? mBackend->listStorages(mHandle, storages) : kNoDevice;
+    lock.unlock();
     if (result != 0) {
         logValue("Error on ->Next", result);
         logReturn(result);
@@ -92,11 +104,20 @@ int QMtpDevice::GetStorage()
     return 0;
 }
 
-int QMtpDevice::ReadStorageInfo(const QString& aStorageId, MtpStorageInfo& aInfo)
+int QMtpDevice::ReadStorageInfo(const QString& aStorageId, MtpStorageInfo& aInfo, bool aWait)
 {
     LogScope scope("QMtpReadStorageInfo");
     QList<MtpStorageInfo> storages;
+    std::unique_lock<QMutex> lock(mCallLock, std::defer_lock);
+    if (aWait) {
+        lock.lock();
+    } else if (!lock.try_lock()) {
+        logMessage("The phone is busy");
+        logReturn(kBusy);
+        return kBusy;
+    }
     const int result = mHandle ? mBackend->listStorages(mHandle, storages) : kNoDevice;
+    lock.unlock();
     if (result == 0) {
         for (const MtpStorageInfo& info : std::as_const(storages)) {
             if (info.mId == aStorageId) {
@@ -119,6 +140,7 @@ int QMtpDevice::GetFilesAndFolders(const QString& aStorageId, const QString& aFo
     logValue("Searching under object id", aFolderId == QLatin1String(MtpBackend::kRootFolderId)
                                               ? aStorageId : aFolderId);
     aFiles.clear();
+    QMutexLocker lock(&mCallLock);
     const int result = mHandle ? mBackend->listFolder(mHandle, aStorageId, aFolderId, aFiles)
                                : kNoDevice;
     logReturn(result);
@@ -130,6 +152,7 @@ QString QMtpDevice::CreateFolder(const QString& aFolderId, const QString& aStora
 {
     LogScope scope("QMtpCreateFolder");
     QString id;
+    QMutexLocker lock(&mCallLock);
     if (!mHandle || mBackend->createFolder(mHandle, aFolderId, aStorageId, aName, id) != 0) {
         logValue("! Failed to set WPD_OBJECT_NAME, hr", aName);
         id.clear();
@@ -142,6 +165,7 @@ int QMtpDevice::SendFileFromFile(const QString& aLocalPath, QMtpFile& aFile,
                                  const MtpBackend::Progress& aProgress)
 {
     LogScope scope("QMtpSendFileFromFile");
+    QMutexLocker lock(&mCallLock);
     if (!mHandle) {
         logMessage("! A NULL IPortableDevice interface pointer was received");
         logReturn(kNoDevice);
@@ -160,6 +184,7 @@ int QMtpDevice::SendFileFromFile(const QString& aLocalPath, QMtpFile& aFile,
 int QMtpDevice::GetFile(const QString& aObjectId, const QString& aLocalPath)
 {
     LogScope scope("QMtpGetFile");
+    QMutexLocker lock(&mCallLock);
     const int result = mHandle ? mBackend->getFile(mHandle, aObjectId, aLocalPath) : kNoDevice;
     if (result != 0)
         logValue("! Failed to transfer object from device, hr", result);
@@ -178,6 +203,7 @@ int QMtpDevice::RenameObject(const QString& aObjectId, const QString& aNewName)
 int QMtpDevice::DeleteObject(const QString& aObjectId)
 {
     LogScope scope("QMtpDeleteObject");
+    QMutexLocker lock(&mCallLock);
     const int result = mHandle ? mBackend->deleteObject(mHandle, aObjectId) : kNoDevice;
     if (result != 0)
         logValue("! Failed to delete an object from the device, hr", result);

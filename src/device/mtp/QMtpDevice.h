@@ -3,6 +3,7 @@
 #include "device/mtp/MtpBackend.h"
 
 #include <QList>
+#include <QMutex>
 #include <QString>
 
 #include <memory>
@@ -10,7 +11,10 @@
 class QMtpDeviceStorage;
 
 // One phone opened through an MtpBackend: its storages and the plain operations on its
-// objects, each logged. Folder id "4294967295" stands for the root of a storage.
+// objects, each logged. Folder id "4294967295" stands for the root of a storage. Every call
+// into the backend holds the phone's lock: libmtp keeps one transaction counter and one
+// storage list per device and guards neither, so two threads talking to one phone at once
+// corrupt both.
 class QMtpDevice
 {
 public:
@@ -33,7 +37,9 @@ public:
     bool IsOpen() const { return mHandle != 0; }
     // Fills the storage list; a phone that is locked or set to "charging only" has none.
     int GetStorage();
-    int ReadStorageInfo(const QString& aStorageId, MtpStorageInfo& aInfo);
+    // With aWait false, answers kBusy at once when another thread is talking to the phone.
+    int ReadStorageInfo(const QString& aStorageId, MtpStorageInfo& aInfo, bool aWait = true);
+    static constexpr int kBusy = -3;
 
     int GetFilesAndFolders(const QString& aStorageId, const QString& aFolderId,
                            QList<QMtpFile>& aFiles);
@@ -60,4 +66,5 @@ private:
     QList<QMtpDeviceStorage*> mStorages;
     QMtpRawDevice mRawDevice;
     QString mSerialNumber;
+    QMutex mCallLock;
 };

@@ -3,6 +3,8 @@
 #include "app/DebugLog.h"
 #include "device/mtp/QMtpDevice.h"
 
+#include <algorithm>
+
 QMtpDeviceStorage::QMtpDeviceStorage(QMtpDevice* aDevice, const QString& aId, quint64 aCapacity,
                                      quint64 aFreeSpace, const QString& aDescription)
     : mCapacity(aCapacity), mFreeSpace(aFreeSpace), mDescription(aDescription), mDevice(aDevice),
@@ -23,12 +25,24 @@ QString QMtpDeviceStorage::Id() const
     return mId;
 }
 
-bool QMtpDeviceStorage::Refresh()
+bool QMtpDeviceStorage::Refresh(bool aWait)
 {
     MtpStorageInfo info;
-    if (!mDevice || mDevice->ReadStorageInfo(mId, info) != 0)
+    if (!mDevice || mDevice->ReadStorageInfo(mId, info, aWait) != 0)
         return false;
     mCapacity = info.mCapacity;
     mFreeSpace = info.mFreeSpace;
     return true;
+}
+
+void QMtpDeviceStorage::UseFreeSpace(quint64 aBytes)
+{
+    quint64 now = mFreeSpace.load();
+    while (!mFreeSpace.compare_exchange_weak(now, now - std::min(now, aBytes))) {
+    }
+}
+
+void QMtpDeviceStorage::AddFreeSpace(quint64 aBytes)
+{
+    mFreeSpace.fetch_add(aBytes);
 }

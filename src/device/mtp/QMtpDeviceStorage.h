@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <atomic>
+
 class QMtpDevice;
 
 // One storage of an opened phone (internal memory, a card).
@@ -12,17 +14,22 @@ public:
                       quint64 aFreeSpace, const QString& aDescription);
 
     QString Id() const;
-    quint64 Capacity() const { return mCapacity; }
-    quint64 FreeSpace() const { return mFreeSpace; }
+    quint64 Capacity() const { return mCapacity.load(); }
+    quint64 FreeSpace() const { return mFreeSpace.load(); }
     // "Storage" when the phone gives none.
     QString Description() const { return mDescription; }
     QMtpDevice* Device() const { return mDevice; }
-    // Reads capacity and free space again; false when the phone no longer lists the storage.
-    bool Refresh();
+    // Reads capacity and free space again; false when the phone no longer lists the storage,
+    // or, with aWait false, when another thread is talking to the phone.
+    bool Refresh(bool aWait = true);
+    // What a run sent or deleted, so that the free space stays right between readings.
+    void UseFreeSpace(quint64 aBytes);
+    void AddFreeSpace(quint64 aBytes);
 
 private:
-    quint64 mCapacity = 0;
-    quint64 mFreeSpace = 0;
+    std::atomic<quint64> mCapacity{0};
+    // Read by the window while a run updates it.
+    std::atomic<quint64> mFreeSpace{0};
     QString mDescription;
     QMtpDevice* mDevice = nullptr;
     QString mId;

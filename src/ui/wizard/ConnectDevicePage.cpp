@@ -132,13 +132,5 @@ bool ConnectDevicePage::validatePage()
         ModalAnswerer::exec(box);
         valid = false;
     }
-    if (phone->IsHidden()) {
-        logMessage("Device is disabled");
-        QMessageBox box(QMessageBox::Warning, c.productName, c.appNotDetected, QMessageBox::Ok,
-                        this);
-        box.setObjectName(QStringLiteral("appNotDetectedBox"));
-        ModalAnswerer::exec(box);
-        valid = false;
-    }
     return valid;
 }

@@ -5,6 +5,7 @@
 #include "device/DeviceList.h"
 #include "ui/MessageCatalogue.h"
 #include "ui/PhoneFolderSettings.h"
+#include "ui/PhoneWait.h"
 #include "ui/wizard/ConculsionStartSyncPage.h"
 #include "ui/wizard/ConnectDevicePage.h"
 #include "ui/wizard/ConvertToMp3Page.h"
@@ -57,7 +58,7 @@ DeviceWizard::DeviceWizard(LocalMusicLibrary* aLibrary, DeviceList* aDeviceList,
 
 bool DeviceWizard::syncNow() const
 {
-    return mConclusionPage->syncNow();
+    return mConclusionPage->syncNow() && !mNotConfigured;
 }
 
 void DeviceWizard::showHelp()
@@ -129,7 +130,13 @@ void DeviceWizard::saveSettings(int aExitReason)
         return;
     logMessage("Device is selected");
     Device* phone = mDeviceList->SelectedDevice();
-    phone->SetConfigured();
+    // Writing the id file is phone work: the window waits without freezing.
+    if (!PhoneWait::run(this, *phone, [phone] { phone->SetConfigured(); })
+        || phone->UniqueDeviceId() == QLatin1String(Device::kTempDeviceId)) {
+        logMessage("The phone was not configured");
+        mNotConfigured = true;
+        return;
+    }
     const QList<Device*>& devices = mDeviceList->GetDevices();
     for (qsizetype i = 0; i < devices.size(); ++i) {
         logValue("device list index: ", int(i));

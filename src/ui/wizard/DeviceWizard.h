@@ -53,4 +53,6 @@ private:
     DeviceList* mDeviceList;
     bool mFirstRun = false;
     bool mBackupDataChosen = false;
+    // Writing the phone's id was cancelled or failed: nothing was stored, nothing to sync.
+    bool mNotConfigured = false;
 };

@@ -91,9 +91,11 @@ quint64 FakeMtpBackend::freeSpace(const QString& aStorageId)
 QString FakeMtpBackend::childId(const QString& aStorageId, const QString& aParentId,
                                 const QString& aName) const
 {
+    // The phone's storage compares names without case, as FAT, exFAT and Android's shared
+    // storage do.
     for (const quint32 id : mChildren.value(folderKey(aStorageId, aParentId))) {
         const Object& object = *mObjects.constFind(id);
-        if (object.mName == aName)
+        if (sameName(object.mName, aName))
             return object.mId;
     }
     return QString();
@@ -252,7 +254,7 @@ void FakeMtpBackend::exportTo(const QString& aStorageId, const QString& aFolder)
 void FakeMtpBackend::failNext(const QString& aOperation, int aCount)
 {
     QMutexLocker locker(&mMutex);
-    mFailNext[aOperation] += aCount;
+    mFailNext[aOperation] = aCount;
 }
 
 void FakeMtpBackend::failSendsOf(const QString& aName, bool aFail)
@@ -326,7 +328,77 @@ bool FakeMtpBackend::countAndFail(const char* aOperation)
 bool FakeMtpBackend::handleValid(Handle aDevice) const
 {
     const auto open = mOpen.constFind(aDevice);
-    return open != mOpen.cend() && mPhones.at(open.value()).mAttached;
+    return open != mOpen.cend() && mPhones.at(open.value()).mAttached
+           && mPhones.at(open.value()).mOpenHandle == aDevice;
+}
+
+QString FakeMtpBackend::handleOf(int aPhone, quint32 aObject)
+{
+    Phone& phone = mPhones[aPhone];
+    quint32 handle = phone.mObjectToHandle.value(aObject);
+    if (handle == 0) {
+        handle = phone.mNextHandle++;
+        phone.mObjectToHandle.insert(aObject, handle);
+        phone.mHandleToObject.insert(handle, aObject);
+    }
+    return QString::number(handle);
+}
+
+bool FakeMtpBackend::objectOf(int aPhone, const QString& aId, quint32& aObject, bool& aRoot) const
+{
+    aRoot = aId == kRoot;
+    if (aRoot)
+        return true;
+    bool ok = false;
+    const quint32 handle = aId.toUInt(&ok);
+    const auto object = mPhones.at(aPhone).mHandleToObject.constFind(handle);
+    if (!ok || object == mPhones.at(aPhone).mHandleToObject.cend() || !mObjects.contains(object.value()))
+        return false;
+    aObject = object.value();
+    return true;
+}
+
+FakeMtpBackend::CallScope::CallScope(FakeMtpBackend& aBackend, Handle aDevice) : mBackend(aBackend)
+{
+    QMutexLocker locker(&mBackend.mMutex);
+    mPhone = mBackend.phoneOf(aDevice);
+    if (mPhone < 0)
+        return;
+    if (mBackend.mPhones[mPhone].mInCall++ > 0) {
+        mOverlapped = true;
+        ++mBackend.mOverlaps;
+    }
+}
+
+FakeMtpBackend::CallScope::~CallScope()
+{
+    QMutexLocker locker(&mBackend.mMutex);
+    if (mPhone >= 0)
+        --mBackend.mPhones[mPhone].mInCall;
+}
+
+void FakeMtpBackend::setSendHook(std::function<void()> aHook)
+{
+    QMutexLocker locker(&mMutex);
+    mSendHook = std::move(aHook);
+}
+
+void FakeMtpBackend::dropFromListing(const QString& aName, int aCount)
+{
+    QMutexLocker locker(&mMutex);
+    mDropped[aName] = aCount;
+}
+
+int FakeMtpBackend::overlappingCalls()
+{
+    QMutexLocker locker(&mMutex);
+    return mOverlaps;
+}
+
+int FakeMtpBackend::sessions(int aPhone)
+{
+    QMutexLocker locker(&mMutex);
+    return mPhones.at(aPhone).mSessions;
 }
 
 int FakeMtpBackend::listRawDevices(QList<QMtpRawDevice>& aDevices)
@@ -357,15 +429,22 @@ MtpBackend::Handle FakeMtpBackend::openDevice(const QMtpRawDevice& aDevice, Open
     if (countAndFail(kOpen))
         return 0;
     for (qsizetype i = 0; i < mPhones.size(); ++i) {
-        const Phone& phone = mPhones.at(i);
+        Phone& phone = mPhones[i];
         if (phone.mRaw.mId != aDevice.mId || !phone.mAttached)
             continue;
-        if (phone.mBusy) {
+        // An interface claimed by a session still open is busy, for this process too.
+        if (phone.mBusy || phone.mOpenHandle != 0) {
             aResult = OpenResult::Busy;
             return 0;
         }
         const Handle handle = mNextHandle++;
         mOpen.insert(handle, int(i));
+        // A new session: the phone numbers its objects afresh.
+        phone.mOpenHandle = handle;
+        ++phone.mSessions;
+        phone.mHandleToObject.clear();
+        phone.mObjectToHandle.clear();
+        phone.mNextHandle = 1;
         aResult = OpenResult::Opened;
         return handle;
     }
@@ -375,7 +454,12 @@ MtpBackend::Handle FakeMtpBackend::openDevice(const QMtpRawDevice& aDevice, Open
 void FakeMtpBackend::closeDevice(Handle aDevice)
 {
     QMutexLocker locker(&mMutex);
-    mOpen.remove(aDevice);
+    const int phone = mOpen.contains(aDevice) ? mOpen.take(aDevice) : -1;
+    if (phone >= 0 && mPhones.at(phone).mOpenHandle == aDevice) {
+        mPhones[phone].mOpenHandle = 0;
+        mPhones[phone].mHandleToObject.clear();
+        mPhones[phone].mObjectToHandle.clear();
+    }
 }
 
 QString FakeMtpBackend::serialNumber(Handle aDevice)
@@ -392,32 +476,50 @@ QString FakeMtpBackend::friendlyName(Handle aDevice)
 
 int FakeMtpBackend::listStorages(Handle aDevice, QList<MtpStorageInfo>& aStorages)
 {
+    const CallScope call(*this, aDevice);
     QMutexLocker locker(&mMutex);
     aStorages.clear();
-    if (countAndFail(kStorages) || !handleValid(aDevice))
+    if (countAndFail(kStorages) || call.overlapped() || !handleValid(aDevice))
         return -1;
     const int phone = mOpen.value(aDevice);
+    // A locked phone announces no storage; libmtp then answers -1 with nothing on its error
+    // stack.
     if (mPhones.at(phone).mLocked)
-        return 0;
+        return -1;
     for (const Storage& storage : std::as_const(mStorages)) {
         if (storage.mPhone == phone)
             aStorages.append({storage.mId, storage.mCapacity, storage.mFreeSpace, storage.mDescription});
     }
-    return 0;
+    return aStorages.isEmpty() ? -1 : 0;
 }
 
 int FakeMtpBackend::listFolder(Handle aDevice, const QString& aStorageId, const QString& aFolderId,
                                QList<QMtpFile>& aFiles)
 {
+    const CallScope call(*this, aDevice);
     QMutexLocker locker(&mMutex);
     aFiles.clear();
     ++mFolderListings[aStorageId + QLatin1Char('/') + aFolderId];
-    if (countAndFail(kListFolder) || !handleValid(aDevice))
+    if (countAndFail(kListFolder) || call.overlapped() || !handleValid(aDevice))
         return -1;
-    for (const quint32 id : mChildren.value(folderKey(aStorageId, aFolderId))) {
+    const int phone = mOpen.value(aDevice);
+    quint32 folder = 0;
+    bool root = false;
+    // A handle of another session, or of a file, is refused (Invalid parent object).
+    if (!objectOf(phone, aFolderId, folder, root))
+        return -1;
+    if (!root && (!mObjects.value(folder).mFolder || mObjects.value(folder).mStorageId != aStorageId))
+        return -1;
+    const QString key = folderKey(aStorageId, root ? kRoot : QString::number(folder));
+    for (const quint32 id : mChildren.value(key)) {
         const Object& object = *mObjects.constFind(id);
+        int& drop = mDropped[object.mName];
+        if (drop > 0) {
+            --drop;
+            continue;
+        }
         QMtpFile file;
-        file.mId = object.mId;
+        file.mId = handleOf(phone, id);
         file.mParentId = aFolderId;
         file.mStorageId = aStorageId;
         file.mName = object.mName;
@@ -434,32 +536,46 @@ int FakeMtpBackend::listFolder(Handle aDevice, const QString& aStorageId, const 
 int FakeMtpBackend::createFolder(Handle aDevice, const QString& aParentId, const QString& aStorageId,
                                  const QString& aName, QString& aNewId)
 {
+    const CallScope call(*this, aDevice);
     QMutexLocker locker(&mMutex);
     aNewId.clear();
-    if (countAndFail(kCreateFolder) || !handleValid(aDevice)
-        || !childId(aStorageId, aParentId, aName).isEmpty())
+    if (countAndFail(kCreateFolder) || call.overlapped() || !handleValid(aDevice))
         return -1;
-    if (aParentId != kRoot && !mObjects.contains(aParentId.toUInt()))
+    const int phone = mOpen.value(aDevice);
+    quint32 parent = 0;
+    bool root = false;
+    if (!objectOf(phone, aParentId, parent, root) || (!root && !mObjects.value(parent).mFolder))
         return -1;
-    aNewId = newObject(aStorageId, aParentId, aName, true, {});
+    const QString parentKey = root ? kRoot : QString::number(parent);
+    if (!childId(aStorageId, parentKey, aName).isEmpty())
+        return -1;
+    aNewId = handleOf(phone, newObject(aStorageId, parentKey, aName, true, {}).toUInt());
     return 0;
 }
 
 int FakeMtpBackend::sendFile(Handle aDevice, const QString& aLocalPath, QMtpFile& aFile,
                              const Progress& aProgress)
 {
+    const CallScope call(*this, aDevice);
     QFile local(aLocalPath);
     if (!local.open(QIODevice::ReadOnly))
         return -1;
     const QByteArray data = local.readAll();
+    QString parentKey;
+    std::function<void()> hook;
     {
         QMutexLocker locker(&mMutex);
-        if (countAndFail(kSend) || !handleValid(aDevice) || mFailingNames.contains(aFile.mName))
+        if (countAndFail(kSend) || call.overlapped() || !handleValid(aDevice)
+            || mFailingNames.contains(aFile.mName))
             return -1;
-        // The phone refuses a name that exists in the folder.
-        if (!childId(aFile.mStorageId, aFile.mParentId, aFile.mName).isEmpty())
+        quint32 parent = 0;
+        bool root = false;
+        if (!objectOf(mOpen.value(aDevice), aFile.mParentId, parent, root)
+            || (!root && !mObjects.value(parent).mFolder))
             return -1;
-        if (aFile.mParentId != kRoot && !mObjects.contains(aFile.mParentId.toUInt()))
+        parentKey = root ? kRoot : QString::number(parent);
+        // The phone refuses a name that exists in the folder, under any case.
+        if (!childId(aFile.mStorageId, parentKey, aFile.mName).isEmpty())
             return -1;
         for (const Storage& storage : std::as_const(mStorages)) {
             if (storage.mId == aFile.mStorageId && storage.mFreeSpace < quint64(data.size()))
@@ -467,7 +583,10 @@ int FakeMtpBackend::sendFile(Handle aDevice, const QString& aLocalPath, QMtpFile
         }
         if (mSendLimit >= 0 && mSent + data.size() > mSendLimit)
             return -1;
+        hook = mSendHook;
     }
+    if (hook)
+        hook();
     // The transfer reports its progress outside the lock, as a real one takes time.
     for (qint64 sent = 0; aProgress;) {
         sent = std::min<qint64>(sent + kProgressChunk, data.size());
@@ -477,27 +596,33 @@ int FakeMtpBackend::sendFile(Handle aDevice, const QString& aLocalPath, QMtpFile
             break;
     }
     QMutexLocker locker(&mMutex);
+    if (!handleValid(aDevice))
+        return -1;
     mSent += data.size();
-    const QString id = newObject(aFile.mStorageId, aFile.mParentId, aFile.mName, false, data);
+    const QString id = newObject(aFile.mStorageId, parentKey, aFile.mName, false, data);
+    const QString handle = handleOf(mOpen.value(aDevice), id.toUInt());
     if (mSendsFailingButKept > 0) {
         --mSendsFailingButKept;
         return -1;
     }
-    aFile.mId = id;
+    aFile.mId = handle;
     return 0;
 }
 
 int FakeMtpBackend::getFile(Handle aDevice, const QString& aObjectId, const QString& aLocalPath)
 {
+    const CallScope call(*this, aDevice);
     QByteArray data;
     {
         QMutexLocker locker(&mMutex);
-        if (countAndFail(kGet) || !handleValid(aDevice))
+        if (countAndFail(kGet) || call.overlapped() || !handleValid(aDevice))
             return -1;
-        const auto object = mObjects.constFind(aObjectId.toUInt());
-        if (object == mObjects.cend() || object->mFolder)
+        quint32 object = 0;
+        bool root = false;
+        if (!objectOf(mOpen.value(aDevice), aObjectId, object, root) || root
+            || mObjects.value(object).mFolder)
             return -1;
-        data = object->mData;
+        data = mObjects.value(object).mData;
     }
     QFile local(aLocalPath);
     if (!local.open(QIODevice::WriteOnly | QIODevice::Truncate) || local.write(data) != data.size())
@@ -521,9 +646,14 @@ int FakeMtpBackend::renameObject(Handle aDevice, const QString& aObjectId, const
 
 int FakeMtpBackend::deleteObject(Handle aDevice, const QString& aObjectId)
 {
+    const CallScope call(*this, aDevice);
     QMutexLocker locker(&mMutex);
-    if (countAndFail(kDelete) || !handleValid(aDevice) || !mObjects.contains(aObjectId.toUInt()))
+    if (countAndFail(kDelete) || call.overlapped() || !handleValid(aDevice))
         return -1;
-    removeObject(aObjectId);
+    quint32 object = 0;
+    bool root = false;
+    if (!objectOf(mOpen.value(aDevice), aObjectId, object, root) || root)
+        return -1;
+    removeObject(QString::number(object));
     return 0;
 }

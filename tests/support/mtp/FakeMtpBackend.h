@@ -12,10 +12,15 @@
 
 #include <functional>
 
-// An in-memory MTP phone store behind the same interface as libmtp: phones with storages
-// (capacity and free space), folders and files under string ids, and the phone's habits (a
-// name that exists is refused, a cancelled send leaves nothing). Faults are injected per
-// operation or per name; every operation is counted. Safe to use from several threads.
+// An in-memory MTP phone store behind the same interface as libmtp, with Android's habits,
+// unkind ones included: object handles belong to the session that issued them and are
+// numbered afresh from 1 each time a phone is opened (a stale handle is refused or names
+// another object); a locked phone answers -1 without storages; listing a missing object or a
+// file fails; names are compared without case (a name that exists under any case is refused);
+// a cancelled send leaves nothing; a phone opened twice is busy. Calls that overlap on one
+// phone are counted and fail, as libmtp's unguarded transaction ids would. Faults are injected
+// per operation or per name; every operation is counted. Test helpers (putFile, hasPath and
+// so on) work on paths and never need a session.
 class FakeMtpBackend : public MtpBackend
 {
 public:
@@ -57,7 +62,7 @@ public:
     // which objects a run replaced. Files that left the phone leave the folder.
     void exportTo(const QString& aStorageId, const QString& aFolder);
 
-    // The next aCount calls of an operation fail.
+    // The next aCount calls of an operation fail (0: none from now).
     void failNext(const QString& aOperation, int aCount = 1);
     // Sends of objects with this name fail.
     void failSendsOf(const QString& aName, bool aFail = true);
@@ -68,6 +73,15 @@ public:
     // Runs in listRawDevices before it answers, without the store's lock held (a test blocks
     // the enumeration there).
     void setListHook(std::function<void()> aHook);
+    // Runs in the middle of every send, while the call is in progress on its phone.
+    void setSendHook(std::function<void()> aHook);
+    // The next aCount listings that hold an object named aName leave it out without a word,
+    // as libmtp does when the metadata of one object cannot be read (0: none from now).
+    void dropFromListing(const QString& aName, int aCount = 1);
+    // Calls that came while another call on the same phone was in progress.
+    int overlappingCalls();
+    // How often the phone has been opened.
+    int sessions(int aPhone);
 
     int calls(const QString& aOperation);
     int totalCalls();
@@ -108,6 +122,25 @@ private:
         bool mBusy = false;
         bool mLocked = false;
         bool mAttached = true;
+        // The open session: its handle, and the object handles it has issued.
+        Handle mOpenHandle = 0;
+        int mSessions = 0;
+        QHash<quint32, quint32> mHandleToObject;
+        QHash<quint32, quint32> mObjectToHandle;
+        quint32 mNextHandle = 1;
+        int mInCall = 0;
+    };
+    // Marks a call in progress on a phone for its lifetime; a second one is an overlap.
+    class CallScope
+    {
+    public:
+        CallScope(FakeMtpBackend& aBackend, Handle aDevice);
+        ~CallScope();
+        bool overlapped() const { return mOverlapped; }
+    private:
+        FakeMtpBackend& mBackend;
+        int mPhone = -1;
+        bool mOverlapped = false;
     };
     struct Object
     {
@@ -132,6 +165,16 @@ private:
                       bool aFolder, const QByteArray& aData);
     void removeObject(const QString& aId);
     bool handleValid(Handle aDevice) const;
+    // The session handle of an object, issued on first sight.
+    QString handleOf(int aPhone, quint32 aObject);
+    // The object a session's id names: the root, or an object the session has been told of;
+    // false when the id names nothing in this session.
+    bool objectOf(int aPhone, const QString& aId, quint32& aObject, bool& aRoot) const;
+    int phoneOf(Handle aDevice) const { return mOpen.value(aDevice, -1); }
+    bool sameName(const QString& aOne, const QString& aOther) const
+    {
+        return QString::compare(aOne, aOther, Qt::CaseInsensitive) == 0;
+    }
 
     QMutex mMutex;
     QList<Phone> mPhones;
@@ -152,6 +195,9 @@ private:
     qint64 mSendLimit = -1;
     qint64 mSent = 0;
     std::function<void()> mListHook;
+    std::function<void()> mSendHook;
+    QHash<QString, int> mDropped;
+    int mOverlaps = 0;
     // Per export folder: the object id behind each file written there.
     QHash<QString, QMap<QString, QString>> mExported;
 };
