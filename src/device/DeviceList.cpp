@@ -24,6 +24,10 @@ DeviceList::DeviceList(QObject* aParent, const QString& aSystemRoot)
     connect(mEvents, &DeviceEventWatcher::devicesChanged, this, &DeviceList::devicesChanged);
     mEventTimer.setSingleShot(true);
     connect(&mEventTimer, &QTimer::timeout, this, &DeviceList::update);
+    connect(&mFolderTimer, &QTimer::timeout, this, [this] {
+        if (mAutoRefreshEnabled && RefreshDevices(false) && mObserver)
+            mObserver->DeviceListChanged();
+    });
     const QString folders = qEnvironmentVariable("PELLMAR_PHONE_FOLDERS");
     for (const QString& folder : folders.split(QLatin1Char(':'), Qt::SkipEmptyParts))
         AddPhoneFolder(folder);
@@ -155,6 +159,7 @@ bool DeviceList::RefreshUsbMSDevices()
     logValue("logicalDriverString", logicalDriveString);
 
     int mountedCount = 0;
+    int goneFolders = 0;
     for (const Volume& volume : volumes) {
         logValue("deviceName", volume.mName);
         if (!volume.mRemovableUsb)
@@ -178,6 +183,17 @@ bool DeviceList::RefreshUsbMSDevices()
         const bool mounted = mBackgroundChecks ? CheckedMounted(root) : QFileInfo(folder).isDir();
         if (AddMsPhone(root, name, mounted))
             ++mountedCount;
+        else
+            ++goneFolders;
+    }
+
+    // A folder phone that is not there may come back without any event (a folder made, a
+    // network share): such folders alone are looked at often, which opens no phone.
+    if (goneFolders > 0 && mAutoRefreshEnabled) {
+        if (!mFolderTimer.isActive())
+            mFolderTimer.start(kGoneFolderPeriodMs);
+    } else {
+        mFolderTimer.stop();
     }
 
     bool changed = false;
@@ -330,6 +346,7 @@ void DeviceList::DisableAutoRefresh()
     mAutoRefreshEnabled = false;
     mTimer.stop();
     mEventTimer.stop();
+    mFolderTimer.stop();
     if (mRefresherLocked) {
         logMessage("Autorefresher is already locked");
     } else {

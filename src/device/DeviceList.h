@@ -39,6 +39,8 @@ public:
     static constexpr int kFallbackPeriodMs = 30000;
     // Events come in bursts (a phone brings several interfaces and mounts): one refresh each.
     static constexpr int kEventDelayMs = 250;
+    // How often phone folders that are not there are looked for.
+    static constexpr int kGoneFolderPeriodMs = 2000;
 
     // aSystemRoot prefixes /proc and /sys (empty for the real system). Phone folders from
     // PELLMAR_PHONE_FOLDERS (colon-separated) are added.
@@ -114,6 +116,7 @@ private:
     QString mPreviousLogicalDriveString;
     QTimer mTimer;
     QTimer mEventTimer;
+    QTimer mFolderTimer;
     int mFallbackPeriodMs = kFallbackPeriodMs;
     // A run was asked for while one was going: it starts when that one ends.
     bool mMtpRunWanted = false;

@@ -103,11 +103,9 @@ int QMtpCachedDevice::RenameObject(const QString& aObjectId, const QString& aNew
             if (file.mId == aObjectId && result == 0)
                 file.mName = aNewName;
         }
-        // After a failure the phone's state is not known: the folder is asked again.
-        if (result != 0)
-            mCache.erase(entries);
     }
-    return result;
+    // After a failure the phone's state is not known: its folders are asked again.
+    return checked(result);
 }
 
 void QMtpCachedDevice::ForgetFolder(const QString& aFolderId, const QString& aStorageId)

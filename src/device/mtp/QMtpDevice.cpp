@@ -195,6 +195,7 @@ int QMtpDevice::GetFile(const QString& aObjectId, const QString& aLocalPath)
 int QMtpDevice::RenameObject(const QString& aObjectId, const QString& aNewName)
 {
     LogScope scope("QMtpDevice::RenameObject");
+    QMutexLocker lock(&mCallLock);
     const int result = mHandle ? mBackend->renameObject(mHandle, aObjectId, aNewName) : kNoDevice;
     logReturn(result);
     return result;

@@ -632,13 +632,18 @@ int FakeMtpBackend::getFile(Handle aDevice, const QString& aObjectId, const QStr
 
 int FakeMtpBackend::renameObject(Handle aDevice, const QString& aObjectId, const QString& aNewName)
 {
+    const CallScope call(*this, aDevice);
     QMutexLocker locker(&mMutex);
-    if (countAndFail(kRename) || !handleValid(aDevice) || !mObjects.contains(aObjectId.toUInt()))
+    if (countAndFail(kRename) || call.overlapped() || !handleValid(aDevice))
         return -1;
-    Object& object = mObjects[aObjectId.toUInt()];
-    // As for a new object, the phone refuses a name that exists in the folder.
+    quint32 id = 0;
+    bool root = false;
+    if (!objectOf(mOpen.value(aDevice), aObjectId, id, root) || root)
+        return -1;
+    Object& object = mObjects[id];
+    // As for a new object, the phone refuses a name that exists in the folder (under any case).
     const QString taken = childId(object.mStorageId, object.mParentId, aNewName);
-    if (!taken.isEmpty() && taken != aObjectId)
+    if (!taken.isEmpty() && taken != object.mId)
         return -1;
     object.mName = aNewName;
     return 0;
