@@ -3,6 +3,7 @@
 #include "app/DebugLog.h"
 #include "device/Device.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QFutureWatcher>
 #include <QProgressDialog>
@@ -27,7 +28,7 @@ bool PhoneWait::run(QWidget* aParent, Device& aPhone, const std::function<void()
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     if (!watcher.isFinished()) {
         logMessage("Waiting for the phone");
-        QProgressDialog box(QObject::tr("Waiting for the phone..."), QObject::tr("Cancel"), 0, 0,
+        QProgressDialog box(QCoreApplication::translate("PhoneWait", "Waiting for the phone..."), QCoreApplication::translate("PhoneWait", "Cancel"), 0, 0,
                             aParent);
         box.setObjectName(QStringLiteral("phoneWaitBox"));
         box.setWindowModality(Qt::ApplicationModal);
@@ -37,7 +38,7 @@ bool PhoneWait::run(QWidget* aParent, Device& aPhone, const std::function<void()
             logMessage("Cancelled while waiting for the phone");
             cancelled.store(true);
             // Shown until the work returns: it may be inside one request to the phone.
-            box.setLabelText(QObject::tr("Stopping..."));
+            box.setLabelText(QCoreApplication::translate("PhoneWait", "Stopping..."));
             box.setCancelButton(nullptr);
             box.show();
         });

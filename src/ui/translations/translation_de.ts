@@ -225,6 +225,21 @@ Wählen Sie einen Backup-Ordner oder eine BlackBerry-Backup-Datei, wenn Sie eine
     </message>
 </context>
 <context>
+    <name>PhoneWait</name>
+    <message>
+        <source>Waiting for the phone...</source>
+        <translation>Warten auf das Telefon...</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Stopping...</source>
+        <translation>Wird beendet...</translation>
+    </message>
+</context>
+<context>
     <name>PlaylistSettingsPage</name>
     <message>
         <source>Phone Setup</source>
