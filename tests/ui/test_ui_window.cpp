@@ -19,6 +19,8 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QWizard>
 #include <QFileDialog>
 #include <QLabel>
 #include <QProcess>
@@ -131,6 +133,9 @@ private slots:
         if (flags.contains(QLatin1Char('f')))
             QVERIFY(w.force->isEnabled());
         QCOMPARE(w.progress->maximum(), flags.contains(QLatin1Char('i')) ? 0 : 100);
+        // With no phone the window offers a folder as one.
+        QCOMPARE(window.findChild<QPushButton*>(QStringLiteral("useFolderButton"))->isVisible(),
+                 state == 0 || state == 7);
         if (state == 13)
             QCOMPARE(w.progress->value(), 40);
         QVERIFY(dialogs.mShown.isEmpty());
@@ -288,6 +293,41 @@ private slots:
                         8000));
         QTest::qWait(2500);
         QCOMPARE(dialogs.mShown.count(QStringLiteral("deviceWizard")), 1);
+    }
+
+    void folderChosenOnTheMainWindowOpensTheWizardOnIt()
+    {
+        QTemporaryDir home;
+        const QString folder = home.path() + QStringLiteral("/card");
+        QDir().mkpath(folder);
+        SyncSettings settings;
+        settings.load();
+        settings.save();
+        DialogRecorder dialogs;
+        dialogs.on(QStringLiteral("phoneFolderDialog"), [&](QDialog& aDialog) {
+            auto& files = static_cast<QFileDialog&>(aDialog);
+            files.setDirectory(home.path());
+            files.selectFile(folder);
+            static_cast<QDialog&>(files).accept();
+        });
+        QString chosen;
+        dialogs.on(QStringLiteral("deviceWizard"), [&](QDialog& aDialog) {
+            auto& wizard = static_cast<QWizard&>(aDialog);
+            wizard.next();
+            if (auto* phones = wizard.currentPage()->findChild<QListWidget*>(
+                    QStringLiteral("phoneList")))
+                chosen = phones->currentItem() ? phones->currentItem()->text() : QString();
+            aDialog.reject();
+        });
+        SyncUi window(nullptr, mFakeSystem.path());
+        // Another phone listed first: the one chosen is preselected, not the first.
+        QDir().mkpath(home.path() + QStringLiteral("/other"));
+        window.deviceList().AddPhoneFolder(home.path() + QStringLiteral("/other"));
+        window.show();
+        window.UpdateProgress(0, 0);
+        dialogs.mShown.clear();
+        window.findChild<QPushButton*>(QStringLiteral("useFolderButton"))->click();
+        QCOMPARE(chosen, QStringLiteral("card"));
     }
 
     void startUpReachesNoPhoneWithALibraryAndSettings()
