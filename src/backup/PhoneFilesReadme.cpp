@@ -10,41 +10,48 @@
 QString PhoneFilesReadme::text(bool aContacts, bool aCalendar, const QString& aSmsFile,
                                bool aNotes)
 {
+    // Names stand at the ends of lines, so that long ones do not break the lines between.
     const QString folder = PhoneFiles::kPhoneFolder;
     QString text = QStringLiteral(
-        "Pellmar put the data of your old phone in this folder (%1), in files that\n"
-        "this phone can import. Each is imported once; after that you may delete the folder.\n")
+                       "Pellmar put the data of your old phone in this folder, in files that this\n"
+                       "phone can import. Import each once; then you may delete the folder:\n"
+                       "  %1\n")
                        .arg(folder);
     if (aContacts) {
         text += QStringLiteral(
-                    "\nContacts: %1\n"
-                    "  Open the Contacts app, go to its settings (\"Fix & manage\" on some\n"
-                    "  phones), choose \"Import from file\" or \"Import\" > \".vcf file\", and\n"
-                    "  pick %1 in %2.\n")
-                    .arg(PhoneFiles::kContacts, folder);
+                    "\nContacts\n"
+                    "  Open the Contacts app and go to its settings (\"Fix & manage\" on some\n"
+                    "  phones). Choose \"Import\" or \"Import from file\", then \".vcf file\",\n"
+                    "  and pick this folder's file\n"
+                    "  %1\n")
+                    .arg(PhoneFiles::kContacts);
     }
     if (aCalendar) {
         text += QStringLiteral(
-                    "\nCalendar: %1\n"
-                    "  Open the Files app, go to %2 and tap %1; choose your calendar app to\n"
-                    "  add the events. With Google Calendar you can also import the file on a\n"
-                    "  computer at calendar.google.com (Settings > Import & export).\n")
-                    .arg(PhoneFiles::kCalendar, folder);
+                    "\nCalendar\n"
+                    "  Open the Files app, go to this folder and tap the file below; choose your\n"
+                    "  calendar app to add the events. With Google Calendar you can also import\n"
+                    "  it on a computer at calendar.google.com (Settings > Import & export).\n"
+                    "  %1\n")
+                    .arg(PhoneFiles::kCalendar);
     }
     if (!aSmsFile.isEmpty()) {
         text += QStringLiteral(
-                    "\nText messages: %1\n"
-                    "  Install the free app \"SMS Backup & Restore\" (by SyncTech) from the\n"
-                    "  Play Store, choose \"Restore\", then the local backup %1 in %2.\n"
+                    "\nText messages\n"
+                    "  Install the free app \"SMS Backup & Restore\" (by SyncTech) from the Play\n"
+                    "  Store, choose \"Restore\" and then, as the local backup, this folder's file\n"
+                    "  %1\n"
                     "  The app asks to be the phone's messaging app while it restores; switch\n"
                     "  back to your usual one when it is done.\n")
-                    .arg(aSmsFile, folder);
+                    .arg(aSmsFile);
     }
     if (aNotes) {
         text += QStringLiteral(
-                    "\nNotes: the folder %1\n"
-                    "  One text file per note, named after its title. Open them with any text\n"
-                    "  or notes app, or copy their text into the notes app you use.\n")
+                    "\nNotes\n"
+                    "  One text file per note, named after its title, in the folder\n"
+                    "  %1\n"
+                    "  Open them with any text or notes app, or copy their text into the notes\n"
+                    "  app you use.\n")
                     .arg(PhoneFiles::kNotesFolder);
     }
     return text;

@@ -40,6 +40,11 @@ Device::Device() = default;
 
 Device::~Device() = default;
 
+bool Device::SetModificationTime(const QString& aPath, const QDateTime& aTime)
+{
+    return false;
+}
+
 bool Device::IsConfigured()
 {
     LogScope scope("Device::IsConfigured");

@@ -41,6 +41,9 @@ public:
     // is kept. Returns 0, kCopyFailed or kFolderNotCreated.
     virtual int CopyFile(const QString& aSourceFilePath, const QString& aDestinationPath,
                          bool aReplace) = 0;
+    // Gives the file at aPath (as for CopyFile) the modification time aTime. False where the
+    // phone keeps its own times (MTP) or the file cannot be reached.
+    virtual bool SetModificationTime(const QString& aPath, const QDateTime& aTime);
     // A DeviceType value.
     virtual int GetDeviceType() = 0;
     virtual void PrepareForSync() = 0;

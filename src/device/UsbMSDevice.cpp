@@ -414,6 +414,27 @@ int UsbMSDevice::CopyFile(const QString& aSourceFilePath, const QString& aDestin
     return result;
 }
 
+bool UsbMSDevice::SetModificationTime(const QString& aPath, const QDateTime& aTime)
+{
+    const QString relative = mFiles.relativePath(LocalPath(aPath));
+    if (relative.isEmpty() || !aTime.isValid())
+        return false;
+    const int fd = mFiles.openFile(relative, O_RDONLY);
+    if (fd < 0)
+        return false;
+    const qint64 ms = aTime.toMSecsSinceEpoch();
+    struct timespec times[2];
+    times[0].tv_sec = 0;
+    times[0].tv_nsec = UTIME_OMIT; // the access time stays
+    times[1].tv_sec = time_t(ms / 1000);
+    times[1].tv_nsec = long(ms % 1000) * 1000000;
+    const bool ok = ::futimens(fd, times) == 0;
+    ::close(fd);
+    if (!ok)
+        logValue("Could not set the time of", aPath);
+    return ok;
+}
+
 void UsbMSDevice::PrepareForSync()
 {
     LogScope scope("UsbMSDevice::PrepareForSync");

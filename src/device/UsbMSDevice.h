@@ -26,6 +26,7 @@ public:
 
     int CopyFile(const QString& aSourceFilePath, const QString& aDestinationPath,
                  bool aReplace) override;
+    bool SetModificationTime(const QString& aPath, const QDateTime& aTime) override;
     int GetDeviceType() override { return DeviceType::MassStorage; }
     void PrepareForSync() override;
     void FinalizeSync() override;

@@ -175,9 +175,12 @@ void BackupTransferStage::copyPhoneFiles()
             break;
         // Replacing writes through a temporary name: an unplugged cable leaves no half file.
         const QString destination = target + QString(file).replace(u'/', u'\\');
-        if (device->CopyFile(folder + u'/' + file, destination, true) == 0)
+        if (device->CopyFile(folder + u'/' + file, destination, true) == 0) {
+            // A note keeps its own time where the phone lets it.
+            device->SetModificationTime(destination,
+                                        QFileInfo(folder + u'/' + file).lastModified());
             ++copied;
-        else
+        } else
             logValue("Could not copy to the phone", file);
     }
     logValue("Files for the phone's own apps", copied);

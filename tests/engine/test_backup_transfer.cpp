@@ -8,6 +8,7 @@
 #include "backup/FakeBackupBuilder.h"
 #include "backup/IpdBuilder.h"
 #include "backup/MessagesFixture.h"
+#include "backup/NotesFixture.h"
 #include "device/DeviceParentMs.h"
 #include "device/PhoneTree.h"
 #include "engine/EngineFixture.h"
@@ -181,12 +182,18 @@ private:
             CalendarFixture cal(calendar, CalendarFixture::Layout::Newer);
             cal.addEvent({QStringLiteral("Dentist"), {}, {}, 700000000, 700003600, {}, 0, {}});
         }
+        const QString notes = mDir.filePath(aName + QStringLiteral("-notes.sqlite"));
+        {
+            NotesFixture db(notes, NotesFixture::Layout::Newer);
+            db.addNote({QStringLiteral("Groceries"), {}, QStringLiteral("<div>Groceries</div>milk"), 700000000, {}});
+        }
         FakeBackupBuilder backup(mDir.filePath(QStringLiteral("backups/") + aName));
         backup.setInfoPlist(QStringLiteral("Nina's iPhone"));
         backup.setManifestPlist(false);
         backup.addFileFrom(QStringLiteral("HomeDomain"), QStringLiteral("Library/SMS/sms.db"), sms);
         backup.addFileFrom(QStringLiteral("HomeDomain"), QStringLiteral("Library/AddressBook/AddressBook.sqlitedb"), book);
         backup.addFileFrom(QStringLiteral("HomeDomain"), QStringLiteral("Library/Calendar/Calendar.sqlitedb"), calendar);
+        backup.addFileFrom(QStringLiteral("HomeDomain"), QStringLiteral("Library/Notes/notes.sqlite"), notes);
         backup.addFile(QStringLiteral("CameraRollDomain"), QStringLiteral("Media/DCIM/100APPLE/IMG_0001.JPG"), "jpeg bytes");
         backup.addFile(QStringLiteral("CameraRollDomain"), QStringLiteral("Media/DCIM/.MISC/Info.plist"), "hidden");
         if (!aMovie.isEmpty())
@@ -241,6 +248,10 @@ private slots:
         QCOMPARE(sms.size(), 1);
         QVERIFY(contents(phone + "/Download/Pellmar/" + sms.first()).contains("body=\"hello from the iPhone\""));
         QVERIFY(contents(phone + "/Download/Pellmar/README.txt").contains(sms.first().toUtf8()));
+        // A note keeps its own time on the phone.
+        const QString note = phone + "/Download/Pellmar/notes/Groceries.txt";
+        QCOMPARE(contents(note), QByteArray("Groceries\nmilk"));
+        QCOMPARE(QFileInfo(note).lastModified().toSecsSinceEpoch(), Q_INT64_C(700000000) + 978307200);
         // Without a phone description the screen counts as large: the streams are repacked.
         QCOMPARE(probeVideo(phone + "/DCIM/100APPLE/IMG_0002.mp4"), QStringLiteral("320,240,isom"));
         QCOMPARE(copyChoicesNow(fixture.phoneId()), QStringLiteral("00000"));
