@@ -253,7 +253,20 @@ int RunCommand::run(const CliOptions& aOptions)
     if (!sync.PhoneFilesFolder().isEmpty())
         out << "The backup's data, in files the phone's own apps import, is in its "
             << sync.PhoneFilesFolder() << " folder; README.txt there says how to import each.\n";
-    out << SyncStateText::text(finalState) << "\n";
+    if (!notCopied.isEmpty() && SyncState::isIdle(finalState) && finalState != SyncState::Cancelled) {
+        // A run that left tracks behind never ends on a line that calls it complete.
+        QStringList reasons;
+        for (const QString& reason : sync.NonCopiedReasons()) {
+            if (!reason.isEmpty() && !reasons.contains(reason))
+                reasons.append(reason);
+        }
+        out << "Phone synchronization ended with " << notCopied.size()
+            << (notCopied.size() == 1 ? " track" : " tracks") << " not copied"
+            << (reasons.isEmpty() ? QString() : QStringLiteral(": ") + reasons.join(QStringLiteral("; ")))
+            << "\n";
+    } else {
+        out << SyncStateText::text(finalState) << "\n";
+    }
     const int exitCode = exitCodeFor(
         finalState, notCopied.isEmpty() && notDeleted.isEmpty() && notWritten.isEmpty());
     return sync.BackupTransferFailed() && exitCode == CliExit::kDone ? CliExit::kError : exitCode;

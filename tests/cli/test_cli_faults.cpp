@@ -222,6 +222,10 @@ void TestCliFaults::readOnlyPhoneIsReported()
     QCOMPARE(run.mExitCode, 1);
     QVERIFY2(run.mOut.contains("Not copied: 2"), qPrintable(run.all()));
     QCOMPARE(run.mOut.count("(the phone is read-only)"), 2);
+    // The last line says what was left behind, never that the run is complete.
+    QVERIFY2(run.mOut.trimmed().endsWith(
+                 "Phone synchronization ended with 2 tracks not copied: the phone is read-only"),
+             qPrintable(run.all()));
     PELLMAR_VERIFY_CANARY(f.canary);
 }
 
