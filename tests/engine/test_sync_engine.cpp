@@ -16,6 +16,8 @@
 #include <QFileInfo>
 #include <QtTest>
 
+#include <algorithm>
+
 namespace {
 
 using Playlists = QList<QPair<QString, QStringList>>;
@@ -512,6 +514,32 @@ private slots:
         QCOMPARE(sync.DeletedCount(), 3);
         QCOMPARE(states.last(), SyncState::Finished);
         QCOMPARE(fixture.cachedOnPhone(), QStringList{QStringLiteral("Alpha")});
+    }
+
+    // A large file moves the bar while it is sent, on a phone that can tell (MTP).
+    void largeFileReportsItsProgress()
+    {
+        EngineFixture fixture;
+        if (!fixture.mtpBackend())
+            QSKIP("A folder phone copies without reporting within a file");
+        fixture.addTrack(QStringLiteral("Long"), QStringLiteral("Ann"), QStringLiteral("First"), 1,
+                         QString(), QByteArray(3 * 1024 * 1024, 'l'));
+        fixture.addTrack(QStringLiteral("Short"), QStringLiteral("Ann"), QStringLiteral("First"), 2);
+        fixture.setPlaylist(QStringLiteral("Mix"), {QStringLiteral("Long"), QStringLiteral("Short")});
+        fixture.writeLibrary();
+        EngineFixture::Configuration configuration;
+        configuration.mPlaylists = {QStringLiteral("Mix")};
+        fixture.configure(configuration);
+        const auto result = fixture.run();
+        QCOMPARE(result.mCopied, 2);
+        // Besides the report before each track (0 and 50), the large one reports shares of
+        // itself; never backwards.
+        const QList<int>& percents = result.mCopyPercents;
+        QVERIFY2(percents.size() > 4, qPrintable(QString::number(percents.size())));
+        QVERIFY(std::is_sorted(percents.cbegin(), percents.cend()));
+        QVERIFY(std::any_of(percents.cbegin(), percents.cend(),
+                            [](int aPercent) { return aPercent % 50 != 0; }));
+        QVERIFY(percents.last() < 100);
     }
 };
 
