@@ -6,7 +6,6 @@
 #include "device/mtp/LibMtpBackend.h"
 #include "device/mtp/MtpMacDeviceRefresher.h"
 #include "library/PodcastRamCache.h"
-#include "library/itunes/LibraryLocator.h"
 #include "settings/SyncSettings.h"
 #include "sync/MusicSync.h"
 #include "tracks/SyncState.h"
@@ -30,13 +29,11 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDesktopServices>
-#include <QFileDialog>
+#include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QUrl>
 #include <QVBoxLayout>
 
 SyncUi::SyncUi(QWidget* aParent, const QString& aSystemRoot)
