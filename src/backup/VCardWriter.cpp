@@ -210,8 +210,12 @@ QByteArray VCardWriter::card(const ContactCard& aCard)
     }
     if (!aCard.mTitle.trimmed().isEmpty())
         line(QStringLiteral("TITLE:") + escape(aCard.mTitle));
+    // The address book keeps a birthday without a year in the year 1604; Android writes and
+    // reads such a day as "--MM-dd".
     if (aCard.mBirthday.isValid())
-        line(QStringLiteral("BDAY:") + aCard.mBirthday.toString(Qt::ISODate));
+        line(QStringLiteral("BDAY:")
+             + aCard.mBirthday.toString(aCard.mBirthday.year() == kNoYear ? QStringLiteral("--MM-dd")
+                                                                           : QStringLiteral("yyyy-MM-dd")));
     for (const ContactCard::Value& phone : aCard.mPhones) {
         if (phone.mValue.trimmed().isEmpty())
             continue;

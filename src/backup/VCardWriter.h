@@ -44,6 +44,7 @@ public:
     static QString formattedName(const ContactCard& aCard);
 
     static constexpr int kMaxPhotoWidth = 720;
+    static constexpr int kNoYear = 1604;
 
 private:
     QFile mFile;

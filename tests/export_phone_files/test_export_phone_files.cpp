@@ -160,7 +160,9 @@ private slots:
                                                QStringLiteral("not a date")});
             QVERIFY(book.database().exec(QStringLiteral("UPDATE ABPerson SET Note=? WHERE ROWID=?"),
                                          {QString(1 << 20, QLatin1Char('n')) + QChar(0), bad}));
-            const qint64 org = book.addPerson({kNull, kNull, kNull, QStringLiteral("Plumbers Inc"), kNull});
+            // 1604-03-12 noon UTC: a birthday without a year.
+            const qint64 org = book.addPerson({kNull, kNull, kNull, QStringLiteral("Plumbers Inc"),
+                                               QStringLiteral("-12521995200")});
             const qint64 number = book.addPerson({kNull, kNull, kNull, kNull, kNull});
             book.addMultiValue(number, 3, kNull, QStringLiteral("+1 555 0100"));
             const qint64 mail = book.addPerson({QStringLiteral(""), kNull, kNull, kNull, kNull});
@@ -236,6 +238,8 @@ private slots:
         // A PNG with transparency becomes a JPEG.
         const QJsonArray orgPhoto = cardNamed(cards, QStringLiteral("Plumbers Inc"))[QStringLiteral("photo")].toArray();
         QCOMPARE(orgPhoto.at(1).toString(), QStringLiteral("ffd8ff"));
+        QCOMPARE(cardNamed(cards, QStringLiteral("Plumbers Inc"))[QStringLiteral("bday")].toString(),
+                 QStringLiteral("--03-12"));
         // Without a name the card is named after what it has, never left empty.
         QVERIFY(!cardNamed(cards, QStringLiteral("+1 555 0100")).isEmpty());
         QVERIFY(!cardNamed(cards, QStringLiteral("x@example.org")).isEmpty());
