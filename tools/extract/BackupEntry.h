@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 
@@ -13,6 +14,13 @@ struct BackupEntry
     QString mRelativePath;
     // Only regular files are unpacked; folders and links are listed too but skipped.
     bool mRegularFile = false;
+    // Of an encrypted backup: the file's wrapped key (a 4-byte little-endian protection class,
+    // then the key wrapped with that class's key), its protection class and its size in bytes
+    // (-1 when not recorded). mRecordError says why the file's record could not be read.
+    QByteArray mEncryptionKey;
+    qint64 mProtectionClass = -1;
+    qint64 mSize = -1;
+    QString mRecordError;
 };
 
 // What an index reader found: mReadable is false when the index could not be read at all.

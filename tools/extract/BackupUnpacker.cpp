@@ -2,7 +2,6 @@
 
 #include "ManifestDbReader.h"
 #include "MbdbReader.h"
-#include "backup/PlistFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,11 +31,81 @@ bool isPlainFile(const QString& aPath)
 } // namespace
 
 BackupUnpacker::BackupUnpacker(const QString& aBackupFolder, const QString& aWorkingFolder,
-                               QTextStream& aMessages)
+                               QTextStream& aMessages, PasswordSource aPassword)
     : mBackupFolder(QDir(aBackupFolder).absolutePath()),
       mWorkingFolder(aWorkingFolder),
-      mMessages(aMessages)
+      mMessages(aMessages),
+      mPassword(std::move(aPassword))
 {
+}
+
+BackupUnpacker::Result BackupUnpacker::openEncryption()
+{
+    mManifest.load(mBackupFolder + QStringLiteral("/Manifest.plist"));
+    if (!mManifest.mEncrypted)
+        return kListWritten;
+    BackupKeybag keybag;
+    if (!keybag.parse(mManifest.mKeybag)) {
+        mMessages << "pellmar-extract: the backup is encrypted and its keybag cannot be read: "
+                  << (mManifest.mKeybag.isEmpty() ? QStringLiteral("Manifest.plist holds none")
+                                                  : keybag.error())
+                  << "\n";
+        return kUnreadable;
+    }
+    QByteArray password = mPassword ? mPassword() : QByteArray();
+    if (password.isEmpty()) {
+        mMessages << "pellmar-extract: the backup is encrypted; its password is read from "
+                     "standard input\n";
+        return kNoPassword;
+    }
+    mMessages << "pellmar-extract: checking the backup password\n";
+    mMessages.flush();
+    auto decryptor = std::make_unique<BackupDecryptor>();
+    const BackupDecryptor::Unlock unlocked = decryptor->unlock(mManifest, password);
+    password.fill('\0');
+    if (unlocked == BackupDecryptor::Unlock::WrongPassword) {
+        mMessages << "pellmar-extract: the backup password is not right\n";
+        return kWrongPassword;
+    }
+    if (unlocked != BackupDecryptor::Unlock::Unlocked) {
+        mMessages << "pellmar-extract: the backup is encrypted and its keybag cannot be read: "
+                  << decryptor->error() << "\n";
+        return kUnreadable;
+    }
+    mDecryptor = std::move(decryptor);
+    return kListWritten;
+}
+
+BackupUnpacker::Result BackupUnpacker::checkPassword()
+{
+    if (!QFileInfo(mBackupFolder).isDir()) {
+        mMessages << "pellmar-extract: not a backup folder: " << mBackupFolder << "\n";
+        return kUnreadable;
+    }
+    const Result result = openEncryption();
+    if (result == kListWritten)
+        mMessages << (mDecryptor ? "pellmar-extract: the backup password is right\n"
+                                 : "pellmar-extract: the backup is not encrypted\n");
+    return result;
+}
+
+BackupIndex BackupUnpacker::readEncryptedIndex(const QString& aManifestDb)
+{
+    // The plain index exists only while it is read, in the private working folder.
+    const QString plain = mWorkingFolder + QStringLiteral("/Manifest.db.plain");
+    if (!mDecryptor->decryptIndex(aManifestDb, plain)) {
+        mMessages << "pellmar-extract: " << mDecryptor->error() << "\n";
+        QFile::remove(plain);
+        BackupIndex failed;
+        failed.mPath = aManifestDb;
+        return failed;
+    }
+    BackupIndex index = ManifestDbReader::read(plain, true);
+    QFile::remove(plain);
+    index.mPath = aManifestDb;
+    if (!index.mReadable)
+        mMessages << "pellmar-extract: Manifest.db cannot be read once decrypted\n";
+    return index;
 }
 
 bool BackupUnpacker::isValidFileId(const QString& aFileId)
@@ -69,6 +138,8 @@ BackupIndex BackupUnpacker::readIndex()
 {
     const QString manifestDb = mBackupFolder + QStringLiteral("/Manifest.db");
     const QString manifestMbdb = mBackupFolder + QStringLiteral("/Manifest.mbdb");
+    if (isPlainFile(manifestDb) && mDecryptor && !mManifest.mManifestKey.isEmpty())
+        return readEncryptedIndex(manifestDb);
     if (isPlainFile(manifestDb)) {
         BackupIndex index = ManifestDbReader::read(manifestDb);
         index.mPath = manifestDb;
@@ -138,7 +209,13 @@ bool BackupUnpacker::unpack(const BackupEntry& aEntry, const QString& aSource,
             return false;
         QFile::remove(realTarget);
     }
-    if (!QFile::copy(aSource, realTarget)) {
+    if (mDecryptor) {
+        if (!mDecryptor->decryptFile(aEntry, aSource, realTarget)) {
+            mDecryptionError = aEntry.mDomain + QLatin1Char('/') + aEntry.mRelativePath
+                               + QStringLiteral(" cannot be decrypted: ") + mDecryptor->error();
+            return false;
+        }
+    } else if (!QFile::copy(aSource, realTarget)) {
         mMessages << "pellmar-extract: could not copy " << aEntry.mFileId << "\n";
         return false;
     }
@@ -153,10 +230,12 @@ BackupUnpacker::Result BackupUnpacker::run()
         mMessages << "pellmar-extract: not a backup folder: " << mBackupFolder << "\n";
         return kUnreadable;
     }
-    PlistFile manifest;
-    if (manifest.load(mBackupFolder + QStringLiteral("/Manifest.plist"))
-        && manifest.boolValue("IsEncrypted").value_or(false)) {
-        mMessages << "pellmar-extract: the backup is encrypted\n";
+    const Result encryption = openEncryption();
+    if (encryption != kListWritten)
+        return encryption;
+    // The decrypted index is read from the working folder.
+    if (mDecryptor && !QDir().mkpath(mWorkingFolder)) {
+        mMessages << "pellmar-extract: cannot create " << mWorkingFolder << "\n";
         return kUnreadable;
     }
     const BackupIndex index = readIndex();
@@ -206,8 +285,16 @@ BackupUnpacker::Result BackupUnpacker::run()
         bySize.append(&p);
     std::stable_sort(bySize.begin(), bySize.end(),
                      [](const Planned* a, const Planned* b) { return a->mSize < b->mSize; });
-    for (Planned* p : bySize)
+    for (Planned* p : bySize) {
         unpack(index.mEntries.at(p->mIndex), p->mSource, p->mUnpacked);
+        // Half a decrypted backup is no backup: nothing of it is left behind.
+        if (!mDecryptionError.isEmpty()) {
+            mMessages << "pellmar-extract: " << mDecryptionError << "\n";
+            list.cancelWriting();
+            QDir(mUnpackRoot).removeRecursively();
+            return kUnreadable;
+        }
+    }
 
     // The list keeps the order of the backup's index.
     int unpacked = 0;

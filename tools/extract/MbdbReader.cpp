@@ -3,6 +3,7 @@
 #include <QCryptographicHash>
 #include <QFile>
 
+#include <limits>
 #include <optional>
 
 namespace {
@@ -56,16 +57,19 @@ std::optional<BackupEntry> readRecord(Cursor& aCursor)
     const auto path = aCursor.string();
     if (!domain || !path)
         return std::nullopt;
-    for (int i = 0; i < 3; ++i) // link target, data hash, encryption key
+    for (int i = 0; i < 2; ++i) // link target, data hash
         if (!aCursor.string())
             return std::nullopt;
+    const auto encryptionKey = aCursor.string();
     const auto mode = aCursor.number(2);
-    // inode, uid, gid, mtime, atime, ctime, size, protection class
-    for (int bytes : {8, 4, 4, 4, 4, 4, 8, 1})
+    // inode, uid, gid, mtime, atime, ctime
+    for (int bytes : {8, 4, 4, 4, 4, 4})
         if (!aCursor.number(bytes))
             return std::nullopt;
+    const auto size = aCursor.number(8);
+    const auto protectionClass = aCursor.number(1);
     const auto propertyCount = aCursor.number(1);
-    if (!mode || !propertyCount)
+    if (!encryptionKey || !mode || !size || !protectionClass || !propertyCount)
         return std::nullopt;
     for (quint64 i = 0; i < *propertyCount * 2; ++i)
         if (!aCursor.string())
@@ -77,6 +81,9 @@ std::optional<BackupEntry> readRecord(Cursor& aCursor)
     entry.mFileId = QString::fromLatin1(
         QCryptographicHash::hash(*domain + '-' + *path, QCryptographicHash::Sha1).toHex());
     entry.mRegularFile = (*mode & kFileTypeMask) == kRegularFile;
+    entry.mEncryptionKey = *encryptionKey;
+    entry.mProtectionClass = qint64(*protectionClass);
+    entry.mSize = *size > quint64(std::numeric_limits<qint64>::max()) ? -1 : qint64(*size);
     return entry;
 }
 

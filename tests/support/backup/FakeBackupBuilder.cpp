@@ -3,6 +3,7 @@
 #include "TestPaths.h"
 #include "app/AppPaths.h"
 #include "backup/AppleExtractor.h"
+#include "backup/FakeKeybag.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QScopeGuard>
 #include <QUuid>
 #include <QtEndian>
 
@@ -35,7 +37,8 @@ QByteArray serialize(plist_t aRoot, FakeBackupBuilder::PlistFormat aFormat)
 }
 
 // The "file" column of Manifest.db: an archived MBFile, as a binary plist.
-QByteArray fileBlob(const QString& aRelativePath, qint64 aSize, int aFlags)
+QByteArray fileBlob(const QString& aRelativePath, qint64 aSize, int aFlags,
+                    const QByteArray& aWrappedKey = QByteArray())
 {
     plist_t file = plist_new_dict();
     plist_dict_set_item(file, "RelativePath", plist_new_string(aRelativePath.toUtf8().constData()));
@@ -47,6 +50,15 @@ QByteArray fileBlob(const QString& aRelativePath, qint64 aSize, int aFlags)
     plist_t objects = plist_new_array();
     plist_array_append_item(objects, plist_new_string("$null"));
     plist_array_append_item(objects, file);
+    if (!aWrappedKey.isEmpty()) {
+        // NSData is archived as an object of its own holding the bytes.
+        plist_t data = plist_new_dict();
+        plist_dict_set_item(data, "NS.data",
+                            plist_new_data(aWrappedKey.constData(), uint64_t(aWrappedKey.size())));
+        plist_array_append_item(objects, data);
+        plist_dict_set_item(file, "EncryptionKey", plist_new_uid(2));
+        plist_dict_set_item(file, "ProtectionClass", plist_new_uint(3));
+    }
     plist_t top = plist_new_dict();
     plist_dict_set_item(top, "root", plist_new_uid(1));
     plist_t root = plist_new_dict();
@@ -175,8 +187,49 @@ void FakeBackupBuilder::setInfoPlist(const QString& aDeviceName, PlistFormat aFo
     mInfoPlist = serialize(root, aFormat);
 }
 
+void FakeBackupBuilder::setEncryption(const FakeKeybag* aKeybag, const QString& aProductVersion)
+{
+    mKeybag = aKeybag;
+    mProductVersion = aProductVersion;
+}
+
+bool FakeBackupBuilder::encryptEntries()
+{
+    for (Entry& entry : mEntries) {
+        if (!entry.mStored || entry.mFlags != kFileFlag)
+            continue;
+        QByteArray plain = entry.mContents;
+        if (!entry.mSourcePath.isEmpty()) {
+            QFile source(entry.mSourcePath);
+            if (!source.open(QIODevice::ReadOnly))
+                return false;
+            plain = source.readAll();
+            entry.mSourcePath.clear();
+        }
+        const QByteArray key = FakeKeybag::randomBytes(32);
+        entry.mContents = FakeKeybag::encrypt(key, plain);
+        entry.mPlainSize = plain.size();
+        if (!mKeyless.contains(entry.mFileId))
+            entry.mWrappedKey = mKeybag->wrapForClass(3, key);
+    }
+    return true;
+}
+
+bool FakeBackupBuilder::encryptManifestDb(QByteArray& aManifestKey)
+{
+    QFile file(mFolder + QStringLiteral("/Manifest.db"));
+    if (!file.open(QIODevice::ReadWrite))
+        return false;
+    const QByteArray key = FakeKeybag::randomBytes(32);
+    // A database is a whole number of pages, so no padding is needed.
+    const QByteArray cipher = FakeKeybag::encrypt(key, file.readAll(), false);
+    aManifestKey = mKeybag->wrapForClass(4, key);
+    return file.resize(0) && file.seek(0) && file.write(cipher) == cipher.size();
+}
+
 void FakeBackupBuilder::setManifestPlist(bool aEncrypted, PlistFormat aFormat)
 {
+    mManifestFormat = aFormat;
     plist_t root = plist_new_dict();
     plist_dict_set_item(root, "IsEncrypted", plist_new_bool(aEncrypted ? 1 : 0));
     plist_dict_set_item(root, "Version", plist_new_string("10.0"));
@@ -240,11 +293,16 @@ bool FakeBackupBuilder::writeManifestDb()
                 query.addBindValue(entry.mDomain);
                 query.addBindValue(entry.mRelativePath);
                 query.addBindValue(entry.mFlags);
-                query.addBindValue(
-                    fileBlob(entry.mRelativePath, entry.mContents.size(), entry.mFlags));
+                query.addBindValue(fileBlob(entry.mRelativePath,
+                                            entry.mPlainSize >= 0 ? entry.mPlainSize
+                                                                  : entry.mContents.size(),
+                                            entry.mFlags, entry.mWrappedKey));
                 ok = query.exec();
             }
             ok = ok && db.commit();
+            if (ok && mManifestWal)
+                ok = query.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+            query.finish();
             db.close();
         }
     }
@@ -262,11 +320,13 @@ bool FakeBackupBuilder::writeMbdb()
         QByteArray size = entry.mContents;
         if (!entry.mSourcePath.isEmpty())
             size.resize(QFileInfo(entry.mSourcePath).size());
+        if (entry.mPlainSize >= 0)
+            size.resize(entry.mPlainSize);
         appendString(out, entry.mDomain.toUtf8());
         appendString(out, entry.mRelativePath.toUtf8());
         appendString(out, entry.mFlags == kLinkFlag ? entry.mLinkTarget.toUtf8() : QByteArray());
         appendString(out, QCryptographicHash::hash(size, QCryptographicHash::Sha1));
-        appendString(out, QByteArray());
+        appendString(out, entry.mWrappedKey.isEmpty() ? QByteArray() : entry.mWrappedKey);
         appendU16(out, mode);
         appendNumber(out, 1000 + quint64(out.size()), 8); // inode
         appendNumber(out, 501, 4);
@@ -285,10 +345,34 @@ bool FakeBackupBuilder::writeMbdb()
 
 bool FakeBackupBuilder::write()
 {
+    // Encryption rewrites the entries for this writing only.
+    const QList<Entry> plainEntries = mEntries;
+    const auto restore = qScopeGuard([&] { mEntries = plainEntries; });
+    if (mKeybag && !encryptEntries())
+        return false;
     if (!QDir().mkpath(mFolder) || !writeStoredFiles())
         return false;
     if (mIndex == Index::ManifestDb ? !writeManifestDb() : !writeMbdb())
         return false;
+    if (mKeybag) {
+        QByteArray manifestKey;
+        if (mIndex == Index::ManifestDb && !encryptManifestDb(manifestKey))
+            return false;
+        plist_t root = plist_new_dict();
+        const QByteArray keybag = mKeybagOverride.isNull() ? mKeybag->bytes() : mKeybagOverride;
+        plist_dict_set_item(root, "BackupKeyBag",
+                            plist_new_data(keybag.constData(), uint64_t(keybag.size())));
+        plist_dict_set_item(root, "IsEncrypted", plist_new_bool(1));
+        if (!manifestKey.isEmpty())
+            plist_dict_set_item(root, "ManifestKey", plist_new_data(manifestKey.constData(),
+                                                                    uint64_t(manifestKey.size())));
+        plist_t lockdown = plist_new_dict();
+        plist_dict_set_item(lockdown, "ProductVersion",
+                            plist_new_string(mProductVersion.toUtf8().constData()));
+        plist_dict_set_item(root, "Lockdown", lockdown);
+        plist_dict_set_item(root, "Version", plist_new_string("10.0"));
+        mManifestPlist = serialize(root, mManifestFormat);
+    }
     const QList<QPair<QString, QByteArray>> plists = {
         {QStringLiteral("Info.plist"), mInfoPlist},
         {QStringLiteral("Manifest.plist"), mManifestPlist}};

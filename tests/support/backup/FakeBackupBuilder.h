@@ -3,8 +3,10 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class AppleExtractor;
+class FakeKeybag;
 
 // Builds a whole iPhone backup folder as iTunes lays it out: the index ("Manifest.db" of iOS 10
 // and later, or the older "Manifest.mbdb"), the stored files named by their file id (in
@@ -58,6 +60,18 @@ public:
     // Manifest.plist with IsEncrypted.
     void setManifestPlist(bool aEncrypted, PlistFormat aFormat = PlistFormat::Xml);
 
+    // Encrypts the backup as iTunes does with a password: every stored file with a key of its
+    // own (wrapped with its class key, protection class 3), Manifest.db with the key that
+    // ManifestKey holds, and Manifest.plist carrying the keybag (IsEncrypted true). aKeybag
+    // must outlive write().
+    void setEncryption(const FakeKeybag* aKeybag, const QString& aProductVersion = "14.2");
+    // The bytes written as BackupKeyBag instead of the keybag's own (a damaged keybag).
+    void setKeybagBytes(const QByteArray& aBytes) { mKeybagOverride = aBytes; }
+    // The record of this file is written without its key.
+    void omitKeyOf(const QString& aFileId) { mKeyless.append(aFileId); }
+    // Manifest.db is left in WAL mode, as iTunes leaves it.
+    void setManifestWal(bool aWal) { mManifestWal = aWal; }
+
     // Writes the folder. False when something could not be written.
     bool write();
 
@@ -83,6 +97,9 @@ private:
         QString mSourcePath;
         QString mLinkTarget;
         bool mStored = true;
+        // Set when the backup is encrypted.
+        QByteArray mWrappedKey;
+        qint64 mPlainSize = -1;
     };
 
     // A plain file entry under the id iTunes gives aDomain and aRelativePath.
@@ -91,6 +108,9 @@ private:
     bool writeStoredFiles();
     bool writeManifestDb();
     bool writeMbdb();
+    // Replaces the contents of every stored file with its encryption.
+    bool encryptEntries();
+    bool encryptManifestDb(QByteArray& aManifestKey);
 
     QString mFolder;
     Index mIndex;
@@ -98,4 +118,10 @@ private:
     QList<Entry> mEntries;
     QByteArray mInfoPlist;
     QByteArray mManifestPlist;
+    PlistFormat mManifestFormat = PlistFormat::Xml;
+    const FakeKeybag* mKeybag = nullptr;
+    QString mProductVersion;
+    QByteArray mKeybagOverride;
+    QStringList mKeyless;
+    bool mManifestWal = false;
 };
