@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
 #include <QStandardPaths>
 #include <QThread>
 
@@ -270,11 +271,28 @@ void logMessage(const QString& aText)
     DebugLog::instance().writeLine(kBlanks, aText.toUtf8());
 }
 
+namespace {
+QMutex gPrivateFolderMutex;
+QString gPrivateFolder;
+} // namespace
+
+void refuseLogCopiesFrom(const QString& aFolder)
+{
+    QMutexLocker locker(&gPrivateFolderMutex);
+    gPrivateFolder = aFolder.isEmpty() ? QString() : QDir::cleanPath(QDir(aFolder).absolutePath());
+}
+
 void copyToLogFolder(const QString& aSourcePath, const QString& aFileName)
 {
     DebugLog& log = DebugLog::instance();
     if (!log.isOpen())
         return;
+    {
+        QMutexLocker locker(&gPrivateFolderMutex);
+        const QString source = QDir::cleanPath(QFileInfo(aSourcePath).absoluteFilePath());
+        if (!gPrivateFolder.isEmpty() && source.startsWith(gPrivateFolder + QLatin1Char('/')))
+            return;
+    }
     // Only a plain file name: the copy must stay inside the log folder.
     const QString name = QFileInfo(aFileName).fileName();
     if (name.isEmpty() || name == QLatin1String("..") || name == QLatin1String("."))

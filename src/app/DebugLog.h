@@ -83,6 +83,9 @@ void logValue(const char* aName, const std::wstring& aValue);
 void logMessage(const char* aText);
 void logMessage(const QString& aText);
 void copyToLogFolder(const QString& aSourcePath, const QString& aFileName);
+// While set, copyToLogFolder copies nothing from below aFolder: it holds the decrypted data of
+// an encrypted backup, which must not leave it. An empty folder lifts the ban.
+void refuseLogCopiesFrom(const QString& aFolder);
 
 // Writes ">> aName" now and "<< aName" when the scope ends, on every return path.
 class LogScope

@@ -2,6 +2,7 @@
 
 #include "app/DebugLog.h"
 #include "app/HelperLookup.h"
+#include "backup/BackupDiscovery.h"
 #include "backup/AddressBookExporter.h"
 #include "backup/CalendarExporter.h"
 #include "backup/MessagesExporter.h"
@@ -69,6 +70,32 @@ bool resetWorkingFolder(const QString& aWorkingFolder)
         logValue("Failed to create working folder", clean);
         return false;
     }
+    // What is unpacked there, decrypted or not, is the owner's alone.
+    QFile::setPermissions(clean, QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                     | QFileDevice::ExeOwner);
+    return true;
+}
+
+// The tool's exit codes for a password that does not open the backup, and for none at all.
+constexpr int kToolWrongPassword = 4;
+constexpr int kToolNoPassword = 5;
+
+// Starts the tool and hands it the password on standard input; the pipe is closed at once, so
+// that a tool that reads no password never waits for one.
+bool startTool(QProcess& aProcess, const QString& aTool, const QStringList& aArguments,
+               QByteArray& aPassword)
+{
+    aProcess.setProcessChannelMode(QProcess::MergedChannels);
+    aProcess.start(aTool, aArguments);
+    if (!aProcess.waitForStarted(-1)) {
+        aPassword.fill('\0');
+        return false;
+    }
+    if (!aPassword.isEmpty())
+        aProcess.write(aPassword + '\n');
+    aPassword.fill('\0');
+    aPassword.clear();
+    aProcess.closeWriteChannel();
     return true;
 }
 
@@ -143,19 +170,26 @@ int AppleExtractor::extractFromManifest(const QString& aBackupPath, const QStrin
         folderReady = false;
     }
 
+    const bool encrypted = BackupDiscovery::isEncrypted(backupFolder);
+    logValue("encrypted", encrypted);
+    if (encrypted)
+        refuseLogCopiesFrom(workingFolder);
+    int passwordResult = 0;
     const QString tool = folderReady ? extractionTool() : QString();
     if (tool.isEmpty()) {
         logMessage("Extraction tool not found");
     } else {
         logValue("Extraction tool", tool);
         QProcess process;
-        process.setProcessChannelMode(QProcess::MergedChannels);
-        process.start(tool, {backupFolder, workingFolder});
-        if (!process.waitForStarted(-1)) {
+        if (!startTool(process, tool, {backupFolder, workingFolder}, mPassword)) {
             logValue("Could not start the extraction tool", process.errorString());
         } else {
             process.waitForFinished(-1);
             logValue("Extraction tool exit code", process.exitCode());
+            if (process.exitCode() == kToolWrongPassword)
+                passwordResult = kWrongPassword;
+            else if (process.exitCode() == kToolNoPassword)
+                passwordResult = kPasswordNeeded;
             const QString output = QString::fromUtf8(process.readAll()).trimmed();
             if (!output.isEmpty())
                 logValue("Extraction tool output", output.left(4000));
@@ -165,7 +199,8 @@ int AppleExtractor::extractFromManifest(const QString& aBackupPath, const QStrin
                 QStringList problems;
                 for (const QString& line : output.split(QLatin1Char('\n'))) {
                     if (line.startsWith(QLatin1String("pellmar-extract: "))
-                        && !line.startsWith(QLatin1String("pellmar-extract: unpacked")))
+                        && !line.startsWith(QLatin1String("pellmar-extract: unpacked"))
+                        && !line.startsWith(QLatin1String("pellmar-extract: checking")))
                         problems << line.mid(17).trimmed();
                 }
                 if (problems.isEmpty() && process.exitCode() == kToolFoundDamage)
@@ -184,13 +219,13 @@ int AppleExtractor::extractFromManifest(const QString& aBackupPath, const QStrin
     if (DebugLog::instance().isOpen())
         logTree(workingFolder, 1);
 
-    if (!tool.isEmpty() && !QFileInfo::exists(listPath))
+    if (!tool.isEmpty() && !QFileInfo::exists(listPath) && passwordResult == 0)
         waitForList(listPath);
 
     if (!QFileInfo::exists(listPath)) {
         logValue("backup file list not created", listPath);
         logMessage("Is the backup encrypted?");
-        result = kNoBackupFileList;
+        result = passwordResult != 0 ? passwordResult : kNoBackupFileList;
     }
 
     const QString listToRead = testOverride(QStringLiteral("backupfiles"), listPath);
@@ -227,6 +262,49 @@ int AppleExtractor::extractFromManifest(const QString& aBackupPath, const QStrin
     logValue("mMessageFiles", qint64(mMessageFiles.size()));
     logReturn(result);
     return result;
+}
+
+int AppleExtractor::checkBackupPassword(const QString& aBackupPath, const QByteArray& aPassword)
+{
+    LogScope scope("AppleExtractor::checkBackupPassword");
+    const QString tool = extractionTool();
+    if (tool.isEmpty()) {
+        logMessage("Extraction tool not found");
+        logReturn(kNoBackupFileList);
+        return kNoBackupFileList;
+    }
+    QProcess process;
+    QByteArray password = aPassword;
+    int result = kNoBackupFileList;
+    if (startTool(process, tool, {QStringLiteral("--check-password"), withSeparator(aBackupPath)},
+                  password)) {
+        process.waitForFinished(-1);
+        logValue("Extraction tool output", QString::fromUtf8(process.readAll()).trimmed());
+        if (process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
+            result = 0;
+        else if (process.exitCode() == kToolWrongPassword || process.exitCode() == kToolNoPassword)
+            result = kWrongPassword;
+    }
+    logReturn(result);
+    return result;
+}
+
+void AppleExtractor::emptyWorkingFolder(const QString& aWorkingFolder)
+{
+    LogScope scope("AppleExtractor::emptyWorkingFolder");
+    const QFileInfo info(aWorkingFolder);
+    if (info.isDir() && !info.isSymLink()) {
+        QDir folder(aWorkingFolder);
+        for (const QFileInfo& entry : folder.entryInfoList(
+                 QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+            const bool removed = entry.isDir() && !entry.isSymLink()
+                                     ? QDir(entry.filePath()).removeRecursively()
+                                     : QFile::remove(entry.filePath());
+            if (!removed)
+                logValue("Could not remove", entry.filePath());
+        }
+    }
+    refuseLogCopiesFrom(QString());
 }
 
 void AppleExtractor::classify(const QString& aSourceName, const QString& aBackupName)

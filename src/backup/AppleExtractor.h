@@ -18,14 +18,30 @@ public:
     static constexpr int kNoBackupFileList = -13000;
     // The backup lies inside the working folder, which would be emptied before it is read.
     static constexpr int kBackupInsideWorkingFolder = -13001;
+    // The backup is encrypted and the password given does not open it, or none was given.
+    static constexpr int kWrongPassword = -13002;
+    static constexpr int kPasswordNeeded = -13003;
     // Set by extractFromManifest when the unpacking tool warned that the backup is damaged
     // (only what came before the damage was unpacked); empty otherwise.
     QString mExtractionWarning;
 
+    // The password of an encrypted backup, handed to the tool through a pipe by the next
+    // extractFromManifest and forgotten then.
+    void setBackupPassword(const QByteArray& aPassword) { mPassword = aPassword; }
+
     // aBackupPath: the backup folder ending in a separator; aWorkingFolder: the folder the tool
-    // unpacks into, ending in a separator (wiped first, never through a link). Returns 0,
-    // kNoBackupFileList or kBackupInsideWorkingFolder.
+    // unpacks into, ending in a separator (wiped first, never through a link, made readable by
+    // its owner only). Returns 0, kNoBackupFileList, kBackupInsideWorkingFolder, or for an
+    // encrypted backup kWrongPassword or kPasswordNeeded. While the working folder holds what
+    // was decrypted, nothing of it is copied into the trace log's folder.
     int extractFromManifest(const QString& aBackupPath, const QString& aWorkingFolder);
+
+    // Whether aPassword opens the encrypted backup at aBackupPath (the derivation takes some
+    // seconds): 0, kWrongPassword, or kNoBackupFileList when the backup cannot be read.
+    static int checkBackupPassword(const QString& aBackupPath, const QByteArray& aPassword);
+    // Removes everything from the working folder, when the work with a backup ends and at
+    // start-up: decrypted files must not outlive it.
+    static void emptyWorkingFolder(const QString& aWorkingFolder);
 
     // The exporters. Each writes one XML file at aOutputPath from the databases found by the
     // extraction and returns 0 or a negative failure code; aWorkingFolder is not used. With
@@ -53,4 +69,7 @@ public:
     QList<PhotoPath> mPhotos;
     // Message attachment key (as the message database names the file) to the unpacked file.
     QHash<QString, QString> mMessageFiles;
+
+private:
+    QByteArray mPassword;
 };

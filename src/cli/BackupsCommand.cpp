@@ -17,8 +17,8 @@ QString BackupsCommand::description() const
 {
     return QStringLiteral(
         "Lists the iPhone backups found in the usual backup folders: the phone's name, the\n"
-        "backup folder and whether the backup is encrypted (an encrypted backup cannot be\n"
-        "transferred). The folders searched are\n"
+        "backup folder and whether the backup is encrypted (an encrypted backup is opened\n"
+        "with its password). The folders searched are\n"
         "  $XDG_DATA_HOME/Apple Computer/MobileSync/Backup/\n"
         "  ~/Library/Application Support/MobileSync/Backup/\n"
         "  the Wine prefix's AppData/Roaming/Apple Computer/MobileSync/Backup/\n"

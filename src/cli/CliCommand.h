@@ -19,6 +19,8 @@ constexpr int kCancelled = 3;
 constexpr int kNotConfigured = 4;
 // Another run holds the phone (or export's working folder).
 constexpr int kBusy = 5;
+// The password of an encrypted backup is not right.
+constexpr int kWrongPassword = 6;
 } // namespace CliExit
 
 // One subcommand of pellmar-sync. Each command lives in its own file and registers itself with

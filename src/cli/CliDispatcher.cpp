@@ -27,7 +27,9 @@ QString CliDispatcher::helpText()
         << "  " << CliExit::kNotConfigured
         << "  phone not set up, or no settings file (run 'pellmar-sync setup')\n"
         << "  " << CliExit::kBusy
-        << "  another run is using the phone, or export's working folder\n";
+        << "  another run is using the phone, or export's working folder\n"
+        << "  " << CliExit::kWrongPassword
+        << "  the password of an encrypted backup is not right\n";
     return text;
 }
 

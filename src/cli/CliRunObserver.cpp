@@ -1,5 +1,6 @@
 #include "cli/CliRunObserver.h"
 
+#include "cli/CliBackupPassword.h"
 #include "cli/CliTerminal.h"
 #include "cli/SyncStateText.h"
 #include "sync/MusicSync.h"
@@ -29,6 +30,24 @@ void CliRunObserver::connectTo(MusicSync& aSync)
             Qt::BlockingQueuedConnection);
     connect(&aSync, &MusicSync::notEnoughSpace, this, &CliRunObserver::notEnoughSpace,
             Qt::BlockingQueuedConnection);
+    connect(&aSync, &MusicSync::BackupPasswordNeeded, this,
+            &CliRunObserver::BackupPasswordNeeded, Qt::BlockingQueuedConnection);
+}
+
+void CliRunObserver::BackupPasswordNeeded(QString aBackupPath)
+{
+    finishLine();
+    QByteArray password;
+    QString error;
+    if (!mAnswers.backupPasswordFile.isEmpty()) {
+        if (!CliBackupPassword::readFile(mAnswers.backupPasswordFile, password, error))
+            std::fprintf(stderr, "pellmar-sync run: %s\n", error.toLocal8Bit().constData());
+    } else if (mAnswers.interactive) {
+        password = CliBackupPassword::prompt(
+            QStringLiteral("Password of the encrypted backup at %1: ").arg(aBackupPath));
+    }
+    mSync.SetBackupPassword(password);
+    password.fill('\0');
 }
 
 void CliRunObserver::finishLine()

@@ -10,8 +10,8 @@ class QTextStream;
 class TrackList;
 
 // The command line's answer to a run's signals: prints the progress (a live line on a terminal,
-// plain lines otherwise) and answers the three questions from flags, the terminal, or with the
-// safe answer (do not delete, do not go on).
+// plain lines otherwise) and answers the questions from flags, the terminal, or with the safe
+// answer (do not delete, do not go on, no backup password: the transfer waits).
 class CliRunObserver : public QObject
 {
     Q_OBJECT
@@ -25,6 +25,8 @@ public:
         bool ignoreSpace = false;
         // Ask at the terminal when no flag answers.
         bool interactive = false;
+        // --backup-password-file: the encrypted backup's password is its first line.
+        QString backupPasswordFile;
     };
 
     CliRunObserver(MusicSync& aSync, Answers aAnswers, bool aLiveLine);
@@ -42,6 +44,7 @@ public slots:
     void ConfirmDeleteTracks();
     void displayDrmTracksWarning();
     void notEnoughSpace(qint64 aAdditionalSpaceRequired);
+    void BackupPasswordNeeded(QString aBackupPath);
 
 private:
     void show(int aState, int aPercent, const QString& aTrackName);

@@ -7,6 +7,7 @@
 #include "backup/BlackBerryReader.h"
 #include "backup/ExportDatabase.h"
 #include "backup/PhoneFiles.h"
+#include "cli/CliBackupPassword.h"
 #include "cli/CliOptions.h"
 #include "sync/RunLock.h"
 
@@ -15,6 +16,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTextStream>
 
 #include <functional>
@@ -28,6 +30,7 @@ const QString kContacts = QStringLiteral("contacts");
 const QString kCalendar = QStringLiteral("calendar");
 const QString kNotes = QStringLiteral("notes");
 const QString kPhotos = QStringLiteral("photos");
+const QString kPasswordFile = QStringLiteral("password-file");
 
 // True when aPath is aFolder or lies below it (both absolute and clean).
 bool isInside(const QString& aPath, const QString& aFolder)
@@ -101,6 +104,9 @@ QList<QCommandLineOption> ExportCommand::options() const
         {kCalendar, QStringLiteral("calendar (calendar.xml)")},
         {kNotes, QStringLiteral("notes (notes.xml)")},
         {kPhotos, QStringLiteral("also copy the camera roll into OUTDIR/DCIM")},
+        {kPasswordFile,
+         QStringLiteral("the password of an encrypted backup is the first line of FILE"),
+         QStringLiteral("FILE")},
     };
 }
 
@@ -112,8 +118,10 @@ QStringList ExportCommand::argumentNames() const
 QString ExportCommand::notes() const
 {
     return QStringLiteral(
-        "Without any of the first four, all four are written. Encrypted backups cannot be\n"
-        "read. The backup is unpacked into ~/CORVO/extracted/, which is emptied first.\n");
+        "Without any of the first four, all four are written. An encrypted backup needs\n"
+        "its password: from --password-file, or asked without echo on a terminal. The\n"
+        "backup is unpacked into ~/CORVO/extracted/ (readable by you alone), which is\n"
+        "emptied before and after the export.\n");
 }
 
 QString ExportCommand::resolveBackup(const QString& aWord, QString& aError)
@@ -236,12 +244,7 @@ int ExportCommand::run(const CliOptions& aOptions)
         err << "pellmar-sync export: " << error << "\n";
         return CliExit::kError;
     }
-    if (BackupDiscovery::isEncrypted(backupPath)) {
-        err << "pellmar-sync export: the backup at " << backupPath
-            << " is encrypted and cannot be read. Make an unencrypted backup with iTunes "
-               "and try again.\n";
-        return CliExit::kError;
-    }
+    const bool encrypted = BackupDiscovery::isEncrypted(backupPath);
 
     const QString workingFolder = AppPaths::corvoFolder() + QStringLiteral("/extracted/");
     const QString outDir = realPath(aOptions.positional().at(1));
@@ -272,12 +275,32 @@ int ExportCommand::run(const CliOptions& aOptions)
     AppleExtractor extractor;
     extractor.mPhoneFilesFolder = outDir;
     const QDateTime start = QDateTime::currentDateTime().addSecs(-1);
-    if (extractor.extractFromManifest(backupPath, workingFolder) != 0) {
+    if (encrypted) {
+        QByteArray password;
+        if (!CliBackupPassword::obtain(aOptions.value(kPasswordFile), kPasswordFile, backupPath,
+                                       password, error)) {
+            err << "pellmar-sync export: " << error << "\n";
+            return CliExit::kUsage;
+        }
+        extractor.setBackupPassword(password);
+        password.fill('\0');
+        out << "Checking the backup password...\n";
+        out.flush();
+    }
+    // Whatever the outcome, nothing unpacked (decrypted above all) outlives the export.
+    const auto emptyAtEnd =
+        qScopeGuard([&] { AppleExtractor::emptyWorkingFolder(workingFolder); });
+    const int extracted = extractor.extractFromManifest(backupPath, workingFolder);
+    if (extracted == AppleExtractor::kWrongPassword) {
+        err << "pellmar-sync export: The backup password is not right.\n";
+        return CliExit::kWrongPassword;
+    }
+    if (extracted != 0) {
         if (!extractor.mExtractionWarning.isEmpty())
             err << "pellmar-sync export: " << extractor.mExtractionWarning << "\n";
         err << "pellmar-sync export: the backup at " << backupPath
-            << " could not be read (it may be damaged or encrypted, or pellmar-extract may "
-               "be missing).\n";
+            << " could not be read (it may be damaged, or encrypted in a way that cannot be "
+               "opened, or pellmar-extract may be missing).\n";
         return CliExit::kError;
     }
 

@@ -34,6 +34,7 @@ const QString kYes = QStringLiteral("yes");
 const QString kIgnoreSpace = QStringLiteral("ignore-space");
 const QString kForceFull = QStringLiteral("force-full");
 const QString kDryRun = QStringLiteral("dry-run");
+const QString kBackupPasswordFile = QStringLiteral("backup-password-file");
 
 std::atomic<MusicSync*> gRunningSync{nullptr};
 std::atomic<int> gInterrupts{0};
@@ -99,6 +100,10 @@ QList<QCommandLineOption> RunCommand::options() const
                {kDryRun,
                 QStringLiteral("show what a run would copy, delete and write, and whether the\n"
                                "space suffices; change nothing")},
+               {kBackupPasswordFile,
+                QStringLiteral("the password of the phone's encrypted backup is the first\n"
+                               "line of FILE"),
+                QStringLiteral("FILE")},
            }
            + CliOptions::phoneOptions();
 }
@@ -108,7 +113,9 @@ QString RunCommand::notes() const
     return QStringLiteral(
         "Without a terminal, and without --yes or --ignore-space, the safe answer is\n"
         "taken: nothing is deleted (the run stops) and a run without enough space stops.\n"
-        "Ctrl-C cancels the run cleanly.\n");
+        "Ctrl-C cancels the run cleanly. The password of an encrypted backup comes from\n"
+        "--backup-password-file, or is asked without echo on a terminal; without either\n"
+        "the backup is not transferred and its choices stay for the next run.\n");
 }
 
 int RunCommand::exitCodeFor(int aFinalState, bool aAllCopiedAndDeleted)
@@ -187,6 +194,7 @@ int RunCommand::run(const CliOptions& aOptions)
     answers.confirmDeletions = aOptions.isSet(kYes);
     answers.ignoreSpace = aOptions.isSet(kIgnoreSpace);
     answers.interactive = CliTerminal::stdinIsTerminal();
+    answers.backupPasswordFile = aOptions.value(kBackupPasswordFile);
     CliRunObserver observer(sync, answers, CliTerminal::stdoutIsTerminal());
     observer.connectTo(sync);
 
@@ -241,14 +249,23 @@ int RunCommand::run(const CliOptions& aOptions)
             << "\n";
     if (finalState == SyncState::NotConfigured || finalState == SyncState::NoSettings)
         out << "The phone is not set up; run 'pellmar-sync setup' first.\n";
-    if (sync.BackupTransferPostponed())
+    if (sync.BackupPasswordWrong())
+        err << "pellmar-sync run: The backup password is not right. Nothing of the backup was "
+               "transferred; its choices stay for the next run.\n";
+    else if (sync.BackupPasswordNotGiven())
+        err << "pellmar-sync run: the selected backup is encrypted and its password was not "
+               "given, so it was not transferred (its choices stay for the next run). Give the "
+               "password with --backup-password-file FILE (the first line of FILE), or run on "
+               "a terminal to be asked for it.\n";
+    else if (sync.BackupTransferPostponed())
         err << "pellmar-sync run: the data of the selected backup was not transferred: "
             << BackupTransferStage::workingFolder()
             << " is in use by another export or run. It will be transferred on the next run.\n";
     else if (sync.BackupTransferFailed())
         err << "pellmar-sync run: it has not been possible to transfer data from the selected "
-               "backup. If the backup is encrypted, make an unencrypted backup with iTunes and "
-               "run again (the copy choices were switched off: choose them again with "
+               "backup: it may be damaged, or encrypted in a way that cannot be opened. Then "
+               "make an unencrypted backup (with idevicebackup2, iTunes or Finder) and run "
+               "again (the copy choices were switched off: choose them again with "
                "'pellmar-sync setup').\n";
     if (!sync.PhoneFilesFolder().isEmpty())
         out << "The backup's data, in files the phone's own apps import, is in its "
@@ -269,5 +286,8 @@ int RunCommand::run(const CliOptions& aOptions)
     }
     const int exitCode = exitCodeFor(
         finalState, notCopied.isEmpty() && notDeleted.isEmpty() && notWritten.isEmpty());
-    return sync.BackupTransferFailed() && exitCode == CliExit::kDone ? CliExit::kError : exitCode;
+    if (sync.BackupPasswordWrong() && (exitCode == CliExit::kDone || exitCode == CliExit::kError))
+        return CliExit::kWrongPassword;
+    const bool transferMissing = sync.BackupTransferFailed() || sync.BackupPasswordNotGiven();
+    return transferMissing && exitCode == CliExit::kDone ? CliExit::kError : exitCode;
 }

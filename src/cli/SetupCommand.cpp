@@ -62,10 +62,6 @@ QString readBackupChoice(const CliOptions& aOptions, BackupChoice& aChoice)
         aChoice.mPath = info.absoluteFilePath();
     } else if (info.isDir()) {
         aChoice.mPath = QDir(path).absolutePath() + QLatin1Char('/');
-        if (BackupDiscovery::isEncrypted(aChoice.mPath))
-            return QStringLiteral("the backup at %1 is encrypted and cannot be transferred; make "
-                                  "an unencrypted backup with iTunes first")
-                .arg(aChoice.mPath);
     } else {
         return QStringLiteral("--backup takes an iPhone backup folder or a BlackBerry backup "
                               "file (.ipd or .bbb); '%1' is neither")
@@ -318,6 +314,9 @@ int SetupCommand::run(const CliOptions& aOptions)
         }
         out << "  Backup: " << backup.mPath << " (" << chosen.join(QStringLiteral(", "))
             << "; moved with the next run)\n";
+        if (BackupDiscovery::isEncrypted(backup.mPath))
+            out << "  The backup is encrypted: 'pellmar-sync run' asks for its password, or "
+                   "reads it from --backup-password-file FILE.\n";
         for (const QString& folder : std::as_const(backup.mPhotoFolders))
             out << "  Photo folder: " << folder << "\n";
     }

@@ -1,4 +1,5 @@
 #include "app/AppStartup.h"
+#include "sync/BackupTransferStage.h"
 #include "cli/CliDispatcher.h"
 
 #include <QCoreApplication>
@@ -9,6 +10,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("pellmar-sync"));
     AppStartup::loadTranslations(app);
+    BackupTransferStage::removeLeftovers();
     const int code = CliDispatcher::dispatch(QCoreApplication::arguments());
     return AppStartup::finish(code);
 }

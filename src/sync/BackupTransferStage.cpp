@@ -3,6 +3,7 @@
 #include "app/AppPaths.h"
 #include "app/DebugLog.h"
 #include "backup/AppleExtractor.h"
+#include "backup/BackupDiscovery.h"
 #include "backup/BlackBerryReader.h"
 #include "backup/PhoneFiles.h"
 #include "device/Device.h"
@@ -11,9 +12,11 @@
 #include "sync/PhotoCopier.h"
 #include "sync/RunLock.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 namespace {
 
@@ -42,6 +45,17 @@ QString BackupTransferStage::phoneFilesFolder()
     return workingFolder() + QStringLiteral("Pellmar");
 }
 
+void BackupTransferStage::removeLeftovers()
+{
+    const QDir folder(workingFolder());
+    if (!folder.exists() || folder.isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System
+                                           | QDir::NoDotAndDotDot))
+        return;
+    RunLock lock = RunLock::forExport();
+    if (lock.tryLock())
+        AppleExtractor::emptyWorkingFolder(workingFolder());
+}
+
 void BackupTransferStage::run()
 {
     LogScope scope("MusicSync::transferBackup");
@@ -63,10 +77,17 @@ void BackupTransferStage::run()
     if (backupPath.isEmpty())
         return;
 
+    // Decrypted data must not outlive the stage.
+    const bool encrypted = !BlackBerryReader::isBlackBerryBackup(backupPath)
+                           && BackupDiscovery::isEncrypted(backupPath);
+    const auto emptyAtEnd = qScopeGuard([encrypted] {
+        if (encrypted)
+            AppleExtractor::emptyWorkingFolder(workingFolder());
+    });
     if (BlackBerryReader::isBlackBerryBackup(backupPath))
         transferBlackBerry(backupPath);
-    else
-        transferIPhone(backupPath);
+    else if (!transferIPhone(backupPath))
+        return;
     if (mSync.hasBeenCancelled()) {
         // Half a transfer is no transfer: the choices stay on so that the next run completes
         // it (files already on the phone are kept, not copied twice).
@@ -98,15 +119,44 @@ void BackupTransferStage::transferBlackBerry(const QString& aBackupPath)
     BlackBerryReader::readBlackBerryBackup(aBackupPath, workingFolder(), flags, phoneFilesFolder());
 }
 
-void BackupTransferStage::transferIPhone(const QString& aBackupPath)
+QByteArray BackupTransferStage::backupPassword(const QString& aBackupPath)
+{
+    QByteArray password = mSync.TakeBackupPassword();
+    if (password.isEmpty()) {
+        logMessage("Asking for the backup password");
+        emit mSync.BackupPasswordNeeded(aBackupPath);
+        password = mSync.TakeBackupPassword();
+    }
+    return password;
+}
+
+bool BackupTransferStage::transferIPhone(const QString& aBackupPath)
 {
     AppleExtractor extractor;
     extractor.mPhoneFilesFolder = phoneFilesFolder();
+    if (BackupDiscovery::isEncrypted(aBackupPath)) {
+        QByteArray password = backupPassword(aBackupPath);
+        if (password.isEmpty()) {
+            logMessage("No backup password given - the transfer waits for the next run");
+            mSync.SetBackupPasswordNotGiven();
+            return false;
+        }
+        extractor.setBackupPassword(password);
+        password.fill('\0');
+        mSync.UpdateProgress(SyncState::Preparing,
+                             QCoreApplication::translate("SyncUi",
+                                                         "Checking the backup password..."));
+    }
     const int result = extractor.extractFromManifest(aBackupPath, workingFolder());
     logValue("extractFromManifest", result);
+    if (result == AppleExtractor::kWrongPassword || result == AppleExtractor::kPasswordNeeded) {
+        logMessage("The backup password is not right - the copy choices stay on");
+        mSync.SetBackupPasswordWrong();
+        return false;
+    }
     if (result != 0) {
         mSync.SetBackupTransferFailed(true);
-        return;
+        return true;
     }
     const QString folder = workingFolder();
     // The exporters' results are not needed: a file that was not written is simply not copied.
@@ -122,6 +172,7 @@ void BackupTransferStage::transferIPhone(const QString& aBackupPath)
         mSync.ChangeState(SyncState::CopyingPhotos);
         PhotoCopier(mSync).copyPhotos(extractor.mPhotos);
     }
+    return true;
 }
 
 void BackupTransferStage::copyToPhone()

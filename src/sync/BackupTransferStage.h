@@ -12,7 +12,10 @@ class SyncSettings;
 // iCalendar, SMS Backup & Restore, notes as text, with a README) into "Download/Pellmar" for
 // people without the companion app, and then switches the copy settings off, so that
 // each transfer happens once per request. An iPhone backup that cannot be unpacked (typically
-// an encrypted one) marks the run's backup transfer as failed; the music part goes on.
+// a damaged one) marks the run's backup transfer as failed; the music part goes on. An encrypted
+// backup is opened with its password, asked for when the stage starts; a wrong password or a
+// cancelled question skips the transfer and keeps the choices. Whatever was decrypted is
+// removed from the working folder when the stage ends.
 class BackupTransferStage
 {
 public:
@@ -24,10 +27,18 @@ public:
     static QString workingFolder();
     // Where the exporters write the files for "Download/Pellmar" (inside the working folder).
     static QString phoneFilesFolder();
+    // At start-up: empties what a run or export that died left in the working folder (it may
+    // be decrypted data), unless a live one is using it.
+    static void removeLeftovers();
 
 private:
     void transferBlackBerry(const QString& aBackupPath);
-    void transferIPhone(const QString& aBackupPath);
+    // False when the transfer was skipped for want of the right password: the copy choices
+    // then stay on.
+    bool transferIPhone(const QString& aBackupPath);
+    // The password of an encrypted backup: the one given before the run, else the answer to
+    // the run's question. Empty when the user cancelled.
+    QByteArray backupPassword(const QString& aBackupPath);
     void copyToPhone();
     // Copies the files of phoneFilesFolder() to "Download/Pellmar", each through a temporary
     // name, the README last.

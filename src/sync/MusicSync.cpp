@@ -120,6 +120,14 @@ bool MusicSync::hasBeenCancelled()
     return cancelled;
 }
 
+QByteArray MusicSync::TakeBackupPassword()
+{
+    QByteArray password = mBackupPassword;
+    mBackupPassword.fill('\0');
+    mBackupPassword.clear();
+    return password;
+}
+
 void MusicSync::Start()
 {
     LogScope scope("MusicSync::Start");
@@ -129,6 +137,7 @@ void MusicSync::Start()
         mFreeSpace = qint64(freeSpace);
     mBackupTransferFailed = mBackupTransferPostponed = false;
     mPhoneFilesFolder.clear();
+    mBackupPasswordWrong = mBackupPasswordNotGiven = false;
     // A member, not a local: a fault that ends the run skips local destructors, and the lock
     // must still go when this object does.
     mStayAwake = std::make_unique<SleepInhibitor>();

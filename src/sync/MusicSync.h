@@ -74,6 +74,17 @@ public:
     // imports (contacts, calendar, messages, notes); empty when this run put none there.
     const QString& PhoneFilesFolder() const { return mPhoneFilesFolder; }
     void SetPhoneFilesFolder(const QString& aFolder) { mPhoneFilesFolder = aFolder; }
+    // The password of the run's encrypted backup: given before the run (a password file, the
+    // keyring) or by the answer to BackupPasswordNeeded; taken, and so forgotten, by the
+    // transfer stage.
+    void SetBackupPassword(const QByteArray& aPassword) { mBackupPassword = aPassword; }
+    QByteArray TakeBackupPassword();
+    // The backup's password was not right, or was not given (the question was cancelled); the
+    // transfer was skipped and the copy choices stay on for the next run.
+    bool BackupPasswordWrong() const { return mBackupPasswordWrong; }
+    bool BackupPasswordNotGiven() const { return mBackupPasswordNotGiven; }
+    void SetBackupPasswordWrong() { mBackupPasswordWrong = true; }
+    void SetBackupPasswordNotGiven() { mBackupPasswordNotGiven = true; }
     int State() const { return mState; }
     int PercentComplete() const { return mPercentComplete; }
     // The run's track list, for reading after the run.
@@ -116,6 +127,9 @@ signals:
     void ConfirmDeleteTracks();
     void DrmTracksFound();
     void notEnoughSpace(qint64 aAdditionalSpaceRequired);
+    // The backup to transfer is encrypted and no password was given: a blocking question, whose
+    // answer is SetBackupPassword (nothing set: cancelled).
+    void BackupPasswordNeeded(QString aBackupPath);
 
 private:
     // A dry run takes the run's own steps of reading and deciding (SyncPlanner).
@@ -180,6 +194,9 @@ private:
     bool mBackupTransferFailed = false;
     bool mBackupTransferPostponed = false;
     QString mPhoneFilesFolder;
+    QByteArray mBackupPassword;
+    bool mBackupPasswordWrong = false;
+    bool mBackupPasswordNotGiven = false;
     std::unique_ptr<SleepInhibitor> mStayAwake;
     bool mLibraryReadFailed = false;
     int mCopiedCount = 0;

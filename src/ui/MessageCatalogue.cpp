@@ -87,6 +87,10 @@ void MessageCatalogue::build()
                   "<b>%1</b>, in files that the phone's own apps can import.</p>"
                   "<p>Open <b>README.txt</b> in that folder with the phone's Files app: it says "
                   "how to import each file.</p>"));
+        "SyncUi", "<p>It has not been possible to transfer data from the selected backup. It may "
+                  "be damaged, or encrypted in a way that cannot be opened: then please create a "
+                  "backup without encryption (with idevicebackup2, iTunes or Finder) and choose "
+                  "it again.</p>"));
     c.enableUsb = text(QT_TRANSLATE_NOOP(
         "SyncUi", "<p>It is necessary to enable the USB connection on your phone before "
                   "synchronizing. Click <a "

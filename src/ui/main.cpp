@@ -1,4 +1,5 @@
 #include "app/AppStartup.h"
+#include "sync/BackupTransferStage.h"
 #include "ui/SyncUi.h"
 
 #include <QApplication>
@@ -13,6 +14,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationDisplayName(QStringLiteral("Pellmar"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/pellmar.svg")));
     AppStartup::loadTranslations(app);
+    BackupTransferStage::removeLeftovers();
     int code = 0;
     {
         SyncUi window;

@@ -217,8 +217,9 @@ private slots:
 
     void refusesWhatItCannotExport()
     {
+        // Encrypted, without a password and without a terminal to ask on.
         Result r = sync({"export", mRoot + "ffff", mDir.path() + "/enc"});
-        QCOMPARE(r.mExitCode, 1);
+        QCOMPARE(r.mExitCode, 2);
         QVERIFY(r.mErr.contains("encrypted"));
         QVERIFY(!QFileInfo::exists(mDir.path() + "/enc/messages.xml"));
 
