@@ -4,6 +4,7 @@
 #include "CbcFileDecryptor.h"
 
 #include <QFile>
+#include <QList>
 #include <QtEndian>
 
 BackupDecryptor::Unlock BackupDecryptor::unlock(const BackupManifest& aManifest,
@@ -36,21 +37,24 @@ QByteArray BackupDecryptor::unwrapFileKey(const QByteArray& aStoredKey, qint64 a
                                       : QStringLiteral("its key is cut short");
         return QByteArray();
     }
-    quint32 protectionClass = qFromLittleEndian<quint32>(aStoredKey.constData());
-    QByteArray classKey = mKeybag.classKey(protectionClass);
-    if (classKey.isEmpty() && aFallbackClass >= 0)
-        classKey = mKeybag.classKey(quint32(aFallbackClass));
-    if (classKey.isEmpty()) {
-        mError = QStringLiteral("the keybag has no key of its protection class %1")
-                     .arg(protectionClass);
-        return QByteArray();
+    const quint32 storedClass = qFromLittleEndian<quint32>(aStoredKey.constData());
+    // The class stored with the key decides; the record's ProtectionClass is the second try.
+    QList<quint32> classes{storedClass};
+    if (aFallbackClass >= 0 && quint32(aFallbackClass) != storedClass)
+        classes << quint32(aFallbackClass);
+    bool anyClassKey = false;
+    for (quint32 protectionClass : std::as_const(classes)) {
+        const QByteArray classKey = mKeybag.classKey(protectionClass);
+        if (classKey.isEmpty())
+            continue;
+        anyClassKey = true;
+        if (const std::optional<QByteArray> key = AesKeyUnwrap::unwrap(classKey, aStoredKey.mid(4)))
+            return *key;
     }
-    const std::optional<QByteArray> key = AesKeyUnwrap::unwrap(classKey, aStoredKey.mid(4));
-    if (!key) {
-        mError = QStringLiteral("its key does not unwrap with its class key");
-        return QByteArray();
-    }
-    return *key;
+    mError = anyClassKey ? QStringLiteral("its key does not unwrap with its class key")
+                         : QStringLiteral("the keybag has no key of its protection class %1")
+                               .arg(storedClass);
+    return QByteArray();
 }
 
 bool BackupDecryptor::decryptIndex(const QString& aSource, const QString& aTarget)
