@@ -172,8 +172,12 @@ int AppleExtractor::extractFromManifest(const QString& aBackupPath, const QStrin
 
     const bool encrypted = BackupDiscovery::isEncrypted(backupFolder);
     logValue("encrypted", encrypted);
-    if (encrypted)
+    if (encrypted) {
         refuseLogCopiesFrom(workingFolder);
+        // Tells a later start that a run which died here left decrypted data behind.
+        if (folderReady)
+            QFile(workingFolder + kDecryptedMarker).open(QIODevice::WriteOnly);
+    }
     int passwordResult = 0;
     const QString tool = folderReady ? extractionTool() : QString();
     if (tool.isEmpty()) {
@@ -292,10 +296,11 @@ int AppleExtractor::checkBackupPassword(const QString& aBackupPath, const QByteA
 void AppleExtractor::emptyWorkingFolder(const QString& aWorkingFolder)
 {
     LogScope scope("AppleExtractor::emptyWorkingFolder");
-    const QFileInfo info(aWorkingFolder);
+    // Without its trailing separator, so that a link in the folder's place is seen as one.
+    const QString folder = QDir::cleanPath(aWorkingFolder);
+    const QFileInfo info(folder);
     if (info.isDir() && !info.isSymLink()) {
-        QDir folder(aWorkingFolder);
-        for (const QFileInfo& entry : folder.entryInfoList(
+        for (const QFileInfo& entry : QDir(folder).entryInfoList(
                  QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
             const bool removed = entry.isDir() && !entry.isSymLink()
                                      ? QDir(entry.filePath()).removeRecursively()
@@ -305,6 +310,14 @@ void AppleExtractor::emptyWorkingFolder(const QString& aWorkingFolder)
         }
     }
     refuseLogCopiesFrom(QString());
+}
+
+bool AppleExtractor::holdsDecryptedData(const QString& aWorkingFolder)
+{
+    const QString folder = QDir::cleanPath(aWorkingFolder);
+    const QFileInfo info(folder);
+    return info.isDir() && !info.isSymLink()
+           && QFileInfo::exists(folder + QLatin1Char('/') + kDecryptedMarker);
 }
 
 void AppleExtractor::classify(const QString& aSourceName, const QString& aBackupName)

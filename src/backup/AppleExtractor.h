@@ -42,6 +42,10 @@ public:
     // Removes everything from the working folder, when the work with a backup ends and at
     // start-up: decrypted files must not outlive it.
     static void emptyWorkingFolder(const QString& aWorkingFolder);
+    // True when an extraction of an encrypted backup used the working folder and it was not
+    // emptied since (the marker file below is in it).
+    static bool holdsDecryptedData(const QString& aWorkingFolder);
+    static constexpr const char* kDecryptedMarker = ".decrypted";
 
     // The exporters. Each writes one XML file at aOutputPath from the databases found by the
     // extraction and returns 0 or a negative failure code; aWorkingFolder is not used. With

@@ -47,9 +47,7 @@ QString BackupTransferStage::phoneFilesFolder()
 
 void BackupTransferStage::removeLeftovers()
 {
-    const QDir folder(workingFolder());
-    if (!folder.exists() || folder.isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System
-                                           | QDir::NoDotAndDotDot))
+    if (!AppleExtractor::holdsDecryptedData(workingFolder()))
         return;
     RunLock lock = RunLock::forExport();
     if (lock.tryLock())

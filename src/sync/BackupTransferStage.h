@@ -27,8 +27,8 @@ public:
     static QString workingFolder();
     // Where the exporters write the files for "Download/Pellmar" (inside the working folder).
     static QString phoneFilesFolder();
-    // At start-up: empties what a run or export that died left in the working folder (it may
-    // be decrypted data), unless a live one is using it.
+    // At start-up: empties the decrypted data that a run or export which died left in the
+    // working folder, unless a live one is using it.
     static void removeLeftovers();
 
 private:

@@ -139,6 +139,17 @@ private slots:
         QCOMPARE(r.mExitCode, 2);
         QVERIFY2(r.mErr.contains("--password-file FILE"), qPrintable(r.all()));
 
+        // What a killed export of an encrypted backup left is removed when the program starts;
+        // a working folder that held no decrypted data is left as it is.
+        const QString working = mHome + "/CORVO/extracted/";
+        QVERIFY(QDir().mkpath(working + "unpacked/HomeDomain"));
+        writeFile(working + "unpacked/HomeDomain/notes.sqlite", "plain text");
+        QCOMPARE(sync({"backups"}).mExitCode, 0);
+        QCOMPARE(entriesBelow(working).size(), 3);
+        writeFile(working + ".decrypted", "");
+        QCOMPARE(sync({"backups"}).mExitCode, 0);
+        QCOMPARE(entriesBelow(working), QStringList());
+
         // A keybag that cannot be read is no password matter.
         FakeBackupBuilder damaged(mDir.path() + "/enc3");
         damaged.setKeybagBytes(keybag.bytes().left(20));
