@@ -78,19 +78,16 @@ void MessageCatalogue::build()
     c.copyingPhotos = text(QT_TRANSLATE_NOOP("SyncUi", "Copying photos to the phone"));
     c.convertingVideo = text(QT_TRANSLATE_NOOP("SyncUi", "Converting video"));
     c.backupTransferFailed = text(QT_TRANSLATE_NOOP(
-        "SyncUi", "<p>It has not been possible to transfer data from the selected backup. If the "
-                  "backup is encrypted then please create a non-encrypted backup using "
-                  "iTunes.</p>"));
+        "SyncUi", "<p>It has not been possible to transfer data from the selected backup. It may "
+                  "be damaged, or encrypted in a way that cannot be opened: then please create a "
+                  "backup without encryption (with idevicebackup2, iTunes or Finder) and choose "
+                  "it again.</p>"));
     c.phoneFilesWritten = text(QT_TRANSLATE_NOOP(
         "SyncUi", "<p>The data you chose to bring over from your old phone (contacts, "
                   "calendar, text messages, notes) is now also on your phone in the folder "
                   "<b>%1</b>, in files that the phone's own apps can import.</p>"
                   "<p>Open <b>README.txt</b> in that folder with the phone's Files app: it says "
                   "how to import each file.</p>"));
-        "SyncUi", "<p>It has not been possible to transfer data from the selected backup. It may "
-                  "be damaged, or encrypted in a way that cannot be opened: then please create a "
-                  "backup without encryption (with idevicebackup2, iTunes or Finder) and choose "
-                  "it again.</p>"));
     c.enableUsb = text(QT_TRANSLATE_NOOP(
         "SyncUi", "<p>It is necessary to enable the USB connection on your phone before "
                   "synchronizing. Click <a "
