@@ -1,5 +1,9 @@
 #include "ui/SyncUi.h"
 
+#include "backup/BackupDiscovery.h"
+#include "ui/BackupPasswordDialog.h"
+#include "ui/BackupPasswordKeyring.h"
+
 #include "app/DebugLog.h"
 #include "device/Device.h"
 #include "device/DeviceType.h"
@@ -432,11 +436,41 @@ void SyncUi::useFolderAsPhone()
     changeSettings(kModeNewPhone);
 }
 
+void SyncUi::askBackupPassword(QString aBackupPath)
+{
+    LogScope scope("SyncUi::askBackupPassword");
+    if (!mMusicSync)
+        return;
+    QByteArray password = BackupPasswordKeyring::read(aBackupPath);
+    if (!password.isEmpty()) {
+        mKeyringPasswordOf = aBackupPath;
+    } else {
+        QString name = BackupDiscovery::getDeviceNameFromInfoPlist(aBackupPath
+                                                                   + QStringLiteral("Info.plist"));
+        BackupPasswordDialog dialog(name.isEmpty() ? aBackupPath : name, this);
+        if (ModalAnswerer::exec(dialog) == QDialog::Accepted)
+            password = dialog.password();
+    }
+    mMusicSync->SetBackupPassword(password);
+    password.fill('\0');
+}
+
 void SyncUi::afterSyncSteps(bool aComplete)
 {
     const MessageCatalogue& c = MessageCatalogue::get();
     if (mShutdownRequested)
         return;
+    if (mMusicSync && mMusicSync->BackupPasswordWrong()) {
+        // A kept password that no longer opens the backup is dropped: the next run asks.
+        if (!mKeyringPasswordOf.isEmpty())
+            BackupPasswordKeyring::forget(mKeyringPasswordOf);
+        QMessageBox box(QMessageBox::Warning, c.productName,
+                        tr("The backup password is not right."), QMessageBox::Ok, this);
+        box.setInformativeText(tr("Nothing of the backup was transferred; it will be with the "
+                                  "next synchronization."));
+        box.setObjectName(QStringLiteral("backupPasswordWrongBox"));
+        ModalAnswerer::exec(box);
+    }
     if (mMusicSync && mMusicSync->BackupTransferFailed()) {
         QMessageBox box(QMessageBox::Warning, c.productName, c.backupTransferFailed,
                         QMessageBox::Ok, this);
@@ -522,6 +556,9 @@ void SyncUi::startSync()
             Qt::BlockingQueuedConnection);
     connect(sync, &MusicSync::notEnoughSpace, this, &SyncUi::notEnoughSpace,
             Qt::BlockingQueuedConnection);
+    connect(sync, &MusicSync::BackupPasswordNeeded, this, &SyncUi::askBackupPassword,
+            Qt::BlockingQueuedConnection);
+    mKeyringPasswordOf.clear();
     mSyncButton->setEnabled(false);
     mStopRequested = false;
     mSummary->clear();

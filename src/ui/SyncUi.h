@@ -59,6 +59,8 @@ public:
     const QMessageBox& iTunesNotice() const { return mITunesNotice; }
 
 public slots:
+    // The run's backup is encrypted: its password from the keyring, else asked (blocking).
+    void askBackupPassword(QString aBackupPath);
     void startSync();
     void changeSettings(int aMode = kModeSettingsButton);
     void UpdateProgress(int a_state, int a_percent_complete);
@@ -126,6 +128,8 @@ private:
     std::unique_ptr<SyncPreview> mPreview;
     // Held from the start of a run until its thread ends, as the command line holds it.
     std::optional<RunLock> mRunLock;
+    // The backup whose password this run took from the keyring.
+    QString mKeyringPasswordOf;
     std::unique_ptr<DeviceList> mDeviceList;
     LocalMusicLibrary mLibrary;
     int mState = -1;

@@ -12,6 +12,7 @@
 #include "tracks/SyncState.h"
 #include "tracks/Track.h"
 #include "tracks/TrackList.h"
+#include "ui/BackupPasswordDialog.h"
 #include "ui/DeleteTracksConfirm.h"
 #include "ui/MessageCatalogue.h"
 #include "ui/ModalAnswerer.h"
@@ -170,6 +171,12 @@ void wizardPages(SyncUi& aWindow)
     save(wizard, QStringLiteral("wizard-6-convert"));
     wizard.next();
     save(wizard, QStringLiteral("wizard-7-backup"));
+    // With a backup found: chosen, and if it is encrypted its password is asked for.
+    if (auto* backups = wizard.currentPage()->findChild<QListWidget*>(QStringLiteral("backupList"));
+        backups && backups->count() > 0) {
+        backups->setCurrentRow(0);
+        save(wizard, QStringLiteral("wizard-7-backup-chosen"));
+    }
     wizard.next();
     save(wizard, QStringLiteral("wizard-9-conclusion"));
     // No page leads to the photos page.
@@ -220,6 +227,9 @@ void dialogs(SyncUi& aWindow)
                                        "href=\"http://example.org/\">Download it here</a>.</p>"));
     update.show();
     save(update, QStringLiteral("dialog-update"));
+    BackupPasswordDialog password(QStringLiteral("Anna's iPhone"), &aWindow);
+    password.show();
+    save(password, QStringLiteral("dialog-backup-password"));
     UsbEjectWarning eject;
     eject.show();
     save(eject, QStringLiteral("dialog-usb-eject"));

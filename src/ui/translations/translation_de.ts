@@ -2,6 +2,40 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>BackupPasswordBox</name>
+    <message>
+        <source>This backup is encrypted. Enter the password that protects it:</source>
+        <translation>Diese Sicherung ist verschlüsselt. Geben Sie das Passwort ein, das sie schützt:</translation>
+    </message>
+    <message>
+        <source>Remember the password</source>
+        <translation>Passwort merken</translation>
+    </message>
+    <message>
+        <source>The selected backup is encrypted. Enter its password to continue.</source>
+        <translation>Die gewählte Sicherung ist verschlüsselt. Geben Sie ihr Passwort ein, um fortzufahren.</translation>
+    </message>
+    <message>
+        <source>Checking the backup password...</source>
+        <translation>Das Passwort der Sicherung wird geprüft...</translation>
+    </message>
+    <message>
+        <source>The backup password is not right.</source>
+        <translation>Das Passwort der Sicherung ist nicht richtig.</translation>
+    </message>
+    <message>
+        <source>The password could not be kept in the desktop&apos;s keyring; the next synchronization will ask for it.</source>
+        <translation>Das Passwort konnte nicht im Schlüsselbund des Desktops gespeichert werden; die nächste Synchronisierung fragt danach.</translation>
+    </message>
+</context>
+<context>
+    <name>BackupPasswordDialog</name>
+    <message>
+        <source>&lt;p&gt;The backup of %1 is encrypted. Enter its password to transfer its data to the phone.&lt;/p&gt;&lt;p&gt;Cancel leaves the transfer for the next synchronization.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Die Sicherung von %1 ist verschlüsselt. Geben Sie ihr Passwort ein, um ihre Daten auf das Telefon zu übertragen.&lt;/p&gt;&lt;p&gt;Mit Abbrechen wird die Übertragung bei der nächsten Synchronisierung nachgeholt.&lt;/p&gt;</translation>
+    </message>
+</context>
+<context>
     <name>ConculsionStartSyncPage</name>
     <message>
         <source>Phone Setup</source>
@@ -522,10 +556,6 @@ Wählen Sie einen Backup-Ordner oder eine BlackBerry-Backup-Datei, wenn Sie eine
         <translation>Video wird umgewandelt</translation>
     </message>
     <message>
-        <source>&lt;p&gt;It has not been possible to transfer data from the selected backup. If the backup is encrypted then please create a non-encrypted backup using iTunes.&lt;/p&gt;</source>
-        <translation>&lt;p&gt;Die Daten des gewählten Backups konnten nicht übertragen werden. Wenn das Backup verschlüsselt ist, erstellen Sie bitte mit iTunes ein unverschlüsseltes Backup.&lt;/p&gt;</translation>
-    </message>
-    <message>
         <source>&lt;p&gt;It is necessary to enable the USB connection on your phone before synchronizing. Click &lt;a href=&quot;http://www.[APP_DOMAIN]/blog/files/enable_usb.html&quot;&gt;here&lt;/a&gt; for instructions on how to do this.&lt;p&gt;</source>
         <translation>&lt;p&gt;Vor dem Synchronisieren muss die USB-Verbindung auf Ihrem Telefon aktiviert werden. Klicken Sie &lt;a href=&quot;http://www.[APP_DOMAIN]/blog/files/enable_usb.html&quot;&gt;hier&lt;/a&gt; für eine Anleitung.&lt;p&gt;</translation>
     </message>
@@ -717,6 +747,18 @@ Wenn iTunes Meldungsfenster anzeigt, schließen Sie diese bitte, bevor Sie fortf
         <source>&lt;p&gt;It was not possible to copy the following tracks to your phone.&lt;/p&gt;&lt;p&gt;Click &lt;a href=&quot;http://www.[APP_DOMAIN]/blog/files/copyfailed.htm&quot;&gt;here&lt;/a&gt; to diagnose the problem.&lt;/p&gt;</source>
         <comment>other failure</comment>
         <translation>&lt;p&gt;Die folgenden Titel konnten nicht auf Ihr Telefon kopiert werden.&lt;/p&gt;&lt;p&gt;Klicken Sie &lt;a href=&quot;http://www.[APP_DOMAIN]/blog/files/copyfailed.htm&quot;&gt;hier&lt;/a&gt;, um die Ursache zu finden.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;It has not been possible to transfer data from the selected backup. It may be damaged, or encrypted in a way that cannot be opened: then please create a backup without encryption (with idevicebackup2, iTunes or Finder) and choose it again.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Die Daten der gewählten Sicherung konnten nicht übertragen werden. Sie ist vielleicht beschädigt oder so verschlüsselt, dass sie sich nicht öffnen lässt: Erstellen Sie dann bitte eine unverschlüsselte Sicherung (mit idevicebackup2, iTunes oder dem Finder) und wählen Sie diese erneut.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>The backup password is not right.</source>
+        <translation>Das Passwort der Sicherung ist nicht richtig.</translation>
+    </message>
+    <message>
+        <source>Nothing of the backup was transferred; it will be with the next synchronization.</source>
+        <translation>Von der Sicherung wurde nichts übertragen; das geschieht bei der nächsten Synchronisierung.</translation>
     </message>
 </context>
 </TS>

@@ -5,6 +5,7 @@
 #include "backup/BlackBerryReader.h"
 #include "ui/MessageCatalogue.h"
 #include "ui/ModalAnswerer.h"
+#include "ui/wizard/BackupPasswordBox.h"
 #include "ui/wizard/WizardPageIds.h"
 
 #include <QCheckBox>
@@ -74,6 +75,10 @@ DeviceBackupPage::DeviceBackupPage(QWidget* aParent) : QWizardPage(aParent)
     mPhotos = box(tr("Copy Photos"), "copyPhotos");
     mNotes = box(tr("Copy Notes"), "copyNotes");
     layout->addLayout(boxes);
+    mPasswordBox = new BackupPasswordBox;
+    layout->addWidget(mPasswordBox);
+    connect(mList, &QListWidget::itemSelectionChanged, this,
+            [this] { mPasswordBox->setBackup(selectedBackupPath()); });
 
     for (const BackupInfo& backup : BackupDiscovery::findiTunesBackups())
         addBackup(backup);
@@ -262,8 +267,9 @@ QString DeviceBackupPage::validationText() const
 bool DeviceBackupPage::validatePage()
 {
     const QString text = validationText();
+    // An encrypted backup goes on only with its password.
     if (text.isEmpty())
-        return true;
+        return mPasswordBox->check();
     QMessageBox box(QMessageBox::Critical, MessageCatalogue::get().productName, text,
                     QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("backupValidationBox"));

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QWizardPage>
 
+class BackupPasswordBox;
 class QCheckBox;
 class QFileDialog;
 class QLabel;
@@ -70,5 +71,7 @@ private:
     QCheckBox* mCalendar;
     QCheckBox* mPhotos;
     QCheckBox* mNotes;
+    // Shown for an encrypted backup.
+    BackupPasswordBox* mPasswordBox;
     QTimer mTimer;
 };
