@@ -16,6 +16,7 @@
 #include "ui/DeleteTracksConfirm.h"
 #include "ui/MessageCatalogue.h"
 #include "ui/ModalAnswerer.h"
+#include "ui/PhoneWait.h"
 #include "ui/SyncUi.h"
 #include "ui/SyncWarningDialog.h"
 #include "ui/UpdateDialog.h"
@@ -31,6 +32,7 @@
 #include <QMessageBox>
 #include <QRadioButton>
 #include <QTextStream>
+#include <QThread>
 #include <QTimer>
 
 namespace {
@@ -249,6 +251,15 @@ void dialogs(SyncUi& aWindow)
                            QMessageBox::Ok, &aWindow);
     phoneFiles.show();
     save(phoneFiles, QStringLiteral("dialog-phone-files"));
+    // A phone that is slow to answer while it is set up: the wait box.
+    if (!aWindow.deviceList().GetDevices().isEmpty()) {
+        QTimer::singleShot(PhoneWait::kShowAfterMs + 500, &aWindow, [&aWindow] {
+            if (auto* box = aWindow.findChild<QWidget*>(QStringLiteral("phoneWaitBox")))
+                save(*box, QStringLiteral("dialog-waiting-for-phone"));
+        });
+        PhoneWait::run(&aWindow, *aWindow.deviceList().GetDevices().first(),
+                       [] { QThread::msleep(1500); });
+    }
 }
 
 } // namespace

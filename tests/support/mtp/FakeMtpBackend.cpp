@@ -499,7 +499,10 @@ int FakeMtpBackend::listFolder(Handle aDevice, const QString& aStorageId, const 
     const CallScope call(*this, aDevice);
     QMutexLocker locker(&mMutex);
     aFiles.clear();
-    ++mFolderListings[aStorageId + QLatin1Char('/') + aFolderId];
+    // By session: a handle names one folder only within the session that issued it.
+    const int asked = phoneOf(aDevice);
+    ++mFolderListings[QString::number(asked >= 0 ? mPhones.at(asked).mSessions : 0) + QLatin1Char(':')
+                      + aStorageId + QLatin1Char('/') + aFolderId];
     if (countAndFail(kListFolder) || call.overlapped() || !handleValid(aDevice))
         return -1;
     const int phone = mOpen.value(aDevice);

@@ -86,7 +86,8 @@ public:
     int calls(const QString& aOperation);
     int totalCalls();
     void resetCalls();
-    // Folder ids listed since the last reset, with their counts.
+    // Folders listed since the last reset ("<session>:<storage>/<folder id>"), with their
+    // counts.
     QHash<QString, int> folderListings();
 
     int listRawDevices(QList<QMtpRawDevice>& aDevices) override;
