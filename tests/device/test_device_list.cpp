@@ -50,8 +50,10 @@ public:
     }
     void lock() override { ++mLocks; }
     void unlock() override { ++mUnlocks; }
+    void devicesChanged() override { ++mEvents; }
 
     bool mRunning = false;
+    int mEvents = 0;
     QList<DeviceParent*> mNew;
     QList<DeviceParent*> mGone;
     QList<DeviceParent*> mKnown;
@@ -133,6 +135,7 @@ private slots:
     void connectedDeviceIsTheLastConfigured();
     void mtpRefresherResults();
     void autoRefreshRules();
+    void refreshesOnEventsNotOnAClock();
     void autoRefreshLogLines();
     void logScenario();
     void spaceCalculation();
@@ -430,6 +433,37 @@ void TestDeviceList::autoRefreshRules()
     QCOMPARE(refresher->mUnlocks, 1);
     QCOMPARE(second.mCalls, 1);
     QCOMPARE(first.mCalls, 2);
+    list.DisableAutoRefresh();
+}
+
+void TestDeviceList::refreshesOnEventsNotOnAClock()
+{
+    QTemporaryDir dir;
+    DeviceList list(nullptr, dir.path() + "/no-system");
+    auto owned = std::make_unique<FakeRefresher>();
+    FakeRefresher* refresher = owned.get();
+    list.SetDeviceRefresher(std::move(owned));
+    CountingObserver observer;
+    list.EnableAutoRefresh(&observer);
+    QCOMPARE(refresher->mStarts, 1);
+    // Nothing changes: nothing is enumerated, however long the window stays open.
+    QTest::qWait(3 * DeviceList::kEventDelayMs);
+    QCOMPARE(refresher->mStarts, 1);
+
+    // A USB event: phones that failed are tried again, and one refresh follows a burst.
+    for (int i = 0; i < 3; ++i)
+        list.devicesChanged(true);
+    QCOMPARE(refresher->mEvents, 3);
+    QTRY_COMPARE_WITH_TIMEOUT(refresher->mStarts, 2, 2000);
+    QTest::qWait(2 * DeviceList::kEventDelayMs);
+    QCOMPARE(refresher->mStarts, 2);
+
+    // An event during a run never starts a second run beside it.
+    refresher->mRunning = true;
+    list.devicesChanged(false);
+    QTest::qWait(2 * DeviceList::kEventDelayMs);
+    QCOMPARE(refresher->mStarts, 2);
+    QCOMPARE(refresher->mEvents, 3);
     list.DisableAutoRefresh();
 }
 
