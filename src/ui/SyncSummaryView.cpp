@@ -9,6 +9,25 @@
 
 namespace {
 
+// The reasons the run gives, in its own words (the command line prints them as they are), for
+// the translation to find. A reason not listed here is shown as the run gives it.
+[[maybe_unused]] const char* const kKnownReasons[] = {
+    QT_TRANSLATE_NOOP("SyncSummaryView", "the phone is read-only"),
+    QT_TRANSLATE_NOOP("SyncSummaryView", "the phone is full"),
+    QT_TRANSLATE_NOOP("SyncSummaryView", "the name is too long for the phone"),
+    QT_TRANSLATE_NOOP("SyncSummaryView", "the phone was disconnected"),
+    QT_TRANSLATE_NOOP("SyncSummaryView", "a link or a file stands in the way on the phone"),
+    QT_TRANSLATE_NOOP("SyncSummaryView", "the file is missing on this computer"),
+    QT_TRANSLATE_NOOP("SyncSummaryView", "a folder on the phone could not be created"),
+};
+
+QString reasonText(const QString& aReason, const char* aUnknown)
+{
+    if (aReason.isEmpty())
+        return SyncSummaryView::tr(aUnknown);
+    return SyncSummaryView::tr(aReason.toUtf8().constData());
+}
+
 QString trackText(const Track& aTrack)
 {
     if (aTrack.artistName().isEmpty())
@@ -75,7 +94,7 @@ void SyncSummaryView::showRun(const MusicSync& aSync, int aState)
         const QString reason = reasons.value(i);
         mList->addItem(tr("Not copied: %1 (%2)")
                            .arg(trackText(notCopied.at(i)),
-                                reason.isEmpty() ? tr("the copy failed") : reason));
+                                reasonText(reason, QT_TRANSLATE_NOOP("SyncSummaryView", "the copy failed"))));
     }
     for (qint32 i = 0; i < drm.count(); ++i) {
         mList->addItem(tr("Not copied: %1 (copy protected, it cannot be played on your phone)")
@@ -86,7 +105,7 @@ void SyncSummaryView::showRun(const MusicSync& aSync, int aState)
         const QString reason = aSync.NonDeletedReasons().value(i);
         mList->addItem(tr("Not deleted: %1 (%2)")
                            .arg(trackText(notDeleted.at(i)),
-                                reason.isEmpty() ? tr("the deletion failed") : reason));
+                                reasonText(reason, QT_TRANSLATE_NOOP("SyncSummaryView", "the deletion failed"))));
     }
     for (const QString& playlist : aSync.GetNotWrittenPlaylists())
         mList->addItem(tr("Playlist not written: %1").arg(playlist));

@@ -476,6 +476,34 @@ Wählen Sie einen Backup-Ordner oder eine BlackBerry-Backup-Datei, wenn Sie eine
         <source>Playlist not written: %1</source>
         <translation>Wiedergabeliste nicht geschrieben: %1</translation>
     </message>
+    <message>
+        <source>the phone is read-only</source>
+        <translation>das Telefon ist schreibgeschützt</translation>
+    </message>
+    <message>
+        <source>the phone is full</source>
+        <translation>das Telefon ist voll</translation>
+    </message>
+    <message>
+        <source>the name is too long for the phone</source>
+        <translation>der Name ist zu lang für das Telefon</translation>
+    </message>
+    <message>
+        <source>the phone was disconnected</source>
+        <translation>das Telefon wurde getrennt</translation>
+    </message>
+    <message>
+        <source>a link or a file stands in the way on the phone</source>
+        <translation>eine Verknüpfung oder Datei auf dem Telefon steht im Weg</translation>
+    </message>
+    <message>
+        <source>the file is missing on this computer</source>
+        <translation>die Datei fehlt auf diesem Computer</translation>
+    </message>
+    <message>
+        <source>a folder on the phone could not be created</source>
+        <translation>ein Ordner auf dem Telefon konnte nicht angelegt werden</translation>
+    </message>
 </context>
 <context>
     <name>SyncUi</name>
@@ -626,10 +654,6 @@ Wenn iTunes Meldungsfenster anzeigt, schließen Sie diese bitte, bevor Sie fortf
     <message>
         <source>&lt;p&gt;Click &lt;a href=&quot;http://www.[APP_DOMAIN]/blog/files/phone_not_detected.html&quot;&gt;here&lt;/a&gt; if your phone is connected but is not displayed above.&lt;/p&gt;</source>
         <translation>&lt;p&gt;Klicken Sie &lt;a href=&quot;http://www.[APP_DOMAIN]/blog/files/phone_not_detected.html&quot;&gt;hier&lt;/a&gt;, wenn Ihr Telefon verbunden ist, aber oben nicht angezeigt wird.&lt;/p&gt;</translation>
-    </message>
-    <message>
-        <source>&lt;p&gt;The Pellmar application is not detected on the attached device. Ensure that you have run the Pellmar application on your phone or tablet before connecting it.&lt;/p&gt;&lt;p&gt; Click &lt;a href=&quot;http://www.[APP_DOMAIN]/blog/files/usb_connection_problem.html&quot;&gt;here&lt;/a&gt; for more information.&lt;/p&gt;</source>
-        <translation>&lt;p&gt;Die Pellmar-App wurde auf dem angeschlossenen Gerät nicht gefunden. Starten Sie die Pellmar-App auf Ihrem Telefon oder Tablet, bevor Sie es verbinden.&lt;/p&gt;&lt;p&gt; Klicken Sie &lt;a href=&quot;http://www.[APP_DOMAIN]/blog/files/usb_connection_problem.html&quot;&gt;hier&lt;/a&gt; für weitere Informationen.&lt;/p&gt;</translation>
     </message>
     <message>
         <source>You must select a backup from the list to continue. If there are no device backups displayed in the list then you can use iTunes to create one.  Click &lt;a href=&quot;http://www.[APP_DOMAIN]/blog/files/create_itunes_backup.html&quot;&gt;here&lt;/a&gt; for more information on how to create an iTunes backup.</source>
