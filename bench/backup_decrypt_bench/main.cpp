@@ -13,6 +13,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -164,6 +165,17 @@ int main(int argc, char** argv)
                                       dir.filePath("joined.plain")});
     });
     QFile::remove(dir.filePath("joined.plain"));
+    // The timed runs did the whole work: every byte came out.
+    qint64 unpacked = 0;
+    for (QDirIterator it(working, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+        it.next();
+        if (it.fileName() != QLatin1String("backup_file_list"))
+            unpacked += it.fileInfo().size();
+    }
+    if (unpacked != planned) {
+        std::fprintf(stderr, "pellmar-extract unpacked %lld bytes of %lld\n", unpacked, planned);
+        return 1;
+    }
     QDir(working).removeRecursively();
     const double mb = double(kTotalBytes) / (1024 * 1024);
     std::printf("decrypt %.0f MB: pellmar-extract %.3f s (%.0f MB/s), openssl enc %.3f s "
