@@ -54,6 +54,7 @@ private slots:
     void foldersAreReusedWhateverTheirCase();
     void lockedPhoneIsNamedAndNotReopenedAtOnce();
     void nothingButTheRunTalksToThePhone();
+    void phonePulledOutIsNoticedAfterAFailure();
 };
 
 void TestMtpSessions::storeNumbersObjectsPerSession()
@@ -244,6 +245,26 @@ void TestMtpSessions::nothingButTheRunTalksToThePhone()
     QCOMPARE(store.overlappingCalls(), 1);
     goOn.release();
     sender.join();
+}
+
+void TestMtpSessions::phonePulledOutIsNoticedAfterAFailure()
+{
+    FakeMtpPhone phone;
+    DeviceMtpMac* device = phone.connect();
+    QTemporaryDir dir;
+    Track first = song(localFile(dir, "01 First.mp3", "first"), "Artist");
+    QCOMPARE(device->UploadTrack(first), 0);
+    // While all goes well the phone is not asked.
+    phone.backend().resetCalls();
+    QVERIFY(device->StillConnected());
+    QCOMPARE(phone.backend().totalCalls(), 0);
+
+    phone.backend().removePhone(0);
+    Track second = song(localFile(dir, "02 Second.mp3", "second"), "Artist");
+    QVERIFY(device->UploadTrack(second) != 0);
+    QVERIFY(!second.onRemoteDevice());
+    QVERIFY(!device->StillConnected());
+    QCOMPARE(Device::FailureReason(device->lastError()), QStringLiteral("the phone was disconnected"));
 }
 
 PELLMAR_TEST_MAIN(TestMtpSessions)

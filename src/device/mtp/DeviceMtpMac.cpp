@@ -19,6 +19,7 @@
 #include <QThread>
 #include <QCoreApplication>
 
+#include <cerrno>
 #include <cstdio>
 
 namespace {
@@ -404,6 +405,18 @@ void DeviceMtpMac::FinalizeSync()
     if (!file.open(QIODevice::WriteOnly) || !file.write("sync-complete") || !file.close())
         logMessage("Could not open / create the sync-complete-file");
     mRunThread.store(nullptr);
+}
+
+bool DeviceMtpMac::StillConnected()
+{
+    if (!CachedDevice()->TakeFailure())
+        return true;
+    LogScope scope("DeviceMtpMac::StillConnected");
+    const bool there = mStorage->Refresh();
+    if (!there)
+        setLastError(ENODEV);
+    logReturn(there);
+    return there;
 }
 
 int DeviceMtpMac::GetStorageCapacity(quint64& aCapacity)

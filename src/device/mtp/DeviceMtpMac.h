@@ -38,6 +38,9 @@ public:
     void PrepareForSync() override;
     void FinalizeSync() override;
     bool IsMounted() override { return true; }
+    // Asks the phone only after a call has failed: a phone pulled out or locked answers no
+    // storage.
+    bool StillConnected() override;
     int UploadTrack(Track& aTrack) override;
     int DeleteTrack(TrackCache& aTrackCache, Track& aTrack) override;
     QString UniqueDeviceId() override { return mUniqueDeviceId; }

@@ -120,6 +120,8 @@ void QMtpCachedDevice::ForgetAll()
 
 int QMtpCachedDevice::checked(int aResult)
 {
+    if (aResult != 0)
+        mFailed = true;
     if (aResult != 0 && !mCache.isEmpty()) {
         logMessage("A call failed: the cached listings are dropped");
         mCache.clear();

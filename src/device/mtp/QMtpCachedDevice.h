@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <memory>
+#include <utility>
 
 class QMtpDevice;
 
@@ -45,6 +46,8 @@ public:
     // Drops every cached listing.
     void ForgetAll();
     MtpBackend::OpenResult Reopen(int aAttempts = 3, int aRetryDelayMs = 1000);
+    // A call has failed since the last TakeFailure: the phone may have gone.
+    bool TakeFailure() { return std::exchange(mFailed, false); }
     QMtpDevice* GetDevice() const { return mDevice.get(); }
 
 private:
@@ -55,4 +58,5 @@ private:
     // Folder key to its listing, in the phone's order. A folder listed once is here even when
     // it is empty, so an empty album folder is not asked for again with every track.
     QHash<QString, QList<QMtpFile>> mCache;
+    bool mFailed = false;
 };
