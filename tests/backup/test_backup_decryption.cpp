@@ -118,7 +118,7 @@ private slots:
         QTest::newRow("iOS 14, Manifest.db")
             << int(FakeBackupBuilder::Index::ManifestDb) << true
             << int(FakeBackupBuilder::PlistFormat::Binary);
-        QTest::newRow("iOS 10.0, Manifest.db, SHA-1 only")
+        QTest::newRow("iOS 10.0, plain Manifest.db, SHA-1 only")
             << int(FakeBackupBuilder::Index::ManifestDb) << false
             << int(FakeBackupBuilder::PlistFormat::Xml);
         QTest::newRow("iOS 9, Manifest.mbdb") << int(FakeBackupBuilder::Index::Mbdb) << false
@@ -141,6 +141,8 @@ private slots:
         addFiles(encrypted);
         encrypted.setManifestPlist(true, FakeBackupBuilder::PlistFormat(format));
         encrypted.setEncryption(&keybag, doubleDerivation ? "14.2" : "9.3");
+        // Before iOS 10.2 the index of an encrypted backup was not encrypted itself.
+        encrypted.setPlainIndex(!doubleDerivation);
         QVERIFY(encrypted.write());
         QVERIFY(contents(encrypted.folder() + "/Manifest.plist") != contents(plain.folder() + "/Manifest.plist"));
 

@@ -45,7 +45,6 @@ bool BackupKeybag::parse(const QByteArray& aData)
     mRecords.clear();
     mClassKeys.clear();
     bool headerUuidSeen = false;
-    bool headerWrapSeen = false;
     ClassRecord* current = nullptr;
     qsizetype pos = 0;
     while (pos < aData.size()) {
@@ -77,8 +76,6 @@ bool BackupKeybag::parse(const QByteArray& aData)
             } else if (tag == "WPKY") {
                 current->mWrappedKey = value;
             }
-        } else if (tag == "WRAP") {
-            headerWrapSeen = true;
         } else if (tag == "SALT") {
             mSalt = value;
         } else if (tag == "ITER" && number) {
@@ -89,8 +86,8 @@ bool BackupKeybag::parse(const QByteArray& aData)
             mDpic = bigEndian32(value);
         }
     }
-    if (!headerWrapSeen || mSalt.isEmpty() || mIterations == 0)
-        return fail(QStringLiteral("the backup's keybag is incomplete (no SALT, ITER or WRAP)"));
+    if (mSalt.isEmpty() || mIterations == 0)
+        return fail(QStringLiteral("the backup's keybag is incomplete (no SALT or ITER)"));
     if (mIterations > kMaxIterations || mDpic > kMaxIterations)
         return fail(QStringLiteral("the backup's keybag asks for an impossible number of "
                                    "rounds"));

@@ -28,6 +28,12 @@ bool isPlainFile(const QString& aPath)
     return !info.isSymLink() && info.isFile();
 }
 
+bool isSqliteFile(const QString& aPath)
+{
+    QFile file(aPath);
+    return file.open(QIODevice::ReadOnly) && file.read(16) == QByteArray("SQLite format 3\0", 16);
+}
+
 } // namespace
 
 BackupUnpacker::BackupUnpacker(const QString& aBackupFolder, const QString& aWorkingFolder,
@@ -138,10 +144,12 @@ BackupIndex BackupUnpacker::readIndex()
 {
     const QString manifestDb = mBackupFolder + QStringLiteral("/Manifest.db");
     const QString manifestMbdb = mBackupFolder + QStringLiteral("/Manifest.mbdb");
-    if (isPlainFile(manifestDb) && mDecryptor && !mManifest.mManifestKey.isEmpty())
+    // Encrypted backups of iOS 10.0 and 10.1 keep Manifest.db itself plain.
+    if (isPlainFile(manifestDb) && mDecryptor && !mManifest.mManifestKey.isEmpty()
+        && !isSqliteFile(manifestDb))
         return readEncryptedIndex(manifestDb);
     if (isPlainFile(manifestDb)) {
-        BackupIndex index = ManifestDbReader::read(manifestDb);
+        BackupIndex index = ManifestDbReader::read(manifestDb, mDecryptor != nullptr);
         index.mPath = manifestDb;
         if (index.mReadable)
             return index;

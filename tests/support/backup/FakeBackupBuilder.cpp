@@ -356,7 +356,7 @@ bool FakeBackupBuilder::write()
         return false;
     if (mKeybag) {
         QByteArray manifestKey;
-        if (mIndex == Index::ManifestDb && !encryptManifestDb(manifestKey))
+        if (mIndex == Index::ManifestDb && !mPlainIndex && !encryptManifestDb(manifestKey))
             return false;
         plist_t root = plist_new_dict();
         const QByteArray keybag = mKeybagOverride.isNull() ? mKeybag->bytes() : mKeybagOverride;

@@ -69,6 +69,8 @@ public:
     void setKeybagBytes(const QByteArray& aBytes) { mKeybagOverride = aBytes; }
     // The record of this file is written without its key.
     void omitKeyOf(const QString& aFileId) { mKeyless.append(aFileId); }
+    // Manifest.db stays plain in an encrypted backup, as iOS 10.0 and 10.1 left it.
+    void setPlainIndex(bool aPlain) { mPlainIndex = aPlain; }
     // Manifest.db is left in WAL mode, as iTunes leaves it.
     void setManifestWal(bool aWal) { mManifestWal = aWal; }
 
@@ -124,4 +126,5 @@ private:
     QByteArray mKeybagOverride;
     QStringList mKeyless;
     bool mManifestWal = false;
+    bool mPlainIndex = false;
 };
