@@ -14,6 +14,7 @@
 #include "device/MountedChecker.h"
 #include "device/SpaceCalculator.h"
 #include "device/UsbMSDevice.h"
+#include "device/linux/DeviceEventWatcher.h"
 #include "device/linux/VolumeLister.h"
 #include "settings/SyncSettings.h"
 #include "tracks/SyncState.h"
@@ -21,6 +22,7 @@
 #include <QProcess>
 #include <QSemaphore>
 #include <QSignalSpy>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -136,6 +138,7 @@ private slots:
     void mtpRefresherResults();
     void autoRefreshRules();
     void refreshesOnEventsNotOnAClock();
+    void mountTableChangeIsAnEvent();
     void autoRefreshLogLines();
     void logScenario();
     void spaceCalculation();
@@ -465,6 +468,25 @@ void TestDeviceList::refreshesOnEventsNotOnAClock()
     QCOMPARE(refresher->mStarts, 2);
     QCOMPARE(refresher->mEvents, 3);
     list.DisableAutoRefresh();
+}
+
+void TestDeviceList::mountTableChangeIsAnEvent()
+{
+    DeviceEventWatcher watcher;
+    QVERIFY(watcher.WatchesMounts());
+    QSignalSpy events(&watcher, &DeviceEventWatcher::devicesChanged);
+    QTemporaryDir dir;
+    QProcess mount;
+    mount.start(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"),
+                                          QStringLiteral("none"), dir.path()});
+    if (!mount.waitForFinished(10000) || mount.exitCode() != 0)
+        QSKIP("mounting is refused here");
+    const auto unmount = qScopeGuard([&] {
+        QProcess::execute(QStringLiteral("umount"), {dir.path()});
+    });
+    // The kernel signals the change of the mount table; the watcher turns it into an event.
+    QTRY_VERIFY_WITH_TIMEOUT(!events.isEmpty(), 5000);
+    QCOMPARE(events.first().first().toBool(), false);
 }
 
 void TestDeviceList::autoRefreshLogLines()
