@@ -3,8 +3,8 @@
 #include "app/DebugLog.h"
 #include "backup/PortableText.h"
 
-#include <QDateTime>
-#include <QLocale>
+#include <cstdio>
+#include <ctime>
 
 namespace {
 
@@ -21,12 +21,24 @@ constexpr int kFromAddress = 137;
 constexpr int kToAddress = 151;
 constexpr int kUtf8Charset = 106;
 
+// "Mar 8, 2023 8:26:40 PM" in the computer's time zone, as the app writes it. Made with the C
+// library's conversion, which is several times quicker than QDateTime's for 100,000 messages.
 QByteArray readableDate(qint64 aMilliseconds)
 {
-    return QLocale::c()
-        .toString(QDateTime::fromMSecsSinceEpoch(aMilliseconds),
-                  QStringLiteral("MMM d, yyyy h:mm:ss AP"))
-        .toUtf8();
+    static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    const time_t seconds = time_t(aMilliseconds >= 0 ? aMilliseconds / 1000
+                                                     : (aMilliseconds - 999) / 1000);
+    struct tm local {};
+    if (!localtime_r(&seconds, &local))
+        return QByteArray();
+    char text[48];
+    const int hour = local.tm_hour % 12 == 0 ? 12 : local.tm_hour % 12;
+    const int size = std::snprintf(text, sizeof text, "%s %d, %d %d:%02d:%02d %s",
+                                   kMonths[local.tm_mon % 12], local.tm_mday,
+                                   local.tm_year + 1900, hour, local.tm_min, local.tm_sec,
+                                   local.tm_hour < 12 ? "AM" : "PM");
+    return QByteArray(text, qMax(0, qMin(size, int(sizeof text) - 1)));
 }
 
 bool needsEscaping(char16_t c)

@@ -27,6 +27,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimeZone>
@@ -321,6 +322,9 @@ private slots:
         QCOMPARE(first.attribute("status"), QStringLiteral("-1"));
         QCOMPARE(first.attribute("toa"), QStringLiteral("null"));
         QCOMPARE(first.attribute("contact_name"), QStringLiteral("Ann Lee"));
+        QCOMPARE(first.attribute("readable_date"),
+                 QLocale::c().toString(QDateTime::fromMSecsSinceEpoch(ms0),
+                                       QStringLiteral("MMM d, yyyy h:mm:ss AP")));
         const QDomElement second = sms.at(1).toElement();
         QCOMPARE(second.attribute("type"), QStringLiteral("2"));
         QCOMPARE(second.attribute("read"), QStringLiteral("0"));
