@@ -332,30 +332,12 @@ bool FakeMtpBackend::handleValid(Handle aDevice) const
            && mPhones.at(open.value()).mOpenHandle == aDevice;
 }
 
-QString FakeMtpBackend::handleOf(int aPhone, quint32 aObject)
-{
-    Phone& phone = mPhones[aPhone];
-    quint32 handle = phone.mObjectToHandle.value(aObject);
-    if (handle == 0) {
-        handle = phone.mNextHandle++;
-        phone.mObjectToHandle.insert(aObject, handle);
-        phone.mHandleToObject.insert(handle, aObject);
-    }
-    return QString::number(handle);
-}
-
 bool FakeMtpBackend::objectOf(int aPhone, const QString& aId, quint32& aObject, bool& aRoot) const
 {
     aRoot = aId == kRoot;
     if (aRoot)
         return true;
-    bool ok = false;
-    const quint32 handle = aId.toUInt(&ok);
-    const auto object = mPhones.at(aPhone).mHandleToObject.constFind(handle);
-    if (!ok || object == mPhones.at(aPhone).mHandleToObject.cend() || !mObjects.contains(object.value()))
-        return false;
-    aObject = object.value();
-    return true;
+    return mPhones.at(aPhone).mSession.objectOf(aId, aObject) && mObjects.contains(aObject);
 }
 
 FakeMtpBackend::CallScope::CallScope(FakeMtpBackend& aBackend, Handle aDevice) : mBackend(aBackend)
@@ -442,9 +424,7 @@ MtpBackend::Handle FakeMtpBackend::openDevice(const QMtpRawDevice& aDevice, Open
         // A new session: the phone numbers its objects afresh.
         phone.mOpenHandle = handle;
         ++phone.mSessions;
-        phone.mHandleToObject.clear();
-        phone.mObjectToHandle.clear();
-        phone.mNextHandle = 1;
+        phone.mSession.restart();
         aResult = OpenResult::Opened;
         return handle;
     }
@@ -457,8 +437,7 @@ void FakeMtpBackend::closeDevice(Handle aDevice)
     const int phone = mOpen.contains(aDevice) ? mOpen.take(aDevice) : -1;
     if (phone >= 0 && mPhones.at(phone).mOpenHandle == aDevice) {
         mPhones[phone].mOpenHandle = 0;
-        mPhones[phone].mHandleToObject.clear();
-        mPhones[phone].mObjectToHandle.clear();
+        mPhones[phone].mSession.restart();
     }
 }
 

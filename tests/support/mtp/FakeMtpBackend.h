@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/mtp/MtpBackend.h"
+#include "mtp/FakeMtpSession.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -126,9 +127,7 @@ private:
         // The open session: its handle, and the object handles it has issued.
         Handle mOpenHandle = 0;
         int mSessions = 0;
-        QHash<quint32, quint32> mHandleToObject;
-        QHash<quint32, quint32> mObjectToHandle;
-        quint32 mNextHandle = 1;
+        FakeMtpSession mSession;
         int mInCall = 0;
     };
     // Marks a call in progress on a phone for its lifetime; a second one is an overlap.
@@ -166,8 +165,7 @@ private:
                       bool aFolder, const QByteArray& aData);
     void removeObject(const QString& aId);
     bool handleValid(Handle aDevice) const;
-    // The session handle of an object, issued on first sight.
-    QString handleOf(int aPhone, quint32 aObject);
+    QString handleOf(int aPhone, quint32 aObject) { return mPhones[aPhone].mSession.handleOf(aObject); }
     // The object a session's id names: the root, or an object the session has been told of;
     // false when the id names nothing in this session.
     bool objectOf(int aPhone, const QString& aId, quint32& aObject, bool& aRoot) const;
