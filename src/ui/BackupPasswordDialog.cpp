@@ -1,6 +1,9 @@
 #include "ui/BackupPasswordDialog.h"
 
+#include "backup/BackupDiscovery.h"
+#include "ui/BackupPasswordKeyring.h"
 #include "ui/MessageCatalogue.h"
+#include "ui/ModalAnswerer.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -33,4 +36,18 @@ BackupPasswordDialog::BackupPasswordDialog(const QString& aBackupName, QWidget* 
 QByteArray BackupPasswordDialog::password() const
 {
     return mPassword->text().toUtf8();
+}
+
+QByteArray BackupPasswordDialog::ask(QWidget* aParent, const QString& aBackupPath, bool& aKept)
+{
+    QByteArray password = BackupPasswordKeyring::read(aBackupPath);
+    aKept = !password.isEmpty();
+    if (aKept)
+        return password;
+    const QString name =
+        BackupDiscovery::getDeviceNameFromInfoPlist(aBackupPath + QStringLiteral("Info.plist"));
+    BackupPasswordDialog dialog(name.isEmpty() ? aBackupPath : name, aParent);
+    if (ModalAnswerer::exec(dialog) == QDialog::Accepted)
+        password = dialog.password();
+    return password;
 }

@@ -14,6 +14,10 @@ public:
     BackupPasswordDialog(const QString& aBackupName, QWidget* aParent = nullptr);
     QByteArray password() const;
 
+    // The password of the backup at aBackupPath: the one kept in the keyring (aKept set), else
+    // what the user enters; empty when the user cancelled.
+    static QByteArray ask(QWidget* aParent, const QString& aBackupPath, bool& aKept);
+
 private:
     QLineEdit* mPassword;
 };

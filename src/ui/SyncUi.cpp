@@ -1,9 +1,5 @@
 #include "ui/SyncUi.h"
 
-#include "backup/BackupDiscovery.h"
-#include "ui/BackupPasswordDialog.h"
-#include "ui/BackupPasswordKeyring.h"
-
 #include "app/DebugLog.h"
 #include "device/Device.h"
 #include "device/DeviceType.h"
@@ -13,6 +9,8 @@
 #include "settings/SyncSettings.h"
 #include "sync/MusicSync.h"
 #include "tracks/SyncState.h"
+#include "ui/AfterRunNotices.h"
+#include "ui/BackupPasswordDialog.h"
 #include "ui/FolderPhoneChooser.h"
 #include "ui/HelpLink.h"
 #include "ui/HttpHelpRequest.h"
@@ -24,6 +22,7 @@
 #include "ui/RunQuestions.h"
 #include "ui/SpaceGauge.h"
 #include "ui/SyncPreview.h"
+#include "ui/SyncControls.h"
 #include "ui/SyncStatusPanel.h"
 #include "ui/SyncSummaryView.h"
 #include "ui/UpdateDialog.h"
@@ -34,7 +33,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -71,30 +69,15 @@ SyncUi::SyncUi(QWidget* aParent, const QString& aSystemRoot)
     mSpaceGauge = mPanel->gauge();
     mSummary = mPanel->summary();
     mPanel->setTexts(c.pleaseWaitITunes, c.pleaseWaitITunesHint);
-    const auto button = [this](const QString& aText, const char* aName) {
-        auto* made = new QPushButton(aText, this);
-        made->setObjectName(QLatin1String(aName));
-        return made;
-    };
-    mSettingsButton = button(tr("Settings"), "settingsButton");
-    mHelpButton = button(tr("Help"), "helpButton");
-    mPreviewButton = button(tr("Preview"), "previewButton");
-    mPreviewButton->setToolTip(tr("Show what a synchronization would copy and delete"));
-    mSyncButton = button(tr("Synchronize"), "syncButton");
-    mStopButton = button(tr("Stop"), "stopButton");
-    mStopButton->hide();
-    auto* buttons = new QHBoxLayout;
-    for (QPushButton* each : {mSettingsButton, mHelpButton, mPreviewButton, mSyncButton,
-                              mStopButton})
-        buttons->addWidget(each);
-    mFolderButton = button(tr("Use a folder as phone\u2026"), "useFolderButton");
-    mFolderButton->hide();
-    layout->addWidget(mFolderButton, 0, Qt::AlignHCenter);
-    layout->addLayout(buttons);
-    mForceFull = new QCheckBox(tr("Force full resynchronization"), this);
-    mForceFull->setObjectName(QStringLiteral("forceFull"));
-    mForceFull->setEnabled(false);
-    layout->addWidget(mForceFull, 0, Qt::AlignHCenter);
+    mControls = new SyncControls(this);
+    layout->addWidget(mControls);
+    mSettingsButton = mControls->settingsButton();
+    mHelpButton = mControls->helpButton();
+    mPreviewButton = mControls->previewButton();
+    mSyncButton = mControls->syncButton();
+    mStopButton = mControls->stopButton();
+    mFolderButton = mControls->folderButton();
+    mForceFull = mControls->forceFull();
 
     SetSyncingButtons();
 
@@ -220,25 +203,12 @@ void SyncUi::bringToFront()
 
 void SyncUi::SetRegularButtons()
 {
-    mSyncButton->setEnabled(true);
-    mSettingsButton->setEnabled(true);
-    mHelpButton->setEnabled(true);
-    mPreviewButton->setEnabled(true);
-    mSyncButton->show();
-    mStopButton->hide();
+    mControls->setRegular();
 }
 
 void SyncUi::SetSyncingButtons()
 {
-    mSyncButton->setEnabled(false);
-    mSettingsButton->setEnabled(false);
-    mHelpButton->setEnabled(false);
-    mPreviewButton->setEnabled(false);
-    // Stop stands in for Synchronize while a run of this window works.
-    const bool running = mMusicSync && mMusicSync->IsRunning();
-    mSyncButton->setVisible(!running);
-    mStopButton->setVisible(running);
-    mStopButton->setEnabled(running && !mStopRequested);
+    mControls->setSyncing(mMusicSync && mMusicSync->IsRunning(), mStopRequested);
 }
 
 
@@ -441,65 +411,18 @@ void SyncUi::askBackupPassword(QString aBackupPath)
     LogScope scope("SyncUi::askBackupPassword");
     if (!mMusicSync)
         return;
-    QByteArray password = BackupPasswordKeyring::read(aBackupPath);
-    if (!password.isEmpty()) {
+    bool kept = false;
+    QByteArray password = BackupPasswordDialog::ask(this, aBackupPath, kept);
+    if (kept)
         mKeyringPasswordOf = aBackupPath;
-    } else {
-        QString name = BackupDiscovery::getDeviceNameFromInfoPlist(aBackupPath
-                                                                   + QStringLiteral("Info.plist"));
-        BackupPasswordDialog dialog(name.isEmpty() ? aBackupPath : name, this);
-        if (ModalAnswerer::exec(dialog) == QDialog::Accepted)
-            password = dialog.password();
-    }
     mMusicSync->SetBackupPassword(password);
     password.fill('\0');
 }
 
 void SyncUi::afterSyncSteps(bool aComplete)
 {
-    const MessageCatalogue& c = MessageCatalogue::get();
-    if (mShutdownRequested)
-        return;
-    if (mMusicSync && mMusicSync->BackupPasswordWrong()) {
-        // A kept password that no longer opens the backup is dropped: the next run asks.
-        if (!mKeyringPasswordOf.isEmpty())
-            BackupPasswordKeyring::forget(mKeyringPasswordOf);
-        QMessageBox box(QMessageBox::Warning, c.productName,
-                        tr("The backup password is not right."), QMessageBox::Ok, this);
-        box.setInformativeText(tr("Nothing of the backup was transferred; it will be with the "
-                                  "next synchronization."));
-        box.setObjectName(QStringLiteral("backupPasswordWrongBox"));
-        ModalAnswerer::exec(box);
-    }
-    if (mMusicSync && mMusicSync->BackupTransferFailed()) {
-        QMessageBox box(QMessageBox::Warning, c.productName, c.backupTransferFailed,
-                        QMessageBox::Ok, this);
-        box.setObjectName(QStringLiteral("backupFailedBox"));
-        ModalAnswerer::exec(box);
-    }
-    if (mMusicSync && !mMusicSync->PhoneFilesFolder().isEmpty()) {
-        QMessageBox box(QMessageBox::Information, c.productName,
-                        c.phoneFilesWritten.arg(mMusicSync->PhoneFilesFolder().toHtmlEscaped()),
-                        QMessageBox::Ok, this);
-        box.setObjectName(QStringLiteral("phoneFilesBox"));
-        ModalAnswerer::exec(box);
-    }
-    // The reminder begins "Synchronization is complete.": only a complete run earns it.
-    if (!aComplete || !mDeviceList->DeviceIsConnected())
-        return;
-    Device* phone = mDeviceList->ConnectedDevice();
-    if (phone->GetDeviceType() != DeviceType::MassStorage)
-        return;
-    const QString id = phone->UniqueDeviceId();
-    SyncSettings settings;
-    settings.load();
-    if (settings.skipUsbEjectWarning(id))
-        return;
-    UsbEjectWarning warning;
-    if (ModalAnswerer::exec(warning) == 1) {
-        settings.setSkipUsbEjectWarning(id, true);
-        settings.save();
-    }
+    if (!mShutdownRequested)
+        AfterRunNotices::show(this, mMusicSync.get(), mKeyringPasswordOf, *mDeviceList, aComplete);
 }
 
 // ---- Synchronisation ----------------------------------------------------------------------

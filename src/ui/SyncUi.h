@@ -22,6 +22,7 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class SpaceGauge;
+class SyncControls;
 class SyncPreview;
 class SyncStatusPanel;
 class SyncSummaryView;
@@ -113,6 +114,7 @@ private:
     // The run's progress, thinned to what the window can draw.
     ProgressRelay mProgressRelay;
     SyncStatusPanel* mPanel;
+    SyncControls* mControls;
     QProgressBar* mProgressBar;
     SpaceGauge* mSpaceGauge;
     SyncSummaryView* mSummary;

@@ -2,6 +2,17 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>AfterRunNotices</name>
+    <message>
+        <source>The backup password is not right.</source>
+        <translation>Das Passwort der Sicherung ist nicht richtig.</translation>
+    </message>
+    <message>
+        <source>Nothing of the backup was transferred; it will be with the next synchronization.</source>
+        <translation>Von der Sicherung wurde nichts übertragen; das geschieht bei der nächsten Synchronisierung.</translation>
+    </message>
+</context>
+<context>
     <name>BackupPasswordBox</name>
     <message>
         <source>This backup is encrypted. Enter the password that protects it:</source>
@@ -344,6 +355,41 @@ Wählen Sie einen Backup-Ordner oder eine BlackBerry-Backup-Datei, wenn Sie eine
     </message>
 </context>
 <context>
+    <name>SyncControls</name>
+    <message>
+        <source>Settings</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>Hilfe</translation>
+    </message>
+    <message>
+        <source>Preview</source>
+        <translation>Vorschau</translation>
+    </message>
+    <message>
+        <source>Show what a synchronization would copy and delete</source>
+        <translation>Zeigen, was eine Synchronisierung kopieren und löschen würde</translation>
+    </message>
+    <message>
+        <source>Synchronize</source>
+        <translation>Synchronisieren</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Anhalten</translation>
+    </message>
+    <message>
+        <source>Use a folder as phone…</source>
+        <translation>Einen Ordner als Telefon verwenden…</translation>
+    </message>
+    <message>
+        <source>Force full resynchronization</source>
+        <translation>Vollständige Neusynchronisierung erzwingen</translation>
+    </message>
+</context>
+<context>
     <name>SyncPreviewDialog</name>
     <message>
         <source>%1 by %2</source>
@@ -660,22 +706,6 @@ Wenn iTunes Meldungsfenster anzeigt, schließen Sie diese bitte, bevor Sie fortf
         <translation>Sie müssen ein Backup aus der Liste wählen, um fortzufahren. Wenn die Liste keine Gerätebackups zeigt, können Sie mit iTunes eines erstellen.  Klicken Sie &lt;a href=&quot;http://www.[APP_DOMAIN]/blog/files/create_itunes_backup.html&quot;&gt;hier&lt;/a&gt;, um zu erfahren, wie Sie ein iTunes-Backup erstellen.</translation>
     </message>
     <message>
-        <source>Settings</source>
-        <translation>Einstellungen</translation>
-    </message>
-    <message>
-        <source>Help</source>
-        <translation>Hilfe</translation>
-    </message>
-    <message>
-        <source>Synchronize</source>
-        <translation>Synchronisieren</translation>
-    </message>
-    <message>
-        <source>Force full resynchronization</source>
-        <translation>Vollständige Neusynchronisierung erzwingen</translation>
-    </message>
-    <message>
         <source>iTunes library (*.xml);;All files (*)</source>
         <translation>iTunes-Mediathek (*.xml);;Alle Dateien (*)</translation>
     </message>
@@ -748,22 +778,6 @@ Wenn iTunes Meldungsfenster anzeigt, schließen Sie diese bitte, bevor Sie fortf
         <translation>Stecken Sie die Karte ein oder schließen Sie das Laufwerk an, auf dem er liegt, oder wählen Sie unter „Einstellungen“ ein anderes Telefon.</translation>
     </message>
     <message>
-        <source>Preview</source>
-        <translation>Vorschau</translation>
-    </message>
-    <message>
-        <source>Show what a synchronization would copy and delete</source>
-        <translation>Zeigen, was eine Synchronisierung kopieren und löschen würde</translation>
-    </message>
-    <message>
-        <source>Stop</source>
-        <translation>Anhalten</translation>
-    </message>
-    <message>
-        <source>Use a folder as phone…</source>
-        <translation>Einen Ordner als Telefon verwenden…</translation>
-    </message>
-    <message>
         <source>The synchronization of &quot;%1&quot; that began %2 did not finish. The next synchronization finishes it.</source>
         <translation>Die Synchronisierung von „%1“, begonnen %2, wurde nicht abgeschlossen. Die nächste Synchronisierung schließt sie ab.</translation>
     </message>
@@ -775,14 +789,6 @@ Wenn iTunes Meldungsfenster anzeigt, schließen Sie diese bitte, bevor Sie fortf
     <message>
         <source>&lt;p&gt;It has not been possible to transfer data from the selected backup. It may be damaged, or encrypted in a way that cannot be opened: then please create a backup without encryption (with idevicebackup2, iTunes or Finder) and choose it again.&lt;/p&gt;</source>
         <translation>&lt;p&gt;Die Daten der gewählten Sicherung konnten nicht übertragen werden. Sie ist vielleicht beschädigt oder so verschlüsselt, dass sie sich nicht öffnen lässt: Erstellen Sie dann bitte eine unverschlüsselte Sicherung (mit idevicebackup2, iTunes oder dem Finder) und wählen Sie diese erneut.&lt;/p&gt;</translation>
-    </message>
-    <message>
-        <source>The backup password is not right.</source>
-        <translation>Das Passwort der Sicherung ist nicht richtig.</translation>
-    </message>
-    <message>
-        <source>Nothing of the backup was transferred; it will be with the next synchronization.</source>
-        <translation>Von der Sicherung wurde nichts übertragen; das geschieht bei der nächsten Synchronisierung.</translation>
     </message>
 </context>
 </TS>

@@ -1,0 +1,62 @@
+#include "ui/AfterRunNotices.h"
+
+#include "device/Device.h"
+#include "device/DeviceList.h"
+#include "device/DeviceType.h"
+#include "settings/SyncSettings.h"
+#include "sync/MusicSync.h"
+#include "ui/BackupPasswordKeyring.h"
+#include "ui/MessageCatalogue.h"
+#include "ui/ModalAnswerer.h"
+#include "ui/UsbEjectWarning.h"
+
+#include <QMessageBox>
+
+namespace {
+
+void tell(QWidget* aParent, QMessageBox::Icon aIcon, const QString& aText, const char* aName,
+          const QString& aDetails = QString())
+{
+    QMessageBox box(aIcon, MessageCatalogue::get().productName, aText, QMessageBox::Ok, aParent);
+    box.setInformativeText(aDetails);
+    box.setObjectName(QLatin1String(aName));
+    ModalAnswerer::exec(box);
+}
+
+} // namespace
+
+void AfterRunNotices::show(QWidget* aParent, const MusicSync* aSync,
+                           const QString& aKeyringPasswordOf, DeviceList& aDevices, bool aComplete)
+{
+    const MessageCatalogue& c = MessageCatalogue::get();
+    if (aSync && aSync->BackupPasswordWrong()) {
+        // A kept password that no longer opens the backup is dropped: the next run asks.
+        if (!aKeyringPasswordOf.isEmpty())
+            BackupPasswordKeyring::forget(aKeyringPasswordOf);
+        tell(aParent, QMessageBox::Warning, tr("The backup password is not right."),
+             "backupPasswordWrongBox",
+             tr("Nothing of the backup was transferred; it will be with the next "
+                "synchronization."));
+    }
+    if (aSync && aSync->BackupTransferFailed())
+        tell(aParent, QMessageBox::Warning, c.backupTransferFailed, "backupFailedBox");
+    if (aSync && !aSync->PhoneFilesFolder().isEmpty())
+        tell(aParent, QMessageBox::Information,
+             c.phoneFilesWritten.arg(aSync->PhoneFilesFolder().toHtmlEscaped()), "phoneFilesBox");
+    // The reminder begins "Synchronization is complete.": only a complete run earns it.
+    if (!aComplete || !aDevices.DeviceIsConnected())
+        return;
+    Device* phone = aDevices.ConnectedDevice();
+    if (phone->GetDeviceType() != DeviceType::MassStorage)
+        return;
+    const QString id = phone->UniqueDeviceId();
+    SyncSettings settings;
+    settings.load();
+    if (settings.skipUsbEjectWarning(id))
+        return;
+    UsbEjectWarning warning;
+    if (ModalAnswerer::exec(warning) == 1) {
+        settings.setSkipUsbEjectWarning(id, true);
+        settings.save();
+    }
+}
