@@ -163,6 +163,7 @@ void MessageCatalogue::build()
                   "for more information on how to transfer Blackberry photos to this "
                   "computer."));
     c.syncNotFinished = text(QT_TRANSLATE_NOOP("SyncUi", "Phone synchronization did not finish"));
+    c.syncEndedNotCopied = text(QT_TRANSLATE_NOOP("SyncUi", "Phone synchronization ended with tracks not copied"));
     c.stopToClose = text(QT_TRANSLATE_NOOP(
         "SyncUi", "Your phone is being synchronized. Stop the synchronization and close Pellmar? "
                   "What has been copied stays on your phone; the next synchronization finishes "

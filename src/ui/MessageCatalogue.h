@@ -65,6 +65,8 @@ struct MessageCatalogue
     QString createBackup;
     QString blackberryPhotos;
     QString syncNotFinished;
+    // A finished run that left tracks behind; the summary below says how many and why.
+    QString syncEndedNotCopied;
     QString stopToClose;
     QString stopAndClose;
     QString keepSynchronizing;

@@ -323,10 +323,13 @@ void SyncUi::showStateTexts(int aState, int aPercent, int aPrevious, bool aChang
             mAutoRefresher->start();
         showPhoneProblems();
         break;
-    case SyncState::Finished:
-        idle(c.syncComplete, QString());
-        afterSyncSteps(true);
+    case SyncState::Finished: {
+        // A run that left tracks behind is never called complete; the summary says why.
+        const qsizetype left = mMusicSync ? mMusicSync->GetNonCopiedTracks().size() : 0;
+        idle(left > 0 ? c.syncEndedNotCopied : c.syncComplete, QString());
+        afterSyncSteps(left == 0);
         break;
+    }
     case SyncState::FinishedWithErrors:
         // A run that failed is never reported as complete.
         idle(c.syncNotFinished, c.errorsDetected);

@@ -359,8 +359,11 @@ private slots:
         SyncUi window(nullptr, setup.fakeSystem.path());
         QVERIFY(openWindow(window, setup.fixture.phoneRoot()));
         QCOMPARE(synchronise(window), int(SyncState::Finished));
-        // Only the reminder to eject; no box about the protected or lost tracks.
-        QCOMPARE(dialogs.mShown, QStringList{QStringLiteral("usbEjectWarning")});
+        // No box about the protected or lost tracks, and no reminder that calls the run
+        // complete: a track was left behind.
+        QVERIFY(dialogs.mShown.isEmpty());
+        QCOMPARE(labelText(window, "statusLabel"),
+                 MessageCatalogue::get().syncEndedNotCopied);
         auto* summary = window.findChild<SyncSummaryView*>(QStringLiteral("syncSummary"));
         QVERIFY(summary->isVisible());
         QCOMPARE(summary->headline(),

@@ -790,5 +790,9 @@ Wenn iTunes Meldungsfenster anzeigt, schließen Sie diese bitte, bevor Sie fortf
         <source>&lt;p&gt;It has not been possible to transfer data from the selected backup. It may be damaged, or encrypted in a way that cannot be opened: then please create a backup without encryption (with idevicebackup2, iTunes or Finder) and choose it again.&lt;/p&gt;</source>
         <translation>&lt;p&gt;Die Daten der gewählten Sicherung konnten nicht übertragen werden. Sie ist vielleicht beschädigt oder so verschlüsselt, dass sie sich nicht öffnen lässt: Erstellen Sie dann bitte eine unverschlüsselte Sicherung (mit idevicebackup2, iTunes oder dem Finder) und wählen Sie diese erneut.&lt;/p&gt;</translation>
     </message>
+    <message>
+        <source>Phone synchronization ended with tracks not copied</source>
+        <translation>Die Synchronisierung des Telefons endete mit nicht kopierten Titeln</translation>
+    </message>
 </context>
 </TS>
