@@ -1,0 +1,153 @@
+#include "library/folder/FolderWalker.h"
+
+#include "app/DebugLog.h"
+#include "library/folder/AudioTagReader.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QSet>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Deeper than any music collection; a guard against runaway trees the loop check cannot see.
+constexpr int kMaxDepth = 64;
+
+struct NodeId
+{
+    dev_t mDevice;
+    ino_t mInode;
+    bool operator==(const NodeId& aOther) const
+    {
+        return mDevice == aOther.mDevice && mInode == aOther.mInode;
+    }
+};
+
+size_t qHash(const NodeId& aId, size_t aSeed = 0)
+{
+    return qHashMulti(aSeed, quint64(aId.mDevice), quint64(aId.mInode));
+}
+
+enum class Kind { Other, Audio, Playlist };
+
+Kind kindOf(const char* aName)
+{
+    const char* dot = std::strrchr(aName, '.');
+    if (!dot || dot == aName || std::strlen(dot + 1) > 5)
+        return Kind::Other;
+    const QString suffix = QString::fromLatin1(dot + 1).toLower();
+    if (suffix == QLatin1String("m3u") || suffix == QLatin1String("m3u8") || suffix == QLatin1String("pls"))
+        return Kind::Playlist;
+    return AudioTagReader::isAudioExtension(suffix) ? Kind::Audio : Kind::Other;
+}
+
+class Walk
+{
+public:
+    explicit Walk(const QString& aRoot) : mRoot(aRoot) {}
+
+    void folder(int aParentFd, const QByteArray& aName, const QString& aRelative, int aDepth)
+    {
+        const int fd = aParentFd < 0
+                           ? ::open(aName.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                           : ::openat(aParentFd, aName.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) {
+            problem(aRelative, QStringLiteral("folder cannot be read: ") + QString::fromLocal8Bit(std::strerror(errno)), true);
+            if (aParentFd < 0)
+                mListing.mRootUnreadable = true;
+            return;
+        }
+        struct stat self {};
+        if (::fstat(fd, &self) != 0 || mFolders.contains({self.st_dev, self.st_ino})) {
+            ::close(fd);
+            problem(aRelative, QStringLiteral("folder reached again through a link; walked once"), false);
+            return;
+        }
+        mFolders.insert({self.st_dev, self.st_ino});
+        mListing.mFolders << (aRelative.isEmpty() ? mRoot : mRoot + QLatin1Char('/') + aRelative);
+        DIR* dir = ::fdopendir(fd);
+        if (!dir) {
+            ::close(fd);
+            problem(aRelative, QStringLiteral("folder cannot be listed"), true);
+            return;
+        }
+        QList<QByteArray> names;
+        while (const dirent* entry = ::readdir(dir)) {
+            if (entry->d_name[0] != '.')
+                names << QByteArray(entry->d_name);
+        }
+        std::sort(names.begin(), names.end());
+        const QString prefix = aRelative.isEmpty() ? QString() : aRelative + QLatin1Char('/');
+        for (const QByteArray& name : names) {
+            const int dirFd = ::dirfd(dir);
+            const QString decoded = QFile::decodeName(name);
+            const QString relative = prefix + decoded;
+            struct stat info {};
+            if (::fstatat(dirFd, name.constData(), &info, 0) != 0) {
+                // A link to nowhere or a loop of links to itself.
+                problem(relative, QStringLiteral("cannot be read: ") + QString::fromLocal8Bit(std::strerror(errno)), false);
+                continue;
+            }
+            if (S_ISDIR(info.st_mode)) {
+                if (aDepth + 1 >= kMaxDepth)
+                    problem(relative, QStringLiteral("folders nested too deep; not walked"), true);
+                else
+                    folder(dirFd, name, relative, aDepth + 1);
+                continue;
+            }
+            if (!S_ISREG(info.st_mode))
+                continue;
+            const Kind kind = kindOf(name.constData());
+            if (kind == Kind::Other)
+                continue;
+            if (QFile::encodeName(decoded) != name) {
+                problem(relative, QStringLiteral("file name is not valid in the system's encoding; left out"), kind == Kind::Audio);
+                continue;
+            }
+            if (kind == Kind::Audio && !mFiles.contains({info.st_dev, info.st_ino})) {
+                mFiles.insert({info.st_dev, info.st_ino});
+            } else if (kind == Kind::Audio) {
+                logValue("File reached again through a link, listed once", relative);
+                continue;
+            }
+            const FolderWalker::File file{relative, qint64(info.st_size),
+                                          qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+            (kind == Kind::Audio ? mListing.mAudio : mListing.mPlaylists).append(file);
+        }
+        ::closedir(dir);
+    }
+
+    void problem(const QString& aRelative, const QString& aText, bool aIncomplete)
+    {
+        const QString line = (aRelative.isEmpty() ? mRoot : aRelative) + QStringLiteral(": ") + aText;
+        logValue("Music folder", line);
+        mListing.mProblems << line;
+        mListing.mIncomplete = mListing.mIncomplete || aIncomplete;
+    }
+
+    FolderWalker::Listing mListing;
+
+private:
+    QString mRoot;
+    QSet<NodeId> mFolders;
+    QSet<NodeId> mFiles;
+};
+
+} // namespace
+
+FolderWalker::Listing FolderWalker::walk(const QString& aRoot)
+{
+    LogScope scope("FolderWalker::walk");
+    Walk walk(aRoot);
+    walk.folder(-1, QFile::encodeName(aRoot), QString(), 0);
+    logValue("audio files", qint64(walk.mListing.mAudio.size()));
+    logValue("playlist files", qint64(walk.mListing.mPlaylists.size()));
+    return std::move(walk.mListing);
+}

@@ -1,0 +1,236 @@
+#include "library/folder/MusicFolderSource.h"
+
+#include "app/DebugLog.h"
+#include "library/TrackIdentity.h"
+#include "library/folder/AudioTagReader.h"
+#include "library/folder/FolderScanIndex.h"
+#include "library/folder/PlaylistFileReader.h"
+#include "library/itunes/EmbeddedArtworkReader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMutexLocker>
+#include <QStandardPaths>
+
+namespace {
+
+// Cover files are small pictures; anything larger is not one.
+constexpr qint64 kMaxCoverBytes = 32 * 1024 * 1024;
+
+LibraryArtwork::Format formatOf(const QByteArray& aData)
+{
+    switch (EmbeddedArtworkReader::formatOf(aData, QString())) {
+    case 1: return LibraryArtwork::Jpeg;
+    case 2: return LibraryArtwork::Png;
+    case 3: return LibraryArtwork::Bmp;
+    default: return LibraryArtwork::None;
+    }
+}
+
+} // namespace
+
+MusicFolderSource::MusicFolderSource(const QString& aRoot)
+    : mRoot(QDir::cleanPath(QDir(aRoot).absolutePath()))
+{
+}
+
+QString MusicFolderSource::defaultLocation()
+{
+    const QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+    return music.isEmpty() ? QDir::homePath() + QStringLiteral("/Music") : music;
+}
+
+QString MusicFolderSource::kindName() const
+{
+    return QStringLiteral("Music folder");
+}
+
+QStringList MusicFolderSource::watchedPaths() const
+{
+    QMutexLocker lock(&mMutex);
+    return mWatched.isEmpty() ? QStringList{mRoot} : mWatched;
+}
+
+QString MusicFolderSource::filePath(const LibraryTrack& aTrack) const
+{
+    return TrackIdentity::relativePath(mRoot, aTrack.mLocation).isEmpty() ? QString()
+                                                                          : aTrack.mLocation;
+}
+
+LibraryArtwork MusicFolderSource::artwork(const LibraryTrack& aTrack) const
+{
+    const QString path = filePath(aTrack);
+    if (path.isEmpty())
+        return {};
+    for (const EmbeddedArtworkReader::Picture& picture : EmbeddedArtworkReader::read(path)) {
+        const LibraryArtwork::Format format = formatOf(picture.mData);
+        if (format != LibraryArtwork::None)
+            return {format, picture.mData};
+    }
+    // Else the folder's cover picture, by the names players and rippers give it.
+    const QDir folder = QFileInfo(path).dir();
+    const QStringList present = folder.entryList(QDir::Files | QDir::Readable);
+    for (const char* name : {"cover", "folder", "front"}) {
+        for (const char* extension : {"jpg", "jpeg", "png"}) {
+            const QString wanted = QLatin1String(name) + QLatin1Char('.') + QLatin1String(extension);
+            for (const QString& file : present) {
+                if (file.compare(wanted, Qt::CaseInsensitive) != 0)
+                    continue;
+                QFile cover(folder.filePath(file));
+                if (cover.size() > kMaxCoverBytes || !cover.open(QIODevice::ReadOnly))
+                    continue;
+                const QByteArray data = cover.readAll();
+                const LibraryArtwork::Format format = formatOf(data);
+                if (format != LibraryArtwork::None)
+                    return {format, data};
+            }
+        }
+    }
+    return {};
+}
+
+void MusicFolderSource::loadPrevious()
+{
+    if (mPreviousLoaded)
+        return;
+    mPreviousLoaded = true;
+    FolderScanIndex index(mRoot);
+    if (index.load())
+        index.takeInto(mRecords, mRecordByPath);
+}
+
+std::vector<FolderTrackRecord> MusicFolderSource::scanAudio(const QList<FolderWalker::File>& aFiles,
+                                                            QStringList& aProblems,
+                                                            bool& aIncomplete, bool& aChanged)
+{
+    std::vector<FolderTrackRecord> records;
+    records.reserve(size_t(aFiles.size()));
+    qint64 read = 0;
+    for (const FolderWalker::File& file : aFiles) {
+        const auto previous = mRecordByPath.constFind(file.mRelativePath);
+        if (previous != mRecordByPath.cend()
+            && mRecords[size_t(*previous)].sameFile(file.mSize, file.mModifiedNs)) {
+            records.push_back(mRecords[size_t(*previous)]);
+        } else {
+            FolderTrackRecord record;
+            record.mRelativePath = file.mRelativePath;
+            record.mSize = file.mSize;
+            record.mModifiedNs = file.mModifiedNs;
+            const QString problem = AudioTagReader::read(mRoot + QLatin1Char('/') + file.mRelativePath, record);
+            if (!problem.isEmpty())
+                logValue("Audio file", file.mRelativePath + QStringLiteral(": ") + problem);
+            records.push_back(std::move(record));
+            aChanged = true;
+            ++read;
+        }
+        const FolderTrackRecord& record = records.back();
+        if (record.mFlags & FolderTrackRecord::Unreadable) {
+            aProblems << file.mRelativePath + QStringLiteral(": cannot be read as audio; left out");
+            aIncomplete = true;
+        } else if (record.mFlags & FolderTrackRecord::BadEncoding) {
+            aProblems << file.mRelativePath + QStringLiteral(": some tag text could not be decoded");
+        }
+    }
+    if (records.size() != mRecords.size())
+        aChanged = true;
+    logValue("files read for their tags", read);
+    return records;
+}
+
+QList<FolderContentBuilder::PlaylistFile> MusicFolderSource::readPlaylists(
+    const QList<FolderWalker::File>& aFiles, QStringList& aProblems, bool& aIncomplete)
+{
+    QHash<QString, PlaylistState> states;
+    QList<FolderContentBuilder::PlaylistFile> playlists;
+    for (const FolderWalker::File& file : aFiles) {
+        PlaylistState state = mPlaylists.value(file.mRelativePath);
+        if (!(state.mFile == file)) {
+            const PlaylistFileReader::Result result =
+                PlaylistFileReader::read(mRoot + QLatin1Char('/') + file.mRelativePath);
+            state = {file, result.mEntries, result.mError};
+        }
+        if (state.mError.isEmpty()) {
+            playlists.append({file.mRelativePath, state.mEntries});
+        } else {
+            const QString line = file.mRelativePath + QStringLiteral(": playlist ") + state.mError;
+            logValue("Playlist", line);
+            aProblems << line;
+            aIncomplete = true;
+        }
+        states.insert(file.mRelativePath, state);
+    }
+    mPlaylists = std::move(states);
+    return playlists;
+}
+
+LibraryRead MusicFolderSource::read()
+{
+    LogScope scope("MusicFolderSource::read");
+    QMutexLocker lock(&mMutex);
+    logValue("root", mRoot);
+    const QFileInfo root(mRoot);
+    if (!root.isDir()) {
+        LibraryRead failed;
+        failed.mError = {LibraryReadError::Kind::Unusable,
+                         QStringLiteral("the music folder \"%1\" does not exist").arg(mRoot)};
+        logValue("Music folder", failed.mError.mReason);
+        return failed;
+    }
+    FolderWalker::Listing listing = FolderWalker::walk(mRoot);
+    if (listing.mRootUnreadable) {
+        LibraryRead failed;
+        failed.mError = {LibraryReadError::Kind::Unusable,
+                         QStringLiteral("the music folder \"%1\" cannot be read").arg(mRoot)};
+        return failed;
+    }
+    mWatched = listing.mFolders;
+    if (mLast.mContent && listing.mAudio == mLastAudio && listing.mPlaylists == mLastPlaylists) {
+        logMessage("Music folder unchanged since the last read");
+        return mLast;
+    }
+    loadPrevious();
+
+    LibraryRead result;
+    result.mWarnings = listing.mProblems;
+    result.mIncomplete = listing.mIncomplete;
+    bool changed = false;
+    std::vector<FolderTrackRecord> records = scanAudio(listing.mAudio, result.mWarnings,
+                                                       result.mIncomplete, changed);
+    const QList<FolderContentBuilder::PlaylistFile> playlists =
+        readPlaylists(listing.mPlaylists, result.mWarnings, result.mIncomplete);
+
+    std::vector<FolderTrackRecord> readable;
+    readable.reserve(records.size());
+    QList<quint64> baseIds;
+    baseIds.reserve(qsizetype(records.size()));
+    QHash<QString, quint64> ids;
+    ids.reserve(qsizetype(records.size()));
+    for (const FolderTrackRecord& record : records) {
+        if (record.mFlags & FolderTrackRecord::Unreadable)
+            continue;
+        readable.push_back(record);
+        const auto known = mBaseIds.constFind(record.mRelativePath);
+        const quint64 id = known != mBaseIds.cend() ? *known : TrackIdentity::idOf(record.mRelativePath);
+        baseIds << id;
+        ids.insert(record.mRelativePath, id);
+    }
+    FolderContentBuilder builder(mRoot);
+    result.mContent = builder.build(readable, baseIds, playlists);
+    result.mWarnings += builder.problems();
+    if (changed && !FolderScanIndex(mRoot).save(records))
+        result.mWarnings << QStringLiteral("the scan index could not be saved; the next start reads every file again");
+
+    mBaseIds = std::move(ids);
+    mRecords = std::move(records);
+    mRecordByPath.clear();
+    mRecordByPath.reserve(qsizetype(mRecords.size()));
+    for (size_t i = 0; i < mRecords.size(); ++i)
+        mRecordByPath.insert(mRecords[i].mRelativePath, qsizetype(i));
+    mLastAudio = std::move(listing.mAudio);
+    mLastPlaylists = std::move(listing.mPlaylists);
+    mLast = result;
+    logValue("tracks", qint64(result.mContent->tracks().size()));
+    logValue("warnings", qint64(result.mWarnings.size()));
+    return result;
+}
