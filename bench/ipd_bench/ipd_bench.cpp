@@ -3,7 +3,7 @@
 // Prints one TARGET line per goal.
 #include "BenchSupport.h"
 #include "app/DebugLog.h"
-#include "backup/BlackBerryReader.h"
+#include "backup/blackberry/BlackBerryReader.h"
 #include "backup/IpdBuilder.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "cli/BackupsCommand.h"
 
-#include "backup/BackupDiscovery.h"
+#include "backup/iphone/BackupDiscovery.h"
 
 #include "cli/CliOptions.h"
 

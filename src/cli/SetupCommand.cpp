@@ -1,8 +1,8 @@
 #include "cli/SetupCommand.h"
 
 #include "app/DebugLog.h"
-#include "backup/BackupDiscovery.h"
-#include "backup/BlackBerryReader.h"
+#include "backup/iphone/BackupDiscovery.h"
+#include "backup/blackberry/BlackBerryReader.h"
 #include "cli/CliLibrary.h"
 #include "cli/CliOptions.h"
 #include "cli/CliPhones.h"

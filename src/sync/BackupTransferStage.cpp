@@ -2,9 +2,9 @@
 
 #include "app/AppPaths.h"
 #include "app/DebugLog.h"
-#include "backup/AppleExtractor.h"
-#include "backup/BackupDiscovery.h"
-#include "backup/BlackBerryReader.h"
+#include "backup/iphone/AppleExtractor.h"
+#include "backup/iphone/BackupDiscovery.h"
+#include "backup/blackberry/BlackBerryReader.h"
 #include "backup/PhoneFiles.h"
 #include "device/Device.h"
 #include "settings/SyncSettings.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "backup/PhotoPath.h"
+#include "backup/iphone/PhotoPath.h"
 
 #include <QList>
 #include <QSet>

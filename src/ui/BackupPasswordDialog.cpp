@@ -1,6 +1,6 @@
 #include "ui/BackupPasswordDialog.h"
 
-#include "backup/BackupDiscovery.h"
+#include "backup/iphone/BackupDiscovery.h"
 #include "ui/BackupPasswordKeyring.h"
 #include "ui/MessageCatalogue.h"
 #include "ui/ModalAnswerer.h"

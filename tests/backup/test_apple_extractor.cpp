@@ -1,6 +1,6 @@
 #include "TestMain.h"
 #include "app/DebugLog.h"
-#include "backup/AppleExtractor.h"
+#include "backup/iphone/AppleExtractor.h"
 #include "backup/FakeBackupBuilder.h"
 
 #include <QDir>

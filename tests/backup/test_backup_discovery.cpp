@@ -1,5 +1,5 @@
 #include "TestMain.h"
-#include "backup/BackupDiscovery.h"
+#include "backup/iphone/BackupDiscovery.h"
 #include "backup/FakeBackupBuilder.h"
 
 #include <QDir>

@@ -1,9 +1,9 @@
 #include "TestMain.h"
-#include "backup/BackupDatabaseRegistry.h"
-#include "backup/BlackBerryArchive.h"
-#include "backup/BlackBerryReader.h"
+#include "backup/blackberry/BackupDatabaseRegistry.h"
+#include "backup/blackberry/BlackBerryArchive.h"
+#include "backup/blackberry/BlackBerryReader.h"
 #include "backup/IpdBuilder.h"
-#include "backup/IpdFileReader.h"
+#include "backup/blackberry/IpdFileReader.h"
 
 #include <QDir>
 #include <QFile>

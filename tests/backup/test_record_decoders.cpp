@@ -3,14 +3,14 @@
 // a crash or a read past the data.
 #include "TestMain.h"
 #include "backup/ExportFixtureDatabase.h"
-#include "backup/GzipInflater.h"
+#include "backup/iphone/GzipInflater.h"
 #include "backup/HeifImage.h"
 #include "backup/MessagesFixture.h"
-#include "backup/NoteStoreBody.h"
+#include "backup/iphone/NoteStoreBody.h"
 #include "backup/NoteStoreFixture.h"
-#include "backup/ProtobufReader.h"
-#include "backup/RecipieintPlistContentHandler.h"
-#include "backup/TypedStreamText.h"
+#include "backup/iphone/ProtobufReader.h"
+#include "backup/iphone/RecipieintPlistContentHandler.h"
+#include "backup/iphone/TypedStreamText.h"
 
 #include <QRandomGenerator>
 

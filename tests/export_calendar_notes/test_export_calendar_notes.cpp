@@ -7,11 +7,11 @@
 #include "backup/NoteStoreFixture.h"
 #include "backup/NotesFixture.h"
 
-#include "backup/AppleExtractor.h"
-#include "backup/CalendarDate.h"
-#include "backup/CalendarExporter.h"
+#include "backup/iphone/AppleExtractor.h"
+#include "backup/iphone/CalendarDate.h"
+#include "backup/iphone/CalendarExporter.h"
 #include "backup/ExportResult.h"
-#include "backup/NotesExporter.h"
+#include "backup/iphone/NotesExporter.h"
 
 #include <QFile>
 #include <QProcess>

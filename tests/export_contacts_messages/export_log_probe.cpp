@@ -1,9 +1,9 @@
 // Runs one exporter with the trace log of its HOME, for the tests that read the log:
 //   export_log_probe addressbook|messages|calendar|notes <output> <database>...
-#include "backup/AddressBookExporter.h"
-#include "backup/CalendarExporter.h"
-#include "backup/MessagesExporter.h"
-#include "backup/NotesExporter.h"
+#include "backup/iphone/AddressBookExporter.h"
+#include "backup/iphone/CalendarExporter.h"
+#include "backup/iphone/MessagesExporter.h"
+#include "backup/iphone/NotesExporter.h"
 
 #include <QCoreApplication>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "TestMain.h"
 #include "TestPaths.h"
-#include "backup/AddressBookExporter.h"
+#include "backup/iphone/AddressBookExporter.h"
 #include "backup/AddressBookFixture.h"
 #include "backup/ExportFixtureDatabase.h"
 #include "backup/ExportFixtureLogProbe.h"

@@ -4,7 +4,7 @@
 #include "TestPaths.h"
 #include "app/AppPaths.h"
 #include "backup/AddressBookFixture.h"
-#include "backup/AppleExtractor.h"
+#include "backup/iphone/AppleExtractor.h"
 #include "backup/ExportFixtureDatabase.h"
 #include "backup/ExportResult.h"
 #include "backup/FakeBackupBuilder.h"

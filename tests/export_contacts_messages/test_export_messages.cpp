@@ -6,7 +6,7 @@
 #include "backup/ExportPicture.h"
 #include "backup/ExportResult.h"
 #include "backup/ExportXmlWriter.h"
-#include "backup/MessagesExporter.h"
+#include "backup/iphone/MessagesExporter.h"
 #include "backup/MessagesFixture.h"
 
 #include <QDir>

@@ -4,7 +4,7 @@
 #include "app/AppPaths.h"
 #include "backup/ExportFixtureDatabase.h"
 #include "backup/ExportResult.h"
-#include "backup/MessagesExporter.h"
+#include "backup/iphone/MessagesExporter.h"
 #include "backup/MessagesFixture.h"
 
 #include <QFile>

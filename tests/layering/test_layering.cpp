@@ -60,6 +60,20 @@ private slots:
         QVERIFY(!table.mayInclude(QStringLiteral("device"), QStringLiteral("sync")));
     }
 
+    void backupKindsStandOnTheSharedFormatsAlone()
+    {
+        const LayeringTable table = projectTable();
+        QCOMPARE(table.folderOf(QStringLiteral("backup/iphone/AppleExtractor.h")),
+                 QStringLiteral("backup/iphone"));
+        QCOMPARE(table.folderOf(QStringLiteral("backup/VCardWriter.h")), QStringLiteral("backup"));
+        QVERIFY(table.mayInclude(QStringLiteral("backup/blackberry"), QStringLiteral("backup")));
+        QVERIFY(!table.mayInclude(QStringLiteral("backup"), QStringLiteral("backup/iphone")));
+        QVERIFY(!table.mayInclude(QStringLiteral("backup/blackberry"),
+                                  QStringLiteral("backup/iphone")));
+        QVERIFY(!table.mayInclude(QStringLiteral("backup/iphone"),
+                                  QStringLiteral("backup/blackberry")));
+    }
+
     void plantedIncludesAgainstTheTableAreReported()
     {
         QTemporaryDir root;

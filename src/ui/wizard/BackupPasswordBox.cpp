@@ -1,8 +1,8 @@
 #include "ui/wizard/BackupPasswordBox.h"
 
 #include "app/DebugLog.h"
-#include "backup/AppleExtractor.h"
-#include "backup/BackupDiscovery.h"
+#include "backup/iphone/AppleExtractor.h"
+#include "backup/iphone/BackupDiscovery.h"
 #include "ui/BackupPasswordKeyring.h"
 #include "ui/MessageCatalogue.h"
 #include "ui/ModalAnswerer.h"

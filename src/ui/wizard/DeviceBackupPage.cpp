@@ -1,8 +1,8 @@
 #include "ui/wizard/DeviceBackupPage.h"
 
 #include "app/DebugLog.h"
-#include "backup/BackupDiscovery.h"
-#include "backup/BlackBerryReader.h"
+#include "backup/iphone/BackupDiscovery.h"
+#include "backup/blackberry/BlackBerryReader.h"
 #include "ui/MessageCatalogue.h"
 #include "ui/ModalAnswerer.h"
 #include "ui/wizard/BackupPasswordBox.h"

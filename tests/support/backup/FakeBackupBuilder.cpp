@@ -2,7 +2,7 @@
 
 #include "TestPaths.h"
 #include "app/AppPaths.h"
-#include "backup/AppleExtractor.h"
+#include "backup/iphone/AppleExtractor.h"
 #include "backup/FakeKeybag.h"
 
 #include <QCryptographicHash>

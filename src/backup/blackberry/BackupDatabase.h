@@ -1,6 +1,6 @@
 #pragma once
 
-#include "backup/BackupRecord.h"
+#include "backup/blackberry/BackupRecord.h"
 
 #include <QList>
 #include <QString>

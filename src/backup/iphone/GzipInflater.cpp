@@ -1,4 +1,4 @@
-#include "backup/GzipInflater.h"
+#include "backup/iphone/GzipInflater.h"
 
 #include <zlib.h>
 

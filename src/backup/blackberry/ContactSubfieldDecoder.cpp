@@ -1,7 +1,7 @@
-#include "backup/ContactSubfieldDecoder.h"
+#include "backup/blackberry/ContactSubfieldDecoder.h"
 
 #include "app/DebugLog.h"
-#include "backup/BackupRecord.h"
+#include "backup/blackberry/BackupRecord.h"
 
 #include <QStringDecoder>
 

@@ -1,4 +1,4 @@
-#include "backup/DeviceNameReader.h"
+#include "backup/iphone/DeviceNameReader.h"
 
 #include "app/DebugLog.h"
 #include "backup/PlistFile.h"

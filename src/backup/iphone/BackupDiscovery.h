@@ -1,6 +1,6 @@
 #pragma once
 
-#include "backup/BackupInfo.h"
+#include "backup/iphone/BackupInfo.h"
 
 #include <QList>
 #include <QString>

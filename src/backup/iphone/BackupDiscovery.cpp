@@ -1,7 +1,7 @@
-#include "backup/BackupDiscovery.h"
+#include "backup/iphone/BackupDiscovery.h"
 
 #include "app/DebugLog.h"
-#include "backup/DeviceNameReader.h"
+#include "backup/iphone/DeviceNameReader.h"
 #include "backup/PlistFile.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
-#include "backup/NoteStoreBody.h"
+#include "backup/iphone/NoteStoreBody.h"
 
-#include "backup/GzipInflater.h"
-#include "backup/ProtobufReader.h"
+#include "backup/iphone/GzipInflater.h"
+#include "backup/iphone/ProtobufReader.h"
 
 QString NoteStoreBody::textOfMessage(QByteArrayView aMessage)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "backup/PersonItem.h"
+#include "backup/blackberry/PersonItem.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -1,4 +1,4 @@
-#include "backup/ProtobufReader.h"
+#include "backup/iphone/ProtobufReader.h"
 
 #include <cstring>
 

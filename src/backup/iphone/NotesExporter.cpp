@@ -1,13 +1,13 @@
-#include "backup/NotesExporter.h"
+#include "backup/iphone/NotesExporter.h"
 
 #include "app/DebugLog.h"
-#include "backup/CalendarDate.h"
-#include "backup/ExportDatabase.h"
-#include "backup/ExportDatabaseLoop.h"
+#include "backup/iphone/CalendarDate.h"
+#include "backup/iphone/ExportDatabase.h"
+#include "backup/iphone/ExportDatabaseLoop.h"
 #include "backup/ExportResult.h"
 #include "backup/ExportXmlWriter.h"
 #include "backup/NoteFilesWriter.h"
-#include "backup/NoteStoreNotes.h"
+#include "backup/iphone/NoteStoreNotes.h"
 
 #include <QDateTime>
 

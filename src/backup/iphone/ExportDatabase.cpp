@@ -1,4 +1,4 @@
-#include "backup/ExportDatabase.h"
+#include "backup/iphone/ExportDatabase.h"
 
 #include "app/DebugLog.h"
 #include "backup/ExportResult.h"

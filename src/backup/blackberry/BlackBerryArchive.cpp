@@ -1,4 +1,4 @@
-#include "backup/BlackBerryArchive.h"
+#include "backup/blackberry/BlackBerryArchive.h"
 
 #include "app/DebugLog.h"
 #include "app/HelperLookup.h"

@@ -1,7 +1,7 @@
-#include "backup/BlackBerryMessagesWriter.h"
+#include "backup/blackberry/BlackBerryMessagesWriter.h"
 
 #include "app/DebugLog.h"
-#include "backup/BackupDatabase.h"
+#include "backup/blackberry/BackupDatabase.h"
 #include "backup/ExportResult.h"
 #include "backup/ExportXmlWriter.h"
 #include "backup/PhoneMessage.h"

@@ -1,4 +1,4 @@
-#include "backup/BackupDatabaseRegistry.h"
+#include "backup/blackberry/BackupDatabaseRegistry.h"
 
 int BackupDatabaseRegistry::add(const QString& aName)
 {

@@ -1,7 +1,7 @@
-#include "backup/AddressBookExporter.h"
+#include "backup/iphone/AddressBookExporter.h"
 
 #include "app/DebugLog.h"
-#include "backup/ExportDatabase.h"
+#include "backup/iphone/ExportDatabase.h"
 #include "backup/ExportResult.h"
 #include "backup/ExportXmlWriter.h"
 #include "backup/ContactCard.h"

@@ -1,13 +1,13 @@
-#include "backup/AppleExtractor.h"
+#include "backup/iphone/AppleExtractor.h"
 
 #include "app/DebugLog.h"
 #include "app/HelperLookup.h"
-#include "backup/BackupDiscovery.h"
-#include "backup/AddressBookExporter.h"
-#include "backup/CalendarExporter.h"
-#include "backup/MessagesExporter.h"
-#include "backup/NotesExporter.h"
-#include "backup/PhoneFilesExport.h"
+#include "backup/iphone/BackupDiscovery.h"
+#include "backup/iphone/AddressBookExporter.h"
+#include "backup/iphone/CalendarExporter.h"
+#include "backup/iphone/MessagesExporter.h"
+#include "backup/iphone/NotesExporter.h"
+#include "backup/iphone/PhoneFilesExport.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,11 +1,11 @@
-#include "backup/NoteStoreNotes.h"
+#include "backup/iphone/NoteStoreNotes.h"
 
 #include "app/DebugLog.h"
-#include "backup/CalendarDate.h"
-#include "backup/ExportDatabase.h"
+#include "backup/iphone/CalendarDate.h"
+#include "backup/iphone/ExportDatabase.h"
 #include "backup/ExportResult.h"
-#include "backup/NoteStoreBody.h"
-#include "backup/NotesExporter.h"
+#include "backup/iphone/NoteStoreBody.h"
+#include "backup/iphone/NotesExporter.h"
 
 #include <QSqlRecord>
 

@@ -1,7 +1,7 @@
-#include "backup/IpdFileReader.h"
+#include "backup/blackberry/IpdFileReader.h"
 
 #include "app/DebugLog.h"
-#include "backup/BackupDatabaseRegistry.h"
+#include "backup/blackberry/BackupDatabaseRegistry.h"
 
 #include <QFile>
 

@@ -1,7 +1,7 @@
-#include "backup/ExportDatabaseLoop.h"
+#include "backup/iphone/ExportDatabaseLoop.h"
 
 #include "app/DebugLog.h"
-#include "backup/ExportDatabase.h"
+#include "backup/iphone/ExportDatabase.h"
 #include "backup/ExportResult.h"
 #include "backup/ExportXmlWriter.h"
 

@@ -1,4 +1,4 @@
-#include "backup/TypedStreamText.h"
+#include "backup/iphone/TypedStreamText.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "backup/CalendarExporter.h"
+#include "backup/iphone/CalendarExporter.h"
 
 #include "app/DebugLog.h"
-#include "backup/CalendarDate.h"
-#include "backup/ExportDatabase.h"
-#include "backup/ExportDatabaseLoop.h"
+#include "backup/iphone/CalendarDate.h"
+#include "backup/iphone/ExportDatabase.h"
+#include "backup/iphone/ExportDatabaseLoop.h"
 #include "backup/ExportResult.h"
 #include "backup/ExportXmlWriter.h"
 #include "backup/ICalendarWriter.h"

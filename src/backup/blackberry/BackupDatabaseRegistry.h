@@ -1,6 +1,6 @@
 #pragma once
 
-#include "backup/BackupDatabase.h"
+#include "backup/blackberry/BackupDatabase.h"
 
 #include <QHash>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "backup/RecipieintPlistContentHandler.h"
+#include "backup/iphone/RecipieintPlistContentHandler.h"
 
 #include "backup/PlistFile.h"
 

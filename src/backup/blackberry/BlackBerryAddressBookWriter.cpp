@@ -1,9 +1,9 @@
-#include "backup/BlackBerryAddressBookWriter.h"
+#include "backup/blackberry/BlackBerryAddressBookWriter.h"
 
 #include "app/DebugLog.h"
-#include "backup/BackupDatabase.h"
+#include "backup/blackberry/BackupDatabase.h"
 #include "backup/ContactCard.h"
-#include "backup/ContactSubfieldDecoder.h"
+#include "backup/blackberry/ContactSubfieldDecoder.h"
 #include "backup/ExportResult.h"
 #include "backup/ExportXmlWriter.h"
 #include "backup/VCardWriter.h"

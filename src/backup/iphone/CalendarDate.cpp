@@ -1,4 +1,4 @@
-#include "backup/CalendarDate.h"
+#include "backup/iphone/CalendarDate.h"
 
 #include <cmath>
 #include <limits>

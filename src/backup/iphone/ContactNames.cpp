@@ -1,7 +1,7 @@
-#include "backup/ContactNames.h"
+#include "backup/iphone/ContactNames.h"
 
 #include "app/DebugLog.h"
-#include "backup/ExportDatabase.h"
+#include "backup/iphone/ExportDatabase.h"
 #include "backup/VCardWriter.h"
 #include "backup/ContactCard.h"
 

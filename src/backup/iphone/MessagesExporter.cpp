@@ -1,16 +1,16 @@
-#include "backup/MessagesExporter.h"
+#include "backup/iphone/MessagesExporter.h"
 
 #include "app/DebugLog.h"
-#include "backup/ContactNames.h"
-#include "backup/ExportDatabase.h"
-#include "backup/ExportDatabaseLoop.h"
+#include "backup/iphone/ContactNames.h"
+#include "backup/iphone/ExportDatabase.h"
+#include "backup/iphone/ExportDatabaseLoop.h"
 #include "backup/ExportPicture.h"
 #include "backup/ExportResult.h"
 #include "backup/ExportXmlWriter.h"
 #include "backup/PhoneMessage.h"
-#include "backup/RecipieintPlistContentHandler.h"
+#include "backup/iphone/RecipieintPlistContentHandler.h"
 #include "backup/SmsBackupWriter.h"
-#include "backup/TypedStreamText.h"
+#include "backup/iphone/TypedStreamText.h"
 
 #include <cmath>
 
