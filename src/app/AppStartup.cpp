@@ -1,6 +1,7 @@
 #include "app/AppStartup.h"
 
 #include "app/AppPaths.h"
+#include "app/CrashGuard.h"
 #include "app/DebugLog.h"
 
 #include <QCoreApplication>
@@ -10,6 +11,8 @@
 
 void AppStartup::begin(int aArgc)
 {
+    // A fault anywhere from here on leaves its report in the trace log.
+    CrashGuard::installFaultHandlers();
     logMessage("CORVO LOG");
     logEnter("mainInt");
     logValue("argc", aArgc);

@@ -3,32 +3,28 @@
 #include "app/CrashReporter.h"
 #include "app/DebugLog.h"
 
-#include <csetjmp>
+#include <atomic>
 #include <csignal>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <pthread.h>
 #include <ucontext.h>
+#include <unistd.h>
 
 namespace {
 
 constexpr int kSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
+// A report that hangs on a lock the fault left held must not keep a dead process alive.
+constexpr unsigned kReportSeconds = 10;
 
-struct GuardFrame
-{
-    sigjmp_buf env;
-    GuardFrame* previous = nullptr;
-};
-
-thread_local GuardFrame* tCurrentGuard = nullptr;
 thread_local uintptr_t tStackLow = 0;
 // The handler runs on its own stack so that a stack overflow can be reported too.
 thread_local std::unique_ptr<char[]> tAltStack;
 constexpr size_t kAltStackSize = 512 * 1024;
 
-struct sigaction sPrevious[NSIG];
 std::once_flag sInstalled;
+std::atomic<bool> sReporting{false};
 
 void* faultingInstruction(void* aContext)
 {
@@ -42,87 +38,73 @@ void* faultingInstruction(void* aContext)
 #endif
 }
 
+// Installed with SA_RESETHAND: on entry the signal's action is the default again, so the
+// signal raised at the end (delivered when the handler returns) ends the process.
 void handleFault(int aSignal, siginfo_t* aInfo, void* aContext)
 {
-    GuardFrame* guard = tCurrentGuard;
-    if (!guard) {
-        // Not inside guarded work: behave as if we had never been installed.
-        sigaction(aSignal, &sPrevious[aSignal], nullptr);
-        if (aSignal == SIGABRT)
-            raise(aSignal);
-        return; // the faulting instruction runs again under the previous disposition
+    // One report per process: a fault in another thread meanwhile just ends it.
+    if (!sReporting.exchange(true)) {
+        alarm(kReportSeconds);
+        uint32_t code = CrashReporter::codeForSignal(aSignal, aInfo->si_code);
+        if (aSignal == SIGSEGV && tStackLow != 0) {
+            const auto address = reinterpret_cast<uintptr_t>(aInfo->si_addr);
+            if (address < tStackLow + 64 * 1024 && address + 1024 * 1024 > tStackLow)
+                code = CrashReporter::kStackOverflow;
+        }
+        CrashReporter::instance().collect(code, faultingInstruction(aContext));
+        logCrashReport();
     }
-    uint32_t code = CrashReporter::codeForSignal(aSignal, aInfo->si_code);
-    if (aSignal == SIGSEGV && tStackLow != 0) {
-        const auto address = reinterpret_cast<uintptr_t>(aInfo->si_addr);
-        if (address < tStackLow + 64 * 1024 && address + 1024 * 1024 > tStackLow)
-            code = CrashReporter::kStackOverflow;
-    }
-    CrashReporter::instance().collect(code, faultingInstruction(aContext));
-    tCurrentGuard = guard->previous;
-    siglongjmp(guard->env, 1);
+    std::signal(aSignal, SIG_DFL);
+    raise(aSignal);
 }
 
 void installHandlers()
 {
     struct sigaction action {};
     action.sa_sigaction = handleFault;
-    action.sa_flags = SA_SIGINFO | SA_ONSTACK | SA_NODEFER;
+    action.sa_flags = SA_SIGINFO | SA_ONSTACK | SA_RESETHAND;
     sigemptyset(&action.sa_mask);
     for (int signal : kSignals)
-        sigaction(signal, &action, &sPrevious[signal]);
+        sigaction(signal, &action, nullptr);
 }
 
+// An alternate signal stack for the calling thread, so that its stack overflow is reported.
 void prepareThread()
 {
-    if (!tAltStack) {
-        tAltStack = std::make_unique<char[]>(kAltStackSize);
-        stack_t stack {};
-        stack.ss_sp = tAltStack.get();
-        stack.ss_size = kAltStackSize;
-        sigaltstack(&stack, nullptr);
-        pthread_attr_t attributes;
-        if (pthread_getattr_np(pthread_self(), &attributes) == 0) {
-            void* low = nullptr;
-            size_t size = 0;
-            if (pthread_attr_getstack(&attributes, &low, &size) == 0)
-                tStackLow = reinterpret_cast<uintptr_t>(low);
-            pthread_attr_destroy(&attributes);
-        }
+    if (tAltStack)
+        return;
+    tAltStack = std::make_unique<char[]>(kAltStackSize);
+    stack_t stack {};
+    stack.ss_sp = tAltStack.get();
+    stack.ss_size = kAltStackSize;
+    sigaltstack(&stack, nullptr);
+    pthread_attr_t attributes;
+    if (pthread_getattr_np(pthread_self(), &attributes) == 0) {
+        void* low = nullptr;
+        size_t size = 0;
+        if (pthread_attr_getstack(&attributes, &low, &size) == 0)
+            tStackLow = reinterpret_cast<uintptr_t>(low);
+        pthread_attr_destroy(&attributes);
     }
 }
 
 } // namespace
 
-bool CrashGuard::run(const std::function<void()>& aWork)
+void CrashGuard::installFaultHandlers()
 {
     std::call_once(sInstalled, installHandlers);
     prepareThread();
+}
 
-    GuardFrame guard;
-    guard.previous = tCurrentGuard;
-    // The signal mask is not saved: that costs a system call for every guarded track. The
-    // handler runs with SA_NODEFER and an empty mask, so leaving it by siglongjmp leaves the
-    // mask as it was; the fault signals are unblocked all the same, should the work have
-    // blocked them.
-    if (sigsetjmp(guard.env, 0) != 0) {
-        sigset_t faults;
-        sigemptyset(&faults);
-        for (int signal : kSignals)
-            sigaddset(&faults, signal);
-        pthread_sigmask(SIG_UNBLOCK, &faults, nullptr);
-        logCrashReport();
-        return false;
-    }
-    tCurrentGuard = &guard;
+bool CrashGuard::run(const std::function<void()>& aWork)
+{
+    installFaultHandlers();
     try {
         aWork();
     } catch (...) {
-        tCurrentGuard = guard.previous;
         CrashReporter::instance().collect(CrashReporter::kCppException, nullptr);
         logCrashReport();
         return false;
     }
-    tCurrentGuard = guard.previous;
     return true;
 }

@@ -2,15 +2,20 @@
 
 #include <functional>
 
-// Runs work so that a processor fault (SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT) or a C++
-// exception inside it is reported to the trace log and the caller goes on. Returns true when the
-// work completed, false when it was interrupted by a fault (the report has been logged).
+// Guards the work of one track (or one step) of a run, and turns processor faults anywhere in
+// the process into a crash report.
 //
-// Recovery uses siglongjmp on the faulting thread: objects on the stack of the interrupted work
-// are not destroyed, exactly as with structured exception handling. Keep guarded work free of
-// locks that the caller needs afterwards.
+// A C++ exception thrown inside guarded work is reported to the trace log and the caller goes
+// on: run() answers false. A processor fault (SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT) is not
+// survived: it may come from a corrupt heap, and going on could write garbage to the phone or
+// the track cache. Its report is written to the trace log and the process ends with the
+// signal; the track cache, written record by record, lets the next run resume where this one
+// stopped.
 class CrashGuard
 {
 public:
+    // Installs the fault handlers once per process; the entry points call it first thing.
+    static void installFaultHandlers();
+    // Runs aWork; false when a C++ exception ended it (the report has been logged).
     static bool run(const std::function<void()>& aWork);
 };

@@ -138,8 +138,6 @@ void MusicSync::Start()
     mBackupTransferFailed = mBackupTransferPostponed = false;
     mPhoneFilesFolder.clear();
     mBackupPasswordWrong = mBackupPasswordNotGiven = false;
-    // A member, not a local: a fault that ends the run skips local destructors, and the lock
-    // must still go when this object does.
     mStayAwake = std::make_unique<SleepInhibitor>();
 
     SyncSettings settings;

@@ -4,8 +4,8 @@
 
 class MusicSync;
 
-// The thread of one synchronisation run. A fault anywhere in the run is reported to the log and
-// ends the run with state 3.
+// The thread of one synchronisation run. A C++ exception that escapes the run is reported to the
+// log and ends the run with state 3.
 class MusicSyncThread : public QThread
 {
     Q_OBJECT

@@ -28,8 +28,8 @@ void SyncPreview::start()
 {
     LogScope scope("SyncPreview::start");
     mThread = QThread::create([this] {
-        // A fault while planning must not take the window with it: it leaves an empty plan that
-        // says the run would stop with errors.
+        // An exception while planning must not take the window with it: it leaves an empty plan
+        // that says the run would stop with errors.
         if (!CrashGuard::run([this] { mPlan = SyncPlanner(*mSync).plan(mForceFull); }))
             mPlan.mOutcome = SyncState::FinishedWithErrors;
     });

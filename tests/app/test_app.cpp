@@ -189,27 +189,33 @@ private slots:
         QCOMPARE(threadLines, 8 * 500);
     }
 
-    void faultInGuardedWorkIsReportedAndTheCallerGoesOn()
+    void processorFaultIsReportedAndEndsTheProcess()
     {
         QTemporaryDir dir;
-        const ProbeRun run = runProbe(makeHomeWithLogFolder(dir), QStringLiteral("fault"));
-        QCOMPARE(run.exitCode, 3);
+        const QString home = makeHomeWithLogFolder(dir);
+        const ProbeRun run = runProbe(home, QStringLiteral("fault"));
+        QCOMPARE(run.exitCode, -2);
         const QByteArray& log = run.log;
-        QCOMPARE(log.count("Exception: EXCEPTION_ACCESS_VIOLATION\r\n"), 2);
+        QCOMPARE(log.count("Exception: EXCEPTION_ACCESS_VIOLATION\r\n"), 1);
         QVERIFY(log.contains(QByteArray(66, '-') + "\r\n"));
-        QVERIFY(log.contains("    completed = 0\r\n"));
-        QVERIFY(log.contains("    second completed = 0\r\n"));
-        QVERIFY(log.contains("    after fault\r\n"));
+        // Nothing runs on after the fault, and the log is not closed as after a normal exit.
+        QVERIFY(!log.contains("completed"));
+        QVERIFY(!log.contains("after fault"));
+        QVERIFY(!log.contains("<< mainInt"));
 
-        // The first report: a deep stack gives exactly six frames, innermost first.
-        const int first = log.indexOf("Exception: ");
-        const int end = log.indexOf("    completed = 0");
-        const QByteArray report = log.mid(first, end - first);
+        // A deep stack gives exactly six frames, innermost first.
+        const QByteArray report = log.mid(log.indexOf("Exception: "));
         QCOMPARE(report.count("Function : "), 6);
         QCOMPARE(report.count("    [Source File : "), 6);
         QVERIFY(report.indexOf("Function : ") == report.indexOf("Function : writeThroughNull"));
         QVERIFY(report.contains("log_probe.cpp]"));
         QVERIFY(report.contains("Function : descend"));
+
+        // Outside any guarded work too.
+        const ProbeRun unguarded = runProbe(home, QStringLiteral("unguarded fault"));
+        QCOMPARE(unguarded.exitCode, -2);
+        QCOMPARE(unguarded.log.count("Exception: EXCEPTION_ACCESS_VIOLATION\r\n"), 1);
+        QVERIFY(!unguarded.log.contains("after fault"));
     }
 
     void faultWhileTheLogLockIsHeld()
@@ -219,10 +225,9 @@ private slots:
         const QByteArray fixedLine = "    Crash report not written: the trace log was in use\r\n";
         // By the faulting work itself: the report must not wait for a lock nobody will free.
         const ProbeRun own = runProbe(home, QStringLiteral("fault holding log"), 20000);
-        QCOMPARE(own.exitCode, 3);
+        QCOMPARE(own.exitCode, -2);
         QCOMPARE(own.log.count(fixedLine), 1);
-        QVERIFY(own.log.contains("    completed = 0\r\n"));
-        QVERIFY(own.log.contains("    other thread after fault\r\n"));
+        QVERIFY(!own.log.contains("after fault"));
         for (const QByteArray& line : linesOf(own.log))
             QVERIFY2(QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d:\\d\\d\\d"))
                          .match(QString::fromLatin1(line))
@@ -232,12 +237,11 @@ private slots:
         // By another thread that keeps it: the report gives way after a short wait.
         const ProbeRun other =
             runProbe(home, QStringLiteral("fault while another thread logs"), 20000);
-        QCOMPARE(other.exitCode, 3);
+        QCOMPARE(other.exitCode, -2);
         QCOMPARE(other.log.count(fixedLine), 1);
-        QVERIFY(other.log.contains("    completed = 0\r\n"));
     }
 
-    void otherFaultsInGuardedWork()
+    void otherFaults()
     {
         QTemporaryDir dir;
         const QString home = makeHomeWithLogFolder(dir);
@@ -245,11 +249,12 @@ private slots:
         QCOMPARE(thrown.exitCode, 3);
         QVERIFY(thrown.log.contains("Unknown Exception...\r\n"));
         QVERIFY(thrown.log.contains("    completed = 0\r\n"));
+        QVERIFY(thrown.log.contains("    second completed = 1\r\n"));
 
         const ProbeRun divide = runProbe(home, QStringLiteral("divide"));
-        QCOMPARE(divide.exitCode, 3);
+        QCOMPARE(divide.exitCode, -2);
         QVERIFY(divide.log.contains("Exception: EXCEPTION_INT_DIVIDE_BY_ZERO\r\n"));
-        QVERIFY(divide.log.contains("    completed = 0\r\n"));
+        QVERIFY(!divide.log.contains("after fault"));
     }
 
     void helperLookupOrder()

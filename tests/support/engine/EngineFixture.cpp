@@ -20,6 +20,11 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cstdio>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace {
 
 EngineFixture::PhoneKind gDefaultKind = EngineFixture::PhoneKind::Folder;
@@ -242,6 +247,23 @@ EngineFixture::Result EngineFixture::run(const RunOptions& aOptions,
     if (aOptions.mWriteLimit >= 0)
         phone.setWriteLimit(aOptions.mWriteLimit);
     return runOn(phone, aOptions, aSetup);
+}
+
+int EngineFixture::runInChildProcess(const RunOptions& aOptions)
+{
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        // An ended test child leaves no core file behind.
+        const rlimit noCore{0, 0};
+        setrlimit(RLIMIT_CORE, &noCore);
+        run(aOptions);
+        _exit(0);
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child)
+        return -1;
+    return WIFSIGNALED(status) ? WTERMSIG(status) : 0;
 }
 
 SyncPlan EngineFixture::plan()

@@ -144,6 +144,9 @@ public:
     SyncPlan plan();
     Result run(const RunOptions& aOptions);
     Result run(const RunOptions& aOptions, const std::function<void(class MusicSync&)>& aSetup);
+    // The run in a child process, for faults that end the process: the signal that ended it,
+    // 0 when it ended by itself, -1 when it could not be started.
+    int runInChildProcess(const RunOptions& aOptions);
 
     // The phone path of a track ("Music/<artist>/<album>/<file>"; the artist is "Podcasts" or
     // "Compilation" for episodes and compilations).
