@@ -7,9 +7,9 @@
 
 #include "app/AppPaths.h"
 #include "device/UsbMSDevice.h"
-#include "device/mtp/DeviceMtpMac.h"
-#include "device/mtp/DeviceParentMtpMac.h"
-#include "device/mtp/MtpMacDeviceRefresher.h"
+#include "device/mtp/MtpPhone.h"
+#include "device/mtp/MtpPhoneParent.h"
+#include "device/mtp/MtpPhoneRefresher.h"
 #include "library/LocalMusicLibrary.h"
 #include "library/itunes/FolderListingCache.h"
 #include "library/itunes/LibrarySnapshotCache.h"
@@ -83,15 +83,15 @@ SyncOutcome firstSync(Device& aPhone)
 }
 
 // The phone as the refresher opens it.
-std::unique_ptr<DeviceParentMtpMac> openPhone(const std::shared_ptr<FakeMtpBackend>& aBackend)
+std::unique_ptr<MtpPhoneParent> openPhone(const std::shared_ptr<FakeMtpBackend>& aBackend)
 {
-    MtpMacDeviceRefresher refresher(aBackend);
+    MtpPhoneRefresher refresher(aBackend);
     refresher.setOpenRetry(1, 0);
     refresher.startRefresh({});
     refresher.waitForRun();
     const QList<DeviceParent*> found = refresher.takeNewParents();
-    return std::unique_ptr<DeviceParentMtpMac>(
-        found.isEmpty() ? nullptr : static_cast<DeviceParentMtpMac*>(found.first()));
+    return std::unique_ptr<MtpPhoneParent>(
+        found.isEmpty() ? nullptr : static_cast<MtpPhoneParent*>(found.first()));
 }
 
 std::shared_ptr<FakeMtpBackend> newMtpPhone(QString& aStorage)
@@ -148,7 +148,7 @@ int main(int argc, char** argv)
         // Counted from the opening of the new phone on: setting it up is part of a first sync.
         QString storage;
         const std::shared_ptr<FakeMtpBackend> backend = newMtpPhone(storage);
-        std::unique_ptr<DeviceParentMtpMac> parent = openPhone(backend);
+        std::unique_ptr<MtpPhoneParent> parent = openPhone(backend);
         if (!parent)
             return 1;
         Device* phone = parent->Devices().first();

@@ -5,7 +5,7 @@
 #include "device/DeviceList.h"
 #include "device/UsbMSDevice.h"
 #include "device/mtp/LibMtpBackend.h"
-#include "device/mtp/MtpMacDeviceRefresher.h"
+#include "device/mtp/MtpPhoneRefresher.h"
 #include "settings/SyncSettings.h"
 
 #include <QCoreApplication>
@@ -38,7 +38,7 @@ CliPhones::~CliPhones()
 
 void CliPhones::openMtpPhones()
 {
-    auto refresher = std::make_unique<MtpMacDeviceRefresher>(std::make_shared<LibMtpBackend>());
+    auto refresher = std::make_unique<MtpPhoneRefresher>(std::make_shared<LibMtpBackend>());
     mMtp = refresher.get();
     mList->SetDeviceRefresher(std::move(refresher));
     mList->RefreshDevices();

@@ -11,7 +11,7 @@ class CliOptions;
 class Device;
 class DeviceList;
 class DeviceParent;
-class MtpMacDeviceRefresher;
+class MtpPhoneRefresher;
 
 // The phones a command can see: the device list with the folders named by --phone-folder and
 // the folders of phones set up with it earlier (a remembered folder that is gone is listed as
@@ -51,7 +51,7 @@ private:
     Device* lastRememberedGone() const;
 
     std::unique_ptr<DeviceList> mList;
-    MtpMacDeviceRefresher* mMtp = nullptr;
+    MtpPhoneRefresher* mMtp = nullptr;
     bool mMtpLocked = false;
     QStringList mMtpProblems;
     // Remembered phone folders (clean, absolute) with their phones' ids, in the settings'

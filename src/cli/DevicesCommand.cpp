@@ -6,7 +6,7 @@
 #include "device/Device.h"
 #include "device/DeviceList.h"
 #include "device/DeviceType.h"
-#include "device/mtp/MtpMacDeviceRefresher.h"
+#include "device/mtp/MtpPhoneRefresher.h"
 
 #include <QTextStream>
 
@@ -57,7 +57,7 @@ int DevicesCommand::run(const CliOptions& aOptions)
     const QList<Device*>& devices = phones.list().GetDevices();
     for (const QString& problem : phones.mtpProblems()) {
         out << "A phone is attached but could not be opened: " << problem;
-        if (problem == QLatin1String(MtpMacDeviceRefresher::kBusyText))
+        if (problem == QLatin1String(MtpPhoneRefresher::kBusyText))
             out << " (or use its mounted folder with --phone-folder)";
         out << ".\n";
     }

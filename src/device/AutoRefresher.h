@@ -1,6 +1,6 @@
 #pragma once
 
-#include "device/MDeviceListObserver.h"
+#include "device/DeviceListObserver.h"
 
 #include <QObject>
 #include <QPointer>
@@ -9,7 +9,7 @@ class DeviceList;
 
 // Turns device list changes and library events into signals about the connected phone: its
 // state (1 connected, 0 none) and the used and free space after a synchronisation.
-class AutoRefresher : public QObject, public MDeviceListObserver
+class AutoRefresher : public QObject, public DeviceListObserver
 {
     Q_OBJECT
 

@@ -4,7 +4,7 @@
 #include "device/DeviceParentMs.h"
 #include "device/DeviceRefresher.h"
 #include "device/DeviceType.h"
-#include "device/MDeviceListObserver.h"
+#include "device/DeviceListObserver.h"
 #include "device/MountedChecker.h"
 #include "device/MountedCheckerThread.h"
 #include "device/UsbMSDevice.h"
@@ -310,7 +310,7 @@ void DeviceList::forceUpdate()
         mObserver->DeviceListChanged();
 }
 
-void DeviceList::EnableAutoRefresh(MDeviceListObserver* aObserver)
+void DeviceList::EnableAutoRefresh(DeviceListObserver* aObserver)
 {
     LogScope scope("DeviceList::EnableAutoRefresh");
     if (mAutoRefreshEnabled) {

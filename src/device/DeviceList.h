@@ -18,7 +18,7 @@ class Device;
 class DeviceEventWatcher;
 class DeviceParent;
 class DeviceRefresher;
-class MDeviceListObserver;
+class DeviceListObserver;
 class MountedCheckerThread;
 class UsbMSDevice;
 
@@ -51,7 +51,7 @@ public:
     // results are taken over without starting another run.
     bool RefreshDevices(bool aStartMtpRun = true);
 
-    void EnableAutoRefresh(MDeviceListObserver* aObserver);
+    void EnableAutoRefresh(DeviceListObserver* aObserver);
     void DisableAutoRefresh();
     bool AutoRefreshEnabled() const { return mAutoRefreshEnabled; }
 
@@ -112,7 +112,7 @@ private:
     std::unique_ptr<DeviceRefresher> mRefresher;
     bool mInitialised = false;
     bool mRefresherLocked = false;
-    MDeviceListObserver* mObserver = nullptr;
+    DeviceListObserver* mObserver = nullptr;
     QString mPreviousLogicalDriveString;
     QTimer mTimer;
     QTimer mEventTimer;

@@ -4,7 +4,7 @@
 #include "device/Device.h"
 #include "device/DeviceType.h"
 #include "device/mtp/LibMtpBackend.h"
-#include "device/mtp/MtpMacDeviceRefresher.h"
+#include "device/mtp/MtpPhoneRefresher.h"
 #include "library/PodcastRamCache.h"
 #include "settings/SyncSettings.h"
 #include "sync/MusicSync.h"
@@ -49,7 +49,7 @@ SyncUi::SyncUi(QWidget* aParent, const QString& aSystemRoot)
     // MTP phones through libmtp; a window over a laid-out system tree (tests) has none.
     if (aSystemRoot.isEmpty()) {
         mDeviceList->SetDeviceRefresher(
-            std::make_unique<MtpMacDeviceRefresher>(std::make_shared<LibMtpBackend>()));
+            std::make_unique<MtpPhoneRefresher>(std::make_shared<LibMtpBackend>()));
     }
     // A slow or hung phone folder must never freeze the window.
     mDeviceList->CheckInBackground(true);

@@ -10,7 +10,7 @@
 #include "device/DeviceList.h"
 #include "device/DeviceParentMs.h"
 #include "device/DeviceRefresher.h"
-#include "device/MDeviceListObserver.h"
+#include "device/DeviceListObserver.h"
 #include "device/MountedChecker.h"
 #include "device/SpaceCalculator.h"
 #include "device/UsbMSDevice.h"
@@ -32,7 +32,7 @@ namespace {
 
 using DeviceTestHelpers::writeFile;
 
-struct CountingObserver : MDeviceListObserver
+struct CountingObserver : DeviceListObserver
 {
     int mCalls = 0;
     void DeviceListChanged() override { ++mCalls; }

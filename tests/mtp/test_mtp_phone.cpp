@@ -4,12 +4,12 @@
 #include "TestMain.h"
 #include "mtp/FakeMtpPhone.h"
 
-#include "device/mtp/DeviceMtpMac.h"
-#include "device/mtp/DeviceParentMtpMac.h"
+#include "device/mtp/MtpPhone.h"
+#include "device/mtp/MtpPhoneParent.h"
 #include "device/mtp/LibMtpBackend.h"
 #include "device/mtp/MtpFile.h"
-#include "device/mtp/QMtpCachedDevice.h"
-#include "device/mtp/QMtpDevice.h"
+#include "device/mtp/MtpCachedConnection.h"
+#include "device/mtp/MtpConnection.h"
 #include "tracks/PlaylistEntry.h"
 #include "tracks/Track.h"
 #include "tracks/TrackCache.h"
@@ -68,9 +68,9 @@ private slots:
 void TestMtpPhone::libmtpListingAcceptsNoDevice()
 {
     LibMtpBackend backend;
-    QList<QMtpRawDevice> devices;
-    QCOMPARE(QMtpDevice::GetRawDevices(backend, devices), 0);
-    for (const QMtpRawDevice& device : devices)
+    QList<MtpRawDevice> devices;
+    QCOMPARE(MtpConnection::GetRawDevices(backend, devices), 0);
+    for (const MtpRawDevice& device : devices)
         QVERIFY(device.mId.contains(QLatin1Char(':')));
 }
 
@@ -79,8 +79,8 @@ void TestMtpPhone::rawListingLeavesOutMassStorage()
     FakeMtpBackend backend;
     backend.addPhone("Samsung", "Galaxy", "S1", "Galaxy");
     backend.addMassStorageDevice("SanDisk", "Cruzer");
-    QList<QMtpRawDevice> devices;
-    QCOMPARE(QMtpDevice::GetRawDevices(backend, devices), 0);
+    QList<MtpRawDevice> devices;
+    QCOMPARE(MtpConnection::GetRawDevices(backend, devices), 0);
     QCOMPARE(devices.size(), 1);
     QCOMPARE(devices.first().mProduct, QStringLiteral("Galaxy"));
 }
@@ -88,29 +88,29 @@ void TestMtpPhone::rawListingLeavesOutMassStorage()
 void TestMtpPhone::folderListingsAreCached()
 {
     FakeMtpPhone phone;
-    DeviceMtpMac* device = phone.connect();
+    MtpPhone* device = phone.connect();
     QVERIFY(device);
-    QCOMPARE(QMtpCachedDevice::MangleFolderId(kRoot, "65537"), QStringLiteral("storage_root_65537"));
-    QCOMPARE(QMtpCachedDevice::MangleFolderId("123", "65537"), QStringLiteral("123"));
+    QCOMPARE(MtpCachedConnection::MangleFolderId(kRoot, "65537"), QStringLiteral("storage_root_65537"));
+    QCOMPARE(MtpCachedConnection::MangleFolderId("123", "65537"), QStringLiteral("123"));
 
-    QMtpCachedDevice* cached = device->CachedDevice();
-    QList<QMtpFile> first;
+    MtpCachedConnection* cached = device->CachedDevice();
+    QList<MtpObject> first;
     QCOMPARE(cached->GetFilesAndFolders(phone.storageId(), kRoot, first), 0);
     phone.backend().resetCalls();
-    QList<QMtpFile> second;
+    QList<MtpObject> second;
     QCOMPARE(cached->GetFilesAndFolders(phone.storageId(), kRoot, second), 0);
     QCOMPARE(phone.backend().calls(FakeMtpBackend::kListFolder), 0);
     QCOMPARE(second.size(), first.size());
 
     // A file sent into the listed folder shows in the next listing, from the cache.
     QTemporaryDir dir;
-    QMtpFile file;
+    MtpObject file;
     file.mName = "notes.txt";
     file.mParentId = kRoot;
     file.mStorageId = phone.storageId();
     QCOMPARE(cached->SendFile(localFile(dir, "n", "hello"), file), 0);
     QVERIFY(!file.mId.isEmpty());
-    QList<QMtpFile> third;
+    QList<MtpObject> third;
     cached->GetFilesAndFolders(phone.storageId(), kRoot, third);
     QCOMPARE(third.size(), first.size() + 1);
     QCOMPARE(third.last().mName, QStringLiteral("notes.txt"));
@@ -118,7 +118,7 @@ void TestMtpPhone::folderListingsAreCached()
 
     // A folder just made is known to be empty: looking into it asks nothing.
     const QString made = cached->CreateFolder(kRoot, phone.storageId(), "New");
-    QList<QMtpFile> inside;
+    QList<MtpObject> inside;
     QCOMPARE(cached->GetFilesAndFolders(phone.storageId(), made, inside), 0);
     QVERIFY(inside.isEmpty());
     QCOMPARE(phone.backend().calls(FakeMtpBackend::kListFolder), 0);
@@ -129,14 +129,14 @@ void TestMtpPhone::folderListingsAreCached()
     QString other;
     QString parent;
     device->CachedDevice()->ForgetFolder(kRoot, phone.storageId());
-    QCOMPARE(device->GetOrCreateFromPath("\\Other\\x.txt", other, parent, false), DeviceMtpMac::kNotFound);
+    QCOMPARE(device->GetOrCreateFromPath("\\Other\\x.txt", other, parent, false), MtpPhone::kNotFound);
     QCOMPARE(device->GetOrCreateFromPath("\\Other\\x.txt", other, parent, false), 0);
 }
 
 void TestMtpPhone::missingRemoteFileOpensEmpty()
 {
     FakeMtpPhone phone;
-    DeviceMtpMac* device = phone.connect();
+    MtpPhone* device = phone.connect();
     MtpFile missing(*device, "\\CORVO\\nothing.txt");
     QVERIFY(missing.open(QIODevice::ReadOnly));
     QCOMPARE(missing.readAll(), QByteArray());
@@ -157,13 +157,13 @@ void TestMtpPhone::missingRemoteFileOpensEmpty()
 void TestMtpPhone::failedSendThatLandedIsDeletedAndSentAgain()
 {
     FakeMtpPhone phone;
-    DeviceMtpMac* device = phone.connect();
+    MtpPhone* device = phone.connect();
     QTemporaryDir dir;
     const QString source = localFile(dir, "a.mp3", "track bytes");
     phone.backend().resetCalls();
     phone.backend().failSendsButKeep(1);
     MtpFile file(*device);
-    QVERIFY(file.copy(source, "\\Music\\A\\B\\a.mp3", 5, QMtpFile::kOther));
+    QVERIFY(file.copy(source, "\\Music\\A\\B\\a.mp3", 5, MtpObject::kOther));
     QCOMPARE(phone.backend().calls(FakeMtpBackend::kSend), 2);
     QCOMPARE(phone.backend().calls(FakeMtpBackend::kDelete), 1);
     QCOMPARE(phone.backend().namesIn(phone.storageId(), "Music/A/B"), QStringList{"a.mp3"});
@@ -171,7 +171,7 @@ void TestMtpPhone::failedSendThatLandedIsDeletedAndSentAgain()
     // Sends that keep failing give up after the attempts asked for.
     phone.backend().resetCalls();
     phone.backend().failSendsOf("b.mp3");
-    QVERIFY(!file.copy(localFile(dir, "b.mp3", "b"), "\\Music\\A\\B\\b.mp3", 3, QMtpFile::kOther));
+    QVERIFY(!file.copy(localFile(dir, "b.mp3", "b"), "\\Music\\A\\B\\b.mp3", 3, MtpObject::kOther));
     QCOMPARE(phone.backend().calls(FakeMtpBackend::kSend), 3);
     QVERIFY(!phone.backend().hasPath(phone.storageId(), "Music/A/B/b.mp3"));
 }
@@ -179,7 +179,7 @@ void TestMtpPhone::failedSendThatLandedIsDeletedAndSentAgain()
 void TestMtpPhone::replacingKeepsTheOldFileUntilTheNewOneIsWhole()
 {
     FakeMtpPhone phone;
-    DeviceMtpMac* device = phone.connect();
+    MtpPhone* device = phone.connect();
     QTemporaryDir dir;
     QCOMPARE(device->CopyFile(localFile(dir, "1", "old"), "\\CORVO\\file.txt", false), 0);
     // Without replace the file on the phone stays.
@@ -204,7 +204,7 @@ void TestMtpPhone::replacingKeepsTheOldFileUntilTheNewOneIsWhole()
 void TestMtpPhone::cancelStopsTheTransferAndLeavesNothing()
 {
     FakeMtpPhone phone;
-    DeviceMtpMac* device = phone.connect();
+    MtpPhone* device = phone.connect();
     std::atomic<bool> cancelled{false};
     device->SetCancelFlag(&cancelled);
     QList<quint64> progress;
@@ -216,7 +216,7 @@ void TestMtpPhone::cancelStopsTheTransferAndLeavesNothing()
     const QString source = localFile(dir, "big.mp3", QByteArray(300 * 1024, 'x'));
     Track track = songAt(source);
     phone.backend().resetCalls();
-    QCOMPARE(device->UploadTrack(track), DeviceMtpMac::kSendFailed);
+    QCOMPARE(device->UploadTrack(track), MtpPhone::kSendFailed);
     QCOMPARE(progress.size(), 1);
     // Not tried again once cancelled, and no partial object is left.
     QCOMPARE(phone.backend().calls(FakeMtpBackend::kSend), 1);
@@ -228,7 +228,7 @@ void TestMtpPhone::cancelStopsTheTransferAndLeavesNothing()
 void TestMtpPhone::uploadAndDeleteTrack()
 {
     FakeMtpPhone phone;
-    DeviceMtpMac* device = phone.connect();
+    MtpPhone* device = phone.connect();
     QTemporaryDir dir;
     Track track = songAt(localFile(dir, "01 Song.mp3", "song bytes"));
     QCOMPARE(device->UploadTrack(track), 0);
@@ -254,7 +254,7 @@ void TestMtpPhone::uploadAndDeleteTrack()
 void TestMtpPhone::deletingAnUnresolvablePathCountsAsDeleted()
 {
     FakeMtpPhone phone;
-    DeviceMtpMac* device = phone.connect();
+    MtpPhone* device = phone.connect();
     QTemporaryDir dir;
     const QString cachePath = dir.filePath("mcache0");
     TrackCache cache;
@@ -283,13 +283,13 @@ void TestMtpPhone::deletingAnUnresolvablePathCountsAsDeleted()
     climbing.setDeviceId("\\..\\CORVO\\android.xml");
     QString id;
     QString parent;
-    QCOMPARE(device->GetOrCreateFromPath(climbing.deviceId(), id, parent, false), DeviceMtpMac::kNotFound);
+    QCOMPARE(device->GetOrCreateFromPath(climbing.deviceId(), id, parent, false), MtpPhone::kNotFound);
 }
 
 void TestMtpPhone::playlistNamesAndReplacement()
 {
     FakeMtpPhone phone;
-    DeviceMtpMac* device = phone.connect();
+    MtpPhone* device = phone.connect();
     QTemporaryDir dir;
     TrackList tracks;
     Track track = songAt(localFile(dir, "01 Song.mp3", "song"));
@@ -321,7 +321,7 @@ void TestMtpPhone::oldPlaylistsAreDeletedAndForgotten()
     FakeMtpPhone phone;
     phone.backend().putFile(phone.storageId(), "Playlists_CDZ/Old.m3u", "#EXTM3U\r\n");
     phone.backend().putFile(phone.storageId(), "Playlists_CDZ/Kept.m3u", "#EXTM3U\r\n");
-    DeviceMtpMac* device = phone.connect();
+    MtpPhone* device = phone.connect();
     // What a dry run shows; listing makes no playlist folder on a phone without one.
     QStringList listed = device->PlaylistFiles();
     listed.sort();
@@ -347,7 +347,7 @@ void TestMtpPhone::oldPlaylistsAreDeletedAndForgotten()
 void TestMtpPhone::albumArtIsOnePicturePerAlbum()
 {
     FakeMtpPhone phone;
-    DeviceMtpMac* device = phone.connect();
+    MtpPhone* device = phone.connect();
     QTemporaryDir dir;
     const Track track = songAt(dir.filePath("01 Song.mp3"));
     device->uploadAlbumArt(track, localFile(dir, "first.jpg", "first picture"));
@@ -360,7 +360,7 @@ void TestMtpPhone::albumArtIsOnePicturePerAlbum()
 void TestMtpPhone::identityAndDescription()
 {
     FakeMtpPhone phone;
-    DeviceMtpMac* device = phone.connect();
+    MtpPhone* device = phone.connect();
     QCOMPARE(device->FriendlyName(), QStringLiteral("Pixel Internal storage"));
     QCOMPARE(device->AndroidVersion(), 13);
     QCOMPARE(device->UniqueDeviceId(), QStringLiteral("TEMP-DEVICE-ID"));
@@ -398,7 +398,7 @@ void TestMtpPhone::identityAndDescription()
 void TestMtpPhone::freeSpaceIsReadAgain()
 {
     FakeMtpPhone phone(true, 5000);
-    DeviceMtpMac* device = phone.connect();
+    MtpPhone* device = phone.connect();
     quint64 capacity = 0;
     quint64 free = 0;
     QCOMPARE(device->GetStorageCapacity(capacity), 0);

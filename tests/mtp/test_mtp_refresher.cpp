@@ -5,8 +5,8 @@
 
 #include "device/Device.h"
 #include "device/DeviceList.h"
-#include "device/mtp/DeviceParentMtpMac.h"
-#include "device/mtp/MtpMacDeviceRefresher.h"
+#include "device/mtp/MtpPhoneParent.h"
+#include "device/mtp/MtpPhoneRefresher.h"
 
 #include <QElapsedTimer>
 #include <QSemaphore>
@@ -36,8 +36,8 @@ void TestMtpRefresher::twoPhonesOfOneModelAreTwoPhones()
     }
     QList<DeviceParent*> found = FakeMtpPhone::enumerate(backend);
     QCOMPARE(found.size(), 2);
-    auto* first = static_cast<DeviceParentMtpMac*>(found.at(0));
-    auto* second = static_cast<DeviceParentMtpMac*>(found.at(1));
+    auto* first = static_cast<MtpPhoneParent*>(found.at(0));
+    auto* second = static_cast<MtpPhoneParent*>(found.at(1));
     QCOMPARE(first->Identity(), QStringLiteral("AAA"));
     QCOMPARE(second->Identity(), QStringLiteral("BBB"));
     QCOMPARE(first->GetDeviceType(), 1);
@@ -49,7 +49,7 @@ void TestMtpRefresher::twoPhonesOfOneModelAreTwoPhones()
     QList<DeviceParent*> gone;
     const QList<DeviceParent*> again = FakeMtpPhone::enumerate(backend, {first}, &gone);
     QCOMPARE(again.size(), 1);
-    QCOMPARE(static_cast<DeviceParentMtpMac*>(again.first())->Identity(), QStringLiteral("BBB"));
+    QCOMPARE(static_cast<MtpPhoneParent*>(again.first())->Identity(), QStringLiteral("BBB"));
     QVERIFY(gone.isEmpty());
     qDeleteAll(again);
     qDeleteAll(found);
@@ -60,8 +60,8 @@ void TestMtpRefresher::twoPhonesOfOneModelAreTwoPhones()
         plain->addStorage(plain->addPhone("Acme", "Phone", "", ""), "Card", 10, 10);
     found = FakeMtpPhone::enumerate(plain);
     QCOMPARE(found.size(), 2);
-    QVERIFY(static_cast<DeviceParentMtpMac*>(found.at(0))->Identity()
-            != static_cast<DeviceParentMtpMac*>(found.at(1))->Identity());
+    QVERIFY(static_cast<MtpPhoneParent*>(found.at(0))->Identity()
+            != static_cast<MtpPhoneParent*>(found.at(1))->Identity());
     qDeleteAll(found);
 }
 
@@ -100,9 +100,9 @@ void TestMtpRefresher::busyAndLockedPhonesSayWhy()
     backend->setBusy(busy, true);
     backend->setLocked(locked, true);
 
-    MtpMacDeviceRefresher refresher(backend);
+    MtpPhoneRefresher refresher(backend);
     refresher.setOpenRetry(1, 0);
-    QSignalSpy unable(&refresher, &MtpMacDeviceRefresher::unableToOpenDevice);
+    QSignalSpy unable(&refresher, &MtpPhoneRefresher::unableToOpenDevice);
     refresher.startRefresh({});
     refresher.waitForRun();
     QVERIFY(refresher.takeNewParents().isEmpty());
@@ -128,7 +128,7 @@ void TestMtpRefresher::openIsRetried()
     auto backend = std::make_shared<FakeMtpBackend>();
     backend->addStorage(backend->addPhone("Google", "Pixel", "P", "Pixel"), "Internal", 10, 10);
     backend->failNext(FakeMtpBackend::kOpen, 2);
-    MtpMacDeviceRefresher refresher(backend);
+    MtpPhoneRefresher refresher(backend);
     refresher.setOpenRetry(3, 0);
     refresher.startRefresh({});
     refresher.waitForRun();
@@ -149,7 +149,7 @@ void TestMtpRefresher::neverEnumeratesWhileLocked()
         entered.release();
         release.acquire();
     });
-    MtpMacDeviceRefresher refresher(backend);
+    MtpPhoneRefresher refresher(backend);
     refresher.setOpenRetry(1, 0);
 
     // Taking the lock never waits for a run, even one that hangs; that run then opens no
@@ -191,9 +191,9 @@ void TestMtpRefresher::deviceListTakesOverPhones()
     const QString storage = backend->addStorage(phone, "Internal", 10, 10);
     backend->putFile(storage, "CORVO/android.xml", "<android version=\"12\"/>");
     DeviceList list;
-    auto refresher = std::make_unique<MtpMacDeviceRefresher>(backend);
+    auto refresher = std::make_unique<MtpPhoneRefresher>(backend);
     refresher->setOpenRetry(1, 0);
-    MtpMacDeviceRefresher* raw = refresher.get();
+    MtpPhoneRefresher* raw = refresher.get();
     QSignalSpy unable(&list, &DeviceList::unableToOpenDevice);
     list.SetDeviceRefresher(std::move(refresher));
     list.RefreshDevices();

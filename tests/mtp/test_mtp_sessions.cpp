@@ -4,11 +4,11 @@
 #include "TestMain.h"
 #include "mtp/FakeMtpPhone.h"
 
-#include "device/mtp/DeviceMtpMac.h"
-#include "device/mtp/DeviceParentMtpMac.h"
-#include "device/mtp/MtpMacDeviceRefresher.h"
-#include "device/mtp/QMtpCachedDevice.h"
-#include "device/mtp/QMtpDevice.h"
+#include "device/mtp/MtpPhone.h"
+#include "device/mtp/MtpPhoneParent.h"
+#include "device/mtp/MtpPhoneRefresher.h"
+#include "device/mtp/MtpCachedConnection.h"
+#include "device/mtp/MtpConnection.h"
 #include "tracks/Track.h"
 #include "tracks/TrackCache.h"
 #include "tracks/TrackList.h"
@@ -61,32 +61,32 @@ void TestMtpSessions::storeNumbersObjectsPerSession()
 {
     FakeMtpPhone phone;
     phone.backend().putFile(phone.storageId(), "Music/a.mp3", "a");
-    QMtpDevice device(phone.sharedBackend(), [&] {
-        QList<QMtpRawDevice> raws;
-        QMtpDevice::GetRawDevices(phone.backend(), raws);
+    MtpConnection device(phone.sharedBackend(), [&] {
+        QList<MtpRawDevice> raws;
+        MtpConnection::GetRawDevices(phone.backend(), raws);
         return raws.first();
     }());
     QCOMPARE(device.Open(1, 0), MtpBackend::OpenResult::Opened);
-    QList<QMtpFile> root;
+    QList<MtpObject> root;
     QCOMPARE(device.GetFilesAndFolders(phone.storageId(), kRoot, root), 0);
     const QString corvo = root.at(0).mId;
     const QString music = root.at(1).mId;
-    QList<QMtpFile> inMusic;
+    QList<MtpObject> inMusic;
     QCOMPARE(device.GetFilesAndFolders(phone.storageId(), music, inMusic), 0);
     // A file is no folder to list.
-    QList<QMtpFile> none;
+    QList<MtpObject> none;
     QVERIFY(device.GetFilesAndFolders(phone.storageId(), inMusic.first().mId, none) != 0);
 
     // A new session numbers afresh, in the order it meets the objects: the old handle of
     // "CORVO" now names "Music", and handles not yet issued name nothing.
     QCOMPARE(device.Open(1, 0), MtpBackend::OpenResult::Opened);
     QVERIFY(device.GetFilesAndFolders(phone.storageId(), music, none) != 0);
-    QList<QMtpFile> again;
+    QList<MtpObject> again;
     QCOMPARE(device.GetFilesAndFolders(phone.storageId(), kRoot, again), 0);
     QVERIFY(device.GetFilesAndFolders(phone.storageId(), corvo, none) == 0);
     QCOMPARE(none.first().mName, QStringLiteral("android.xml"));
     // A second open of a phone this process holds is refused, as a claimed interface is.
-    QMtpDevice other(phone.sharedBackend(), device.RawDevice());
+    MtpConnection other(phone.sharedBackend(), device.RawDevice());
     QCOMPARE(other.Open(1, 0), MtpBackend::OpenResult::Busy);
 }
 
@@ -95,7 +95,7 @@ void TestMtpSessions::reopeningDropsTheCachedIds()
     FakeMtpPhone phone;
     phone.backend().putFile(phone.storageId(), "Music/Keep/Album/keep.mp3", "keep");
     phone.backend().putFile(phone.storageId(), "Music/Old/Album/old.mp3", "old");
-    DeviceMtpMac* device = phone.connect();
+    MtpPhone* device = phone.connect();
     QString id;
     QString parent;
     // The listings of this session are cached, then the run opens the phone anew.
@@ -122,7 +122,7 @@ void TestMtpSessions::trackMissingFromOneListingIsNotDeleted()
 {
     FakeMtpPhone phone;
     phone.backend().putFile(phone.storageId(), "Music/Artist/Album/gone.mp3", "x");
-    DeviceMtpMac* device = phone.connect();
+    MtpPhone* device = phone.connect();
     QTemporaryDir dir;
     TrackCache cache;
     QVERIFY(cache.openFile(dir.filePath("mcache0")) >= -5001);
@@ -148,7 +148,7 @@ void TestMtpSessions::foldersAreReusedWhateverTheirCase()
 {
     FakeMtpPhone phone;
     phone.backend().putFile(phone.storageId(), "music/Abba/Album/other.mp3", "other");
-    DeviceMtpMac* device = phone.connect();
+    MtpPhone* device = phone.connect();
     QTemporaryDir dir;
     Track track = song(localFile(dir, "01 Song.mp3", "song"), "ABBA");
     QCOMPARE(device->UploadTrack(track), 0);
@@ -165,12 +165,12 @@ void TestMtpSessions::lockedPhoneIsNamedAndNotReopenedAtOnce()
     const int phone = backend->addPhone("Google", "Pixel", "L", "Locked");
     backend->addStorage(phone, "Internal", 10, 10);
     backend->setLocked(phone, true);
-    MtpMacDeviceRefresher refresher(backend);
+    MtpPhoneRefresher refresher(backend);
     refresher.setOpenRetry(1, 0);
     for (int run = 0; run < 3; ++run) {
         refresher.startRefresh({});
         refresher.waitForRun();
-        QCOMPARE(refresher.openProblems(), QStringList{MtpMacDeviceRefresher::kLockedText});
+        QCOMPARE(refresher.openProblems(), QStringList{MtpPhoneRefresher::kLockedText});
     }
     // Each release resets the phone's USB link: opened once, not on every refresh.
     QCOMPARE(backend->calls(FakeMtpBackend::kOpen), 1);
@@ -188,7 +188,7 @@ void TestMtpSessions::lockedPhoneIsNamedAndNotReopenedAtOnce()
 void TestMtpSessions::nothingButTheRunTalksToThePhone()
 {
     FakeMtpPhone phone(true, 1 << 20);
-    DeviceMtpMac* device = phone.connect();
+    MtpPhone* device = phone.connect();
     const quint64 before = phone.backend().freeSpace(phone.storageId());
     QTemporaryDir dir;
     Track track = song(localFile(dir, "01 Song.mp3", QByteArray(1000, 'x')), "Artist");
@@ -224,7 +224,7 @@ void TestMtpSessions::nothingButTheRunTalksToThePhone()
     // The store does see two calls on one phone at once, and fails the second.
     FakeMtpBackend store;
     store.addStorage(store.addPhone("Google", "Pixel", "S", "Pixel"), "Internal", 1000, 1000);
-    QList<QMtpRawDevice> raws;
+    QList<MtpRawDevice> raws;
     store.listRawDevices(raws);
     MtpBackend::OpenResult opened;
     const MtpBackend::Handle handle = store.openDevice(raws.first(), opened);
@@ -233,7 +233,7 @@ void TestMtpSessions::nothingButTheRunTalksToThePhone()
         goOn.acquire();
     });
     std::thread sender([&] {
-        QMtpFile file;
+        MtpObject file;
         file.mName = "raw.bin";
         file.mParentId = kRoot;
         file.mStorageId = raws.isEmpty() ? QString() : QStringLiteral("65537");
@@ -250,7 +250,7 @@ void TestMtpSessions::nothingButTheRunTalksToThePhone()
 void TestMtpSessions::phonePulledOutIsNoticedAfterAFailure()
 {
     FakeMtpPhone phone;
-    DeviceMtpMac* device = phone.connect();
+    MtpPhone* device = phone.connect();
     QTemporaryDir dir;
     Track first = song(localFile(dir, "01 First.mp3", "first"), "Artist");
     QCOMPARE(device->UploadTrack(first), 0);

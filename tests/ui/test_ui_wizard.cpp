@@ -6,7 +6,7 @@
 #include "device/Device.h"
 #include "device/DeviceList.h"
 #include "device/DeviceRefresher.h"
-#include "device/mtp/MtpMacDeviceRefresher.h"
+#include "device/mtp/MtpPhoneRefresher.h"
 #include "engine/EngineFixture.h"
 #include "library/LocalMusicLibrary.h"
 #include "settings/SyncSettings.h"
@@ -65,7 +65,7 @@ public:
     void unlock() override {}
     QStringList openProblems() override
     {
-        return {QLatin1String(MtpMacDeviceRefresher::kBusyText)};
+        return {QLatin1String(MtpPhoneRefresher::kBusyText)};
     }
 
 signals:
@@ -129,7 +129,7 @@ private slots:
         emit busy->unableToOpenDevice();
         QCOMPARE(dialogs.mShown, QStringList{QStringLiteral("unableToOpenBox")});
         QCOMPARE(dialogs.mTexts.constFirst(),
-                 QLatin1String(MtpMacDeviceRefresher::kBusyText) + u'.');
+                 QLatin1String(MtpPhoneRefresher::kBusyText) + u'.');
     }
 
     void playlistsAreSavedInReverseOrderAndNeedOneChecked()

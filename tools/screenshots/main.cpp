@@ -7,7 +7,7 @@
 #include "device/Device.h"
 #include "sync/MusicSync.h"
 #include "device/DeviceList.h"
-#include "device/mtp/MtpMacDeviceRefresher.h"
+#include "device/mtp/MtpPhoneRefresher.h"
 #include "settings/SyncSettings.h"
 #include "tracks/SyncState.h"
 #include "tracks/Track.h"
@@ -242,7 +242,7 @@ void dialogs(SyncUi& aWindow)
     space.show();
     save(space, QStringLiteral("dialog-not-enough-space"));
     QMessageBox busy(QMessageBox::Warning, c.unableToConnectTitle,
-                     c.unableToOpenText({QLatin1String(MtpMacDeviceRefresher::kBusyText)}),
+                     c.unableToOpenText({QLatin1String(MtpPhoneRefresher::kBusyText)}),
                      QMessageBox::Ok, &aWindow);
     busy.show();
     save(busy, QStringLiteral("dialog-phone-busy"));

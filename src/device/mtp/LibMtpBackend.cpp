@@ -43,7 +43,7 @@ int progressTrampoline(uint64_t const aSent, uint64_t const aTotal, void const* 
     return (*progress && !(*progress)(aSent, aTotal)) ? 1 : 0;
 }
 
-bool rawDeviceFor(const QMtpRawDevice& aDevice, LIBMTP_raw_device_t& aRaw)
+bool rawDeviceFor(const MtpRawDevice& aDevice, LIBMTP_raw_device_t& aRaw)
 {
     const QStringList parts = aDevice.mId.split(QLatin1Char(':'));
     if (parts.size() != 2)
@@ -101,7 +101,7 @@ bool LibMtpBackend::drainErrors(LIBMTP_mtpdevice_t* aDevice, const char* aMessag
     return any;
 }
 
-int LibMtpBackend::listRawDevices(QList<QMtpRawDevice>& aDevices)
+int LibMtpBackend::listRawDevices(QList<MtpRawDevice>& aDevices)
 {
     LogScope scope("LibMtpBackend::listRawDevices");
     aDevices.clear();
@@ -120,7 +120,7 @@ int LibMtpBackend::listRawDevices(QList<QMtpRawDevice>& aDevices)
         return -1;
     }
     for (int i = 0; i < count; ++i) {
-        QMtpRawDevice device;
+        MtpRawDevice device;
         device.mVendor = QString::fromUtf8(raws[i].device_entry.vendor ? raws[i].device_entry.vendor : "");
         device.mProduct =
             QString::fromUtf8(raws[i].device_entry.product ? raws[i].device_entry.product : "");
@@ -155,7 +155,7 @@ bool LibMtpBackend::deviceNodeHeldElsewhere(quint32 aBus, quint32 aDevNum, const
     return false;
 }
 
-MtpBackend::Handle LibMtpBackend::openDevice(const QMtpRawDevice& aDevice, OpenResult& aResult)
+MtpBackend::Handle LibMtpBackend::openDevice(const MtpRawDevice& aDevice, OpenResult& aResult)
 {
     LogScope scope("LibMtpBackend::openDevice");
     logValue("id", aDevice.mId);
@@ -255,7 +255,7 @@ int LibMtpBackend::listStorages(Handle aDevice, QList<MtpStorageInfo>& aStorages
 }
 
 int LibMtpBackend::listFolder(Handle aDevice, const QString& aStorageId, const QString& aFolderId,
-                              QList<QMtpFile>& aFiles)
+                              QList<MtpObject>& aFiles)
 {
     LogScope scope("LibMtpBackend::listFolder");
     aFiles.clear();
@@ -285,19 +285,19 @@ int LibMtpBackend::listFolder(Handle aDevice, const QString& aStorageId, const Q
         return result;
     }
     while (files) {
-        QMtpFile file;
+        MtpObject file;
         file.mId = idText(files->item_id);
         file.mParentId = aFolderId;
         file.mStorageId = aStorageId;
         file.mName = QString::fromUtf8(files->filename ? files->filename : "");
         file.mSize = files->filesize;
         if (files->filetype == LIBMTP_FILETYPE_FOLDER)
-            file.mType = QMtpFile::kFolder;
+            file.mType = MtpObject::kFolder;
         else if (files->filetype == LIBMTP_FILETYPE_PLAYLIST
                  || file.mName.endsWith(QLatin1String(".m3u"), Qt::CaseInsensitive))
-            file.mType = QMtpFile::kPlaylist;
+            file.mType = MtpObject::kPlaylist;
         else
-            file.mType = QMtpFile::kOther;
+            file.mType = MtpObject::kOther;
         logValue("Name + ID: ", file.mName + QStringLiteral(", ") + file.mId);
         aFiles.append(file);
         LIBMTP_file_t* next = files->next;
@@ -334,7 +334,7 @@ int LibMtpBackend::createFolder(Handle aDevice, const QString& aParentId, const 
     return 0;
 }
 
-int LibMtpBackend::sendFile(Handle aDevice, const QString& aLocalPath, QMtpFile& aFile,
+int LibMtpBackend::sendFile(Handle aDevice, const QString& aLocalPath, MtpObject& aFile,
                             const Progress& aProgress)
 {
     LogScope scope("LibMtpBackend::sendFile");

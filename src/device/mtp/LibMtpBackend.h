@@ -17,17 +17,17 @@ public:
     LibMtpBackend();
     ~LibMtpBackend() override;
 
-    int listRawDevices(QList<QMtpRawDevice>& aDevices) override;
-    Handle openDevice(const QMtpRawDevice& aDevice, OpenResult& aResult) override;
+    int listRawDevices(QList<MtpRawDevice>& aDevices) override;
+    Handle openDevice(const MtpRawDevice& aDevice, OpenResult& aResult) override;
     void closeDevice(Handle aDevice) override;
     QString serialNumber(Handle aDevice) override;
     QString friendlyName(Handle aDevice) override;
     int listStorages(Handle aDevice, QList<MtpStorageInfo>& aStorages) override;
     int listFolder(Handle aDevice, const QString& aStorageId, const QString& aFolderId,
-                   QList<QMtpFile>& aFiles) override;
+                   QList<MtpObject>& aFiles) override;
     int createFolder(Handle aDevice, const QString& aParentId, const QString& aStorageId,
                      const QString& aName, QString& aNewId) override;
-    int sendFile(Handle aDevice, const QString& aLocalPath, QMtpFile& aFile,
+    int sendFile(Handle aDevice, const QString& aLocalPath, MtpObject& aFile,
                  const Progress& aProgress) override;
     int getFile(Handle aDevice, const QString& aObjectId, const QString& aLocalPath) override;
     int deleteObject(Handle aDevice, const QString& aObjectId) override;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "device/mtp/QMtpFile.h"
-#include "device/mtp/QMtpRawDevice.h"
+#include "device/mtp/MtpObject.h"
+#include "device/mtp/MtpRawDevice.h"
 
 #include <QList>
 #include <QString>
@@ -36,9 +36,9 @@ public:
 
     virtual ~MtpBackend() = default;
 
-    virtual int listRawDevices(QList<QMtpRawDevice>& aDevices) = 0;
+    virtual int listRawDevices(QList<MtpRawDevice>& aDevices) = 0;
     // Opens without walking the phone's objects. Busy: another program holds the device.
-    virtual Handle openDevice(const QMtpRawDevice& aDevice, OpenResult& aResult) = 0;
+    virtual Handle openDevice(const MtpRawDevice& aDevice, OpenResult& aResult) = 0;
     virtual void closeDevice(Handle aDevice) = 0;
     // Empty when the phone has none.
     virtual QString serialNumber(Handle aDevice) = 0;
@@ -55,12 +55,12 @@ public:
     // The objects directly inside one folder; an empty folder is no failure. Fails for an id
     // that names no folder in this session; kIncompleteListing as above.
     virtual int listFolder(Handle aDevice, const QString& aStorageId, const QString& aFolderId,
-                           QList<QMtpFile>& aFiles) = 0;
+                           QList<MtpObject>& aFiles) = 0;
     virtual int createFolder(Handle aDevice, const QString& aParentId, const QString& aStorageId,
                              const QString& aName, QString& aNewId) = 0;
     // Sends a local file as a new object described by aFile (parent, storage, name, size,
     // type); on success aFile.mId is the new object's id. A phone refuses a name that exists.
-    virtual int sendFile(Handle aDevice, const QString& aLocalPath, QMtpFile& aFile,
+    virtual int sendFile(Handle aDevice, const QString& aLocalPath, MtpObject& aFile,
                          const Progress& aProgress) = 0;
     virtual int getFile(Handle aDevice, const QString& aObjectId, const QString& aLocalPath) = 0;
     virtual int deleteObject(Handle aDevice, const QString& aObjectId) = 0;

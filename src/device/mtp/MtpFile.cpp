@@ -2,14 +2,14 @@
 
 #include "app/AppPaths.h"
 #include "app/DebugLog.h"
-#include "device/mtp/DeviceMtpMac.h"
-#include "device/mtp/QMtpCachedDevice.h"
-#include "device/mtp/QMtpFile.h"
+#include "device/mtp/MtpPhone.h"
+#include "device/mtp/MtpCachedConnection.h"
+#include "device/mtp/MtpObject.h"
 
 #include <QDir>
 #include <QFileInfo>
 
-MtpFile::MtpFile(DeviceMtpMac& aDevice, const QString& aRemotePath)
+MtpFile::MtpFile(MtpPhone& aDevice, const QString& aRemotePath)
     : mRemotePath(aRemotePath), mDevice(aDevice)
 {
 }
@@ -112,10 +112,10 @@ bool MtpFile::copy(const QString& aSourcePath, const QString& aTargetPath, int a
         logReturn(false);
         return false;
     }
-    QMtpCachedDevice* cached = mDevice.CachedDevice();
+    MtpCachedConnection* cached = mDevice.CachedDevice();
     bool sent = false;
     for (int attempt = aAttempts - 1; attempt >= 0 && !sent; --attempt) {
-        QMtpFile file;
+        MtpObject file;
         file.mSize = quint64(QFileInfo(aSourcePath).size());
         file.mName = name;
         file.mType = aType;
@@ -203,7 +203,7 @@ bool MtpFile::close()
     mOpen = false;
     bool ok = true;
     if (mMode & QIODevice::WriteOnly) {
-        if (!copy(mLocalPath, mRemotePath, 5, QMtpFile::kOther)) {
+        if (!copy(mLocalPath, mRemotePath, 5, MtpObject::kOther)) {
             logValue("MtpFile::close Error copying file", 11005);
             ok = false;
         }

@@ -7,7 +7,7 @@
 
 #include <memory>
 
-class DeviceMtpMac;
+class MtpPhone;
 
 // A file on one phone storage with the operations of a local file. Reading and writing work on
 // a local temporary copy: open fetches the remote file (a missing one opens empty), close sends
@@ -16,7 +16,7 @@ class MtpFile
 {
 public:
     // aRemotePath is relative to the storage root, "\" separated.
-    MtpFile(DeviceMtpMac& aDevice, const QString& aRemotePath = QString());
+    MtpFile(MtpPhone& aDevice, const QString& aRemotePath = QString());
     ~MtpFile();
 
     MtpFile(const MtpFile&) = delete;
@@ -42,7 +42,7 @@ private:
     QIODevice::OpenMode mMode = QIODevice::NotOpen;
     QString mLocalPath;
     QString mRemotePath;
-    DeviceMtpMac& mDevice;
+    MtpPhone& mDevice;
     bool mOpen = false;
     std::unique_ptr<QFile> mLocalFile;
 };

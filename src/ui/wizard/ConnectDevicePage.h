@@ -1,6 +1,6 @@
 #pragma once
 
-#include "device/MDeviceListObserver.h"
+#include "device/DeviceListObserver.h"
 
 #include <QWizardPage>
 
@@ -9,7 +9,7 @@ class QListWidget;
 
 // Lists the phones the device list sees and lets the user pick one, or name a folder that is
 // to be treated as a phone (a card reader, a phone mounted by the desktop).
-class ConnectDevicePage : public QWizardPage, public MDeviceListObserver
+class ConnectDevicePage : public QWizardPage, public DeviceListObserver
 {
     Q_OBJECT
 

@@ -1,10 +1,10 @@
 #include "EngineFixture.h"
 
 #include "TestPaths.h"
-#include "device/mtp/DeviceMtpMac.h"
-#include "device/mtp/DeviceParentMtpMac.h"
-#include "device/mtp/QMtpCachedDevice.h"
-#include "device/mtp/QMtpDevice.h"
+#include "device/mtp/MtpPhone.h"
+#include "device/mtp/MtpPhoneParent.h"
+#include "device/mtp/MtpCachedConnection.h"
+#include "device/mtp/MtpConnection.h"
 #include "mtp/FakeMtpBackend.h"
 #include "mtp/FakeMtpPhone.h"
 #include "library/LibraryXmlBuilder.h"
@@ -28,7 +28,7 @@
 namespace {
 
 EngineFixture::PhoneKind gDefaultKind = EngineFixture::PhoneKind::Folder;
-using MtpTestPhone = PhoneProbe<DeviceMtpMac>;
+using MtpTestPhone = PhoneProbe<MtpPhone>;
 
 } // namespace
 
@@ -53,15 +53,15 @@ EngineFixture::EngineFixture()
 
 int EngineFixture::copyFailedCode() const
 {
-    return mKind == PhoneKind::Mtp ? DeviceMtpMac::kSendFailed : Device::kCopyFailed;
+    return mKind == PhoneKind::Mtp ? MtpPhone::kSendFailed : Device::kCopyFailed;
 }
 
-std::unique_ptr<DeviceParentMtpMac> EngineFixture::openMtpPhone() const
+std::unique_ptr<MtpPhoneParent> EngineFixture::openMtpPhone() const
 {
     QList<DeviceParent*> found = FakeMtpPhone::enumerate(mMtp);
     if (found.isEmpty())
         qFatal("the fake MTP phone did not open");
-    return std::unique_ptr<DeviceParentMtpMac>(static_cast<DeviceParentMtpMac*>(found.first()));
+    return std::unique_ptr<MtpPhoneParent>(static_cast<MtpPhoneParent*>(found.first()));
 }
 
 QString EngineFixture::mediaPath(const QString& aRelativePath) const
@@ -192,7 +192,7 @@ QString EngineFixture::configure(const Configuration& aConfiguration)
 {
     QString name;
     if (mKind == PhoneKind::Mtp) {
-        const std::unique_ptr<DeviceParentMtpMac> parent = openMtpPhone();
+        const std::unique_ptr<MtpPhoneParent> parent = openMtpPhone();
         Device* phone = parent->Devices().first();
         phone->SetConfigured();
         mPhoneId = phone->UniqueDeviceId();
@@ -233,7 +233,7 @@ EngineFixture::Result EngineFixture::run(const RunOptions& aOptions,
                                          const std::function<void(MusicSync&)>& aSetup)
 {
     if (mKind == PhoneKind::Mtp) {
-        const std::unique_ptr<DeviceParentMtpMac> parent = openMtpPhone();
+        const std::unique_ptr<MtpPhoneParent> parent = openMtpPhone();
         MtpTestPhone phone(parent.get(), parent->MtpDevice()->GetDevice()->Storages().first());
         phone.SetReopenPolicy(1, 0);
         if (aOptions.mWriteLimit >= 0)
@@ -270,7 +270,7 @@ SyncPlan EngineFixture::plan()
 {
     LocalMusicLibrary library;
     if (mKind == PhoneKind::Mtp) {
-        const std::unique_ptr<DeviceParentMtpMac> parent = openMtpPhone();
+        const std::unique_ptr<MtpPhoneParent> parent = openMtpPhone();
         MtpTestPhone phone(parent.get(), parent->MtpDevice()->GetDevice()->Storages().first());
         MusicSync sync(&library, &phone, nullptr);
         return SyncPlanner(sync).plan(false);

@@ -22,7 +22,7 @@
 // library file that lists them, a folder as the phone, and the phone's settings. run() drives
 // one MusicSync run in the calling thread and records what the window would have seen.
 class FakeMtpBackend;
-class DeviceParentMtpMac;
+class MtpPhoneParent;
 
 // The phone is a folder (a mass-storage phone) or, for the same scenarios with the same
 // expected trees, an MTP phone over the in-memory phone store whose files are mirrored into
@@ -173,7 +173,7 @@ private:
     Result runOn(Phone& aPhone, const RunOptions& aOptions,
                  const std::function<void(class MusicSync&)>& aSetup);
     // Opens the MTP phone afresh, as the refresher would for a run.
-    std::unique_ptr<DeviceParentMtpMac> openMtpPhone() const;
+    std::unique_ptr<MtpPhoneParent> openMtpPhone() const;
     // The phone path of a track as this configuration places it (converted to MP3 or not).
     QString placedPath(const TrackFile& aTrack) const;
 

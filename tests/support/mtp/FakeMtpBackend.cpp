@@ -29,7 +29,7 @@ int FakeMtpBackend::addPhone(const QString& aVendor, const QString& aProduct, co
 void FakeMtpBackend::addMassStorageDevice(const QString& aVendor, const QString& aProduct)
 {
     QMutexLocker locker(&mMutex);
-    QMtpRawDevice device;
+    MtpRawDevice device;
     device.mVendor = aVendor;
     device.mProduct = aProduct;
     device.mId = QStringLiteral("2:%1").arg(mMassStorage.size() + 1);
@@ -383,7 +383,7 @@ int FakeMtpBackend::sessions(int aPhone)
     return mPhones.at(aPhone).mSessions;
 }
 
-int FakeMtpBackend::listRawDevices(QList<QMtpRawDevice>& aDevices)
+int FakeMtpBackend::listRawDevices(QList<MtpRawDevice>& aDevices)
 {
     std::function<void()> hook;
     {
@@ -404,7 +404,7 @@ int FakeMtpBackend::listRawDevices(QList<QMtpRawDevice>& aDevices)
     return 0;
 }
 
-MtpBackend::Handle FakeMtpBackend::openDevice(const QMtpRawDevice& aDevice, OpenResult& aResult)
+MtpBackend::Handle FakeMtpBackend::openDevice(const MtpRawDevice& aDevice, OpenResult& aResult)
 {
     QMutexLocker locker(&mMutex);
     aResult = OpenResult::Failed;
@@ -473,7 +473,7 @@ int FakeMtpBackend::listStorages(Handle aDevice, QList<MtpStorageInfo>& aStorage
 }
 
 int FakeMtpBackend::listFolder(Handle aDevice, const QString& aStorageId, const QString& aFolderId,
-                               QList<QMtpFile>& aFiles)
+                               QList<MtpObject>& aFiles)
 {
     const CallScope call(*this, aDevice);
     QMutexLocker locker(&mMutex);
@@ -500,16 +500,16 @@ int FakeMtpBackend::listFolder(Handle aDevice, const QString& aStorageId, const 
             --drop;
             continue;
         }
-        QMtpFile file;
+        MtpObject file;
         file.mId = handleOf(phone, id);
         file.mParentId = aFolderId;
         file.mStorageId = aStorageId;
         file.mName = object.mName;
         file.mSize = quint64(object.mData.size());
-        file.mType = object.mFolder ? QMtpFile::kFolder
+        file.mType = object.mFolder ? MtpObject::kFolder
                      : object.mName.endsWith(QLatin1String(".m3u"), Qt::CaseInsensitive)
-                         ? QMtpFile::kPlaylist
-                         : QMtpFile::kOther;
+                         ? MtpObject::kPlaylist
+                         : MtpObject::kOther;
         aFiles.append(file);
     }
     return 0;
@@ -535,7 +535,7 @@ int FakeMtpBackend::createFolder(Handle aDevice, const QString& aParentId, const
     return 0;
 }
 
-int FakeMtpBackend::sendFile(Handle aDevice, const QString& aLocalPath, QMtpFile& aFile,
+int FakeMtpBackend::sendFile(Handle aDevice, const QString& aLocalPath, MtpObject& aFile,
                              const Progress& aProgress)
 {
     const CallScope call(*this, aDevice);

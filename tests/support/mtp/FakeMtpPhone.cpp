@@ -1,8 +1,8 @@
 #include "mtp/FakeMtpPhone.h"
 
-#include "device/mtp/DeviceMtpMac.h"
-#include "device/mtp/DeviceParentMtpMac.h"
-#include "device/mtp/MtpMacDeviceRefresher.h"
+#include "device/mtp/MtpPhone.h"
+#include "device/mtp/MtpPhoneParent.h"
+#include "device/mtp/MtpPhoneRefresher.h"
 
 FakeMtpPhone::FakeMtpPhone(bool aWithDescription, quint64 aCapacity)
     : mBackend(std::make_shared<FakeMtpBackend>())
@@ -21,7 +21,7 @@ QList<DeviceParent*> FakeMtpPhone::enumerate(const std::shared_ptr<FakeMtpBacken
                                              const QList<DeviceParent*>& aKnown,
                                              QList<DeviceParent*>* aGone, QStringList* aProblems)
 {
-    MtpMacDeviceRefresher refresher(aBackend);
+    MtpPhoneRefresher refresher(aBackend);
     refresher.setOpenRetry(2, 0);
     refresher.startRefresh(aKnown);
     refresher.waitForRun();
@@ -32,22 +32,22 @@ QList<DeviceParent*> FakeMtpPhone::enumerate(const std::shared_ptr<FakeMtpBacken
     return refresher.takeNewParents();
 }
 
-DeviceMtpMac* FakeMtpPhone::connect()
+MtpPhone* FakeMtpPhone::connect()
 {
     mParent.reset();
     const QList<DeviceParent*> found = enumerate(mBackend);
     if (found.isEmpty())
         return nullptr;
-    mParent.reset(static_cast<DeviceParentMtpMac*>(found.first()));
+    mParent.reset(static_cast<MtpPhoneParent*>(found.first()));
     for (qsizetype i = 1; i < found.size(); ++i)
         delete found.at(i);
     device()->SetReopenPolicy(2, 0);
     return device();
 }
 
-DeviceMtpMac* FakeMtpPhone::device() const
+MtpPhone* FakeMtpPhone::device() const
 {
     return mParent && !mParent->Devices().isEmpty()
-               ? static_cast<DeviceMtpMac*>(mParent->Devices().first())
+               ? static_cast<MtpPhone*>(mParent->Devices().first())
                : nullptr;
 }

@@ -7,9 +7,9 @@
 
 #include <memory>
 
-class DeviceMtpMac;
+class MtpPhone;
 class DeviceParent;
-class DeviceParentMtpMac;
+class MtpPhoneParent;
 
 // A fake MTP phone with one storage ("Internal storage", with "CORVO/android.xml" unless asked
 // otherwise), found and opened the way the program finds phones: by a refresher run.
@@ -24,9 +24,9 @@ public:
     QString storageId() const { return mStorageId; }
 
     // Opens the phone (again, with a fresh folder cache): the parent and its storage device.
-    DeviceMtpMac* connect();
-    DeviceParentMtpMac* parent() const { return mParent.get(); }
-    DeviceMtpMac* device() const;
+    MtpPhone* connect();
+    MtpPhoneParent* parent() const { return mParent.get(); }
+    MtpPhone* device() const;
 
     // One synchronous refresher run over aBackend: the phones it found new, and those it
     // found gone among aKnown. Opens without pauses between attempts.
@@ -38,5 +38,5 @@ public:
 private:
     std::shared_ptr<FakeMtpBackend> mBackend;
     QString mStorageId;
-    std::unique_ptr<DeviceParentMtpMac> mParent;
+    std::unique_ptr<MtpPhoneParent> mParent;
 };

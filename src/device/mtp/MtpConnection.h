@@ -8,27 +8,27 @@
 
 #include <memory>
 
-class QMtpDeviceStorage;
+class MtpStorage;
 
 // One phone opened through an MtpBackend: its storages and the plain operations on its
 // objects, each logged. Folder id "4294967295" stands for the root of a storage. Every call
 // into the backend holds the phone's lock: libmtp keeps one transaction counter and one
 // storage list per device and guards neither, so two threads talking to one phone at once
 // corrupt both.
-class QMtpDevice
+class MtpConnection
 {
 public:
     // Codes of this layer.
     static constexpr int kNoDevice = 11005;
 
-    QMtpDevice(std::shared_ptr<MtpBackend> aBackend, const QMtpRawDevice& aRawDevice);
-    ~QMtpDevice();
+    MtpConnection(std::shared_ptr<MtpBackend> aBackend, const MtpRawDevice& aRawDevice);
+    ~MtpConnection();
 
-    QMtpDevice(const QMtpDevice&) = delete;
-    QMtpDevice& operator=(const QMtpDevice&) = delete;
+    MtpConnection(const MtpConnection&) = delete;
+    MtpConnection& operator=(const MtpConnection&) = delete;
 
     // The attached portable devices, mass-storage ones left out.
-    static int GetRawDevices(MtpBackend& aBackend, QList<QMtpRawDevice>& aDevices);
+    static int GetRawDevices(MtpBackend& aBackend, QList<MtpRawDevice>& aDevices);
 
     // (Re)opens the device, trying aAttempts times aRetryDelayMs apart. Fills the friendly
     // name and the serial number.
@@ -42,18 +42,18 @@ public:
     static constexpr int kBusy = -3;
 
     int GetFilesAndFolders(const QString& aStorageId, const QString& aFolderId,
-                           QList<QMtpFile>& aFiles);
+                           QList<MtpObject>& aFiles);
     // Answers the new folder's id, empty on failure.
     QString CreateFolder(const QString& aFolderId, const QString& aStorageId, const QString& aName);
     // 0, Device::kCopyFailed, or kNoDevice without an open device. Sets aFile.mId.
-    int SendFileFromFile(const QString& aLocalPath, QMtpFile& aFile,
+    int SendFileFromFile(const QString& aLocalPath, MtpObject& aFile,
                          const MtpBackend::Progress& aProgress = {});
     int GetFile(const QString& aObjectId, const QString& aLocalPath);
     int DeleteObject(const QString& aObjectId);
     int RenameObject(const QString& aObjectId, const QString& aNewName);
 
-    const QList<QMtpDeviceStorage*>& Storages() const { return mStorages; }
-    const QMtpRawDevice& RawDevice() const { return mRawDevice; }
+    const QList<MtpStorage*>& Storages() const { return mStorages; }
+    const MtpRawDevice& RawDevice() const { return mRawDevice; }
     QString SerialNumber() const { return mSerialNumber; }
     MtpBackend& Backend() { return *mBackend; }
 
@@ -63,8 +63,8 @@ private:
     // Shared: a phone may outlive the refresher that found it.
     std::shared_ptr<MtpBackend> mBackend;
     MtpBackend::Handle mHandle = 0;
-    QList<QMtpDeviceStorage*> mStorages;
-    QMtpRawDevice mRawDevice;
+    QList<MtpStorage*> mStorages;
+    MtpRawDevice mRawDevice;
     QString mSerialNumber;
     QMutex mCallLock;
 };

@@ -1,12 +1,12 @@
-#include "device/mtp/DeviceMtpMac.h"
+#include "device/mtp/MtpPhone.h"
 
 #include "app/AppPaths.h"
 #include "app/DebugLog.h"
-#include "device/mtp/DeviceParentMtpMac.h"
+#include "device/mtp/MtpPhoneParent.h"
 #include "device/mtp/MtpFile.h"
-#include "device/mtp/QMtpCachedDevice.h"
-#include "device/mtp/QMtpDevice.h"
-#include "device/mtp/QMtpDeviceStorage.h"
+#include "device/mtp/MtpCachedConnection.h"
+#include "device/mtp/MtpConnection.h"
+#include "device/mtp/MtpStorage.h"
 #include "tracks/PlaylistEntry.h"
 #include "tracks/Track.h"
 #include "tracks/TrackCache.h"
@@ -35,11 +35,11 @@ QString fileNameOf(const QString& aPath)
 
 } // namespace
 
-DeviceMtpMac::DeviceMtpMac(DeviceParentMtpMac* aParent, QMtpDeviceStorage* aStorage)
+MtpPhone::MtpPhone(MtpPhoneParent* aParent, MtpStorage* aStorage)
     : mParent(aParent), mStorage(aStorage), mUniqueDeviceId(QString::fromLatin1(kTempDeviceId))
 {
     LogScope scope("DeviceMtpMac::DeviceMtpMac");
-    const QMtpRawDevice& raw = CachedDevice()->GetDevice()->RawDevice();
+    const MtpRawDevice& raw = CachedDevice()->GetDevice()->RawDevice();
     if (!raw.mFriendlyName.isEmpty()) {
         mFriendlyName = raw.mFriendlyName + QLatin1Char(' ');
     } else {
@@ -55,42 +55,42 @@ DeviceMtpMac::DeviceMtpMac(DeviceParentMtpMac* aParent, QMtpDeviceStorage* aStor
     ReadOrGenerateUniqueDeviceId();
 }
 
-DeviceMtpMac::~DeviceMtpMac() = default;
+MtpPhone::~MtpPhone() = default;
 
-QMtpCachedDevice* DeviceMtpMac::CachedDevice() const
+MtpCachedConnection* MtpPhone::CachedDevice() const
 {
     return mParent->MtpDevice();
 }
 
-QString DeviceMtpMac::StorageId() const
+QString MtpPhone::StorageId() const
 {
     return mStorage->Id();
 }
 
-void DeviceMtpMac::SetReopenPolicy(int aAttempts, int aDelayMs)
+void MtpPhone::SetReopenPolicy(int aAttempts, int aDelayMs)
 {
     mReopenAttempts = aAttempts;
     mReopenDelayMs = aDelayMs;
 }
 
-bool DeviceMtpMac::OnWindowThread()
+bool MtpPhone::OnWindowThread()
 {
     const QCoreApplication* app = QCoreApplication::instance();
     return app && app->inherits("QGuiApplication") && QThread::currentThread() == app->thread();
 }
 
-bool DeviceMtpMac::OwnedByAnotherRun() const
+bool MtpPhone::OwnedByAnotherRun() const
 {
     QThread* run = mRunThread.load();
     return run && run != QThread::currentThread();
 }
 
-void DeviceMtpMac::reopen()
+void MtpPhone::reopen()
 {
     CachedDevice()->Reopen(mReopenAttempts, mReopenDelayMs);
 }
 
-MtpBackend::Progress DeviceMtpMac::TransferProgress(const QString& aName)
+MtpBackend::Progress MtpPhone::TransferProgress(const QString& aName)
 {
     return [this, aName](quint64 aSent, quint64 aTotal) {
         if (mTransferObserver)
@@ -99,7 +99,7 @@ MtpBackend::Progress DeviceMtpMac::TransferProgress(const QString& aName)
     };
 }
 
-void DeviceMtpMac::CacheAndroidVersion()
+void MtpPhone::CacheAndroidVersion()
 {
     LogScope scope("DeviceMtpMac::CacheAndroidVersion");
     const QString path = kCorvo + QStringLiteral("android.xml");
@@ -120,7 +120,7 @@ void DeviceMtpMac::CacheAndroidVersion()
     }
 }
 
-void DeviceMtpMac::ReadOrGenerateUniqueDeviceId()
+void MtpPhone::ReadOrGenerateUniqueDeviceId()
 {
     LogScope scope("DeviceMtpMac::ReadOrGenerateUniqueDeviceId");
     logMessage("Looking for file");
@@ -143,13 +143,13 @@ void DeviceMtpMac::ReadOrGenerateUniqueDeviceId()
     logValue("Got ID file, mUniqueDeviceId", mUniqueDeviceId);
 }
 
-int DeviceMtpMac::GetOrCreateFromNameAndParent(const QString& aParentId, const QString& aName,
+int MtpPhone::GetOrCreateFromNameAndParent(const QString& aParentId, const QString& aName,
                                                QString& aObjectId, bool aAnyType, bool aCreate)
 {
     return Lookup(aParentId, aName, aObjectId, aAnyType, aCreate, nullptr, nullptr);
 }
 
-int DeviceMtpMac::Lookup(const QString& aParentId, const QString& aName, QString& aObjectId,
+int MtpPhone::Lookup(const QString& aParentId, const QString& aName, QString& aObjectId,
                          bool aAnyType, bool aCreate, QString* aPhoneName, bool* aAbsent)
 {
     logValue("aParentId", aParentId);
@@ -160,10 +160,10 @@ int DeviceMtpMac::Lookup(const QString& aParentId, const QString& aName, QString
     logValue("nameToFind", nameToFind);
     // The phone's shared storage and its cards compare names without case: "ABBA" is the
     // folder "Abba" that is there already, and creating it beside that one would fail.
-    const auto find = [&](const QList<QMtpFile>& aFiles) -> const QMtpFile* {
-        const QMtpFile* caseless = nullptr;
-        for (const QMtpFile& file : aFiles) {
-            if (!aAnyType && file.mType == QMtpFile::kFolder)
+    const auto find = [&](const QList<MtpObject>& aFiles) -> const MtpObject* {
+        const MtpObject* caseless = nullptr;
+        for (const MtpObject& file : aFiles) {
+            if (!aAnyType && file.mType == MtpObject::kFolder)
                 continue;
             if (file.mName == nameToFind || file.mName == aName)
                 return &file;
@@ -173,18 +173,18 @@ int DeviceMtpMac::Lookup(const QString& aParentId, const QString& aName, QString
         }
         return caseless;
     };
-    const auto found = [&](const QMtpFile& aFile) {
+    const auto found = [&](const MtpObject& aFile) {
         aObjectId = aFile.mId;
         if (aPhoneName)
             *aPhoneName = aFile.mName;
         logValue("Match found, aFolderId", aObjectId);
         return 0;
     };
-    QList<QMtpFile> files;
+    QList<MtpObject> files;
     const int listed = CachedDevice()->GetFilesAndFolders(StorageId(), aParentId, files);
     if (!files.isEmpty())
         logValue("Files found", int(files.size()));
-    if (const QMtpFile* file = find(files))
+    if (const MtpObject* file = find(files))
         return found(*file);
     if (aCreate) {
         logMessage("No match found so try to create the folder");
@@ -198,10 +198,10 @@ int DeviceMtpMac::Lookup(const QString& aParentId, const QString& aName, QString
         }
         logMessage("Could not create folder");
         // The phone refuses a name it has: the listing may have left it out. Ask afresh.
-        QList<QMtpFile> fresh;
+        QList<MtpObject> fresh;
         CachedDevice()->ForgetFolder(aParentId, StorageId());
         CachedDevice()->GetFilesAndFolders(StorageId(), aParentId, fresh);
-        if (const QMtpFile* file = find(fresh))
+        if (const MtpObject* file = find(fresh))
             return found(*file);
         return kNotFound;
     }
@@ -211,13 +211,13 @@ int DeviceMtpMac::Lookup(const QString& aParentId, const QString& aName, QString
     return kNotFound;
 }
 
-int DeviceMtpMac::GetOrCreateFromPath(const QString& aPath, QString& aObjectId, QString& aParentId,
+int MtpPhone::GetOrCreateFromPath(const QString& aPath, QString& aObjectId, QString& aParentId,
                                       bool aCreate)
 {
     return ResolvePath(aPath, aObjectId, aParentId, aCreate, nullptr, nullptr);
 }
 
-int DeviceMtpMac::ResolvePath(const QString& aPath, QString& aObjectId, QString& aParentId,
+int MtpPhone::ResolvePath(const QString& aPath, QString& aObjectId, QString& aParentId,
                               bool aCreate, QString* aPhonePath, bool* aAbsent)
 {
     const QStringList parts = SplitPath(aPath);
@@ -245,7 +245,7 @@ int DeviceMtpMac::ResolvePath(const QString& aPath, QString& aObjectId, QString&
     return 0;
 }
 
-int DeviceMtpMac::FindOrCreateDirectories(const QString& aArtist, const QString& aAlbum,
+int MtpPhone::FindOrCreateDirectories(const QString& aArtist, const QString& aAlbum,
                                           QString& aFolderId)
 {
     QString parent;
@@ -253,7 +253,7 @@ int DeviceMtpMac::FindOrCreateDirectories(const QString& aArtist, const QString&
                                aFolderId, parent, true);
 }
 
-QString DeviceMtpMac::AlbumFolderPath(const Track& aTrack)
+QString MtpPhone::AlbumFolderPath(const Track& aTrack)
 {
     QString artist;
     QString album;
@@ -268,7 +268,7 @@ QString DeviceMtpMac::AlbumFolderPath(const Track& aTrack)
     return folder;
 }
 
-QString DeviceMtpMac::TrackFileName(const Track& aTrack)
+QString MtpPhone::TrackFileName(const Track& aTrack)
 {
     // Named as on a mass-storage phone, so that both kinds hold a library under the same paths.
     QString fileName = fileNameOf(aTrack.path());
@@ -278,7 +278,7 @@ QString DeviceMtpMac::TrackFileName(const Track& aTrack)
     return fileName;
 }
 
-int DeviceMtpMac::GetIdFromTrack(const Track& aTrack, QString& aObjectId)
+int MtpPhone::GetIdFromTrack(const Track& aTrack, QString& aObjectId)
 {
     QString folderId;
     QString parent;
@@ -287,7 +287,7 @@ int DeviceMtpMac::GetIdFromTrack(const Track& aTrack, QString& aObjectId)
     return GetOrCreateFromNameAndParent(folderId, TrackFileName(aTrack), aObjectId, false, false);
 }
 
-int DeviceMtpMac::UploadTrack(Track& aTrack)
+int MtpPhone::UploadTrack(Track& aTrack)
 {
     LogScope scope("DeviceMtpMac::UploadTrack");
     const QString fileName = TrackFileName(aTrack);
@@ -310,7 +310,7 @@ int DeviceMtpMac::UploadTrack(Track& aTrack)
     logValue("remotePath", remotePath);
     const QString source = aTrack.uploadSourcePath();
     MtpFile file(*this);
-    if (!file.copy(source, remotePath, 5, QMtpFile::kOther)) {
+    if (!file.copy(source, remotePath, 5, MtpObject::kOther)) {
         logMessage("*** Failed to copy track.");
         logReturn(kSendFailed);
         return kSendFailed;
@@ -323,7 +323,7 @@ int DeviceMtpMac::UploadTrack(Track& aTrack)
     return 0;
 }
 
-int DeviceMtpMac::DeleteTrack(TrackCache& aTrackCache, Track& aTrack)
+int MtpPhone::DeleteTrack(TrackCache& aTrackCache, Track& aTrack)
 {
     LogScope scope("DeviceMtpMac::DeleteTrack");
     const QString path = GetDeviceRelativePath(aTrack.deviceId());
@@ -362,7 +362,7 @@ int DeviceMtpMac::DeleteTrack(TrackCache& aTrackCache, Track& aTrack)
     return result;
 }
 
-int DeviceMtpMac::CopyFile(const QString& aSourceFilePath, const QString& aDestinationPath,
+int MtpPhone::CopyFile(const QString& aSourceFilePath, const QString& aDestinationPath,
                            bool aReplace)
 {
     LogScope scope("DeviceMtpMac::CopyFile");
@@ -376,8 +376,8 @@ int DeviceMtpMac::CopyFile(const QString& aSourceFilePath, const QString& aDesti
             logMessage("Replace file if it exists");
         // A replaced file is sent under a temporary name and renamed when whole.
         const bool sent = aReplace
-                              ? file.replace(aSourceFilePath, aDestinationPath, 5, QMtpFile::kOther)
-                              : file.copy(aSourceFilePath, aDestinationPath, 5, QMtpFile::kOther);
+                              ? file.replace(aSourceFilePath, aDestinationPath, 5, MtpObject::kOther)
+                              : file.copy(aSourceFilePath, aDestinationPath, 5, MtpObject::kOther);
         result = sent ? 0 : kCopyFailed;
     }
     logMessage(result == 0 ? "Copied okay" : "Copy error");
@@ -385,7 +385,7 @@ int DeviceMtpMac::CopyFile(const QString& aSourceFilePath, const QString& aDesti
     return result;
 }
 
-void DeviceMtpMac::PrepareForSync()
+void MtpPhone::PrepareForSync()
 {
     LogScope scope("DeviceMtpMac::PrepareForSync");
     mCreatedPlaylists.clear();
@@ -395,7 +395,7 @@ void DeviceMtpMac::PrepareForSync()
     mPrepared = true;
 }
 
-void DeviceMtpMac::FinalizeSync()
+void MtpPhone::FinalizeSync()
 {
     LogScope scope("DeviceMtpMac::FinalizeSync");
     if (!mPrepared)
@@ -407,7 +407,7 @@ void DeviceMtpMac::FinalizeSync()
     mRunThread.store(nullptr);
 }
 
-bool DeviceMtpMac::StillConnected()
+bool MtpPhone::StillConnected()
 {
     if (!CachedDevice()->TakeFailure())
         return true;
@@ -419,7 +419,7 @@ bool DeviceMtpMac::StillConnected()
     return there;
 }
 
-int DeviceMtpMac::GetStorageCapacity(quint64& aCapacity)
+int MtpPhone::GetStorageCapacity(quint64& aCapacity)
 {
     LogScope scope("DeviceMtpMac::GetStorageCapacity");
     aCapacity = mStorage->Capacity();
@@ -428,7 +428,7 @@ int DeviceMtpMac::GetStorageCapacity(quint64& aCapacity)
     return 0;
 }
 
-int DeviceMtpMac::GetFreeStorageSpace(quint64& aFreeSpace)
+int MtpPhone::GetFreeStorageSpace(quint64& aFreeSpace)
 {
     LogScope scope("DeviceMtpMac::GetFreeStorageSpace");
     // The storage is asked again; the open session serves, reopening costs seconds on a phone.
@@ -446,7 +446,7 @@ int DeviceMtpMac::GetFreeStorageSpace(quint64& aFreeSpace)
     return 0;
 }
 
-void DeviceMtpMac::SetConfigured()
+void MtpPhone::SetConfigured()
 {
     LogScope scope("DeviceMtpMac::SetConfigured");
     if (!CachedDevice()->GetDevice()->IsOpen())
@@ -467,7 +467,7 @@ void DeviceMtpMac::SetConfigured()
         logMessage("Could not write UID file");
 }
 
-int DeviceMtpMac::createPlaylist(const PlaylistEntry& aPlaylist, const TrackList& aTrackList,
+int MtpPhone::createPlaylist(const PlaylistEntry& aPlaylist, const TrackList& aTrackList,
                                  bool aForce)
 {
     LogScope scope("DeviceMtpMac::createPlaylist");
@@ -521,7 +521,7 @@ int DeviceMtpMac::createPlaylist(const PlaylistEntry& aPlaylist, const TrackList
     // old playlist.
     MtpFile file(*this);
     const bool sent = file.replace(localPath, QLatin1Char('\\') + kPlaylistFolder + QLatin1Char('\\') + fileName, 5,
-                                QMtpFile::kPlaylist);
+                                MtpObject::kPlaylist);
     QFile::remove(localPath);
     if (!sent) {
         logMessage("*** Failed to copy track.");
@@ -532,32 +532,32 @@ int DeviceMtpMac::createPlaylist(const PlaylistEntry& aPlaylist, const TrackList
     return 0;
 }
 
-QStringList DeviceMtpMac::PlaylistFiles()
+QStringList MtpPhone::PlaylistFiles()
 {
     QStringList names;
     QString folderId;
     if (GetOrCreateFromNameAndParent(kRoot, kPlaylistFolder, folderId, true, false) != 0)
         return names;
-    QList<QMtpFile> files;
+    QList<MtpObject> files;
     CachedDevice()->GetFilesAndFolders(StorageId(), folderId, files);
-    for (const QMtpFile& file : std::as_const(files)) {
-        if (file.mType == QMtpFile::kPlaylist)
+    for (const MtpObject& file : std::as_const(files)) {
+        if (file.mType == MtpObject::kPlaylist)
             names << file.mName;
     }
     return names;
 }
 
-void DeviceMtpMac::removeOldPlaylists()
+void MtpPhone::removeOldPlaylists()
 {
     LogScope scope("DeviceMtpMac::removeOldPlaylists");
     QString folderId;
     if (GetOrCreateFromNameAndParent(kRoot, kPlaylistFolder, folderId, true, true) != 0)
         return;
     logValue("Got playlist folder ID", folderId);
-    QList<QMtpFile> files;
+    QList<MtpObject> files;
     CachedDevice()->GetFilesAndFolders(StorageId(), folderId, files);
-    for (const QMtpFile& file : std::as_const(files)) {
-        if (file.mType != QMtpFile::kPlaylist || mCreatedPlaylists.contains(file.mName))
+    for (const MtpObject& file : std::as_const(files)) {
+        if (file.mType != MtpObject::kPlaylist || mCreatedPlaylists.contains(file.mName))
             continue;
         logValue("Deleting playlist", file.mName);
         // The folder's own id, so that its cached listing forgets the playlist too.
@@ -565,7 +565,7 @@ void DeviceMtpMac::removeOldPlaylists()
     }
 }
 
-void DeviceMtpMac::uploadAlbumArt(const Track& aTrack, const QString& aLocalImagePath)
+void MtpPhone::uploadAlbumArt(const Track& aTrack, const QString& aLocalImagePath)
 {
     LogScope scope("DeviceMtpMac::uploadAlbumArt");
     QString folderId;
@@ -578,6 +578,6 @@ void DeviceMtpMac::uploadAlbumArt(const Track& aTrack, const QString& aLocalImag
     // One picture per album: a picture already there is replaced, not joined by a second.
     MtpFile file(*this);
     const bool sent = file.copy(aLocalImagePath, folder + QStringLiteral("\\folder.jpg"), 5,
-                                QMtpFile::kDocument);
+                                MtpObject::kDocument);
     logValue("albumArtPresent", sent ? "true" : "false");
 }

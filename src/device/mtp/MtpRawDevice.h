@@ -3,7 +3,7 @@
 #include <QString>
 
 // One attached portable device as the enumeration lists it, before it is opened.
-struct QMtpRawDevice
+struct MtpRawDevice
 {
     QString mVendor;
     QString mProduct;

@@ -1,17 +1,17 @@
-#include "device/mtp/QMtpCachedDevice.h"
+#include "device/mtp/MtpCachedConnection.h"
 
 #include "app/DebugLog.h"
-#include "device/mtp/QMtpDevice.h"
+#include "device/mtp/MtpConnection.h"
 
-QMtpCachedDevice::QMtpCachedDevice(QMtpDevice* aDevice) : mDevice(aDevice) {}
+MtpCachedConnection::MtpCachedConnection(MtpConnection* aDevice) : mDevice(aDevice) {}
 
-QMtpCachedDevice::~QMtpCachedDevice()
+MtpCachedConnection::~MtpCachedConnection()
 {
     if (mDevice)
         mDevice->Close();
 }
 
-QString QMtpCachedDevice::MangleFolderId(const QString& aFolderId, const QString& aStorageId)
+QString MtpCachedConnection::MangleFolderId(const QString& aFolderId, const QString& aStorageId)
 {
     const QString mangled = aFolderId == QLatin1String(MtpBackend::kRootFolderId)
                                 ? QStringLiteral("storage_root_") + aStorageId
@@ -20,8 +20,8 @@ QString QMtpCachedDevice::MangleFolderId(const QString& aFolderId, const QString
     return mangled;
 }
 
-int QMtpCachedDevice::GetFilesAndFolders(const QString& aStorageId, const QString& aFolderId,
-                                         QList<QMtpFile>& aFiles)
+int MtpCachedConnection::GetFilesAndFolders(const QString& aStorageId, const QString& aFolderId,
+                                         QList<MtpObject>& aFiles)
 {
     const QString key = MangleFolderId(aFolderId, aStorageId);
     const auto cached = mCache.constFind(key);
@@ -38,19 +38,19 @@ int QMtpCachedDevice::GetFilesAndFolders(const QString& aStorageId, const QStrin
     return result;
 }
 
-QString QMtpCachedDevice::CreateFolder(const QString& aFolderId, const QString& aStorageId,
+QString MtpCachedConnection::CreateFolder(const QString& aFolderId, const QString& aStorageId,
                                        const QString& aName)
 {
     const QString id = mDevice->CreateFolder(aFolderId, aStorageId, aName);
     if (id.isEmpty() || id == QLatin1String("0")) {
         checked(-1);
     } else {
-        QMtpFile folder;
+        MtpObject folder;
         folder.mId = id;
         folder.mParentId = aFolderId;
         folder.mStorageId = aStorageId;
         folder.mName = aName;
-        folder.mType = QMtpFile::kFolder;
+        folder.mType = MtpObject::kFolder;
         const QString key = MangleFolderId(aFolderId, aStorageId);
         if (mCache.contains(key))
             mCache[key].append(folder);
@@ -60,7 +60,7 @@ QString QMtpCachedDevice::CreateFolder(const QString& aFolderId, const QString& 
     return id;
 }
 
-int QMtpCachedDevice::SendFile(const QString& aLocalPath, QMtpFile& aFile,
+int MtpCachedConnection::SendFile(const QString& aLocalPath, MtpObject& aFile,
                                const MtpBackend::Progress& aProgress)
 {
     const int result = checked(mDevice->SendFileFromFile(aLocalPath, aFile, aProgress));
@@ -73,12 +73,12 @@ int QMtpCachedDevice::SendFile(const QString& aLocalPath, QMtpFile& aFile,
     return result;
 }
 
-int QMtpCachedDevice::GetFile(const QString& aObjectId, const QString& aLocalPath)
+int MtpCachedConnection::GetFile(const QString& aObjectId, const QString& aLocalPath)
 {
     return checked(mDevice->GetFile(aObjectId, aLocalPath));
 }
 
-int QMtpCachedDevice::DeleteObject(const QString& aObjectId, const QString& aFolderId,
+int MtpCachedConnection::DeleteObject(const QString& aObjectId, const QString& aFolderId,
                                    const QString& aStorageId)
 {
     const int result = checked(mDevice->DeleteObject(aObjectId));
@@ -86,20 +86,20 @@ int QMtpCachedDevice::DeleteObject(const QString& aObjectId, const QString& aFol
         const auto entries = mCache.find(MangleFolderId(aFolderId, aStorageId));
         if (entries != mCache.end()) {
             const qsizetype removed = entries->removeIf(
-                [&aObjectId](const QMtpFile& aFile) { return aFile.mId == aObjectId; });
+                [&aObjectId](const MtpObject& aFile) { return aFile.mId == aObjectId; });
             logValue("Items removed from multihash: ", int(removed));
         }
     }
     return result;
 }
 
-int QMtpCachedDevice::RenameObject(const QString& aObjectId, const QString& aNewName,
+int MtpCachedConnection::RenameObject(const QString& aObjectId, const QString& aNewName,
                                    const QString& aFolderId, const QString& aStorageId)
 {
     const int result = mDevice->RenameObject(aObjectId, aNewName);
     const auto entries = mCache.find(MangleFolderId(aFolderId, aStorageId));
     if (entries != mCache.end()) {
-        for (QMtpFile& file : *entries) {
+        for (MtpObject& file : *entries) {
             if (file.mId == aObjectId && result == 0)
                 file.mName = aNewName;
         }
@@ -108,17 +108,17 @@ int QMtpCachedDevice::RenameObject(const QString& aObjectId, const QString& aNew
     return checked(result);
 }
 
-void QMtpCachedDevice::ForgetFolder(const QString& aFolderId, const QString& aStorageId)
+void MtpCachedConnection::ForgetFolder(const QString& aFolderId, const QString& aStorageId)
 {
     mCache.remove(MangleFolderId(aFolderId, aStorageId));
 }
 
-void QMtpCachedDevice::ForgetAll()
+void MtpCachedConnection::ForgetAll()
 {
     mCache.clear();
 }
 
-int QMtpCachedDevice::checked(int aResult)
+int MtpCachedConnection::checked(int aResult)
 {
     if (aResult != 0)
         mFailed = true;
@@ -129,7 +129,7 @@ int QMtpCachedDevice::checked(int aResult)
     return aResult;
 }
 
-MtpBackend::OpenResult QMtpCachedDevice::Reopen(int aAttempts, int aRetryDelayMs)
+MtpBackend::OpenResult MtpCachedConnection::Reopen(int aAttempts, int aRetryDelayMs)
 {
     // A new session: the phone may number its objects afresh, and an old id may even name
     // another object now.

@@ -1,65 +1,65 @@
-#include "device/mtp/MtpMacDeviceRefresher.h"
+#include "device/mtp/MtpPhoneRefresher.h"
 
 #include "app/DebugLog.h"
 #include "device/Device.h"
-#include "device/mtp/DeviceMtpMac.h"
-#include "device/mtp/DeviceParentMtpMac.h"
-#include "device/mtp/QMtpCachedDevice.h"
-#include "device/mtp/QMtpDevice.h"
-#include "device/mtp/QMtpDeviceStorage.h"
+#include "device/mtp/MtpPhone.h"
+#include "device/mtp/MtpPhoneParent.h"
+#include "device/mtp/MtpCachedConnection.h"
+#include "device/mtp/MtpConnection.h"
+#include "device/mtp/MtpStorage.h"
 
 #include <QDateTime>
 #include <QSet>
 
-MtpMacDeviceRefresher::MtpMacDeviceRefresher(std::shared_ptr<MtpBackend> aBackend, QObject* aParent)
+MtpPhoneRefresher::MtpPhoneRefresher(std::shared_ptr<MtpBackend> aBackend, QObject* aParent)
     : QThread(aParent), mBackend(std::move(aBackend))
 {
 }
 
-MtpMacDeviceRefresher::~MtpMacDeviceRefresher()
+MtpPhoneRefresher::~MtpPhoneRefresher()
 {
     wait();
     // Phones found but never taken over by the list.
     qDeleteAll(mNewParents);
 }
 
-bool MtpMacDeviceRefresher::isActive()
+bool MtpPhoneRefresher::isActive()
 {
     QMutexLocker locker(&mActiveMutex);
     return mActive;
 }
 
-void MtpMacDeviceRefresher::setComplete()
+void MtpPhoneRefresher::setComplete()
 {
     QMutexLocker locker(&mActiveMutex);
     mActive = false;
 }
 
-QList<DeviceParent*> MtpMacDeviceRefresher::takeNewParents()
+QList<DeviceParent*> MtpPhoneRefresher::takeNewParents()
 {
     QMutexLocker locker(&mActiveMutex);
     return std::exchange(mNewParents, {});
 }
 
-QList<DeviceParent*> MtpMacDeviceRefresher::takeGoneParents()
+QList<DeviceParent*> MtpPhoneRefresher::takeGoneParents()
 {
     QMutexLocker locker(&mActiveMutex);
     return std::exchange(mGoneParents, {});
 }
 
-QStringList MtpMacDeviceRefresher::openProblems()
+QStringList MtpPhoneRefresher::openProblems()
 {
     QMutexLocker locker(&mActiveMutex);
     return mOpenProblems;
 }
 
-void MtpMacDeviceRefresher::setOpenRetry(int aAttempts, int aDelayMs)
+void MtpPhoneRefresher::setOpenRetry(int aAttempts, int aDelayMs)
 {
     mOpenAttempts = aAttempts;
     mOpenDelayMs = aDelayMs;
 }
 
-void MtpMacDeviceRefresher::startRefresh(const QList<DeviceParent*>& aKnownParents)
+void MtpPhoneRefresher::startRefresh(const QList<DeviceParent*>& aKnownParents)
 {
     LogScope scope("MtpMacDeviceRefresher::start");
     logValue("aDeviceList.Count()", int(aKnownParents.size()));
@@ -75,7 +75,7 @@ void MtpMacDeviceRefresher::startRefresh(const QList<DeviceParent*>& aKnownParen
     }
     mKnownParents.clear();
     for (DeviceParent* parent : aKnownParents) {
-        if (auto* mtp = dynamic_cast<DeviceParentMtpMac*>(parent))
+        if (auto* mtp = dynamic_cast<MtpPhoneParent*>(parent))
             mKnownParents.append(mtp);
     }
     // The previous run has cleared its flag but its thread may not have returned yet.
@@ -83,31 +83,31 @@ void MtpMacDeviceRefresher::startRefresh(const QList<DeviceParent*>& aKnownParen
     start(QThread::InheritPriority);
 }
 
-void MtpMacDeviceRefresher::lock()
+void MtpPhoneRefresher::lock()
 {
     QMutexLocker locker(&mActiveMutex);
     mHeld = true;
 }
 
-void MtpMacDeviceRefresher::unlock()
+void MtpPhoneRefresher::unlock()
 {
     QMutexLocker locker(&mActiveMutex);
     mHeld = false;
 }
 
-bool MtpMacDeviceRefresher::isLocked()
+bool MtpPhoneRefresher::isLocked()
 {
     QMutexLocker locker(&mActiveMutex);
     return mHeld;
 }
 
-void MtpMacDeviceRefresher::devicesChanged()
+void MtpPhoneRefresher::devicesChanged()
 {
     QMutexLocker locker(&mActiveMutex);
     mDevicesChanged = true;
 }
 
-bool MtpMacDeviceRefresher::skipFailed(const QString& aLocation, QString& aProblem)
+bool MtpPhoneRefresher::skipFailed(const QString& aLocation, QString& aProblem)
 {
     const auto failed = mFailedOpensAt.constFind(aLocation);
     if (failed == mFailedOpensAt.cend())
@@ -119,9 +119,9 @@ bool MtpMacDeviceRefresher::skipFailed(const QString& aLocation, QString& aProbl
     return since >= 0 && since < kRetryMs;
 }
 
-DeviceParentMtpMac* MtpMacDeviceRefresher::openPhone(const QMtpRawDevice& aRaw, QString& aProblem)
+MtpPhoneParent* MtpPhoneRefresher::openPhone(const MtpRawDevice& aRaw, QString& aProblem)
 {
-    auto device = std::make_unique<QMtpDevice>(mBackend, aRaw);
+    auto device = std::make_unique<MtpConnection>(mBackend, aRaw);
     const MtpBackend::OpenResult opened = device->Open(mOpenAttempts, mOpenDelayMs);
     FailedOpen failed;
     failed.mWhenMs = QDateTime::currentMSecsSinceEpoch();
@@ -146,11 +146,11 @@ DeviceParentMtpMac* MtpMacDeviceRefresher::openPhone(const QMtpRawDevice& aRaw, 
         return nullptr;
     }
     mFailedOpensAt.remove(aRaw.mId);
-    auto* parent = new DeviceParentMtpMac(new QMtpCachedDevice(device.release()), aRaw.mVendor,
+    auto* parent = new MtpPhoneParent(new MtpCachedConnection(device.release()), aRaw.mVendor,
                                           aRaw.mProduct);
-    for (QMtpDeviceStorage* storage : parent->MtpDevice()->GetDevice()->Storages()) {
+    for (MtpStorage* storage : parent->MtpDevice()->GetDevice()->Storages()) {
         logValue("Storage", storage->Description());
-        parent->AddDevice(new DeviceMtpMac(parent, storage));
+        parent->AddDevice(new MtpPhone(parent, storage));
     }
     int version = -1;
     int pixels = -1;
@@ -161,7 +161,7 @@ DeviceParentMtpMac* MtpMacDeviceRefresher::openPhone(const QMtpRawDevice& aRaw, 
     return parent;
 }
 
-void MtpMacDeviceRefresher::run()
+void MtpPhoneRefresher::run()
 {
     LogScope scope("MtpMacDeviceRefresher::run");
     bool retryAll = false;
@@ -175,23 +175,23 @@ void MtpMacDeviceRefresher::run()
         return;
     }
     logMessage("Listing raw device(s)");
-    QList<QMtpRawDevice> raws;
-    const bool listed = QMtpDevice::GetRawDevices(*mBackend, raws) == 0;
+    QList<MtpRawDevice> raws;
+    const bool listed = MtpConnection::GetRawDevices(*mBackend, raws) == 0;
     logMessage("Attempting to get devices from raw devices");
-    QList<DeviceParentMtpMac*> present;
+    QList<MtpPhoneParent*> present;
     QList<DeviceParent*> found;
     QStringList problems;
     bool unableToOpen = false;
     QSet<QString> locations;
     for (qsizetype i = 0; i < raws.size(); ++i) {
-        const QMtpRawDevice& raw = raws.at(i);
+        const MtpRawDevice& raw = raws.at(i);
         locations.insert(raw.mId);
         logValue("vendor", raw.mVendor);
         logValue("product", raw.mProduct);
         logValue("location", raw.mId);
         // Known by where it is attached, not by model: two phones of one model are two phones.
-        DeviceParentMtpMac* known = nullptr;
-        for (DeviceParentMtpMac* parent : std::as_const(mKnownParents)) {
+        MtpPhoneParent* known = nullptr;
+        for (MtpPhoneParent* parent : std::as_const(mKnownParents)) {
             if (parent->Location() == raw.mId)
                 known = parent;
         }
@@ -211,7 +211,7 @@ void MtpMacDeviceRefresher::run()
             break;
         logMessage("Device not already in main list... opening device...");
         problem.clear();
-        DeviceParentMtpMac* parent = openPhone(raw, problem);
+        MtpPhoneParent* parent = openPhone(raw, problem);
         if (!parent) {
             ++mFailedOpens;
             if (!problem.isEmpty())
@@ -232,7 +232,7 @@ void MtpMacDeviceRefresher::run()
         QMutexLocker locker(&mActiveMutex);
         mNewParents.append(found);
         // A listing that failed says nothing about which phones left.
-        for (DeviceParentMtpMac* parent : std::as_const(mKnownParents)) {
+        for (MtpPhoneParent* parent : std::as_const(mKnownParents)) {
             if (listed && !present.contains(parent))
                 mGoneParents.append(parent);
         }

@@ -4,7 +4,7 @@
 
 // One object on the phone as a folder listing describes it, or as a send is asked to create it.
 // Ids are the decimal text of the phone's object ids.
-struct QMtpFile
+struct MtpObject
 {
     // Object types.
     static constexpr int kDocument = 0;

@@ -1,9 +1,9 @@
 #pragma once
 
 // Told by the device list when the set of phones changed.
-class MDeviceListObserver
+class DeviceListObserver
 {
 public:
-    virtual ~MDeviceListObserver() = default;
+    virtual ~DeviceListObserver() = default;
     virtual void DeviceListChanged() = 0;
 };

@@ -1,16 +1,16 @@
-#include "device/mtp/DeviceParentMtpMac.h"
+#include "device/mtp/MtpPhoneParent.h"
 
 #include "app/DebugLog.h"
-#include "device/mtp/QMtpCachedDevice.h"
-#include "device/mtp/QMtpDevice.h"
+#include "device/mtp/MtpCachedConnection.h"
+#include "device/mtp/MtpConnection.h"
 
-DeviceParentMtpMac::DeviceParentMtpMac(QMtpCachedDevice* aDevice, const QString& aVendor,
+MtpPhoneParent::MtpPhoneParent(MtpCachedConnection* aDevice, const QString& aVendor,
                                        const QString& aProduct)
     : DeviceParent(QString()), mDevice(aDevice), mVendor(aVendor), mProduct(aProduct)
 {
 }
 
-DeviceParentMtpMac::~DeviceParentMtpMac()
+MtpPhoneParent::~MtpPhoneParent()
 {
     // The children use the device until they go.
     qDeleteAll(mDevices);
@@ -18,18 +18,18 @@ DeviceParentMtpMac::~DeviceParentMtpMac()
     mDevice.reset();
 }
 
-QMtpCachedDevice* DeviceParentMtpMac::MtpDevice()
+MtpCachedConnection* MtpPhoneParent::MtpDevice()
 {
     logMessage("DeviceParentMtpMac::MtpDevice");
     return mDevice.get();
 }
 
-QString DeviceParentMtpMac::Location() const
+QString MtpPhoneParent::Location() const
 {
     return mDevice->GetDevice()->RawDevice().mId;
 }
 
-QString DeviceParentMtpMac::Identity() const
+QString MtpPhoneParent::Identity() const
 {
     const QString serial = mDevice->GetDevice()->SerialNumber();
     return serial.isEmpty() ? Location() : serial;

@@ -4,13 +4,13 @@
 
 #include <atomic>
 
-class QMtpDevice;
+class MtpConnection;
 
 // One storage of an opened phone (internal memory, a card).
-class QMtpDeviceStorage
+class MtpStorage
 {
 public:
-    QMtpDeviceStorage(QMtpDevice* aDevice, const QString& aId, quint64 aCapacity,
+    MtpStorage(MtpConnection* aDevice, const QString& aId, quint64 aCapacity,
                       quint64 aFreeSpace, const QString& aDescription);
 
     QString Id() const;
@@ -18,7 +18,7 @@ public:
     quint64 FreeSpace() const { return mFreeSpace.load(); }
     // "Storage" when the phone gives none.
     QString Description() const { return mDescription; }
-    QMtpDevice* Device() const { return mDevice; }
+    MtpConnection* Device() const { return mDevice; }
     // Reads capacity and free space again; false when the phone no longer lists the storage,
     // or, with aWait false, when another thread is talking to the phone.
     bool Refresh(bool aWait = true);
@@ -31,6 +31,6 @@ private:
     // Read by the window while a run updates it.
     std::atomic<quint64> mFreeSpace{0};
     QString mDescription;
-    QMtpDevice* mDevice = nullptr;
+    MtpConnection* mDevice = nullptr;
     QString mId;
 };

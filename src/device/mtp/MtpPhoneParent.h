@@ -7,19 +7,19 @@
 
 #include <memory>
 
-class QMtpCachedDevice;
+class MtpCachedConnection;
 
-// One MTP phone; its children are the DeviceMtpMac objects of its storages. The name stays
+// One MTP phone; its children are the MtpPhone objects of its storages. The name stays
 // empty: the storages carry the names shown.
-class DeviceParentMtpMac : public DeviceParent
+class MtpPhoneParent : public DeviceParent
 {
 public:
     // Takes ownership of aDevice.
-    DeviceParentMtpMac(QMtpCachedDevice* aDevice, const QString& aVendor, const QString& aProduct);
-    ~DeviceParentMtpMac() override;
+    MtpPhoneParent(MtpCachedConnection* aDevice, const QString& aVendor, const QString& aProduct);
+    ~MtpPhoneParent() override;
 
     int GetDeviceType() override { return DeviceType::Mtp; }
-    QMtpCachedDevice* MtpDevice();
+    MtpCachedConnection* MtpDevice();
     QString Vendor() const { return mVendor; }
     QString Product() const { return mProduct; }
     // Where the phone is attached now ("<bus>:<device number>"): what a listing shows without
@@ -30,7 +30,7 @@ public:
     QString Identity() const;
 
 private:
-    std::unique_ptr<QMtpCachedDevice> mDevice;
+    std::unique_ptr<MtpCachedConnection> mDevice;
     QString mVendor;
     QString mProduct;
 };

@@ -11,7 +11,7 @@
 
 #include <memory>
 
-class DeviceParentMtpMac;
+class MtpPhoneParent;
 
 // Finds MTP phones in a thread of its own: lists the attached devices, opens the new ones, lists
 // their storages and reports which phones came and went. While the device list holds the lock
@@ -20,7 +20,7 @@ class DeviceParentMtpMac;
 // not opened again before kRetryMs, or a device event; one that could not be opened for no
 // known reason is not tried again until it is attached anew (each failed open costs libmtp a
 // file descriptor, and each release resets the phone's USB link).
-class MtpMacDeviceRefresher : public QThread, public DeviceRefresher
+class MtpPhoneRefresher : public QThread, public DeviceRefresher
 {
     Q_OBJECT
 
@@ -30,8 +30,8 @@ public:
     static constexpr const char* kLockedText = "Unlock the phone and choose File transfer";
     static constexpr int kRetryMs = 10000;
 
-    explicit MtpMacDeviceRefresher(std::shared_ptr<MtpBackend> aBackend, QObject* aParent = nullptr);
-    ~MtpMacDeviceRefresher() override;
+    explicit MtpPhoneRefresher(std::shared_ptr<MtpBackend> aBackend, QObject* aParent = nullptr);
+    ~MtpPhoneRefresher() override;
 
     bool isRunning() override { return isActive(); }
     bool isActive();
@@ -59,7 +59,7 @@ protected:
 private:
     // Opens one new phone; null when it cannot be used (aProblem says why, when the user can
     // do something about it).
-    DeviceParentMtpMac* openPhone(const QMtpRawDevice& aRaw, QString& aProblem);
+    MtpPhoneParent* openPhone(const MtpRawDevice& aRaw, QString& aProblem);
     void setComplete();
     // A phone not to be opened in this run; its last problem stays what the user is told.
     bool skipFailed(const QString& aLocation, QString& aProblem);
@@ -75,7 +75,7 @@ private:
     std::shared_ptr<MtpBackend> mBackend;
     QList<DeviceParent*> mNewParents;
     QList<DeviceParent*> mGoneParents;
-    QList<DeviceParentMtpMac*> mKnownParents;
+    QList<MtpPhoneParent*> mKnownParents;
     bool mActive = false;
     QMutex mActiveMutex;
     bool mHeld = false;

@@ -1,11 +1,11 @@
-#include "device/mtp/QMtpDeviceStorage.h"
+#include "device/mtp/MtpStorage.h"
 
 #include "app/DebugLog.h"
-#include "device/mtp/QMtpDevice.h"
+#include "device/mtp/MtpConnection.h"
 
 #include <algorithm>
 
-QMtpDeviceStorage::QMtpDeviceStorage(QMtpDevice* aDevice, const QString& aId, quint64 aCapacity,
+MtpStorage::MtpStorage(MtpConnection* aDevice, const QString& aId, quint64 aCapacity,
                                      quint64 aFreeSpace, const QString& aDescription)
     : mCapacity(aCapacity), mFreeSpace(aFreeSpace), mDescription(aDescription), mDevice(aDevice),
       mId(aId)
@@ -19,13 +19,13 @@ QMtpDeviceStorage::QMtpDeviceStorage(QMtpDevice* aDevice, const QString& aId, qu
     }
 }
 
-QString QMtpDeviceStorage::Id() const
+QString MtpStorage::Id() const
 {
     logValue("QMtpDeviceStorage::Id", mId);
     return mId;
 }
 
-bool QMtpDeviceStorage::Refresh(bool aWait)
+bool MtpStorage::Refresh(bool aWait)
 {
     MtpStorageInfo info;
     if (!mDevice || mDevice->ReadStorageInfo(mId, info, aWait) != 0)
@@ -35,14 +35,14 @@ bool QMtpDeviceStorage::Refresh(bool aWait)
     return true;
 }
 
-void QMtpDeviceStorage::UseFreeSpace(quint64 aBytes)
+void MtpStorage::UseFreeSpace(quint64 aBytes)
 {
     quint64 now = mFreeSpace.load();
     while (!mFreeSpace.compare_exchange_weak(now, now - std::min(now, aBytes))) {
     }
 }
 
-void QMtpDeviceStorage::AddFreeSpace(quint64 aBytes)
+void MtpStorage::AddFreeSpace(quint64 aBytes)
 {
     mFreeSpace.fetch_add(aBytes);
 }

@@ -1,31 +1,31 @@
-#include "device/mtp/QMtpDevice.h"
+#include "device/mtp/MtpConnection.h"
 
 #include "app/DebugLog.h"
 #include "device/Device.h"
-#include "device/mtp/QMtpDeviceStorage.h"
+#include "device/mtp/MtpStorage.h"
 
 #include <QThread>
 
 #include <mutex>
 
-QMtpDevice::QMtpDevice(std::shared_ptr<MtpBackend> aBackend, const QMtpRawDevice& aRawDevice)
+MtpConnection::MtpConnection(std::shared_ptr<MtpBackend> aBackend, const MtpRawDevice& aRawDevice)
     : mBackend(std::move(aBackend)), mRawDevice(aRawDevice)
 {
 }
 
-QMtpDevice::~QMtpDevice()
+MtpConnection::~MtpConnection()
 {
     Close();
     clearStorages();
 }
 
-int QMtpDevice::GetRawDevices(MtpBackend& aBackend, QList<QMtpRawDevice>& aDevices)
+int MtpConnection::GetRawDevices(MtpBackend& aBackend, QList<MtpRawDevice>& aDevices)
 {
     LogScope scope("QMtpGetRawDevices");
-    QList<QMtpRawDevice> all;
+    QList<MtpRawDevice> all;
     const int result = aBackend.listRawDevices(all);
     aDevices.clear();
-    for (const QMtpRawDevice& device : std::as_const(all)) {
+    for (const MtpRawDevice& device : std::as_const(all)) {
         if (device.mMassStorage) {
             logMessage("Is a mass storage device");
             continue;
@@ -37,7 +37,7 @@ int QMtpDevice::GetRawDevices(MtpBackend& aBackend, QList<QMtpRawDevice>& aDevic
     return result;
 }
 
-MtpBackend::OpenResult QMtpDevice::Open(int aAttempts, int aRetryDelayMs)
+MtpBackend::OpenResult MtpConnection::Open(int aAttempts, int aRetryDelayMs)
 {
     LogScope scope("QMtpOpenDevice");
     QMutexLocker lock(&mCallLock);
@@ -66,7 +66,7 @@ MtpBackend::OpenResult QMtpDevice::Open(int aAttempts, int aRetryDelayMs)
     return result;
 }
 
-void QMtpDevice::Close()
+void MtpConnection::Close()
 {
     QMutexLocker lock(&mCallLock);
     if (mHandle != 0) {
@@ -75,13 +75,13 @@ void QMtpDevice::Close()
     }
 }
 
-void QMtpDevice::clearStorages()
+void MtpConnection::clearStorages()
 {
     qDeleteAll(mStorages);
     mStorages.clear();
 }
 
-int QMtpDevice::GetStorage()
+int MtpConnection::GetStorage()
 {
     LogScope scope("QMtpGetStorage");
     clearStorages();
@@ -98,13 +98,13 @@ int QMtpDevice::GetStorage()
     for (const MtpStorageInfo& info : std::as_const(storages)) {
         logValue("Is storge, ID", info.mId);
         mStorages.append(
-            new QMtpDeviceStorage(this, info.mId, info.mCapacity, info.mFreeSpace, info.mDescription));
+            new MtpStorage(this, info.mId, info.mCapacity, info.mFreeSpace, info.mDescription));
     }
     logReturn(0);
     return 0;
 }
 
-int QMtpDevice::ReadStorageInfo(const QString& aStorageId, MtpStorageInfo& aInfo, bool aWait)
+int MtpConnection::ReadStorageInfo(const QString& aStorageId, MtpStorageInfo& aInfo, bool aWait)
 {
     LogScope scope("QMtpReadStorageInfo");
     QList<MtpStorageInfo> storages;
@@ -131,8 +131,8 @@ int QMtpDevice::ReadStorageInfo(const QString& aStorageId, MtpStorageInfo& aInfo
     return -1;
 }
 
-int QMtpDevice::GetFilesAndFolders(const QString& aStorageId, const QString& aFolderId,
-                                   QList<QMtpFile>& aFiles)
+int MtpConnection::GetFilesAndFolders(const QString& aStorageId, const QString& aFolderId,
+                                   QList<MtpObject>& aFiles)
 {
     LogScope scope("QMtpGetFilesAndFolders");
     logValue("aStorageId", aStorageId);
@@ -147,7 +147,7 @@ int QMtpDevice::GetFilesAndFolders(const QString& aStorageId, const QString& aFo
     return result;
 }
 
-QString QMtpDevice::CreateFolder(const QString& aFolderId, const QString& aStorageId,
+QString MtpConnection::CreateFolder(const QString& aFolderId, const QString& aStorageId,
                                  const QString& aName)
 {
     LogScope scope("QMtpCreateFolder");
@@ -161,7 +161,7 @@ QString QMtpDevice::CreateFolder(const QString& aFolderId, const QString& aStora
     return id;
 }
 
-int QMtpDevice::SendFileFromFile(const QString& aLocalPath, QMtpFile& aFile,
+int MtpConnection::SendFileFromFile(const QString& aLocalPath, MtpObject& aFile,
                                  const MtpBackend::Progress& aProgress)
 {
     LogScope scope("QMtpSendFileFromFile");
@@ -181,7 +181,7 @@ int QMtpDevice::SendFileFromFile(const QString& aLocalPath, QMtpFile& aFile,
     return 0;
 }
 
-int QMtpDevice::GetFile(const QString& aObjectId, const QString& aLocalPath)
+int MtpConnection::GetFile(const QString& aObjectId, const QString& aLocalPath)
 {
     LogScope scope("QMtpGetFile");
     QMutexLocker lock(&mCallLock);
@@ -192,7 +192,7 @@ int QMtpDevice::GetFile(const QString& aObjectId, const QString& aLocalPath)
     return result;
 }
 
-int QMtpDevice::RenameObject(const QString& aObjectId, const QString& aNewName)
+int MtpConnection::RenameObject(const QString& aObjectId, const QString& aNewName)
 {
     LogScope scope("QMtpDevice::RenameObject");
     QMutexLocker lock(&mCallLock);
@@ -201,7 +201,7 @@ int QMtpDevice::RenameObject(const QString& aObjectId, const QString& aNewName)
     return result;
 }
 
-int QMtpDevice::DeleteObject(const QString& aObjectId)
+int MtpConnection::DeleteObject(const QString& aObjectId)
 {
     LogScope scope("QMtpDeleteObject");
     QMutexLocker lock(&mCallLock);

@@ -12,14 +12,14 @@
 
 class QThread;
 
-class DeviceParentMtpMac;
-class QMtpCachedDevice;
-class QMtpDeviceStorage;
+class MtpPhoneParent;
+class MtpCachedConnection;
+class MtpStorage;
 
 // One storage of an MTP phone. Paths relative to the storage root are resolved folder by folder
 // into object ids through the parent's folder cache, creating missing folders where asked.
 // The phone never overwrites: a file is replaced by deleting the old object, then sending.
-class DeviceMtpMac : public Device
+class MtpPhone : public Device
 {
 public:
     // Codes of this phone kind.
@@ -27,8 +27,8 @@ public:
     static constexpr int kSendFailed = 11005;
 
     // aStorage belongs to the parent's device.
-    DeviceMtpMac(DeviceParentMtpMac* aParent, QMtpDeviceStorage* aStorage);
-    ~DeviceMtpMac() override;
+    MtpPhone(MtpPhoneParent* aParent, MtpStorage* aStorage);
+    ~MtpPhone() override;
 
     using Device::createPlaylist;
 
@@ -72,9 +72,9 @@ public:
     int FindOrCreateDirectories(const QString& aArtist, const QString& aAlbum, QString& aFolderId);
     int GetIdFromTrack(const Track& aTrack, QString& aObjectId);
 
-    QMtpCachedDevice* CachedDevice() const;
+    MtpCachedConnection* CachedDevice() const;
     QString StorageId() const;
-    DeviceParentMtpMac* Parent() const { return mParent; }
+    MtpPhoneParent* Parent() const { return mParent; }
     // The progress callback of one transfer: reports to the observer and stops when the run is
     // cancelled.
     MtpBackend::Progress TransferProgress(const QString& aName);
@@ -100,8 +100,8 @@ private:
     void reopen();
 
     QString mFriendlyName;
-    DeviceParentMtpMac* mParent = nullptr;
-    QMtpDeviceStorage* mStorage = nullptr;
+    MtpPhoneParent* mParent = nullptr;
+    MtpStorage* mStorage = nullptr;
     QSet<QString> mCreatedPlaylists;
     QString mUniqueDeviceId;
     bool mPrepared = false;
