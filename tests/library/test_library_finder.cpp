@@ -1,0 +1,115 @@
+// Where the libraries of this computer are found: a private HOME laid out as the programs that
+// own them leave it.
+#include "TestMain.h"
+
+#include "library/LibraryFinder.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+void touch(const QString& aPath)
+{
+    QDir().mkpath(QFileInfo(aPath).absolutePath());
+    QFile file(aPath);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("x");
+}
+
+QStringList described(const QList<FoundLibrary>& aFound, const QString& aHome)
+{
+    QStringList lines;
+    for (const FoundLibrary& library : aFound)
+        lines << LibraryKind::id(library.mKind) + QLatin1Char(' ')
+                     + QString(library.mPath).replace(aHome, QStringLiteral("~"));
+    return lines;
+}
+
+} // namespace
+
+class TestLibraryFinder : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir* mHome = nullptr;
+    QByteArray mRealHome;
+
+private slots:
+    void init()
+    {
+        mRealHome = qgetenv("HOME");
+        mHome = new QTemporaryDir;
+        qputenv("HOME", mHome->path().toUtf8());
+        qputenv("USER", "u");
+        for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_MUSIC_DIR",
+                                 "PELLMAR_ITUNES_LIBRARY", "WINEPREFIX"})
+            qunsetenv(name);
+    }
+
+    void cleanup()
+    {
+        qputenv("HOME", mRealHome);
+        delete mHome;
+    }
+
+    void findsEveryKindInItsOrder()
+    {
+        const QString home = mHome->path();
+        // Laid out in the reverse of the order expected, so the order is the finder's own.
+        touch(home + "/.config/Clementine/clementine.db");
+        touch(home + "/.local/share/strawberry/strawberry/strawberry.db");
+        touch(home + "/.local/share/rhythmbox/rhythmdb.xml");
+        touch(home + "/Music/Artist/Album/01 Song.MP3");
+        touch(home + "/.wine/drive_c/users/u/Music/iTunes/iTunes Library.xml");
+        touch(home + "/Music/iTunes/iTunes Music Library.xml");
+
+        const QStringList expected{
+            "itunes ~/Music/iTunes/iTunes Music Library.xml",
+            "itunes ~/.wine/drive_c/users/u/Music/iTunes/iTunes Library.xml",
+            "folder ~/Music",
+            "rhythmbox ~/.local/share/rhythmbox/rhythmdb.xml",
+            "strawberry ~/.local/share/strawberry/strawberry/strawberry.db",
+            // The default XDG config folder is ~/.config: listed once.
+            "clementine ~/.config/Clementine/clementine.db",
+        };
+        QCOMPARE(described(LibraryFinder::find(), home), expected);
+    }
+
+    void followsTheXdgFoldersAndSkipsWhatIsNotThere()
+    {
+        const QString home = mHome->path();
+        QVERIFY(LibraryFinder::find().isEmpty());
+
+        // A music folder with no audio, only a picture and a link that loops, is no library.
+        touch(home + "/Music/cover.jpg");
+        QVERIFY(QFile::link(home + "/Music", home + "/Music/loop"));
+        touch(home + "/.local/share/rhythmbox/rhythmdb.xml");
+        qputenv("XDG_DATA_HOME", QByteArray(home.toUtf8() + "/data"));
+        qputenv("XDG_CONFIG_HOME", QByteArray(home.toUtf8() + "/conf"));
+        touch(home + "/data/rhythmbox/rhythmdb.xml");
+        touch(home + "/conf/Clementine/clementine.db");
+        touch(home + "/.config/Clementine/clementine.db");
+        // A folder where a file is expected is not a library.
+        QDir().mkpath(home + "/data/strawberry/strawberry/strawberry.db");
+
+        const QStringList expected{
+            "rhythmbox ~/data/rhythmbox/rhythmdb.xml",
+            "clementine ~/conf/Clementine/clementine.db",
+            "clementine ~/.config/Clementine/clementine.db",
+        };
+        QCOMPARE(described(LibraryFinder::find(), home), expected);
+
+        // The library named in the environment comes first, and the same file is not listed twice.
+        touch(home + "/Music/iTunes/iTunes Library.xml");
+        qputenv("PELLMAR_ITUNES_LIBRARY", QByteArray(home.toUtf8() + "/Music/iTunes/../iTunes/iTunes Library.xml"));
+        const QList<FoundLibrary> found = LibraryFinder::find();
+        QCOMPARE(found.size(), 4);
+        QCOMPARE(found.first().mKind, LibraryKind::ITunes);
+        QCOMPARE(found.first().mPath, home + "/Music/iTunes/iTunes Library.xml");
+    }
+};
+
+PELLMAR_TEST_MAIN(TestLibraryFinder)
+#include "test_library_finder.moc"
