@@ -1,20 +1,18 @@
 #include "library/LibraryFinder.h"
 
 #include "app/DebugLog.h"
+#include "library/folder/AudioTagReader.h"
+#include "library/folder/MusicFolderSource.h"
 #include "library/itunes/TrackLocationResolver.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QSet>
-#include <QStandardPaths>
 
 namespace {
 
 const char* const kITunesNames[] = {"iTunes Library.xml", "iTunes Music Library.xml"};
-
-const char* const kAudioPatterns[] = {"*.mp3", "*.m4a", "*.m4b", "*.aac", "*.flac", "*.ogg",
-                                      "*.oga", "*.opus", "*.wav", "*.aif", "*.aiff", "*.wma"};
 
 // An XDG base folder: the variable when it holds an absolute path (as the XDG rules say),
 // else the default below HOME.
@@ -49,16 +47,17 @@ QStringList LibraryFinder::iTunesPaths()
 
 QString LibraryFinder::musicFolderWithAudio()
 {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
-    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+    const QString folder = MusicFolderSource::defaultLocation();
+    if (!QFileInfo(folder).isDir())
         return QString();
-    QStringList patterns;
-    for (const char* pattern : kAudioPatterns)
-        patterns << QLatin1String(pattern);
     // Not following links keeps a loop of links from walking for ever.
-    QDirIterator it(folder, patterns, QDir::Files | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    return it.hasNext() ? QDir::cleanPath(folder) : QString();
+    QDirIterator it(folder, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        if (AudioTagReader::isAudioExtension(it.fileInfo().suffix().toLower()))
+            return QDir::cleanPath(folder);
+    }
+    return QString();
 }
 
 QList<FoundLibrary> LibraryFinder::find()
