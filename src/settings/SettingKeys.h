@@ -33,6 +33,9 @@ using enum SettingKind;
 inline constexpr SettingKey kSkipUpdateMessage{"dont-display-message", Global, Text, ""};
 // The iTunes library file the user chose; empty when not chosen.
 inline constexpr SettingKey kITunesLibrary{"itunes-library", Global, Text, ""};
+// The kind of library "itunes-library" names: "itunes", "folder", "rhythmbox", "strawberry" or
+// "clementine". Files written before other kinds were read have none: theirs is iTunes.
+inline constexpr SettingKey kLibraryKind{"library-kind", Global, Text, ""};
 // Folders named as phones by hand, one a line (phones set up with a folder keep theirs in
 // "phone-folder").
 inline constexpr SettingKey kPhoneFolders{"phone-folders", Global, Text, ""};
@@ -68,7 +71,7 @@ inline constexpr const SettingKey* kPreservedWarnings[] = {
     &kSkipNotDeletedWarning};
 
 inline constexpr const SettingKey* kAll[] = {
-    &kSkipUpdateMessage, &kITunesLibrary, &kPhoneFolders,
+    &kSkipUpdateMessage, &kITunesLibrary, &kLibraryKind, &kPhoneFolders,
     &kDeleteWithoutWarning, &kConvertToMp3, &kSkipUsbEjectWarning, &kSkipDrmWarning,
     &kSkipNotCopiedWarning, &kSkipNotDeletedWarning, &kForceArtworkSync, &kEnableArtworkSync,
     &kEpisodesToSync, &kPodcastSyncSetting, &kCopyTextMessages, &kCopyAddressBook,

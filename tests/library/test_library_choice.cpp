@@ -1,8 +1,11 @@
-// Where the libraries of this computer are found: a private HOME laid out as the programs that
-// own them leave it.
+// Choosing the library: where the libraries of this computer are found (a private HOME laid
+// out as the programs that own them leave it) and how the choice is kept in the settings.
 #include "TestMain.h"
 
 #include "library/LibraryFinder.h"
+#include "library/LibrarySetting.h"
+#include "settings/SettingsSnapshot.h"
+#include "settings/SyncSettings.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -28,7 +31,7 @@ QStringList described(const QList<FoundLibrary>& aFound, const QString& aHome)
 
 } // namespace
 
-class TestLibraryFinder : public QObject
+class TestLibraryChoice : public QObject
 {
     Q_OBJECT
 
@@ -109,7 +112,36 @@ private slots:
         QCOMPARE(found.first().mKind, LibraryKind::ITunes);
         QCOMPARE(found.first().mPath, home + "/Music/iTunes/iTunes Library.xml");
     }
+
+    void settingsKeepTheKindBesideThePath()
+    {
+        // A file from before other kinds existed names an iTunes library.
+        const LibrarySetting old = LibrarySetting::read(SettingsSnapshot::fromBytes(
+            "<settings><itunes-library>/m/iTunes Library.xml</itunes-library></settings>"));
+        QCOMPARE(old.mKind, LibraryKind::ITunes);
+        QCOMPARE(old.mPath, QStringLiteral("/m/iTunes Library.xml"));
+        QVERIFY(LibrarySetting::read(SettingsSnapshot::fromBytes("<settings/>")).isEmpty());
+
+        LibrarySetting::store(LibraryKind::Rhythmbox, QStringLiteral("/h/rhythmdb.xml"));
+        QFile file(SettingsSnapshot::filePath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray written = file.readAll();
+        QVERIFY2(written.contains("<itunes-library>/h/rhythmdb.xml</itunes-library>"), written);
+        QVERIFY2(written.contains("<library-kind>rhythmbox</library-kind>"), written);
+        LibrarySetting stored = LibrarySetting::read();
+        QCOMPARE(stored.mKind, LibraryKind::Rhythmbox);
+        QCOMPARE(stored.mPath, QStringLiteral("/h/rhythmdb.xml"));
+
+        // Choosing again replaces both values; forgetting leaves no kind behind.
+        LibrarySetting::store(LibraryKind::Folder, QStringLiteral("/h/Music"));
+        stored = LibrarySetting::read();
+        QCOMPARE(stored.mKind, LibraryKind::Folder);
+        QCOMPARE(stored.mPath, QStringLiteral("/h/Music"));
+        LibrarySetting::store(LibraryKind::Folder, QString());
+        QVERIFY(LibrarySetting::read().isEmpty());
+        QVERIFY(SettingsSnapshot::read().text(SettingKeys::kLibraryKind).isEmpty());
+    }
 };
 
-PELLMAR_TEST_MAIN(TestLibraryFinder)
-#include "test_library_finder.moc"
+PELLMAR_TEST_MAIN(TestLibraryChoice)
+#include "test_library_choice.moc"
