@@ -9,7 +9,7 @@
 #include "backup/iphone/NoteStoreBody.h"
 #include "backup/NoteStoreFixture.h"
 #include "backup/iphone/ProtobufReader.h"
-#include "backup/iphone/RecipieintPlistContentHandler.h"
+#include "backup/iphone/RecipientsPlistReader.h"
 #include "backup/iphone/TypedStreamText.h"
 
 #include <QRandomGenerator>
@@ -73,9 +73,9 @@ private slots:
         const QByteArray binary(data, qsizetype(length));
         plist_to_bin_free(data);
         plist_free(root);
-        QCOMPARE(RecipieintPlistContentHandler::parse(binary),
+        QCOMPARE(RecipientsPlistReader::parse(binary),
                  (QStringList{"+111", "a\r\nb & <c>", "bell\x07", "+222"}));
-        QCOMPARE(RecipieintPlistContentHandler::parse(binary.left(binary.size() / 2)), QStringList());
+        QCOMPARE(RecipientsPlistReader::parse(binary.left(binary.size() / 2)), QStringList());
     }
 
     void noteBodyText_data()

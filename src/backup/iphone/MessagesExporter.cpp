@@ -8,7 +8,7 @@
 #include "backup/ExportResult.h"
 #include "backup/ExportXmlWriter.h"
 #include "backup/PhoneMessage.h"
-#include "backup/iphone/RecipieintPlistContentHandler.h"
+#include "backup/iphone/RecipientsPlistReader.h"
 #include "backup/SmsBackupWriter.h"
 #include "backup/iphone/TypedStreamText.h"
 
@@ -189,7 +189,7 @@ void MessagesExporter::writeMessage(ExportQuery& aRow, bool aNewerLayout, Querie
         if (correspondent.isNull()) {
             const QByteArray recipients = aRow.bytes(QStringLiteral("recipients"));
             if (!recipients.isNull()) {
-                const QStringList strings = RecipieintPlistContentHandler::parse(recipients);
+                const QStringList strings = RecipientsPlistReader::parse(recipients);
                 if (!strings.isEmpty())
                     correspondent = strings.first();
                 if (strings.size() > 1)

@@ -47,7 +47,7 @@
     </message>
 </context>
 <context>
-    <name>ConculsionStartSyncPage</name>
+    <name>ConclusionStartSyncPage</name>
     <message>
         <source>Phone Setup</source>
         <translation>Telefon einrichten</translation>

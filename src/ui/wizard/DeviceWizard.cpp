@@ -6,7 +6,7 @@
 #include "ui/MessageCatalogue.h"
 #include "ui/PhoneFolderSettings.h"
 #include "ui/PhoneWait.h"
-#include "ui/wizard/ConculsionStartSyncPage.h"
+#include "ui/wizard/ConclusionStartSyncPage.h"
 #include "ui/wizard/ConnectDevicePage.h"
 #include "ui/wizard/ConvertToMp3Page.h"
 #include "ui/wizard/CopyPhotosPage.h"
@@ -39,7 +39,7 @@ DeviceWizard::DeviceWizard(LocalMusicLibrary* aLibrary, DeviceList* aDeviceList,
     setPage(kConvert, mConvertPage);
     mBackupPage = new DeviceBackupPage;
     setPage(kBackup, mBackupPage);
-    mConclusionPage = new ConculsionStartSyncPage(aDeviceList);
+    mConclusionPage = new ConclusionStartSyncPage(aDeviceList);
     setPage(kConclusion, mConclusionPage);
     setStartId(kIntro);
 

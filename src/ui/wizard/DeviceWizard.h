@@ -4,7 +4,7 @@
 
 #include <QWizard>
 
-class ConculsionStartSyncPage;
+class ConclusionStartSyncPage;
 class ConnectDevicePage;
 class ConvertToMp3Page;
 class CopyPhotosPage;
@@ -32,7 +32,7 @@ public:
     PlaylistSettingsPage* musicPage() const { return mMusicPage; }
     PlaylistSettingsPage* podcastPage() const { return mPodcastPage; }
     DeviceBackupPage* backupPage() const { return mBackupPage; }
-    ConculsionStartSyncPage* conclusionPage() const { return mConclusionPage; }
+    ConclusionStartSyncPage* conclusionPage() const { return mConclusionPage; }
 
 public slots:
     void showHelp();
@@ -47,7 +47,7 @@ private:
     PlaylistSettingsPage* mMusicPage;
     PlaylistSettingsPage* mPodcastPage;
     ConvertToMp3Page* mConvertPage;
-    ConculsionStartSyncPage* mConclusionPage;
+    ConclusionStartSyncPage* mConclusionPage;
     SyncSettings mSettings;
     QString mLastDeviceId;
     DeviceList* mDeviceList;

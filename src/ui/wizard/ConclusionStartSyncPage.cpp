@@ -1,4 +1,4 @@
-#include "ui/wizard/ConculsionStartSyncPage.h"
+#include "ui/wizard/ConclusionStartSyncPage.h"
 
 #include "device/Device.h"
 #include "device/DeviceList.h"
@@ -9,7 +9,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-ConculsionStartSyncPage::ConculsionStartSyncPage(DeviceList* aDeviceList, QWidget* aParent)
+ConclusionStartSyncPage::ConclusionStartSyncPage(DeviceList* aDeviceList, QWidget* aParent)
     : QWizardPage(aParent), mDeviceList(aDeviceList)
 {
     setObjectName(QStringLiteral("conclusionPage"));
@@ -38,7 +38,7 @@ ConculsionStartSyncPage::ConculsionStartSyncPage(DeviceList* aDeviceList, QWidge
     layout->addStretch();
 }
 
-void ConculsionStartSyncPage::loadAlbumArtOptions()
+void ConclusionStartSyncPage::loadAlbumArtOptions()
 {
     mArtNew->setEnabled(true);
     mArtOld->setEnabled(true);
@@ -52,6 +52,6 @@ void ConculsionStartSyncPage::loadAlbumArtOptions()
     mArtOld->setChecked(settings.forceArtworkSync(id));
 }
 
-bool ConculsionStartSyncPage::artForNewTracks() const { return mArtNew->isChecked(); }
-bool ConculsionStartSyncPage::artForOldTracks() const { return mArtOld->isChecked(); }
-bool ConculsionStartSyncPage::syncNow() const { return mSyncNow->isChecked(); }
+bool ConclusionStartSyncPage::artForNewTracks() const { return mArtNew->isChecked(); }
+bool ConclusionStartSyncPage::artForOldTracks() const { return mArtOld->isChecked(); }
+bool ConclusionStartSyncPage::syncNow() const { return mSyncNow->isChecked(); }

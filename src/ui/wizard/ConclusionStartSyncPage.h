@@ -7,12 +7,12 @@ class QCheckBox;
 class QRadioButton;
 
 // The last page: album-art options and whether to synchronise now.
-class ConculsionStartSyncPage : public QWizardPage
+class ConclusionStartSyncPage : public QWizardPage
 {
     Q_OBJECT
 
 public:
-    ConculsionStartSyncPage(DeviceList* aDeviceList, QWidget* aParent = nullptr);
+    ConclusionStartSyncPage(DeviceList* aDeviceList, QWidget* aParent = nullptr);
     int nextId() const override { return -1; }
 
     // Enables the album-art boxes and, the first time only, sets them from the phone's settings.

@@ -8,7 +8,7 @@
 // message databases keep the correspondents of a group message there). Text that is empty or
 // starts with a line feed (indentation between elements) is ignored. Of a binary property list
 // the strings of libplist's tree are taken, by the same rule.
-class RecipieintPlistContentHandler
+class RecipientsPlistReader
 {
 public:
     // Parses aData and returns the strings in document order; a parse error keeps what was

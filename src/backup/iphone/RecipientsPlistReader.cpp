@@ -1,10 +1,10 @@
-#include "backup/iphone/RecipieintPlistContentHandler.h"
+#include "backup/iphone/RecipientsPlistReader.h"
 
 #include "backup/PlistFile.h"
 
 #include <QXmlStreamReader>
 
-QStringList RecipieintPlistContentHandler::parse(const QByteArray& aData)
+QStringList RecipientsPlistReader::parse(const QByteArray& aData)
 {
     if (PlistFile::isBinaryData(aData)) {
         PlistFile plist;
@@ -15,7 +15,7 @@ QStringList RecipieintPlistContentHandler::parse(const QByteArray& aData)
         return strings;
     }
 
-    RecipieintPlistContentHandler handler;
+    RecipientsPlistReader handler;
     QXmlStreamReader reader(aData);
     while (!reader.atEnd()) {
         switch (reader.readNext()) {
@@ -32,19 +32,19 @@ QStringList RecipieintPlistContentHandler::parse(const QByteArray& aData)
     return handler.strings();
 }
 
-void RecipieintPlistContentHandler::startElement(const QString& aLocalName)
+void RecipientsPlistReader::startElement(const QString& aLocalName)
 {
     mCurrentElement = aLocalName;
 }
 
-void RecipieintPlistContentHandler::characters(const QString& aText)
+void RecipientsPlistReader::characters(const QString& aText)
 {
     if (isRecipientText(aText)
         && mCurrentElement.compare(QLatin1String("string"), Qt::CaseInsensitive) == 0)
         mStrings.append(aText);
 }
 
-bool RecipieintPlistContentHandler::isRecipientText(const QString& aText)
+bool RecipientsPlistReader::isRecipientText(const QString& aText)
 {
     return !aText.isEmpty() && aText.at(0) != QLatin1Char('\n');
 }
