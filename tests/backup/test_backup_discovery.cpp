@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <plist/plist.h>
+
 namespace {
 
 void writeFile(const QString& aPath, const QByteArray& aData)
@@ -122,11 +124,11 @@ private slots:
                               kHeader + "<plist><dict>\r\n\t<key>Display Name</key>\r\n\t"
                                         "<string>Crlf</string>\r\n</dict></plist>\r\n"),
                  QString("Crlf"));
-        // A parse error keeps what was found before it.
+        // A damaged file names no device: the backup is not offered.
         QCOMPARE(deviceNameOf(dir.path(),
                               "<plist><dict>\n<key>Display Name</key>\n<string>Kept</string>\n"
                               "<key>Broken</key><<<<"),
-                 QString("Kept"));
+                 QString());
         QCOMPARE(deviceNameOf(dir.path(), "bplist00 this is no binary plist"), QString());
         QCOMPARE(deviceNameOf(dir.path(), QByteArray()), QString());
         QCOMPARE(BackupDiscovery::getDeviceNameFromInfoPlist(dir.path() + "/absent.plist"),
@@ -144,6 +146,37 @@ private slots:
         QVERIFY(file.readAll().startsWith("bplist00"));
         QCOMPARE(BackupDiscovery::getDeviceNameFromInfoPlist(backup.backupPath() + "Info.plist"),
                  QString::fromUtf8("Zoë's iPhone"));
+    }
+
+    // Only the top-level "Display Name" names the device, in either form of the file: an
+    // application's own "Display Name" further on is not the phone's, and a string that XML
+    // cannot carry does not hide the name.
+    void deviceNameIsTheTopLevelKey()
+    {
+        plist_t root = plist_new_dict();
+        plist_dict_set_item(root, "Build Version", plist_new_string("20A\x01" "362"));
+        plist_dict_set_item(root, "Display Name", plist_new_string("Anna's iPhone"));
+        plist_t app = plist_new_dict();
+        plist_dict_set_item(app, "Display Name", plist_new_string("Maps"));
+        plist_t apps = plist_new_dict();
+        plist_dict_set_item(apps, "com.example.maps", app);
+        plist_dict_set_item(root, "Applications", apps);
+        char* data = nullptr;
+        uint32_t length = 0;
+        plist_to_bin(root, &data, &length);
+        const QByteArray binary(data, qsizetype(length));
+        plist_to_bin_free(data);
+        plist_free(root);
+
+        QTemporaryDir dir;
+        QCOMPARE(deviceNameOf(dir.path(), binary), QString("Anna's iPhone"));
+        QCOMPARE(deviceNameOf(dir.path(),
+                              kHeader + "<plist><dict>\n<key>Display Name</key>\n"
+                                        "<string>Anna's iPhone</string>\n<key>Applications</key>\n"
+                                        "<dict><key>com.example.maps</key><dict>\n"
+                                        "<key>Display Name</key><string>Maps</string>\n"
+                                        "</dict></dict></dict></plist>\n"),
+                 QString("Anna's iPhone"));
     }
 
     void encryptionFromManifestPlist()

@@ -78,6 +78,16 @@ private slots:
         QCOMPARE(RecipientsPlistReader::parse(binary.left(binary.size() / 2)), QStringList());
     }
 
+    // An XML list written on one line: the blanks between its elements are no correspondents.
+    void xmlRecipientsOnOneLine()
+    {
+        const QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\">"
+                               "<array><string/> <string>+447700900123</string> "
+                               "<string>R&amp;D</string></array></plist>";
+        QCOMPARE(RecipientsPlistReader::parse(xml), (QStringList{"+447700900123", "R&D"}));
+        QCOMPARE(RecipientsPlistReader::parse("<plist><array><string>+1</string>"), QStringList());
+    }
+
     void noteBodyText_data()
     {
         QTest::addColumn<QString>("text");

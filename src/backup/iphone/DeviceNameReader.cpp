@@ -3,73 +3,20 @@
 #include "app/DebugLog.h"
 #include "backup/PlistFile.h"
 
-#include <QBuffer>
-#include <QFile>
-#include <QXmlStreamReader>
+#include <QFileInfo>
 
 QString DeviceNameReader::getDeviceNameFromInfoPlist(const QString& aPath)
 {
     LogScope scope("DeviceNameReader::getDeviceNameFromInfoPlist");
-    QFile file(aPath);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!QFileInfo(aPath).isReadable()) {
         logValue("Failed to open", aPath);
         return QString();
     }
     logValue("Opened", aPath);
-    DeviceNameReader reader;
-    if (!PlistFile::isBinaryData(file.peek(8)))
-        return reader.read(&file);
-    // A binary plist is turned into XML so that the same rules apply.
     PlistFile plist;
-    if (!plist.loadData(file.read(PlistFile::kMaxSize + 1))) {
-        logMessage("Unreadable binary Info.plist");
+    if (!plist.load(aPath)) {
+        logMessage("Info.plist is no property list");
         return QString();
     }
-    return reader.readXml(plist.toXml());
-}
-
-QString DeviceNameReader::readXml(const QByteArray& aXml)
-{
-    QBuffer buffer;
-    buffer.setData(aXml);
-    buffer.open(QIODevice::ReadOnly);
-    return read(&buffer);
-}
-
-QString DeviceNameReader::read(QIODevice* aDevice)
-{
-    mLastKey.clear();
-    mCurrentElement.clear();
-    mDeviceName.clear();
-    QXmlStreamReader xml(aDevice);
-    while (!xml.atEnd()) {
-        switch (xml.readNext()) {
-        case QXmlStreamReader::StartElement:
-            startElement(xml.name().toString());
-            break;
-        case QXmlStreamReader::Characters:
-            characters(xml.text().toString());
-            break;
-        default:
-            break;
-        }
-    }
-    // A parse error ends the reading; what was found before it stands.
-    return mDeviceName;
-}
-
-void DeviceNameReader::startElement(const QString& aLocalName)
-{
-    mCurrentElement = aLocalName;
-}
-
-void DeviceNameReader::characters(const QString& aText)
-{
-    if (aText.isEmpty() || aText.at(0) == QLatin1Char('\n'))
-        return;
-    if (mCurrentElement == QLatin1String("key"))
-        mLastKey = aText;
-    else if (mCurrentElement == QLatin1String("string")
-             && mLastKey == QLatin1String("Display Name"))
-        mDeviceName = aText;
+    return plist.stringValue("Display Name").value_or(QString());
 }

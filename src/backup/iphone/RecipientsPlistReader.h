@@ -4,25 +4,17 @@
 #include <QString>
 #include <QStringList>
 
-// Collects the texts of the "string" elements of a message's recipients property list (older
-// message databases keep the correspondents of a group message there). Text that is empty or
-// starts with a line feed (indentation between elements) is ignored. Of a binary property list
-// the strings of libplist's tree are taken, by the same rule.
+// Reads the correspondents of a message's recipients property list (older message databases
+// keep those of a group message there), XML or binary, through libplist: every string of the
+// tree in document order, dictionary keys left out, empty text and text that starts with a line
+// feed ignored.
 class RecipientsPlistReader
 {
 public:
-    // Parses aData and returns the strings in document order; a parse error keeps what was
-    // collected before it, and data that is no property list gives an empty list.
+    // The strings of aData in document order; data that is no property list (or a damaged one)
+    // gives an empty list.
     static QStringList parse(const QByteArray& aData);
 
     // A text that can be a correspondent.
     static bool isRecipientText(const QString& aText);
-
-    void startElement(const QString& aLocalName);
-    void characters(const QString& aText);
-    const QStringList& strings() const { return mStrings; }
-
-private:
-    QStringList mStrings;
-    QString mCurrentElement;
 };
