@@ -14,7 +14,6 @@
 #include "library/itunes/FolderListingCache.h"
 #include "library/itunes/LibrarySnapshotCache.h"
 #include "settings/SyncSettings.h"
-#include "sync/MusicSync.h"
 #include "tracks/SyncState.h"
 
 #include <QBuffer>

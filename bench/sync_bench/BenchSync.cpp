@@ -1,24 +1,43 @@
 #include "BenchSync.h"
 
 #include "library/LocalMusicLibrary.h"
-#include "sync/MusicSync.h"
+#include "sync/SyncFrontEnd.h"
+#include "sync/SyncSession.h"
 
 #include <QElapsedTimer>
 
 #include <cstdio>
 
+namespace {
+
+// Goes on without enough space and deletes nothing.
+class BenchAnswers : public SyncFrontEnd
+{
+public:
+    void phoneNotMounted(Device&) override {}
+    void settingsDamaged(const SyncSettings&) override {}
+    void phoneNotConfigured(Device&) override {}
+    void phoneInUse(Device&, const QString&) override {}
+    QByteArray backupPassword(const QString&) override { return {}; }
+    bool goOnWithoutSpace(const SyncPlan&) override { return true; }
+    void copyProtectedFound(const SyncPlan&) override {}
+    bool confirmDeletions(const SyncPlan&) override { return false; }
+};
+
+} // namespace
+
 BenchSync::Outcome BenchSync::run(LocalMusicLibrary& aLibrary, Device& aPhone)
 {
-    MusicSync sync(&aLibrary, &aPhone, nullptr);
-    QObject::connect(&sync, &MusicSync::ConfirmDeleteTracks, &sync,
-                     [&sync]() { sync.SetDeleteConfirmed(false); }, Qt::DirectConnection);
+    BenchAnswers answers;
+    SyncSession sync(&aLibrary, answers);
+    sync.attach(&aPhone, nullptr);
     QElapsedTimer timer;
     timer.start();
-    sync.RunInCallingThread(false);
+    sync.runInCallingThread(false);
     Outcome outcome;
     outcome.seconds = timer.nsecsElapsed() / 1e9;
     outcome.finalState = sync.State();
-    outcome.notCopied = int(sync.GetNonCopiedTracks().size());
+    outcome.notCopied = int(sync.result().mNotCopied.size());
     return outcome;
 }
 

@@ -12,7 +12,7 @@
 #include "app/AppPaths.h"
 #include "device/UsbMSDevice.h"
 #include "settings/SyncSettings.h"
-#include "sync/MusicSync.h"
+#include "sync/SyncSession.h"
 #include "tracks/SyncState.h"
 #include "ui/ModalAnswerer.h"
 #include "ui/SyncUi.h"
@@ -148,12 +148,12 @@ int runChild(const QString& aMode, const QString& aPhone)
                 window.startSync();
                 if (qEnvironmentVariableIsSet("WINDOW_BENCH_TRACE"))
                     std::fprintf(stderr, "startSync took %lld ms\n", call.elapsed());
-            } else if (started && window.musicSync() && !window.musicSync()->IsRunning() &&
+            } else if (started && window.syncSession() && !window.syncSession()->isRunning() &&
                        SyncState::isIdle(window.state())) {
                 report(QStringLiteral("DONE %1 %2 %3 %4")
                            .arg(probe.longestStall())
                            .arg(window.state())
-                           .arg(window.musicSync()->CopiedCount())
+                           .arg(window.syncSession()->result().mCopied)
                            .arg(probe.longestBusy()));
                 app.quit();
             }

@@ -3,10 +3,7 @@
 #include "app/DebugLog.h"
 #include "cli/CliCommand.h"
 #include "cli/CliRunObserver.h"
-#include "device/Device.h"
-#include "device/DeviceType.h"
-#include "sync/MusicSync.h"
-#include "sync/SyncPlanner.h"
+#include "sync/SyncPlan.h"
 
 #include <QLocale>
 #include <QTextStream>
@@ -39,10 +36,10 @@ QString phonePath(const QString& aDeviceId)
 
 } // namespace
 
-int CliDryRun::run(MusicSync& aSync, bool aForceFull, QTextStream& aOut)
+int CliDryRun::print(const SyncPlan& aPlan, bool aMtp, QTextStream& aOut)
 {
-    LogScope scope("CliDryRun::run");
-    const SyncPlan plan = SyncPlanner(aSync).plan(aForceFull);
+    LogScope scope("CliDryRun::print");
+    const SyncPlan& plan = aPlan;
     aOut << "Dry run: nothing on the phone, in the track cache or in the settings changes.\n";
     if (plan.mOutcome == SyncState::NoSettings || plan.mOutcome == SyncState::NotConfigured) {
         aOut << "The phone is not set up; run 'pellmar-sync setup' first.\n";
@@ -68,7 +65,7 @@ int CliDryRun::run(MusicSync& aSync, bool aForceFull, QTextStream& aOut)
          << "\n";
     for (const Track& track : plan.mToCopy)
         aOut << "  " << track.path() << " (" << bytes(track.localSize()) << ")\n";
-    CliRunObserver::printDrmTracks(aOut, aSync.GetDrmTracks());
+    CliRunObserver::printDrmTracks(aOut, plan.mDrmTracks);
     aOut << heading(QStringLiteral("Would delete"), plan.mToDelete.size(), "track", "tracks",
                     QStringLiteral(" from the phone"))
          << "\n";
@@ -83,8 +80,7 @@ int CliDryRun::run(MusicSync& aSync, bool aForceFull, QTextStream& aOut)
         aOut << "  " << name << "\n";
     // A folder phone keeps a playlist that is no longer chosen as an empty file, so that the
     // phone's own copy of it empties too; an MTP phone loses it.
-    const bool mtp = aSync.device()->GetDeviceType() == DeviceType::Mtp;
-    aOut << heading(QLatin1String(mtp ? "Would remove" : "Would empty"),
+    aOut << heading(QLatin1String(aMtp ? "Would remove" : "Would empty"),
                     plan.mPlaylistFilesToClear.size(), "playlist", "playlists",
                     QStringLiteral(" no longer chosen"))
          << "\n";

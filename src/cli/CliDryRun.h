@@ -1,13 +1,13 @@
 #pragma once
 
-class MusicSync;
 class QTextStream;
+struct SyncPlan;
 
-// "run --dry-run": prints what a run of aSync would do (SyncPlanner) and changes nothing.
+// "run --dry-run": prints the plan a run would carry out (SyncPlanner); nothing changes.
 class CliDryRun
 {
 public:
-    // Returns a CliExit code: done when a run would go ahead, not configured, or error when
-    // the run would stop on an unreadable library or track cache.
-    static int run(MusicSync& aSync, bool aForceFull, QTextStream& aOut);
+    // aMtp: the phone is an MTP phone. Returns a CliExit code: done when a run would go ahead,
+    // not configured, or error when the run would stop on an unreadable library or track cache.
+    static int print(const SyncPlan& aPlan, bool aMtp, QTextStream& aOut);
 };

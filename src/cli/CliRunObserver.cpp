@@ -1,9 +1,13 @@
 #include "cli/CliRunObserver.h"
 
 #include "cli/CliBackupPassword.h"
+#include "cli/CliCommand.h"
 #include "cli/CliTerminal.h"
 #include "cli/SyncStateText.h"
-#include "sync/MusicSync.h"
+#include "device/Device.h"
+#include "settings/SyncSettings.h"
+#include "sync/SyncPlan.h"
+#include "sync/SyncSession.h"
 #include "tracks/SyncState.h"
 #include "tracks/Track.h"
 #include "tracks/TrackList.h"
@@ -12,29 +16,54 @@
 
 #include <cstdio>
 
-CliRunObserver::CliRunObserver(MusicSync& aSync, Answers aAnswers, bool aLiveLine)
-    : mSync(aSync), mAnswers(aAnswers), mLiveLine(aLiveLine)
+CliRunObserver::CliRunObserver(Answers aAnswers, bool aLiveLine,
+                               std::function<QString(Device*)> aNotMountedText)
+    : mAnswers(aAnswers), mLiveLine(aLiveLine), mNotMountedText(std::move(aNotMountedText))
 {
 }
 
-void CliRunObserver::connectTo(MusicSync& aSync)
+void CliRunObserver::connectTo(SyncSession& aSession)
 {
-    connect(&aSync, qOverload<int, int>(&MusicSync::ProgressUpdate), this,
+    connect(&aSession, qOverload<int, int>(&SyncSession::ProgressUpdate), this,
             qOverload<int, int>(&CliRunObserver::UpdateProgress), Qt::QueuedConnection);
-    connect(&aSync, qOverload<int, int, QString>(&MusicSync::ProgressUpdate), this,
+    connect(&aSession, qOverload<int, int, QString>(&SyncSession::ProgressUpdate), this,
             qOverload<int, int, QString>(&CliRunObserver::UpdateProgress),
             Qt::QueuedConnection);
-    connect(&aSync, &MusicSync::ConfirmDeleteTracks, this, &CliRunObserver::ConfirmDeleteTracks,
-            Qt::BlockingQueuedConnection);
-    connect(&aSync, &MusicSync::DrmTracksFound, this, &CliRunObserver::displayDrmTracksWarning,
-            Qt::BlockingQueuedConnection);
-    connect(&aSync, &MusicSync::notEnoughSpace, this, &CliRunObserver::notEnoughSpace,
-            Qt::BlockingQueuedConnection);
-    connect(&aSync, &MusicSync::BackupPasswordNeeded, this,
-            &CliRunObserver::BackupPasswordNeeded, Qt::BlockingQueuedConnection);
 }
 
-void CliRunObserver::BackupPasswordNeeded(QString aBackupPath)
+void CliRunObserver::phoneNotMounted(Device& aPhone)
+{
+    QTextStream(stderr) << "pellmar-sync run: " << mNotMountedText(&aPhone) << "\n";
+    mRefusal = CliExit::kError;
+}
+
+void CliRunObserver::settingsDamaged(const SyncSettings& aSettings)
+{
+    QTextStream(stdout) << "The settings file " << SyncSettings::settingsFilePath()
+                        << " is damaged; "
+                        << (aSettings.damagedCopyPath().isEmpty()
+                                ? QStringLiteral("no copy of it could be kept")
+                                : QStringLiteral("its content was kept as ")
+                                      + aSettings.damagedCopyPath())
+                        << ". Set the phone up again with 'pellmar-sync setup'.\n";
+    mRefusal = CliExit::kNotConfigured;
+}
+
+void CliRunObserver::phoneNotConfigured(Device& aPhone)
+{
+    QTextStream(stdout) << "The phone '" << aPhone.FriendlyName()
+                        << "' is not set up; run 'pellmar-sync setup' first.\n";
+    mRefusal = CliExit::kNotConfigured;
+}
+
+void CliRunObserver::phoneInUse(Device& aPhone, const QString& aHolder)
+{
+    QTextStream(stderr) << "pellmar-sync run: the phone '" << aPhone.FriendlyName()
+                        << "' is in use by " << aHolder << "; wait for that run to end\n";
+    mRefusal = CliExit::kBusy;
+}
+
+QByteArray CliRunObserver::backupPassword(const QString& aBackupPath)
 {
     finishLine();
     QByteArray password;
@@ -46,8 +75,7 @@ void CliRunObserver::BackupPasswordNeeded(QString aBackupPath)
         password = CliBackupPassword::prompt(
             QStringLiteral("Password of the encrypted backup at %1: ").arg(aBackupPath));
     }
-    mSync.SetBackupPassword(password);
-    password.fill('\0');
+    return password;
 }
 
 void CliRunObserver::finishLine()
@@ -105,32 +133,30 @@ void CliRunObserver::show(int aState, int aPercent, const QString& aTrackName)
     std::fflush(stdout);
 }
 
-void CliRunObserver::ConfirmDeleteTracks()
+bool CliRunObserver::confirmDeletions(const SyncPlan& aPlan)
 {
     finishLine();
     QTextStream out(stdout);
-    const TrackList& tracks = mSync.TracksToDelete();
-    out << tracks.count() << (tracks.count() == 1 ? " track is" : " tracks are")
+    const QList<Track>& tracks = aPlan.mToDelete;
+    out << tracks.size() << (tracks.size() == 1 ? " track is" : " tracks are")
         << " on the phone but no longer chosen:\n";
-    for (qint32 i = 0; i < tracks.count(); ++i) {
-        const Track& track = tracks.at(i);
+    for (const Track& track : tracks)
         out << "  " << track.artistName() << " - " << track.albumName() << " - "
             << track.trackName() << "\n";
-    }
     out.flush();
     bool confirmed = mAnswers.confirmDeletions;
     if (!confirmed && mAnswers.interactive)
         confirmed = CliTerminal::askYesNo(QStringLiteral("Delete from the phone?"));
     else if (!confirmed)
         out << "Not deleting (--yes confirms deletions); the run stops here.\n";
-    mSync.SetDeleteConfirmed(confirmed);
+    return confirmed;
 }
 
-void CliRunObserver::displayDrmTracksWarning()
+void CliRunObserver::copyProtectedFound(const SyncPlan& aPlan)
 {
     finishLine();
     QTextStream out(stdout);
-    printDrmTracks(out, mSync.GetDrmTracks());
+    printDrmTracks(out, aPlan.mDrmTracks);
 }
 
 void CliRunObserver::printDrmTracks(QTextStream& aOut, const TrackList& aTracks)
@@ -143,11 +169,11 @@ void CliRunObserver::printDrmTracks(QTextStream& aOut, const TrackList& aTracks)
         aOut << "  " << aTracks.at(i).artistName() << " - " << aTracks.at(i).trackName() << "\n";
 }
 
-void CliRunObserver::notEnoughSpace(qint64 aAdditionalSpaceRequired)
+bool CliRunObserver::goOnWithoutSpace(const SyncPlan& aPlan)
 {
     finishLine();
     QTextStream out(stdout);
-    const qint64 megabytes = aAdditionalSpaceRequired / 1024 / 1024;
+    const qint64 megabytes = (aPlan.mSpaceNeeded - aPlan.mFreeSpace) / 1024 / 1024;
     out << "There is not enough space on the phone: " << megabytes
         << " MB more are needed. If the sync goes on, some tracks will not be copied.\n";
     out.flush();
@@ -156,6 +182,5 @@ void CliRunObserver::notEnoughSpace(qint64 aAdditionalSpaceRequired)
         goOn = CliTerminal::askYesNo(QStringLiteral("Sync anyway?"));
     else if (!goOn)
         out << "Not going on (--ignore-space goes on anyway).\n";
-    if (!goOn)
-        mSync.Cancel();
+    return goOn;
 }

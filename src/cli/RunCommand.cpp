@@ -9,13 +9,12 @@
 #include "cli/CliTerminal.h"
 #include "cli/SyncStateText.h"
 #include "device/Device.h"
+#include "device/DeviceType.h"
 #include "device/UsbMSDevice.h"
 #include "library/LocalMusicLibrary.h"
 #include "library/itunes/LibrarySnapshotCache.h"
-#include "sync/MusicSync.h"
-#include "settings/SyncSettings.h"
 #include "sync/BackupTransferStage.h"
-#include "sync/RunLock.h"
+#include "sync/SyncSession.h"
 #include "tracks/SyncState.h"
 #include "tracks/Track.h"
 
@@ -36,7 +35,7 @@ const QString kForceFull = QStringLiteral("force-full");
 const QString kDryRun = QStringLiteral("dry-run");
 const QString kBackupPasswordFile = QStringLiteral("backup-password-file");
 
-std::atomic<MusicSync*> gRunningSync{nullptr};
+std::atomic<SyncSession*> gRunningSync{nullptr};
 std::atomic<int> gInterrupts{0};
 
 // Cancel only sets an atomic flag, which is safe inside a signal handler. A second Ctrl-C
@@ -44,7 +43,7 @@ std::atomic<int> gInterrupts{0};
 // short that way stays behind; it is shorter than its source, and the next run copies it again.
 void onInterrupt(int aSignal)
 {
-    if (MusicSync* sync = gRunningSync.load())
+    if (SyncSession* sync = gRunningSync.load())
         sync->Cancel();
     if (gInterrupts.fetch_add(1) >= 1)
         std::signal(aSignal, SIG_DFL);
@@ -53,7 +52,7 @@ void onInterrupt(int aSignal)
 class InterruptHandler
 {
 public:
-    explicit InterruptHandler(MusicSync& aSync)
+    explicit InterruptHandler(SyncSession& aSync)
     {
         gRunningSync.store(&aSync);
         gInterrupts.store(0);
@@ -152,128 +151,100 @@ int RunCommand::run(const CliOptions& aOptions)
         err << "pellmar-sync run: " << error << "\n";
         return CliExit::kError;
     }
-    if (!phone->IsMounted()) {
-        err << "pellmar-sync run: " << phones.notMountedText(phone) << "\n";
-        return CliExit::kError;
-    }
-    // A damaged settings file reads as no settings at all; the user must learn why.
-    SyncSettings settings;
-    settings.load();
-    if (settings.wasDamaged()) {
-        out << "The settings file " << SyncSettings::settingsFilePath() << " is damaged; "
-            << (settings.damagedCopyPath().isEmpty()
-                    ? QStringLiteral("no copy of it could be kept")
-                    : QStringLiteral("its content was kept as ") + settings.damagedCopyPath())
-            << ". Set the phone up again with 'pellmar-sync setup'.\n";
-        return CliExit::kNotConfigured;
-    }
-    // As the window does: a phone that is not set up is not touched at all.
-    if (!phone->IsConfigured()) {
-        out << "The phone '" << phone->FriendlyName()
-            << "' is not set up; run 'pellmar-sync setup' first.\n";
-        return CliExit::kNotConfigured;
-    }
-    // One run per phone: two copying side by side would corrupt the track cache.
-    RunLock lock = RunLock::forPhone(phone->UniqueDeviceId());
-    if (!lock.tryLock()) {
-        err << "pellmar-sync run: the phone '" << phone->FriendlyName() << "' is in use by "
-            << lock.holder() << "; wait for that run to end\n";
-        return CliExit::kBusy;
-    }
+    CliRunObserver::Answers answers;
+    answers.confirmDeletions = aOptions.isSet(kYes);
+    answers.ignoreSpace = aOptions.isSet(kIgnoreSpace);
+    answers.interactive = CliTerminal::stdinIsTerminal();
+    answers.backupPasswordFile = aOptions.value(kBackupPasswordFile);
+    CliRunObserver observer(answers, CliTerminal::stdoutIsTerminal(),
+                            [&phones](Device* aPhone) { return phones.notMountedText(aPhone); });
+    LocalMusicLibrary library;
+    SyncSession session(&library, observer);
+    if (!session.begin(phone, phones.parentOf(phone)))
+        return observer.refusal();
     out << "Phone: " << phone->FriendlyName();
     if (auto* folderPhone = dynamic_cast<UsbMSDevice*>(phone))
         out << " (" << folderPhone->RootPath() << ")";
     out << "\n";
     out.flush();
 
-    LocalMusicLibrary library;
-    MusicSync sync(&library, phone, phones.parentOf(phone));
     if (aOptions.isSet(kDryRun))
-        return CliDryRun::run(sync, aOptions.isSet(kForceFull), out);
-    CliRunObserver::Answers answers;
-    answers.confirmDeletions = aOptions.isSet(kYes);
-    answers.ignoreSpace = aOptions.isSet(kIgnoreSpace);
-    answers.interactive = CliTerminal::stdinIsTerminal();
-    answers.backupPasswordFile = aOptions.value(kBackupPasswordFile);
-    CliRunObserver observer(sync, answers, CliTerminal::stdoutIsTerminal());
-    observer.connectTo(sync);
-
-    int finalState = -1;
-    QObject::connect(&sync, qOverload<int, int>(&MusicSync::ProgressUpdate), &observer,
-                     [&finalState](int aState, int) { finalState = aState; },
-                     Qt::QueuedConnection);
+        return CliDryRun::print(session.planOnly(aOptions.isSet(kForceFull)),
+                                phone->GetDeviceType() == DeviceType::Mtp, out);
+    observer.connectTo(session);
     QEventLoop loop;
-    QObject::connect(sync.Thread(), &QThread::finished, &loop, &QEventLoop::quit,
+    QObject::connect(&session, &SyncSession::ended, &loop, &QEventLoop::quit,
                      Qt::QueuedConnection);
     {
-        InterruptHandler interrupts(sync);
-        sync.StartInNewThread(aOptions.isSet(kForceFull));
+        InterruptHandler interrupts(session);
+        session.start(aOptions.isSet(kForceFull));
         loop.exec();
-        sync.Wait();
-        // Progress that was queued before the thread ended.
+        // Progress that was queued before the run ended.
         QCoreApplication::sendPostedEvents();
     }
     observer.finishLine();
 
-    const QList<Track>& notCopied = sync.GetNonCopiedTracks();
-    const QList<Track>& notDeleted = sync.GetNonDeletedTracks();
-    out << "Tracks copied: " << sync.CopiedCount() << ", deleted: " << sync.DeletedCount()
+    const SyncResult& result = session.result();
+    const int finalState = result.mFinalState;
+    const QList<Track>& notCopied = result.mNotCopied;
+    const QList<Track>& notDeleted = result.mNotDeleted;
+    out << "Tracks copied: " << result.mCopied << ", deleted: " << result.mDeleted
         << "\n";
     // Each failure with its reason, so that the user knows what to mend.
     const auto withReason = [](const QString& aItem, const QStringList& aReasons, int aIndex) {
         const QString reason = aReasons.value(aIndex);
         return reason.isEmpty() ? aItem : aItem + QStringLiteral(" (") + reason + QLatin1Char(')');
     };
-    if (sync.PhoneDisconnected())
+    if (result.mPhoneDisconnected)
         out << "The phone was disconnected.\n";
     if (!notCopied.isEmpty()) {
         out << "Not copied: " << notCopied.size() << ":\n";
         for (int i = 0; i < notCopied.size(); ++i)
-            out << "  " << withReason(notCopied.at(i).path(), sync.NonCopiedReasons(), i) << "\n";
+            out << "  " << withReason(notCopied.at(i).path(), result.mNotCopiedReasons, i) << "\n";
     }
     if (!notDeleted.isEmpty()) {
         out << "Not deleted from the phone: " << notDeleted.size() << "\n";
         for (int i = 0; i < notDeleted.size(); ++i)
-            out << "  " << withReason(notDeleted.at(i).deviceId(), sync.NonDeletedReasons(), i)
+            out << "  " << withReason(notDeleted.at(i).deviceId(), result.mNotDeletedReasons, i)
                 << "\n";
     }
-    if (sync.LibraryReadFailed()) {
+    if (result.mLibraryReadFailed) {
         const QString reason = LibrarySnapshotCache::lastRefusal();
         out << "The iTunes library could not be read"
             << (reason.isEmpty() ? QString() : QStringLiteral(" (") + reason + QLatin1Char(')'))
             << "; nothing was changed on the phone.\n";
     }
-    const QStringList& notWritten = sync.GetNotWrittenPlaylists();
+    const QStringList& notWritten = result.mNotWrittenPlaylists;
     if (!notWritten.isEmpty())
         out << "Playlists not written to the phone: " << notWritten.join(QStringLiteral(", "))
             << "\n";
     if (finalState == SyncState::NotConfigured || finalState == SyncState::NoSettings)
         out << "The phone is not set up; run 'pellmar-sync setup' first.\n";
-    if (sync.BackupPasswordWrong())
+    if (result.mBackupPasswordWrong)
         err << "pellmar-sync run: The backup password is not right. Nothing of the backup was "
                "transferred; its choices stay for the next run.\n";
-    else if (sync.BackupPasswordNotGiven())
+    else if (result.mBackupPasswordNotGiven)
         err << "pellmar-sync run: the selected backup is encrypted and its password was not "
                "given, so it was not transferred (its choices stay for the next run). Give the "
                "password with --backup-password-file FILE (the first line of FILE), or run on "
                "a terminal to be asked for it.\n";
-    else if (sync.BackupTransferPostponed())
+    else if (result.mBackupTransferPostponed)
         err << "pellmar-sync run: the data of the selected backup was not transferred: "
             << BackupTransferStage::workingFolder()
             << " is in use by another export or run. It will be transferred on the next run.\n";
-    else if (sync.BackupTransferFailed())
+    else if (result.mBackupTransferFailed)
         err << "pellmar-sync run: it has not been possible to transfer data from the selected "
                "backup: it may be damaged, or encrypted in a way that cannot be opened. Then "
                "make an unencrypted backup (with idevicebackup2, iTunes or Finder) and run "
                "again (the copy choices were switched off: choose them again with "
                "'pellmar-sync setup').\n";
-    if (!sync.PhoneFilesFolder().isEmpty())
+    if (!result.mPhoneFilesFolder.isEmpty())
         out << "The backup's data, in files the phone's own apps import, is in its "
-            << sync.PhoneFilesFolder() << " folder; README.txt there says how to import each.\n";
+            << result.mPhoneFilesFolder << " folder; README.txt there says how to import each.\n";
     if (!notCopied.isEmpty() && SyncState::isIdle(finalState) && finalState != SyncState::Cancelled) {
         // A run that left tracks behind never ends on a line that calls it complete.
         QStringList reasons;
-        for (const QString& reason : sync.NonCopiedReasons()) {
+        for (const QString& reason : result.mNotCopiedReasons) {
             if (!reason.isEmpty() && !reasons.contains(reason))
                 reasons.append(reason);
         }
@@ -286,8 +257,8 @@ int RunCommand::run(const CliOptions& aOptions)
     }
     const int exitCode = exitCodeFor(
         finalState, notCopied.isEmpty() && notDeleted.isEmpty() && notWritten.isEmpty());
-    if (sync.BackupPasswordWrong() && (exitCode == CliExit::kDone || exitCode == CliExit::kError))
+    if (result.mBackupPasswordWrong && (exitCode == CliExit::kDone || exitCode == CliExit::kError))
         return CliExit::kWrongPassword;
-    const bool transferMissing = sync.BackupTransferFailed() || sync.BackupPasswordNotGiven();
+    const bool transferMissing = result.mBackupTransferFailed || result.mBackupPasswordNotGiven;
     return transferMissing && exitCode == CliExit::kDone ? CliExit::kError : exitCode;
 }

@@ -8,9 +8,10 @@
 #include "backup/PhoneFiles.h"
 #include "device/Device.h"
 #include "settings/SyncSettings.h"
-#include "sync/MusicSync.h"
 #include "sync/PhotoCopier.h"
 #include "sync/RunLock.h"
+#include "sync/SyncResult.h"
+#include "sync/SyncRunContext.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -29,9 +30,11 @@ QString phonePath(const char* aFileName)
 
 } // namespace
 
-BackupTransferStage::BackupTransferStage(MusicSync& aSync, SyncSettings& aSettings,
-                                         const QString& aDeviceId)
-    : mSync(aSync), mSettings(aSettings), mDeviceId(aDeviceId)
+BackupTransferStage::BackupTransferStage(SyncRunContext& aContext, const SyncSettings& aSettings,
+                                         const QString& aDeviceId, SyncResult& aResult,
+                                         const QByteArray& aPassword)
+    : mContext(aContext), mSettings(aSettings), mDeviceId(aDeviceId), mResult(aResult),
+      mPassword(aPassword)
 {
 }
 
@@ -54,9 +57,17 @@ void BackupTransferStage::removeLeftovers()
         AppleExtractor::emptyWorkingFolder(workingFolder());
 }
 
+bool BackupTransferStage::removeDir(const QString& aDirName)
+{
+    logMessage("removeDir");
+    logValue("dirName", aDirName);
+    // Links inside are removed, not followed: what they point to is not ours to delete.
+    return QDir(aDirName).removeRecursively();
+}
+
 void BackupTransferStage::run()
 {
-    LogScope scope("MusicSync::transferBackup");
+    LogScope scope("BackupTransferStage::run");
     const QString backupPath = mSettings.selectedBackupPath(mDeviceId);
     // The working folder is shared with "pellmar-sync export" and the runs of other phones;
     // emptying it under one of them would cut its files. The choices stay on, so the next run
@@ -65,11 +76,11 @@ void BackupTransferStage::run()
     if (!lock.tryLock()) {
         logValue("The working folder is in use by", lock.holder());
         if (!backupPath.isEmpty())
-            mSync.SetBackupTransferPostponed();
+            mResult.mBackupTransferFailed = mResult.mBackupTransferPostponed = true;
         return;
     }
     // Whatever an earlier run unpacked must not linger, whether or not a backup is chosen now.
-    if (!MusicSync::removeDir(workingFolder()))
+    if (!removeDir(workingFolder()))
         logMessage("Could not empty the working folder");
     logValue("backupPath", backupPath);
     if (backupPath.isEmpty())
@@ -86,14 +97,14 @@ void BackupTransferStage::run()
         transferBlackBerry(backupPath);
     else if (!transferIPhone(backupPath))
         return;
-    if (mSync.hasBeenCancelled()) {
+    if (mContext.hasBeenCancelled()) {
         // Half a transfer is no transfer: the choices stay on so that the next run completes
         // it (files already on the phone are kept, not copied twice).
         logMessage("Backup transfer cancelled - the copy choices stay on");
         return;
     }
 
-    mSync.ChangeState(SyncState::Preparing);
+    mContext.ChangeState(SyncState::Preparing);
     copyToPhone();
     switchCopySettingsOff();
 }
@@ -106,7 +117,7 @@ void BackupTransferStage::transferBlackBerry(const QString& aBackupPath)
     if (mSettings.copyAddressBook(mDeviceId))
         flags |= BlackBerryReader::kAddressBook;
     if (mSettings.copyPhotos(mDeviceId)) {
-        PhotoCopier photos(mSync);
+        PhotoCopier photos(mContext);
         const auto folders = mSettings.getSettingsList(mDeviceId, kPhotoFoldersList);
         for (const auto& folder : folders) {
             logValue("photoFolder", folder.second);
@@ -117,31 +128,18 @@ void BackupTransferStage::transferBlackBerry(const QString& aBackupPath)
     BlackBerryReader::readBlackBerryBackup(aBackupPath, workingFolder(), flags, phoneFilesFolder());
 }
 
-QByteArray BackupTransferStage::backupPassword(const QString& aBackupPath)
-{
-    QByteArray password = mSync.TakeBackupPassword();
-    if (password.isEmpty()) {
-        logMessage("Asking for the backup password");
-        emit mSync.BackupPasswordNeeded(aBackupPath);
-        password = mSync.TakeBackupPassword();
-    }
-    return password;
-}
-
 bool BackupTransferStage::transferIPhone(const QString& aBackupPath)
 {
     AppleExtractor extractor;
     extractor.mPhoneFilesFolder = phoneFilesFolder();
     if (BackupDiscovery::isEncrypted(aBackupPath)) {
-        QByteArray password = backupPassword(aBackupPath);
-        if (password.isEmpty()) {
+        if (mPassword.isEmpty()) {
             logMessage("No backup password given - the transfer waits for the next run");
-            mSync.SetBackupPasswordNotGiven();
+            mResult.mBackupPasswordNotGiven = true;
             return false;
         }
-        extractor.setBackupPassword(password);
-        password.fill('\0');
-        mSync.UpdateProgress(SyncState::Preparing,
+        extractor.setBackupPassword(mPassword);
+        mContext.UpdateProgress(SyncState::Preparing,
                              QCoreApplication::translate("SyncUi",
                                                          "Checking the backup password..."));
     }
@@ -149,11 +147,11 @@ bool BackupTransferStage::transferIPhone(const QString& aBackupPath)
     logValue("extractFromManifest", result);
     if (result == AppleExtractor::kWrongPassword || result == AppleExtractor::kPasswordNeeded) {
         logMessage("The backup password is not right - the copy choices stay on");
-        mSync.SetBackupPasswordWrong();
+        mResult.mBackupPasswordWrong = true;
         return false;
     }
     if (result != 0) {
-        mSync.SetBackupTransferFailed(true);
+        mResult.mBackupTransferFailed = true;
         return true;
     }
     const QString folder = workingFolder();
@@ -167,8 +165,8 @@ bool BackupTransferStage::transferIPhone(const QString& aBackupPath)
     if (mSettings.copyNotes(mDeviceId))
         extractor.generateNotesXML(folder, folder + QStringLiteral("notes.xml"));
     if (mSettings.copyPhotos(mDeviceId)) {
-        mSync.ChangeState(SyncState::CopyingPhotos);
-        PhotoCopier(mSync).copyPhotos(extractor.mPhotos);
+        mContext.ChangeState(SyncState::CopyingPhotos);
+        PhotoCopier(mContext).copyPhotos(extractor.mPhotos);
     }
     return true;
 }
@@ -180,7 +178,7 @@ void BackupTransferStage::copyToPhone()
     const QString address = folder + QStringLiteral("address.xml");
     const QString calendar = folder + QStringLiteral("calendar.xml");
     const QString notes = folder + QStringLiteral("notes.xml");
-    Device* device = mSync.device();
+    Device* device = mContext.device();
     const auto copy = [device](const QString& aSource, const char* aName) {
         if (QFileInfo::exists(aSource) && device->CopyFile(aSource, phonePath(aName), true) != 0)
             logValue("Could not copy to the phone", aSource);
@@ -216,11 +214,11 @@ void BackupTransferStage::copyPhoneFiles()
     if (files.removeAll(PhoneFiles::kReadme) > 0)
         files.append(PhoneFiles::kReadme);
 
-    Device* device = mSync.device();
+    Device* device = mContext.device();
     const QString target = QString(PhoneFiles::kPhoneFolder).replace(u'/', u'\\') + u'\\';
     int copied = 0;
     for (const QString& file : std::as_const(files)) {
-        if (mSync.hasBeenCancelled())
+        if (mContext.hasBeenCancelled())
             break;
         // Replacing writes through a temporary name: an unplugged cable leaves no half file.
         const QString destination = target + QString(file).replace(u'/', u'\\');
@@ -234,15 +232,19 @@ void BackupTransferStage::copyPhoneFiles()
     }
     logValue("Files for the phone's own apps", copied);
     if (copied > 0)
-        mSync.SetPhoneFilesFolder(PhoneFiles::kPhoneFolder);
+        mResult.mPhoneFilesFolder = PhoneFiles::kPhoneFolder;
 }
 
 void BackupTransferStage::switchCopySettingsOff()
 {
-    mSettings.setCopyAddressBook(mDeviceId, false);
-    mSettings.setCopyPhotos(mDeviceId, false);
-    mSettings.setCopyTextMessages(mDeviceId, false);
-    mSettings.setCopyCalendar(mDeviceId, false);
-    mSettings.setCopyNotes(mDeviceId, false);
-    mSettings.save();
+    // Read afresh: the front end may have saved an answer since the run's snapshot.
+    SyncSettings settings;
+    if (settings.load() != 0)
+        return;
+    settings.setCopyAddressBook(mDeviceId, false);
+    settings.setCopyPhotos(mDeviceId, false);
+    settings.setCopyTextMessages(mDeviceId, false);
+    settings.setCopyCalendar(mDeviceId, false);
+    settings.setCopyNotes(mDeviceId, false);
+    settings.save();
 }

@@ -4,7 +4,7 @@
 #include "app/DebugLog.h"
 #include "device/Device.h"
 #include "device/DeviceParent.h"
-#include "sync/MusicSync.h"
+#include "sync/SyncRunContext.h"
 #include "sync/VideoConverter.h"
 
 #include <QDir>
@@ -19,7 +19,7 @@ const QLatin1Char kPhoneSeparator('\\');
 int PhotoCopier::screenPixels() const
 {
     int pixels = VideoConverter::kDefaultScreenPixels;
-    if (DeviceParent* parent = mSync.deviceParent()) {
+    if (DeviceParent* parent = mContext.deviceParent()) {
         int version = -1;
         int reported = -1;
         parent->GetAndroidInfo(version, reported);
@@ -33,7 +33,7 @@ int PhotoCopier::screenPixels() const
 
 int PhotoCopier::copyPhotos(const QString& aSourceFolder, const QString& aDestination)
 {
-    LogScope scope("MusicSync::copyPhotos");
+    LogScope scope("PhotoCopier::copyPhotos");
     logValue("sourceFolder", aSourceFolder);
     logValue("destination", aDestination);
     if (!QFileInfo(aSourceFolder).isDir()) {
@@ -64,10 +64,10 @@ int PhotoCopier::copyTree(const QString& aSourceFolder, const QString& aDestinat
         if (entry.isDir()) {
             copied += copyTree(entry.absoluteFilePath(), destination, aVisited);
         } else if (entry.isFile()) {
-            if (mSync.hasBeenCancelled())
+            if (mContext.hasBeenCancelled())
                 return copied;
-            mSync.UpdateProgress(mSync.State(), name);
-            const int result = mSync.device()->CopyFile(entry.absoluteFilePath(), destination, false);
+            mContext.UpdateProgress(mContext.State(), name);
+            const int result = mContext.device()->CopyFile(entry.absoluteFilePath(), destination, false);
             if (result == 0)
                 ++copied;
             else
@@ -79,20 +79,20 @@ int PhotoCopier::copyTree(const QString& aSourceFolder, const QString& aDestinat
 
 int PhotoCopier::copyPhotos(const QList<PhotoPath>& aPhotos)
 {
-    LogScope scope("MusicSync::copyPhotos");
+    LogScope scope("PhotoCopier::copyPhotos");
     const QString tempVideo = AppPaths::corvoFolder() + QStringLiteral("/temp.mp4");
     int copied = 0;
     for (const PhotoPath& photo : aPhotos) {
-        if (mSync.hasBeenCancelled())
+        if (mContext.hasBeenCancelled())
             break;
         QString destination = QStringLiteral("DCIM") + kPhoneSeparator + photo.mDestPhotoPath;
         logValue("photoPath.mSourceName", photo.mSourceName);
         logValue("destinationOnDevice", destination);
         const QString shownName = destination.section(kPhoneSeparator, -1);
-        mSync.UpdateProgress(mSync.State(), shownName);
+        mContext.UpdateProgress(mContext.State(), shownName);
         QString source = photo.mSourceName;
         if (destination.size() > 3 && destination.endsWith(QLatin1String("mov"), Qt::CaseInsensitive)) {
-            mSync.UpdateProgress(SyncState::ConvertingVideo, shownName);
+            mContext.UpdateProgress(SyncState::ConvertingVideo, shownName);
             const int pixels = screenPixels();
             logValue("screenPixels", pixels);
             if (VideoConverter::convert(photo.mSourceName, tempVideo, pixels)) {
@@ -103,9 +103,9 @@ int PhotoCopier::copyPhotos(const QList<PhotoPath>& aPhotos)
                 // The phone may not play the original, but the user's video is not lost.
                 logMessage("Video not converted - copying the original");
             }
-            mSync.UpdateProgress(SyncState::CopyingPhotos, shownName);
+            mContext.UpdateProgress(SyncState::CopyingPhotos, shownName);
         }
-        if (mSync.device()->CopyFile(source, destination, false) == 0)
+        if (mContext.device()->CopyFile(source, destination, false) == 0)
             ++copied;
         else
             logValue("Photo not copied", photo.mSourceName);

@@ -6,7 +6,7 @@
 #include <QSet>
 #include <QString>
 
-class MusicSync;
+class SyncRunContext;
 
 // Copies photos to the phone's "DCIM" folder during a run: folder trees of the PC (BlackBerry
 // photos) and the camera roll of an unpacked iPhone backup, whose ".mov" videos become ".mp4".
@@ -14,7 +14,7 @@ class MusicSync;
 class PhotoCopier
 {
 public:
-    explicit PhotoCopier(MusicSync& aSync) : mSync(aSync) {}
+    explicit PhotoCopier(SyncRunContext& aContext) : mContext(aContext) {}
 
     // Copies the tree below aSourceFolder into aDestination on the phone ("\" separated),
     // leaving out hidden files and folders and keeping files already there. Returns how many
@@ -31,5 +31,5 @@ private:
     int copyTree(const QString& aSourceFolder, const QString& aDestination,
                  QSet<QString>& aVisited);
 
-    MusicSync& mSync;
+    SyncRunContext& mContext;
 };

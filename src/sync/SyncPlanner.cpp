@@ -1,9 +1,12 @@
 #include "sync/SyncPlanner.h"
 
 #include "app/DebugLog.h"
+#include "backup/iphone/BackupDiscovery.h"
+#include "backup/blackberry/BlackBerryReader.h"
 #include "device/Device.h"
+#include "library/LocalMusicLibrary.h"
 #include "settings/SyncSettings.h"
-#include "sync/MusicSync.h"
+#include "sync/SyncRunContext.h"
 #include "tracks/TrackCache.h"
 
 #include <QFile>
@@ -11,16 +14,126 @@
 #include <QSet>
 #include <QTemporaryDir>
 
-bool SyncPlanner::readCacheCopy(const SyncSettings& aSettings, const QString& aId)
+#include <algorithm>
+#include <string>
+
+namespace {
+
+QString asText(const QString& aText)
 {
-    LogScope scope("SyncPlanner::readCacheCopy");
+    return aText;
+}
+
+[[maybe_unused]] QString asText(const std::wstring& aText)
+{
+    return QString::fromStdWString(aText);
+}
+
+template <typename List> QStringList asTextList(const List& aList)
+{
+    QStringList result;
+    for (const auto& item : aList)
+        result.append(asText(item));
+    return result;
+}
+
+} // namespace
+
+SyncPlanner::SyncPlanner(LocalMusicLibrary* aLibrary, Device* aDevice, SyncRunContext* aContext)
+    : mLibrary(aLibrary), mDevice(aDevice), mContext(aContext)
+{
+}
+
+bool SyncPlanner::cancelled()
+{
+    return mContext && mContext->hasBeenCancelled();
+}
+
+SyncPlan SyncPlanner::plan(const SyncSettings* aSettings, bool aForceFull)
+{
+    LogScope scope("SyncPlanner::plan");
+    mPlan = SyncPlan();
+    mPlan.mForceFull = aForceFull;
+    if (quint64 freeSpace = 0; mDevice->GetFreeStorageSpace(freeSpace) == 0)
+        mPlan.mFreeSpace = qint64(freeSpace);
+    logValue("mFreeSpace", mPlan.mFreeSpace);
+    if (!aSettings) {
+        mPlan.mOutcome = SyncState::NoSettings;
+        return std::move(mPlan);
+    }
+    mPlan.mDeviceId = mDevice->UniqueDeviceId();
+    logValue("id", mPlan.mDeviceId);
+    if (!readConfiguration(*aSettings)) {
+        mPlan.mOutcome = SyncState::NotConfigured;
+        return std::move(mPlan);
+    }
+    if (cancelled())
+        return std::move(mPlan);
+    if (mContext) {
+        logMessage("Preparing to sync");
+        mContext->ChangeState(SyncState::Preparing);
+    }
+    mPlan.mBackupPath = aSettings->selectedBackupPath(mPlan.mDeviceId);
+    mPlan.mBackupEncrypted = !mPlan.mBackupPath.isEmpty()
+                             && !BlackBerryReader::isBlackBerryBackup(mPlan.mBackupPath)
+                             && BackupDiscovery::isEncrypted(mPlan.mBackupPath);
+    // A full run deletes the cache first.
+    if (!aForceFull && !readCache(*aSettings)) {
+        mPlan.mCacheUnusable = true;
+        mPlan.mOutcome = SyncState::FinishedWithErrors;
+        return std::move(mPlan);
+    }
+    choosePlaylists();
+    if (!scanPlaylists(*aSettings)) {
+        mPlan.mLibraryReadFailed = true;
+        mPlan.mOutcome = SyncState::FinishedWithErrors;
+        return std::move(mPlan);
+    }
+    gatherPodcasts(*aSettings);
+    planTracks();
+    bool onPhone = false;
+    for (qint32 i = 0; i < mPlan.mTracks.count() && !onPhone; ++i)
+        onPhone = mPlan.mTracks.at(i).onRemoteDevice();
+    mPlan.mRefreshAlbumArt = onPhone && aSettings->forceArtworkSync(mPlan.mDeviceId);
+    planPlaylists();
+    mPlan.mOutcome = SyncState::Finished;
+    return std::move(mPlan);
+}
+
+bool SyncPlanner::readConfiguration(const SyncSettings& aSettings)
+{
+    LogScope scope("SyncPlanner::readConfiguration");
+    mPlaylistNames.clear();
+    mPodcastNames.clear();
+    const int result = aSettings.getConfig(mPlan.mDeviceId, mSyncEntireLibrary,
+                                           mPodcastSyncSetting, mPlaylistNames, mPodcastNames);
+    if (result != 0) {
+        logMessage("Could not get config");
+        logReturn(result);
+        return false;
+    }
+    mPlan.mEnableArtworkSync = aSettings.enableArtworkSync(mPlan.mDeviceId);
+    logValue("mEnableArtworkSync", int(mPlan.mEnableArtworkSync));
+    logReturn(result);
+    return true;
+}
+
+bool SyncPlanner::readCache(const SyncSettings& aSettings)
+{
+    LogScope scope("SyncPlanner::readCache");
     QString cacheFileName;
-    aSettings.getCacheFileName(aId, cacheFileName);
+    aSettings.getCacheFileName(mPlan.mDeviceId, cacheFileName);
     const QString path = TrackCache::resolveCacheFilePath(cacheFileName);
     // No cache yet, or a name the run replaces by a new one: the run starts from an empty cache.
-    if (path.isEmpty() || !QFileInfo::exists(path)) {
+    if (path.isEmpty() || !SyncSettings::isGeneratedCacheFileName(cacheFileName)
+        || !QFileInfo::exists(path) || QFileInfo(path).size() == 0) {
         logReturn(1);
         return true;
+    }
+    if (!mReadCacheCopy) {
+        const bool read = readCacheFile(path);
+        logReturn(read);
+        return read;
     }
     QTemporaryDir copyFolder;
     const QString copy = copyFolder.filePath(QStringLiteral("mcache"));
@@ -33,79 +146,138 @@ bool SyncPlanner::readCacheCopy(const SyncSettings& aSettings, const QString& aI
         logReturn(0);
         return false;
     }
-    const int result = mSync.readCachedTracks(mSync.mTrackCache.openFile(copy));
-    mSync.mTrackCache.close();
-    logReturn(result == 0);
+    const bool read = readCacheFile(copy);
+    logReturn(read);
+    return read;
+}
+
+bool SyncPlanner::readCacheFile(const QString& aPath)
+{
+    TrackCache cache;
+    qint32 result = cache.openFile(aPath);
+    logValue("open", result);
+    if (result == TrackCacheResult::kNewCacheFile)
+        result = 0;
+    if (result == 0) {
+        result = cache.updateTrackList(mPlan.mTracks, -1);
+        logValue("updateTrackList", result);
+    }
+    cache.close();
+    if (result != 0)
+        logMessage("Track cache is unusable");
     return result == 0;
 }
 
-SyncPlan SyncPlanner::plan(bool aForceFull)
+void SyncPlanner::choosePlaylists()
 {
-    LogScope scope("SyncPlanner::plan");
-    SyncPlan plan;
-    mSync.mForceFull = aForceFull;
-    plan.mFreeSpace = mSync.mFreeSpace;
-
-    // Read only: this object is never saved.
-    SyncSettings settings;
-    if (settings.load() != 0) {
-        plan.mOutcome = SyncState::NoSettings;
-        return plan;
+    if (!mSyncEntireLibrary)
+        return;
+    LogScope scope("SyncPlanner::choosePlaylists");
+    mLibrary->refreshPlaylists();
+    logMessage("Synchronizing to entire library");
+    for (const QString& name : asTextList(mLibrary->playlists())) {
+        if (name.isEmpty())
+            continue;
+        logValue("Adding playlist", name);
+        mPlaylistNames.append(name);
     }
-    const QString id = mSync.mDevice->UniqueDeviceId();
-    if (mSync.readConfiguration(settings, id) != 0) {
-        plan.mOutcome = SyncState::NotConfigured;
-        return plan;
-    }
-    plan.mBackupPath = settings.selectedBackupPath(id);
-    // A full run deletes the cache first.
-    if (!aForceFull && !readCacheCopy(settings, id)) {
-        plan.mCacheUnusable = true;
-        plan.mOutcome = SyncState::FinishedWithErrors;
-        return plan;
-    }
-    mSync.choosePlaylists();
-    if (!mSync.scanPlaylists(id)) {
-        plan.mLibraryReadFailed = true;
-        plan.mOutcome = SyncState::FinishedWithErrors;
-        return plan;
-    }
-    mSync.gatherPodcasts(id);
-
-    plan.mSpaceNeeded = mSync.spaceNeeded();
-    plan.mSpaceShort = mSync.spaceIsShort();
-    mSync.GetTracksToDelete();
-    for (qint32 i = 0; i < mSync.mTracksToDelete.count(); ++i)
-        plan.mToDelete.append(mSync.mTracksToDelete.at(i));
-    // The run copies from the last track to the first.
-    const TrackList& tracks = mSync.mTrackList;
-    bool onPhone = false;
-    for (qint32 i = tracks.count() - 1; i >= 0; --i) {
-        if (MusicSync::wouldCopy(tracks.at(i)))
-            plan.mToCopy.append(tracks.at(i));
-        onPhone = onPhone || tracks.at(i).onRemoteDevice();
-    }
-    plan.mRefreshAlbumArt = onPhone && settings.forceArtworkSync(id);
-    planPlaylists(plan);
-    plan.mOutcome = SyncState::Finished;
-    return plan;
 }
 
-void SyncPlanner::planPlaylists(SyncPlan& aPlan)
+bool SyncPlanner::scanPlaylists(const SyncSettings& aSettings)
+{
+    // The library must answer at all (its Music playlist, or its first one).
+    std::shared_ptr<itunes::IITPlaylist> probe;
+    qint64 probeSize = 0;
+    if (mLibrary->getPlaylist(QString(), probe, probeSize) != 0)
+        return false;
+    const bool convert = aSettings.convertAacToMp3(mPlan.mDeviceId);
+    for (const QString& name : std::as_const(mPlaylistNames)) {
+        logMessage("Scanning local playlist");
+        logValue("wSyncPlaylistName", name);
+        PlaylistEntry entry;
+        logEnter("SyncPlanner::ScanLocalPlaylist");
+        qint64 playlistSize = 0;
+        const int result = mLibrary->getAllTracks(name, mPlan.mTracks, playlistSize, convert,
+                                                  mPlan.mDrmTracks, entry, mSyncEntireLibrary);
+        logExit("SyncPlanner::ScanLocalPlaylist");
+        if (result != 0) {
+            logValue("getAllTracks failed", result);
+            // A playlist the user removed from the library chooses nothing; any other failure
+            // leaves the choice unknown.
+            std::shared_ptr<itunes::IITPlaylist> playlist;
+            qint64 size = 0;
+            if (mLibrary->getPlaylist(name, playlist, size) != LocalMusicLibrary::kPlaylistNotFound)
+                return false;
+            logMessage("Playlist is no longer in the library");
+        }
+        mPlan.mPlaylists.append(entry);
+    }
+    return true;
+}
+
+void SyncPlanner::gatherPodcasts(const SyncSettings& aSettings)
+{
+    LogScope scope("SyncPlanner::gatherPodcasts");
+    if (mPodcastSyncSetting == 1) {
+        logMessage("Synchronizing all podcasts");
+        mLibrary->refreshPodcasts();
+        mPodcastNames = asTextList(mLibrary->podcasts());
+        for (const QString& name : std::as_const(mPodcastNames))
+            logValue("playlistName", name);
+    } else if (mPodcastSyncSetting == 0) {
+        return;
+    }
+    const int episodes = aSettings.numberOfEpisodesToSync(mPlan.mDeviceId);
+    logValue("numberOfEpisodesToSync", episodes);
+
+    QList<PlaylistEntry> entries;
+    TrackList podcastTracks;
+    mLibrary->getPodcasts(mPodcastNames, entries, podcastTracks);
+    for (PlaylistEntry& entry : entries) {
+        std::stable_sort(entry.mItems.begin(), entry.mItems.end(),
+                         [](const PlaylistItem& a, const PlaylistItem& b) {
+                             return a.mDateAdded > b.mDateAdded;
+                         });
+        if (episodes != 0 && entry.mItems.size() > episodes)
+            entry.mItems.resize(episodes);
+        for (PlaylistItem& item : entry.mItems)
+            item.mTrackIndex = mPlan.mTracks.addTrack(podcastTracks.at(item.mTrackIndex));
+        mPlan.mPlaylists.append(entry);
+    }
+}
+
+void SyncPlanner::planTracks()
+{
+    LogScope scope("SyncPlanner::planTracks");
+    const TrackList& tracks = mPlan.mTracks;
+    mPlan.mSpaceNeeded = tracks.totalLocalSize() - tracks.totalSizeOnDevice();
+    mPlan.mSpaceShort = mPlan.mSpaceNeeded > mPlan.mFreeSpace && !mPlan.mForceFull;
+    logValue("spaceNeeded", mPlan.mSpaceNeeded);
+    for (qint32 i = 0; i < tracks.count(); ++i) {
+        if (SyncPlan::wouldDelete(tracks.at(i)))
+            mPlan.mToDelete.append(tracks.at(i));
+    }
+    logValue("tracksToDelete", qint64(mPlan.mToDelete.size()));
+    // The run copies from the last track to the first.
+    for (qint32 i = tracks.count() - 1; i >= 0; --i) {
+        if (SyncPlan::wouldCopy(tracks.at(i)))
+            mPlan.mToCopy.append(tracks.at(i));
+    }
+}
+
+void SyncPlanner::planPlaylists()
 {
     QSet<QString> written;
-    for (const QList<PlaylistEntry>* entries : {&mSync.mPlaylistEntries, &mSync.mPodcastEntries}) {
-        for (const PlaylistEntry& entry : *entries) {
-            if (entry.mName.isEmpty())
-                continue;
-            aPlan.mPlaylistsToWrite.append(entry.mName);
-            const QString baseName = Device::PlaylistFileName(entry.mName);
-            if (!baseName.isEmpty())
-                written.insert(baseName + QStringLiteral(".m3u"));
-        }
+    for (const PlaylistEntry& entry : std::as_const(mPlan.mPlaylists)) {
+        if (entry.mName.isEmpty())
+            continue;
+        mPlan.mPlaylistsToWrite.append(entry.mName);
+        const QString baseName = Device::PlaylistFileName(entry.mName);
+        if (!baseName.isEmpty())
+            written.insert(baseName + QStringLiteral(".m3u"));
     }
-    for (const QString& file : mSync.mDevice->PlaylistFiles()) {
+    for (const QString& file : mDevice->PlaylistFiles()) {
         if (!written.contains(file))
-            aPlan.mPlaylistFilesToClear.append(file);
+            mPlan.mPlaylistFilesToClear.append(file);
     }
 }

@@ -2,25 +2,50 @@
 
 #include "sync/SyncPlan.h"
 
-class MusicSync;
+class Device;
+class LocalMusicLibrary;
+class SyncRunContext;
 class SyncSettings;
 
-// A dry run: reads the phone's settings, its track cache and the library through the run's
-// own steps and says what the run would copy, delete and write, changing neither the phone,
-// the track cache nor the settings file. The cache is read from a private copy, because
-// opening the real one may create or extend it.
+// Works out what a synchronisation run of one phone is to do, from one snapshot of the settings,
+// the phone's track cache and the library, and changes nothing: not the phone, not the track
+// cache, not the settings file.
 class SyncPlanner
 {
 public:
-    explicit SyncPlanner(MusicSync& aSync) : mSync(aSync) {}
+    // aContext: the run's (progress, cancellation); null for a plan that is only shown.
+    SyncPlanner(LocalMusicLibrary* aLibrary, Device* aDevice, SyncRunContext* aContext = nullptr);
 
-    // aForceFull plans the run that forgets what the phone holds.
-    SyncPlan plan(bool aForceFull);
+    // aSettings: null when the settings file could not be read. aForceFull plans the run that
+    // forgets what the phone holds.
+    SyncPlan plan(const SyncSettings* aSettings, bool aForceFull);
+    // A plan that is only shown reads a private copy of the track cache: opening the real one
+    // may create or extend it, and a run may be using it.
+    void setReadCacheCopy(bool aCopy) { mReadCacheCopy = aCopy; }
 
 private:
-    // Loads the cached tracks into the run's list; false when the cache cannot be read.
-    bool readCacheCopy(const SyncSettings& aSettings, const QString& aId);
-    void planPlaylists(SyncPlan& aPlan);
+    // The phone's configuration; false when the phone has none.
+    bool readConfiguration(const SyncSettings& aSettings);
+    // Loads the cached tracks into the plan's list; false when the cache cannot be read.
+    bool readCache(const SyncSettings& aSettings);
+    bool readCacheFile(const QString& aPath);
+    void choosePlaylists();
+    // False when the library could not be read.
+    bool scanPlaylists(const SyncSettings& aSettings);
+    void gatherPodcasts(const SyncSettings& aSettings);
+    void planTracks();
+    void planPlaylists();
+    bool cancelled();
 
-    MusicSync& mSync;
+    LocalMusicLibrary* mLibrary;
+    Device* mDevice;
+    SyncRunContext* mContext;
+    bool mReadCacheCopy = false;
+    SyncPlan mPlan;
+
+    // What the phone's configuration asks for.
+    bool mSyncEntireLibrary = false;
+    int mPodcastSyncSetting = 0;
+    QStringList mPlaylistNames;
+    QStringList mPodcastNames;
 };

@@ -4,7 +4,7 @@
 #include "device/DeviceList.h"
 #include "device/DeviceType.h"
 #include "settings/SyncSettings.h"
-#include "sync/MusicSync.h"
+#include "sync/SyncResult.h"
 #include "ui/BackupPasswordKeyring.h"
 #include "ui/MessageCatalogue.h"
 #include "ui/ModalAnswerer.h"
@@ -25,11 +25,11 @@ void tell(QWidget* aParent, QMessageBox::Icon aIcon, const QString& aText, const
 
 } // namespace
 
-void AfterRunNotices::show(QWidget* aParent, const MusicSync* aSync,
+void AfterRunNotices::show(QWidget* aParent, const SyncResult* aResult,
                            const QString& aKeyringPasswordOf, DeviceList& aDevices, bool aComplete)
 {
     const MessageCatalogue& c = MessageCatalogue::get();
-    if (aSync && aSync->BackupPasswordWrong()) {
+    if (aResult && aResult->mBackupPasswordWrong) {
         // A kept password that no longer opens the backup is dropped: the next run asks.
         if (!aKeyringPasswordOf.isEmpty())
             BackupPasswordKeyring::forget(aKeyringPasswordOf);
@@ -38,11 +38,11 @@ void AfterRunNotices::show(QWidget* aParent, const MusicSync* aSync,
              tr("Nothing of the backup was transferred; it will be with the next "
                 "synchronization."));
     }
-    if (aSync && aSync->BackupTransferFailed())
+    if (aResult && aResult->mBackupTransferFailed)
         tell(aParent, QMessageBox::Warning, c.backupTransferFailed, "backupFailedBox");
-    if (aSync && !aSync->PhoneFilesFolder().isEmpty())
+    if (aResult && !aResult->mPhoneFilesFolder.isEmpty())
         tell(aParent, QMessageBox::Information,
-             c.phoneFilesWritten.arg(aSync->PhoneFilesFolder().toHtmlEscaped()), "phoneFilesBox");
+             c.phoneFilesWritten.arg(aResult->mPhoneFilesFolder.toHtmlEscaped()), "phoneFilesBox");
     // The reminder begins "Synchronization is complete.": only a complete run earns it.
     if (!aComplete || !aDevices.DeviceIsConnected())
         return;

@@ -4,7 +4,7 @@
 #include <QString>
 
 class DeviceList;
-class MusicSync;
+struct SyncResult;
 class QWidget;
 
 // What the window tells the user once a run has ended, each in a box of its own: a backup
@@ -15,9 +15,9 @@ class AfterRunNotices
     Q_DECLARE_TR_FUNCTIONS(AfterRunNotices)
 
 public:
-    // aSync is the run that ended (none: only the eject reminder). aKeyringPasswordOf names
+    // aResult is what the run that ended did (none: only the eject reminder). aKeyringPasswordOf names
     // the backup whose password the run took from the keyring: a kept password that turned
     // out wrong is dropped there. aComplete: the run finished.
-    static void show(QWidget* aParent, const MusicSync* aSync, const QString& aKeyringPasswordOf,
+    static void show(QWidget* aParent, const SyncResult* aResult, const QString& aKeyringPasswordOf,
                      DeviceList& aDevices, bool aComplete);
 };

@@ -3,7 +3,7 @@
 #include "app/DebugLog.h"
 #include "library/itunes/LibraryLocator.h"
 #include "settings/SyncSettings.h"
-#include "sync/MusicSync.h"
+#include "sync/SyncPlan.h"
 #include "ui/DeleteTracksConfirm.h"
 #include "ui/MessageCatalogue.h"
 #include "ui/ModalAnswerer.h"
@@ -14,24 +14,25 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-void RunQuestions::confirmDeletions(MusicSync& aSync, const QString& aId)
+bool RunQuestions::confirmDeletions(const SyncPlan& aPlan, const QString& aId)
 {
     SyncSettings settings;
     settings.load();
     if (settings.deleteWithoutWarning(aId)) {
         logMessage("Skipping warning");
-        aSync.SetDeleteConfirmed(true);
-        return;
+        return true;
     }
     logMessage("Displaying warning");
-    DeleteTracksConfirm dialog(aSync.TracksToDelete());
+    TrackList tracks;
+    for (const Track& track : aPlan.mToDelete)
+        tracks.addTrack(track);
+    DeleteTracksConfirm dialog(tracks);
     const int result = ModalAnswerer::exec(dialog);
-    if (result == DeleteTracksConfirm::kYes || result == DeleteTracksConfirm::kYesAlways)
-        aSync.SetDeleteConfirmed(true);
     if (result == DeleteTracksConfirm::kYesAlways) {
         settings.setDeleteWithoutWarning(aId, true);
         settings.save();
     }
+    return result == DeleteTracksConfirm::kYes || result == DeleteTracksConfirm::kYesAlways;
 }
 
 bool RunQuestions::goOnWithoutSpace(QWidget* aParent, qint64 aAdditionalSpaceRequired)

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-class MusicSync;
+struct SyncPlan;
 class QWidget;
 
 // The questions the window asks: whether a run may delete tracks, whether it goes on when
@@ -12,9 +12,9 @@ class QWidget;
 class RunQuestions
 {
 public:
-    // Asks (unless the phone aId is set to delete without asking) and tells aSync the answer;
-    // "always" is stored for the phone.
-    static void confirmDeletions(MusicSync& aSync, const QString& aId);
+    // Whether aPlan's deletions may go ahead: asked unless the phone aId is set to delete
+    // without asking; "always" is stored for the phone.
+    static bool confirmDeletions(const SyncPlan& aPlan, const QString& aId);
     // True when the user chose to synchronise anyway.
     static bool goOnWithoutSpace(QWidget* aParent, qint64 aAdditionalSpaceRequired);
     // True when the user chose to stop the run and close.

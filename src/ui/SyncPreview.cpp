@@ -2,17 +2,17 @@
 
 #include "app/CrashGuard.h"
 #include "app/DebugLog.h"
-#include "sync/MusicSync.h"
+#include "settings/SyncSettings.h"
 #include "sync/SyncPlanner.h"
 #include "ui/ModalAnswerer.h"
 #include "ui/SyncPreviewDialog.h"
 
 #include <QThread>
 
-SyncPreview::SyncPreview(LocalMusicLibrary* aLibrary, Device* aDevice, DeviceParent* aParent,
-                         bool aForceFull, const QString& aPhoneName, QObject* aOwner)
-    : QObject(aOwner), mSync(std::make_unique<MusicSync>(aLibrary, aDevice, aParent)),
-      mForceFull(aForceFull), mPhoneName(aPhoneName)
+SyncPreview::SyncPreview(LocalMusicLibrary* aLibrary, Device* aDevice, bool aForceFull,
+                         const QString& aPhoneName, QObject* aOwner)
+    : QObject(aOwner), mLibrary(aLibrary), mDevice(aDevice), mForceFull(aForceFull),
+      mPhoneName(aPhoneName)
 {
 }
 
@@ -30,7 +30,14 @@ void SyncPreview::start()
     mThread = QThread::create([this] {
         // An exception while planning must not take the window with it: it leaves an empty plan
         // that says the run would stop with errors.
-        if (!CrashGuard::run([this] { mPlan = SyncPlanner(*mSync).plan(mForceFull); }))
+        const auto plan = [this] {
+            SyncSettings settings;
+            const bool read = settings.load() == 0;
+            SyncPlanner planner(mLibrary, mDevice);
+            planner.setReadCacheCopy(true);
+            mPlan = planner.plan(read ? &settings : nullptr, mForceFull);
+        };
+        if (!CrashGuard::run(plan))
             mPlan.mOutcome = SyncState::FinishedWithErrors;
     });
     connect(mThread, &QThread::finished, this, &SyncPreview::ready);
@@ -45,7 +52,7 @@ bool SyncPreview::isRunning() const
 QStringList SyncPreview::copyProtected() const
 {
     QStringList names;
-    const TrackList& drm = mSync->GetDrmTracks();
+    const TrackList& drm = mPlan.mDrmTracks;
     for (qint32 i = 0; i < drm.count(); ++i)
         names.append(drm.at(i).trackName());
     return names;

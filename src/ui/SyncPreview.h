@@ -4,12 +4,8 @@
 
 #include <QObject>
 
-#include <memory>
-
 class Device;
-class DeviceParent;
 class LocalMusicLibrary;
-class MusicSync;
 class QThread;
 class QWidget;
 
@@ -21,7 +17,7 @@ class SyncPreview : public QObject
     Q_OBJECT
 
 public:
-    SyncPreview(LocalMusicLibrary* aLibrary, Device* aDevice, DeviceParent* aParent,
+    SyncPreview(LocalMusicLibrary* aLibrary, Device* aDevice,
                 bool aForceFull, const QString& aPhoneName, QObject* aOwner = nullptr);
     ~SyncPreview() override;
 
@@ -38,7 +34,8 @@ signals:
     void ready();
 
 private:
-    std::unique_ptr<MusicSync> mSync;
+    LocalMusicLibrary* mLibrary;
+    Device* mDevice;
     bool mForceFull;
     QString mPhoneName;
     SyncPlan mPlan;

@@ -1,6 +1,6 @@
 #include "ui/SyncSummaryView.h"
 
-#include "sync/MusicSync.h"
+#include "sync/SyncResult.h"
 #include "tracks/SyncState.h"
 
 #include <QLabel>
@@ -62,26 +62,26 @@ void SyncSummaryView::clear()
     hide();
 }
 
-void SyncSummaryView::showRun(const MusicSync& aSync, int aState)
+void SyncSummaryView::showRun(const SyncResult& aResult, int aState)
 {
     clear();
-    const QList<Track>& notCopied = aSync.GetNonCopiedTracks();
-    const TrackList& drm = aSync.GetDrmTracks();
+    const QList<Track>& notCopied = aResult.mNotCopied;
+    const TrackList& drm = aResult.mDrmTracks;
     const qsizetype left = notCopied.size() + drm.count();
-    const int copied = aSync.CopiedCount();
+    const int copied = aResult.mCopied;
     QStringList parts{copied == 1 ? tr("1 track copied") : tr("%1 tracks copied").arg(copied),
-                      tr("%1 deleted").arg(aSync.DeletedCount())};
+                      tr("%1 deleted").arg(aResult.mDeleted)};
     if (left > 0)
         parts.append(tr("%1 not copied").arg(left));
-    if (!aSync.GetNonDeletedTracks().isEmpty())
-        parts.append(tr("%1 not deleted").arg(aSync.GetNonDeletedTracks().size()));
+    if (!aResult.mNotDeleted.isEmpty())
+        parts.append(tr("%1 not deleted").arg(aResult.mNotDeleted.size()));
     QString headline = parts.join(QStringLiteral(", ")) + QLatin1Char('.');
     QString why;
     if (aState == SyncState::Cancelled)
         why = tr("The synchronization was stopped before it finished.");
-    else if (aSync.LibraryReadFailed())
+    else if (aResult.mLibraryReadFailed)
         why = tr("The library could not be read, so nothing was changed on your phone.");
-    else if (aSync.PhoneDisconnected())
+    else if (aResult.mPhoneDisconnected)
         why = tr("Your phone was disconnected during the synchronization.");
     else if (aState == SyncState::FinishedWithErrors)
         why = tr("An error stopped the synchronization before it finished.");
@@ -89,7 +89,7 @@ void SyncSummaryView::showRun(const MusicSync& aSync, int aState)
         headline = why + QLatin1Char(' ') + headline;
     mHeadline->setText(headline);
 
-    const QStringList& reasons = aSync.NonCopiedReasons();
+    const QStringList& reasons = aResult.mNotCopiedReasons;
     for (qsizetype i = 0; i < notCopied.size(); ++i) {
         const QString reason = reasons.value(i);
         mList->addItem(tr("Not copied: %1 (%2)")
@@ -100,14 +100,14 @@ void SyncSummaryView::showRun(const MusicSync& aSync, int aState)
         mList->addItem(tr("Not copied: %1 (copy protected, it cannot be played on your phone)")
                            .arg(trackText(drm.at(i))));
     }
-    const QList<Track>& notDeleted = aSync.GetNonDeletedTracks();
+    const QList<Track>& notDeleted = aResult.mNotDeleted;
     for (qsizetype i = 0; i < notDeleted.size(); ++i) {
-        const QString reason = aSync.NonDeletedReasons().value(i);
+        const QString reason = aResult.mNotDeletedReasons.value(i);
         mList->addItem(tr("Not deleted: %1 (%2)")
                            .arg(trackText(notDeleted.at(i)),
                                 reasonText(reason, QT_TRANSLATE_NOOP("SyncSummaryView", "the deletion failed"))));
     }
-    for (const QString& playlist : aSync.GetNotWrittenPlaylists())
+    for (const QString& playlist : aResult.mNotWrittenPlaylists)
         mList->addItem(tr("Playlist not written: %1").arg(playlist));
     mList->setVisible(mList->count() > 0);
     // As tall as its lines, up to six of them; more scroll.

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-class MusicSync;
+struct SyncResult;
 class QLabel;
 class QListWidget;
 
@@ -18,7 +18,7 @@ public:
     explicit SyncSummaryView(QWidget* aParent = nullptr);
 
     // Fills the view from a run that has ended with aState and shows it.
-    void showRun(const MusicSync& aSync, int aState);
+    void showRun(const SyncResult& aResult, int aState);
     void clear();
 
     // The headline and the listed lines, as shown.

@@ -7,10 +7,9 @@
 #include "device/mtp/MtpPhoneRefresher.h"
 #include "library/PodcastRamCache.h"
 #include "settings/SyncSettings.h"
-#include "sync/MusicSync.h"
+#include "sync/SyncSession.h"
 #include "tracks/SyncState.h"
 #include "ui/AfterRunNotices.h"
-#include "ui/BackupPasswordDialog.h"
 #include "ui/FolderPhoneChooser.h"
 #include "ui/HelpLink.h"
 #include "ui/HttpHelpRequest.h"
@@ -25,6 +24,7 @@
 #include "ui/SyncControls.h"
 #include "ui/SyncStatusPanel.h"
 #include "ui/SyncSummaryView.h"
+#include "ui/SyncUiFrontEnd.h"
 #include "ui/UpdateDialog.h"
 #include "ui/UsbEjectWarning.h"
 #include "ui/WebHost.h"
@@ -39,7 +39,8 @@
 #include <QVBoxLayout>
 
 SyncUi::SyncUi(QWidget* aParent, const QString& aSystemRoot)
-    : QWidget(aParent), mDeviceList(std::make_unique<DeviceList>(nullptr, aSystemRoot))
+    : QWidget(aParent), mFrontEnd(std::make_unique<SyncUiFrontEnd>(*this)),
+      mDeviceList(std::make_unique<DeviceList>(nullptr, aSystemRoot))
 {
     LogScope scope("SyncUi::SyncUi");
     setObjectName(QStringLiteral("syncUi"));
@@ -121,12 +122,9 @@ SyncUi::~SyncUi()
 {
     // The plan reads the phone and the library: it ends before they go.
     mPreview.reset();
-    if (mMusicSync) {
-        mMusicSync->Cancel();
-        mMusicSync->Wait();
-    }
-    // The run borrows the phone, which the device list owns: the run goes first.
-    mMusicSync.reset();
+    // The run borrows the phone, which the device list owns: the run goes first (its end is
+    // awaited).
+    mSession.reset();
     mAutoRefresher.reset();
 }
 
@@ -208,7 +206,7 @@ void SyncUi::SetRegularButtons()
 
 void SyncUi::SetSyncingButtons()
 {
-    mControls->setSyncing(mMusicSync && mMusicSync->IsRunning(), mStopRequested);
+    mControls->setSyncing(mSession && mSession->isRunning(), mStopRequested);
 }
 
 
@@ -230,17 +228,17 @@ void SyncUi::UpdateProgress(int a_state, int a_percent_complete)
     const int previous = mState;
     const bool changed = a_state != mState;
     mState = a_state;
-    if (changed && a_state == SyncState::Finished && mMusicSync) {
-        UnfinishedRunNotice::markFinished(mMusicSync->device()->UniqueDeviceId());
+    if (changed && a_state == SyncState::Finished && mSession) {
+        UnfinishedRunNotice::markFinished(mSession->device()->UniqueDeviceId());
         // A full resynchronization is asked for one run, not for every run after it.
         mForceFull->setChecked(false);
     }
     if (changed && SyncState::isIdle(a_state))
         mStopRequested = false;
-    if (changed && mMusicSync
+    if (changed && mSession
         && (a_state == SyncState::Finished || a_state == SyncState::FinishedWithErrors
             || a_state == SyncState::Cancelled))
-        mSummary->showRun(*mMusicSync, a_state);
+        mSummary->showRun(mSession->result(), a_state);
     showStateWidgets(a_state);
     showStateTexts(a_state, a_percent_complete, previous, changed);
     if (SyncState::isIdle(a_state) && changed)
@@ -325,7 +323,7 @@ void SyncUi::showStateTexts(int aState, int aPercent, int aPrevious, bool aChang
         break;
     case SyncState::Finished: {
         // A run that left tracks behind is never called complete; the summary says why.
-        const qsizetype left = mMusicSync ? mMusicSync->GetNonCopiedTracks().size() : 0;
+        const qsizetype left = mSession ? mSession->result().mNotCopied.size() : 0;
         idle(left > 0 ? c.syncEndedNotCopied : c.syncComplete, QString());
         afterSyncSteps(left == 0);
         break;
@@ -409,23 +407,11 @@ void SyncUi::useFolderAsPhone()
     changeSettings(kModeNewPhone);
 }
 
-void SyncUi::askBackupPassword(QString aBackupPath)
-{
-    LogScope scope("SyncUi::askBackupPassword");
-    if (!mMusicSync)
-        return;
-    bool kept = false;
-    QByteArray password = BackupPasswordDialog::ask(this, aBackupPath, kept);
-    if (kept)
-        mKeyringPasswordOf = aBackupPath;
-    mMusicSync->SetBackupPassword(password);
-    password.fill('\0');
-}
-
 void SyncUi::afterSyncSteps(bool aComplete)
 {
     if (!mShutdownRequested)
-        AfterRunNotices::show(this, mMusicSync.get(), mKeyringPasswordOf, *mDeviceList, aComplete);
+        AfterRunNotices::show(this, mSession ? &mSession->result() : nullptr,
+                              mFrontEnd->keyringPasswordOf(), *mDeviceList, aComplete);
 }
 
 // ---- Synchronisation ----------------------------------------------------------------------
@@ -433,70 +419,46 @@ void SyncUi::afterSyncSteps(bool aComplete)
 void SyncUi::startSync()
 {
     LogScope scope("SyncUi::startSync");
-    const MessageCatalogue& c = MessageCatalogue::get();
     mAutoRefresher->stop();
     if (mDeviceList->DeviceIsConnected()) {
         logMessage("Device is connected");
         if (!mDeviceList->ConnectedDevice()->IsMounted()) {
-            logMessage("Device is not mounted");
-            QMessageBox box(QMessageBox::Warning, c.productName, c.enableUsb, QMessageBox::Ok,
-                            this);
-            box.setObjectName(QStringLiteral("notMountedBox"));
-            ModalAnswerer::exec(box);
+            mFrontEnd->phoneNotMounted(*mDeviceList->ConnectedDevice());
             return;
         }
     }
     mDeviceList->RefreshDevices();
     if (mDeviceList->DeviceIsConnected())
         logMessage("Device is connected");
-    mMusicSync.reset();
-    mRunLock.reset();
+    mSession.reset();
     mDeviceList->RefreshDevices();
     if (!mDeviceList->DeviceIsConnected()) {
         logMessage("Device not connected - unexpected");
         return;
     }
     Device* phone = mDeviceList->ConnectedDevice();
-    if (!phone->IsConfigured()) {
-        logMessage("Device is not configured");
-        changeSettings(kModeNewPhone);
+    // Checks the phone (set up, not in another run) and takes its run lock, or says why not.
+    auto session = std::make_unique<SyncSession>(&mLibrary, *mFrontEnd);
+    if (!session->begin(phone, mDeviceList->ParentOf(phone)))
         return;
-    }
-    if (!lockPhone(*phone)) {
-        SetRegularButtons();
-        mAutoRefresher->start();
-        return;
-    }
-    mMusicSync = std::make_unique<MusicSync>(&mLibrary, phone, mDeviceList->ParentOf(phone));
-    MusicSync* sync = mMusicSync.get();
-    // With the run as the receiver, the release of a run that was already replaced is dropped
-    // together with that run, and never frees the lock of the next one.
-    connect(sync->Thread(), &QThread::finished, sync, [this] { mRunLock.reset(); });
-    connect(sync, qOverload<int, int>(&MusicSync::ProgressUpdate), &mProgressRelay,
+    mSession = std::move(session);
+    connect(mSession.get(), qOverload<int, int>(&SyncSession::ProgressUpdate), &mProgressRelay,
             &ProgressRelay::report, Qt::DirectConnection);
-    connect(sync, qOverload<int, int, QString>(&MusicSync::ProgressUpdate), &mProgressRelay,
-            &ProgressRelay::reportTrack, Qt::DirectConnection);
-    connect(sync, &MusicSync::ConfirmDeleteTracks, this, &SyncUi::ConfirmDeleteTracks,
-            Qt::BlockingQueuedConnection);
-    connect(sync, &MusicSync::DrmTracksFound, this, &SyncUi::displayDrmTracksWarning,
-            Qt::BlockingQueuedConnection);
-    connect(sync, &MusicSync::notEnoughSpace, this, &SyncUi::notEnoughSpace,
-            Qt::BlockingQueuedConnection);
-    connect(sync, &MusicSync::BackupPasswordNeeded, this, &SyncUi::askBackupPassword,
-            Qt::BlockingQueuedConnection);
-    mKeyringPasswordOf.clear();
+    connect(mSession.get(), qOverload<int, int, QString>(&SyncSession::ProgressUpdate),
+            &mProgressRelay, &ProgressRelay::reportTrack, Qt::DirectConnection);
+    mFrontEnd->forgetKeyringPassword();
     mSyncButton->setEnabled(false);
     mStopRequested = false;
     mSummary->clear();
     UnfinishedRunNotice::markStarted(phone->UniqueDeviceId());
     mPanel->setNotice(QString());
-    sync->StartInNewThread(mForceFull->isChecked());
+    mSession->start(mForceFull->isChecked());
 }
 
 void SyncUi::previewSync()
 {
     LogScope scope("SyncUi::previewSync");
-    if (mPreview || (mMusicSync && mMusicSync->IsRunning()) || !mDeviceList->DeviceIsConnected())
+    if (mPreview || (mSession && mSession->isRunning()) || !mDeviceList->DeviceIsConnected())
         return;
     Device* phone = mDeviceList->ConnectedDevice();
     if (!phone->IsMounted())
@@ -507,8 +469,8 @@ void SyncUi::previewSync()
     mPanel->setTexts(MessageCatalogue::get().previewing, phone->FriendlyName());
     mPanel->setBusyProgress(true);
     mPanel->showStateWidgets(SyncState::Preparing);
-    mPreview = std::make_unique<SyncPreview>(&mLibrary, phone, mDeviceList->ParentOf(phone),
-                                             mForceFull->isChecked(), phone->FriendlyName());
+    mPreview = std::make_unique<SyncPreview>(&mLibrary, phone, mForceFull->isChecked(),
+                                             phone->FriendlyName());
     connect(mPreview.get(), &SyncPreview::ready, this, &SyncUi::showPreview,
             Qt::QueuedConnection);
     mPreview->start();
@@ -529,25 +491,11 @@ void SyncUi::showPreview()
 void SyncUi::stopSync()
 {
     LogScope scope("SyncUi::stopSync");
-    if (!mMusicSync || !mMusicSync->IsRunning())
+    if (!mSession || !mSession->isRunning())
         return;
     mStopRequested = true;
-    mMusicSync->Cancel();
+    mSession->Cancel();
     UpdateProgress(SyncState::Cancelling, 0);
-}
-
-bool SyncUi::lockPhone(Device& aPhone)
-{
-    // Two runs on one phone at once, from the window and the command line, would copy side by
-    // side and corrupt the phone's track cache.
-    RunLock lock = RunLock::forPhone(aPhone.UniqueDeviceId());
-    if (lock.tryLock()) {
-        mRunLock.emplace(std::move(lock));
-        return true;
-    }
-    logValue("Phone in use by", lock.holder());
-    RunQuestions::tellPhoneInUse(this, aPhone.FriendlyName(), lock.holder());
-    return false;
 }
 
 void SyncUi::changeSettings(int aMode)
@@ -583,33 +531,11 @@ void SyncUi::changeSettings(int aMode)
     startSync();
 }
 
-QString SyncUi::currentPhoneId()
-{
-    if (mMusicSync && mMusicSync->device())
-        return mMusicSync->device()->UniqueDeviceId();
-    if (mDeviceList->DeviceIsConnected())
-        return mDeviceList->ConnectedDevice()->UniqueDeviceId();
-    return QString();
-}
-
-void SyncUi::ConfirmDeleteTracks()
-{
-    LogScope scope("SyncUi::ConfirmDeleteTracks");
-    if (mMusicSync)
-        RunQuestions::confirmDeletions(*mMusicSync, currentPhoneId());
-}
-
-void SyncUi::displayDrmTracksWarning()
-{
-    // Copy-protected tracks are listed in the run's summary; the run does not wait for them.
-    logMessage("SyncUi::displayDrmTracksWarning");
-}
-
 void SyncUi::notEnoughSpace(qint64 aAdditionalSpaceRequired)
 {
     LogScope scope("SyncUi::notEnoughSpace");
-    if (!RunQuestions::goOnWithoutSpace(this, aAdditionalSpaceRequired) && mMusicSync)
-        mMusicSync->Cancel();
+    if (!RunQuestions::goOnWithoutSpace(this, aAdditionalSpaceRequired) && mSession)
+        mSession->Cancel();
 }
 
 // ---- Library health and other slots -------------------------------------------------------
@@ -666,7 +592,7 @@ void SyncUi::softwareUpdateInfoFound()
 void SyncUi::closeEvent(QCloseEvent* aEvent)
 {
     LogScope scope("SyncUi::closeEvent");
-    const bool running = mMusicSync && mMusicSync->IsRunning();
+    const bool running = mSession && mSession->isRunning();
     if (!mShutdownRequested && running && !SyncState::isIdle(mState)
         && !RunQuestions::stopForClose(this)) {
         logMessage("Close refused - the run goes on");
@@ -683,6 +609,6 @@ void SyncUi::closeEvent(QCloseEvent* aEvent)
         UpdateProgress(SyncState::Cancelling, 0);
         aEvent->ignore();
     }
-    if (mMusicSync)
-        mMusicSync->Cancel();
+    if (mSession)
+        mSession->Cancel();
 }

@@ -3,7 +3,6 @@
 #include "device/AutoRefresher.h"
 #include "device/DeviceList.h"
 #include "library/LocalMusicLibrary.h"
-#include "sync/RunLock.h"
 #include "ui/ProgressRelay.h"
 #include "ui/SoftwareUpdateWatcher.h"
 
@@ -13,10 +12,8 @@
 #include <QWidget>
 
 #include <memory>
-#include <optional>
 
 class Device;
-class MusicSync;
 class QCheckBox;
 class QLabel;
 class QProgressBar;
@@ -25,10 +22,13 @@ class SpaceGauge;
 class SyncControls;
 class SyncPreview;
 class SyncStatusPanel;
+class SyncSession;
 class SyncSummaryView;
+class SyncUiFrontEnd;
 
 // The main window: shows the connected phone and what a synchronisation is doing, starts
-// synchronisations, opens the setup wizard and answers the run's questions. One state number,
+// synchronisations (a SyncSession; SyncUiFrontEnd asks its questions), opens the setup wizard.
+// One state number,
 // received through UpdateProgress, drives what it shows; states below 7 are idle, 7 and above
 // busy.
 class SyncUi : public QWidget
@@ -53,15 +53,14 @@ public:
     int state() const { return mState; }
     DeviceList& deviceList() { return *mDeviceList; }
     LocalMusicLibrary& library() { return mLibrary; }
-    MusicSync* musicSync() const { return mMusicSync.get(); }
+    // The current or last run; none before the first.
+    SyncSession* syncSession() const { return mSession.get(); }
     AutoRefresher& autoRefresher() { return *mAutoRefresher; }
     SoftwareUpdateWatcher& updateWatcher() { return mUpdateWatcher; }
     int iTunesFailureCount() const { return mITunesFailureCount; }
     const QMessageBox& iTunesNotice() const { return mITunesNotice; }
 
 public slots:
-    // The run's backup is encrypted: its password from the keyring, else asked (blocking).
-    void askBackupPassword(QString aBackupPath);
     void startSync();
     void changeSettings(int aMode = kModeSettingsButton);
     void UpdateProgress(int a_state, int a_percent_complete);
@@ -69,11 +68,10 @@ public slots:
     void iTunesStarted();
     void podcastNamesUpdated();
     void waitExpired();
-    void ConfirmDeleteTracks();
     void onHelpClicked();
     void softwareUpdateInfoFound();
     void helpLinkClicked(QString aLink);
-    void displayDrmTracksWarning();
+    // Asks whether the run goes on without enough space; stops it when not.
     void notEnoughSpace(qint64 aAdditionalSpaceRequired);
     void iTunesFailure();
     void iTunesOkay();
@@ -93,6 +91,8 @@ protected:
     void closeEvent(QCloseEvent* aEvent) override;
 
 private:
+    friend class SyncUiFrontEnd;
+
     void SetRegularButtons();
     void SetSyncingButtons();
     void showStateWidgets(int aState);
@@ -105,10 +105,6 @@ private:
     void showPreview();
     // In the phone-ready state: a folder phone that is gone, or a phone never set up.
     void showPhoneProblems();
-    // The phone of the current run, else the connected phone; empty when there is none.
-    QString currentPhoneId();
-    // Takes the phone's run lock; tells the user who holds it when another process does.
-    bool lockPhone(Device& aPhone);
 
     QTimer mWaitTimer;
     // The run's progress, thinned to what the window can draw.
@@ -126,12 +122,9 @@ private:
     QPushButton* mFolderButton;
     QLabel* mStatusLabel;
     QLabel* mHintLabel;
-    std::unique_ptr<MusicSync> mMusicSync;
+    std::unique_ptr<SyncUiFrontEnd> mFrontEnd;
+    std::unique_ptr<SyncSession> mSession;
     std::unique_ptr<SyncPreview> mPreview;
-    // Held from the start of a run until its thread ends, as the command line holds it.
-    std::optional<RunLock> mRunLock;
-    // The backup whose password this run took from the keyring.
-    QString mKeyringPasswordOf;
     std::unique_ptr<DeviceList> mDeviceList;
     LocalMusicLibrary mLibrary;
     int mState = -1;

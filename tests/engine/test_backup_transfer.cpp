@@ -15,9 +15,10 @@
 #include "engine/TestPhone.h"
 #include "settings/SyncSettings.h"
 #include "sync/BackupTransferStage.h"
-#include "sync/MusicSync.h"
 #include "sync/PhotoCopier.h"
 #include "sync/RunLock.h"
+#include "sync/SyncRunContext.h"
+#include "sync/SyncSession.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -132,11 +133,11 @@ private:
     EngineFixture::Result runRecordingFailure(EngineFixture& aFixture, bool& aFailed)
     {
         aFailed = false;
-        return aFixture.run(EngineFixture::RunOptions(), [&aFailed](MusicSync& aSync) {
-            QObject::connect(&aSync, qOverload<int, int>(&MusicSync::ProgressUpdate), &aSync,
+        return aFixture.run(EngineFixture::RunOptions(), [&aFailed](SyncSession& aSync) {
+            QObject::connect(&aSync, qOverload<int, int>(&SyncSession::ProgressUpdate), &aSync,
                              [&aFailed, &aSync](int aState, int) {
                                  if (aState == SyncState::Finished)
-                                     aFailed = aSync.BackupTransferFailed();
+                                     aFailed = aSync.result().mBackupTransferFailed;
                              },
                              Qt::DirectConnection);
         });
@@ -306,8 +307,8 @@ private slots:
         EngineFixture fixture;
         prepare(fixture);
         chooseBackup(fixture.phoneId(), backup, CopyChoices());
-        const auto result = fixture.run(EngineFixture::RunOptions(), [](MusicSync& aSync) {
-            QObject::connect(&aSync, qOverload<int, int, QString>(&MusicSync::ProgressUpdate), &aSync,
+        const auto result = fixture.run(EngineFixture::RunOptions(), [](SyncSession& aSync) {
+            QObject::connect(&aSync, qOverload<int, int, QString>(&SyncSession::ProgressUpdate), &aSync,
                              [&aSync](int aState, int, const QString&) {
                                  if (aState == SyncState::CopyingPhotos)
                                      aSync.Cancel();
@@ -406,16 +407,16 @@ private slots:
         phone->ParseAndroidInfo("<android version=\"8\" screen_pixels=\"384000\"/>");
         DeviceParentMs parent(QStringLiteral("Phone"));
         parent.AddDevice(phone);
-        MusicSync sync(nullptr, phone, &parent);
-        PhotoCopier copier(sync);
+        SyncRunContext context(phone, &parent);
+        PhotoCopier copier(context);
         QCOMPARE(copier.screenPixels(), 384000);
         // A phone without a description says nothing of its screen: a current phone's screen
         // is assumed, and videos are only repacked.
         auto* silent = new TestPhone(phoneRoot.path());
         DeviceParentMs silentParent(QStringLiteral("Silent"));
         silentParent.AddDevice(silent);
-        MusicSync silentSync(nullptr, silent, &silentParent);
-        QCOMPARE(PhotoCopier(silentSync).screenPixels(), 1080 * 2400);
+        SyncRunContext silentContext(silent, &silentParent);
+        QCOMPARE(PhotoCopier(silentContext).screenPixels(), 1080 * 2400);
         const int copied = copier.copyPhotos(
             {{movie, QStringLiteral("\\100APPLE\\IMG_0003.MOV")},
              {broken, QStringLiteral("\\100APPLE\\IMG_0004.mov")},

@@ -8,7 +8,7 @@
 #include "engine/EngineFixture.h"
 #include "settings/SyncSettings.h"
 #include "sync/BackupTransferStage.h"
-#include "sync/MusicSync.h"
+#include "sync/SyncSession.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -66,18 +66,17 @@ private slots:
         QStringList asked;
         bool wrong = false;
         bool notGiven = false;
-        const auto result = fixture.run(EngineFixture::RunOptions(), [&](MusicSync& aSync) {
-            QObject::connect(&aSync, &MusicSync::BackupPasswordNeeded, &aSync,
-                             [&, sync = &aSync](const QString& aPath) {
-                                 asked << aPath;
-                                 sync->SetBackupPassword(answer);
-                             },
-                             Qt::DirectConnection);
-            QObject::connect(&aSync, qOverload<int, int>(&MusicSync::ProgressUpdate), &aSync,
+        EngineFixture::RunOptions options;
+        options.mBackupPassword = [&](const QString& aPath) {
+            asked << aPath;
+            return answer;
+        };
+        const auto result = fixture.run(options, [&](SyncSession& aSync) {
+            QObject::connect(&aSync, qOverload<int, int>(&SyncSession::ProgressUpdate), &aSync,
                              [&, sync = &aSync](int aState, int) {
                                  if (aState == SyncState::Finished) {
-                                     wrong = sync->BackupPasswordWrong();
-                                     notGiven = sync->BackupPasswordNotGiven();
+                                     wrong = sync->result().mBackupPasswordWrong;
+                                     notGiven = sync->result().mBackupPasswordNotGiven;
                                  }
                              },
                              Qt::DirectConnection);

@@ -5,7 +5,7 @@
 #include "TestMain.h"
 #include "device/PhoneTree.h"
 #include "engine/EngineFixture.h"
-#include "sync/MusicSync.h"
+#include "sync/SyncSession.h"
 #include "tracks/SyncState.h"
 
 #include <QDir>
@@ -36,8 +36,8 @@ void addTracks(EngineFixture& aFixture)
 EngineFixture::Result runAndPull(EngineFixture& aFixture, const std::function<void()>& aPull)
 {
     int copying = 0;
-    return aFixture.run(EngineFixture::RunOptions(), [&](MusicSync& aSync) {
-        QObject::connect(&aSync, qOverload<int, int, QString>(&MusicSync::ProgressUpdate), &aSync,
+    return aFixture.run(EngineFixture::RunOptions(), [&](SyncSession& aSync) {
+        QObject::connect(&aSync, qOverload<int, int, QString>(&SyncSession::ProgressUpdate), &aSync,
                          [&](int aState, int, const QString&) {
                              if (aState == SyncState::Copying && ++copying == 2)
                                  aPull();

@@ -7,7 +7,9 @@
 #include "library/LocalMusicLibrary.h"
 #include "mtp/FakeMtpBackend.h"
 #include "settings/SyncSettings.h"
-#include "sync/MusicSync.h"
+#include "sync/SyncFrontEnd.h"
+#include "sync/SyncPlan.h"
+#include "sync/SyncSession.h"
 #include "tracks/SyncState.h"
 #include "tracks/TrackCache.h"
 
@@ -489,7 +491,7 @@ private slots:
                              fixture.phoneRoot());
     }
 
-    void threadedRunAsksThroughBlockingSignals()
+    void threadedRunAsksAboutThePlanInTheStartingThread()
     {
         EngineFixture fixture;
         addTwoAlbums(fixture);
@@ -497,31 +499,46 @@ private slots:
         fixture.setPlaylist(QStringLiteral("Mix"), {QStringLiteral("Alpha")});
         fixture.writeLibrary();
 
+        // A window that answers yes, and notes where and about what it was asked.
+        struct Window : SyncFrontEnd
+        {
+            int asked = 0;
+            bool inItsThread = false;
+            qsizetype toDelete = 0;
+            void phoneNotMounted(Device&) override {}
+            void settingsDamaged(const SyncSettings&) override {}
+            void phoneNotConfigured(Device&) override {}
+            void phoneInUse(Device&, const QString&) override {}
+            QByteArray backupPassword(const QString&) override { return {}; }
+            bool goOnWithoutSpace(const SyncPlan&) override { return true; }
+            void copyProtectedFound(const SyncPlan&) override {}
+            bool confirmDeletions(const SyncPlan& aPlan) override
+            {
+                ++asked;
+                inItsThread = QThread::currentThread() == QCoreApplication::instance()->thread();
+                toDelete = aPlan.mToDelete.size();
+                return true;
+            }
+        } window;
         TestPhone phone(fixture.phoneRoot());
         LocalMusicLibrary library;
-        MusicSync sync(&library, &phone, nullptr);
-        QObject window;
+        SyncSession session(&library, window);
+        QVERIFY(session.begin(&phone, nullptr));
         QList<int> states;
-        int asked = 0;
-        QObject::connect(&sync, qOverload<int, int>(&MusicSync::ProgressUpdate), &window,
+        QObject::connect(&session, qOverload<int, int>(&SyncSession::ProgressUpdate), &session,
                          [&states](int aState, int) { states.append(aState); },
                          Qt::QueuedConnection);
-        QObject::connect(&sync, &MusicSync::ConfirmDeleteTracks, &window,
-                         [&]() {
-                             ++asked;
-                             // The run waits: the list is complete when the question comes.
-                             QCOMPARE(sync.TracksToDelete().count(), 3);
-                             sync.SetDeleteConfirmed(true);
-                         },
-                         Qt::BlockingQueuedConnection);
         QEventLoop loop;
-        QObject::connect(sync.Thread(), &QThread::finished, &loop, &QEventLoop::quit,
+        QObject::connect(&session, &SyncSession::ended, &loop, &QEventLoop::quit,
                          Qt::QueuedConnection);
-        sync.StartInNewThread(false);
+        session.start(false);
         loop.exec();
         QCoreApplication::sendPostedEvents();
-        QCOMPARE(asked, 1);
-        QCOMPARE(sync.DeletedCount(), 3);
+        QCOMPARE(window.asked, 1);
+        QVERIFY(window.inItsThread);
+        // The plan is complete when the question comes.
+        QCOMPARE(window.toDelete, 3);
+        QCOMPARE(session.result().mDeleted, 3);
         QCOMPARE(states.last(), SyncState::Finished);
         QCOMPARE(fixture.cachedOnPhone(), QStringList{QStringLiteral("Alpha")});
     }

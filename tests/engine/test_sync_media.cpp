@@ -8,7 +8,6 @@
 #include "sync/AlbumArtImage.h"
 #include "sync/BackupTransferStage.h"
 #include "sync/Mp3Converter.h"
-#include "sync/MusicSync.h"
 #include "tracks/SyncState.h"
 
 #include <QDir>
@@ -191,7 +190,7 @@ private slots:
 
     void removeDirEmptiesTheWorkingFolder()
     {
-        QVERIFY(MusicSync::removeDir(AppPaths::corvoFolder() + QStringLiteral("/no-such-folder")));
+        QVERIFY(BackupTransferStage::removeDir(AppPaths::corvoFolder() + QStringLiteral("/no-such-folder")));
 
         const QString working = BackupTransferStage::workingFolder();
         QVERIFY(QDir().mkpath(working + QStringLiteral("sub/.hidden")));
@@ -204,7 +203,7 @@ private slots:
         QVERIFY(kept.open(QIODevice::WriteOnly));
         kept.close();
         QVERIFY(QFile::link(outside.path(), working + QStringLiteral("link")));
-        QVERIFY(MusicSync::removeDir(working));
+        QVERIFY(BackupTransferStage::removeDir(working));
         QVERIFY(!QFileInfo::exists(working));
         QVERIFY(QFileInfo::exists(outside.filePath(QStringLiteral("keep.txt"))));
     }

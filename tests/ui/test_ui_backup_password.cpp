@@ -7,7 +7,7 @@
 #include "backup/NotesFixture.h"
 #include "engine/EngineFixture.h"
 #include "settings/SyncSettings.h"
-#include "sync/MusicSync.h"
+#include "sync/SyncSession.h"
 #include "ui/MessageCatalogue.h"
 #include "ui/SyncUi.h"
 #include "ui/wizard/DeviceBackupPage.h"
@@ -110,7 +110,7 @@ private slots:
         const auto synchronise = [&] {
             window.findChild<QPushButton*>(QStringLiteral("syncButton"))->click();
             return waitFor([&] {
-                return window.musicSync() && window.musicSync()->Thread()->isFinished()
+                return window.syncSession() && window.syncSession()->hasEnded()
                        && SyncState::isIdle(window.state());
             }, 30000);
         };

@@ -6,7 +6,7 @@
 #include "engine/EngineFixture.h"
 #include "library/LocalMusicLibrary.h"
 #include "settings/SyncSettings.h"
-#include "sync/MusicSync.h"
+#include "sync/SyncSession.h"
 #include "sync/RunLock.h"
 #include "tracks/SyncState.h"
 #include "ui/MessageCatalogue.h"
@@ -66,11 +66,11 @@ int synchronise(SyncUi& aWindow)
 {
     aWindow.findChild<QPushButton*>(QStringLiteral("syncButton"))->click();
     const bool ended = waitFor(
-        [&] { return aWindow.musicSync() && aWindow.musicSync()->Thread()->isFinished(); },
+        [&] { return aWindow.syncSession() && aWindow.syncSession()->hasEnded(); },
         30000);
     QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents();
-    return ended && SyncState::isIdle(aWindow.state()) ? aWindow.musicSync()->State() : -100;
+    return ended && SyncState::isIdle(aWindow.state()) ? aWindow.syncSession()->State() : -100;
 }
 
 // Every file below the phone folder with its size.
@@ -231,7 +231,7 @@ private slots:
         QCOMPARE(dialogs.mShown, QStringList{QStringLiteral("phoneInUseBox")});
         QVERIFY2(dialogs.mTexts.first().contains(QString::number(other.processId())),
                  qPrintable(dialogs.mTexts.first()));
-        QVERIFY(!window.musicSync());
+        QVERIFY(!window.syncSession());
         QCOMPARE(window.state(), int(SyncState::PhoneReady));
         QVERIFY(window.findChild<QPushButton*>(QStringLiteral("syncButton"))->isEnabled());
         QTest::qWait(500);
@@ -456,7 +456,7 @@ private slots:
         QVERIFY(!dialogs.mShown.contains(QStringLiteral("usbEjectWarning")));
         QCOMPARE(statusAfterClose, MessageCatalogue::get().cancelling);
         QVERIFY(stillShown);
-        QVERIFY(!window.musicSync()->IsRunning());
+        QVERIFY(!window.syncSession()->isRunning());
         // Cancelled before deleting: the phone keeps its tracks.
         QCOMPARE(phoneMusic(setup.fixture).size(), 3);
     }

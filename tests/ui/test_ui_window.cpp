@@ -8,7 +8,7 @@
 #include "library/itunes/LibraryLocator.h"
 #include "library/LibraryXmlBuilder.h"
 #include "settings/SyncSettings.h"
-#include "sync/MusicSync.h"
+#include "sync/SyncSession.h"
 #include "ui/HelpLink.h"
 #include "ui/MessageCatalogue.h"
 #include "ui/ModalAnswerer.h"

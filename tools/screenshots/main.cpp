@@ -5,7 +5,7 @@
 #include "app/AppPaths.h"
 #include "app/AppStartup.h"
 #include "device/Device.h"
-#include "sync/MusicSync.h"
+#include "sync/SyncSession.h"
 #include "device/DeviceList.h"
 #include "device/mtp/MtpPhoneRefresher.h"
 #include "settings/SyncSettings.h"
@@ -108,7 +108,7 @@ void runs(SyncUi& aWindow)
 
     ModalAnswerer::setAnswerer([](QDialog& aDialog) { aDialog.accept(); });
     button(aWindow, "syncButton")->click();
-    waitFor([&] { return aWindow.musicSync() && aWindow.musicSync()->Thread()->isFinished(); },
+    waitFor([&] { return aWindow.syncSession() && aWindow.syncSession()->hasEnded(); },
             60000);
     waitFor([&] { return SyncState::isIdle(aWindow.state()); });
     settle(300);
@@ -131,7 +131,7 @@ void runs(SyncUi& aWindow)
         aDialog.accept();
     });
     button(aWindow, "syncButton")->click();
-    waitFor([&] { return aWindow.musicSync() && aWindow.musicSync()->Thread()->isFinished(); },
+    waitFor([&] { return aWindow.syncSession() && aWindow.syncSession()->hasEnded(); },
             60000);
     waitFor([&] { return SyncState::isIdle(aWindow.state()); });
     settle(300);

@@ -10,8 +10,8 @@
 #include "library/LibraryXmlBuilder.h"
 #include "library/LocalMusicLibrary.h"
 #include "settings/SyncSettings.h"
-#include "sync/MusicSync.h"
-#include "sync/SyncPlanner.h"
+#include "sync/SyncFrontEnd.h"
+#include "sync/SyncSession.h"
 #include "tracks/SyncState.h"
 #include "tracks/TrackCache.h"
 #include "tracks/TrackList.h"
@@ -226,11 +226,11 @@ EngineFixture::Result EngineFixture::run()
 
 EngineFixture::Result EngineFixture::run(const RunOptions& aOptions)
 {
-    return run(aOptions, [](MusicSync&) {});
+    return run(aOptions, [](SyncSession&) {});
 }
 
 EngineFixture::Result EngineFixture::run(const RunOptions& aOptions,
-                                         const std::function<void(MusicSync&)>& aSetup)
+                                         const std::function<void(SyncSession&)>& aSetup)
 {
     if (mKind == PhoneKind::Mtp) {
         const std::unique_ptr<MtpPhoneParent> parent = openMtpPhone();
@@ -266,23 +266,69 @@ int EngineFixture::runInChildProcess(const RunOptions& aOptions)
     return WIFSIGNALED(status) ? WTERMSIG(status) : 0;
 }
 
-SyncPlan EngineFixture::plan()
+namespace {
+
+// Answers a run's questions as the options say and counts them.
+class FixtureFrontEnd : public SyncFrontEnd
+{
+public:
+    FixtureFrontEnd(const EngineFixture::RunOptions& aOptions, EngineFixture::Result& aResult)
+        : mOptions(aOptions), mResult(aResult)
+    {
+    }
+    void phoneNotMounted(Device&) override {}
+    void settingsDamaged(const SyncSettings&) override {}
+    void phoneNotConfigured(Device&) override {}
+    void phoneInUse(Device&, const QString&) override {}
+    QByteArray backupPassword(const QString& aBackupPath) override
+    {
+        return mOptions.mBackupPassword ? mOptions.mBackupPassword(aBackupPath) : QByteArray();
+    }
+    bool goOnWithoutSpace(const SyncPlan& aPlan) override
+    {
+        ++mResult.mSpaceAsked;
+        mResult.mSpaceShort = aPlan.mSpaceNeeded - aPlan.mFreeSpace;
+        return mOptions.mGoOnWhenShort;
+    }
+    void copyProtectedFound(const SyncPlan&) override { ++mResult.mDrmAsked; }
+    bool confirmDeletions(const SyncPlan&) override
+    {
+        ++mResult.mConfirmAsked;
+        return mOptions.mConfirmDeletion;
+    }
+
+private:
+    const EngineFixture::RunOptions& mOptions;
+    EngineFixture::Result& mResult;
+};
+
+SyncPlan planOn(Device& aPhone)
 {
     LocalMusicLibrary library;
+    EngineFixture::RunOptions options;
+    EngineFixture::Result result;
+    FixtureFrontEnd answers(options, result);
+    SyncSession session(&library, answers);
+    session.attach(&aPhone, nullptr);
+    return session.planOnly(false);
+}
+
+} // namespace
+
+SyncPlan EngineFixture::plan()
+{
     if (mKind == PhoneKind::Mtp) {
         const std::unique_ptr<MtpPhoneParent> parent = openMtpPhone();
         MtpTestPhone phone(parent.get(), parent->MtpDevice()->GetDevice()->Storages().first());
-        MusicSync sync(&library, &phone, nullptr);
-        return SyncPlanner(sync).plan(false);
+        return planOn(phone);
     }
     TestPhone phone(phoneRoot());
-    MusicSync sync(&library, &phone, nullptr);
-    return SyncPlanner(sync).plan(false);
+    return planOn(phone);
 }
 
 template <class Phone>
 EngineFixture::Result EngineFixture::runOn(Phone& phone, const RunOptions& aOptions,
-                                           const std::function<void(MusicSync&)>& aSetup)
+                                           const std::function<void(SyncSession&)>& aSetup)
 {
     if (aOptions.mFreeSpace >= 0)
         phone.setFreeSpace(aOptions.mFreeSpace);
@@ -291,14 +337,16 @@ EngineFixture::Result EngineFixture::runOn(Phone& phone, const RunOptions& aOpti
     phone.setFaultingDeletion(aOptions.mFaultingDeletion);
 
     LocalMusicLibrary library;
-    MusicSync sync(&library, &phone, nullptr);
     Result result;
+    FixtureFrontEnd answers(aOptions, result);
+    SyncSession sync(&library, answers);
+    sync.attach(&phone, nullptr);
     int attempts = 0;
-    QObject::connect(&sync, qOverload<int, int>(&MusicSync::ProgressUpdate), &sync,
+    QObject::connect(&sync, qOverload<int, int>(&SyncSession::ProgressUpdate), &sync,
                      [&result](int aState, int) { result.mStates.append(aState); },
                      Qt::DirectConnection);
     QObject::connect(
-        &sync, qOverload<int, int, QString>(&MusicSync::ProgressUpdate), &sync,
+        &sync, qOverload<int, int, QString>(&SyncSession::ProgressUpdate), &sync,
         [&](int aState, int aPercent, const QString&) {
             if (aState != SyncState::Copying)
                 return;
@@ -307,26 +355,10 @@ EngineFixture::Result EngineFixture::runOn(Phone& phone, const RunOptions& aOpti
                 sync.Cancel();
         },
         Qt::DirectConnection);
-    QObject::connect(&sync, &MusicSync::ConfirmDeleteTracks, &sync,
-                     [&]() {
-                         ++result.mConfirmAsked;
-                         sync.SetDeleteConfirmed(aOptions.mConfirmDeletion);
-                     },
-                     Qt::DirectConnection);
-    QObject::connect(&sync, &MusicSync::DrmTracksFound, &sync, [&]() { ++result.mDrmAsked; },
-                     Qt::DirectConnection);
-    QObject::connect(&sync, &MusicSync::notEnoughSpace, &sync,
-                     [&](qint64 aShort) {
-                         ++result.mSpaceAsked;
-                         result.mSpaceShort = aShort;
-                         if (!aOptions.mGoOnWhenShort)
-                             sync.Cancel();
-                     },
-                     Qt::DirectConnection);
     aSetup(sync);
     const QString playlistFolder = phoneRoot() + QStringLiteral("/Playlists_CDZ");
     const PhoneTree playlistsBefore = PhoneTree::capture(playlistFolder);
-    sync.RunInCallingThread(aOptions.mForceFull);
+    sync.runInCallingThread(aOptions.mForceFull);
 
     // What the run asked of the phone and the phone did gives the phone's own files.
     ExpectedPhoneFiles::Run run;
@@ -359,14 +391,15 @@ EngineFixture::Result EngineFixture::runOn(Phone& phone, const RunOptions& aOpti
     }
     mOwnFiles.ran(run);
 
-    result.mCopied = sync.CopiedCount();
-    result.mDeleted = sync.DeletedCount();
-    for (const Track& track : sync.GetNonCopiedTracks())
+    const SyncResult& done = sync.result();
+    result.mCopied = done.mCopied;
+    result.mDeleted = done.mDeleted;
+    for (const Track& track : done.mNotCopied)
         result.mNotCopied << track.trackName();
-    result.mNotWrittenPlaylists = sync.GetNotWrittenPlaylists();
-    result.mLastError = sync.LastError();
-    result.mNotCopiedReasons = sync.NonCopiedReasons();
-    result.mPhoneDisconnected = sync.PhoneDisconnected();
+    result.mNotWrittenPlaylists = done.mNotWrittenPlaylists;
+    result.mLastError = done.mLastError;
+    result.mNotCopiedReasons = done.mNotCopiedReasons;
+    result.mPhoneDisconnected = done.mPhoneDisconnected;
     result.mUploadRequests = phone.uploadRequests();
     result.mAlbumArtSent = phone.albumArtSent();
     result.mPrepareCount = phone.prepareCount();

@@ -20,7 +20,7 @@
 
 // A whole synchronisation set-up on real files: a media folder with the tracks, an iTunes
 // library file that lists them, a folder as the phone, and the phone's settings. run() drives
-// one MusicSync run in the calling thread and records what the window would have seen.
+// one run session in the calling thread and records what the window would have seen.
 class FakeMtpBackend;
 class MtpPhoneParent;
 
@@ -86,6 +86,8 @@ public:
         QString mFaultingTrack;
         bool mSegfault = false;
         bool mFaultingDeletion = false;
+        // The answer to the question for an encrypted backup's password (none: no answer).
+        std::function<QByteArray(const QString& aBackupPath)> mBackupPassword;
     };
 
     struct Result
@@ -143,7 +145,7 @@ public:
     // What a dry run of the next run says it would do (as `run --dry-run` plans it).
     SyncPlan plan();
     Result run(const RunOptions& aOptions);
-    Result run(const RunOptions& aOptions, const std::function<void(class MusicSync&)>& aSetup);
+    Result run(const RunOptions& aOptions, const std::function<void(class SyncSession&)>& aSetup);
     // The run in a child process, for faults that end the process: the signal that ended it,
     // 0 when it ended by itself, -1 when it could not be started.
     int runInChildProcess(const RunOptions& aOptions);
@@ -171,7 +173,7 @@ public:
 private:
     template <class Phone>
     Result runOn(Phone& aPhone, const RunOptions& aOptions,
-                 const std::function<void(class MusicSync&)>& aSetup);
+                 const std::function<void(class SyncSession&)>& aSetup);
     // Opens the MTP phone afresh, as the refresher would for a run.
     std::unique_ptr<MtpPhoneParent> openMtpPhone() const;
     // The phone path of a track as this configuration places it (converted to MP3 or not).

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "sync/SyncResult.h"
+#include "tracks/TrackCache.h"
+
+#include <QByteArray>
+#include <QString>
+
+class LocalMusicLibrary;
+class SyncRunContext;
+class SyncSettings;
+struct SyncPlan;
+
+// What the front end answered about a plan before the run acts on it.
+struct SyncAnswers
+{
+    // The plan's deletions may go ahead.
+    bool mDeleteConfirmed = false;
+    // The password of the plan's encrypted backup; empty when not given.
+    QByteArray mBackupPassword;
+};
+
+// Carries out a plan (SyncPlanner) on the phone: moves the backup data, deletes and copies
+// tracks (converting and sending album art on the way), records each in the phone's track cache
+// and writes the playlists. Reports its progress and notices cancellation through the run
+// context; what it did goes into aResult as it goes, complete before the final state is sent.
+class SyncExecutor
+{
+public:
+    // aSettings: the run's snapshot of the settings, read only; what the run switches off is
+    // saved into the settings file as it is then.
+    SyncExecutor(SyncRunContext& aContext, LocalMusicLibrary* aLibrary,
+                 const SyncSettings& aSettings, SyncResult& aResult);
+
+    void execute(SyncPlan& aPlan, SyncAnswers aAnswers);
+
+private:
+    void run(SyncPlan& aPlan, SyncAnswers& aAnswers);
+    // Settings the run changes for the phone: first use over, a cache file name of its own.
+    void markRunStarted(const QString& aId);
+    void deleteCacheFiles(const QString& aId);
+    // Opens the phone's track cache to record the run in; false (the cache cleared) when it
+    // cannot be used.
+    bool openCache(const SyncPlan& aPlan);
+    void forcedAlbumArt(SyncPlan& aPlan, class AlbumArtSender& aAlbumArt);
+    void deleteTracks(SyncPlan& aPlan);
+    void upload(SyncPlan& aPlan, AlbumArtSender& aAlbumArt);
+    void uploadOneTrack(SyncPlan& aPlan, qint32 aIndex, qint32& aAttempts,
+                        AlbumArtSender& aAlbumArt);
+    void writePlaylists(SyncPlan& aPlan);
+    // False, once and for the rest of the run, when the phone is no longer there.
+    bool phoneStillThere();
+    // The words for why the device's last operation failed with aResult; empty when unknown.
+    QString failureReason(int aResult) const;
+    bool cancelled();
+
+    SyncRunContext& mContext;
+    LocalMusicLibrary* mLibrary;
+    const SyncSettings& mSettings;
+    TrackCache mTrackCache;
+    SyncResult& mResult;
+};

@@ -1,0 +1,99 @@
+#pragma once
+
+#include "settings/SyncSettings.h"
+#include "sync/RunLock.h"
+#include "sync/SyncExecutor.h"
+#include "sync/SyncPlan.h"
+#include "sync/SyncResult.h"
+#include "sync/SyncRunContext.h"
+
+#include <QObject>
+
+#include <functional>
+
+#include <memory>
+#include <optional>
+
+class DeviceParent;
+class LocalMusicLibrary;
+class QThread;
+class SyncFrontEnd;
+
+// One synchronisation of one phone, as the window and the command line both run it: checks that
+// the phone can be synchronised (reachable, set up, not in another run) and takes its run lock;
+// plans (SyncPlanner) in a thread of its own; asks the front end about the plan in the thread
+// that started it; carries the plan out (SyncExecutor) in another thread; and keeps the result
+// for the front end to report. One object serves one run.
+class SyncSession : public QObject
+{
+    Q_OBJECT
+
+public:
+    SyncSession(LocalMusicLibrary* aLibrary, SyncFrontEnd& aFrontEnd, QObject* aParent = nullptr);
+    // Stops a run that is still going and waits for it.
+    ~SyncSession() override;
+
+    // Checks aPhone and takes its run lock; false (the front end was told why) when it cannot
+    // be synchronised now.
+    bool begin(Device* aPhone, DeviceParent* aParent);
+    // Uses aPhone without those checks and without the lock (tools, tests and benchmarks that
+    // drive the engine itself).
+    void attach(Device* aPhone, DeviceParent* aParent);
+    // The password of the backup to transfer, when known before the run (a file, the keyring).
+    void setBackupPassword(const QByteArray& aPassword);
+
+    // Plans in a thread of its own, asks, then executes in another; ended() follows.
+    void start(bool aForceFull);
+    // The same in the calling thread (tools, tests and benchmarks).
+    void runInCallingThread(bool aForceFull);
+    // Only the plan, as a dry run shows it: nothing is changed or asked.
+    SyncPlan planOnly(bool aForceFull);
+
+    // Asks the run to stop at its next cancellation point. Safe from any thread, and from a
+    // signal handler.
+    void Cancel();
+    bool hasBeenCancelled();
+    // Started and not ended yet.
+    bool isRunning() const { return mStarted && !mEnded; }
+    bool hasEnded() const { return mEnded; }
+    int State() const { return mContext ? mContext->State() : int(SyncState::None); }
+
+    Device* device() const { return mContext ? mContext->device() : nullptr; }
+    // The plan the run works from; valid once it was made.
+    const SyncPlan& plan() const { return mPlan; }
+    // What the run did; valid once ended() was sent.
+    const SyncResult& result() const { return mResult; }
+
+signals:
+    void ProgressUpdate(int a_state, int a_percent_complete);
+    void ProgressUpdate(int a_state, int a_percent_complete, QString aTrackName);
+    // The run has ended (its final state was sent) and the phone's run lock is free again.
+    void ended();
+
+private:
+    void makePlan(bool aForceFull);
+    // The front end's answers about the plan; the run is cancelled when the user says stop.
+    SyncAnswers ask();
+    void execute(SyncAnswers aAnswers);
+    void finish();
+    void startThread(std::function<void()> aWork, void (SyncSession::*aThen)());
+    void planned();
+    void executed();
+
+    LocalMusicLibrary* mLibrary;
+    SyncFrontEnd& mFrontEnd;
+    std::unique_ptr<SyncRunContext> mContext;
+    // The settings as this run reads them.
+    SyncSettings mSettings;
+    bool mSettingsLoaded = false;
+    bool mSettingsRead = false;
+    std::optional<RunLock> mRunLock;
+    QByteArray mBackupPassword;
+    SyncPlan mPlan;
+    bool mPlanFailed = false;
+    SyncAnswers mAnswers;
+    SyncResult mResult;
+    QThread* mThread = nullptr;
+    bool mStarted = false;
+    bool mEnded = false;
+};
