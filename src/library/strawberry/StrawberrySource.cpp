@@ -1,0 +1,213 @@
+#include "library/strawberry/StrawberrySource.h"
+
+#include "app/DebugLog.h"
+#include "library/PlayerTrackFiles.h"
+#include "library/TrackIdentity.h"
+#include "library/strawberry/PlayerDatabaseConnection.h"
+#include "library/strawberry/PlayerDatabaseLayout.h"
+#include "library/strawberry/PlayerDatabaseReader.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QMutexLocker>
+#include <QStandardPaths>
+#include <QThread>
+
+namespace {
+
+// Pause between attempts at a locked database, beside SQLite's own wait in each.
+constexpr int kLockedPauseMs = 150;
+
+bool isSqliteFile(const QString& aPath)
+{
+    QFile file(aPath);
+    return file.open(QIODevice::ReadOnly) && file.read(16) == QByteArray("SQLite format 3\0", 16);
+}
+
+} // namespace
+
+StrawberrySource::StrawberrySource(const QString& aDatabasePath, Player aPlayer)
+    : mDatabasePath(aDatabasePath)
+    , mPlayer(aPlayer)
+{
+}
+
+QString StrawberrySource::defaultStrawberryPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+           + QStringLiteral("/strawberry/strawberry/strawberry.db");
+}
+
+QString StrawberrySource::defaultClementinePath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+           + QStringLiteral("/Clementine/clementine.db");
+}
+
+bool StrawberrySource::recognises(const QString& aPath, Player* aPlayer)
+{
+    if (!isSqliteFile(aPath))
+        return false;
+    PlayerDatabaseConnection connection(aPath);
+    PlayerDatabaseLayout layout;
+    if (!connection.open() || !layout.inspect(connection.database()))
+        return false;
+    if (layout.player() == PlayerDatabaseLayout::Player::None)
+        return false;
+    if (aPlayer)
+        *aPlayer = layout.player() == PlayerDatabaseLayout::Player::Clementine ? Player::Clementine
+                                                                              : Player::Strawberry;
+    return true;
+}
+
+QString StrawberrySource::kindName() const
+{
+    return mPlayer == Player::Clementine ? QStringLiteral("Clementine")
+                                         : QStringLiteral("Strawberry");
+}
+
+QString StrawberrySource::location() const
+{
+    return mDatabasePath;
+}
+
+QStringList StrawberrySource::watchedPaths() const
+{
+    // In write-ahead-log mode the player's writes land in the "-wal" file first.
+    return {mDatabasePath, mDatabasePath + QStringLiteral("-wal"),
+            QFileInfo(mDatabasePath).absolutePath()};
+}
+
+QString StrawberrySource::stamp() const
+{
+    QString text;
+    for (const QString& path : {mDatabasePath, mDatabasePath + QStringLiteral("-wal")}) {
+        const QFileInfo info(path);
+        text += QStringLiteral("%1:%2:%3;")
+                    .arg(info.exists())
+                    .arg(info.size())
+                    .arg(info.lastModified().toMSecsSinceEpoch());
+    }
+    return text;
+}
+
+LibraryRead StrawberrySource::read()
+{
+    LogScope scope("StrawberrySource::read");
+    QMutexLocker lock(&mMutex);
+    const QString now = stamp();
+    if (!mLastStamp.isEmpty() && now == mLastStamp) {
+        logMessage("Player database unchanged since the last read");
+        return mLastRead;
+    }
+    LibraryRead result = readDatabase();
+    // A busy database is read again next time even when its files look unchanged.
+    if (result.mError.mKind == LibraryReadError::Kind::Busy) {
+        mLastStamp.clear();
+        return result;
+    }
+    mLastRead = result;
+    mLastStamp = now;
+    return result;
+}
+
+LibraryRead StrawberrySource::readDatabase()
+{
+    for (int attempt = 1;; ++attempt) {
+        bool busy = false;
+        LibraryRead result = readOnce(busy);
+        if (!busy)
+            return result;
+        logValue("Player database locked, attempt", attempt);
+        if (attempt >= kLockedAttempts) {
+            result.mError = {LibraryReadError::Kind::Busy,
+                             QStringLiteral("the %1 database %2 is locked by the running player "
+                                            "(%3); try again in a moment")
+                                 .arg(kindName(), mDatabasePath, result.mError.mReason)};
+            logMessage(result.mError.mReason);
+            return result;
+        }
+        QThread::msleep(kLockedPauseMs);
+    }
+}
+
+LibraryRead StrawberrySource::readOnce(bool& aBusy)
+{
+    LibraryRead result;
+    const auto unusable = [&](const QString& aWhy) {
+        result.mError = {LibraryReadError::Kind::Unusable,
+                         QStringLiteral("the %1 database %2 cannot be read: %3")
+                             .arg(kindName(), mDatabasePath, aWhy)};
+        logMessage(result.mError.mReason);
+        return result;
+    };
+    const auto failed = [&](const QSqlError& aError) {
+        if (PlayerDatabaseConnection::isBusy(aError)) {
+            aBusy = true;
+            result.mError = {LibraryReadError::Kind::Busy, aError.text()};
+            return result;
+        }
+        return unusable(aError.text());
+    };
+    if (!QFileInfo(mDatabasePath).isFile())
+        return unusable(QStringLiteral("no such file"));
+    if (!isSqliteFile(mDatabasePath))
+        return unusable(QStringLiteral("not an SQLite database"));
+
+    PlayerDatabaseConnection connection(mDatabasePath);
+    if (!connection.open())
+        return failed(connection.error());
+    PlayerDatabaseLayout layout;
+    if (!layout.inspect(connection.database()))
+        return failed(layout.error());
+    if (layout.player() == PlayerDatabaseLayout::Player::None)
+        return unusable(QStringLiteral("it has no song table of Strawberry or Clementine"));
+    PlayerDatabaseReader reader(connection.database(), layout);
+    if (!reader.read())
+        return failed(reader.error());
+
+    std::vector<LibraryTrack> tracks = reader.takeTracks();
+    QStringList keys;
+    keys.reserve(qsizetype(tracks.size()));
+    for (const LibraryTrack& track : tracks)
+        keys.append(PlayerTrackFiles::identityKey(track.mLocation));
+    const QList<quint64> ids = TrackIdentity::assign(keys);
+    mArtHints.clear();
+    for (size_t i = 0; i < tracks.size(); ++i) {
+        tracks[i].mPersistentId = ids[qsizetype(i)];
+        mArtHints.insert(tracks[i].mPersistentId, reader.artHints()[qsizetype(i)]);
+    }
+    result.mWarnings = reader.warnings();
+    result.mContent = std::make_shared<const LibraryContent>(
+        std::move(tracks), reader.collection(), reader.takePlaylists(),
+        std::vector<LibraryPlaylist>{}, reader.unsupportedPlaylists());
+    return result;
+}
+
+QString StrawberrySource::filePath(const LibraryTrack& aTrack) const
+{
+    return PlayerTrackFiles::localPath(aTrack.mLocation);
+}
+
+LibraryArtwork StrawberrySource::artwork(const LibraryTrack& aTrack) const
+{
+    PlayerArtHint hint;
+    {
+        QMutexLocker lock(&mMutex);
+        hint = mArtHints.value(aTrack.mPersistentId);
+    }
+    if (hint.mUnset)
+        return {};
+    const QString path = filePath(aTrack);
+    // The player's own order: a cover chosen by hand, the embedded picture, one it found
+    // beside the song.
+    LibraryArtwork artwork = PlayerTrackFiles::imageFile(hint.mManualPath);
+    if (artwork.mFormat == LibraryArtwork::None)
+        artwork = PlayerTrackFiles::embedded(path);
+    if (artwork.mFormat == LibraryArtwork::None)
+        artwork = PlayerTrackFiles::imageFile(hint.mAutomaticPath);
+    if (artwork.mFormat == LibraryArtwork::None)
+        artwork = PlayerTrackFiles::coverBeside(path);
+    return artwork;
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "library/LibrarySource.h"
+#include "library/strawberry/PlayerSongColumns.h"
+
+#include <QHash>
+#include <QMutex>
+
+// The library of Strawberry or of Clementine, the player Strawberry grew from: the collection
+// and the saved playlists in the player's SQLite database, read through QSQLITE, read-only,
+// while the player may be running. Rows are renumbered when the player compacts its database,
+// so a track's id comes from its file's path.
+class StrawberrySource : public LibrarySource
+{
+public:
+    enum class Player { Strawberry, Clementine };
+
+    // How often a database locked by its player is tried before the read reports Busy.
+    static constexpr int kLockedAttempts = 3;
+
+    StrawberrySource(const QString& aDatabasePath, Player aPlayer);
+
+    // "~/.local/share/strawberry/strawberry/strawberry.db" (under XDG_DATA_HOME when set).
+    static QString defaultStrawberryPath();
+    // "~/.config/Clementine/clementine.db" (under XDG_CONFIG_HOME when set).
+    static QString defaultClementinePath();
+    // Which player's database aPath is; false when it is neither's (or cannot be read).
+    static bool recognises(const QString& aPath, Player* aPlayer);
+
+    QString kindName() const override;
+    QString location() const override;
+    LibraryRead read() override;
+    QString filePath(const LibraryTrack& aTrack) const override;
+    LibraryArtwork artwork(const LibraryTrack& aTrack) const override;
+    QStringList watchedPaths() const override;
+
+private:
+    // Size and modification time of the database and its write-ahead log.
+    QString stamp() const;
+    LibraryRead readDatabase();
+    LibraryRead readOnce(bool& aBusy);
+
+    QString mDatabasePath;
+    Player mPlayer;
+    mutable QMutex mMutex;
+    QString mLastStamp;
+    LibraryRead mLastRead;
+    // The player's cover of each track of the last read, by persistent id.
+    QHash<quint64, PlayerArtHint> mArtHints;
+};
