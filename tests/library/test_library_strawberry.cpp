@@ -50,6 +50,7 @@ private slots:
     void playlistsInThePlayersOrder_data();
     void playlistsInThePlayersOrder();
     void coverChosenInThePlayerIsTheArtwork();
+    void clementinePodcastsAreTheDownloadedEpisodes();
     void writeTransactionOfThePlayerIsNotSeen();
     void databaseLockedByThePlayerIsBusy();
     void fileThatIsNoPlayerDatabaseIsRefused();
@@ -225,6 +226,36 @@ void TestLibraryStrawberry::coverChosenInThePlayerIsTheArtwork()
     QVERIFY(QImage::fromData(automatic.mData).pixelColor(4, 4).blue() > 200);
     // The user removed the cover in the player: none, though the player had found one.
     QCOMPARE(source.artwork(tracks[2]).mFormat, LibraryArtwork::None);
+}
+
+void TestLibraryStrawberry::clementinePodcastsAreTheDownloadedEpisodes()
+{
+    QTemporaryDir dir;
+    const QString databasePath = dir.path() + QStringLiteral("/clementine.db");
+    const QString episodes = dir.path() + QStringLiteral("/Podcasts/");
+    {
+        PlayerDatabaseFiles database(databasePath, Layout::Clementine);
+        database.addSong(song(QStringLiteral("Music"), dir.path() + QStringLiteral("/m.mp3")));
+        const qint64 science = database.addPodcast(QStringLiteral("Science Hour"));
+        const qint64 art = database.addPodcast(QStringLiteral("Art Talk"));
+        database.addPodcastEpisode(science, QStringLiteral("Later"), 1710000000, episodes + QStringLiteral("later.mp3"));
+        database.addPodcastEpisode(science, QStringLiteral("Not fetched"), 1720000000, QString());
+        database.addPodcastEpisode(science, QStringLiteral("Earlier"), 1700000000, episodes + QStringLiteral("earlier.mp3"));
+        database.addPodcastEpisode(art, QStringLiteral("Not fetched either"), 1700000000, QString());
+    }
+    StrawberrySource source(databasePath, StrawberrySource::Player::Clementine);
+    const LibraryRead read = source.read();
+    QVERIFY2(read.mContent, qPrintable(read.mError.mReason));
+    const LibraryContent& content = *read.mContent;
+    QCOMPARE(namesOf(content, content.wholeLibrary()), QStringList({QStringLiteral("Music")}));
+    QCOMPARE(content.podcasts().size(), size_t(1));
+    QCOMPARE(content.podcasts()[0].mName, QStringLiteral("Science Hour"));
+    QCOMPARE(namesOf(content, content.podcasts()[0].mTrackIndexes),
+             QStringList({QStringLiteral("Earlier"), QStringLiteral("Later")}));
+    const LibraryTrack& later = content.tracks()[size_t(content.podcasts()[0].mTrackIndexes[1])];
+    QVERIFY(later.mPodcast);
+    QCOMPARE(later.mDateAdded, 1710000000 / 86400.0 + 25569.0);
+    QCOMPARE(source.filePath(later), episodes + QStringLiteral("later.mp3"));
 }
 
 void TestLibraryStrawberry::writeTransactionOfThePlayerIsNotSeen()

@@ -11,10 +11,18 @@ bool PlayerDatabaseLayout::inspect(QSqlDatabase& aDatabase)
     mSongColumns.clear();
     mPlaylistColumns.clear();
     mItemColumns.clear();
+    mHasPodcasts = false;
+    QStringList podcastColumns;
+    QStringList episodeColumns;
     if (!columnsOf(aDatabase, QStringLiteral("songs"), mSongColumns)
         || !columnsOf(aDatabase, QStringLiteral("playlists"), mPlaylistColumns)
-        || !columnsOf(aDatabase, QStringLiteral("playlist_items"), mItemColumns))
+        || !columnsOf(aDatabase, QStringLiteral("playlist_items"), mItemColumns)
+        || !columnsOf(aDatabase, QStringLiteral("podcasts"), podcastColumns)
+        || !columnsOf(aDatabase, QStringLiteral("podcast_episodes"), episodeColumns))
         return false;
+    mHasPodcasts = podcastColumns.contains(QStringLiteral("title"))
+                   && episodeColumns.contains(QStringLiteral("local_url"))
+                   && episodeColumns.contains(QStringLiteral("downloaded"));
     if (mSongColumns.contains(QStringLiteral("url")) && !mSongColumns.contains(QStringLiteral("filename")))
         mPlayer = Player::Strawberry;
     else if (mSongColumns.contains(QStringLiteral("filename")) && mSongColumns.contains(QStringLiteral("directory")))

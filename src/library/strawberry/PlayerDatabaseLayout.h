@@ -23,6 +23,8 @@ public:
     Player player() const { return mPlayer; }
     const QSqlError& error() const { return mError; }
     bool hasPlaylists() const { return !mPlaylistColumns.isEmpty() && !mItemColumns.isEmpty(); }
+    // Clementine's podcasts and their downloaded episodes.
+    bool hasPodcasts() const { return mHasPodcasts; }
 
     const QStringList& songColumns() const { return mSongColumns; }
     const QStringList& playlistColumns() const { return mPlaylistColumns; }
@@ -43,4 +45,5 @@ private:
     QStringList mSongColumns;
     QStringList mPlaylistColumns;
     QStringList mItemColumns;
+    bool mHasPodcasts = false;
 };

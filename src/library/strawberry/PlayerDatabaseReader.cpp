@@ -1,6 +1,7 @@
 #include "library/strawberry/PlayerDatabaseReader.h"
 
 #include "app/DebugLog.h"
+#include "library/strawberry/PlayerPodcastReader.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -37,12 +38,14 @@ bool PlayerDatabaseReader::read()
     QSqlQuery begin(mDatabase);
     if (!begin.exec(QStringLiteral("BEGIN")))
         return fail(begin);
-    const bool ok = readSongs() && (!mLayout.hasPlaylists() || readPlaylists());
+    const bool ok = readSongs() && (!mLayout.hasPlaylists() || readPlaylists())
+                    && (!mLayout.hasPodcasts() || readPodcasts());
     QSqlQuery end(mDatabase);
     end.exec(QStringLiteral("ROLLBACK"));
     if (!ok) {
         mTracks.clear();
         mPlaylists.clear();
+        mPodcasts.clear();
         return false;
     }
     logValue("songs", qint64(mCollection.size()));
@@ -157,6 +160,26 @@ bool PlayerDatabaseReader::readItems(const QHash<qint64, qint32>& aPlaylistByRow
     }
     if (query.lastError().isValid())
         return fail(query);
+    return true;
+}
+
+bool PlayerDatabaseReader::readPodcasts()
+{
+    PlayerPodcastReader reader(mDatabase);
+    if (!reader.read()) {
+        mError = reader.error();
+        return false;
+    }
+    for (PlayerPodcastReader::Show& show : reader.takeShows()) {
+        LibraryPlaylist podcast{show.mName, {}};
+        for (LibraryTrack& episode : show.mEpisodes) {
+            const auto known = mIndexByLocation.constFind(episode.mLocation);
+            podcast.mTrackIndexes.append(known != mIndexByLocation.constEnd()
+                                             ? *known
+                                             : addTrack(std::move(episode), PlayerArtHint()));
+        }
+        mPodcasts.push_back(std::move(podcast));
+    }
     return true;
 }
 

@@ -31,6 +31,8 @@ public:
     // The songs of the collection, in the order the player added them.
     const QList<qint32>& collection() const { return mCollection; }
     std::vector<LibraryPlaylist> takePlaylists() { return std::move(mPlaylists); }
+    // Downloaded podcast episodes, one entry per show.
+    std::vector<LibraryPlaylist> takePodcasts() { return std::move(mPodcasts); }
     // Smart (dynamic) playlists, whose songs the player chooses afresh.
     const QStringList& unsupportedPlaylists() const { return mUnsupported; }
     const QStringList& warnings() const { return mWarnings; }
@@ -39,6 +41,7 @@ private:
     bool readSongs();
     bool readPlaylists();
     bool readItems(const QHash<qint64, qint32>& aPlaylistByRow);
+    bool readPodcasts();
     // The track of one playlist entry; -1 when it names no local file.
     qint32 itemTrack(const QSqlQuery& aQuery, qint32 aOwnColumns);
     qint32 addTrack(LibraryTrack&& aTrack, const PlayerArtHint& aHint);
@@ -56,6 +59,7 @@ private:
     QHash<qint64, qint32> mIndexBySongRow;
     QHash<QString, qint32> mIndexByLocation;
     std::vector<LibraryPlaylist> mPlaylists;
+    std::vector<LibraryPlaylist> mPodcasts;
     QStringList mUnsupported;
     QStringList mWarnings;
     QSet<QString> mStrings;

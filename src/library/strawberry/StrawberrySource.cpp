@@ -180,8 +180,8 @@ LibraryRead StrawberrySource::readOnce(bool& aBusy)
     }
     result.mWarnings = reader.warnings();
     result.mContent = std::make_shared<const LibraryContent>(
-        std::move(tracks), reader.collection(), reader.takePlaylists(),
-        std::vector<LibraryPlaylist>{}, reader.unsupportedPlaylists());
+        std::move(tracks), reader.collection(), reader.takePlaylists(), reader.takePodcasts(),
+        reader.unsupportedPlaylists());
     return result;
 }
 

@@ -130,6 +130,16 @@ void PlayerDatabaseFiles::createTables()
                                                    QStringLiteral("beginning"), QStringLiteral("cue_path")};
             return kInSchema7.contains(aColumn.section(u' ', 0, 0));
         });
+        exec(QStringLiteral(
+            "CREATE TABLE podcasts (url TEXT, title TEXT, description TEXT, copyright TEXT, "
+            "link TEXT, image_url_large TEXT, image_url_small TEXT, author TEXT, "
+            "owner_name TEXT, owner_email TEXT, last_updated INTEGER, last_update_error TEXT, "
+            "extra BLOB)"));
+        exec(QStringLiteral(
+            "CREATE TABLE podcast_episodes (podcast_id INTEGER, title TEXT, description TEXT, "
+            "author TEXT, publication_date INTEGER, duration_secs INTEGER, url TEXT, "
+            "listened BOOLEAN, listened_date INTEGER, downloaded BOOLEAN, local_url TEXT, "
+            "extra BLOB)"));
         exec(QStringLiteral("CREATE TABLE playlist_items (playlist INTEGER NOT NULL, "
                             "type TEXT NOT NULL, library_id INTEGER, url TEXT, title TEXT, "
                             "artist TEXT, album TEXT, length INTEGER, radio_service TEXT, "
@@ -276,4 +286,33 @@ void PlayerDatabaseFiles::addStreamItem(qint64 aPlaylist, const QString& aUrl, c
     query.addBindValue(aUrl);
     if (!query.exec())
         qWarning("Item not added: %s", qPrintable(query.lastError().text()));
+}
+
+qint64 PlayerDatabaseFiles::addPodcast(const QString& aTitle)
+{
+    QSqlQuery query(mDatabase);
+    query.prepare(QStringLiteral("INSERT INTO podcasts (url, title, author) VALUES (?, ?, ?)"));
+    query.addBindValue(QStringLiteral("https://feeds.example/") + aTitle);
+    query.addBindValue(aTitle);
+    query.addBindValue(QStringLiteral("Host of ") + aTitle);
+    if (!query.exec())
+        qWarning("Podcast not added: %s", qPrintable(query.lastError().text()));
+    return query.lastInsertId().toLongLong();
+}
+
+void PlayerDatabaseFiles::addPodcastEpisode(qint64 aPodcast, const QString& aTitle,
+                                            qint64 aPublished, const QString& aPath)
+{
+    QSqlQuery query(mDatabase);
+    query.prepare(QStringLiteral("INSERT INTO podcast_episodes (podcast_id, title, "
+                                 "publication_date, duration_secs, url, listened, downloaded, "
+                                 "local_url) VALUES (?, ?, ?, 1800, ?, 0, ?, ?)"));
+    query.addBindValue(aPodcast);
+    query.addBindValue(aTitle);
+    query.addBindValue(aPublished);
+    query.addBindValue(QStringLiteral("https://media.example/") + aTitle + QStringLiteral(".mp3"));
+    query.addBindValue(!aPath.isEmpty());
+    query.addBindValue(aPath.isEmpty() ? QString() : urlOf(aPath));
+    if (!query.exec())
+        qWarning("Episode not added: %s", qPrintable(query.lastError().text()));
 }

@@ -55,6 +55,11 @@ public:
     // An entry for a file outside the collection, with its own copy of the song.
     void addFileItem(qint64 aPlaylist, const Song& aSong);
     void addStreamItem(qint64 aPlaylist, const QString& aUrl, const QString& aTitle);
+    // Clementine only: a subscribed podcast (its row) and an episode of it; an episode with an
+    // empty aPath was not downloaded.
+    qint64 addPodcast(const QString& aTitle);
+    void addPodcastEpisode(qint64 aPodcast, const QString& aTitle, qint64 aPublished,
+                           const QString& aPath);
 
     QSqlDatabase& database() { return mDatabase; }
     const QString& path() const { return mPath; }
