@@ -3,7 +3,11 @@
 #include "TestMain.h"
 
 #include "library/RhythmboxFiles.h"
+#include "library/rhythmbox/RhythmboxPlaylistReader.h"
 #include "library/rhythmbox/RhythmboxSource.h"
+#include "library/rhythmbox/RhythmdbReader.h"
+
+#include <QBuffer>
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -40,6 +44,8 @@ private slots:
     void staticPlaylistsInOrderAutomaticOnesNamed();
     void downloadedPodcastPostsFormShows();
     void databaseCutShortKeepsTheEntriesBeforeTheCut();
+    void databaseCutAnywhereNeverLosesACompleteEntry();
+    void playlistFileCutShortKeepsWholePlaylists();
     void fileThatIsNoDatabaseIsRefused();
 };
 
@@ -225,6 +231,57 @@ void TestLibraryRhythmbox::databaseCutShortKeepsTheEntriesBeforeTheCut()
              QStringList({QStringLiteral("Song 1"), QStringLiteral("Song 2")}));
     QCOMPARE(read.mWarnings.size(), 1);
     QVERIFY(read.mWarnings[0].contains(QStringLiteral("cut short")));
+}
+
+void TestLibraryRhythmbox::databaseCutAnywhereNeverLosesACompleteEntry()
+{
+    RhythmboxFiles files;
+    files.addSong(song(QStringLiteral("A"), QStringLiteral("/m/a.mp3")));
+    files.addRadioStation(QStringLiteral("Radio"), QStringLiteral("http://radio.example/"));
+    files.addSong(song(QStringLiteral("B"), QStringLiteral("/m/b.mp3")));
+    const QByteArray whole = files.database();
+    const qsizetype rootEnd = whole.indexOf("<rhythmdb version=\"2.0\">") + 24;
+    const qsizetype documentEnd = whole.indexOf("</rhythmdb>") + 11;
+    // Where each song's entry ends (the radio station's is the second).
+    QList<qsizetype> songEnds;
+    for (qsizetype end = whole.indexOf("</entry>"); end >= 0; end = whole.indexOf("</entry>", end + 1))
+        songEnds.append(end + 8);
+    songEnds.removeAt(1);
+    for (qsizetype cut = 0; cut < whole.size(); ++cut) {
+        QByteArray part = whole.left(cut);
+        QBuffer buffer(&part);
+        buffer.open(QIODevice::ReadOnly);
+        RhythmdbReader reader;
+        const bool read = reader.read(&buffer);
+        if (cut < rootEnd) {
+            QVERIFY2(!read, qPrintable(QString::number(cut)));
+            continue;
+        }
+        QVERIFY2(read, qPrintable(QString::number(cut)));
+        // Every song whose entry ended before the cut, and the read says what it lacks.
+        const qsizetype songsBefore = std::count_if(songEnds.cbegin(), songEnds.cend(),
+                                                    [cut](qsizetype aEnd) { return aEnd <= cut; });
+        QCOMPARE(reader.songs().size(), songsBefore);
+        QCOMPARE(reader.incomplete(), cut < documentEnd);
+    }
+}
+
+void TestLibraryRhythmbox::playlistFileCutShortKeepsWholePlaylists()
+{
+    RhythmboxFiles files;
+    files.addStaticPlaylist(QStringLiteral("First"), {QStringLiteral("/m/a.mp3"), QStringLiteral("/m/b.mp3")});
+    files.addStaticPlaylist(QStringLiteral("Second"), {QStringLiteral("/m/a.mp3"), QStringLiteral("/m/b.mp3")});
+    QByteArray part = files.playlists();
+    // Inside the second playlist, after its first entry: it would reach the phone one short.
+    part.truncate(part.indexOf("b.mp3", part.indexOf("Second")));
+    QBuffer buffer(&part);
+    buffer.open(QIODevice::ReadOnly);
+    RhythmboxPlaylistReader reader;
+    QVERIFY(reader.read(&buffer));
+    QCOMPARE(reader.playlists().size(), size_t(1));
+    QCOMPARE(reader.playlists()[0].mName, QStringLiteral("First"));
+    QCOMPARE(reader.playlists()[0].mLocations.size(), 2);
+    QVERIFY(reader.incomplete());
 }
 
 void TestLibraryRhythmbox::fileThatIsNoDatabaseIsRefused()
