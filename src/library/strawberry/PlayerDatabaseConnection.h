@@ -11,7 +11,7 @@ class PlayerDatabaseConnection
 {
 public:
     // How long SQLite waits for the player's lock on each statement, in milliseconds.
-    static constexpr int kBusyTimeoutMs = 400;
+    static constexpr int kBusyTimeoutMs = 300;
 
     explicit PlayerDatabaseConnection(const QString& aPath);
     ~PlayerDatabaseConnection();

@@ -15,8 +15,9 @@ class StrawberrySource : public LibrarySource
 public:
     enum class Player { Strawberry, Clementine };
 
-    // How often a database locked by its player is tried before the read reports Busy.
-    static constexpr int kLockedAttempts = 3;
+    // How often a database locked by its player is tried before the read reports Busy (whose
+    // callers try again later): a player holds its lock only while it commits.
+    static constexpr int kLockedAttempts = 2;
 
     StrawberrySource(const QString& aDatabasePath, Player aPlayer);
 
