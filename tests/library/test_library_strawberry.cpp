@@ -290,6 +290,9 @@ void TestLibraryStrawberry::databaseLockedByThePlayerIsBusy()
     QVERIFY(player.exec(QStringLiteral("BEGIN EXCLUSIVE")));
     player.addSong(song(QStringLiteral("Two"), dir.path() + QStringLiteral("/2.mp3")));
 
+    StrawberrySource::Player recognised = StrawberrySource::Player::Strawberry;
+    QVERIFY(StrawberrySource::recognises(databasePath, &recognised));
+    QCOMPARE(recognised, StrawberrySource::Player::Clementine);
     StrawberrySource source(databasePath, StrawberrySource::Player::Clementine);
     QElapsedTimer timer;
     timer.start();

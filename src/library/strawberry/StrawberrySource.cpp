@@ -51,13 +51,22 @@ bool StrawberrySource::recognises(const QString& aPath, Player* aPlayer)
         return false;
     PlayerDatabaseConnection connection(aPath);
     PlayerDatabaseLayout layout;
-    if (!connection.open() || !layout.inspect(connection.database()))
-        return false;
-    if (layout.player() == PlayerDatabaseLayout::Player::None)
-        return false;
+    Player player = Player::Strawberry;
+    if (connection.open() && layout.inspect(connection.database())) {
+        if (layout.player() == PlayerDatabaseLayout::Player::None)
+            return false;
+        if (layout.player() == PlayerDatabaseLayout::Player::Clementine)
+            player = Player::Clementine;
+    } else {
+        // Locked by the running player: its tables cannot be seen now, the name still tells.
+        const QString name = QFileInfo(aPath).fileName();
+        if (name.compare(QStringLiteral("clementine.db"), Qt::CaseInsensitive) == 0)
+            player = Player::Clementine;
+        else if (name.compare(QStringLiteral("strawberry.db"), Qt::CaseInsensitive) != 0)
+            return false;
+    }
     if (aPlayer)
-        *aPlayer = layout.player() == PlayerDatabaseLayout::Player::Clementine ? Player::Clementine
-                                                                              : Player::Strawberry;
+        *aPlayer = player;
     return true;
 }
 

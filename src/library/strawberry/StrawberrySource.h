@@ -25,7 +25,8 @@ public:
     static QString defaultStrawberryPath();
     // "~/.config/Clementine/clementine.db" (under XDG_CONFIG_HOME when set).
     static QString defaultClementinePath();
-    // Which player's database aPath is; false when it is neither's (or cannot be read).
+    // Which player's database aPath is; false when it is neither's. One the running player has
+    // locked is known by its file name ("strawberry.db", "clementine.db").
     static bool recognises(const QString& aPath, Player* aPlayer);
 
     QString kindName() const override;
