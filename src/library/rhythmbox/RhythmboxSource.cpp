@@ -10,18 +10,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMutexLocker>
-#include <QStandardPaths>
 #include <QXmlStreamReader>
 
 RhythmboxSource::RhythmboxSource(const QString& aDatabasePath)
     : mDatabasePath(aDatabasePath)
 {
-}
-
-QString RhythmboxSource::defaultPath()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-           + QStringLiteral("/rhythmbox/rhythmdb.xml");
 }
 
 bool RhythmboxSource::recognises(const QString& aPath)

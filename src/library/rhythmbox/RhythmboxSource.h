@@ -14,8 +14,6 @@ public:
     // aDatabasePath: the "rhythmdb.xml" file.
     explicit RhythmboxSource(const QString& aDatabasePath);
 
-    // "~/.local/share/rhythmbox/rhythmdb.xml" (under XDG_DATA_HOME when set).
-    static QString defaultPath();
     // True when aPath looks like a Rhythmbox database (a "rhythmdb" root element).
     static bool recognises(const QString& aPath);
 

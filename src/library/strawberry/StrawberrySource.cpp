@@ -11,7 +11,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMutexLocker>
-#include <QStandardPaths>
 #include <QThread>
 
 namespace {
@@ -31,18 +30,6 @@ StrawberrySource::StrawberrySource(const QString& aDatabasePath, Player aPlayer)
     : mDatabasePath(aDatabasePath)
     , mPlayer(aPlayer)
 {
-}
-
-QString StrawberrySource::defaultStrawberryPath()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-           + QStringLiteral("/strawberry/strawberry/strawberry.db");
-}
-
-QString StrawberrySource::defaultClementinePath()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-           + QStringLiteral("/Clementine/clementine.db");
 }
 
 bool StrawberrySource::recognises(const QString& aPath, Player* aPlayer)

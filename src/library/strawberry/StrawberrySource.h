@@ -21,10 +21,6 @@ public:
 
     StrawberrySource(const QString& aDatabasePath, Player aPlayer);
 
-    // "~/.local/share/strawberry/strawberry/strawberry.db" (under XDG_DATA_HOME when set).
-    static QString defaultStrawberryPath();
-    // "~/.config/Clementine/clementine.db" (under XDG_CONFIG_HOME when set).
-    static QString defaultClementinePath();
     // Which player's database aPath is; false when it is neither's. One the running player has
     // locked is known by its file name ("strawberry.db", "clementine.db").
     static bool recognises(const QString& aPath, Player* aPlayer);
