@@ -187,6 +187,8 @@ private slots:
         QVERIFY(anyLineHas(read.mWarnings, "/etc/passwd\" skipped: outside the music folder"));
         QVERIFY(anyLineHas(read.mWarnings, "notes.txt\" skipped: not an audio file"));
         QCOMPARE(read.mWarnings.size(), 6);
+        QVERIFY(source.watchedPaths().contains(root + "/Band/Album"));
+        QVERIFY(source.watchedPaths().contains(root + "/Lists/mixed.m3u8"));
     }
 
     void podcastShowsHoldTheirEpisodesByFileDate()

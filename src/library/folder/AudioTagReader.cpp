@@ -51,12 +51,16 @@ bool cleanText(QString& aText)
 }
 
 // "3/12" and "03" give 3; the year of "2004-05-01" is 2004.
-qint32 leadingNumber(const QString& aText)
+qint32 leadingNumber(const TagLib::String& aText)
 {
-    qsizetype end = 0;
-    while (end < aText.size() && end < 9 && aText.at(end).isDigit())
-        ++end;
-    return end > 0 ? aText.left(end).toInt() : 0;
+    const wchar_t* text = aText.toCWString();
+    const wchar_t* end = text + aText.size();
+    while (text < end && (*text == L' ' || *text == L'\t'))
+        ++text;
+    qint32 value = 0;
+    for (int digits = 0; text < end && digits < 9 && *text >= L'0' && *text <= L'9'; ++digits, ++text)
+        value = value * 10 + qint32(*text - L'0');
+    return value;
 }
 
 // A raw AAC stream (ADTS) has no container TagLib reads; it still plays on a phone.
@@ -72,14 +76,30 @@ bool isAdtsStream(const QString& aPath)
 
 } // namespace
 
+namespace {
+
+constexpr const char* kAudioExtensions[] = {"mp3", "m4a", "m4b", "m4p",  "aac",  "flac", "ogg",
+                                            "oga", "opus", "wav", "aif", "aiff", "aifc", "wma"};
+
+template <class Text> bool isAudio(const Text& aSuffix)
+{
+    for (const char* extension : kAudioExtensions) {
+        if (aSuffix == QLatin1StringView(extension))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+bool AudioTagReader::isAudioExtension(QLatin1StringView aSuffix)
+{
+    return isAudio(aSuffix);
+}
+
 bool AudioTagReader::isAudioExtension(const QString& aSuffix)
 {
-    static const QSet<QString> kExtensions{
-        QStringLiteral("mp3"),  QStringLiteral("m4a"), QStringLiteral("m4b"), QStringLiteral("m4p"),
-        QStringLiteral("aac"),  QStringLiteral("flac"), QStringLiteral("ogg"), QStringLiteral("oga"),
-        QStringLiteral("opus"), QStringLiteral("wav"), QStringLiteral("aif"), QStringLiteral("aiff"),
-        QStringLiteral("aifc"), QStringLiteral("wma")};
-    return kExtensions.contains(aSuffix);
+    return isAudio(aSuffix);
 }
 
 QString AudioTagReader::read(const QString& aPath, FolderTrackRecord& aRecord)
@@ -105,7 +125,8 @@ QString AudioTagReader::read(const QString& aPath, FolderTrackRecord& aRecord)
             const auto found = properties.find(field.mKey);
             if (found == properties.end() || found->second.isEmpty())
                 continue;
-            QString text = QString::fromStdWString(found->second.front().toWString()).trimmed();
+            const TagLib::String& value = found->second.front();
+            QString text = QString::fromWCharArray(value.toCWString(), qsizetype(value.size())).trimmed();
             // TagLib gives text that is not valid UTF-8 as an empty string.
             if (cleanText(text) || text.isEmpty())
                 badFields << QString::fromLatin1(field.mKey).toLower();
@@ -113,9 +134,9 @@ QString AudioTagReader::read(const QString& aPath, FolderTrackRecord& aRecord)
         }
         const auto number = [&](const char* aKey) {
             const auto found = properties.find(aKey);
-            return found == properties.end() || found->second.isEmpty()
-                       ? 0
-                       : leadingNumber(QString::fromStdWString(found->second.front().toWString()).trimmed());
+            if (found == properties.end() || found->second.isEmpty())
+                return 0;
+            return leadingNumber(found->second.front());
         };
         aRecord.mTrackNumber = number("TRACKNUMBER");
         aRecord.mDiscNumber = number("DISCNUMBER");

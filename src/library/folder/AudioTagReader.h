@@ -14,5 +14,6 @@ public:
     static QString read(const QString& aPath, FolderTrackRecord& aRecord);
 
     // The file extensions (lower case, without the dot) read as audio.
+    static bool isAudioExtension(QLatin1StringView aSuffix);
     static bool isAudioExtension(const QString& aSuffix);
 };

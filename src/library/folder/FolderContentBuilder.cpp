@@ -19,19 +19,6 @@ double daysOf(qint64 aModifiedNs)
     return double(aModifiedNs) / 1e9 / 86400.0 + 25569.0;
 }
 
-// Shares the data of equal strings across tracks.
-class StringPool
-{
-public:
-    const QString& operator()(const QString& aText)
-    {
-        return *mStrings.insert(aText);
-    }
-
-private:
-    QSet<QString> mStrings;
-};
-
 } // namespace
 
 QString FolderContentBuilder::podcastShowOf(const QString& aRelativePath)
@@ -44,35 +31,38 @@ QString FolderContentBuilder::podcastShowOf(const QString& aRelativePath)
 }
 
 std::shared_ptr<const LibraryContent> FolderContentBuilder::build(
-    const std::vector<FolderTrackRecord>& aRecords, const QList<quint64>& aBaseIds,
-    const QList<PlaylistFile>& aPlaylists)
+    const std::vector<FolderTrackRecord>& aRecords, const QList<PlaylistFile>& aPlaylists)
 {
     LogScope scope("FolderContentBuilder::build");
     mProblems.clear();
     QStringList paths;
+    QList<quint64> baseIds;
     paths.reserve(qsizetype(aRecords.size()));
-    for (const FolderTrackRecord& record : aRecords)
+    baseIds.reserve(qsizetype(aRecords.size()));
+    for (const FolderTrackRecord& record : aRecords) {
         paths << record.mRelativePath;
-    const QList<quint64> ids = TrackIdentity::assign(paths, aBaseIds);
+        baseIds << record.mBaseId;
+    }
+    const QList<quint64> ids = TrackIdentity::assign(paths, std::move(baseIds));
 
-    StringPool pool;
     std::vector<LibraryTrack> tracks(aRecords.size());
     QList<qint32> wholeLibrary;
     QMap<QString, QList<qint32>> shows;
     QHash<QString, qint32> byPath;
-    byPath.reserve(paths.size());
+    if (!aPlaylists.isEmpty())
+        byPath.reserve(paths.size());
     for (size_t i = 0; i < aRecords.size(); ++i) {
         const FolderTrackRecord& record = aRecords[i];
         LibraryTrack& track = tracks[i];
         track.mPersistentId = ids[qsizetype(i)];
         track.mName = record.mTitle.isEmpty() ? QFileInfo(record.mRelativePath).completeBaseName()
                                               : record.mTitle;
-        track.mArtist = pool(record.mArtist);
-        track.mAlbumArtist = pool(record.mAlbumArtist);
-        track.mAlbum = pool(record.mAlbum);
-        track.mComposer = pool(record.mComposer);
-        track.mGenre = pool(record.mGenre);
-        track.mLocation = mRoot + QLatin1Char('/') + record.mRelativePath;
+        track.mArtist = record.mArtist;
+        track.mAlbumArtist = record.mAlbumArtist;
+        track.mAlbum = record.mAlbum;
+        track.mComposer = record.mComposer;
+        track.mGenre = record.mGenre;
+        track.mLocation = record.mRelativePath;
         track.mSize = record.mSize;
         track.mTrackNumber = record.mTrackNumber;
         track.mDiscNumber = record.mDiscNumber;
@@ -81,7 +71,8 @@ std::shared_ptr<const LibraryContent> FolderContentBuilder::build(
         track.mDateAdded = daysOf(record.mModifiedNs);
         track.mCompilation = record.mCompilation;
         track.mProtected = record.mRelativePath.endsWith(QLatin1String(".m4p"), Qt::CaseInsensitive);
-        byPath.insert(record.mRelativePath, qint32(i));
+        if (!aPlaylists.isEmpty())
+            byPath.insert(record.mRelativePath, qint32(i));
         const QString show = podcastShowOf(record.mRelativePath);
         if (show.isEmpty()) {
             wholeLibrary << qint32(i);
@@ -89,7 +80,7 @@ std::shared_ptr<const LibraryContent> FolderContentBuilder::build(
             track.mPodcast = true;
             // The engine files episodes by their show; a show's folder is its name.
             if (track.mAlbum.isEmpty())
-                track.mAlbum = pool(show);
+                track.mAlbum = show;
             shows[show] << qint32(i);
         }
     }

@@ -10,7 +10,7 @@
 #include <vector>
 
 // Makes the library's content from the scanned files: one track per readable audio file in the
-// walk's order, the music of the whole library (all but the podcasts), the playlists found
+// walk's order (its location is its path below the folder), the music of the whole library (all but the podcasts), the playlists found
 // below the folder, and the podcast shows of its "Podcasts" folder (one subfolder per show,
 // episodes oldest file first).
 class FolderContentBuilder
@@ -25,10 +25,8 @@ public:
 
     explicit FolderContentBuilder(const QString& aRoot) : mRoot(aRoot) {}
 
-    // aRecords: the readable files in the walk's order. aBaseIds: TrackIdentity::idOf() of each
-    // record's path (kept between reads so a rescan need not hash every path again).
+    // aRecords: the readable files in the walk's order, their tag strings already shared.
     std::shared_ptr<const LibraryContent> build(const std::vector<FolderTrackRecord>& aRecords,
-                                                const QList<quint64>& aBaseIds,
                                                 const QList<PlaylistFile>& aPlaylists);
 
     // Playlist entries that were skipped, one line each.

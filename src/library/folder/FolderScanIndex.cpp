@@ -149,7 +149,7 @@ bool FolderScanIndex::load()
     for (quint32 i = 0; i < stringCount && !reader.mFailed; ++i)
         strings.append(reader.text());
     const quint32 recordCount = reader.get<quint32>();
-    if (reader.mFailed || recordCount > quint64(reader.remaining()) / 60)
+    if (reader.mFailed || recordCount > quint64(reader.remaining()) / 68)
         return false;
     std::vector<FolderTrackRecord> records(recordCount);
     for (FolderTrackRecord& record : records) {
@@ -163,6 +163,7 @@ bool FolderScanIndex::load()
         record.mSize = reader.get<qint64>();
         record.mModifiedNs = reader.get<qint64>();
         record.mFlags = reader.get<quint8>();
+        record.mBaseId = reader.get<quint64>();
         record.mTrackNumber = reader.get<qint32>();
         record.mDiscNumber = reader.get<qint32>();
         record.mYear = reader.get<qint32>();
@@ -205,6 +206,7 @@ bool FolderScanIndex::save(const std::vector<FolderTrackRecord>& aRecords) const
         body.put(record.mSize);
         body.put(record.mModifiedNs);
         body.put(record.mFlags);
+        body.put(record.mBaseId);
         body.put(record.mTrackNumber);
         body.put(record.mDiscNumber);
         body.put(record.mYear);

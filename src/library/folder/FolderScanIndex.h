@@ -15,7 +15,8 @@
 // its length (64-bit); then the folder's path, a table of the distinct strings (count, then each
 // as a byte length and UTF-8), and the records (count, then for each: the string numbers of its
 // path, title, artist, album artist, album, composer and genre, its size and modification time
-// in nanoseconds, flags, track, disc, year, duration in ms and compilation). A file that is
+// in nanoseconds, flags, the unsalted id of its path, track, disc, year, duration in ms and
+// compilation). A file that is
 // damaged, of another version or of another folder is ignored, and the next save replaces it.
 class FolderScanIndex
 {

@@ -18,6 +18,8 @@ struct FolderTrackRecord
     qint64 mSize = 0;
     qint64 mModifiedNs = 0;
     quint8 mFlags = 0;
+    // TrackIdentity::idOf(mRelativePath), kept so that a rescan need not hash every path.
+    quint64 mBaseId = 0;
     // The tags as the file holds them; an empty title stays empty here (the track takes its
     // file's name).
     QString mTitle;

@@ -8,6 +8,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -40,9 +41,13 @@ enum class Kind { Other, Audio, Playlist };
 Kind kindOf(const char* aName)
 {
     const char* dot = std::strrchr(aName, '.');
-    if (!dot || dot == aName || std::strlen(dot + 1) > 5)
+    const size_t length = dot ? std::strlen(dot + 1) : 0;
+    if (!dot || dot == aName || length == 0 || length > 5)
         return Kind::Other;
-    const QString suffix = QString::fromLatin1(dot + 1).toLower();
+    char lower[6] = {};
+    for (size_t i = 0; i < length; ++i)
+        lower[i] = char(std::tolower(static_cast<unsigned char>(dot[1 + i])));
+    const QLatin1StringView suffix(lower, qsizetype(length));
     if (suffix == QLatin1String("m3u") || suffix == QLatin1String("m3u8") || suffix == QLatin1String("pls"))
         return Kind::Playlist;
     return AudioTagReader::isAudioExtension(suffix) ? Kind::Audio : Kind::Other;
@@ -107,7 +112,8 @@ public:
             const Kind kind = kindOf(name.constData());
             if (kind == Kind::Other)
                 continue;
-            if (QFile::encodeName(decoded) != name) {
+            const bool ascii = std::all_of(name.cbegin(), name.cend(), [](char aByte) { return aByte > 0; });
+            if (!ascii && QFile::encodeName(decoded) != name) {
                 problem(relative, QStringLiteral("file name is not valid in the system's encoding; left out"), kind == Kind::Audio);
                 continue;
             }

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QMutexLocker>
 #include <QStandardPaths>
+#include <QtConcurrent/QtConcurrentMap>
 
 namespace {
 
@@ -54,8 +55,11 @@ QStringList MusicFolderSource::watchedPaths() const
 
 QString MusicFolderSource::filePath(const LibraryTrack& aTrack) const
 {
-    return TrackIdentity::relativePath(mRoot, aTrack.mLocation).isEmpty() ? QString()
-                                                                          : aTrack.mLocation;
+    // The location is the path below the folder; one that climbs out of it is not ours.
+    if (aTrack.mLocation.isEmpty())
+        return QString();
+    const QString path = mRoot + QLatin1Char('/') + aTrack.mLocation;
+    return TrackIdentity::relativePath(mRoot, path).isEmpty() ? QString() : QDir::cleanPath(path);
 }
 
 LibraryArtwork MusicFolderSource::artwork(const LibraryTrack& aTrack) const
@@ -106,35 +110,45 @@ std::vector<FolderTrackRecord> MusicFolderSource::scanAudio(const QList<FolderWa
 {
     std::vector<FolderTrackRecord> records;
     records.reserve(size_t(aFiles.size()));
-    qint64 read = 0;
+    QList<size_t> toRead;
     for (const FolderWalker::File& file : aFiles) {
         const auto previous = mRecordByPath.constFind(file.mRelativePath);
         if (previous != mRecordByPath.cend()
             && mRecords[size_t(*previous)].sameFile(file.mSize, file.mModifiedNs)) {
             records.push_back(mRecords[size_t(*previous)]);
-        } else {
-            FolderTrackRecord record;
-            record.mRelativePath = file.mRelativePath;
-            record.mSize = file.mSize;
-            record.mModifiedNs = file.mModifiedNs;
-            const QString problem = AudioTagReader::read(mRoot + QLatin1Char('/') + file.mRelativePath, record);
-            if (!problem.isEmpty())
-                logValue("Audio file", file.mRelativePath + QStringLiteral(": ") + problem);
-            records.push_back(std::move(record));
-            aChanged = true;
-            ++read;
+            continue;
         }
-        const FolderTrackRecord& record = records.back();
+        FolderTrackRecord record;
+        record.mRelativePath = file.mRelativePath;
+        record.mSize = file.mSize;
+        record.mModifiedNs = file.mModifiedNs;
+        toRead << records.size();
+        records.push_back(std::move(record));
+    }
+    // TagLib reads separate files independently: a first scan of a large folder uses every core.
+    QtConcurrent::blockingMap(toRead, [&](size_t aIndex) {
+        FolderTrackRecord& record = records[aIndex];
+        const QString problem = AudioTagReader::read(mRoot + QLatin1Char('/') + record.mRelativePath, record);
+        if (!problem.isEmpty())
+            logValue("Audio file", record.mRelativePath + QStringLiteral(": ") + problem);
+        record.mBaseId = TrackIdentity::idOf(record.mRelativePath);
+    });
+    for (const size_t index : toRead) {
+        FolderTrackRecord& record = records[index];
+        for (QString* text : {&record.mTitle, &record.mArtist, &record.mAlbumArtist,
+                              &record.mAlbum, &record.mComposer, &record.mGenre})
+            *text = *mStrings.insert(*text);
+    }
+    for (const FolderTrackRecord& record : records) {
         if (record.mFlags & FolderTrackRecord::Unreadable) {
-            aProblems << file.mRelativePath + QStringLiteral(": cannot be read as audio; left out");
+            aProblems << record.mRelativePath + QStringLiteral(": cannot be read as audio; left out");
             aIncomplete = true;
         } else if (record.mFlags & FolderTrackRecord::BadEncoding) {
-            aProblems << file.mRelativePath + QStringLiteral(": some tag text could not be decoded");
+            aProblems << record.mRelativePath + QStringLiteral(": some tag text could not be decoded");
         }
     }
-    if (records.size() != mRecords.size())
-        aChanged = true;
-    logValue("files read for their tags", read);
+    aChanged = aChanged || !toRead.isEmpty() || records.size() != mRecords.size();
+    logValue("files read for their tags", qint64(toRead.size()));
     return records;
 }
 
@@ -184,7 +198,12 @@ LibraryRead MusicFolderSource::read()
                          QStringLiteral("the music folder \"%1\" cannot be read").arg(mRoot)};
         return failed;
     }
+    // Folders tell of files added, removed or renamed; a playlist is often rewritten in place,
+    // which only a watch on the file itself sees. Audio files edited in place are found by the
+    // next read, which compares every file's size and time.
     mWatched = listing.mFolders;
+    for (const FolderWalker::File& playlist : listing.mPlaylists)
+        mWatched << mRoot + QLatin1Char('/') + playlist.mRelativePath;
     if (mLast.mContent && listing.mAudio == mLastAudio && listing.mPlaylists == mLastPlaylists) {
         logMessage("Music folder unchanged since the last read");
         return mLast;
@@ -200,33 +219,30 @@ LibraryRead MusicFolderSource::read()
     const QList<FolderContentBuilder::PlaylistFile> playlists =
         readPlaylists(listing.mPlaylists, result.mWarnings, result.mIncomplete);
 
-    std::vector<FolderTrackRecord> readable;
-    readable.reserve(records.size());
-    QList<quint64> baseIds;
-    baseIds.reserve(qsizetype(records.size()));
-    QHash<QString, quint64> ids;
-    ids.reserve(qsizetype(records.size()));
-    for (const FolderTrackRecord& record : records) {
-        if (record.mFlags & FolderTrackRecord::Unreadable)
-            continue;
-        readable.push_back(record);
-        const auto known = mBaseIds.constFind(record.mRelativePath);
-        const quint64 id = known != mBaseIds.cend() ? *known : TrackIdentity::idOf(record.mRelativePath);
-        baseIds << id;
-        ids.insert(record.mRelativePath, id);
-    }
     FolderContentBuilder builder(mRoot);
-    result.mContent = builder.build(readable, baseIds, playlists);
+    if (result.mIncomplete) {
+        std::vector<FolderTrackRecord> readable;
+        readable.reserve(records.size());
+        for (const FolderTrackRecord& record : records) {
+            if (!(record.mFlags & FolderTrackRecord::Unreadable))
+                readable.push_back(record);
+        }
+        result.mContent = builder.build(readable, playlists);
+    } else {
+        result.mContent = builder.build(records, playlists);
+    }
     result.mWarnings += builder.problems();
     if (changed && !FolderScanIndex(mRoot).save(records))
         result.mWarnings << QStringLiteral("the scan index could not be saved; the next start reads every file again");
 
-    mBaseIds = std::move(ids);
+    // Unchanged records sit at the same places: the lookup by path still holds.
     mRecords = std::move(records);
-    mRecordByPath.clear();
-    mRecordByPath.reserve(qsizetype(mRecords.size()));
-    for (size_t i = 0; i < mRecords.size(); ++i)
-        mRecordByPath.insert(mRecords[i].mRelativePath, qsizetype(i));
+    if (changed) {
+        mRecordByPath.clear();
+        mRecordByPath.reserve(qsizetype(mRecords.size()));
+        for (size_t i = 0; i < mRecords.size(); ++i)
+            mRecordByPath.insert(mRecords[i].mRelativePath, qsizetype(i));
+    }
     mLastAudio = std::move(listing.mAudio);
     mLastPlaylists = std::move(listing.mPlaylists);
     mLast = result;

@@ -7,11 +7,12 @@
 
 #include <QHash>
 #include <QMutex>
+#include <QSet>
 
 #include <vector>
 
 // A folder of tagged audio files as a library: every audio file below it is a track (tags read
-// with TagLib), its .m3u, .m3u8 and .pls files are the playlists, and its "Podcasts" folder
+// with TagLib; its location is its path below the folder), its .m3u, .m3u8 and .pls files are the playlists, and its "Podcasts" folder
 // holds the podcasts. Ids come from each file's path below the folder. A read walks the folder
 // and reads again only files that changed since the last read, in this process or, through the
 // scan index, in an earlier one.
@@ -52,7 +53,8 @@ private:
     bool mPreviousLoaded = false;
     std::vector<FolderTrackRecord> mRecords;
     QHash<QString, qsizetype> mRecordByPath;
-    QHash<QString, quint64> mBaseIds;
+    // One copy of each tag text read in this process, shared by every record that has it.
+    QSet<QString> mStrings;
     QHash<QString, PlaylistState> mPlaylists;
     QList<FolderWalker::File> mLastAudio;
     QList<FolderWalker::File> mLastPlaylists;
