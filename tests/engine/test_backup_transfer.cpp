@@ -395,6 +395,25 @@ private slots:
         QCOMPARE(copyChoicesNow(fixture.phoneId()), QStringLiteral("00000"));
     }
 
+    // A run stopped at its space question stops before it acts: no backup data moves either,
+    // and the choices stay for the next run.
+    void runStoppedAtTheSpaceQuestionTransfersNothing()
+    {
+        const QString backup = iphoneBackup(QStringLiteral("short"), QString());
+        EngineFixture fixture;
+        prepare(fixture);
+        chooseBackup(fixture.phoneId(), backup, CopyChoices());
+        EngineFixture::RunOptions options;
+        options.mFreeSpace = 0;
+        options.mGoOnWhenShort = false;
+        const auto result = fixture.run(options);
+        QCOMPARE(result.mSpaceAsked, 1);
+        QCOMPARE(result.finalState(), SyncState::Cancelled);
+        QCOMPARE(copyChoicesNow(fixture.phoneId()), QStringLiteral("11111"));
+        QVERIFY(!QFileInfo::exists(fixture.phoneRoot() + "/CORVO/messages.xml"));
+        QVERIFY(!QFileInfo::exists(fixture.phoneRoot() + "/Music"));
+    }
+
     void cameraRollVideosForTheScreenSize()
     {
         const QString movie = mDir.filePath(QStringLiteral("small.MOV"));

@@ -197,6 +197,38 @@ private slots:
         QCOMPARE(fixture.cachedOnPhone(), kAll);
     }
 
+    // What a dry run shows is what the run then does: the same copies, in the same order, and
+    // the same deletions.
+    void theRunCarriesOutItsPlan()
+    {
+        EngineFixture fixture;
+        addTwoAlbums(fixture);
+        fixture.run();
+        fixture.addTrack(QStringLiteral("Epsilon"), QStringLiteral("Bob"), QStringLiteral("Second"), 3);
+        fixture.addTrack(QStringLiteral("Zeta"), QStringLiteral("Bob"), QStringLiteral("Second"), 4);
+        fixture.setPlaylist(QStringLiteral("Mix"), {QStringLiteral("Alpha"), QStringLiteral("Beta"),
+                                                    QStringLiteral("Epsilon"), QStringLiteral("Zeta")});
+        fixture.writeLibrary();
+
+        const SyncPlan plan = fixture.plan();
+        QStringList toCopy;
+        for (const Track& track : plan.mToCopy)
+            toCopy << track.trackName();
+        QStringList toDelete;
+        for (const Track& track : plan.mToDelete)
+            toDelete << track.trackName();
+        toDelete.sort();
+        QCOMPARE(toCopy, (QStringList{QStringLiteral("Zeta"), QStringLiteral("Epsilon")}));
+        QCOMPARE(toDelete, (QStringList{QStringLiteral("Delta"), QStringLiteral("Gamma")}));
+
+        const auto result = fixture.run();
+        QCOMPARE(result.finalState(), SyncState::Finished);
+        QCOMPARE(result.mUploadRequests, toCopy);
+        QCOMPARE(result.mDeleted, 2);
+        QCOMPARE(fixture.cachedOnPhone(), (QStringList{QStringLiteral("Alpha"), QStringLiteral("Beta"),
+                                                       QStringLiteral("Epsilon"), QStringLiteral("Zeta")}));
+    }
+
     void cancelDuringCopy()
     {
         EngineFixture fixture;
