@@ -1,8 +1,11 @@
 // Writes 100,000 track records into a track cache and reads them back into a TrackList; for
-// comparison, inserts and selects the same rows with SQLite (QSQLITE) in the same run.
+// comparison, inserts and selects the same rows with SQLite (QSQLITE) in the same run. Then
+// times how soon a hostile settings file (nested 100,000 deep, or 50 MB) is refused, beside
+// xmllint reading the same file.
 
 #include "app/AppPaths.h"
 #include "app/DebugLog.h"
+#include "settings/SettingsSnapshot.h"
 #include "tracks/Track.h"
 #include "tracks/TrackCache.h"
 #include "tracks/TrackList.h"
@@ -10,6 +13,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -226,6 +231,32 @@ bool sqliteSelectRun(const QString& aDbPath, int aRun, Timing& aTiming)
     return true;
 }
 
+// Wall milliseconds of reading aContents as the settings file (best of kRuns), with xmllint's
+// time on the same file in aPeerMs (-1 when xmllint is not there); -1 when it was not refused.
+double settingsRefusalMs(const QByteArray& aContents, double& aPeerMs)
+{
+    QDir().mkpath(AppPaths::corvoFolder());
+    QFile file(SettingsSnapshot::filePath());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(aContents) != aContents.size())
+        return -1;
+    file.close();
+    Timing read;
+    for (int run = 0; run < kRuns; ++run) {
+        Stopwatch watch;
+        const bool refused = SettingsSnapshot::read().isDamaged();
+        read.take(watch);
+        if (!refused)
+            return -1;
+    }
+    Stopwatch peer;
+    QProcess xmllint;
+    xmllint.start(QStringLiteral("xmllint"), {QStringLiteral("--noout"), file.fileName()});
+    const bool ran = xmllint.waitForFinished(60000) && xmllint.exitStatus() == QProcess::NormalExit;
+    aPeerMs = ran ? peer.wallMs() : -1;
+    QFile::remove(file.fileName());
+    return read.mWallMs;
+}
+
 const char* verdict(bool aPass)
 {
     return aPass ? "PASS" : "FAIL";
@@ -278,6 +309,29 @@ int main(int argc, char** argv)
     std::printf("TARGET cache_read_vs_sqlite %.3f 1.0 %s\n", ratio, verdict(ratio <= 1.0));
     std::printf("TARGET cache_read_ms %.1f 250 %s\n", cacheRead.mCpuMs,
                 verdict(cacheRead.mCpuMs < 250.0));
+
+    const int depth = 100000;
+    const QByteArray deep = "<settings>" + QByteArray("<a>").repeated(depth)
+                            + QByteArray("</a>").repeated(depth) + "</settings>";
+    const QByteArray phone =
+        "<device><id>x</id><name>Phone</name><playlist>Mix</playlist></device>\n";
+    const QByteArray large =
+        "<settings>\n" + phone.repeated(50 * 1024 * 1024 / phone.size()) + "</settings>\n";
+    double deepPeerMs = -1;
+    double largePeerMs = -1;
+    const double deepMs = settingsRefusalMs(deep, deepPeerMs);
+    const double largeMs = settingsRefusalMs(large, largePeerMs);
+    if (deepMs < 0 || largeMs < 0) {
+        std::fprintf(stderr, "a hostile settings file was not refused\n");
+        return 1;
+    }
+    std::printf("settings nested %d deep refused in %.1f ms (xmllint --noout: %.1f ms, "
+                "ratio %.3f)\n", depth, deepMs, deepPeerMs, deepMs / deepPeerMs);
+    std::printf("settings of %lld MB refused in %.1f ms (xmllint --noout: %.1f ms, ratio %.3f)\n",
+                qint64(large.size() >> 20), largeMs, largePeerMs, largeMs / largePeerMs);
+    const double refusalMs = std::max(deepMs, largeMs);
+    std::printf("TARGET settings_refusal_ms %.1f 1000 %s\n", refusalMs,
+                verdict(refusalMs < 1000.0));
     QDir(home).removeRecursively();
     return 0;
 }

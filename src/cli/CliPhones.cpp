@@ -6,7 +6,7 @@
 #include "device/UsbMSDevice.h"
 #include "device/mtp/LibMtpBackend.h"
 #include "device/mtp/MtpPhoneRefresher.h"
-#include "settings/SyncSettings.h"
+#include "settings/DamagedSettingsCopy.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -60,9 +60,8 @@ bool CliPhones::open(const CliOptions& aOptions, QString& aError)
         }
         mList->AddPhoneFolder(folder);
     }
-    SyncSettings settings;
-    settings.load();
-    for (const auto& [id, folder] : settings.phoneFolders()) {
+    mSettings = SettingsSnapshot::read();
+    for (const auto& [id, folder] : mSettings.phoneFolders()) {
         mRemembered.append({cleanFolder(folder), id});
         mList->AddPhoneFolder(folder);
     }
@@ -80,6 +79,21 @@ bool CliPhones::open(const CliOptions& aOptions, QString& aError)
         mList->RefreshDevices();
     }
     return true;
+}
+
+QString CliPhones::damagedSettingsText() const
+{
+    return mSettings.isDamaged() ? damagedSettingsMessage() : QString();
+}
+
+QString CliPhones::damagedSettingsMessage()
+{
+    // Nothing is written here: the file is kept aside by the next command that saves.
+    const QString path = SettingsSnapshot::filePath();
+    return QStringLiteral("The settings file %1 is damaged; its content will be kept as %2 "
+                          "before it is replaced. Set the phone up again with "
+                          "'pellmar-sync setup'.")
+        .arg(path, DamagedSettingsCopy::target(path));
 }
 
 Device* CliPhones::choose(const CliOptions& aOptions, QString& aError)

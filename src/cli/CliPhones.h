@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/SettingsSnapshot.h"
+
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -30,6 +32,13 @@ public:
     QStringList mtpProblems() const { return mMtpProblems; }
 
     DeviceList& list() { return *mList; }
+    // The settings as open read them: once for the whole command.
+    const SettingsSnapshot& settings() const { return mSettings; }
+    // What the user is told when the settings file is damaged (it then reads as no settings
+    // at all); empty when it is not.
+    QString damagedSettingsText() const;
+    // That text, for a settings file known to be damaged.
+    static QString damagedSettingsMessage();
 
     // The phone to work with, or null with aError.
     Device* choose(const CliOptions& aOptions, QString& aError);
@@ -50,6 +59,7 @@ private:
     // The remembered phone set up last whose folder is gone, or null.
     Device* lastRememberedGone() const;
 
+    SettingsSnapshot mSettings;
     std::unique_ptr<DeviceList> mList;
     MtpPhoneRefresher* mMtp = nullptr;
     bool mMtpLocked = false;

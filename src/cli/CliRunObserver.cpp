@@ -2,6 +2,7 @@
 
 #include "cli/CliBackupPassword.h"
 #include "cli/CliCommand.h"
+#include "cli/CliPhones.h"
 #include "cli/CliTerminal.h"
 #include "cli/SyncStateText.h"
 #include "device/Device.h"
@@ -37,15 +38,9 @@ void CliRunObserver::phoneNotMounted(Device& aPhone)
     mRefusal = CliExit::kError;
 }
 
-void CliRunObserver::settingsDamaged(const SyncSettings& aSettings)
+void CliRunObserver::settingsDamaged(const SyncSettings&)
 {
-    QTextStream(stdout) << "The settings file " << SyncSettings::settingsFilePath()
-                        << " is damaged; "
-                        << (aSettings.damagedCopyPath().isEmpty()
-                                ? QStringLiteral("no copy of it could be kept")
-                                : QStringLiteral("its content was kept as ")
-                                      + aSettings.damagedCopyPath())
-                        << ". Set the phone up again with 'pellmar-sync setup'.\n";
+    QTextStream(stdout) << CliPhones::damagedSettingsMessage() << "\n";
     mRefusal = CliExit::kNotConfigured;
 }
 

@@ -55,6 +55,8 @@ int DevicesCommand::run(const CliOptions& aOptions)
         return CliExit::kError;
     }
     const QList<Device*>& devices = phones.list().GetDevices();
+    if (const QString damaged = phones.damagedSettingsText(); !damaged.isEmpty())
+        out << damaged << "\n";
     for (const QString& problem : phones.mtpProblems()) {
         out << "A phone is attached but could not be opened: " << problem;
         if (problem == QLatin1String(MtpPhoneRefresher::kBusyText))

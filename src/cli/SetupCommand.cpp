@@ -291,6 +291,8 @@ int SetupCommand::run(const CliOptions& aOptions)
         return CliExit::kError;
     }
 
+    if (!settings.damagedCopyPath().isEmpty())
+        out << "The damaged settings file was kept as " << settings.damagedCopyPath() << ".\n";
     out << "Phone '" << phone->FriendlyName() << "' (id " << id << ") is set up.\n";
     if (wholeLibrary)
         out << "  Music: the whole library\n";

@@ -2,29 +2,26 @@
 
 #include "app/AppPaths.h"
 #include "app/DebugLog.h"
+#include "settings/DamagedSettingsCopy.h"
+#include "settings/SettingsFileParser.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSaveFile>
-#include <QTextStream>
 
 namespace {
 
-const QString kDevice = QStringLiteral("device");
-const QString kId = QStringLiteral("id");
-const QString kName = QStringLiteral("name");
-const QString kCache = QStringLiteral("cache");
-const QString kPlaylist = QStringLiteral("playlist");
-const QString kPodcast = QStringLiteral("podcast");
-const QString kList = QStringLiteral("list");
-const QString kPodcastSyncSetting = QStringLiteral("podcast-sync-setting");
-const QString kPhoneFolder = QStringLiteral("phone-folder");
-
-const char* const kPreservedWarnings[] = {"delete-without-warning", "dont-warn-usb",
-                                          "dont-warn-drm", "dont-warn-not-copied",
-                                          "dont-warn-not-deleted"};
+const QString kDevice = QLatin1String(SettingKeys::kDeviceTag);
+const QString kId = QLatin1String(SettingKeys::kIdTag);
+const QString kName = QLatin1String(SettingKeys::kNameTag);
+const QString kCache = QLatin1String(SettingKeys::kCacheTag);
+const QString kPlaylist = QLatin1String(SettingKeys::kPlaylistTag);
+const QString kPodcast = QLatin1String(SettingKeys::kPodcastTag);
+const QString kList = QLatin1String(SettingKeys::kListTag);
+const QString kPodcastSyncSetting = QLatin1String(SettingKeys::kPodcastSyncSetting.name);
+const QString kPhoneFolder = QLatin1String(SettingKeys::kPhoneFolder.name);
 
 QString boolText(bool aValue)
 {
@@ -43,62 +40,45 @@ void appendTextElement(QDomDocument& aDocument, QDomElement& aParent, const QStr
 
 QString SyncSettings::settingsFilePath()
 {
-    return AppPaths::corvoFolder() + QStringLiteral("/corvo.xml");
+    return SettingsSnapshot::filePath();
 }
 
 int SyncSettings::load()
 {
     LogScope scope("SyncSettings::load");
-    mDocument.clear();
-    mDamaged = false;
     mDamagedCopyPath.clear();
-    QDir().mkpath(AppPaths::corvoFolder());
-    QFile file(settingsFilePath());
-    if (!file.open(QIODevice::ReadOnly))
-        return kCantOpen;
-    const QByteArray contents = file.readAll();
-    QString error;
-    int line = 0;
-    int column = 0;
-    if (!mDocument.setContent(contents, &error, &line, &column)) {
-        logValue("Settings parse error", error);
-        logValue("line", line);
-        // Whatever was parsed is not trusted: the next save would replace the user's file,
-        // so a copy of it is kept first.
-        mDocument.clear();
-        mDamaged = !contents.trimmed().isEmpty();
-        mDamagedCopyPath = keepUnparsableCopy(contents);
-    }
-    return 0;
+    SettingsFileParser parser = SettingsFileParser::readFile(settingsFilePath());
+    mDocument = parser.document();
+    mDamaged = parser.state() == SettingsFileParser::State::Damaged;
+    return parser.state() == SettingsFileParser::State::Missing ? kCantOpen : 0;
 }
 
-QString SyncSettings::keepUnparsableCopy(const QByteArray& aContents) const
+SettingsSnapshot SyncSettings::snapshot() const
 {
-    if (aContents.trimmed().isEmpty())
-        return QString();
-    const QString base = settingsFilePath() + QStringLiteral(".bad");
-    QString target = base;
-    for (int n = 1; QFile::exists(target); ++n) {
-        QFile existing(target);
-        if (existing.open(QIODevice::ReadOnly) && existing.readAll() == aContents)
-            return target; // already kept
-        target = base + QLatin1Char('.') + QString::number(n);
-    }
-    QFile copy(target);
-    if (copy.open(QIODevice::WriteOnly) && copy.write(aContents) == aContents.size()) {
-        copy.close();
-        logValue("Unreadable settings file kept as", target);
-        return target;
-    }
-    logValue("Can't keep unreadable settings file as", target);
-    return QString();
+    return SettingsSnapshot::fromDocument(mDocument);
 }
 
 int SyncSettings::save()
 {
     LogScope scope("SyncSettings::save");
+    const QString path = settingsFilePath();
+    if (mDamaged && QFileInfo::exists(path)) {
+        // The file could not be read, so the document holds none of it: what the user had is
+        // kept beside it before it is replaced, or nothing is replaced.
+        mDamagedCopyPath = DamagedSettingsCopy::keep(path);
+        if (mDamagedCopyPath.isEmpty()) {
+            logMessage("Error opening file");
+            logReturn(kSaveFailed);
+            return kSaveFailed;
+        }
+    }
+    QDomElement root = mDocument.documentElement();
+    const QString format = QLatin1String(SettingKeys::kFormatAttribute);
+    // A file from a newer program keeps its number: what it added is still in the document.
+    if (!root.isNull() && root.attribute(format).toInt() < SettingKeys::kFormat)
+        root.setAttribute(format, SettingKeys::kFormat);
     QDir().mkpath(AppPaths::corvoFolder());
-    QSaveFile file(settingsFilePath());
+    QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         logMessage("Error opening file");
         logReturn(kSaveFailed);
@@ -112,6 +92,7 @@ int SyncSettings::save()
         logReturn(kSaveFailed);
         return kSaveFailed;
     }
+    mDamaged = false;
     logMessage("File opened");
     logReturn(0);
     return 0;
@@ -259,9 +240,10 @@ int SyncSettings::setConfig(const QString& aId, const QString& aName, bool aSync
                             const QStringList& aPodcasts)
 {
     LogScope scope("SyncSettings::setConfig");
-    bool preserved[std::size(kPreservedWarnings)];
-    for (size_t i = 0; i < std::size(kPreservedWarnings); ++i)
-        preserved[i] = getBooleanValue(aId, QLatin1String(kPreservedWarnings[i]), false);
+    const auto& warnings = SettingKeys::kPreservedWarnings;
+    bool preserved[std::size(warnings)];
+    for (size_t i = 0; i < std::size(warnings); ++i)
+        preserved[i] = getBooleanValue(aId, QLatin1String(warnings[i]->name), false);
     // Where the phone is, not what goes onto it: a new choice of music keeps it.
     const QString folder = phoneFolder(aId);
 
@@ -289,9 +271,9 @@ int SyncSettings::setConfig(const QString& aId, const QString& aName, bool aSync
             appendTextElement(mDocument, device, kPodcast, name);
     }
     root.appendChild(device);
-    for (size_t i = 0; i < std::size(kPreservedWarnings); ++i) {
+    for (size_t i = 0; i < std::size(warnings); ++i) {
         if (preserved[i])
-            setBooleanValue(aId, QLatin1String(kPreservedWarnings[i]), true);
+            setBooleanValue(aId, QLatin1String(warnings[i]->name), true);
     }
     setIntValue(aId, kPodcastSyncSetting, aPodcastSyncSetting);
     if (!folder.isEmpty())

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/SettingsSnapshot.h"
+
 #include <QDomDocument>
 #include <QDomElement>
 #include <QList>
@@ -23,13 +25,18 @@ public:
     // Full path of the settings file.
     static QString settingsFilePath();
 
+    // Reads the file; writes nothing. 0, or kCantOpen when there is no file to read.
     int load();
-    // Set by load when the file could not be parsed: where its damaged content was kept
-    // ("corvo.xml.bad"). Empty when the file was sound (or missing).
-    const QString& damagedCopyPath() const { return mDamagedCopyPath; }
-    // True when load found the file damaged.
+    // True when load found the file damaged (its document is then empty) and no save has
+    // replaced it since.
     bool wasDamaged() const { return mDamaged; }
+    // Writes the document. A file load found damaged is first copied aside; when that copy
+    // cannot be made nothing is written (kSaveFailed).
     int save();
+    // Set by save when it kept a damaged file's content ("corvo.xml.bad"); empty otherwise.
+    const QString& damagedCopyPath() const { return mDamagedCopyPath; }
+    // The values of the document as it is now, without reading the file again.
+    SettingsSnapshot snapshot() const;
 
     QDomElement getDeviceElement(const QString& aId) const;
     int deviceLineNumber(const QString& aId) const;
@@ -131,9 +138,6 @@ private:
     QDomElement rootElement(bool aCreate);
     // The value element aKey of the phone aId; null when the phone or the value is missing.
     QDomElement deviceValueElement(const QString& aId, const QString& aKey) const;
-    // The path the copy was kept under (empty when none could be kept).
-    QString keepUnparsableCopy(const QByteArray& aContents) const;
-
     QString mDamagedCopyPath;
 
     QDomDocument mDocument;

@@ -70,6 +70,9 @@ private slots:
     // Settings
     void fullSyncNeverDeletesTheSettingsFile();
     void damagedSettingsFileIsNamed();
+    // Far deeper or larger than any settings file: refused as damaged, never parsed at length.
+    void hostileSettingsFileIsRefused_data();
+    void hostileSettingsFileIsRefused();
     // Library
     void damagedLibraryDeletesNothing();
     // Phone
@@ -153,15 +156,58 @@ void TestCliFaults::damagedSettingsFileIsNamed()
 {
     CliFixture f;
     QVERIFY(f.setUp());
-    QFile settings(f.corvo() + "/corvo.xml");
+    const QString settingsPath = f.corvo() + "/corvo.xml";
+    QFile settings(settingsPath);
     QVERIFY(settings.open(QIODevice::WriteOnly | QIODevice::Truncate));
     settings.write("<settings><device><id>");
     settings.close();
     const CliProcess run = f.sync({"run", "--yes"});
     QCOMPARE(run.mExitCode, 4);
     QVERIFY2(run.mOut.contains("corvo.xml is damaged"), qPrintable(run.all()));
-    QVERIFY2(run.mOut.contains(f.corvo() + "/corvo.xml.bad"), qPrintable(run.all()));
-    QCOMPARE(readFile(f.corvo() + "/corvo.xml.bad"), QByteArray("<settings><device><id>"));
+    QVERIFY2(run.mOut.contains(settingsPath + ".bad"), qPrintable(run.all()));
+    // Reading it changed nothing; the copy is made by the setup that replaces it.
+    QCOMPARE(readFile(settingsPath), QByteArray("<settings><device><id>"));
+    QVERIFY(!QFileInfo::exists(settingsPath + ".bad"));
+    QVERIFY(!QFileInfo::exists(f.engine.phoneRoot() + "/Music"));
+
+    const CliProcess setup = f.sync({"setup", "--playlist", "Mix"});
+    QCOMPARE(setup.mExitCode, 0);
+    QVERIFY2(setup.mOut.contains(settingsPath + ".bad"), qPrintable(setup.all()));
+    QCOMPARE(readFile(settingsPath + ".bad"), QByteArray("<settings><device><id>"));
+    QVERIFY(readFile(settingsPath).contains("<playlist>Mix</playlist>"));
+    PELLMAR_VERIFY_CANARY(f.homeCanary);
+}
+
+void TestCliFaults::hostileSettingsFileIsRefused_data()
+{
+    QTest::addColumn<QByteArray>("contents");
+    const int depth = 100000;
+    QTest::newRow("nested 100,000 deep")
+        << "<settings>" + QByteArray("<a>").repeated(depth) + QByteArray("</a>").repeated(depth)
+               + "</settings>";
+    // Well-formed, and every element a phone would use, but 50 MB of it.
+    const QByteArray phone = "<device><id>x</id><name>Phone</name><playlist>Mix</playlist></device>\n";
+    QTest::newRow("50 MB") << "<settings>\n" + phone.repeated(50 * 1024 * 1024 / phone.size())
+                                  + "</settings>\n";
+}
+
+void TestCliFaults::hostileSettingsFileIsRefused()
+{
+    QFETCH(QByteArray, contents);
+    CliFixture f;
+    QVERIFY(f.setUp());
+    const QString settingsPath = f.corvo() + "/corvo.xml";
+    QFile settings(settingsPath);
+    QVERIFY(settings.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    settings.write(contents);
+    settings.close();
+    for (const QStringList& command : {QStringList{"devices"}, QStringList{"run", "--yes"}}) {
+        const CliProcess process = f.sync(command);
+        QVERIFY2(process.mOut.contains("corvo.xml is damaged"), qPrintable(process.all()));
+        QCOMPARE(process.mExitCode, command.first() == "run" ? 4 : 0);
+        QCOMPARE(readFile(settingsPath), contents);
+    }
+    QCOMPARE(QDir(f.corvo()).entryList({"corvo.xml*"}, QDir::Files), QStringList{"corvo.xml"});
     QVERIFY(!QFileInfo::exists(f.engine.phoneRoot() + "/Music"));
     PELLMAR_VERIFY_CANARY(f.homeCanary);
 }

@@ -45,7 +45,7 @@ private slots:
     {
         SyncSettings settings;
         QCOMPARE(settings.load(), SyncSettings::kCantOpen);
-        QVERIFY(QFileInfo(AppPaths::corvoFolder()).isDir()); // created by load
+        QVERIFY(!QFileInfo::exists(AppPaths::corvoFolder())); // only saving makes it
         QCOMPARE(settings.forceArtworkSync(QStringLiteral("p1")), true);
         QCOMPARE(settings.enableArtworkSync(QStringLiteral("p1")), true);
         QCOMPARE(settings.deleteWithoutWarning(QStringLiteral("p1")), false);
@@ -115,7 +115,7 @@ private slots:
                            {QStringLiteral("Mix")}, 2, {QStringLiteral("Cast")});
         settings.setSkipUpdateMessage(QStringLiteral("2.1"));
         QCOMPARE(settings.save(), 0);
-        const QByteArray expected = "<settings>\n<device>\n<id>zsmhd</id>\n<name>Phone</name>\n<cache>"
+        const QByteArray expected = "<settings version=\"1\">\n<device>\n<id>zsmhd</id>\n<name>Phone</name>\n<cache>"
                                     + cacheName(0).toUtf8()
                                     + "</cache>\n<playlist>Mix</playlist>\n<podcast>Cast</podcast>\n"
                                       "<podcast-sync-setting>2</podcast-sync-setting>\n</device>\n"
@@ -267,32 +267,59 @@ private slots:
         QCOMPARE(settings.iTunesLibraryPath(), QStringLiteral("/music/lib.xml"));
     }
 
-    void unparsableFileIsKeptAside()
+    void unparsableFileIsKeptAsideBeforeItIsReplaced()
     {
+        const QString bad = SyncSettings::settingsFilePath() + QStringLiteral(".bad");
         const QByteArray broken = "<settings><device><id>keep</id><name>Mine</name></dev";
         writeSettingsFile(broken);
         SyncSettings settings;
         QCOMPARE(settings.load(), 0);
-        QCOMPARE(settings.getDeviceElement(QStringLiteral("keep")).isNull(), true);
+        QVERIFY(settings.wasDamaged());
+        QVERIFY(settings.snapshot().phones().isEmpty());
+        QVERIFY(!QFile::exists(bad)); // reading writes nothing
         settings.setConfig(QStringLiteral("new"), QStringLiteral("N"), true, {}, 0, {});
-        QFile bad(SyncSettings::settingsFilePath() + QStringLiteral(".bad"));
-        QVERIFY(bad.open(QIODevice::ReadOnly));
-        QCOMPARE(bad.readAll(), broken);
-        bad.close();
+        QCOMPARE(settings.damagedCopyPath(), bad);
+        QFile copy(bad);
+        QVERIFY(copy.open(QIODevice::ReadOnly));
+        QCOMPARE(copy.readAll(), broken);
+        copy.close();
+        QVERIFY(SettingsSnapshot::read().isConfigured(QStringLiteral("new")));
 
         // The same broken file again is not copied twice; a different one gets its own copy.
         writeSettingsFile(broken);
         settings.load();
-        QVERIFY(!QFile::exists(SyncSettings::settingsFilePath() + QStringLiteral(".bad.1")));
+        QCOMPARE(settings.save(), 0);
+        QVERIFY(!QFile::exists(bad + QStringLiteral(".1")));
         writeSettingsFile("not xml at all");
         settings.load();
-        QVERIFY(QFile::exists(SyncSettings::settingsFilePath() + QStringLiteral(".bad.1")));
+        QCOMPARE(settings.save(), 0);
+        QVERIFY(QFile::exists(bad + QStringLiteral(".1")));
 
         // An empty file has nothing worth keeping.
-        QFile::remove(SyncSettings::settingsFilePath() + QStringLiteral(".bad.1"));
+        QFile::remove(bad + QStringLiteral(".1"));
         writeSettingsFile("");
         QCOMPARE(settings.load(), 0);
-        QVERIFY(!QFile::exists(SyncSettings::settingsFilePath() + QStringLiteral(".bad.1")));
+        QVERIFY(!settings.wasDamaged());
+        QCOMPARE(settings.save(), 0);
+        QVERIFY(!QFile::exists(bad + QStringLiteral(".1")));
+    }
+
+    void formatVersionIsWrittenAndKept()
+    {
+        // A file from before the version was recorded reads as it always did.
+        writeSettingsFile("<settings>\n<device>\n<id>p</id>\n<name>P</name>\n</device>\n</settings>\n");
+        SyncSettings settings;
+        settings.load();
+        QCOMPARE(settings.snapshot().formatVersion(), 1);
+        QCOMPARE(settings.save(), 0);
+        QCOMPARE(readSettingsFile(), QByteArray("<settings version=\"1\">\n<device>\n<id>p</id>\n"
+                                                "<name>P</name>\n</device>\n</settings>\n"));
+        // A newer program's file keeps its number.
+        writeSettingsFile("<settings version=\"7\"><future/></settings>");
+        settings.load();
+        QCOMPARE(settings.save(), 0);
+        QCOMPARE(SettingsSnapshot::read().formatVersion(), 7);
+        QVERIFY(readSettingsFile().contains("<future/>"));
     }
 
     void failedSaveKeepsThePreviousFile()
