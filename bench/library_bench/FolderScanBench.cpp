@@ -21,7 +21,7 @@
 namespace {
 
 constexpr int kFiles = 20000;
-constexpr int kRuns = 3;
+constexpr int kRuns = 5;
 
 qint64 statusKb(const char* aField)
 {

@@ -7,9 +7,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QThread>
 #include <QtEndian>
 
+#include <cstdio>
+#include <unistd.h>
 #include <zlib.h>
 
 namespace {
@@ -227,9 +229,17 @@ bool FolderScanIndex::save(const std::vector<FolderTrackRecord>& aRecords) const
     header.put(quint64(payload.mData.size()));
 
     QDir().mkpath(QFileInfo(mPath).absolutePath());
-    QSaveFile file(mPath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(header.mData) != header.mData.size()
-        || file.write(payload.mData) != payload.mData.size() || !file.commit()) {
+    // Written beside and renamed over the old one, so a reader never sees half a file. Not
+    // synced to disk: a file cut short by a crash fails its check and is rebuilt, as the index
+    // only saves time.
+    const QString temporary = QStringLiteral("%1.new-%2-%3").arg(mPath).arg(::getpid()).arg(quintptr(QThread::currentThreadId()));
+    QFile file(temporary);
+    const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+                         && file.write(header.mData) == header.mData.size()
+                         && file.write(payload.mData) == payload.mData.size() && file.flush();
+    file.close();
+    if (!written || std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(mPath).constData()) != 0) {
+        QFile::remove(temporary);
         logValue("Scan index cannot be written", mPath);
         return false;
     }

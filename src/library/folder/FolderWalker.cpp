@@ -83,15 +83,37 @@ public:
             problem(aRelative, QStringLiteral("folder cannot be listed"), true);
             return;
         }
-        QList<QByteArray> names;
+        struct Entry
+        {
+            QByteArray mName;
+            unsigned char mType;
+            bool operator<(const Entry& aOther) const { return mName < aOther.mName; }
+        };
+        QList<Entry> entries;
         while (const dirent* entry = ::readdir(dir)) {
             if (entry->d_name[0] != '.')
-                names << QByteArray(entry->d_name);
+                entries.append({QByteArray(entry->d_name), entry->d_type});
         }
-        std::sort(names.begin(), names.end());
+        std::sort(entries.begin(), entries.end());
         const QString prefix = aRelative.isEmpty() ? QString() : aRelative + QLatin1Char('/');
-        for (const QByteArray& name : names) {
-            const int dirFd = ::dirfd(dir);
+        const int dirFd = ::dirfd(dir);
+        for (const Entry& entry : entries) {
+            const QByteArray& name = entry.mName;
+            // The folder's listing tells plain files and folders apart; only links (and file
+            // systems that do not say) need a look at what they point to.
+            Kind kind = Kind::Other;
+            if (entry.mType == DT_REG) {
+                kind = kindOf(name.constData());
+                if (kind == Kind::Other)
+                    continue;
+            } else if (entry.mType == DT_DIR) {
+                enter(dirFd, name, prefix + QFile::decodeName(name), aDepth);
+                continue;
+            } else if (entry.mType != DT_LNK && entry.mType != DT_UNKNOWN) {
+                continue;
+            }
+            if (entry.mType == DT_LNK)
+                mSawLink = true;
             const QString decoded = QFile::decodeName(name);
             const QString relative = prefix + decoded;
             struct stat info {};
@@ -101,15 +123,13 @@ public:
                 continue;
             }
             if (S_ISDIR(info.st_mode)) {
-                if (aDepth + 1 >= kMaxDepth)
-                    problem(relative, QStringLiteral("folders nested too deep; not walked"), true);
-                else
-                    folder(dirFd, name, relative, aDepth + 1);
+                enter(dirFd, name, relative, aDepth);
                 continue;
             }
             if (!S_ISREG(info.st_mode))
                 continue;
-            const Kind kind = kindOf(name.constData());
+            if (kind == Kind::Other)
+                kind = kindOf(name.constData());
             if (kind == Kind::Other)
                 continue;
             const bool ascii = std::all_of(name.cbegin(), name.cend(), [](char aByte) { return aByte > 0; });
@@ -117,17 +137,43 @@ public:
                 problem(relative, QStringLiteral("file name is not valid in the system's encoding; left out"), kind == Kind::Audio);
                 continue;
             }
-            if (kind == Kind::Audio && !mFiles.contains({info.st_dev, info.st_ino})) {
-                mFiles.insert({info.st_dev, info.st_ino});
-            } else if (kind == Kind::Audio) {
-                logValue("File reached again through a link, listed once", relative);
-                continue;
-            }
             const FolderWalker::File file{relative, qint64(info.st_size),
                                           qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
-            (kind == Kind::Audio ? mListing.mAudio : mListing.mPlaylists).append(file);
+            if (kind == Kind::Audio) {
+                mListing.mAudio.append(file);
+                mAudioNodes.append({info.st_dev, info.st_ino});
+            } else {
+                mListing.mPlaylists.append(file);
+            }
         }
         ::closedir(dir);
+    }
+
+    void enter(int aDirFd, const QByteArray& aName, const QString& aRelative, int aDepth)
+    {
+        if (aDepth + 1 >= kMaxDepth)
+            problem(aRelative, QStringLiteral("folders nested too deep; not walked"), true);
+        else
+            folder(aDirFd, aName, aRelative, aDepth + 1);
+    }
+
+    // A file reached through a link as well as directly is listed once, where the walk met it
+    // first. Only a folder with links can have such files.
+    void dropRepeatedFiles()
+    {
+        if (!mSawLink)
+            return;
+        QSet<NodeId> seen;
+        QList<FolderWalker::File> kept;
+        for (qsizetype i = 0; i < mListing.mAudio.size(); ++i) {
+            if (seen.contains(mAudioNodes[i])) {
+                logValue("File reached again through a link, listed once", mListing.mAudio[i].mRelativePath);
+                continue;
+            }
+            seen.insert(mAudioNodes[i]);
+            kept.append(mListing.mAudio[i]);
+        }
+        mListing.mAudio = std::move(kept);
     }
 
     void problem(const QString& aRelative, const QString& aText, bool aIncomplete)
@@ -143,7 +189,8 @@ public:
 private:
     QString mRoot;
     QSet<NodeId> mFolders;
-    QSet<NodeId> mFiles;
+    QList<NodeId> mAudioNodes;
+    bool mSawLink = false;
 };
 
 } // namespace
@@ -153,6 +200,7 @@ FolderWalker::Listing FolderWalker::walk(const QString& aRoot)
     LogScope scope("FolderWalker::walk");
     Walk walk(aRoot);
     walk.folder(-1, QFile::encodeName(aRoot), QString(), 0);
+    walk.dropRepeatedFiles();
     logValue("audio files", qint64(walk.mListing.mAudio.size()));
     logValue("playlist files", qint64(walk.mListing.mPlaylists.size()));
     return std::move(walk.mListing);

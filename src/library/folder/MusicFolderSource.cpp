@@ -13,6 +13,7 @@
 #include <QMutexLocker>
 #include <QStandardPaths>
 #include <QtConcurrent/QtConcurrentMap>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 
@@ -94,15 +95,6 @@ LibraryArtwork MusicFolderSource::artwork(const LibraryTrack& aTrack) const
     return {};
 }
 
-void MusicFolderSource::loadPrevious()
-{
-    if (mPreviousLoaded)
-        return;
-    mPreviousLoaded = true;
-    FolderScanIndex index(mRoot);
-    if (index.load())
-        index.takeInto(mRecords, mRecordByPath);
-}
 
 std::vector<FolderTrackRecord> MusicFolderSource::scanAudio(const QList<FolderWalker::File>& aFiles,
                                                             QStringList& aProblems,
@@ -191,7 +183,18 @@ LibraryRead MusicFolderSource::read()
         logValue("Music folder", failed.mError.mReason);
         return failed;
     }
+    // The first read of this process loads the scan index while the folder is walked.
+    std::unique_ptr<FolderScanIndex> index;
+    QFuture<bool> indexLoaded;
+    if (!mPreviousLoaded) {
+        mPreviousLoaded = true;
+        index = std::make_unique<FolderScanIndex>(mRoot);
+        FolderScanIndex* loading = index.get();
+        indexLoaded = QtConcurrent::run([loading]() { return loading->load(); });
+    }
     FolderWalker::Listing listing = FolderWalker::walk(mRoot);
+    if (index && indexLoaded.result())
+        index->takeInto(mRecords, mRecordByPath);
     if (listing.mRootUnreadable) {
         LibraryRead failed;
         failed.mError = {LibraryReadError::Kind::Unusable,
@@ -208,7 +211,6 @@ LibraryRead MusicFolderSource::read()
         logMessage("Music folder unchanged since the last read");
         return mLast;
     }
-    loadPrevious();
 
     LibraryRead result;
     result.mWarnings = listing.mProblems;

@@ -39,8 +39,6 @@ private:
         QString mError;
     };
 
-    // The previous records by path: this process's last read, else the scan index.
-    void loadPrevious();
     // aProblems collects what could not be read; aChanged tells whether the index must be saved.
     std::vector<FolderTrackRecord> scanAudio(const QList<FolderWalker::File>& aFiles,
                                              QStringList& aProblems, bool& aIncomplete,
@@ -50,6 +48,7 @@ private:
 
     const QString mRoot;
     mutable QMutex mMutex;
+    // The previous read's records (this process's, else the scan index's) and their lookup.
     bool mPreviousLoaded = false;
     std::vector<FolderTrackRecord> mRecords;
     QHash<QString, qsizetype> mRecordByPath;
