@@ -1,5 +1,5 @@
 // Times the load of an iTunes library file plus reading every track of it through
-// LocalMusicLibrary, against `python3 -c 'import plistlib; plistlib.load(...)'` on the same file,
+// MusicLibrary, against `python3 -c 'import plistlib; plistlib.load(...)'` on the same file,
 // for libraries of 20,000 and 100,000 tracks with 50 playlists. Each measurement of ours runs in
 // a child process (with a temporary HOME, so the trace log stays closed) that reports its own
 // time and the growth of its peak resident memory (VmHWM) across the load, so the memory figure
@@ -12,8 +12,9 @@
 
 #include "FolderScanBench.h"
 
-#include "library/LocalMusicLibrary.h"
-#include "library/itunes/LibrarySnapshotCache.h"
+#include "library/LibraryFactory.h"
+#include "library/MusicLibrary.h"
+#include "library/itunes/ITunesXmlCache.h"
 #include "tracks/TrackList.h"
 
 #include <QCoreApplication>
@@ -49,17 +50,18 @@ int runChild(const QString& aLibrary)
     const qint64 before = statusKb("VmHWM");
     QElapsedTimer timer;
     timer.start();
-    LocalMusicLibrary::setLibraryPath(aLibrary);
-    // The snapshot is parsed here (and reused below); the split is printed to stderr.
-    std::shared_ptr<const LibrarySnapshot> snapshot;
-    LibrarySnapshotCache::acquire(aLibrary, &snapshot);
+    LibraryFactory::setChosenPath(aLibrary);
+    // The file is parsed here (and the parse reused below); the split is printed to stderr.
+    const ITunesXmlCache::Result parsed = ITunesXmlCache::acquire(aLibrary);
     const qint64 parseMs = timer.elapsed();
-    LocalMusicLibrary library;
+    MusicLibrary library;
     TrackList tracks;
     TrackList drm;
     PlaylistEntry entry;
     qint64 size = 0;
-    const int result = library.getAllTracks(QString(), tracks, size, false, drm, entry, true);
+    const int result = parsed.mContent
+                           ? library.tracks(QString(), tracks, size, false, drm, entry, true)
+                           : MusicLibrary::kFailure;
     const qint64 ms = timer.elapsed();
     std::fprintf(stderr, "parse %lld ms, tracks %lld ms\n", (long long)parseMs, (long long)(ms - parseMs));
     const qint64 after = statusKb("VmHWM");
@@ -270,7 +272,7 @@ int main(int argc, char** argv)
         const double memoryRatio = growthKb >= 0 ? double(growthKb) * 1024.0 / double(fileBytes) : 99;
         std::printf("library of %d tracks, 50 playlists: file %.1f MB, %d tracks read\n", size,
                     fileBytes / 1e6, tracks);
-        std::printf("  load + getAllTracks (median of %d): %lld ms wall (whole process; %lld ms "
+        std::printf("  load + tracks (median of %d): %lld ms wall (whole process; %lld ms "
                     "timed in the child), %lld ms CPU (whole process, both threads)\n",
                     runs, (long long)oursProcessMs, (long long)oursMs, (long long)oursCpuMs);
         std::printf("  python3 plistlib.load (median of %d): %lld ms wall, %lld ms CPU "

@@ -10,9 +10,10 @@
 #include "device/mtp/MtpPhone.h"
 #include "device/mtp/MtpPhoneParent.h"
 #include "device/mtp/MtpPhoneRefresher.h"
-#include "library/LocalMusicLibrary.h"
+#include "library/LibraryFactory.h"
+#include "library/MusicLibrary.h"
 #include "library/itunes/FolderListingCache.h"
-#include "library/itunes/LibrarySnapshotCache.h"
+#include "library/itunes/ITunesXmlCache.h"
 #include "settings/SyncSettings.h"
 #include "tracks/SyncState.h"
 
@@ -67,7 +68,7 @@ void configure(Device& aPhone)
     settings.save();
 }
 
-SyncOutcome runSync(LocalMusicLibrary& aLibrary, Device& aPhone)
+SyncOutcome runSync(MusicLibrary& aLibrary, Device& aPhone)
 {
     return BenchSync::run(aLibrary, aPhone);
 }
@@ -75,9 +76,9 @@ SyncOutcome runSync(LocalMusicLibrary& aLibrary, Device& aPhone)
 // A fresh library object that reads the library file again, as a first sync of a process does.
 SyncOutcome firstSync(Device& aPhone)
 {
-    LibrarySnapshotCache::clear();
+    ITunesXmlCache::clear();
     FolderListingCache::instance().clear();
-    LocalMusicLibrary library;
+    MusicLibrary library;
     return runSync(library, aPhone);
 }
 
@@ -122,7 +123,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "could not generate the library\n");
         return 1;
     }
-    LocalMusicLibrary::setLibraryPath(BenchLibrary::libraryFile(source));
+    LibraryFactory::setChosenPath(BenchLibrary::libraryFile(source));
 
     // Rounds alternate between the kinds, each on a new empty phone; the best of each counts.
     SyncOutcome folderBest;
@@ -188,7 +189,7 @@ int main(int argc, char** argv)
         parent.reset();
         parent = openPhone(backend);
         backend->resetCalls();
-        LocalMusicLibrary library;
+        MusicLibrary library;
         const SyncOutcome resync = runSync(library, *parent->Devices().first());
         const int resyncCalls = backend->totalCalls();
         std::printf("no-op resync: %d backend calls (%d listings, %d fetches, %d sends, %d "

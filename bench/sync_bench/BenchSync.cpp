@@ -1,6 +1,6 @@
 #include "BenchSync.h"
 
-#include "library/LocalMusicLibrary.h"
+#include "library/MusicLibrary.h"
 #include "sync/SyncFrontEnd.h"
 #include "sync/SyncSession.h"
 
@@ -26,7 +26,7 @@ public:
 
 } // namespace
 
-BenchSync::Outcome BenchSync::run(LocalMusicLibrary& aLibrary, Device& aPhone)
+BenchSync::Outcome BenchSync::run(MusicLibrary& aLibrary, Device& aPhone)
 {
     BenchAnswers answers;
     SyncSession sync(&aLibrary, answers);

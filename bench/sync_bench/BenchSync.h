@@ -1,7 +1,7 @@
 #pragma once
 
 class Device;
-class LocalMusicLibrary;
+class MusicLibrary;
 
 // One timed synchronisation of a benchmark, and the benchmarks' target lines.
 class BenchSync
@@ -16,7 +16,7 @@ public:
 
     // Runs one synchronisation of aPhone in the calling thread. Nothing is to be deleted in a
     // benchmark run: a question is answered no, and would show as a fault.
-    static Outcome run(LocalMusicLibrary& aLibrary, Device& aPhone);
+    static Outcome run(MusicLibrary& aLibrary, Device& aPhone);
     // Prints "TARGET <name> <measured> <goal> PASS|FAIL"; a negative measure fails.
     static void target(const char* aName, double aMeasured, double aGoal);
 };

@@ -6,9 +6,10 @@
 
 #include "app/AppPaths.h"
 #include "device/UsbMSDevice.h"
-#include "library/LocalMusicLibrary.h"
+#include "library/LibraryFactory.h"
+#include "library/MusicLibrary.h"
 #include "library/itunes/FolderListingCache.h"
-#include "library/itunes/LibrarySnapshotCache.h"
+#include "library/itunes/ITunesXmlCache.h"
 #include "settings/SyncSettings.h"
 #include "tracks/SyncState.h"
 
@@ -59,7 +60,7 @@ double runPeer(const QString& aProgram, const QStringList& aArguments)
 
 using SyncOutcome = BenchSync::Outcome;
 
-SyncOutcome runSync(LocalMusicLibrary& aLibrary, const QString& aPhoneRoot)
+SyncOutcome runSync(MusicLibrary& aLibrary, const QString& aPhoneRoot)
 {
     UsbMSDevice phone(aPhoneRoot, QStringLiteral("Bench Phone"), true);
     settleDisk();
@@ -93,7 +94,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "could not generate the library\n");
         return 1;
     }
-    LocalMusicLibrary::setLibraryPath(BenchLibrary::libraryFile(source));
+    LibraryFactory::setChosenPath(BenchLibrary::libraryFile(source));
 
     // One phone per round, each configured as the wizard would and starting empty.
     QStringList phoneRoots;
@@ -123,9 +124,9 @@ int main(int argc, char** argv)
         };
         const auto synchronise = [&] {
             // Every first sync reads the library file afresh, as the first one of a process does.
-            LibrarySnapshotCache::clear();
+            ITunesXmlCache::clear();
             FolderListingCache::instance().clear();
-            LocalMusicLibrary freshLibrary;
+            MusicLibrary freshLibrary;
             return runSync(freshLibrary, phoneRoots.at(round));
         };
         double cp = -1;
@@ -155,7 +156,7 @@ int main(int argc, char** argv)
         runPeer(QStringLiteral("rsync"),
                 {QStringLiteral("-a"), BenchLibrary::musicFolder(source), rsyncTarget});
     // The second sync of the same program, with the library it has already read.
-    LocalMusicLibrary library;
+    MusicLibrary library;
     runSync(library, phoneRoots.first());
     const SyncOutcome second = runSync(library, phoneRoots.first());
     const double peak = peakMemoryMb();

@@ -1,8 +1,8 @@
 #include "cli/CliLibrary.h"
 
 #include "cli/CliOptions.h"
-#include "library/LocalMusicLibrary.h"
-#include "library/itunes/LibraryLocator.h"
+#include "library/LibraryFactory.h"
+#include "library/MusicLibrary.h"
 
 #include <QFileInfo>
 
@@ -14,12 +14,12 @@ bool CliLibrary::locate(const CliOptions& aOptions, QString& aError)
             aError = QStringLiteral("library file %1 does not exist").arg(named);
             return false;
         }
-        LocalMusicLibrary::setLibraryPath(QFileInfo(named).absoluteFilePath());
+        LibraryFactory::setChosenPath(QFileInfo(named).absoluteFilePath());
         return true;
     }
     QString path;
     QStringList tried;
-    if (LibraryLocator::locate(&path, &tried))
+    if (LibraryFactory::locate(&path, &tried))
         return true;
     aError = QStringLiteral("no iTunes library file found; looked for:\n  ")
              + tried.join(QStringLiteral("\n  "))
@@ -27,15 +27,13 @@ bool CliLibrary::locate(const CliOptions& aOptions, QString& aError)
     return false;
 }
 
-bool CliLibrary::readable(LocalMusicLibrary& aLibrary, QString& aError)
+bool CliLibrary::readable(MusicLibrary& aLibrary, QString& aError)
 {
-    std::shared_ptr<itunes::IITPlaylist> playlist;
-    qint64 size = 0;
-    if (aLibrary.getPlaylist(QString(), playlist, size) == 0)
+    if (aLibrary.read())
         return true;
     QString path;
     QStringList tried;
-    LibraryLocator::locate(&path, &tried);
+    LibraryFactory::locate(&path, &tried);
     aError = QStringLiteral("the iTunes library %1 could not be read").arg(path);
     return false;
 }

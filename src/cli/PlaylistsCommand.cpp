@@ -3,7 +3,7 @@
 
 #include "cli/CliLibrary.h"
 #include "cli/CliOptions.h"
-#include "library/LocalMusicLibrary.h"
+#include "library/MusicLibrary.h"
 
 #include <QTextStream>
 
@@ -35,15 +35,13 @@ int PlaylistsCommand::run(const CliOptions& aOptions)
         err << "pellmar-sync playlists: " << error << "\n";
         return CliExit::kError;
     }
-    LocalMusicLibrary library;
+    MusicLibrary library;
     if (!CliLibrary::readable(library, error)) {
         err << "pellmar-sync playlists: " << error << "\n";
         return CliExit::kError;
     }
-    library.refreshPlaylists();
-    const QStringList playlists = CliLibrary::textList(library.playlists());
-    library.refreshPodcasts();
-    const QStringList podcasts = CliLibrary::textList(library.podcasts());
+    const QStringList playlists = library.playlistNames();
+    const QStringList podcasts = library.podcastNames();
     out << "Playlists:\n";
     for (const QString& name : playlists)
         out << "  " << name << "\n";

@@ -11,8 +11,7 @@
 #include "device/Device.h"
 #include "device/DeviceType.h"
 #include "device/UsbMSDevice.h"
-#include "library/LocalMusicLibrary.h"
-#include "library/itunes/LibrarySnapshotCache.h"
+#include "library/MusicLibrary.h"
 #include "sync/BackupTransferStage.h"
 #include "sync/SyncSession.h"
 #include "tracks/SyncState.h"
@@ -158,7 +157,7 @@ int RunCommand::run(const CliOptions& aOptions)
     answers.backupPasswordFile = aOptions.value(kBackupPasswordFile);
     CliRunObserver observer(answers, CliTerminal::stdoutIsTerminal(),
                             [&phones](Device* aPhone) { return phones.notMountedText(aPhone); });
-    LocalMusicLibrary library;
+    MusicLibrary library;
     SyncSession session(&library, observer);
     if (!session.begin(phone, phones.parentOf(phone)))
         return observer.refusal();
@@ -209,7 +208,7 @@ int RunCommand::run(const CliOptions& aOptions)
                 << "\n";
     }
     if (result.mLibraryReadFailed) {
-        const QString reason = LibrarySnapshotCache::lastRefusal();
+        const QString reason = library.lastError().mReason;
         out << "The iTunes library could not be read"
             << (reason.isEmpty() ? QString() : QStringLiteral(" (") + reason + QLatin1Char(')'))
             << "; nothing was changed on the phone.\n";

@@ -7,7 +7,7 @@
 #include "cli/CliOptions.h"
 #include "cli/CliPhones.h"
 #include "device/Device.h"
-#include "library/LocalMusicLibrary.h"
+#include "library/MusicLibrary.h"
 #include "settings/SyncSettings.h"
 #include "sync/RunLock.h"
 
@@ -203,15 +203,13 @@ int SetupCommand::run(const CliOptions& aOptions)
             err << "pellmar-sync setup: " << error << "\n";
             return CliExit::kError;
         }
-        LocalMusicLibrary library;
+        MusicLibrary library;
         if (!CliLibrary::readable(library, error)) {
             err << "pellmar-sync setup: " << error << "\n";
             return CliExit::kError;
         }
-        library.refreshPlaylists();
-        const QStringList knownPlaylists = CliLibrary::textList(library.playlists());
-        library.refreshPodcasts();
-        const QStringList knownPodcasts = CliLibrary::textList(library.podcasts());
+        const QStringList knownPlaylists = library.playlistNames();
+        const QStringList knownPodcasts = library.podcastNames();
         const QStringList badPlaylists = unknownNames(playlists, knownPlaylists);
         const QStringList badPodcasts = unknownNames(podcasts, knownPodcasts);
         if (!badPlaylists.isEmpty() || !badPodcasts.isEmpty()) {

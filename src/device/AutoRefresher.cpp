@@ -5,12 +5,10 @@
 #include "device/SpaceCalculator.h"
 #include "tracks/SyncState.h"
 
-AutoRefresher::AutoRefresher(QObject* aLibrary, DeviceList* aDeviceList, QObject* aParent)
-    : QObject(aParent), mLibrary(aLibrary), mDeviceList(aDeviceList)
+AutoRefresher::AutoRefresher(DeviceList* aDeviceList, QObject* aParent)
+    : QObject(aParent), mDeviceList(aDeviceList)
 {
     LogScope scope("AutoRefresher::AutoRefresher");
-    if (aLibrary && aLibrary->metaObject()->indexOfSignal("localLibraryEvent()") >= 0)
-        connect(aLibrary, SIGNAL(localLibraryEvent()), this, SLOT(timeout()), Qt::QueuedConnection);
 }
 
 AutoRefresher::~AutoRefresher()
@@ -22,8 +20,6 @@ AutoRefresher::~AutoRefresher()
 void AutoRefresher::start()
 {
     LogScope scope("AutoRefresher::start");
-    if (mLibrary && mLibrary->metaObject()->indexOfMethod("listenForITunesEvents()") >= 0)
-        QMetaObject::invokeMethod(mLibrary, "listenForITunesEvents", Qt::DirectConnection);
     if (mDeviceList)
         mDeviceList->EnableAutoRefresh(this);
 }
@@ -55,4 +51,12 @@ void AutoRefresher::timeout()
     qint64 freeSpace = 0;
     SpaceCalculator::Calculate(mDeviceList->ConnectedDevice(), used, freeSpace);
     emit freeSpaceUpdate(used, freeSpace);
+}
+
+void AutoRefresher::libraryChanged()
+{
+    LogScope scope("AutoRefresher::libraryChanged");
+    // During a run the refresher is stopped and the phone is the run's.
+    if (mDeviceList && mDeviceList->AutoRefreshEnabled())
+        timeout();
 }

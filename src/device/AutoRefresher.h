@@ -14,10 +14,7 @@ class AutoRefresher : public QObject, public DeviceListObserver
     Q_OBJECT
 
 public:
-    // aLibrary is the music library object; its signal "localLibraryEvent()" runs timeout()
-    // (queued) and start() calls its slot or invokable "listenForITunesEvents()". Either may
-    // be null or lack them; then only device changes drive the refresher.
-    AutoRefresher(QObject* aLibrary, DeviceList* aDeviceList, QObject* aParent = nullptr);
+    explicit AutoRefresher(DeviceList* aDeviceList, QObject* aParent = nullptr);
     ~AutoRefresher() override;
 
     void start();
@@ -31,8 +28,9 @@ signals:
 
 public slots:
     void timeout();
+    // The music library changed: the space is worked out again while the refresher runs.
+    void libraryChanged();
 
 private:
-    QPointer<QObject> mLibrary;
     QPointer<DeviceList> mDeviceList;
 };

@@ -1,6 +1,6 @@
 #include "library/PlayerTrackFiles.h"
 
-#include "library/itunes/EmbeddedArtworkReader.h"
+#include "library/EmbeddedArtworkReader.h"
 
 #include <QDir>
 #include <QFile>

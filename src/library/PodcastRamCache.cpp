@@ -1,7 +1,7 @@
 #include "library/PodcastRamCache.h"
 
 #include "app/DebugLog.h"
-#include "library/itunes/XmlITunesApp.h"
+#include "library/MusicLibrary.h"
 
 PodcastRamCache& PodcastRamCache::instance()
 {
@@ -11,7 +11,6 @@ PodcastRamCache& PodcastRamCache::instance()
 
 PodcastRamCache::PodcastRamCache(QObject* aParent)
     : QThread(aParent)
-    , mFactory(&XmlITunesApp::create)
 {
 }
 
@@ -26,25 +25,26 @@ void PodcastRamCache::podcasts(QStringList& aNames) const
     aNames = mPodcastNames;
 }
 
-void PodcastRamCache::setAppFactory(LocalMusicLibrary::AppFactory aFactory)
+void PodcastRamCache::setSource(std::shared_ptr<LibrarySource> aSource)
 {
     QMutexLocker lock(&mMutex);
-    mFactory = std::move(aFactory);
+    mSource = std::move(aSource);
 }
 
 void PodcastRamCache::run()
 {
     LogScope scope("PodcastRamCache::run");
-    LocalMusicLibrary::AppFactory factory;
+    std::shared_ptr<LibrarySource> source;
     {
         QMutexLocker lock(&mMutex);
-        factory = mFactory;
+        source = mSource;
     }
-    LocalMusicLibrary library(factory);
-    library.refreshPodcasts();
+    const auto library = source ? std::make_unique<MusicLibrary>(source)
+                                : std::make_unique<MusicLibrary>();
+    const QStringList names = library->podcastNames();
     {
         QMutexLocker lock(&mMutex);
-        mPodcastNames = library.podcasts();
+        mPodcastNames = names;
     }
     emit updated();
 }

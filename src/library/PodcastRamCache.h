@@ -1,10 +1,12 @@
 #pragma once
 
-#include "library/LocalMusicLibrary.h"
+#include "library/LibrarySource.h"
 
 #include <QMutex>
 #include <QStringList>
 #include <QThread>
+
+#include <memory>
 
 // Collects the podcast names once, in a worker thread with a private library, and keeps them in
 // memory for the playlist settings page. One instance for the program (instance()).
@@ -20,8 +22,8 @@ public:
 
     // Copies the podcast names collected by the last run into aNames.
     void podcasts(QStringList& aNames) const;
-    // The application the private library reads (tests); the iTunes library file by default.
-    void setAppFactory(LocalMusicLibrary::AppFactory aFactory);
+    // The source the private library reads (tests); the library the program uses by default.
+    void setSource(std::shared_ptr<LibrarySource> aSource);
 
 signals:
     void updated();
@@ -32,5 +34,5 @@ protected:
 private:
     mutable QMutex mMutex;
     QStringList mPodcastNames;
-    LocalMusicLibrary::AppFactory mFactory;
+    std::shared_ptr<LibrarySource> mSource;
 };

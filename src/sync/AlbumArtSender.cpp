@@ -4,7 +4,7 @@
 #include "app/CrashGuard.h"
 #include "app/DebugLog.h"
 #include "device/Device.h"
-#include "library/LocalMusicLibrary.h"
+#include "library/MusicLibrary.h"
 #include "sync/AlbumArtImage.h"
 #include "sync/SyncRunContext.h"
 #include "tracks/SyncState.h"
@@ -12,7 +12,7 @@
 
 #include <QFile>
 
-AlbumArtSender::AlbumArtSender(SyncRunContext& aContext, LocalMusicLibrary* aLibrary,
+AlbumArtSender::AlbumArtSender(SyncRunContext& aContext, MusicLibrary* aLibrary,
                                bool aEnabled)
     : mContext(aContext), mLibrary(aLibrary), mEnabled(aEnabled)
 {
@@ -46,7 +46,7 @@ void AlbumArtSender::sendOnce(const Track& aTrack, bool aForce)
     // Nothing would be sent: spare the library the artwork lookup.
     if (!mEnabled && !aForce)
         return;
-    const QString artworkPath = mLibrary->generateArtwork(aTrack);
+    const QString artworkPath = mLibrary->artworkFile(aTrack);
     logValue("artworkPath", artworkPath);
     if (artworkPath.isEmpty())
         return;

@@ -3,7 +3,7 @@
 #include <QSet>
 #include <QString>
 
-class LocalMusicLibrary;
+class MusicLibrary;
 class SyncRunContext;
 class Track;
 class TrackList;
@@ -14,7 +14,7 @@ class AlbumArtSender
 {
 public:
     // aEnabled: the phone's "enable-album-art-sync"; a forced send goes out without it.
-    AlbumArtSender(SyncRunContext& aContext, LocalMusicLibrary* aLibrary, bool aEnabled);
+    AlbumArtSender(SyncRunContext& aContext, MusicLibrary* aLibrary, bool aEnabled);
 
     // Sends the picture of aTrack's album unless this run already sent it. An exception inside
     // is reported to the log and only this track's picture is skipped.
@@ -26,7 +26,7 @@ private:
     void sendOnce(const Track& aTrack, bool aForce);
 
     SyncRunContext& mContext;
-    LocalMusicLibrary* mLibrary;
+    MusicLibrary* mLibrary;
     bool mEnabled;
     // The albums (album name followed by artist name) whose picture this run sent.
     QSet<QString> mDone;

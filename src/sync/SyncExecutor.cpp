@@ -22,7 +22,7 @@ constexpr quint64 kFileProgressFromBytes = 1024 * 1024;
 
 } // namespace
 
-SyncExecutor::SyncExecutor(SyncRunContext& aContext, LocalMusicLibrary* aLibrary,
+SyncExecutor::SyncExecutor(SyncRunContext& aContext, MusicLibrary* aLibrary,
                            const SyncSettings& aSettings, SyncResult& aResult)
     : mContext(aContext), mLibrary(aLibrary), mSettings(aSettings), mResult(aResult)
 {

@@ -6,7 +6,7 @@
 #include <QByteArray>
 #include <QString>
 
-class LocalMusicLibrary;
+class MusicLibrary;
 class SyncRunContext;
 class SyncSettings;
 struct SyncPlan;
@@ -29,7 +29,7 @@ class SyncExecutor
 public:
     // aSettings: the run's snapshot of the settings, read only; what the run switches off is
     // saved into the settings file as it is then.
-    SyncExecutor(SyncRunContext& aContext, LocalMusicLibrary* aLibrary,
+    SyncExecutor(SyncRunContext& aContext, MusicLibrary* aLibrary,
                  const SyncSettings& aSettings, SyncResult& aResult);
 
     void execute(SyncPlan& aPlan, SyncAnswers aAnswers);
@@ -55,7 +55,7 @@ private:
     bool cancelled();
 
     SyncRunContext& mContext;
-    LocalMusicLibrary* mLibrary;
+    MusicLibrary* mLibrary;
     const SyncSettings& mSettings;
     TrackCache mTrackCache;
     SyncResult& mResult;

@@ -4,7 +4,7 @@
 #include "backup/iphone/BackupDiscovery.h"
 #include "backup/blackberry/BlackBerryReader.h"
 #include "device/Device.h"
-#include "library/LocalMusicLibrary.h"
+#include "library/MusicLibrary.h"
 #include "settings/SyncSettings.h"
 #include "sync/SyncRunContext.h"
 #include "tracks/TrackCache.h"
@@ -17,29 +17,7 @@
 #include <algorithm>
 #include <string>
 
-namespace {
-
-QString asText(const QString& aText)
-{
-    return aText;
-}
-
-[[maybe_unused]] QString asText(const std::wstring& aText)
-{
-    return QString::fromStdWString(aText);
-}
-
-template <typename List> QStringList asTextList(const List& aList)
-{
-    QStringList result;
-    for (const auto& item : aList)
-        result.append(asText(item));
-    return result;
-}
-
-} // namespace
-
-SyncPlanner::SyncPlanner(LocalMusicLibrary* aLibrary, Device* aDevice, SyncRunContext* aContext)
+SyncPlanner::SyncPlanner(MusicLibrary* aLibrary, Device* aDevice, SyncRunContext* aContext)
     : mLibrary(aLibrary), mDevice(aDevice), mContext(aContext)
 {
 }
@@ -173,9 +151,9 @@ void SyncPlanner::choosePlaylists()
     if (!mSyncEntireLibrary)
         return;
     LogScope scope("SyncPlanner::choosePlaylists");
-    mLibrary->refreshPlaylists();
+    const QStringList names = mLibrary->playlistNames();
     logMessage("Synchronizing to entire library");
-    for (const QString& name : asTextList(mLibrary->playlists())) {
+    for (const QString& name : names) {
         if (name.isEmpty())
             continue;
         logValue("Adding playlist", name);
@@ -185,10 +163,8 @@ void SyncPlanner::choosePlaylists()
 
 bool SyncPlanner::scanPlaylists(const SyncSettings& aSettings)
 {
-    // The library must answer at all (its Music playlist, or its first one).
-    std::shared_ptr<itunes::IITPlaylist> probe;
-    qint64 probeSize = 0;
-    if (mLibrary->getPlaylist(QString(), probe, probeSize) != 0)
+    // The library must answer at all.
+    if (!mLibrary->read())
         return false;
     const bool convert = aSettings.convertAacToMp3(mPlan.mDeviceId);
     for (const QString& name : std::as_const(mPlaylistNames)) {
@@ -197,16 +173,14 @@ bool SyncPlanner::scanPlaylists(const SyncSettings& aSettings)
         PlaylistEntry entry;
         logEnter("SyncPlanner::ScanLocalPlaylist");
         qint64 playlistSize = 0;
-        const int result = mLibrary->getAllTracks(name, mPlan.mTracks, playlistSize, convert,
-                                                  mPlan.mDrmTracks, entry, mSyncEntireLibrary);
+        const int result = mLibrary->tracks(name, mPlan.mTracks, playlistSize, convert,
+                                            mPlan.mDrmTracks, entry, mSyncEntireLibrary);
         logExit("SyncPlanner::ScanLocalPlaylist");
         if (result != 0) {
-            logValue("getAllTracks failed", result);
+            logValue("tracks failed", result);
             // A playlist the user removed from the library chooses nothing; any other failure
             // leaves the choice unknown.
-            std::shared_ptr<itunes::IITPlaylist> playlist;
-            qint64 size = 0;
-            if (mLibrary->getPlaylist(name, playlist, size) != LocalMusicLibrary::kPlaylistNotFound)
+            if (result != MusicLibrary::kPlaylistNotFound)
                 return false;
             logMessage("Playlist is no longer in the library");
         }
@@ -220,8 +194,7 @@ void SyncPlanner::gatherPodcasts(const SyncSettings& aSettings)
     LogScope scope("SyncPlanner::gatherPodcasts");
     if (mPodcastSyncSetting == 1) {
         logMessage("Synchronizing all podcasts");
-        mLibrary->refreshPodcasts();
-        mPodcastNames = asTextList(mLibrary->podcasts());
+        mPodcastNames = mLibrary->podcastNames();
         for (const QString& name : std::as_const(mPodcastNames))
             logValue("playlistName", name);
     } else if (mPodcastSyncSetting == 0) {
@@ -232,7 +205,7 @@ void SyncPlanner::gatherPodcasts(const SyncSettings& aSettings)
 
     QList<PlaylistEntry> entries;
     TrackList podcastTracks;
-    mLibrary->getPodcasts(mPodcastNames, entries, podcastTracks);
+    mLibrary->podcasts(mPodcastNames, entries, podcastTracks);
     for (PlaylistEntry& entry : entries) {
         std::stable_sort(entry.mItems.begin(), entry.mItems.end(),
                          [](const PlaylistItem& a, const PlaylistItem& b) {

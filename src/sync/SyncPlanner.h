@@ -3,7 +3,7 @@
 #include "sync/SyncPlan.h"
 
 class Device;
-class LocalMusicLibrary;
+class MusicLibrary;
 class SyncRunContext;
 class SyncSettings;
 
@@ -14,7 +14,7 @@ class SyncPlanner
 {
 public:
     // aContext: the run's (progress, cancellation); null for a plan that is only shown.
-    SyncPlanner(LocalMusicLibrary* aLibrary, Device* aDevice, SyncRunContext* aContext = nullptr);
+    SyncPlanner(MusicLibrary* aLibrary, Device* aDevice, SyncRunContext* aContext = nullptr);
 
     // aSettings: null when the settings file could not be read. aForceFull plans the run that
     // forgets what the phone holds.
@@ -37,7 +37,7 @@ private:
     void planPlaylists();
     bool cancelled();
 
-    LocalMusicLibrary* mLibrary;
+    MusicLibrary* mLibrary;
     Device* mDevice;
     SyncRunContext* mContext;
     bool mReadCacheCopy = false;

@@ -8,7 +8,7 @@
 
 #include <QThread>
 
-SyncSession::SyncSession(LocalMusicLibrary* aLibrary, SyncFrontEnd& aFrontEnd, QObject* aParent)
+SyncSession::SyncSession(MusicLibrary* aLibrary, SyncFrontEnd& aFrontEnd, QObject* aParent)
     : QObject(aParent), mLibrary(aLibrary), mFrontEnd(aFrontEnd)
 {
 }

@@ -15,7 +15,7 @@
 #include <optional>
 
 class DeviceParent;
-class LocalMusicLibrary;
+class MusicLibrary;
 class QThread;
 class SyncFrontEnd;
 
@@ -29,7 +29,7 @@ class SyncSession : public QObject
     Q_OBJECT
 
 public:
-    SyncSession(LocalMusicLibrary* aLibrary, SyncFrontEnd& aFrontEnd, QObject* aParent = nullptr);
+    SyncSession(MusicLibrary* aLibrary, SyncFrontEnd& aFrontEnd, QObject* aParent = nullptr);
     // Stops a run that is still going and waits for it.
     ~SyncSession() override;
 
@@ -80,7 +80,7 @@ private:
     void planned();
     void executed();
 
-    LocalMusicLibrary* mLibrary;
+    MusicLibrary* mLibrary;
     SyncFrontEnd& mFrontEnd;
     std::unique_ptr<SyncRunContext> mContext;
     // The settings as this run reads them.

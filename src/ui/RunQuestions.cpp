@@ -1,7 +1,7 @@
 #include "ui/RunQuestions.h"
 
 #include "app/DebugLog.h"
-#include "library/itunes/LibraryLocator.h"
+#include "library/LibraryFactory.h"
 #include "settings/SyncSettings.h"
 #include "sync/SyncPlan.h"
 #include "ui/DeleteTracksConfirm.h"
@@ -79,7 +79,7 @@ QString RunQuestions::chooseLibrary(QWidget* aParent)
         return QString();
     const QString path = dialog.selectedFiles().constFirst();
     logValue("itunes-library", path);
-    LibraryLocator::storeChosenPath(path);
+    LibraryFactory::storeChosenPath(path);
     return path;
 }
 

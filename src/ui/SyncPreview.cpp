@@ -9,7 +9,7 @@
 
 #include <QThread>
 
-SyncPreview::SyncPreview(LocalMusicLibrary* aLibrary, Device* aDevice, bool aForceFull,
+SyncPreview::SyncPreview(MusicLibrary* aLibrary, Device* aDevice, bool aForceFull,
                          const QString& aPhoneName, QObject* aOwner)
     : QObject(aOwner), mLibrary(aLibrary), mDevice(aDevice), mForceFull(aForceFull),
       mPhoneName(aPhoneName)

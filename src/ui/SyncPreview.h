@@ -5,7 +5,7 @@
 #include <QObject>
 
 class Device;
-class LocalMusicLibrary;
+class MusicLibrary;
 class QThread;
 class QWidget;
 
@@ -17,7 +17,7 @@ class SyncPreview : public QObject
     Q_OBJECT
 
 public:
-    SyncPreview(LocalMusicLibrary* aLibrary, Device* aDevice,
+    SyncPreview(MusicLibrary* aLibrary, Device* aDevice,
                 bool aForceFull, const QString& aPhoneName, QObject* aOwner = nullptr);
     ~SyncPreview() override;
 
@@ -34,7 +34,7 @@ signals:
     void ready();
 
 private:
-    LocalMusicLibrary* mLibrary;
+    MusicLibrary* mLibrary;
     Device* mDevice;
     bool mForceFull;
     QString mPhoneName;

@@ -54,7 +54,10 @@ SyncUi::SyncUi(QWidget* aParent, const QString& aSystemRoot)
     }
     // A slow or hung phone folder must never freeze the window.
     mDeviceList->CheckInBackground(true);
-    mAutoRefresher = std::make_unique<AutoRefresher>(&mLibrary, mDeviceList.get());
+    mAutoRefresher = std::make_unique<AutoRefresher>(mDeviceList.get());
+    connect(&mLibrary, &MusicLibrary::libraryChanged, mAutoRefresher.get(),
+            &AutoRefresher::libraryChanged, Qt::QueuedConnection);
+    mLibrary.startWatching();
 
     MessageCatalogue::build();
     const MessageCatalogue& c = MessageCatalogue::get();
@@ -94,10 +97,9 @@ SyncUi::SyncUi(QWidget* aParent, const QString& aSystemRoot)
     connect(mFolderButton, &QPushButton::clicked, this, &SyncUi::useFolderAsPhone);
     connect(mStatusLabel, &QLabel::linkActivated, this, &SyncUi::helpLinkClicked);
     connect(mHintLabel, &QLabel::linkActivated, this, &SyncUi::helpLinkClicked);
-    connect(&mLibrary, &LocalMusicLibrary::initialisationComplete, this, &SyncUi::iTunesStarted);
-    connect(&mLibrary, &LocalMusicLibrary::iTunesFailure, this, &SyncUi::iTunesFailure);
-    connect(&mLibrary, &LocalMusicLibrary::iTunesOkay, this, &SyncUi::iTunesOkay);
-    connect(&mLibrary.initialiseThread(), &QThread::finished, this,
+    connect(&mLibrary, &MusicLibrary::readFailed, this, &SyncUi::iTunesFailure);
+    connect(&mLibrary, &MusicLibrary::readSucceeded, this, &SyncUi::iTunesOkay);
+    connect(&mLibrary, &MusicLibrary::backgroundReadFinished, this,
             &SyncUi::libraryInitialiseFinished);
     connect(&mWaitTimer, &QTimer::timeout, this, &SyncUi::waitExpired);
     connect(&mProgressRelay, &ProgressRelay::progress, this,
@@ -135,7 +137,7 @@ void SyncUi::waitExpired()
     LogScope scope("SyncUi::waitExpired");
     mProgressBar->setRange(0, 0);
     mProgressBar->reset();
-    mLibrary.initialiseInNewThread();
+    mLibrary.readInBackground();
 }
 
 void SyncUi::iTunesStarted()
@@ -146,11 +148,13 @@ void SyncUi::iTunesStarted()
     PodcastRamCache::instance().start();
 }
 
-void SyncUi::libraryInitialiseFinished()
+void SyncUi::libraryInitialiseFinished(bool aReadable)
 {
     LogScope scope("SyncUi::libraryInitialiseFinished");
-    if (mLibrary.isInitialised())
+    if (aReadable) {
+        iTunesStarted();
         return;
+    }
     // Linux has no iTunes that could be started: without a readable library file the window
     // would wait for ever, so the user is asked for the file.
     logMessage("Library not found - asking the user");
@@ -171,7 +175,7 @@ void SyncUi::chooseLibrary()
         return;
     mStatusLabel->setText(MessageCatalogue::get().pleaseWaitITunes);
     mProgressBar->setRange(0, 0);
-    mLibrary.initialiseInNewThread();
+    mLibrary.readInBackground();
 }
 
 void SyncUi::podcastNamesUpdated()

@@ -2,7 +2,7 @@
 
 #include "device/AutoRefresher.h"
 #include "device/DeviceList.h"
-#include "library/LocalMusicLibrary.h"
+#include "library/MusicLibrary.h"
 #include "ui/ProgressRelay.h"
 #include "ui/SoftwareUpdateWatcher.h"
 
@@ -52,7 +52,7 @@ public:
 
     int state() const { return mState; }
     DeviceList& deviceList() { return *mDeviceList; }
-    LocalMusicLibrary& library() { return mLibrary; }
+    MusicLibrary& library() { return mLibrary; }
     // The current or last run; none before the first.
     SyncSession* syncSession() const { return mSession.get(); }
     AutoRefresher& autoRefresher() { return *mAutoRefresher; }
@@ -76,8 +76,8 @@ public slots:
     void iTunesFailure();
     void iTunesOkay();
     void unableToOpenDevice();
-    // The library's first contact ended; without an answer the user is asked for the file.
-    void libraryInitialiseFinished();
+    // The library's first read ended; without a library the user is asked for the file.
+    void libraryInitialiseFinished(bool aReadable);
     void chooseLibrary();
     // Stops the run at its next cancellation point: the track being copied is finished or
     // removed, nothing half-written stays.
@@ -126,7 +126,7 @@ private:
     std::unique_ptr<SyncSession> mSession;
     std::unique_ptr<SyncPreview> mPreview;
     std::unique_ptr<DeviceList> mDeviceList;
-    LocalMusicLibrary mLibrary;
+    MusicLibrary mLibrary;
     int mState = -1;
     QCheckBox* mForceFull;
     std::unique_ptr<AutoRefresher> mAutoRefresher;

@@ -4,7 +4,7 @@
 #include "app/AppPaths.h"
 #include "device/PhoneTree.h"
 #include "engine/EngineFixture.h"
-#include "library/LocalMusicLibrary.h"
+#include "library/MusicLibrary.h"
 #include "mtp/FakeMtpBackend.h"
 #include "settings/SyncSettings.h"
 #include "sync/SyncFrontEnd.h"
@@ -553,7 +553,7 @@ private slots:
             }
         } window;
         TestPhone phone(fixture.phoneRoot());
-        LocalMusicLibrary library;
+        MusicLibrary library;
         SyncSession session(&library, window);
         QVERIFY(session.begin(&phone, nullptr));
         QList<int> states;

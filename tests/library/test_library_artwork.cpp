@@ -4,14 +4,14 @@
 
 #include "app/AppPaths.h"
 #include "app/HelperLookup.h"
-#include "library/LocalMusicLibrary.h"
-#include "library/itunes/EmbeddedArtworkReader.h"
+#include "library/EmbeddedArtworkReader.h"
+#include "library/LibraryFactory.h"
+#include "library/MusicLibrary.h"
 #include "tracks/Track.h"
+#include "tracks/TrackList.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
-
-using namespace itunes;
 
 class TestLibraryArtwork : public QObject
 {
@@ -74,7 +74,9 @@ private slots:
             {"Mp4", "D", tone(media + "d/cover.m4a", cover("jpg", "red"))},
             {"Bare", "E", tone(media + "e/bare.mp3", QString())},
             {"Next", "E", tone(media + "e/next.mp3", cover("jpg", "red"))},
+            {"Beside", "F", tone(media + "f/beside.mp3", QString())},
         };
+        QVERIFY(QFile::copy(cover("png", "blue"), media + "f/Folder.PNG"));
         LibraryXmlBuilder builder(LibraryXmlBuilder::Style::MacOS);
         QList<qint64> ids;
         for (const Made& m : made) {
@@ -85,7 +87,6 @@ private slots:
             trackFields.mArtist = "Tone Band";
             trackFields.mLocation = LibraryXmlBuilder::linuxUrl(m.path);
             ids << builder.addTrack(trackFields);
-            mTracks << Track(m.name, m.album, "Tone Band", 1, m.path, true, false, false, {});
         }
         builder.addMasterPlaylist();
         LibraryXmlBuilder::PlaylistSpec music;
@@ -96,51 +97,69 @@ private slots:
         builder.addPlaylist(music);
         mLibraryPath = mDir.path() + "/iTunes Library.xml";
         QVERIFY(builder.write(mLibraryPath));
-        LocalMusicLibrary::setLibraryPath(mLibraryPath);
+        LibraryFactory::setChosenPath(mLibraryPath);
+        // The tracks as a run has them: with the library's persistent ids.
+        MusicLibrary library;
+        TrackList tracks;
+        TrackList drm;
+        PlaylistEntry entry;
+        qint64 size = 0;
+        QCOMPARE(library.tracks(QString(), tracks, size, false, drm, entry, false), 0);
+        for (int i = 0; i < tracks.count(); ++i)
+            mTracks << tracks.at(i);
+        QCOMPARE(mTracks.size(), made.size());
     }
 
     void embeddedPicturesAreRead()
     {
         const auto jpeg = EmbeddedArtworkReader::read(mTracks[0].path());
         QCOMPARE(jpeg.size(), 1);
-        QCOMPARE(jpeg[0].mFormat, kArtworkFormatJpeg);
+        QCOMPARE(jpeg[0].mFormat, LibraryArtwork::Jpeg);
         QCOMPARE(jpeg[0].mData, contents(cover("jpg", "red")));
-        QCOMPARE(EmbeddedArtworkReader::read(mTracks[3].path()).value(0).mFormat, kArtworkFormatJpeg);
+        QCOMPARE(EmbeddedArtworkReader::read(mTracks[3].path()).value(0).mFormat, LibraryArtwork::Jpeg);
         QVERIFY(EmbeddedArtworkReader::read(mTracks[4].path()).isEmpty());
         QVERIFY(EmbeddedArtworkReader::read(mDir.path() + "/nothing.mp3").isEmpty());
         QVERIFY(EmbeddedArtworkReader::read(mLibraryPath).isEmpty());
-        QCOMPARE(EmbeddedArtworkReader::formatOf("GIF89a and more", "image/jpeg"), kArtworkFormatUnknown);
+        QCOMPARE(EmbeddedArtworkReader::formatOf("GIF89a and more", "image/jpeg"), LibraryArtwork::None);
+        // A cover file beside a track without an embedded picture; any case of its name.
+        const LibraryArtwork beside = EmbeddedArtworkReader::artworkOf(mTracks[6].path());
+        QCOMPARE(beside.mFormat, LibraryArtwork::Png);
+        QCOMPARE(beside.mData, contents(cover("png", "blue")));
+        // A media file named "cover" is no picture.
+        QCOMPARE(EmbeddedArtworkReader::coverBeside(mTracks[3].path()).mFormat, LibraryArtwork::None);
     }
 
     void artworkIsSavedInItsFormat()
     {
-        LocalMusicLibrary library;
+        MusicLibrary library;
         const QString corvo = AppPaths::corvoFolder();
-        const QString jpeg = library.generateArtwork(mTracks[0]);
+        const QString jpeg = library.artworkFile(mTracks[0]);
         QCOMPARE(jpeg, corvo + "/temp_art.jpg");
         QCOMPARE(contents(jpeg), contents(cover("jpg", "red")));
-        QCOMPARE(library.generateArtwork(mTracks[1]), corvo + "/temp_art.png");
+        QCOMPARE(library.artworkFile(mTracks[1]), corvo + "/temp_art.png");
         QCOMPARE(contents(corvo + "/temp_art.png"), contents(cover("png", "blue")));
-        QCOMPARE(library.generateArtwork(mTracks[2]), corvo + "/temp_art.bmp");
+        QCOMPARE(library.artworkFile(mTracks[2]), corvo + "/temp_art.bmp");
         QCOMPARE(contents(corvo + "/temp_art.bmp"), contents(cover("bmp", "green")));
-        QCOMPARE(library.generateArtwork(mTracks[3]), corvo + "/temp_art.jpg");
+        QCOMPARE(library.artworkFile(mTracks[3]), corvo + "/temp_art.jpg");
         QCOMPARE(contents(corvo + "/temp_art.jpg"), contents(cover("jpg", "red")));
+        QCOMPARE(library.artworkFile(mTracks[6]), corvo + "/temp_art.png");
     }
 
     void foldersWithoutArtAreRemembered()
     {
-        LocalMusicLibrary library;
-        QCOMPARE(library.generateArtwork(mTracks[4]), QString());
+        MusicLibrary library;
+        QCOMPARE(library.artworkFile(mTracks[4]), QString());
         // Same folder: not looked up again, although this file has a cover.
-        QCOMPARE(library.generateArtwork(mTracks[5]), QString());
-        LocalMusicLibrary fresh;
-        QCOMPARE(fresh.generateArtwork(mTracks[5]), AppPaths::corvoFolder() + "/temp_art.jpg");
+        QCOMPARE(library.artworkFile(mTracks[5]), QString());
+        MusicLibrary fresh;
+        QCOMPARE(fresh.artworkFile(mTracks[5]), AppPaths::corvoFolder() + "/temp_art.jpg");
 
-        // A track that is not in the library is not remembered.
-        Track stranger("Stranger", "E", "Tone Band", 1, mTracks[5].path(), true, false, false, {});
-        LocalMusicLibrary third;
-        QCOMPARE(third.generateArtwork(stranger), QString());
-        QCOMPARE(third.generateArtwork(mTracks[5]), AppPaths::corvoFolder() + "/temp_art.jpg");
+        // A track that is not in the library (a cached one, without a library id) is not
+        // remembered.
+        Track stranger("Next", "E", "Tone Band", 1, mTracks[5].path(), true, false, false, {});
+        MusicLibrary third;
+        QCOMPARE(third.artworkFile(stranger), QString());
+        QCOMPARE(third.artworkFile(mTracks[5]), AppPaths::corvoFolder() + "/temp_art.jpg");
     }
 };
 

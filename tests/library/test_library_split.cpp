@@ -6,7 +6,7 @@
 #include "library/LibraryReadOutcome.h"
 
 #include "library/itunes/LibraryXmlReader.h"
-#include "library/itunes/LibrarySnapshotCache.h"
+#include "library/itunes/ITunesXmlCache.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -105,7 +105,7 @@ private slots:
         QCOMPARE(split.parallel, parallel);
         QCOMPARE(LibraryReadOutcome::difference(serial, split), QString());
         if (readable)
-            QVERIFY(!serial.snapshot->tracks().empty());
+            QVERIFY(!serial.content->tracks().empty());
     }
 
     void smallFilesAreReadInOnePass()
@@ -151,19 +151,20 @@ private slots:
         const QString path = mDir.filePath("cache.xml");
         const QByteArray data = LibraryReadOutcome::sampleLibrary(200);
         writeFile(path, data.left(data.size() * 3 / 4));
-        std::shared_ptr<const LibrarySnapshot> snapshot;
-        LibrarySnapshotCache::clear();
-        QCOMPARE(LibrarySnapshotCache::acquire(path, &snapshot), itunes::kCallRejected);
+        using Kind = LibraryReadError::Kind;
+        ITunesXmlCache::clear();
+        QCOMPARE(ITunesXmlCache::acquire(path).mError.mKind, Kind::Busy);
         QFile old(path);
         QVERIFY(old.open(QIODevice::ReadWrite));
         QVERIFY(old.setFileTime(QDateTime::currentDateTime().addSecs(-60),
                                 QFileDevice::FileModificationTime));
         old.close();
-        QCOMPARE(LibrarySnapshotCache::acquire(path, &snapshot), itunes::kInvalidData);
+        QCOMPARE(ITunesXmlCache::acquire(path).mError.mKind, Kind::Unusable);
         writeFile(path, data);
-        QCOMPARE(LibrarySnapshotCache::acquire(path, &snapshot), itunes::kOk);
-        QCOMPARE(snapshot->tracks().size(), size_t(200));
-        LibrarySnapshotCache::clear();
+        const ITunesXmlCache::Result read = ITunesXmlCache::acquire(path);
+        QCOMPARE(read.mError.mKind, Kind::None);
+        QCOMPARE(read.mContent->tracks().size(), size_t(200));
+        ITunesXmlCache::clear();
     }
 };
 

@@ -1,15 +1,14 @@
-// The library file backend through LocalMusicLibrary: real-format libraries from Windows and
+// The library file kind through MusicLibrary: real-format libraries from Windows and
 // macOS, the mapping of their locations, where the file is found, and damaged files.
 #include "TestMain.h"
 #include "TestPaths.h"
 #include "library/LibraryXmlBuilder.h"
 
-#include "library/LocalMusicLibrary.h"
-#include "library/itunes/LibraryLocator.h"
-#include "library/itunes/LibrarySnapshotCache.h"
+#include "library/LibraryFactory.h"
+#include "library/MusicLibrary.h"
+#include "library/itunes/ITunesXmlCache.h"
 #include "library/itunes/LibraryXmlReader.h"
 #include "library/itunes/TrackLocationResolver.h"
-#include "library/itunes/XmlITunesApp.h"
 #include "settings/SyncSettings.h"
 #include "tracks/Track.h"
 #include "tracks/TrackList.h"
@@ -23,7 +22,7 @@
 #include <atomic>
 #include <thread>
 
-using namespace itunes;
+using Kind = LibraryReadError::Kind;
 
 namespace {
 
@@ -77,10 +76,10 @@ struct Read
     qint64 size = 0;
 };
 
-void readAll(LocalMusicLibrary& aLibrary, const QString& aName, Read& aRead, bool aIgnoreVideos = false)
+void readAll(MusicLibrary& aLibrary, const QString& aName, Read& aRead, bool aIgnoreVideos = false)
 {
-    aRead.result = aLibrary.getAllTracks(aName, aRead.tracks, aRead.size, false, aRead.drm,
-                                         aRead.entry, aIgnoreVideos);
+    aRead.result = aLibrary.tracks(aName, aRead.tracks, aRead.size, false, aRead.drm, aRead.entry,
+                                   aIgnoreVideos);
 }
 
 const QString kWindowsMedia = "drive_c/Users/bob/Music/iTunes/iTunes Media/";
@@ -98,92 +97,15 @@ class TestLibraryXml : public QObject
     QTemporaryDir mDir;
     QString root() const { return mDir.path(); }
 
-    LocalMusicLibrary* newLibrary(QObject* aParent)
-    {
-        auto* library = new LocalMusicLibrary(aParent);
-        library->setRetryWait([](int) {});
-        return library;
-    }
+    MusicLibrary* newLibrary(QObject* aParent) { return new MusicLibrary(aParent); }
 
 private slots:
     void init()
     {
-        LocalMusicLibrary::setLibraryPath(QString());
-        LibrarySnapshotCache::setAfterReadHook({});
+        LibraryFactory::setChosenPath(QString());
+        ITunesXmlCache::setAfterReadHook({});
         qunsetenv("WINEPREFIX");
         qunsetenv("PELLMAR_ITUNES_LIBRARY");
-    }
-
-    void searchMatchesEveryWordInAnyFieldWithoutRegardToCase()
-    {
-        LibraryXmlBuilder builder;
-        LibraryXmlBuilder::TrackSpec trackFields;
-        trackFields.mName = QStringLiteral("High Wave");
-        trackFields.mArtist = QStringLiteral("Ben Sine");
-        trackFields.mAlbum = QStringLiteral("Ωmega Tides");
-        builder.addTrack(trackFields);
-        trackFields.mName = QStringLiteral("Highway");
-        trackFields.mArtist = QStringLiteral("Other");
-        trackFields.mAlbum = QStringLiteral("Roads");
-        builder.addTrack(trackFields);
-        builder.addMasterPlaylist();
-        // A playlist in its own order, with a track twice, and one with a part of the library.
-        const QList<qint64> ids = builder.trackIds();
-        LibraryXmlBuilder::PlaylistSpec mix;
-        mix.mName = QStringLiteral("Mix");
-        mix.mTrackIds = {ids.at(1), ids.at(0), ids.at(1)};
-        builder.addPlaylist(mix);
-        LibraryXmlBuilder::PlaylistSpec part;
-        part.mName = QStringLiteral("Part");
-        part.mTrackIds = {ids.at(1)};
-        builder.addPlaylist(part);
-        const QString xml = root() + "/search/iTunes Library.xml";
-        QDir().mkpath(root() + "/search");
-        QVERIFY(builder.write(xml));
-        LocalMusicLibrary::setLibraryPath(xml);
-
-        std::shared_ptr<IiTunes> app;
-        QCOMPARE(XmlITunesApp::create(&app), kOk);
-        std::shared_ptr<IITSourceCollection> sources;
-        QCOMPARE(app->getSources(&sources), kOk);
-        std::shared_ptr<IITSource> source;
-        QCOMPARE(sources->getItem(1, &source), kOk);
-        std::shared_ptr<IITPlaylistCollection> playlists;
-        QCOMPARE(source->getPlaylists(&playlists), kOk);
-        std::shared_ptr<IITPlaylist> library;
-        QCOMPARE(playlists->getItem(1, &library), kOk);
-        std::shared_ptr<IITPlaylist> mixList;
-        QCOMPARE(playlists->getItem(2, &mixList), kOk);
-        std::shared_ptr<IITPlaylist> partList;
-        QCOMPARE(playlists->getItem(3, &partList), kOk);
-
-        const auto namesIn = [&](IITPlaylist& aPlaylist, const QString& aText) {
-            std::shared_ptr<IITTrackCollection> found;
-            QStringList result;
-            if (aPlaylist.search(aText, 0, &found) != kOk)
-                return QStringList{QStringLiteral("search failed")};
-            qint32 count = 0;
-            found->getCount(&count);
-            for (qint32 i = 1; i <= count; ++i) {
-                std::shared_ptr<IITTrack> track;
-                QString name;
-                found->getItem(i, &track);
-                track->getName(&name);
-                result << name;
-            }
-            return result;
-        };
-        const auto names = [&](const QString& aText) { return namesIn(*library, aText); };
-        QCOMPARE(names(QStringLiteral("high")), (QStringList{"High Wave", "Highway"}));
-        QCOMPARE(names(QStringLiteral("HIGH sine")), QStringList{"High Wave"});
-        QCOMPARE(names(QStringLiteral("  wave   ΩMEGA ")), QStringList{"High Wave"});
-        QCOMPARE(names(QStringLiteral("high nothing")), QStringList{});
-        QCOMPARE(names(QStringLiteral("Roads")), QStringList{"Highway"});
-        // In the playlist's order, a track as often as it is there; only the playlist's tracks.
-        QCOMPARE(namesIn(*mixList, QStringLiteral("high")),
-                 (QStringList{"Highway", "High Wave", "Highway"}));
-        QCOMPARE(namesIn(*partList, QStringLiteral("high")), QStringList{"Highway"});
-        QCOMPARE(namesIn(*partList, QStringLiteral("sine")), QStringList{});
     }
 
     void windowsLibraryUnderWine()
@@ -194,16 +116,14 @@ private slots:
         qputenv("WINEPREFIX", wine.toUtf8());
         const QString xml = root() + "/elsewhere/iTunes Library.xml";
         copySample("windows-library.xml", xml);
-        LocalMusicLibrary::setLibraryPath(xml);
+        LibraryFactory::setChosenPath(xml);
 
         QObject owner;
-        LocalMusicLibrary& library = *newLibrary(&owner);
-        QSignalSpy failures(&library, &LocalMusicLibrary::iTunesFailure);
-        QVERIFY(library.refreshPlaylists());
+        MusicLibrary& library = *newLibrary(&owner);
+        QSignalSpy failures(&library, &MusicLibrary::readFailed);
         // The master, Music, Podcasts and folder playlists are not the user's own.
-        QCOMPARE(library.playlists(), (QStringList{"Road Trip", "Recently Added"}));
-        library.refreshPodcasts();
-        QCOMPARE(library.podcasts(), QStringList{"Tech Talk"});
+        QCOMPARE(library.playlistNames(), (QStringList{"Road Trip", "Recently Added"}));
+        QCOMPARE(library.podcastNames(), QStringList{"Tech Talk"});
 
         Read music;
         readAll(library, QString(), music);
@@ -229,16 +149,17 @@ private slots:
 
         QList<PlaylistEntry> entries;
         TrackList episodes;
-        library.getPodcasts({"Tech Talk"}, entries, episodes);
-        QCOMPARE(entries.size(), 1);
+        QCOMPARE(library.podcasts({"Tech Talk", "Gone"}, entries, episodes), 0);
+        QCOMPARE(entries.size(), 2);
+        QVERIFY(entries[1].mItems.isEmpty());
         QCOMPARE(entries[0].mItems.size(), 2);
         QCOMPARE(episodes.at(entries[0].mItems[1].mTrackIndex).path(),
                  wine + "/" + kWindowsMedia + kWindowsFiles[4]);
 
-        // The whole library: the stream has no file and is passed over.
-        Read all;
-        readAll(library, "Library", all, true);
-        QCOMPARE(all.tracks.count(), 4);
+        // Only the user's playlists are chosen by name.
+        Read master;
+        readAll(library, "Library", master);
+        QCOMPARE(master.result, MusicLibrary::kPlaylistNotFound);
         QCOMPARE(failures.count(), 0);
     }
 
@@ -262,17 +183,27 @@ private slots:
         // A protected kind on another extension is left to the extension rules.
         add("Song", "song.m4a", "Protected AAC audio file", false);
         add("Store", "store.m4p", "AAC audio file", false);
+        add("Clip", "clip.m4v", "MPEG-4 video file", false);
+        add("Film", "film.MOV", "QuickTime movie file", false);
         builder.addMasterPlaylist();
         const QString xml = folder + "/iTunes Library.xml";
         QVERIFY(builder.write(xml));
-        LocalMusicLibrary::setLibraryPath(xml);
+        LibraryFactory::setChosenPath(xml);
         QObject owner;
-        LocalMusicLibrary& library = *newLibrary(&owner);
+        MusicLibrary& library = *newLibrary(&owner);
         Read all;
-        readAll(library, "Library", all);
+        readAll(library, QString(), all);
         QCOMPARE(all.result, 0);
-        QCOMPARE(names(all.tracks), (QStringList{"Free", "Song"}));
+        QCOMPARE(names(all.tracks), (QStringList{"Free", "Song", "Clip", "Film"}));
         QCOMPARE(names(all.drm), (QStringList{"Kind", "Flag", "Store"}));
+        // The file's persistent id travels with the track.
+        QCOMPARE(all.tracks.at(0).iTunesId(),
+                 QString("%1").arg(0x5A17C0DE00000000ULL + quint64(builder.trackIds().first()), 16,
+                                   16, QChar(u'0')).toUpper());
+        // Videos are left out only when asked.
+        Read music;
+        readAll(library, QString(), music, true);
+        QCOMPARE(names(music.tracks), (QStringList{"Free", "Song"}));
     }
 
     void copiedLibraryIsRebasedBesideItsFile()
@@ -284,11 +215,13 @@ private slots:
             touch(folder + "/iTunes Media/" + QString(file).replace("Music/", "music/").replace("Café", "CAFÉ"));
         const QString xml = folder + "/iTunes Music Library.xml";
         copySample("windows-library.xml", xml);
-        LocalMusicLibrary::setLibraryPath(xml);
+        LibraryFactory::setChosenPath(xml);
         QObject owner;
-        LocalMusicLibrary& library = *newLibrary(&owner);
+        MusicLibrary& library = *newLibrary(&owner);
         Read all;
-        readAll(library, "Library", all);
+        readAll(library, QString(), all);
+        QList<PlaylistEntry> shows;
+        QCOMPARE(library.podcasts({"Tech Talk"}, shows, all.tracks), 0);
         QCOMPARE(all.tracks.count() + all.drm.count(), 5);
         for (int i = 0; i < all.tracks.count(); ++i)
             QVERIFY2(QFileInfo::exists(all.tracks.at(i).path()), qPrintable(all.tracks.at(i).path()));
@@ -306,30 +239,22 @@ private slots:
         touch(media + "Podcasts/Nachrichten/Folge 7.mp3");
         const QString xml = folder + "/iTunes Library.xml";
         copySample("macos-library.xml", xml);
-        LocalMusicLibrary::setLibraryPath(xml);
+        LibraryFactory::setChosenPath(xml);
 
         QObject owner;
-        LocalMusicLibrary& library = *newLibrary(&owner);
-        QVERIFY(library.refreshPlaylists());
+        MusicLibrary& library = *newLibrary(&owner);
         // Localised names; the Genius and Movies playlists are system playlists.
-        QCOMPARE(library.playlists(), QStringList{"Lieblingssongs"});
-        std::shared_ptr<IITPlaylist> music;
-        qint64 size = 0;
-        QCOMPARE(library.getPlaylist(QString(), music, size), 0);
-        QString name;
-        music->getName(&name);
-        QCOMPARE(name, QString("Musik"));
-
+        QCOMPARE(library.playlistNames(), QStringList{"Lieblingssongs"});
+        // The whole library is the Music playlist ("Musik"), found by its kind.
         Read all;
-        readAll(library, "Mediathek", all, true);
+        readAll(library, QString(), all, true);
+        QCOMPARE(names(all.tracks), (QStringList{"Für Elise", "Ça plane"}));
+        QCOMPARE(library.podcastNames(), QStringList{"Nachrichten"});
+        QList<PlaylistEntry> shows;
+        QCOMPARE(library.podcasts({"Nachrichten"}, shows, all.tracks), 0);
         QCOMPARE(names(all.tracks), (QStringList{"Für Elise", "Ça plane", "Folge 7"}));
         for (int i = 0; i < all.tracks.count(); ++i)
             QVERIFY2(QFileInfo::exists(all.tracks.at(i).path()), qPrintable(all.tracks.at(i).path()));
-        Read withVideos;
-        readAll(library, "Mediathek", withVideos, false);
-        QCOMPARE(withVideos.tracks.count(), 4);
-        library.refreshPodcasts();
-        QCOMPARE(library.podcasts(), QStringList{"Nachrichten"});
     }
 
     void locationUrls()
@@ -368,7 +293,7 @@ private slots:
         builder.addMasterPlaylist();
         const QString xml = root() + "/native/lib.xml";
         QVERIFY(builder.write(xml));
-        LocalMusicLibrary::setLibraryPath(xml);
+        LibraryFactory::setChosenPath(xml);
         QObject owner;
         Read read;
         readAll(*newLibrary(&owner), QString(), read);
@@ -392,51 +317,54 @@ private slots:
                                     + "/Music/iTunes/iTunes Library.xml";
         QString path;
         QStringList tried;
-        QVERIFY(!LibraryLocator::locate(&path, &tried));
+        QVERIFY(!LibraryFactory::locate(&path, &tried));
         QCOMPARE(tried.size(), 4);
         QVERIFY(tried.contains(wineLibrary));
 
-        // Nothing there: a plain failure, never the endless busy retry.
+        // Nothing there: a plain failure that says where it looked, not a retry.
         QObject owner;
-        LocalMusicLibrary& library = *newLibrary(&owner);
-        QSignalSpy failures(&library, &LocalMusicLibrary::iTunesFailure);
-        QVERIFY(!library.refreshPlaylists());
-        QCOMPARE(failures.count(), 0);
-        std::shared_ptr<IiTunes> app;
-        QCOMPARE(XmlITunesApp::create(&app), kFileNotFound);
+        MusicLibrary& library = *newLibrary(&owner);
+        QSignalSpy failures(&library, &MusicLibrary::readFailed);
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(!library.read());
+        QVERIFY(timer.elapsed() < MusicLibrary::kBusyWaitMs);
+        QCOMPARE(failures.count(), 1);
+        QCOMPARE(library.lastError().mKind, Kind::Unusable);
+        QVERIFY(library.lastError().mReason.contains(wineLibrary));
 
         copySample("macos-library.xml", wineLibrary);
-        QVERIFY(LibraryLocator::locate(&path, &tried));
+        QVERIFY(LibraryFactory::locate(&path, &tried));
         QCOMPARE(path, wineLibrary);
         const QString old = home + "/Music/iTunes/iTunes Music Library.xml";
         copySample("macos-library.xml", old);
-        QVERIFY(LibraryLocator::locate(&path, &tried));
+        QVERIFY(LibraryFactory::locate(&path, &tried));
         QCOMPARE(path, old);
         const QString current = home + "/Music/iTunes/iTunes Library.xml";
         copySample("macos-library.xml", current);
-        QVERIFY(LibraryLocator::locate(&path, &tried));
+        QVERIFY(LibraryFactory::locate(&path, &tried));
         QCOMPARE(path, current);
         const QString fromEnvironment = root() + "/env/lib.xml";
         copySample("windows-library.xml", fromEnvironment);
         qputenv("PELLMAR_ITUNES_LIBRARY", fromEnvironment.toUtf8());
-        QVERIFY(LibraryLocator::locate(&path, &tried));
+        QVERIFY(LibraryFactory::locate(&path, &tried));
         QCOMPARE(path, fromEnvironment);
         const QString chosen = root() + "/chosen/lib.xml";
         copySample("windows-library.xml", chosen);
-        LibraryLocator::storeChosenPath(chosen);
+        LibraryFactory::storeChosenPath(chosen);
         SyncSettings settings;
         QCOMPARE(settings.load(), 0);
         QCOMPARE(settings.getGlobalStringValue("itunes-library"), chosen);
-        QVERIFY(LibraryLocator::locate(&path, &tried));
+        QVERIFY(LibraryFactory::locate(&path, &tried));
         QCOMPARE(path, chosen);
-        QVERIFY(library.refreshPlaylists());
-        QCOMPARE(library.playlists(), (QStringList{"Road Trip", "Recently Added"}));
+        QCOMPARE(library.playlistNames(), (QStringList{"Road Trip", "Recently Added"}));
+        QCOMPARE(library.location(), chosen);
 
         // An explicit path is the only candidate.
-        LocalMusicLibrary::setLibraryPath(root() + "/missing.xml");
-        QVERIFY(!LibraryLocator::locate(&path, &tried));
+        LibraryFactory::setChosenPath(root() + "/missing.xml");
+        QVERIFY(!LibraryFactory::locate(&path, &tried));
         QCOMPARE(tried, QStringList{root() + "/missing.xml"});
-        LibraryLocator::storeChosenPath(QString());
+        LibraryFactory::storeChosenPath(QString());
     }
 
     void damagedFilesAreRefusedNotRetried_data()
@@ -465,18 +393,25 @@ private slots:
         QFETCH(QByteArray, contents);
         const QString xml = root() + "/damaged.xml";
         writeFile(xml, contents);
-        LocalMusicLibrary::setLibraryPath(xml);
-        std::shared_ptr<IiTunes> app;
-        QCOMPARE(XmlITunesApp::create(&app), kInvalidData);
+        LibraryFactory::setChosenPath(xml);
+        const ITunesXmlCache::Result direct = ITunesXmlCache::acquire(xml);
+        QCOMPARE(direct.mError.mKind, Kind::Unusable);
+        QVERIFY(!direct.mError.mReason.isEmpty());
 
         QObject owner;
-        LocalMusicLibrary& library = *newLibrary(&owner);
-        QSignalSpy failures(&library, &LocalMusicLibrary::iTunesFailure);
-        QVERIFY(!library.refreshPlaylists());
+        MusicLibrary& library = *newLibrary(&owner);
+        QSignalSpy failures(&library, &MusicLibrary::readFailed);
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(library.playlistNames().isEmpty());
         Read read;
         readAll(library, QString(), read);
-        QCOMPARE(read.result, LocalMusicLibrary::kFailure);
-        QCOMPARE(failures.count(), 0);
+        QCOMPARE(read.result, MusicLibrary::kFailure);
+        // Each read fails once, with the reason, and is not tried again.
+        QCOMPARE(failures.count(), 2);
+        QCOMPARE(failures.at(0).at(0).toString(), direct.mError.mReason);
+        QCOMPARE(library.lastError().mReason, direct.mError.mReason);
+        QVERIFY(timer.elapsed() < MusicLibrary::kBusyWaitMs);
     }
 
     void aFreshUnparsableFileIsBusyOnlyForAWhile()
@@ -486,18 +421,20 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write("<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>Tracks</key><dict>");
         file.close();
-        LocalMusicLibrary::setLibraryPath(xml);
-        const int settle = LibrarySnapshotCache::settleTimeMs();
-        LibrarySnapshotCache::setSettleTimeMs(400);
+        LibraryFactory::setChosenPath(xml);
+        const int settle = ITunesXmlCache::settleTimeMs();
+        ITunesXmlCache::setSettleTimeMs(400);
         QObject owner;
-        LocalMusicLibrary library(&owner);
-        library.setRetryWait([](int) { QThread::msleep(50); });
-        QSignalSpy failures(&library, &LocalMusicLibrary::iTunesFailure);
+        MusicLibrary library(&owner);
+        QSignalSpy failures(&library, &MusicLibrary::readFailed);
         QElapsedTimer timer;
         timer.start();
-        QVERIFY(!library.refreshPlaylists());
-        LibrarySnapshotCache::setSettleTimeMs(settle);
-        QVERIFY(failures.count() >= 1);
+        // Busy while just written, then refused as damaged once it has settled.
+        QVERIFY(!library.read());
+        ITunesXmlCache::setSettleTimeMs(settle);
+        QCOMPARE(failures.count(), 1);
+        QCOMPARE(library.lastError().mKind, Kind::Unusable);
+        QVERIFY(timer.elapsed() >= 400);
         QVERIFY(timer.elapsed() < 3000);
     }
 
@@ -529,11 +466,10 @@ private slots:
             "</array></dict></plist>";
         const QString path = root() + "/odd.xml";
         writeFile(path, xml);
-        LocalMusicLibrary::setLibraryPath(path);
+        LibraryFactory::setChosenPath(path);
         QObject owner;
-        LocalMusicLibrary& library = *newLibrary(&owner);
-        QVERIFY(library.refreshPlaylists());
-        QCOMPARE(library.playlists(), (QStringList{"Holes", "Odd kind"}));
+        MusicLibrary& library = *newLibrary(&owner);
+        QCOMPARE(library.playlistNames(), (QStringList{"Holes", "Odd kind"}));
         Read all;
         readAll(library, QString(), all); // no Music playlist: the library playlist
         QCOMPARE(all.result, 0);
@@ -570,17 +506,23 @@ private slots:
             QBuffer buffer(&data);
             buffer.open(QIODevice::ReadOnly);
             LibraryXmlReader reader;
-            if (!reader.read(&buffer, "mangled.xml")) {
+            if (!reader.read(&buffer)) {
                 QVERIFY(!reader.errorString().isEmpty());
                 continue;
             }
             ++accepted;
-            const auto snapshot = reader.takeSnapshot();
-            QVERIFY(!snapshot->playlists().empty());
-            QCOMPARE(snapshot->playlists().front().mKind, kPlaylistKindLibrary);
-            for (const LibraryPlaylist& playlist : snapshot->playlists())
-                for (const qint32 index : playlist.mTrackIndexes)
-                    QVERIFY(index >= 0 && size_t(index) < snapshot->tracks().size());
+            const auto content = reader.takeContent();
+            const auto inRange = [&content](const QList<qint32>& aIndexes) {
+                for (const qint32 index : aIndexes)
+                    QVERIFY(index >= 0 && size_t(index) < content->tracks().size());
+            };
+            inRange(content->wholeLibrary());
+            for (const LibraryPlaylist& playlist : content->playlists())
+                inRange(playlist.mTrackIndexes);
+            for (const LibraryPlaylist& show : content->podcasts())
+                inRange(show.mTrackIndexes);
+            for (const LibraryTrack& track : content->tracks())
+                QVERIFY(track.mPersistentId != 0);
         }
         QVERIFY(accepted > 0);
     }
@@ -589,23 +531,26 @@ private slots:
     {
         const QString path = root() + "/shared.xml";
         copySample("macos-library.xml", path);
-        std::shared_ptr<const LibrarySnapshot> first, second, third;
-        QCOMPARE(LibrarySnapshotCache::acquire(path, &first), kOk);
-        QCOMPARE(LibrarySnapshotCache::acquire(path, &second), kOk);
+        const auto first = ITunesXmlCache::acquire(path).mContent;
+        const auto second = ITunesXmlCache::acquire(path).mContent;
+        QVERIFY(first);
         QCOMPARE(first.get(), second.get());
         makeOld(path); // only the modification time changes
-        QCOMPARE(LibrarySnapshotCache::acquire(path, &third), kOk);
-        QVERIFY(third.get() != first.get());
+        const auto third = ITunesXmlCache::acquire(path).mContent;
+        QVERIFY(third && third.get() != first.get());
         QCOMPARE(third->tracks().size(), first->tracks().size());
+        // Persistent ids are the file's, and the same in every read.
+        for (size_t i = 0; i < first->tracks().size(); ++i)
+            QCOMPARE(third->tracks()[i].mPersistentId, first->tracks()[i].mPersistentId);
     }
 
     void fileReplacedWhileItIsRead()
     {
         const QString path = root() + "/replaced.xml";
         copySample("macos-library.xml", path);
-        LocalMusicLibrary::setLibraryPath(path);
+        LibraryFactory::setChosenPath(path);
         int replacements = 0;
-        LibrarySnapshotCache::setAfterReadHook([&](const QString& aPath) {
+        ITunesXmlCache::setAfterReadHook([&](const QString& aPath) {
             if (replacements++ > 0)
                 return;
             QFile::remove(aPath + ".new");
@@ -614,12 +559,13 @@ private slots:
                                 QFile::encodeName(aPath).constData()) == 0);
         });
         QObject owner;
-        LocalMusicLibrary& library = *newLibrary(&owner);
-        QSignalSpy failures(&library, &LocalMusicLibrary::iTunesFailure);
-        QVERIFY(library.refreshPlaylists());
-        LibrarySnapshotCache::setAfterReadHook({});
-        QCOMPARE(failures.count(), 1);
-        QCOMPARE(library.playlists(), (QStringList{"Road Trip", "Recently Added"}));
+        MusicLibrary& library = *newLibrary(&owner);
+        QSignalSpy failures(&library, &MusicLibrary::readFailed);
+        // Busy once, read again a moment later: not a failure.
+        QCOMPARE(library.playlistNames(), (QStringList{"Road Trip", "Recently Added"}));
+        ITunesXmlCache::setAfterReadHook({});
+        QCOMPARE(replacements, 2);
+        QCOMPARE(failures.count(), 0);
 
         // A writer rewriting the file in place while it is read: every read is either a whole
         // library or "busy", never a refusal, a crash or a hang.
@@ -650,12 +596,12 @@ private slots:
         });
         int whole = 0, busy = 0;
         for (int i = 0; i < 60; ++i) {
-            std::shared_ptr<const LibrarySnapshot> snapshot;
-            const HResult result = LibrarySnapshotCache::acquire(path, &snapshot);
-            QVERIFY2(result == kOk || result == kCallRejected, qPrintable(QString::number(result, 16)));
-            if (result == kOk) {
+            const ITunesXmlCache::Result result = ITunesXmlCache::acquire(path);
+            QVERIFY2(result.mError.mKind != Kind::Unusable, qPrintable(result.mError.mReason));
+            if (result.mContent) {
                 ++whole;
-                QVERIFY(snapshot->tracks().size() == 3000 || snapshot->tracks().size() == 6);
+                QVERIFY(result.mContent->tracks().size() == 3000
+                        || result.mContent->tracks().size() == 6);
             } else {
                 ++busy;
             }
@@ -670,11 +616,11 @@ private slots:
         const QString folder = root() + "/events";
         const QString path = folder + "/iTunes Library.xml";
         copySample("macos-library.xml", path);
-        LocalMusicLibrary::setLibraryPath(path);
+        LibraryFactory::setChosenPath(path);
         QObject owner;
-        LocalMusicLibrary& library = *newLibrary(&owner);
-        QSignalSpy events(&library, &LocalMusicLibrary::localLibraryEvent);
-        QCOMPARE(library.listenForITunesEvents(), kOk);
+        MusicLibrary& library = *newLibrary(&owner);
+        QSignalSpy events(&library, &MusicLibrary::libraryChanged);
+        library.startWatching();
 
         // iTunes writes a new file and renames it over the old one, again and again.
         for (int round = 0; round < 3; ++round) {
@@ -687,8 +633,7 @@ private slots:
             QVERIFY(save.commit());
             QTRY_VERIFY_WITH_TIMEOUT(events.count() > before, 5000);
         }
-        QVERIFY(library.refreshPlaylists());
-        QCOMPARE(library.playlists(), (QStringList{"Road Trip", "Recently Added"}));
+        QCOMPARE(library.playlistNames(), (QStringList{"Road Trip", "Recently Added"}));
 
         // Written in place.
         const int before = events.count();

@@ -4,7 +4,7 @@
 #include "UiTestSupport.h"
 
 #include "engine/EngineFixture.h"
-#include "library/LocalMusicLibrary.h"
+#include "library/MusicLibrary.h"
 #include "settings/SyncSettings.h"
 #include "sync/SyncSession.h"
 #include "sync/RunLock.h"

@@ -4,8 +4,7 @@
 #include "UiTestSupport.h"
 
 #include "engine/EngineFixture.h"
-#include "library/LocalMusicLibrary.h"
-#include "library/itunes/LibraryLocator.h"
+#include "library/LibraryFactory.h"
 #include "library/LibraryXmlBuilder.h"
 #include "settings/SyncSettings.h"
 #include "sync/SyncSession.h"
@@ -14,6 +13,8 @@
 #include "ui/ModalAnswerer.h"
 #include "ui/SpaceGauge.h"
 #include "ui/SyncUi.h"
+#include "device/AutoRefresher.h"
+#include "tracks/SyncState.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -26,6 +27,7 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
 
 namespace {
 
@@ -75,7 +77,7 @@ private slots:
     void cleanup()
     {
         QFile::remove(SyncSettings::settingsFilePath());
-        LocalMusicLibrary::setLibraryPath(QString());
+        LibraryFactory::setChosenPath(QString());
     }
 
     void stateDisplayFollowsEveryRow_data()
@@ -345,6 +347,31 @@ private slots:
         QVERIFY(waitFor([&] { return window.state() == 0; }));
         QCOMPARE(labelText(window, "statusLabel"), texts().connectPhone);
         QVERIFY(window.deviceList().AutoRefreshEnabled());
+        QVERIFY(dialogs.mShown.isEmpty());
+    }
+
+    // The window hears of library changes from the start, not only after the wizard has run:
+    // the connected phone's space is worked out again when the library file changes.
+    void libraryChangesReachTheWindowWithoutTheWizard()
+    {
+        EngineFixture fixture;
+        fixture.addTrack(QStringLiteral("One"), QStringLiteral("A"), QStringLiteral("B"), 1);
+        fixture.writeLibrary();
+        fixture.configure(EngineFixture::Configuration());
+        SyncSettings settings;
+        settings.load();
+        settings.setGlobalStringValue(QStringLiteral("dont-display-message"), QString());
+        settings.save();
+        DialogRecorder dialogs;
+        SyncUi window(nullptr, mFakeSystem.path());
+        window.deviceList().AddPhoneFolder(fixture.phoneRoot());
+        QVERIFY(waitFor([&] { return window.state() == SyncState::PhoneReady; }));
+        QSignalSpy space(&window.autoRefresher(), &AutoRefresher::freeSpaceUpdate);
+        QTest::qWait(300);
+        const int before = space.count();
+        fixture.addTrack(QStringLiteral("Two"), QStringLiteral("A"), QStringLiteral("B"), 2);
+        fixture.writeLibrary();
+        QVERIFY(waitFor([&] { return space.count() > before; }, 5000));
         QVERIFY(dialogs.mShown.isEmpty());
     }
 

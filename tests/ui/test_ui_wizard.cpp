@@ -8,7 +8,7 @@
 #include "device/DeviceRefresher.h"
 #include "device/mtp/MtpPhoneRefresher.h"
 #include "engine/EngineFixture.h"
-#include "library/LocalMusicLibrary.h"
+#include "library/MusicLibrary.h"
 #include "settings/SyncSettings.h"
 #include "ui/MessageCatalogue.h"
 #include "ui/PhoneFolderSettings.h"
@@ -48,7 +48,7 @@ struct WizardSetup
     EngineFixture fixture;
     QTemporaryDir fakeSystem;
     DeviceList list{nullptr, fakeSystem.path()};
-    LocalMusicLibrary library;
+    MusicLibrary library;
 };
 
 // The MTP enumeration of a phone that the file manager holds open.

@@ -119,7 +119,7 @@ void runs(SyncUi& aWindow)
     SyncSettings settings;
     settings.load();
     settings.setConfig(phone->UniqueDeviceId(), phone->FriendlyName(), false,
-                       {aWindow.library().playlists().value(0)}, 0, {});
+                       {aWindow.library().playlistNames().value(0)}, 0, {});
     settings.save();
     ModalAnswerer::setAnswerer([&aWindow](QDialog& aDialog) {
         if (aDialog.objectName() == QLatin1String("deleteTracksConfirm")) {

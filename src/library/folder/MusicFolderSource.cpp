@@ -5,7 +5,7 @@
 #include "library/folder/AudioTagReader.h"
 #include "library/folder/FolderScanIndex.h"
 #include "library/folder/PlaylistFileReader.h"
-#include "library/itunes/EmbeddedArtworkReader.h"
+#include "library/EmbeddedArtworkReader.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,54 +1,54 @@
 #include "library/itunes/LibraryPlistParser.h"
 
-#include "library/itunes/ITunesAutomation.h"
 #include "library/itunes/LibraryXmlReader.h"
 #include "library/itunes/PlistScanner.h"
 #include "library/itunes/QtPlistStream.h"
 
-using namespace itunes;
-
 namespace {
 
-// Special kinds for the library file's "Distinguished Kind" numbers.
-qint32 specialKindForDistinguished(qint64 aDistinguishedKind)
+using Role = LibraryPlistContent::Role;
+
+// Roles for the library file's "Distinguished Kind" numbers.
+Role roleForDistinguished(qint64 aDistinguishedKind)
 {
     switch (aDistinguishedKind) {
-    case 2: return kSpecialKindMovies;
-    case 3: return kSpecialKindTVShows;
-    case 4: return kSpecialKindMusic;
-    case 5: return kSpecialKindAudiobooks;
-    case 10: return kSpecialKindPodcasts;
-    case 19: return kSpecialKindPurchases;
-    case 22: return kSpecialKindPartyShuffle;
-    default: return kSpecialKindOtherSystem;
+    case 4: return Role::Music;
+    case 10: return Role::Podcasts;
+    default: return Role::Other;
     }
 }
 
-// Special kinds for the boolean keys that older files use instead of "Distinguished Kind".
-qint32 specialKindForFlag(QStringView aKey)
+// Roles for the boolean keys that older files use instead of "Distinguished Kind"; false when
+// aKey is not one of them.
+bool roleForFlag(QStringView aKey, Role& aRole)
 {
     if (aKey == u"Music")
-        return kSpecialKindMusic;
-    if (aKey == u"Podcasts")
-        return kSpecialKindPodcasts;
-    if (aKey == u"Folder")
-        return kSpecialKindFolder;
-    if (aKey == u"Movies")
-        return kSpecialKindMovies;
-    if (aKey == u"TV Shows")
-        return kSpecialKindTVShows;
-    if (aKey == u"Audiobooks" || aKey == u"Books")
-        return kSpecialKindAudiobooks;
-    if (aKey == u"Purchased Music")
-        return kSpecialKindPurchases;
-    if (aKey == u"Party Shuffle")
-        return kSpecialKindPartyShuffle;
-    return -1;
+        aRole = Role::Music;
+    else if (aKey == u"Podcasts")
+        aRole = Role::Podcasts;
+    else if (aKey == u"Folder" || aKey == u"Movies" || aKey == u"TV Shows" || aKey == u"Audiobooks"
+             || aKey == u"Books" || aKey == u"Purchased Music" || aKey == u"Party Shuffle")
+        aRole = Role::Other;
+    else
+        return false;
+    return true;
+}
+
+// "Persistent ID": 16 hexadecimal digits; 0 when the text is not that.
+quint64 persistentIdOf(QStringView aText)
+{
+    const QStringView text = aText.trimmed();
+    if (text.isEmpty() || text.size() > 16)
+        return 0;
+    bool ok = false;
+    const quint64 id = text.toULongLong(&ok, 16);
+    return ok ? id : 0;
 }
 
 enum class TrackKey {
     Other, TrackId, Name, Artist, AlbumArtist, Album, Composer, Genre, Location,
-    Size, TrackNumber, DateAdded, Compilation, Podcast, Kind, Protected
+    Size, TrackNumber, DateAdded, Compilation, Podcast, Kind, Protected, PersistentId,
+    DiscNumber, Year, TotalTime
 };
 
 // The keys of a track that are read; dispatched on length first, since a library has millions.
@@ -59,6 +59,7 @@ TrackKey trackKey(QStringView aKey)
         if (aKey == u"Name") return TrackKey::Name;
         if (aKey == u"Size") return TrackKey::Size;
         if (aKey == u"Kind") return TrackKey::Kind;
+        if (aKey == u"Year") return TrackKey::Year;
         break;
     case 5:
         if (aKey == u"Album") return TrackKey::Album;
@@ -80,13 +81,18 @@ TrackKey trackKey(QStringView aKey)
         break;
     case 10:
         if (aKey == u"Date Added") return TrackKey::DateAdded;
+        if (aKey == u"Total Time") return TrackKey::TotalTime;
         break;
     case 11:
         if (aKey == u"Compilation") return TrackKey::Compilation;
+        if (aKey == u"Disc Number") return TrackKey::DiscNumber;
         break;
     case 12:
         if (aKey == u"Album Artist") return TrackKey::AlbumArtist;
         if (aKey == u"Track Number") return TrackKey::TrackNumber;
+        break;
+    case 13:
+        if (aKey == u"Persistent ID") return TrackKey::PersistentId;
         break;
     default:
         break;
@@ -142,6 +148,15 @@ bool LibraryPlistParser<Stream>::readInteger(qint64& aValue)
     if (ok)
         aValue = value;
     return ok;
+}
+
+template <typename Stream>
+qint32 LibraryPlistParser<Stream>::readSmallInteger()
+{
+    qint64 value = 0;
+    if (readInteger(value) && value >= 0 && value <= INT32_MAX)
+        return qint32(value);
+    return 0;
 }
 
 template <typename Stream>
@@ -231,12 +246,22 @@ template <typename Stream>
 void LibraryPlistParser<Stream>::readTrack(const QString& aKey)
 {
     LibraryTrack track;
+    qint64 trackId = -1;
     QString& key = mKey;
     while (nextKey(key)) {
         if (!mXml.readNextStartElement())
             break;
         switch (trackKey(key)) {
-        case TrackKey::TrackId: readInteger(track.mTrackId); break;
+        case TrackKey::TrackId: readInteger(trackId); break;
+        case TrackKey::PersistentId:
+            if (mXml.name() == u"string" && mXml.readTextInto(mScratch))
+                track.mPersistentId = persistentIdOf(mScratch);
+            else if (mXml.name() != u"string")
+                mXml.skipCurrentElement();
+            break;
+        case TrackKey::DiscNumber: track.mDiscNumber = readSmallInteger(); break;
+        case TrackKey::Year: track.mYear = readSmallInteger(); break;
+        case TrackKey::TotalTime: track.mDurationMs = readSmallInteger(); break;
         case TrackKey::Name: track.mName = readString(); break;
         case TrackKey::Artist: track.mArtist = readInternedString(); break;
         case TrackKey::AlbumArtist: track.mAlbumArtist = readInternedString(); break;
@@ -250,12 +275,7 @@ void LibraryPlistParser<Stream>::readTrack(const QString& aKey)
                 track.mSize = size;
             break;
         }
-        case TrackKey::TrackNumber: {
-            qint64 number = 0;
-            if (readInteger(number) && number >= 0 && number <= INT32_MAX)
-                track.mTrackNumber = qint32(number);
-            break;
-        }
+        case TrackKey::TrackNumber: track.mTrackNumber = readSmallInteger(); break;
         case TrackKey::DateAdded:
             if (mXml.name() == u"date" && mXml.readTextInto(mScratch))
                 track.mDateAdded =
@@ -283,13 +303,14 @@ void LibraryPlistParser<Stream>::readTrack(const QString& aKey)
         case TrackKey::Other: mXml.skipCurrentElement(); break;
         }
     }
-    if (track.mTrackId < 0) {
+    if (trackId < 0) {
         bool ok = false;
         const qint64 id = aKey.toLongLong(&ok);
         if (ok)
-            track.mTrackId = id;
+            trackId = id;
     }
     mContent.mTracks.push_back(std::move(track));
+    mContent.mTrackIds.push_back(trackId);
 }
 
 template <typename Stream>
@@ -308,16 +329,19 @@ void LibraryPlistParser<Stream>::readPlaylist()
 {
     LibraryPlistContent::PendingPlaylist pending;
     qint64 distinguishedKind = -1;
-    qint32 flagKind = -1;
+    bool haveFlagRole = false;
+    Role flagRole = Role::Other;
+    bool master = false;
     bool visible = true;
     QString key;
     while (nextKey(key)) {
         if (!mXml.readNextStartElement())
             break;
+        Role role = Role::Other;
         if (key == u"Name") {
-            pending.mPlaylist.mName = readString();
+            pending.mName = readString();
         } else if (key == u"Master") {
-            readBool(pending.mMaster);
+            readBool(master);
         } else if (key == u"Visible") {
             readBool(visible);
         } else if (key == u"Distinguished Kind") {
@@ -327,30 +351,27 @@ void LibraryPlistParser<Stream>::readPlaylist()
                 readPlaylistItems(pending.mTrackIds);
             else
                 mXml.skipCurrentElement();
-        } else if (const qint32 kind = specialKindForFlag(key); kind >= 0) {
+        } else if (roleForFlag(key, role)) {
             bool set = false;
-            if (readBool(set) && set && flagKind < 0)
-                flagKind = kind;
+            if (readBool(set) && set && !haveFlagRole) {
+                flagRole = role;
+                haveFlagRole = true;
+            }
         } else {
             mXml.skipCurrentElement();
         }
     }
     // Names are localised; only the kind keys tell what a playlist is.
-    LibraryPlaylist& playlist = pending.mPlaylist;
-    if (pending.mMaster) {
-        playlist.mKind = kPlaylistKindLibrary;
-        playlist.mSpecialKind = kSpecialKindNone;
-    } else {
-        playlist.mKind = kPlaylistKindUser;
-        if (distinguishedKind >= 0)
-            playlist.mSpecialKind = specialKindForDistinguished(distinguishedKind);
-        else if (flagKind >= 0)
-            playlist.mSpecialKind = flagKind;
-        else if (!visible)
-            playlist.mSpecialKind = kSpecialKindOtherSystem;
-        else
-            playlist.mSpecialKind = kSpecialKindNone;
-    }
+    if (master)
+        pending.mRole = Role::Library;
+    else if (distinguishedKind >= 0)
+        pending.mRole = roleForDistinguished(distinguishedKind);
+    else if (haveFlagRole)
+        pending.mRole = flagRole;
+    else if (!visible)
+        pending.mRole = Role::Other;
+    else
+        pending.mRole = Role::User;
     mContent.mPlaylists.push_back(std::move(pending));
 }
 

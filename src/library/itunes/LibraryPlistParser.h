@@ -30,6 +30,8 @@ private:
     bool nextKey(QString& aKey);
     QString readString();
     bool readInteger(qint64& aValue);
+    // A non-negative 32-bit integer, else 0.
+    qint32 readSmallInteger();
     bool readBool(bool& aValue);
     QString intern(const QString& aValue);
     QString readInternedString();

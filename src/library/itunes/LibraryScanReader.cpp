@@ -75,6 +75,9 @@ bool LibraryScanReader::read(QByteArrayView aData, bool aSplit, LibraryPlistCont
         std::vector<LibraryTrack>& more = restParser.content().mTracks;
         tracks.reserve(tracks.size() + more.size());
         std::move(more.begin(), more.end(), std::back_inserter(tracks));
+        std::vector<qint64>& ids = parser.content().mTrackIds;
+        const std::vector<qint64>& moreIds = restParser.content().mTrackIds;
+        ids.insert(ids.end(), moreIds.begin(), moreIds.end());
         first.resumeAfterTracks(rest.position());
         return true;
     });

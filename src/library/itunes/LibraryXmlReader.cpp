@@ -1,7 +1,6 @@
 #include "library/itunes/LibraryXmlReader.h"
 
 #include "app/DebugLog.h"
-#include "library/itunes/ITunesAutomation.h"
 #include "library/itunes/LibraryPlistParser.h"
 #include "library/itunes/LibraryScanReader.h"
 #include "library/itunes/QtPlistStream.h"
@@ -15,8 +14,6 @@
 #include <atomic>
 #include <functional>
 
-using namespace itunes;
-
 namespace {
 
 std::atomic<qint64> sParallelMinimumBytes{4 * 1024 * 1024};
@@ -24,7 +21,7 @@ std::atomic<bool> sFastScanEnabled{true};
 // Larger files are read as a stream, not held in memory whole.
 constexpr qint64 kFastScanMaximumBytes = 256 * 1024 * 1024;
 
-// The automation's day 0.
+// Day 0 of the library's dates.
 const qint64 kAutomationEpochJulianDay = QDate(1899, 12, 30).toJulianDay();
 
 int digits(QStringView aText, qsizetype aFrom, qsizetype aCount, bool& aOk)
@@ -79,22 +76,25 @@ void LibraryXmlReader::reset()
     mContent = LibraryPlistContent();
     mIndexById.clear();
     mMissingItems = 0;
-    mSnapshot.reset();
+    mContentRead.reset();
+    mMusicFolder.clear();
+    mTrackCount = 0;
+    mPlaylistCount = 0;
     mReadInParallel = false;
     mReadByScan = false;
 }
 
-bool LibraryXmlReader::readFile(QFile& aFile, const QString& aLibraryPath)
+bool LibraryXmlReader::readFile(QFile& aFile)
 {
     LogScope scope("LibraryXmlReader::readFile");
     if (!readScan(aFile)) {
         aFile.seek(0);
-        return read(&aFile, aLibraryPath);
+        return read(&aFile);
     }
     mReadByScan = true;
     if (refuseDamaged())
         return false;
-    build(aLibraryPath);
+    build();
     logResult();
     return true;
 }
@@ -119,8 +119,8 @@ bool LibraryXmlReader::readScan(QFile& aFile)
 
 void LibraryXmlReader::logResult()
 {
-    logValue("tracks", qint64(mSnapshot->tracks().size()));
-    logValue("playlists", qint64(mSnapshot->playlists().size()));
+    logValue("tracks", mTrackCount);
+    logValue("playlists", mPlaylistCount);
     if (mMissingItems > 0)
         logValue("Playlist items naming no track", mMissingItems);
 }
@@ -147,7 +147,7 @@ qsizetype LibraryXmlReader::trackStartIn(QByteArrayView aBytes)
     return -1;
 }
 
-bool LibraryXmlReader::read(QIODevice* aDevice, const QString& aLibraryPath)
+bool LibraryXmlReader::read(QIODevice* aDevice)
 {
     LogScope scope("LibraryXmlReader::read");
     reset();
@@ -173,7 +173,7 @@ bool LibraryXmlReader::read(QIODevice* aDevice, const QString& aLibraryPath)
     }
     if (refuseDamaged())
         return false;
-    build(aLibraryPath);
+    build();
     logResult();
     return true;
 }
@@ -197,84 +197,120 @@ bool LibraryXmlReader::refuseDamaged()
     return true;
 }
 
-void LibraryXmlReader::build(const QString& aLibraryPath)
+quint64 LibraryXmlReader::derivedPersistentId(const LibraryTrack& aTrack, qint64 aTrackId)
 {
+    // FNV-1a over the location (or, without one, the ID and name): the same every run.
+    quint64 hash = 14695981039346656037ULL;
+    const auto add = [&hash](QStringView aText) {
+        for (const QChar c : aText) {
+            hash = (hash ^ c.unicode()) * 1099511628211ULL;
+        }
+    };
+    if (!aTrack.mLocation.isEmpty()) {
+        add(aTrack.mLocation);
+    } else {
+        add(QString::number(aTrackId));
+        add(aTrack.mName);
+    }
+    return hash == 0 ? 1 : hash;
+}
+
+void LibraryXmlReader::build()
+{
+    using Role = LibraryPlistContent::Role;
+    std::vector<LibraryTrack>& tracks = mContent.mTracks;
+    const qint32 trackCount = qint32(tracks.size());
     // Of two tracks with one ID, the first in the file is the one playlists name.
-    mIndexById.reserve(qsizetype(mContent.mTracks.size()));
-    for (qint32 i = 0; i < qint32(mContent.mTracks.size()); ++i) {
-        const qint64 id = mContent.mTracks[size_t(i)].mTrackId;
+    mIndexById.reserve(trackCount);
+    for (qint32 i = 0; i < trackCount; ++i) {
+        const qint64 id = mContent.mTrackIds[size_t(i)];
         if (id >= 0 && !mIndexById.contains(id))
             mIndexById.insert(id, i);
+        LibraryTrack& track = tracks[size_t(i)];
+        // Streams, cloud tracks and tracks without a location have no local file.
+        track.mRemote = !track.mLocation.startsWith(QLatin1String("file:"), Qt::CaseInsensitive);
+        if (track.mPersistentId == 0)
+            track.mPersistentId = derivedPersistentId(track, id);
     }
-    std::vector<LibraryPlaylist> playlists;
-    playlists.reserve(mContent.mPlaylists.size() + 2);
-    bool haveLibrary = false;
-    bool havePodcasts = false;
-    for (LibraryPlistContent::PendingPlaylist& pending : mContent.mPlaylists) {
-        LibraryPlaylist& playlist = pending.mPlaylist;
-        if (playlist.mKind == kPlaylistKindLibrary) {
-            if (haveLibrary) {
-                // iTunes has one library playlist; a second "Master" is not the user's own.
-                playlist.mKind = kPlaylistKindUser;
-                playlist.mSpecialKind = kSpecialKindOtherSystem;
-            }
-            haveLibrary = true;
-        }
-        havePodcasts = havePodcasts || playlist.mSpecialKind == kSpecialKindPodcasts;
-        playlist.mTrackIndexes.reserve(pending.mTrackIds.size());
-        for (const qint64 id : std::as_const(pending.mTrackIds)) {
+    const auto resolve = [this](const QList<qint64>& aIds) {
+        QList<qint32> indexes;
+        indexes.reserve(aIds.size());
+        for (const qint64 id : aIds) {
             const qint32 index = mIndexById.value(id, -1);
-            if (index < 0) {
+            if (index < 0)
                 ++mMissingItems;
-                continue;
-            }
-            playlist.mTrackIndexes.append(index);
-            playlist.mSize += double(mContent.mTracks[size_t(index)].mSize);
+            else
+                indexes.append(index);
         }
-        // A library playlist that lists nothing stands for every track.
-        if (playlist.mKind == kPlaylistKindLibrary && pending.mTrackIds.isEmpty()) {
-            for (qint32 i = 0; i < qint32(mContent.mTracks.size()); ++i) {
-                playlist.mTrackIndexes.append(i);
-                playlist.mSize += double(mContent.mTracks[size_t(i)].mSize);
-            }
+        return indexes;
+    };
+    QList<qint32> everyTrack;
+    everyTrack.reserve(trackCount);
+    for (qint32 i = 0; i < trackCount; ++i)
+        everyTrack.append(i);
+
+    std::vector<LibraryPlaylist> playlists;
+    QList<qint32> library;
+    QList<qint32> music;
+    QList<qint32> episodes;
+    bool haveLibrary = false;
+    bool haveMusic = false;
+    bool havePodcasts = false;
+    for (const LibraryPlistContent::PendingPlaylist& pending : mContent.mPlaylists) {
+        switch (pending.mRole) {
+        case Role::User:
+            playlists.push_back(LibraryPlaylist{pending.mName, resolve(pending.mTrackIds)});
+            break;
+        case Role::Library:
+            // iTunes has one library playlist; a second "Master" is not the user's own. One
+            // that lists nothing stands for every track.
+            if (!haveLibrary)
+                library = pending.mTrackIds.isEmpty() ? everyTrack : resolve(pending.mTrackIds);
+            haveLibrary = true;
+            break;
+        case Role::Music:
+            // Of two, the later one is the library's.
+            music = resolve(pending.mTrackIds);
+            haveMusic = true;
+            break;
+        case Role::Podcasts:
+            episodes += resolve(pending.mTrackIds);
+            havePodcasts = true;
+            break;
+        case Role::Other:
+            break;
         }
-        playlists.push_back(std::move(playlist));
     }
-    if (!haveLibrary) {
-        LibraryPlaylist library;
-        library.mName = QStringLiteral("Library");
-        library.mKind = kPlaylistKindLibrary;
-        for (qint32 i = 0; i < qint32(mContent.mTracks.size()); ++i) {
-            library.mTrackIndexes.append(i);
-            library.mSize += double(mContent.mTracks[size_t(i)].mSize);
-        }
-        playlists.insert(playlists.begin(), std::move(library));
-    }
+    if (!haveLibrary)
+        library = everyTrack;
     if (!havePodcasts) {
         // Some versions write podcast episodes without a Podcasts playlist.
-        LibraryPlaylist podcasts;
-        for (qint32 i = 0; i < qint32(mContent.mTracks.size()); ++i) {
-            if (mContent.mTracks[size_t(i)].mPodcast) {
-                podcasts.mTrackIndexes.append(i);
-                podcasts.mSize += double(mContent.mTracks[size_t(i)].mSize);
-            }
-        }
-        if (!podcasts.mTrackIndexes.isEmpty()) {
-            podcasts.mName = QStringLiteral("Podcasts");
-            podcasts.mKind = kPlaylistKindUser;
-            podcasts.mSpecialKind = kSpecialKindPodcasts;
-            playlists.push_back(std::move(podcasts));
+        for (qint32 i = 0; i < trackCount; ++i) {
+            if (tracks[size_t(i)].mPodcast)
+                episodes.append(i);
         }
     }
-    for (LibraryPlaylist& playlist : playlists) {
-        const QList<qint32>& indexes = playlist.mTrackIndexes;
-        playlist.mAscending =
-            std::adjacent_find(indexes.cbegin(), indexes.cend(), std::greater_equal<qint32>())
-            == indexes.cend();
+    // One show per album name of the episodes, in order of first appearance. An episode
+    // without an album names no show.
+    std::vector<LibraryPlaylist> podcasts;
+    QHash<QString, size_t> showByAlbum;
+    for (const qint32 index : std::as_const(episodes)) {
+        const QString& album = tracks[size_t(index)].mAlbum;
+        if (album.isEmpty())
+            continue;
+        auto found = showByAlbum.find(album);
+        if (found == showByAlbum.end()) {
+            found = showByAlbum.insert(album, podcasts.size());
+            podcasts.push_back(LibraryPlaylist{album, {}});
+        }
+        podcasts[found.value()].mTrackIndexes.append(index);
     }
-    mSnapshot = std::make_shared<const LibrarySnapshot>(aLibraryPath, mContent.mMusicFolder,
-                                                        std::move(mContent.mTracks),
-                                                        std::move(playlists));
+    mTrackCount = trackCount;
+    mPlaylistCount = qint32(playlists.size());
+    mContentRead = std::make_shared<const LibraryContent>(
+        std::move(tracks), haveMusic ? std::move(music) : std::move(library), std::move(playlists),
+        std::move(podcasts));
+    mMusicFolder = mContent.mMusicFolder;
     mContent = LibraryPlistContent();
     mIndexById.clear();
 }

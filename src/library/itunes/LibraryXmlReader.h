@@ -1,7 +1,6 @@
 #pragma once
 
 #include "library/itunes/LibraryPlistContent.h"
-#include "library/itunes/LibrarySnapshot.h"
 
 #include <QHash>
 #include <QString>
@@ -12,20 +11,19 @@
 class QFile;
 class QIODevice;
 
-// Reads an iTunes library file ("iTunes Library.xml") into a snapshot. Values of the wrong type,
+// Reads an iTunes library file ("iTunes Library.xml") into a LibraryContent. Values of the wrong type,
 // unknown keys and playlist items naming missing tracks are skipped; only a file that is not a
 // well-formed property list, or that has neither tracks nor playlists, is refused.
 class LibraryXmlReader
 {
 public:
-    // Parses aDevice. aLibraryPath is recorded in the snapshot. False with errorString() set when
-    // the file is refused.
-    bool read(QIODevice* aDevice, const QString& aLibraryPath);
+    // Parses aDevice. False with errorString() set when the file is refused.
+    bool read(QIODevice* aDevice);
     // Like read(), for an open file, and with the same result. The file is first scanned in
     // memory by a strict reader of the usual shape of the file (a large one by two threads,
     // each taking about half of the "Tracks" dictionary); one it cannot read exactly is read by
     // QXmlStreamReader in one pass.
-    bool readFile(QFile& aFile, const QString& aLibraryPath);
+    bool readFile(QFile& aFile);
     // Which way the last readFile() went.
     bool readByScan() const { return mReadByScan; }
     bool readInParallel() const { return mReadInParallel; }
@@ -33,13 +31,20 @@ public:
     static void setParallelMinimumBytes(qint64 aBytes);
     // Tests turn the scan off to reach the XML reader.
     static void setFastScanEnabled(bool aEnabled);
-    std::shared_ptr<const LibrarySnapshot> takeSnapshot() { return std::move(mSnapshot); }
+    // The content of the last successful read; its tracks without a "Persistent ID" get one
+    // derived from their location.
+    std::shared_ptr<const LibraryContent> takeContent() { return std::move(mContentRead); }
+    // The file's "Music Folder" URL (may be empty).
+    const QString& musicFolder() const { return mMusicFolder; }
     const QString& errorString() const { return mError; }
 
     // Where in aBytes a track of the "Tracks" dictionary seems to start; -1 when nowhere.
     static qsizetype trackStartIn(QByteArrayView aBytes);
 
-    // An ISO 8601 date as the automation's day count (days since 1899-12-30, UTC); 0 when the
+    // A stable id for a track the file gives no "Persistent ID"; never 0.
+    static quint64 derivedPersistentId(const LibraryTrack& aTrack, qint64 aTrackId);
+
+    // An ISO 8601 date as the library's day count (days since 1899-12-30, UTC); 0 when the
     // text is not a date.
     static double automationDate(QStringView aIso);
 
@@ -49,7 +54,7 @@ private:
     // True (with mError set and the content dropped) when what was read cannot be the
     // library: taken as empty, it would have every track deleted from the phone.
     bool refuseDamaged();
-    void build(const QString& aLibraryPath);
+    void build();
     void logResult();
 
     QXmlStreamReader mXml;
@@ -59,5 +64,8 @@ private:
     LibraryPlistContent mContent;
     QHash<qint64, qint32> mIndexById;
     qint32 mMissingItems = 0;
-    std::shared_ptr<const LibrarySnapshot> mSnapshot;
+    qint32 mTrackCount = 0;
+    qint32 mPlaylistCount = 0;
+    QString mMusicFolder;
+    std::shared_ptr<const LibraryContent> mContentRead;
 };

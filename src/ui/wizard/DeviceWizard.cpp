@@ -16,7 +16,7 @@
 #include "ui/wizard/PlaylistSettingsPage.h"
 #include "ui/wizard/WizardPageIds.h"
 
-DeviceWizard::DeviceWizard(LocalMusicLibrary* aLibrary, DeviceList* aDeviceList,
+DeviceWizard::DeviceWizard(MusicLibrary* aLibrary, DeviceList* aDeviceList,
                            QWidget* aParent, int aMode)
     : QWizard(aParent), mDeviceList(aDeviceList)
 {

@@ -10,7 +10,7 @@ class ConvertToMp3Page;
 class CopyPhotosPage;
 class DeviceBackupPage;
 class DeviceList;
-class LocalMusicLibrary;
+class MusicLibrary;
 class PlaylistSettingsPage;
 
 // Configures one phone: which phone, what music and podcasts, which backup data, album art, and
@@ -21,7 +21,7 @@ class DeviceWizard : public QWizard
     Q_OBJECT
 
 public:
-    DeviceWizard(LocalMusicLibrary* aLibrary, DeviceList* aDeviceList, QWidget* aParent,
+    DeviceWizard(MusicLibrary* aLibrary, DeviceList* aDeviceList, QWidget* aParent,
                  int aMode);
 
     bool syncNow() const;

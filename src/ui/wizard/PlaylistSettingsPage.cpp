@@ -3,7 +3,7 @@
 #include "app/DebugLog.h"
 #include "device/DeviceList.h"
 #include "device/SpaceCalculator.h"
-#include "library/LocalMusicLibrary.h"
+#include "library/MusicLibrary.h"
 #include "library/PodcastRamCache.h"
 #include "ui/SpaceGauge.h"
 #include "ui/wizard/WizardPageIds.h"
@@ -15,7 +15,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-PlaylistSettingsPage::PlaylistSettingsPage(LocalMusicLibrary* aLibrary, DeviceList* aDeviceList,
+PlaylistSettingsPage::PlaylistSettingsPage(MusicLibrary* aLibrary, DeviceList* aDeviceList,
                                            bool aPodcasts, QWidget* aParent)
     : QWizardPage(aParent), mLibrary(aLibrary), mDeviceList(aDeviceList), mPodcasts(aPodcasts)
 {
@@ -66,12 +66,12 @@ PlaylistSettingsPage::PlaylistSettingsPage(LocalMusicLibrary* aLibrary, DeviceLi
             &PlaylistSettingsPage::secondOptionToggled);
     connect(mList, &QListWidget::itemChanged, this, &PlaylistSettingsPage::updated);
     connect(mList, &QListWidget::itemSelectionChanged, this, &PlaylistSettingsPage::updated);
-    connect(mLibrary, &LocalMusicLibrary::localLibraryEvent, this,
+    connect(mLibrary, &MusicLibrary::libraryChanged, this,
             &PlaylistSettingsPage::playlistsUpdated);
 
-    mLibrary->listenForITunesEvents();
-    mLibrary->refreshPlaylists();
-    mPlaylistCount = mLibrary->playlists().size();
+    mLibrary->startWatching();
+    mPlaylists = mLibrary->playlistNames();
+    mPlaylistCount = mPlaylists.size();
     fillList();
     updated();
 }
@@ -91,7 +91,7 @@ void PlaylistSettingsPage::fillList()
     if (mPodcasts)
         PodcastRamCache::instance().podcasts(names);
     else
-        names = mLibrary->playlists();
+        names = mPlaylists;
     {
         const QSignalBlocker blocker(mList);
         mList->clear();
@@ -101,9 +101,8 @@ void PlaylistSettingsPage::fillList()
             item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
             item->setCheckState(Qt::Unchecked);
             // How much each playlist would take on the phone.
-            std::shared_ptr<itunes::IITPlaylist> playlist;
-            qint64 size = 0;
-            if (!mPodcasts && mLibrary->getPlaylist(name, playlist, size) == 0 && size > 0) {
+            const qint64 size = mPodcasts ? 0 : mLibrary->playlistSize(name);
+            if (size > 0) {
                 item->setText(tr("%1 (%2)").arg(
                     name, QLocale().formattedDataSize(size, 1, QLocale::DataSizeSIFormat)));
             }
@@ -224,10 +223,12 @@ void PlaylistSettingsPage::updateGauge()
 void PlaylistSettingsPage::playlistsUpdated()
 {
     LogScope scope("PlaylistSettingsPage::playlistsUpdated");
-    if (!mLibrary->refreshPlaylists())
+    const QStringList names = mLibrary->playlistNames();
+    if (names == mPlaylists)
         return;
+    mPlaylists = names;
     fillList();
-    mPlaylistCount = mLibrary->playlists().size();
+    mPlaylistCount = mPlaylists.size();
 }
 
 void PlaylistSettingsPage::setCurrent(bool aCurrent)

@@ -4,7 +4,7 @@
 #include <QWizardPage>
 
 class DeviceList;
-class LocalMusicLibrary;
+class MusicLibrary;
 class QComboBox;
 class QListWidget;
 class QRadioButton;
@@ -17,7 +17,7 @@ class PlaylistSettingsPage : public QWizardPage
     Q_OBJECT
 
 public:
-    PlaylistSettingsPage(LocalMusicLibrary* aLibrary, DeviceList* aDeviceList, bool aPodcasts,
+    PlaylistSettingsPage(MusicLibrary* aLibrary, DeviceList* aDeviceList, bool aPodcasts,
                          QWidget* aParent = nullptr);
 
     int nextId() const override;
@@ -48,7 +48,9 @@ private:
     void checkNames(const QStringList& aNames);
     void updateGauge();
 
-    LocalMusicLibrary* mLibrary;
+    MusicLibrary* mLibrary;
+    // The library's playlist names as the list shows them.
+    QStringList mPlaylists;
     DeviceList* mDeviceList;
     QRadioButton* mFirstOption;
     QRadioButton* mSecondOption;

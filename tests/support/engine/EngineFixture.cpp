@@ -8,7 +8,8 @@
 #include "mtp/FakeMtpBackend.h"
 #include "mtp/FakeMtpPhone.h"
 #include "library/LibraryXmlBuilder.h"
-#include "library/LocalMusicLibrary.h"
+#include "library/LibraryFactory.h"
+#include "library/MusicLibrary.h"
 #include "settings/SyncSettings.h"
 #include "sync/SyncFrontEnd.h"
 #include "sync/SyncSession.h"
@@ -185,7 +186,7 @@ void EngineFixture::writeLibrary()
         builder.addPlaylist(trackFields);
     }
     builder.write(libraryPath());
-    LocalMusicLibrary::setLibraryPath(libraryPath());
+    LibraryFactory::setChosenPath(libraryPath());
 }
 
 QString EngineFixture::configure(const Configuration& aConfiguration)
@@ -304,7 +305,7 @@ private:
 
 SyncPlan planOn(Device& aPhone)
 {
-    LocalMusicLibrary library;
+    MusicLibrary library;
     EngineFixture::RunOptions options;
     EngineFixture::Result result;
     FixtureFrontEnd answers(options, result);
@@ -336,7 +337,7 @@ EngineFixture::Result EngineFixture::runOn(Phone& phone, const RunOptions& aOpti
                                                                        : Phone::Fault::Exception);
     phone.setFaultingDeletion(aOptions.mFaultingDeletion);
 
-    LocalMusicLibrary library;
+    MusicLibrary library;
     Result result;
     FixtureFrontEnd answers(aOptions, result);
     SyncSession sync(&library, answers);

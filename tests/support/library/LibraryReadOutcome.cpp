@@ -49,11 +49,12 @@ LibraryReadOutcome readWith(const QString& aPath, bool aSerially)
     if (!file.open(QIODevice::ReadOnly))
         return outcome;
     LibraryXmlReader reader;
-    outcome.ok = aSerially ? reader.read(&file, aPath) : reader.readFile(file, aPath);
+    outcome.ok = aSerially ? reader.read(&file) : reader.readFile(file);
     outcome.parallel = reader.readInParallel();
     outcome.scanned = reader.readByScan();
     outcome.error = reader.errorString();
-    outcome.snapshot = reader.takeSnapshot();
+    outcome.content = reader.takeContent();
+    outcome.musicFolder = reader.musicFolder();
     return outcome;
 }
 
@@ -98,32 +99,41 @@ QString LibraryReadOutcome::difference(const LibraryReadOutcome& aSerial,
             .arg(aSerial.ok).arg(aSerial.error).arg(aSplit.ok).arg(aSplit.error);
     if (!aSerial.ok)
         return QString();
-    const LibrarySnapshot& a = *aSerial.snapshot;
-    const LibrarySnapshot& b = *aSplit.snapshot;
-    if (a.musicFolder() != b.musicFolder() || a.libraryPath() != b.libraryPath())
-        return QStringLiteral("music folder or path");
+    const LibraryContent& a = *aSerial.content;
+    const LibraryContent& b = *aSplit.content;
+    if (aSerial.musicFolder != aSplit.musicFolder)
+        return QStringLiteral("music folder");
     if (a.tracks().size() != b.tracks().size())
         return QStringLiteral("%1 tracks against %2").arg(a.tracks().size()).arg(b.tracks().size());
     for (size_t i = 0; i < a.tracks().size(); ++i) {
         const LibraryTrack& x = a.tracks()[i];
         const LibraryTrack& y = b.tracks()[i];
-        if (x.mTrackId != y.mTrackId || x.mName != y.mName || x.mArtist != y.mArtist
+        if (x.mPersistentId != y.mPersistentId || x.mName != y.mName || x.mArtist != y.mArtist
             || x.mAlbumArtist != y.mAlbumArtist || x.mAlbum != y.mAlbum
             || x.mComposer != y.mComposer || x.mGenre != y.mGenre || x.mLocation != y.mLocation
             || x.mSize != y.mSize || x.mTrackNumber != y.mTrackNumber
-            || x.mDateAdded != y.mDateAdded || x.mCompilation != y.mCompilation
-            || x.mPodcast != y.mPodcast || x.mName.isNull() != y.mName.isNull())
+            || x.mDiscNumber != y.mDiscNumber || x.mYear != y.mYear
+            || x.mDurationMs != y.mDurationMs || x.mDateAdded != y.mDateAdded
+            || x.mCompilation != y.mCompilation || x.mPodcast != y.mPodcast
+            || x.mProtected != y.mProtected || x.mRemote != y.mRemote
+            || x.mName.isNull() != y.mName.isNull())
             return QStringLiteral("track %1 (%2)").arg(i).arg(x.mName);
     }
-    if (a.playlists().size() != b.playlists().size())
-        return QStringLiteral("playlist count");
-    for (size_t i = 0; i < a.playlists().size(); ++i) {
-        const LibraryPlaylist& x = a.playlists()[i];
-        const LibraryPlaylist& y = b.playlists()[i];
-        if (x.mName != y.mName || x.mKind != y.mKind || x.mSpecialKind != y.mSpecialKind
-            || x.mTrackIndexes != y.mTrackIndexes || x.mSize != y.mSize)
-            return QStringLiteral("playlist %1 (%2)").arg(i).arg(x.mName);
-    }
+    if (a.wholeLibrary() != b.wholeLibrary())
+        return QStringLiteral("whole library");
+    const auto samePlaylists = [](const std::vector<LibraryPlaylist>& aX,
+                                  const std::vector<LibraryPlaylist>& aY) {
+        if (aX.size() != aY.size())
+            return false;
+        for (size_t i = 0; i < aX.size(); ++i) {
+            if (aX[i].mName != aY[i].mName || aX[i].mTrackIndexes != aY[i].mTrackIndexes)
+                return false;
+        }
+        return true;
+    };
+    if (!samePlaylists(a.playlists(), b.playlists()))
+        return QStringLiteral("playlists");
+    if (!samePlaylists(a.podcasts(), b.podcasts()))
+        return QStringLiteral("podcasts");
     return QString();
 }
-

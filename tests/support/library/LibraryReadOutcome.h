@@ -1,6 +1,6 @@
 #pragma once
 
-#include "library/itunes/LibrarySnapshot.h"
+#include "library/LibraryContent.h"
 
 #include <QByteArray>
 #include <QList>
@@ -17,7 +17,8 @@ struct LibraryReadOutcome
     bool parallel = false;
     bool scanned = false;
     QString error;
-    std::shared_ptr<const LibrarySnapshot> snapshot;
+    std::shared_ptr<const LibraryContent> content;
+    QString musicFolder;
 
     // A Windows library of aTracks tracks with entities, non-ASCII names, podcasts, tracks
     // without a location and a playlist naming a missing track.

@@ -1,4 +1,4 @@
-#include "library/itunes/LibrarySnapshotCache.h"
+#include "library/itunes/ITunesXmlCache.h"
 
 #include "app/DebugLog.h"
 #include "library/itunes/LibraryXmlReader.h"
@@ -7,13 +7,10 @@
 #include <QFile>
 #include <QHash>
 #include <QMutex>
-#include <QThreadPool>
 
 #include <atomic>
 #include <cerrno>
 #include <sys/stat.h>
-
-using namespace itunes;
 
 namespace {
 
@@ -29,13 +26,13 @@ struct FileStamp
 struct CacheEntry
 {
     FileStamp mStamp;
-    std::shared_ptr<const LibrarySnapshot> mSnapshot;
+    std::shared_ptr<const LibraryContent> mContent;
+    QString mMusicFolder;
 };
 
 QMutex sMutex;
 QHash<QString, CacheEntry> sEntries;
 std::function<void(const QString&)> sAfterReadHook;
-QString sLastRefusal;
 std::atomic<int> sSettleTimeMs{2000};
 
 // 0 on success, else the errno of stat.
@@ -50,28 +47,50 @@ int stampOf(const QString& aPath, FileStamp* aStamp)
     return 0;
 }
 
-HResult resultForErrno(int aErrno)
+ITunesXmlCache::Result failure(LibraryReadError::Kind aKind, const QString& aReason)
 {
-    return (aErrno == EACCES || aErrno == EPERM) ? kAccessDenied : kFileNotFound;
+    ITunesXmlCache::Result result;
+    result.mError.mKind = aKind;
+    result.mError.mReason = aReason;
+    return result;
+}
+
+ITunesXmlCache::Result unusable(const QString& aReason)
+{
+    return failure(LibraryReadError::Kind::Unusable, aReason);
+}
+
+ITunesXmlCache::Result busy()
+{
+    return failure(LibraryReadError::Kind::Busy,
+                   QStringLiteral("the library file is being rewritten"));
+}
+
+QString reasonForErrno(const QString& aPath, int aErrno)
+{
+    return (aErrno == EACCES || aErrno == EPERM)
+               ? QStringLiteral("the library file %1 cannot be opened").arg(aPath)
+               : QStringLiteral("the library file %1 does not exist").arg(aPath);
 }
 
 } // namespace
 
-HResult LibrarySnapshotCache::acquire(const QString& aPath,
-                                      std::shared_ptr<const LibrarySnapshot>* aSnapshot)
+ITunesXmlCache::Result ITunesXmlCache::acquire(const QString& aPath)
 {
-    LogScope scope("LibrarySnapshotCache::acquire");
+    LogScope scope("ITunesXmlCache::acquire");
     logValue("libraryPath", aPath);
     FileStamp before;
     if (const int err = stampOf(aPath, &before); err != 0) {
         logValue("Library file not found or not accessible, errno", err);
-        return resultForErrno(err);
+        return unusable(reasonForErrno(aPath, err));
     }
     QMutexLocker lock(&sMutex);
     const auto found = sEntries.constFind(aPath);
     if (found != sEntries.constEnd() && found->mStamp == before) {
-        *aSnapshot = found->mSnapshot;
-        return kOk;
+        Result result;
+        result.mContent = found->mContent;
+        result.mMusicFolder = found->mMusicFolder;
+        return result;
     }
     // The stale parse is of no further use here; holders of it keep it alive.
     sEntries.remove(aPath);
@@ -79,10 +98,11 @@ HResult LibrarySnapshotCache::acquire(const QString& aPath,
     QFile file(aPath);
     if (!file.open(QIODevice::ReadOnly)) {
         logValue("Could not open library file", file.errorString());
-        return file.error() == QFileDevice::PermissionsError ? kAccessDenied : kFileNotFound;
+        return unusable(reasonForErrno(
+            aPath, file.error() == QFileDevice::PermissionsError ? EACCES : ENOENT));
     }
     LibraryXmlReader reader;
-    const bool parsed = reader.readFile(file, aPath);
+    const bool parsed = reader.readFile(file);
     file.close();
     if (sAfterReadHook)
         sAfterReadHook(aPath);
@@ -92,54 +112,46 @@ HResult LibrarySnapshotCache::acquire(const QString& aPath,
     if (afterErr != 0 || !(after == before)) {
         // Rewritten (or renamed over) while we read it: read it again when it has settled.
         logMessage("Library file changed while it was read");
-        return kCallRejected;
+        return busy();
     }
     if (!parsed) {
         const qint64 ageMs =
             QDateTime::currentMSecsSinceEpoch() - before.mModifiedNs / 1000000LL;
         if (ageMs >= 0 && ageMs < sSettleTimeMs.load()) {
             logMessage("Library file does not parse and was just modified - treating as busy");
-            return kCallRejected;
+            return busy();
         }
         logValue("Library file is not usable", reader.errorString());
-        sLastRefusal = reader.errorString();
-        return kInvalidData;
+        return unusable(reader.errorString());
     }
     CacheEntry entry;
     entry.mStamp = before;
-    entry.mSnapshot = reader.takeSnapshot();
-    *aSnapshot = entry.mSnapshot;
-    // A sync's album-art lookup searches the library: the search index is built meanwhile, on
-    // a spare core, rather than when the first track waits for it.
-    QThreadPool::globalInstance()->start(
-        [snapshot = entry.mSnapshot]() { snapshot->searchIndex(); });
+    entry.mContent = reader.takeContent();
+    entry.mMusicFolder = reader.musicFolder();
+    Result result;
+    result.mContent = entry.mContent;
+    result.mMusicFolder = entry.mMusicFolder;
     sEntries.insert(aPath, std::move(entry));
-    return kOk;
+    return result;
 }
 
-QString LibrarySnapshotCache::lastRefusal()
-{
-    QMutexLocker lock(&sMutex);
-    return sLastRefusal;
-}
-
-void LibrarySnapshotCache::clear()
+void ITunesXmlCache::clear()
 {
     QMutexLocker lock(&sMutex);
     sEntries.clear();
 }
 
-int LibrarySnapshotCache::settleTimeMs()
+int ITunesXmlCache::settleTimeMs()
 {
     return sSettleTimeMs.load();
 }
 
-void LibrarySnapshotCache::setSettleTimeMs(int aMilliseconds)
+void ITunesXmlCache::setSettleTimeMs(int aMilliseconds)
 {
     sSettleTimeMs.store(aMilliseconds);
 }
 
-void LibrarySnapshotCache::setAfterReadHook(std::function<void(const QString&)> aHook)
+void ITunesXmlCache::setAfterReadHook(std::function<void(const QString&)> aHook)
 {
     QMutexLocker lock(&sMutex);
     sAfterReadHook = std::move(aHook);

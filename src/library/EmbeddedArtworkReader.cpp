@@ -1,9 +1,10 @@
-#include "library/itunes/EmbeddedArtworkReader.h"
+#include "library/EmbeddedArtworkReader.h"
 
 #include "app/DebugLog.h"
-#include "library/itunes/ITunesAutomation.h"
 
 #include <QFile>
+#include <QDir>
+#include <QFileInfo>
 
 #include <aifffile.h>
 #include <attachedpictureframe.h>
@@ -77,21 +78,21 @@ void addMp4Pictures(TagLib::MP4::Tag* aTag, QList<EmbeddedPicture>& aPictures)
 qint32 EmbeddedArtworkReader::formatOf(const QByteArray& aData, const QString& aMimeType)
 {
     if (aData.startsWith("\xFF\xD8\xFF"))
-        return itunes::kArtworkFormatJpeg;
+        return LibraryArtwork::Jpeg;
     if (aData.startsWith("\x89PNG\r\n\x1A\n"))
-        return itunes::kArtworkFormatPng;
+        return LibraryArtwork::Png;
     if (aData.startsWith("BM"))
-        return itunes::kArtworkFormatBmp;
+        return LibraryArtwork::Bmp;
     if (aData.size() >= 8)
-        return itunes::kArtworkFormatUnknown;
+        return LibraryArtwork::None;
     const QString mime = aMimeType.toLower();
     if (mime == QLatin1String("image/jpeg") || mime == QLatin1String("image/jpg"))
-        return itunes::kArtworkFormatJpeg;
+        return LibraryArtwork::Jpeg;
     if (mime == QLatin1String("image/png"))
-        return itunes::kArtworkFormatPng;
+        return LibraryArtwork::Png;
     if (mime == QLatin1String("image/bmp"))
-        return itunes::kArtworkFormatBmp;
-    return itunes::kArtworkFormatUnknown;
+        return LibraryArtwork::Bmp;
+    return LibraryArtwork::None;
 }
 
 QList<EmbeddedPicture> EmbeddedArtworkReader::read(const QString& aPath)
@@ -130,4 +131,47 @@ QList<EmbeddedPicture> EmbeddedArtworkReader::read(const QString& aPath)
     }
     logValue("pictures", qint64(pictures.size()));
     return pictures;
+}
+
+LibraryArtwork EmbeddedArtworkReader::artworkOf(const QString& aPath)
+{
+    LibraryArtwork artwork;
+    if (aPath.isEmpty())
+        return artwork;
+    for (const Picture& picture : read(aPath)) {
+        if (picture.mFormat != LibraryArtwork::None) {
+            artwork.mFormat = LibraryArtwork::Format(picture.mFormat);
+            artwork.mData = picture.mData;
+            return artwork;
+        }
+    }
+    return coverBeside(aPath);
+}
+
+LibraryArtwork EmbeddedArtworkReader::coverBeside(const QString& aPath)
+{
+    LibraryArtwork artwork;
+    const QDir folder = QFileInfo(aPath).absoluteDir();
+    // The names players and rippers write; any case, since they come from every system.
+    const QStringList names = folder.entryList(QDir::Files | QDir::Readable);
+    for (const char* base : {"cover", "folder", "front"}) {
+        for (const QString& name : names) {
+            const qsizetype dot = name.lastIndexOf(u'.');
+            if (dot <= 0 || name.left(dot).compare(QLatin1String(base), Qt::CaseInsensitive) != 0)
+                continue;
+            QFile file(folder.filePath(name));
+            // Album art is a picture of a few hundred kilobytes; anything huge is not one.
+            if (file.size() > kMaximumCoverBytes || !file.open(QIODevice::ReadOnly))
+                continue;
+            const QByteArray data = file.readAll();
+            const qint32 format = formatOf(data, QString());
+            if (format == LibraryArtwork::None)
+                continue;
+            logValue("Cover file beside the track", file.fileName());
+            artwork.mFormat = LibraryArtwork::Format(format);
+            artwork.mData = data;
+            return artwork;
+        }
+    }
+    return artwork;
 }
