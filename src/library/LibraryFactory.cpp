@@ -3,6 +3,8 @@
 #include "app/DebugLog.h"
 #include "library/itunes/ITunesXmlLibrary.h"
 #include "library/itunes/LibraryLocator.h"
+#include "library/rhythmbox/RhythmboxSource.h"
+#include "library/strawberry/StrawberrySource.h"
 #include "settings/SyncSettings.h"
 
 #include <QFileInfo>
@@ -17,6 +19,11 @@ std::shared_ptr<LibrarySource> LibraryFactory::open(const QString& aPath)
 {
     if (aPath.isEmpty())
         return nullptr;
+    if (RhythmboxSource::recognises(aPath))
+        return std::make_shared<RhythmboxSource>(aPath);
+    StrawberrySource::Player player = StrawberrySource::Player::Strawberry;
+    if (StrawberrySource::recognises(aPath, &player))
+        return std::make_shared<StrawberrySource>(aPath, player);
     return std::make_shared<ITunesXmlLibrary>(aPath);
 }
 

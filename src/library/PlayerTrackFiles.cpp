@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QUrl>
 
 namespace {
@@ -49,17 +48,6 @@ double PlayerTrackFiles::dayCountOf(qint64 aUnixSeconds)
     return double(aUnixSeconds) / 86400.0 + 25569.0;
 }
 
-LibraryArtwork PlayerTrackFiles::embedded(const QString& aPath)
-{
-    if (aPath.isEmpty())
-        return {};
-    for (const EmbeddedArtworkReader::Picture& picture : EmbeddedArtworkReader::read(aPath)) {
-        if (picture.mFormat >= LibraryArtwork::Jpeg && picture.mFormat <= LibraryArtwork::Bmp)
-            return {LibraryArtwork::Format(picture.mFormat), picture.mData};
-    }
-    return {};
-}
-
 LibraryArtwork PlayerTrackFiles::imageFile(const QString& aPath)
 {
     if (aPath.isEmpty())
@@ -68,26 +56,4 @@ LibraryArtwork PlayerTrackFiles::imageFile(const QString& aPath)
     if (file.size() > kMaxCoverBytes || !file.open(QIODevice::ReadOnly))
         return {};
     return artworkOf(file.readAll(), QString());
-}
-
-LibraryArtwork PlayerTrackFiles::coverBeside(const QString& aTrackPath)
-{
-    if (aTrackPath.isEmpty())
-        return {};
-    const QDir folder = QFileInfo(aTrackPath).absoluteDir();
-    const QStringList images =
-        folder.entryList({QStringLiteral("*.jpg"), QStringLiteral("*.jpeg"),
-                          QStringLiteral("*.png")},
-                         QDir::Files | QDir::Readable, QDir::Name);
-    for (const QString& wanted :
-         {QStringLiteral("cover"), QStringLiteral("folder"), QStringLiteral("front")}) {
-        for (const QString& name : images) {
-            if (QFileInfo(name).completeBaseName().compare(wanted, Qt::CaseInsensitive) != 0)
-                continue;
-            const LibraryArtwork artwork = imageFile(folder.filePath(name));
-            if (artwork.mFormat != LibraryArtwork::None)
-                return artwork;
-        }
-    }
-    return {};
 }

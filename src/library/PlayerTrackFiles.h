@@ -20,11 +20,6 @@ public:
     // with the fraction of the day; 0 when unset (0 or negative).
     static double dayCountOf(qint64 aUnixSeconds);
 
-    // The first picture embedded in the file at aPath; None when it has none.
-    static LibraryArtwork embedded(const QString& aPath);
     // The picture in the image file aPath (a player's chosen cover); None when it is not one.
     static LibraryArtwork imageFile(const QString& aPath);
-    // A cover file in the folder of aTrackPath ("cover", "folder" or "front", as JPEG or PNG,
-    // in any case of letters); None when there is none.
-    static LibraryArtwork coverBeside(const QString& aTrackPath);
 };

@@ -1,6 +1,7 @@
 #include "library/rhythmbox/RhythmboxSource.h"
 
 #include "app/DebugLog.h"
+#include "library/EmbeddedArtworkReader.h"
 #include "library/PlayerTrackFiles.h"
 #include "library/TrackIdentity.h"
 #include "library/rhythmbox/RhythmboxPlaylistReader.h"
@@ -159,6 +160,5 @@ QString RhythmboxSource::filePath(const LibraryTrack& aTrack) const
 LibraryArtwork RhythmboxSource::artwork(const LibraryTrack& aTrack) const
 {
     const QString path = filePath(aTrack);
-    const LibraryArtwork embedded = PlayerTrackFiles::embedded(path);
-    return embedded.mFormat != LibraryArtwork::None ? embedded : PlayerTrackFiles::coverBeside(path);
+    return path.isEmpty() ? LibraryArtwork() : EmbeddedArtworkReader::artworkOf(path);
 }

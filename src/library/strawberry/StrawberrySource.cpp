@@ -1,6 +1,7 @@
 #include "library/strawberry/StrawberrySource.h"
 
 #include "app/DebugLog.h"
+#include "library/EmbeddedArtworkReader.h"
 #include "library/PlayerTrackFiles.h"
 #include "library/TrackIdentity.h"
 #include "library/strawberry/PlayerDatabaseConnection.h"
@@ -196,14 +197,11 @@ LibraryArtwork StrawberrySource::artwork(const LibraryTrack& aTrack) const
     if (hint.mUnset)
         return {};
     const QString path = filePath(aTrack);
-    // The player's own order: a cover chosen by hand, the embedded picture, one it found
-    // beside the song.
+    // The player's own order: a cover chosen by hand, the embedded picture, one it found.
     LibraryArtwork artwork = PlayerTrackFiles::imageFile(hint.mManualPath);
-    if (artwork.mFormat == LibraryArtwork::None)
-        artwork = PlayerTrackFiles::embedded(path);
+    if (artwork.mFormat == LibraryArtwork::None && !path.isEmpty())
+        artwork = EmbeddedArtworkReader::artworkOf(path);
     if (artwork.mFormat == LibraryArtwork::None)
         artwork = PlayerTrackFiles::imageFile(hint.mAutomaticPath);
-    if (artwork.mFormat == LibraryArtwork::None)
-        artwork = PlayerTrackFiles::coverBeside(path);
     return artwork;
 }
