@@ -20,7 +20,7 @@ bool PlayerPodcastReader::read()
     QSqlQuery query(mDatabase);
     query.setForwardOnly(true);
     if (!query.exec(QStringLiteral(
-            "SELECT p.ROWID, p.title, p.author, e.title, e.author, e.publication_date, "
+            "SELECT p.ROWID, p.title, e.title, e.author, e.publication_date, "
             "e.duration_secs, e.local_url FROM podcast_episodes AS e "
             "JOIN podcasts AS p ON e.podcast_id = p.ROWID "
             "WHERE e.downloaded AND e.local_url IS NOT NULL AND e.local_url != '' "
@@ -31,7 +31,7 @@ bool PlayerPodcastReader::read()
     QHash<qint64, size_t> showByRow;
     while (query.next()) {
         LibraryTrack episode;
-        episode.mLocation = query.value(7).toString();
+        episode.mLocation = query.value(6).toString();
         const QString path = PlayerTrackFiles::localPath(episode.mLocation);
         if (path.isEmpty())
             continue;
@@ -41,14 +41,15 @@ bool PlayerPodcastReader::read()
             show = showByRow.insert(row, mShows.size());
             mShows.push_back(Show{query.value(1).toString(), {}});
         }
-        episode.mName = query.value(3).toString();
-        const QString author = query.value(4).toString();
-        episode.mArtist = author.isEmpty() ? query.value(2).toString() : author;
+        episode.mName = query.value(2).toString();
+        // The episode's own author, else the show, as the phone files episodes by show.
+        const QString author = query.value(3).toString();
+        episode.mArtist = author.isEmpty() ? mShows[*show].mName : author;
         episode.mAlbum = mShows[*show].mName;
         episode.mGenre = QStringLiteral("Podcast");
         // The publication, so that the newest episodes are the ones chosen.
-        episode.mDateAdded = PlayerTrackFiles::dayCountOf(query.value(5).toLongLong());
-        episode.mDurationMs = qint32(qBound<qint64>(0, query.value(6).toLongLong() * 1000, qint64(INT32_MAX)));
+        episode.mDateAdded = PlayerTrackFiles::dayCountOf(query.value(4).toLongLong());
+        episode.mDurationMs = qint32(qBound<qint64>(0, query.value(5).toLongLong() * 1000, qint64(INT32_MAX)));
         episode.mSize = QFileInfo(path).size();
         episode.mPodcast = true;
         mShows[*show].mEpisodes.push_back(std::move(episode));
