@@ -24,7 +24,7 @@ QString Mp3Converter::program()
     return HelperLookup::find(QStringLiteral("ffmpeg/ffmpeg"), QStringLiteral("ffmpeg"));
 }
 
-bool Mp3Converter::convert(const Track& aTrack)
+bool Mp3Converter::convert(const Track& aTrack, const HelperWait::CancelCheck& aCancelled)
 {
     LogScope scope("Mp3Converter::convert");
     const QString output = aTrack.uploadSourcePath();
@@ -55,9 +55,9 @@ bool Mp3Converter::convert(const Track& aTrack)
         logReturn(0);
         return false;
     }
-    process.waitForFinished(-1);
+    const bool finished = HelperWait::untilFinished(process, aCancelled);
     logValue("exitCode", process.exitCode());
-    const bool ok = process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0
+    const bool ok = finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0
                     && QFileInfo(output).size() > 0;
     // A half-written MP3 must not reach the phone under the track's name.
     if (!ok)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/HelperWait.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -15,8 +17,9 @@ public:
     static constexpr qint32 kDefaultBitRateKbps = 192;
 
     // Converts aTrack's local file into aTrack.uploadSourcePath(), deleting an old file there
-    // first. Returns true when the converter ran and left a non-empty output file.
-    static bool convert(const Track& aTrack);
+    // first. Returns true when the converter ran and left a non-empty output file. When
+    // aCancelled says so, the converter is stopped and its partial output removed.
+    static bool convert(const Track& aTrack, const HelperWait::CancelCheck& aCancelled = {});
 
     // The converter's arguments for one conversion (without the program name).
     static QStringList arguments(const QString& aSourcePath, const QString& aOutputPath,

@@ -21,7 +21,8 @@ QStringList VideoConverter::arguments(const QString& aSource, const QString& aOu
             QStringLiteral("-b"), QStringLiteral("500k"), aOutput};
 }
 
-bool VideoConverter::convert(const QString& aSource, const QString& aOutput, int aScreenPixels)
+bool VideoConverter::convert(const QString& aSource, const QString& aOutput, int aScreenPixels,
+                             const HelperWait::CancelCheck& aCancelled)
 {
     LogScope scope("MusicSync::convertVideo");
     QFile::remove(aOutput);
@@ -42,9 +43,9 @@ bool VideoConverter::convert(const QString& aSource, const QString& aOutput, int
     process.start(converter, args);
     if (!process.waitForStarted(-1))
         return false;
-    process.waitForFinished(-1);
+    const bool finished = HelperWait::untilFinished(process, aCancelled);
     logValue("exitCode", process.exitCode());
-    const bool ok = process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0
+    const bool ok = finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0
                     && QFileInfo(aOutput).size() > 0;
     if (!ok)
         QFile::remove(aOutput);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/HelperWait.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -16,7 +18,8 @@ public:
 
     static QStringList arguments(const QString& aSource, const QString& aOutput,
                                  int aScreenPixels);
-    // Writes aOutput (an existing file there is removed first). False when ffmpeg is missing or
-    // failed; no partial output is left then.
-    static bool convert(const QString& aSource, const QString& aOutput, int aScreenPixels);
+    // Writes aOutput (an existing file there is removed first). False when ffmpeg is missing,
+    // failed or was stopped because aCancelled said so; no partial output is left then.
+    static bool convert(const QString& aSource, const QString& aOutput, int aScreenPixels,
+                        const HelperWait::CancelCheck& aCancelled = {});
 };

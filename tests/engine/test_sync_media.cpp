@@ -8,13 +8,17 @@
 #include "sync/AlbumArtImage.h"
 #include "sync/BackupTransferStage.h"
 #include "sync/Mp3Converter.h"
+#include "sync/VideoConverter.h"
+#include "tracks/Track.h"
 #include "tracks/SyncState.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -34,6 +38,25 @@ QString probe(const QString& aPath)
                    QStringLiteral("compact=p=0:nk=1"), aPath});
     process.waitForFinished(-1);
     return QString::fromUtf8(process.readAllStandardOutput()).simplified();
+}
+
+// Puts a converter first on PATH that writes its process id beside itself and a part of its
+// output (its last argument), then hangs.
+QString installHangingConverter(const QString& aFolder)
+{
+    const QString path = aFolder + QStringLiteral("/ffmpeg");
+    QFile script(path);
+    if (!script.open(QIODevice::WriteOnly))
+        return {};
+    script.write("#!/bin/sh\n"
+                 "for last; do :; done\n"
+                 "echo $$ > \"$0.pid\"\n"
+                 "printf partial > \"$last\"\n"
+                 "exec sleep 30\n");
+    script.close();
+    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("PATH", aFolder.toUtf8() + ':' + qgetenv("PATH"));
+    return path;
 }
 
 } // namespace
@@ -58,6 +81,43 @@ private slots:
         QCOMPARE(args, (QStringList{"-i", "/m/a \"b\".m4a", "-y", "-ab", "192k", "-map_metadata",
                                     "0", "/t/temp.mp3"}));
         QCOMPARE(Mp3Converter::arguments("a", "b", 128).at(4), QStringLiteral("128k"));
+    }
+
+    // Cancel reaches a converter that hangs: it is killed within moments, not waited for, and
+    // its half-written output is removed, for music and for video alike.
+    void cancelStopsAHangingConverter()
+    {
+        QTemporaryDir bin;
+        const QByteArray oldPath = qgetenv("PATH");
+        const auto restorePath = qScopeGuard([&oldPath] { qputenv("PATH", oldPath); });
+        const QString fake = installHangingConverter(bin.path());
+        QCOMPARE(Mp3Converter::program(), fake);
+
+        Track track;
+        track.setPath(bin.path() + QStringLiteral("/song.m4a"));
+        track.setConvertToMp3(true);
+        const QString videoOutput = bin.path() + QStringLiteral("/clip.mp4");
+        for (const QString& output : {track.uploadSourcePath(), videoOutput}) {
+            QFile::remove(fake + QStringLiteral(".pid"));
+            // Cancelled as soon as the converter has written something.
+            const auto cancelled = [&output] { return QFileInfo::exists(output); };
+            QElapsedTimer timer;
+            timer.start();
+            const bool converted =
+                output == videoOutput
+                    ? VideoConverter::convert(bin.path() + QStringLiteral("/clip.mov"), output,
+                                              VideoConverter::kDefaultScreenPixels, cancelled)
+                    : Mp3Converter::convert(track, cancelled);
+            QVERIFY(!converted);
+            QVERIFY2(timer.elapsed() < 10000, qPrintable(output));
+            QVERIFY2(!QFileInfo::exists(output), qPrintable(output));
+            QFile pidFile(fake + QStringLiteral(".pid"));
+            QVERIFY(pidFile.open(QIODevice::ReadOnly));
+            const QByteArray pid = pidFile.readAll().trimmed();
+            QVERIFY(!pid.isEmpty());
+            QVERIFY2(!QFileInfo::exists(QStringLiteral("/proc/") + QString::fromLatin1(pid)),
+                     "the converter still runs");
+        }
     }
 
     void aacTrackArrivesAsMp3()
