@@ -4,7 +4,9 @@
 #include "backup/FakeBackupBuilder.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 namespace {
@@ -154,6 +156,32 @@ private slots:
         QCOMPARE(contents(extractor.mMessageFiles.value("12-1.jpg")), QByteArray("part"));
         QCOMPARE(contents(extractor.mNotesDatabases.value(0)), QByteArray("notes"));
         QCOMPARE(contents(extractor.mAddressBookImagesDatabase), QByteArray("img1"));
+    }
+
+    // Cancel reaches an extraction tool that hangs: it is killed within moments, and what it
+    // had unpacked (perhaps decrypted) is removed.
+    void cancelStopsAHangingTool()
+    {
+        QTemporaryDir dir;
+        FakeBackupBuilder backup(dir.path() + "/backup");
+        backup.setInfoPlist("Phone");
+        QVERIFY(backup.write());
+        const QByteArray oldPath = qgetenv("PATH");
+        const auto restorePath = qScopeGuard([&oldPath] { qputenv("PATH", oldPath); });
+        const QString tool = dir.path() + "/bin/pellmar-extract";
+        writeFile(tool, "#!/bin/sh\nprintf partial > \"$2/sms.db\"\nexec sleep 30\n");
+        QFile::setPermissions(tool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("PATH", QFile::encodeName(dir.path() + "/bin") + ':' + oldPath);
+
+        const QString working = FakeBackupBuilder::workingFolder();
+        AppleExtractor extractor;
+        extractor.setCancelCheck([&working] { return QFileInfo::exists(working + "sms.db"); });
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(extractor.extractFromManifest(backup.backupPath(), working),
+                 AppleExtractor::kCancelled);
+        QVERIFY(timer.elapsed() < 10000);
+        QVERIFY(QDir(working).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
     }
 
     void encryptedBackupFails()

@@ -6,8 +6,10 @@
 #include "backup/blackberry/IpdFileReader.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMap>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 namespace {
@@ -285,6 +287,53 @@ private slots:
         QVERIFY(!BlackBerryArchive::listingIsSafe("----------\nPath = /etc/cron.d/x\n"));
         QVERIFY(BlackBerryArchive::listingIsSafe(
             "----------\nPath = Databases/1.dat\nAttributes = A -rw-r--r--\n"));
+    }
+
+    // Cancel reaches an archiver that hangs while it unpacks: it is killed within moments, what
+    // it had unpacked is removed, an earlier file of the user's beside it stays, and nothing is
+    // written.
+    void cancelStopsAHangingArchiver()
+    {
+        QTemporaryDir bin;
+        const QByteArray oldPath = qgetenv("PATH");
+        const auto restorePath = qScopeGuard([&oldPath] { qputenv("PATH", oldPath); });
+        const QString fake = bin.filePath(QStringLiteral("7z"));
+        QFile script(fake);
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\n"
+                     "if [ \"$1\" = l ]; then\n"
+                     "  printf 'Path = a.bbb\\n----------\\nPath = Databases\\nAttributes = D\\n\\n"
+                     "Path = Databases/1.dat\\nAttributes = A\\n'\n"
+                     "  exit 0\n"
+                     "fi\n"
+                     "for a; do case \"$a\" in -o*) out=${a#-o};; esac; done\n"
+                     "mkdir -p \"$out/Databases\" && printf partial > \"$out/Databases/1.dat\"\n"
+                     "exec sleep 30\n");
+        script.close();
+        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("PATH", QFile::encodeName(bin.path()) + ':' + oldPath);
+
+        const QString archive = mDir.filePath(QStringLiteral("slow.bbb"));
+        IpdBuilder database({kSms});
+        QVERIFY(database.write(archive));
+        QDir(working()).removeRecursively();
+        QVERIFY(QDir().mkpath(working()));
+        QFile kept(working() + "kept.txt");
+        QVERIFY(kept.open(QIODevice::WriteOnly));
+        kept.close();
+        const QString partial = working() + "Databases/1.dat";
+        QElapsedTimer timer;
+        timer.start();
+        // Once cancelled, a run stays cancelled.
+        bool cancelled = false;
+        BlackBerryReader::readBlackBerryBackup(archive, working(), 3, QString(), [&] {
+            return cancelled = cancelled || QFileInfo::exists(partial);
+        });
+        QVERIFY(cancelled);
+        QVERIFY(timer.elapsed() < 10000);
+        QVERIFY(!QFileInfo::exists(working() + "Databases"));
+        QVERIFY(!QFileInfo::exists(working() + "messages.xml"));
+        QVERIFY(QFileInfo::exists(working() + "kept.txt"));
     }
 
     void linksLeftByTheArchiverAreRemovedUnfollowed()

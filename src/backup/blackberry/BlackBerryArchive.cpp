@@ -10,6 +10,8 @@
 #include <QProcess>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace {
 
 QString archiver()
@@ -18,8 +20,10 @@ QString archiver()
 }
 
 // Runs the archiver with its input closed: an archive that asks for a password then fails at
-// once instead of waiting for an answer nobody gives.
-bool runArchiver(const QString& aProgram, const QStringList& aArguments, QByteArray* aOutput)
+// once instead of waiting for an answer nobody gives. Its listing is kept in QProcess's buffer
+// until it ends.
+bool runArchiver(const QString& aProgram, const QStringList& aArguments, QByteArray* aOutput,
+                 const HelperWait::CancelCheck& aCancelled)
 {
     QProcess process;
     process.setStandardInputFile(QProcess::nullDevice());
@@ -29,15 +33,10 @@ bool runArchiver(const QString& aProgram, const QStringList& aArguments, QByteAr
     process.start(aProgram, aArguments);
     if (!process.waitForStarted(-1))
         return false;
-    if (aOutput) {
-        while (process.state() != QProcess::NotRunning) {
-            process.waitForReadyRead(-1);
-            aOutput->append(process.readAllStandardOutput());
-        }
+    if (!HelperWait::untilFinished(process, aCancelled))
+        return false;
+    if (aOutput)
         aOutput->append(process.readAllStandardOutput());
-    } else {
-        process.waitForFinished(-1);
-    }
     return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
@@ -61,6 +60,21 @@ bool attributesAreSafe(const QString& aAttributes)
         return true;
     const QString kind = match.captured(2);
     return kind == QLatin1String("-") || kind == QLatin1String("d");
+}
+
+// The "Path" values of the entries of a "7z l -slt" listing.
+QStringList listedPaths(const QByteArray& aListing)
+{
+    QStringList paths;
+    bool inEntries = false;
+    for (const QByteArray& rawLine : aListing.split('\n')) {
+        const QString line = QString::fromUtf8(rawLine).remove(QLatin1Char('\r'));
+        if (line.startsWith(QLatin1String("----------")))
+            inEntries = true;
+        else if (inEntries && line.startsWith(QLatin1String("Path = ")))
+            paths.append(line.mid(7));
+    }
+    return paths;
 }
 
 } // namespace
@@ -117,7 +131,37 @@ int BlackBerryArchive::removeSpecialEntries(const QString& aFolder)
     return int(special.size());
 }
 
-bool BlackBerryArchive::unpack(const QString& aArchivePath, const QString& aWorkingFolder)
+int BlackBerryArchive::removeListedEntries(const QByteArray& aListing, const QString& aFolder)
+{
+    int removed = 0;
+    QStringList folders;
+    const QDir root(aFolder);
+    const QString canonicalRoot = root.canonicalPath();
+    for (const QString& path : listedPaths(aListing)) {
+        if (!pathIsSafe(path))
+            continue;
+        const QFileInfo entry(root.filePath(path));
+        // Never through a link that leads out of the folder.
+        const QString parent = QFileInfo(entry.absolutePath()).canonicalFilePath();
+        if (canonicalRoot.isEmpty()
+            || (parent != canonicalRoot && !parent.startsWith(canonicalRoot + QLatin1Char('/'))))
+            continue;
+        if (entry.isDir() && !entry.isSymLink())
+            folders.append(entry.filePath());
+        else if ((entry.exists() || entry.isSymLink()) && QFile::remove(entry.filePath()))
+            ++removed;
+    }
+    // Deepest first, and only when nothing else is in them.
+    std::sort(folders.begin(), folders.end(),
+              [](const QString& a, const QString& b) { return a.size() > b.size(); });
+    for (const QString& folder : std::as_const(folders))
+        if (root.rmdir(folder))
+            ++removed;
+    return removed;
+}
+
+bool BlackBerryArchive::unpack(const QString& aArchivePath, const QString& aWorkingFolder,
+                               const HelperWait::CancelCheck& aCancelled)
 {
     LogScope scope("BlackBerryReader::unpack");
     const QString program = archiver();
@@ -126,8 +170,8 @@ bool BlackBerryArchive::unpack(const QString& aArchivePath, const QString& aWork
         return false;
     QByteArray listing;
     if (!runArchiver(program, {QStringLiteral("l"), QStringLiteral("-slt"), aArchivePath},
-                     &listing)) {
-        logMessage("Backup file is not an archive the archiver can read");
+                     &listing, aCancelled)) {
+        logMessage("Backup file is not an archive the archiver can read, or cancelled");
         return false;
     }
     if (!listingIsSafe(listing)) {
@@ -137,7 +181,11 @@ bool BlackBerryArchive::unpack(const QString& aArchivePath, const QString& aWork
     runArchiver(program,
                 {QStringLiteral("x"), QStringLiteral("-y"), aArchivePath,
                  QStringLiteral("-o") + aWorkingFolder, QStringLiteral("-r")},
-                nullptr);
+                nullptr, aCancelled);
+    if (aCancelled && aCancelled()) {
+        logValue("Cancelled; unpacked entries removed", removeListedEntries(listing, aWorkingFolder));
+        return false;
+    }
     // Checked again on disk: whatever the archiver made of the entries, nothing the reader
     // opens may lead outside the working folder.
     removeSpecialEntries(aWorkingFolder);

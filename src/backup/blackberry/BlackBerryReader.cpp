@@ -57,14 +57,19 @@ QStringList BlackBerryReader::databaseFiles(const QString& aBackupFilePath,
 
 void BlackBerryReader::readBlackBerryBackup(const QString& aBackupFilePath,
                                             const QString& aWorkingFolder, int aFlags,
-                                            const QString& aPhoneFilesFolder)
+                                            const QString& aPhoneFilesFolder,
+                                            const HelperWait::CancelCheck& aCancelled)
 {
     LogScope scope("BlackBerryReader::readBlackBerryBackup");
     logValue("backupFilePath", aBackupFilePath);
     logValue("flags", aFlags);
     copyToLogFolder(aBackupFilePath, QStringLiteral("blackberry_database_file"));
-    if (aBackupFilePath.size() >= 5 && aBackupFilePath.endsWith(QLatin1String("bbb")))
-        BlackBerryArchive::unpack(aBackupFilePath, aWorkingFolder);
+    if (aBackupFilePath.size() >= 5 && aBackupFilePath.endsWith(QLatin1String("bbb"))
+        && !BlackBerryArchive::unpack(aBackupFilePath, aWorkingFolder, aCancelled)
+        && aCancelled && aCancelled()) {
+        logMessage("Cancelled while unpacking");
+        return;
+    }
 
     BackupDatabaseRegistry registry;
     bool unpacked = false;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/HelperWait.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -17,10 +19,12 @@ public:
     // aWorkingFolder ends in a separator. Holds every record of the backup in memory until both
     // files are written. With aPhoneFilesFolder the address book also goes there as
     // contacts.vcf and the messages as an SMS Backup & Restore file, each only when its
-    // database is in the backup and aFlags asks for it, with a README.
+    // database is in the backup and aFlags asks for it, with a README. When aCancelled says so
+    // while an archive is unpacked, nothing is written.
     static void readBlackBerryBackup(const QString& aBackupFilePath,
                                      const QString& aWorkingFolder, int aFlags,
-                                     const QString& aPhoneFilesFolder = QString());
+                                     const QString& aPhoneFilesFolder = QString(),
+                                     const HelperWait::CancelCheck& aCancelled = {});
 
     // Whether a backup path names a BlackBerry backup rather than an iPhone backup folder.
     static bool isBlackBerryBackup(const QString& aBackupPath);

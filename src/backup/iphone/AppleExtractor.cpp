@@ -187,8 +187,12 @@ int AppleExtractor::extractFromManifest(const QString& aBackupPath, const QStrin
         QProcess process;
         if (!startTool(process, tool, {backupFolder, workingFolder}, mPassword)) {
             logValue("Could not start the extraction tool", process.errorString());
+        } else if (!HelperWait::untilFinished(process, mCancelled)) {
+            // Half an unpacked backup is of no use, and may be decrypted data.
+            emptyWorkingFolder(aWorkingFolder);
+            logReturn(kCancelled);
+            return kCancelled;
         } else {
-            process.waitForFinished(-1);
             logValue("Extraction tool exit code", process.exitCode());
             if (process.exitCode() == kToolWrongPassword)
                 passwordResult = kWrongPassword;

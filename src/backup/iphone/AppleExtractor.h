@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/HelperWait.h"
 #include "backup/iphone/PhotoPath.h"
 
 #include <QHash>
@@ -21,6 +22,8 @@ public:
     // The backup is encrypted and the password given does not open it, or none was given.
     static constexpr int kWrongPassword = -13002;
     static constexpr int kPasswordNeeded = -13003;
+    // The run was cancelled while the tool unpacked; what it had unpacked is removed.
+    static constexpr int kCancelled = -13004;
     // Set by extractFromManifest when the unpacking tool warned that the backup is damaged
     // (only what came before the damage was unpacked); empty otherwise.
     QString mExtractionWarning;
@@ -28,12 +31,15 @@ public:
     // The password of an encrypted backup, handed to the tool through a pipe by the next
     // extractFromManifest and forgotten then.
     void setBackupPassword(const QByteArray& aPassword) { mPassword = aPassword; }
+    // Asked while the tool runs; when it says so, the tool is stopped.
+    void setCancelCheck(HelperWait::CancelCheck aCancelled) { mCancelled = std::move(aCancelled); }
 
     // aBackupPath: the backup folder ending in a separator; aWorkingFolder: the folder the tool
     // unpacks into, ending in a separator (wiped first, never through a link, made readable by
-    // its owner only). Returns 0, kNoBackupFileList, kBackupInsideWorkingFolder, or for an
-    // encrypted backup kWrongPassword or kPasswordNeeded. While the working folder holds what
-    // was decrypted, nothing of it is copied into the trace log's folder.
+    // its owner only). Returns 0, kNoBackupFileList, kBackupInsideWorkingFolder, kCancelled
+    // (the working folder emptied), or for an encrypted backup kWrongPassword or
+    // kPasswordNeeded. While the working folder holds what was decrypted, nothing of it is
+    // copied into the trace log's folder.
     int extractFromManifest(const QString& aBackupPath, const QString& aWorkingFolder);
 
     // Whether aPassword opens the encrypted backup at aBackupPath (the derivation takes some
@@ -76,4 +82,5 @@ public:
 
 private:
     QByteArray mPassword;
+    HelperWait::CancelCheck mCancelled;
 };
