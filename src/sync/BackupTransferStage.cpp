@@ -125,7 +125,8 @@ void BackupTransferStage::transferBlackBerry(const QString& aBackupPath)
         }
         flags |= BlackBerryReader::kPhotos;
     }
-    BlackBerryReader::readBlackBerryBackup(aBackupPath, workingFolder(), flags, phoneFilesFolder());
+    BlackBerryReader::readBlackBerryBackup(aBackupPath, workingFolder(), flags, phoneFilesFolder(),
+                                           mContext.cancelCheck());
 }
 
 bool BackupTransferStage::transferIPhone(const QString& aBackupPath)
@@ -143,8 +144,12 @@ bool BackupTransferStage::transferIPhone(const QString& aBackupPath)
                              QCoreApplication::translate("SyncUi",
                                                          "Checking the backup password..."));
     }
+    extractor.setCancelCheck(mContext.cancelCheck());
     const int result = extractor.extractFromManifest(aBackupPath, workingFolder());
     logValue("extractFromManifest", result);
+    // The caller sees the cancel and leaves the copy choices on.
+    if (result == AppleExtractor::kCancelled)
+        return true;
     if (result == AppleExtractor::kWrongPassword || result == AppleExtractor::kPasswordNeeded) {
         logMessage("The backup password is not right - the copy choices stay on");
         mResult.mBackupPasswordWrong = true;

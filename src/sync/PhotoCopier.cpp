@@ -95,10 +95,13 @@ int PhotoCopier::copyPhotos(const QList<PhotoPath>& aPhotos)
             mContext.UpdateProgress(SyncState::ConvertingVideo, shownName);
             const int pixels = screenPixels();
             logValue("screenPixels", pixels);
-            if (VideoConverter::convert(photo.mSourceName, tempVideo, pixels)) {
+            if (VideoConverter::convert(photo.mSourceName, tempVideo, pixels,
+                                        mContext.cancelCheck())) {
                 destination.chop(3);
                 destination += QStringLiteral("mp4");
                 source = tempVideo;
+            } else if (mContext.hasBeenCancelled()) {
+                break;
             } else {
                 // The phone may not play the original, but the user's video is not lost.
                 logMessage("Video not converted - copying the original");

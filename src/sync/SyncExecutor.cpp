@@ -262,7 +262,7 @@ void SyncExecutor::uploadOneTrack(SyncPlan& aPlan, qint32 aIndex, qint32& aAttem
 
     if (track.needsConversion()) {
         logMessage("Coverting to MP3");
-        Mp3Converter::convert(track);
+        Mp3Converter::convert(track, mContext.cancelCheck());
     }
     if (cancelled()) {
         logMessage("Has been cancelled");

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/HelperWait.h"
 #include "tracks/SyncState.h"
 
 #include <QObject>
@@ -28,6 +29,12 @@ public:
     // signal handler.
     void Cancel() { mCancelled.store(true); }
     bool hasBeenCancelled();
+    // The same answer without trace lines, for the waits on helper programs, which ask every
+    // few moments. Valid while this context lives.
+    HelperWait::CancelCheck cancelCheck() const
+    {
+        return [this] { return mCancelled.load(); };
+    }
 
     void ChangeState(int aState);
     // Changes to aState when the run is in another one, then reports aTrackName.
