@@ -46,7 +46,6 @@ public:
     void ReportShare(int aPercent, const QString& aText);
 
     int State() const { return mState; }
-    int PercentComplete() const { return mPercentComplete; }
 
 signals:
     void ProgressUpdate(int a_state, int a_percent_complete);

@@ -21,7 +21,6 @@ SyncSession::~SyncSession()
         mThread->wait();
         delete mThread;
     }
-    mBackupPassword.fill('\0');
     mAnswers.mBackupPassword.fill('\0');
 }
 
@@ -82,12 +81,6 @@ void SyncSession::attach(Device* aPhone, DeviceParent* aParent)
             qOverload<int, int, QString>(&SyncSession::ProgressUpdate), Qt::DirectConnection);
 }
 
-void SyncSession::setBackupPassword(const QByteArray& aPassword)
-{
-    mBackupPassword.fill('\0');
-    mBackupPassword = aPassword;
-}
-
 SyncPlan SyncSession::planOnly(bool aForceFull)
 {
     LogScope scope("SyncSession::planOnly");
@@ -104,8 +97,9 @@ void SyncSession::makePlan(bool aForceFull)
     mPlanFailed = !CrashGuard::run([&] { mPlan = planner.plan(settings, aForceFull); });
     if (mPlanFailed) {
         mPlan = SyncPlan();
-        mContext->ChangeState(SyncState::FinishedWithErrors);
         mResult.mFinalState = SyncState::FinishedWithErrors;
+        mContext->ChangeState(SyncState::FinishedWithErrors);
+        mWorkDone.store(true);
     }
 }
 
@@ -120,11 +114,8 @@ SyncAnswers SyncSession::ask()
         return answers;
     // The transfer comes first in the run, and so does its question.
     if (mPlan.mBackupEncrypted) {
-        answers.mBackupPassword = mBackupPassword;
-        if (answers.mBackupPassword.isEmpty()) {
-            logMessage("Asking for the backup password");
-            answers.mBackupPassword = mFrontEnd.backupPassword(mPlan.mBackupPath);
-        }
+        logMessage("Asking for the backup password");
+        answers.mBackupPassword = mFrontEnd.backupPassword(mPlan.mBackupPath);
     }
     if (mPlan.mOutcome != SyncState::Finished)
         return answers;
@@ -147,9 +138,10 @@ void SyncSession::execute(SyncAnswers aAnswers)
     SyncExecutor executor(*mContext, mLibrary, mSettings, mResult);
     if (!CrashGuard::run([&] { executor.execute(mPlan, std::move(aAnswers)); })) {
         // An exception outside the guarded work of one track ends the run with errors.
-        mContext->ChangeState(SyncState::FinishedWithErrors);
         mResult.mFinalState = SyncState::FinishedWithErrors;
+        mContext->ChangeState(SyncState::FinishedWithErrors);
     }
+    mWorkDone.store(true);
 }
 
 void SyncSession::finish()

@@ -9,6 +9,7 @@
 
 #include <QObject>
 
+#include <atomic>
 #include <functional>
 
 #include <memory>
@@ -39,8 +40,6 @@ public:
     // Uses aPhone without those checks and without the lock (tools, tests and benchmarks that
     // drive the engine itself).
     void attach(Device* aPhone, DeviceParent* aParent);
-    // The password of the backup to transfer, when known before the run (a file, the keyring).
-    void setBackupPassword(const QByteArray& aPassword);
 
     // Plans in a thread of its own, asks, then executes in another; ended() follows.
     void start(bool aForceFull);
@@ -53,15 +52,13 @@ public:
     // signal handler.
     void Cancel();
     bool hasBeenCancelled();
-    // Started and not ended yet.
-    bool isRunning() const { return mStarted && !mEnded; }
+    // Started, and its work not done yet.
+    bool isRunning() const { return mStarted && !mEnded && !mWorkDone.load(); }
     bool hasEnded() const { return mEnded; }
     int State() const { return mContext ? mContext->State() : int(SyncState::None); }
 
     Device* device() const { return mContext ? mContext->device() : nullptr; }
-    // The plan the run works from; valid once it was made.
-    const SyncPlan& plan() const { return mPlan; }
-    // What the run did; valid once ended() was sent.
+    // What the run did; complete once the run has sent its final state.
     const SyncResult& result() const { return mResult; }
 
 signals:
@@ -88,7 +85,6 @@ private:
     bool mSettingsLoaded = false;
     bool mSettingsRead = false;
     std::optional<RunLock> mRunLock;
-    QByteArray mBackupPassword;
     SyncPlan mPlan;
     bool mPlanFailed = false;
     SyncAnswers mAnswers;
@@ -96,4 +92,6 @@ private:
     QThread* mThread = nullptr;
     bool mStarted = false;
     bool mEnded = false;
+    // Set by the thread that sent the final state, as its last step.
+    std::atomic<bool> mWorkDone{false};
 };
