@@ -246,13 +246,14 @@ int SetupCommand::run(const CliOptions& aOptions)
     }
 
     // The wizard's save step, in its order.
-    phone->clearLastError();
-    phone->SetConfigured();
+    const PhoneResult configured = phone->SetConfigured();
     // Without its id file the phone would never be recognised as set up.
-    if (phone->lastError() != 0) {
+    if (!configured.isOk()) {
         err << "pellmar-sync setup: the phone's id could not be written to '"
-            << phone->FriendlyName() << "' (" << Device::FailureReason(phone->lastError())
-            << "); nothing was set up\n";
+            << phone->FriendlyName() << "'"
+            << (configured.reason().isEmpty() ? QString()
+                                               : QStringLiteral(" (") + configured.reason() + u')')
+            << "; nothing was set up\n";
         return CliExit::kError;
     }
     const QString id = phone->UniqueDeviceId();

@@ -3,9 +3,12 @@
 #include "app/DebugLog.h"
 #include "device/MetadataFileWriter.h"
 #include "device/MountedChecker.h"
+#include "device/PhoneHintFile.h"
+#include "device/PhoneNames.h"
+#include "device/PhonePath.h"
+#include "device/PlaylistWriter.h"
 #include "tracks/PlaylistEntry.h"
 #include "tracks/Track.h"
-#include "tracks/TrackCache.h"
 #include "tracks/TrackList.h"
 
 #include <QDateTime>
@@ -28,7 +31,6 @@ namespace {
 
 const QString kCorvo = QStringLiteral("\\CORVO\\");
 const QString kPlaylistFolder = QStringLiteral("\\Playlists_CDZ");
-constexpr qint64 kCopyChunkSize = 1 << 20;
 // The id is a short ASCII string; the rest of a longer file is not read.
 constexpr qint64 kMaxIdFileSize = 256;
 // Only the start of a playlist goes to the log.
@@ -59,11 +61,30 @@ QString idFromFileContent(const QByteArray& aContent)
     return QString::fromLatin1(id);
 }
 
+// Logs the result's code as the operation's answer.
+PhoneResult returned(const PhoneResult& aResult)
+{
+    logReturn(aResult.code());
+    return aResult;
+}
+
+PhoneResult folderNotCreated(int aError)
+{
+    return aError != 0 ? PhoneResult::failed(PhoneResult::kFolderNotCreated, aError)
+                       : PhoneResult::failed(PhoneResult::kFolderNotCreated,
+                                             QStringLiteral("a folder on the phone could not be created"));
+}
+
 } // namespace
 
 UsbMSDevice::UsbMSDevice(const QString& aRootPath, const QString& aFriendlyName, bool aMounted)
     : mFriendlyName(aFriendlyName), mUniqueDeviceId(QString::fromLatin1(kTempDeviceId)),
-      mRootPath(aRootPath)
+      mRootPath(aRootPath),
+      mCopier(
+          mFiles, [this](const QString& aPath, int aFlags) { return openCopyTarget(aPath, aFlags); },
+          [this](int aTarget, const char* aData, qint64 aSize) {
+              return writeCopyChunk(aTarget, aData, aSize);
+          })
 {
     LogScope scope("UsbMSDevice::UsbMSDevice");
     if (!mRootPath.endsWith(QLatin1Char('/')))
@@ -84,26 +105,7 @@ UsbMSDevice::~UsbMSDevice()
 
 QString UsbMSDevice::LocalPath(const QString& aPhonePath) const
 {
-    // Either separator; empty parts and "." are dropped, ".." is refused. Built in one string:
-    // every copied track asks this twice.
-    const QStringView phonePath(aPhonePath);
-    QString path;
-    path.reserve(mRootPath.size() + phonePath.size());
-    path.append(QStringView(mRootPath).chopped(1));
-    for (qsizetype from = 0; from <= phonePath.size();) {
-        qsizetype to = from;
-        while (to < phonePath.size() && phonePath[to] != u'/' && phonePath[to] != u'\\')
-            ++to;
-        const QStringView part = phonePath.sliced(from, to - from);
-        if (part == u"..")
-            return QString();
-        if (!part.isEmpty() && part != u".") {
-            path.append(u'/');
-            path.append(part);
-        }
-        from = to + 1;
-    }
-    return path;
+    return PhonePath::localPath(QStringView(mRootPath).chopped(1), aPhonePath);
 }
 
 void UsbMSDevice::ReadOrGenerateUniqueDeviceId()
@@ -172,10 +174,8 @@ bool UsbMSDevice::StillConnected()
                               &id, AT_SYMLINK_NOFOLLOW)
                         == 0
                     && S_ISREG(id.st_mode);
-    if (!connected) {
+    if (!connected)
         logValue("The phone is no longer at", mRootPath);
-        setLastError(ENODEV);
-    }
     return connected;
 }
 
@@ -208,156 +208,7 @@ int UsbMSDevice::openCopyTarget(const QString& aPath, int aFlags)
 
 qint64 UsbMSDevice::writeCopyChunk(int aTarget, const char* aData, qint64 aSize)
 {
-    qint64 written = 0;
-    while (written < aSize) {
-        const ssize_t count = ::write(aTarget, aData + written, size_t(aSize - written));
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0)
-            return written > 0 ? written : -1;
-        written += count;
-    }
-    return written;
-}
-
-bool UsbMSDevice::copyIntoPlace(const QString& aSourceFilePath, const QString& aTargetPath,
-                                bool aReplace, qint64* aBytesCopied, bool* aTargetExists)
-{
-    if (aTargetExists)
-        *aTargetExists = false;
-    LogScope scope("UsbMSDevice::copyIntoPlace");
-    // A new file is written under its own name: on a phone's file system a rename per track
-    // costs about as much as copying a small track. A copy that fails is removed at once, and
-    // one cut short by a crash is shorter than its source, which the next run sees
-    // (UploadTrack). A file that replaces another is written beside it under a hidden name and
-    // renamed when complete, so that the old one stays until the new one is whole.
-    const QString targetPath = mFiles.relativePath(aTargetPath);
-    if (targetPath.isEmpty()) {
-        logValue("Copy target is not inside the phone root; refused", aTargetPath);
-        errno = EINVAL;
-        logReturn(false);
-        return false;
-    }
-    QString writePath = targetPath;
-    if (aReplace) {
-        // The hidden name of a long file name is cut to fit too.
-        const qsizetype slash = targetPath.lastIndexOf(QLatin1Char('/'));
-        writePath = targetPath.left(slash + 1)
-                  + FitName(QLatin1String(kPartialPrefix) + targetPath.mid(slash + 1));
-    }
-
-    // Plain descriptors: a sync copies thousands of small files, and the buffering and status
-    // checks of QFile cost more than the copy itself.
-    const int source = ::open(QFile::encodeName(aSourceFilePath).constData(), O_RDONLY | O_CLOEXEC);
-    if (source < 0) {
-        logValue("Could not open source", aSourceFilePath);
-        if (aTargetExists && !aReplace)
-            *aTargetExists = mFiles.exists(targetPath);
-        logReturn(false);
-        return false;
-    }
-    // Without aReplace an existing file is never touched (O_EXCL); with it, truncating also
-    // clears a partial copy an earlier run left under the hidden name.
-    const int target = openCopyTarget(
-        writePath, O_WRONLY | O_CREAT | O_CLOEXEC | (aReplace ? O_TRUNC : O_EXCL));
-    bool ok = target >= 0;
-    if (!ok) {
-        setLastError(errno);
-        if (aTargetExists && !aReplace)
-            *aTargetExists = errno == EEXIST;
-        logValue("Could not create", writePath);
-    }
-    if (mCopyBuffer.isEmpty())
-        mCopyBuffer.resize(kCopyChunkSize);
-    qint64 copied = 0;
-    while (ok) {
-        const ssize_t count = ::read(source, mCopyBuffer.data(), size_t(mCopyBuffer.size()));
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0) {
-            ok = count == 0;
-            if (!ok)
-                logValue("Read failed", aSourceFilePath);
-            break;
-        }
-        if (writeCopyChunk(target, mCopyBuffer.constData(), count) != count) {
-            setLastError(errno);
-            logValue("Write failed", QString::fromLocal8Bit(std::strerror(errno)));
-            ok = false;
-        }
-        copied += count;
-    }
-    ::close(source);
-    // A phone that went away under the open file (the cable pulled and the mount gone) may
-    // still have taken every write.
-    struct stat written {};
-    if (ok && (::fstat(target, &written) != 0 || written.st_nlink == 0)) {
-        logValue("The copy is no longer on the phone", writePath);
-        setLastError(ENODEV);
-        ok = false;
-    }
-    // No flush to the medium here: a flush per track multiplies the time of a sync over a slow
-    // USB link, and the phone is flushed when the user ejects it (which the window reminds of).
-    // A failed close is a failed write (a full medium on some file systems).
-    if (target >= 0 && ::close(target) != 0 && ok) {
-        setLastError(errno);
-        logValue("Write failed", QString::fromLocal8Bit(std::strerror(errno)));
-        ok = false;
-    }
-    if (ok && aReplace) {
-        ok = mFiles.rename(writePath, targetPath);
-        if (!ok) {
-            setLastError(errno);
-            logValue("Could not rename the copy to", aTargetPath);
-        }
-    }
-    // Only what this copy created goes: never a file that was there before.
-    if (!ok && target >= 0) {
-        const int error = errno;
-        mFiles.removeFile(writePath);
-        errno = error;
-    }
-    if (ok && aBytesCopied)
-        *aBytesCopied = copied;
-    logReturn(ok);
-    return ok;
-}
-
-bool UsbMSDevice::writeIntoPlace(const QString& aTargetPath, const QByteArray& aContent)
-{
-    LogScope scope("UsbMSDevice::writeIntoPlace");
-    const QString targetPath = mFiles.relativePath(aTargetPath);
-    if (targetPath.isEmpty()) {
-        logValue("Target is not inside the phone root; refused", aTargetPath);
-        errno = EINVAL;
-        logReturn(false);
-        return false;
-    }
-    const qsizetype slash = targetPath.lastIndexOf(QLatin1Char('/'));
-    const QString writePath = targetPath.left(slash + 1)
-                            + FitName(QLatin1String(kPartialPrefix) + targetPath.mid(slash + 1));
-    // Whatever sits under the hidden name is a leftover (or planted): it goes, and the new file
-    // is created afresh.
-    mFiles.removeFile(writePath);
-    const int target = openCopyTarget(writePath, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC);
-    bool ok = target >= 0
-              && (aContent.isEmpty()
-                  || writeCopyChunk(target, aContent.constData(), aContent.size())
-                         == aContent.size());
-    if (target >= 0 && ::close(target) != 0)
-        ok = false;
-    // The rename replaces a link at the target; it is never written through.
-    if (ok)
-        ok = mFiles.rename(writePath, targetPath);
-    if (!ok) {
-        const int error = errno;
-        logValue("Could not write", aTargetPath);
-        if (target >= 0)
-            mFiles.removeFile(writePath);
-        errno = error;
-    }
-    logReturn(ok);
-    return ok;
+    return PhoneFileCopier::writeAll(aTarget, aData, aSize);
 }
 
 bool UsbMSDevice::ensureFolder(const QString& aFolder)
@@ -373,21 +224,20 @@ bool UsbMSDevice::ensureFolder(const QString& aFolder)
     if (mFiles.isFolder(folder)) {
         const QStringList names = mFiles.entries(folder);
         for (const QString& name : names) {
-            if (!name.startsWith(QLatin1String(kPartialPrefix)))
+            if (!name.startsWith(QLatin1String(PhoneFileCopier::kPartialPrefix)))
                 continue;
             logValue("Removing partial copy of an earlier run", aFolder + QLatin1Char('/') + name);
             mFiles.removeFile(folder + QLatin1Char('/') + name);
         }
     } else if (!mFiles.makeFolders(folder)) {
-        setLastError(errno);
         return false;
     }
     mKnownFolders.insert(aFolder);
     return true;
 }
 
-int UsbMSDevice::CopyFile(const QString& aSourceFilePath, const QString& aDestinationPath,
-                          bool aReplace)
+PhoneResult UsbMSDevice::CopyFile(const QString& aSourceFilePath,
+                                  const QString& aDestinationPath, bool aReplace)
 {
     LogScope scope("UsbMSDevice::CopyFile");
     logValue("aSourceFilePath", aSourceFilePath);
@@ -395,23 +245,20 @@ int UsbMSDevice::CopyFile(const QString& aSourceFilePath, const QString& aDestin
     const QString destination = LocalPath(aDestinationPath);
     if (destination.isEmpty() || destination.size() < mRootPath.size()) {
         logMessage("Destination leaves the phone root; refused");
-        logReturn(kCopyFailed);
-        return kCopyFailed;
+        return returned(PhoneResult::failed(PhoneResult::kCopyFailed));
     }
     const QString relative = mFiles.relativePath(destination);
     if (!mFiles.makeFolders(relative.left(std::max<qsizetype>(0, relative.lastIndexOf(u'/'))))) {
-        setLastError(errno);
+        const int error = errno;
         logMessage("Error making remote path");
-        logReturn(kFolderNotCreated);
-        return kFolderNotCreated;
+        return returned(folderNotCreated(error));
     }
     // With replace the old file goes only when the new one is complete: a failed copy keeps it.
-    int result = 0;
+    PhoneResult result;
     if ((aReplace || !mFiles.exists(relative))
-        && !copyIntoPlace(aSourceFilePath, destination, aReplace))
-        result = kCopyFailed;
-    logReturn(result);
-    return result;
+        && !mCopier.copyIntoPlace(aSourceFilePath, destination, aReplace))
+        result = PhoneResult::failed(PhoneResult::kCopyFailed, mCopier.error());
+    return returned(result);
 }
 
 bool UsbMSDevice::SetModificationTime(const QString& aPath, const QDateTime& aTime)
@@ -480,12 +327,12 @@ void UsbMSDevice::writeMetadataTrack(const Track& aTrack)
         mMetadataWriter->writeTrack(aTrack);
 }
 
-int UsbMSDevice::UploadTrack(Track& aTrack)
+PhoneResult UsbMSDevice::UploadTrack(Track& aTrack)
 {
     LogScope scope("UsbMSDevice::UploadTrack");
     QString artist;
     QString album;
-    GetArtistAndAlbumFolders(aTrack, artist, album);
+    PhoneNames::GetArtistAndAlbumFolders(aTrack, artist, album);
     // The last part of the path, whichever separator it has.
     const QStringView path(aTrack.path());
     QString fileName =
@@ -508,16 +355,15 @@ int UsbMSDevice::UploadTrack(Track& aTrack)
     }
     // A control character would split a playlist line; the name must also fit the phone's
     // file system.
-    fileName = FitName(WithoutControlCharacters(fileName));
+    fileName = PhoneNames::FitName(PhoneNames::WithoutControlCharacters(fileName));
     if (fileName.isEmpty() || fileName == QLatin1String(".") || fileName == QLatin1String("..")) {
         logValue("Track has no usable file name", aTrack.path());
-        logReturn(kCopyFailed);
-        return kCopyFailed;
+        return returned(PhoneResult::failed(PhoneResult::kCopyFailed));
     }
     const QString deviceId = remoteDirectory % QLatin1Char('\\') % fileName;
     logValue("persistentId", deviceId);
 
-    int result = 0;
+    PhoneResult result;
     const QString localDirectory = LocalPath(remoteDirectory);
     // The file name is one plain part, so this is LocalPath(deviceId) without a second pass.
     const QString remoteFile = localDirectory.isEmpty()
@@ -525,7 +371,7 @@ int UsbMSDevice::UploadTrack(Track& aTrack)
                                    : QString(localDirectory % QLatin1Char('/') % fileName);
     const bool folderMade = ensureFolder(localDirectory);
     if (!folderMade) {
-        result = kFolderNotCreated;
+        result = folderNotCreated(errno);
         logMessage("Error making remote path");
     }
     const auto sourceMissing = [&aTrack]() {
@@ -547,7 +393,7 @@ int UsbMSDevice::UploadTrack(Track& aTrack)
         logMessage("Copying track");
         logValue("Converted path", source);
         tried = true;
-        copied = copyIntoPlace(source, remoteFile, false, &sizeOnDevice, &exists);
+        copied = mCopier.copyIntoPlace(source, remoteFile, false, &sizeOnDevice, &exists);
         logValue("result", copied ? "true" : "false");
     } else {
         exists = QFileInfo::exists(remoteFile);
@@ -562,32 +408,29 @@ int UsbMSDevice::UploadTrack(Track& aTrack)
         if (sizeOnDevice < QFileInfo(source).size()) {
             logMessage("Destination is shorter than the track; copying it again");
             tried = true;
-            copied = copyIntoPlace(source, remoteFile, true, &sizeOnDevice);
+            copied = mCopier.copyIntoPlace(source, remoteFile, true, &sizeOnDevice);
         } else {
             copied = true;
         }
     }
     if (!copied) {
         // A track whose file is gone is not a failed copy: nothing was there to copy.
-        if (!tried || (!exists && sourceMissing())) {
-            logReturn(result);
-            return result;
-        }
+        if (!tried || (!exists && sourceMissing()))
+            return returned(result);
+        const int error = mCopier.error();
         // The folder may have gone with the failure (a phone unplugged and plugged again).
         mKnownFolders.remove(localDirectory);
         mFiles.forgetOpenFolder();
-        logReturn(kCopyFailed);
-        return kCopyFailed;
+        return returned(PhoneResult::failed(PhoneResult::kCopyFailed, error));
     }
     aTrack.setDeviceId(deviceId);
     aTrack.setOnRemoteDevice(true);
     aTrack.setSizeOnDevice(sizeOnDevice);
     writeMetadataTrack(aTrack);
-    logReturn(result);
-    return result;
+    return returned(result);
 }
 
-int UsbMSDevice::DeleteTrack(TrackCache& aTrackCache, Track& aTrack)
+PhoneResult UsbMSDevice::DeleteTrack(Track& aTrack)
 {
     LogScope scope("UsbMSDevice::DeleteTrack");
     const QString id = aTrack.deviceId();
@@ -596,17 +439,17 @@ int UsbMSDevice::DeleteTrack(TrackCache& aTrackCache, Track& aTrack)
     logValue("fileToDelete", fileToDelete);
     if (id.isEmpty() || fileToDelete.isEmpty()) {
         logValue("Device id does not name a file inside the phone root; refused", id);
-        logReturn(kDeleteFailed);
-        return kDeleteFailed;
+        return returned(PhoneResult::failed(PhoneResult::kDeleteFailed));
     }
     const QString relative = mFiles.relativePath(fileToDelete);
     struct stat info {};
     const bool present = mFiles.status(relative, info);
     const int lookupError = present ? 0 : errno;
     bool removed = false;
+    int error = 0;
     if (!present && lookupError != ENOENT) {
         // A link where a folder should be: the track cannot be reached, so it stays recorded.
-        setLastError(lookupError);
+        error = lookupError;
         logValue("Track file cannot be reached without passing a link; refused", id);
     } else if (present && S_ISDIR(info.st_mode)) {
         logMessage("Device id names a folder; refused");
@@ -622,7 +465,7 @@ int UsbMSDevice::DeleteTrack(TrackCache& aTrackCache, Track& aTrack)
         }
         removed = mFiles.removeFile(relative);
         if (!removed)
-            setLastError(errno);
+            error = errno;
         logValue("reallyDeleted", removed ? "true" : "false");
         // Give a slow medium a moment between removals.
         if (mDeletedBefore)
@@ -632,17 +475,13 @@ int UsbMSDevice::DeleteTrack(TrackCache& aTrackCache, Track& aTrack)
         logMessage("File doesn't exist");
         removed = true;
     }
-    if (!removed) {
-        logReturn(kDeleteFailed);
-        return kDeleteFailed;
-    }
+    if (!removed)
+        return returned(PhoneResult::failed(PhoneResult::kDeleteFailed, error));
     aTrack.setOnRemoteDevice(false);
-    aTrackCache.removeDeletedTrack(aTrack);
-    logReturn(0);
-    return 0;
+    return returned(PhoneResult::ok());
 }
 
-void UsbMSDevice::SetConfigured()
+PhoneResult UsbMSDevice::SetConfigured()
 {
     LogScope scope("UsbMSDevice::SetConfigured");
     const QString idPath = kCorvo + QStringLiteral("uniqueid");
@@ -650,12 +489,12 @@ void UsbMSDevice::SetConfigured()
     if (mFiles.exists(idPath)) {
         ReadOrGenerateUniqueDeviceId();
         if (mUniqueDeviceId != QLatin1String(kTempDeviceId))
-            return;
+            return PhoneResult::ok();
         logMessage("UID file holds no id - replacing it");
     } else {
         logMessage("UID file doesn't exist - creating one");
     }
-    mUniqueDeviceId = GenerateUniqueDeviceId(QDateTime::currentDateTime());
+    mUniqueDeviceId = PhoneNames::GenerateUniqueDeviceId(QDateTime::currentDateTime());
     mIdRead = true;
     const bool folderMade = mFiles.makeFolders(kCorvo);
     // The folder's failure is the reason (a read-only phone), not the missing folder after it.
@@ -665,9 +504,11 @@ void UsbMSDevice::SetConfigured()
     const QByteArray id = mUniqueDeviceId.toLatin1();
     if (!mFiles.openFile(file, idPath, QIODevice::WriteOnly | QIODevice::Truncate)
         || file.write(id) != id.size() || !file.flush()) {
-        setLastError(folderError ? folderError : (errno ? errno : EIO));
         logMessage("Could not write UID file");
+        return PhoneResult::failed(PhoneResult::kCopyFailed,
+                                   folderError ? folderError : (errno ? errno : EIO));
     }
+    return PhoneResult::ok();
 }
 
 bool UsbMSDevice::IsConfigured()
@@ -677,37 +518,22 @@ bool UsbMSDevice::IsConfigured()
     return Device::IsConfigured();
 }
 
-void UsbMSDevice::appendToHintFile(const QString& aHintFile, const QByteArray& aLine)
-{
-    mFiles.makeFolders(kCorvo);
-    QFile file;
-    if (mFiles.openFile(file, kCorvo + aHintFile, QIODevice::ReadWrite | QIODevice::Append)) {
-        // A file that does not end with a line end would glue the new line to its last one.
-        if (file.size() > 0 && file.seek(file.size() - 1) && file.read(1) != "\n")
-            file.write("\n");
-        file.write(aLine);
-    } else
-        logValue("Could not open hint file", aHintFile);
-}
-
-int UsbMSDevice::createPlaylist(const PlaylistEntry& aPlaylist, const TrackList& aTrackList,
-                                bool aForce)
+PhoneResult UsbMSDevice::createPlaylist(const PlaylistEntry& aPlaylist,
+                                        const TrackList& aTrackList, bool aForce)
 {
     LogScope scope("UsbMSDevice::createPlaylist");
     logValue("playlistName", aPlaylist.mName);
-    const QString baseName = PlaylistFileName(aPlaylist.mName);
+    const QString baseName = PhoneNames::PlaylistFileName(aPlaylist.mName);
     if (baseName.isEmpty()) {
         logValue("Playlist name cannot be a file name", aPlaylist.mName);
-        logReturn(kCopyFailed);
-        return kCopyFailed;
+        return returned(PhoneResult::failed(PhoneResult::kCopyFailed));
     }
     const QString fileName = baseName + QStringLiteral(".m3u");
     mCreatedPlaylists.insert(fileName);
     if (!mFiles.makeFolders(kPlaylistFolder)) {
-        setLastError(errno);
+        const int error = errno;
         logMessage("Error making playlist remote path");
-        logReturn(kFolderNotCreated);
-        return kFolderNotCreated;
+        return returned(folderNotCreated(error));
     }
     // Also clears hidden partial playlists that an interrupted run left.
     const QString folder = LocalPath(kPlaylistFolder);
@@ -717,30 +543,23 @@ int UsbMSDevice::createPlaylist(const PlaylistEntry& aPlaylist, const TrackList&
 
     // Only a plain file is compared: a link there is never read through.
     if (!aForce && mFiles.isFile(phonePath)
-        && identicalPlaylistAlreadyExists(path, aPlaylist, aTrackList)) {
-        logReturn(0);
-        return 0;
-    }
+        && PlaylistWriter::matchesFile(path, aPlaylist, aTrackList))
+        return returned(PhoneResult::ok());
     logMessage("Identical playlist does not already exist");
     // A link (or folder) where the playlist belongs is not ours to replace.
     if (mFiles.exists(phonePath) && !mFiles.isFile(phonePath)) {
-        setLastError(ELOOP);
         logValue("Playlist is not a plain file; left alone", phonePath);
-        logReturn(kCopyFailed);
-        return kCopyFailed;
+        return returned(PhoneResult::failed(PhoneResult::kCopyFailed, ELOOP));
     }
-    const QByteArray content = playlistContent(aPlaylist, aTrackList);
+    const QByteArray content = PlaylistWriter::content(aPlaylist, aTrackList);
     // The hint tells the companion app that the file changed: only when it did.
-    if (!writeIntoPlace(path, content)) {
-        setLastError(errno);
+    if (!mCopier.writeIntoPlace(path, content)) {
         logMessage("Error opening playlist file");
-        logReturn(kCopyFailed);
-        return kCopyFailed;
+        return returned(PhoneResult::failed(PhoneResult::kCopyFailed, mCopier.error()));
     }
     logValue("playlist content", QString::fromUtf8(content));
-    appendToHintFile(QStringLiteral("playlisthint"), fileName.toUtf8() + '\n');
-    logReturn(0);
-    return 0;
+    PhoneHintFile(mFiles, QStringLiteral("playlisthint")).append(fileName.toUtf8() + '\n');
+    return returned(PhoneResult::ok());
 }
 
 QStringList UsbMSDevice::PlaylistFiles()
@@ -750,7 +569,7 @@ QStringList UsbMSDevice::PlaylistFiles()
         // Plain files only: a link named like a playlist is left as it is. A partial copy is
         // not a playlist.
         if (name.endsWith(QLatin1String(".m3u"), Qt::CaseInsensitive)
-            && !name.startsWith(QLatin1String(kPartialPrefix))
+            && !name.startsWith(QLatin1String(PhoneFileCopier::kPartialPrefix))
             && mFiles.isFile(kPlaylistFolder + QLatin1Char('\\') + name))
             playlistFiles.append(name);
     }
@@ -763,29 +582,18 @@ void UsbMSDevice::removeOldPlaylists()
     LogScope scope("UsbMSDevice::removeOldPlaylists");
     const QStringList playlistFiles = PlaylistFiles();
 
-    QSet<QString> hinted;
-    QFile hint;
-    if (mFiles.openFile(hint, kCorvo + QStringLiteral("playlisthint"), QIODevice::ReadOnly)) {
-        while (!hint.atEnd()) {
-            QByteArray line = hint.readLine();
-            if (line.endsWith('\n'))
-                line.chop(1);
-            if (line.endsWith('\r'))
-                line.chop(1);
-            hinted.insert(QString::fromUtf8(line));
-        }
-        hint.close();
-    }
+    PhoneHintFile hint(mFiles, QStringLiteral("playlisthint"));
+    QSet<QString> hinted = hint.lines();
     for (const QString& name : playlistFiles) {
         logValue("*playlistFilesIterator", name);
         if (!mCreatedPlaylists.contains(name)) {
             logMessage("Playlist has not been created this time, so create an empty playlist.");
-            if (!writeIntoPlace(LocalPath(kPlaylistFolder) + QLatin1Char('/') + name,
+            if (!mCopier.writeIntoPlace(LocalPath(kPlaylistFolder) + QLatin1Char('/') + name,
                                 QByteArrayLiteral("#EXTM3U\r\n")))
                 logMessage("Could not open playlist");
         }
         if (!hinted.contains(name)) {
-            appendToHintFile(QStringLiteral("playlisthint"), name.toUtf8() + '\n');
+            hint.append(name.toUtf8() + '\n');
             hinted.insert(name);
         }
     }
@@ -796,7 +604,7 @@ void UsbMSDevice::uploadAlbumArt(const Track& aTrack, const QString& aLocalImage
     LogScope scope("UsbMSDevice::uploadAlbumArt");
     QString artist;
     QString album;
-    GetArtistAndAlbumFolders(aTrack, artist, album);
+    PhoneNames::GetArtistAndAlbumFolders(aTrack, artist, album);
     QString albumFolder = QStringLiteral("\\Music");
     if (!artist.isEmpty())
         albumFolder += QLatin1Char('\\') + artist;
@@ -807,11 +615,11 @@ void UsbMSDevice::uploadAlbumArt(const Track& aTrack, const QString& aLocalImage
     const QString target = localFolder + QStringLiteral("/AlbumArt.jpg");
     // An existing picture is kept and counts as present.
     const bool present = mFiles.isFile(albumFolder + QStringLiteral("\\AlbumArt.jpg"))
-                         || copyIntoPlace(aLocalImagePath, target);
+                         || mCopier.copyIntoPlace(aLocalImagePath, target);
     logValue("albumArtPresent", present ? "true" : "false");
     if (present)
-        appendToHintFile(QStringLiteral("refreshhint"),
-                         GetDeviceRelativePath(aTrack.deviceId()).toUtf8() + "\r\n");
+        PhoneHintFile(mFiles, QStringLiteral("refreshhint")).append(
+                         PhonePath::fromDeviceId(aTrack.deviceId()).toUtf8() + "\r\n");
 }
 
 void UsbMSDevice::setPcSoftwareVersion(const QString& aVersion)

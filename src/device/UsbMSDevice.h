@@ -4,6 +4,7 @@
 #include "device/DeviceType.h"
 #include "device/MetadataFileWriter.h"
 #include "device/PhoneFileAccess.h"
+#include "device/PhoneFileCopier.h"
 
 #include <QFile>
 #include <QSet>
@@ -22,10 +23,8 @@ public:
     UsbMSDevice(const QString& aRootPath, const QString& aFriendlyName, bool aMounted);
     ~UsbMSDevice() override;
 
-    using Device::createPlaylist;
-
-    int CopyFile(const QString& aSourceFilePath, const QString& aDestinationPath,
-                 bool aReplace) override;
+    PhoneResult CopyFile(const QString& aSourceFilePath, const QString& aDestinationPath,
+                         bool aReplace) override;
     bool SetModificationTime(const QString& aPath, const QDateTime& aTime) override;
     int GetDeviceType() override { return DeviceType::MassStorage; }
     void PrepareForSync() override;
@@ -33,17 +32,17 @@ public:
     bool IsMounted() override;
     // The root is still the file system it was at PrepareForSync and holds the same id file.
     bool StillConnected() override;
-    int UploadTrack(Track& aTrack) override;
-    int DeleteTrack(TrackCache& aTrackCache, Track& aTrack) override;
+    PhoneResult UploadTrack(Track& aTrack) override;
+    PhoneResult DeleteTrack(Track& aTrack) override;
     QString UniqueDeviceId() override { return mUniqueDeviceId; }
     QString FriendlyName() override;
     // Virtual so that a test phone can report a small volume.
     int GetStorageCapacity(quint64& aCapacity) override;
     int GetFreeStorageSpace(quint64& aFreeSpace) override;
-    void SetConfigured() override;
+    PhoneResult SetConfigured() override;
     bool IsConfigured() override;
-    int createPlaylist(const PlaylistEntry& aPlaylist, const TrackList& aTrackList,
-                       bool aForce) override;
+    PhoneResult createPlaylist(const PlaylistEntry& aPlaylist, const TrackList& aTrackList,
+                               bool aForce) override;
     void removeOldPlaylists() override;
     QStringList PlaylistFiles() override;
     void uploadAlbumArt(const Track& aTrack, const QString& aLocalImagePath) override;
@@ -65,9 +64,6 @@ public:
     // Empty when the path would leave the root (a ".." component).
     QString LocalPath(const QString& aPhonePath) const;
 
-    // Prefix of the temporary name a copy is written under before it is renamed.
-    static constexpr const char* kPartialPrefix = ".pellmar-partial-";
-
 protected:
     // The steps of a copy, so that a test phone can make the medium fail (full, removed,
     // read-only) behind an otherwise real copy. openCopyTarget opens aPath (relative to the
@@ -77,34 +73,19 @@ protected:
     virtual int openCopyTarget(const QString& aPath, int aFlags);
     virtual qint64 writeCopyChunk(int aTarget, const char* aData, qint64 aSize);
 
-    // Copies aSourceFilePath to aTargetPath (a local path inside the root). Never leaves a
-    // partial file behind when the copy fails. An existing target is replaced only with
-    // aReplace, and then only once the new copy is complete. aBytesCopied, when given,
-    // receives the size of the copy; aTargetExists, whether a copy without aReplace failed
-    // because aTargetPath is there.
-    bool copyIntoPlace(const QString& aSourceFilePath, const QString& aTargetPath,
-                       bool aReplace = false, qint64* aBytesCopied = nullptr,
-                       bool* aTargetExists = nullptr);
-
-    // Replaces aTargetPath (a local path inside the root) by a file holding aContent: written
-    // under a hidden name beside it and renamed when whole. A symbolic link at aTargetPath is
-    // replaced, never followed. False, with the old file untouched, when it fails.
-    bool writeIntoPlace(const QString& aTargetPath, const QByteArray& aContent);
-
 private:
     // mkpath, remembered for the run: most tracks go to a folder made for an earlier one. A
     // folder met for the first time in a run is cleared of hidden partial copies.
     bool ensureFolder(const QString& aFolder);
     void writeMetadataTrack(const Track& aTrack);
-    void appendToHintFile(const QString& aHintFile, const QByteArray& aLine);
 
     QString mFriendlyName;
     QString mUniqueDeviceId;
     QString mRootPath;
     PhoneFileAccess mFiles;
+    PhoneFileCopier mCopier;
     QSet<QString> mCreatedPlaylists;
     QSet<QString> mKnownFolders;
-    QByteArray mCopyBuffer;
     bool mIdRead = false;
     // The id comes from the device list's checks (SetCheckedIdentity).
     bool mIdentityChecked = false;

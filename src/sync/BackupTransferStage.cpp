@@ -185,7 +185,7 @@ void BackupTransferStage::copyToPhone()
     const QString notes = folder + QStringLiteral("notes.xml");
     Device* device = mContext.device();
     const auto copy = [device](const QString& aSource, const char* aName) {
-        if (QFileInfo::exists(aSource) && device->CopyFile(aSource, phonePath(aName), true) != 0)
+        if (QFileInfo::exists(aSource) && !device->CopyFile(aSource, phonePath(aName), true).isOk())
             logValue("Could not copy to the phone", aSource);
     };
 
@@ -227,7 +227,7 @@ void BackupTransferStage::copyPhoneFiles()
             break;
         // Replacing writes through a temporary name: an unplugged cable leaves no half file.
         const QString destination = target + QString(file).replace(u'/', u'\\');
-        if (device->CopyFile(folder + u'/' + file, destination, true) == 0) {
+        if (device->CopyFile(folder + u'/' + file, destination, true).isOk()) {
             // A note keeps its own time where the phone lets it.
             device->SetModificationTime(destination,
                                         QFileInfo(folder + u'/' + file).lastModified());

@@ -67,8 +67,7 @@ int PhotoCopier::copyTree(const QString& aSourceFolder, const QString& aDestinat
             if (mContext.hasBeenCancelled())
                 return copied;
             mContext.UpdateProgress(mContext.State(), name);
-            const int result = mContext.device()->CopyFile(entry.absoluteFilePath(), destination, false);
-            if (result == 0)
+            if (mContext.device()->CopyFile(entry.absoluteFilePath(), destination, false).isOk())
                 ++copied;
             else
                 logValue("Photo not copied", entry.absoluteFilePath());
@@ -108,7 +107,7 @@ int PhotoCopier::copyPhotos(const QList<PhotoPath>& aPhotos)
             }
             mContext.UpdateProgress(SyncState::CopyingPhotos, shownName);
         }
-        if (mContext.device()->CopyFile(source, destination, false) == 0)
+        if (mContext.device()->CopyFile(source, destination, false).isOk())
             ++copied;
         else
             logValue("Photo not copied", photo.mSourceName);

@@ -212,13 +212,16 @@ void SyncExecutor::deleteTracks(SyncPlan& aPlan)
         if (cancelled() || !phoneStillThere())
             break;
         mContext.UpdateProgress(SyncState::Deleting, track.trackName());
-        device->clearLastError();
-        result = device->DeleteTrack(mTrackCache, track);
-        if (result != 0) {
+        const PhoneResult deleted = device->DeleteTrack(track);
+        result = deleted.code();
+        if (!deleted.isOk()) {
             mResult.mNotDeleted.append(track);
-            mResult.mNotDeletedReasons.append(failureReason(result));
-        } else
+            mResult.mNotDeletedReasons.append(failureReason(deleted));
+        } else {
+            // Recorded here, as copies are: the phone only deletes.
+            mTrackCache.removeDeletedTrack(track);
             ++mResult.mDeleted;
+        }
         // The run's own copy follows, so that nothing later takes the track as still present.
         const qint32 index = aPlan.mTracks.indexOf(track.uniqueId());
         if (index >= 0)
@@ -271,7 +274,6 @@ void SyncExecutor::uploadOneTrack(SyncPlan& aPlan, qint32 aIndex, qint32& aAttem
 
     logMessage("About to upload track");
     track.dump();
-    device->clearLastError();
     // A large file takes a while: the bar and the track's line move while it is sent.
     const qint32 done = aAttempts;
     int shownFilePercent = -1;
@@ -286,14 +288,15 @@ void SyncExecutor::uploadOneTrack(SyncPlan& aPlan, qint32 aIndex, qint32& aAttem
         mContext.ReportShare(int((qint64(done) * 100 + filePercent) / total),
                              QStringLiteral("%1 (%2%)").arg(track.trackName()).arg(filePercent));
     });
-    int result = device->UploadTrack(track);
+    const PhoneResult uploaded = device->UploadTrack(track);
     device->SetTransferObserver({});
     ++aAttempts;
+    int result = uploaded.code();
     QString reason;
     // A device that found nothing to copy (the local file is gone) answers 0 without placing
     // the track; that is a failure for the user, and nothing must enter the cache.
     if (result == 0 && !track.onRemoteDevice()) {
-        result = Device::kCopyFailed;
+        result = PhoneResult::kCopyFailed;
         reason = QStringLiteral("the file is missing on this computer");
     }
     // A failure may be the phone going away; the reason then says so. (A copy that succeeded
@@ -310,7 +313,7 @@ void SyncExecutor::uploadOneTrack(SyncPlan& aPlan, qint32 aIndex, qint32& aAttem
         aAlbumArt.send(track, false);
     } else {
         mResult.mNotCopied.append(track);
-        mResult.mNotCopiedReasons.append(reason.isEmpty() ? failureReason(result) : reason);
+        mResult.mNotCopiedReasons.append(reason.isEmpty() ? failureReason(uploaded) : reason);
         logMessage("Track not copied");
         logValue("err", result);
         mResult.mLastError = result;
@@ -326,16 +329,11 @@ bool SyncExecutor::phoneStillThere()
     return !mResult.mPhoneDisconnected;
 }
 
-QString SyncExecutor::failureReason(int aResult) const
+QString SyncExecutor::failureReason(const PhoneResult& aResult) const
 {
     if (mResult.mPhoneDisconnected)
-        return Device::FailureReason(ENODEV);
-    const QString reason = Device::FailureReason(mContext.device()->lastError());
-    if (!reason.isEmpty())
-        return reason;
-    if (aResult == Device::kFolderNotCreated)
-        return QStringLiteral("a folder on the phone could not be created");
-    return QString();
+        return PhoneResult::reasonOf(ENODEV);
+    return aResult.reason();
 }
 
 void SyncExecutor::writePlaylists(SyncPlan& aPlan)
@@ -355,7 +353,7 @@ void SyncExecutor::writePlaylists(SyncPlan& aPlan)
             if (track.onRemoteDevice() && !track.deviceId().isEmpty())
                 onPhone.mItems.append(item);
         }
-        if (device->createPlaylist(onPhone, aPlan.mTracks, aPlan.mForceFull) != 0) {
+        if (!device->createPlaylist(onPhone, aPlan.mTracks, aPlan.mForceFull).isOk()) {
             logValue("Playlist not written", entry.mName);
             mResult.mNotWrittenPlaylists.append(entry.mName);
         }

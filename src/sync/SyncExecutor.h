@@ -1,5 +1,6 @@
 #pragma once
 
+#include "device/PhoneResult.h"
 #include "sync/SyncResult.h"
 #include "tracks/TrackCache.h"
 
@@ -51,7 +52,7 @@ private:
     // False, once and for the rest of the run, when the phone is no longer there.
     bool phoneStillThere();
     // The words for why the device's last operation failed with aResult; empty when unknown.
-    QString failureReason(int aResult) const;
+    QString failureReason(const PhoneResult& aResult) const;
     bool cancelled();
 
     SyncRunContext& mContext;

@@ -4,6 +4,7 @@
 #include "backup/iphone/BackupDiscovery.h"
 #include "backup/blackberry/BlackBerryReader.h"
 #include "device/Device.h"
+#include "device/PhoneNames.h"
 #include "library/MusicLibrary.h"
 #include "settings/SyncSettings.h"
 #include "sync/SyncRunContext.h"
@@ -245,7 +246,7 @@ void SyncPlanner::planPlaylists()
         if (entry.mName.isEmpty())
             continue;
         mPlan.mPlaylistsToWrite.append(entry.mName);
-        const QString baseName = Device::PlaylistFileName(entry.mName);
+        const QString baseName = PhoneNames::PlaylistFileName(entry.mName);
         if (!baseName.isEmpty())
             written.insert(baseName + QStringLiteral(".m3u"));
     }

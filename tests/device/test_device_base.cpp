@@ -7,6 +7,9 @@
 #include "device/PlaylistCheck.h"
 
 #include "device/DeviceParentMs.h"
+#include "device/PhoneNames.h"
+#include "device/PhonePath.h"
+#include "device/PlaylistWriter.h"
 #include "device/UsbMSDevice.h"
 #include "settings/SyncSettings.h"
 #include "tracks/PlaylistEntry.h"
@@ -54,23 +57,23 @@ private slots:
 void TestDeviceBase::folderNames()
 {
     QString name = QStringLiteral("AC/DC: Live?");
-    Device::MakeValidFileName(name, true);
+    PhoneNames::MakeValidFileName(name, true);
     QCOMPARE(name, QStringLiteral("AC_DC_ Live_"));
 
     name = QStringLiteral("  Mr. Big  ");
-    Device::MakeValidFileName(name);
+    PhoneNames::MakeValidFileName(name);
     QCOMPARE(name, QStringLiteral("Mr. Big"));
-    Device::MakeValidFileName(name, true);
+    PhoneNames::MakeValidFileName(name, true);
     QCOMPARE(name, QStringLiteral("Mr_ Big"));
 
     // ".." can never survive as a folder name when dots are replaced.
     name = QStringLiteral("..");
-    Device::MakeValidFileName(name, true);
+    PhoneNames::MakeValidFileName(name, true);
     QCOMPARE(name, QStringLiteral("__"));
 
     name = QStringLiteral("[a]'b\\c^d<e>f,g&h*i|j\"k(l)m{n}o;p!q$r#s%t@u") + QChar(0x8099)
          + QChar(0x2019);
-    Device::MakeValidFileName(name, false);
+    PhoneNames::MakeValidFileName(name, false);
     QCOMPARE(name, QStringLiteral("_a__b_c_d_e_f_g_h_i_j_k_l_m_n_o_p_q_r_s_t_u_") + QChar(0x2019));
 }
 
@@ -82,35 +85,35 @@ void TestDeviceBase::artistAndAlbumFolders()
     QString album;
 
     Track track = makeTrack("T", "Back in Black", "AC/DC", "/nowhere/a.mp3");
-    phone.GetArtistAndAlbumFolders(track, artist, album);
+    PhoneNames::GetArtistAndAlbumFolders(track, artist, album);
     QCOMPARE(artist, QStringLiteral("AC_DC"));
     QCOMPARE(album, QStringLiteral("Back in Black"));
 
     track.setCompilation(true);
     track.setAlbumName(QString());
-    phone.GetArtistAndAlbumFolders(track, artist, album);
+    PhoneNames::GetArtistAndAlbumFolders(track, artist, album);
     QCOMPARE(artist, QStringLiteral("Compilation"));
     QCOMPARE(album, QString());
 
     track = makeTrack("T", QString(300, QLatin1Char('x')), "A", "/nowhere/a.mp3");
-    phone.GetArtistAndAlbumFolders(track, artist, album);
+    PhoneNames::GetArtistAndAlbumFolders(track, artist, album);
     QCOMPARE(album.size(), 255);
 
     // Episodes below a "Podcasts" folder (any case) go to the artist folder "Podcasts", but
     // only when that folder exists.
     QVERIFY(QDir().mkpath(dir.path() + "/lib/podCASTS/Show"));
     track = makeTrack("Ep", "Show", "Host", dir.path() + "/lib/podCASTS/Show/ep1.mp3");
-    phone.GetArtistAndAlbumFolders(track, artist, album);
+    PhoneNames::GetArtistAndAlbumFolders(track, artist, album);
     QCOMPARE(artist, QStringLiteral("Podcasts"));
     QCOMPARE(album, QStringLiteral("Show"));
     track.setPath(dir.path() + "/lib/Music/Show/ep1.mp3");
-    phone.GetArtistAndAlbumFolders(track, artist, album);
+    PhoneNames::GetArtistAndAlbumFolders(track, artist, album);
     QCOMPARE(artist, QStringLiteral("Host"));
     track.setPath(dir.path() + "/gone/Podcasts/Show/ep1.mp3");
-    phone.GetArtistAndAlbumFolders(track, artist, album);
+    PhoneNames::GetArtistAndAlbumFolders(track, artist, album);
     QCOMPARE(artist, QStringLiteral("Host"));
     track.setPath(QStringLiteral("Podcasts/Show/ep1.mp3"));
-    phone.GetArtistAndAlbumFolders(track, artist, album);
+    PhoneNames::GetArtistAndAlbumFolders(track, artist, album);
     QCOMPARE(artist, QStringLiteral("Host"));
 }
 
@@ -118,13 +121,13 @@ void TestDeviceBase::devicePaths()
 {
     QTemporaryDir dir;
     UsbMSDevice phone(dir.path(), QStringLiteral("Phone"), false);
-    QCOMPARE(phone.GetDeviceRelativePath(QString()), QString());
-    QCOMPARE(phone.GetDeviceRelativePath(QStringLiteral("\\Music\\A\\B\\t.mp3")),
+    QCOMPARE(PhonePath::fromDeviceId(QString()), QString());
+    QCOMPARE(PhonePath::fromDeviceId(QStringLiteral("\\Music\\A\\B\\t.mp3")),
              QStringLiteral("\\Music\\A\\B\\t.mp3"));
-    QCOMPARE(phone.GetDeviceRelativePath(QStringLiteral(".\\x")), QStringLiteral(".\\x"));
-    QCOMPARE(phone.GetDeviceRelativePath(QStringLiteral("messages.xml")),
+    QCOMPARE(PhonePath::fromDeviceId(QStringLiteral(".\\x")), QStringLiteral(".\\x"));
+    QCOMPARE(PhonePath::fromDeviceId(QStringLiteral("messages.xml")),
              QStringLiteral("\\CORVO\\messages.xml"));
-    QCOMPARE(phone.SplitPath(QStringLiteral("\\Music\\\\A\\t.mp3\\")),
+    QCOMPARE(PhonePath::split(QStringLiteral("\\Music\\\\A\\t.mp3\\")),
              QStringList({"Music", "A", "t.mp3"}));
 
     // Stored paths never reach outside the root.
@@ -135,11 +138,11 @@ void TestDeviceBase::devicePaths()
 
 void TestDeviceBase::uniqueIdPattern()
 {
-    QCOMPARE(Device::GenerateUniqueDeviceId(QDateTime(QDate(2024, 3, 9), QTime(14, 7, 5, 42))),
+    QCOMPARE(PhoneNames::GenerateUniqueDeviceId(QDateTime(QDate(2024, 3, 9), QTime(14, 7, 5, 42))),
              QStringLiteral("42571493Y"));
-    QCOMPARE(Device::GenerateUniqueDeviceId(QDateTime(QDate(2024, 1, 1), QTime(0, 0, 0, 0))),
+    QCOMPARE(PhoneNames::GenerateUniqueDeviceId(QDateTime(QDate(2024, 1, 1), QTime(0, 0, 0, 0))),
              QStringLiteral("000011Y"));
-    QCOMPARE(Device::GenerateUniqueDeviceId(QDateTime(QDate(2024, 12, 31), QTime(23, 59, 59, 999))),
+    QCOMPARE(PhoneNames::GenerateUniqueDeviceId(QDateTime(QDate(2024, 12, 31), QTime(23, 59, 59, 999))),
              QStringLiteral("999595923" "3112Y"));
 }
 
@@ -148,14 +151,14 @@ void TestDeviceBase::playlistFileNames()
     // Names that were file names before keep them.
     for (const QString& name : {QStringLiteral("Tom's Mix (2) & more!"), QStringLiteral("80's #1 [best]"),
                                 QStringLiteral("Ünïcödé ☃"), QStringLiteral("a.b")})
-        QCOMPARE(Device::PlaylistFileName(name), name);
-    QCOMPARE(Device::PlaylistFileName(QStringLiteral("Rock/Pop: 80s? \"live\" <x>|*\\")),
+        QCOMPARE(PhoneNames::PlaylistFileName(name), name);
+    QCOMPARE(PhoneNames::PlaylistFileName(QStringLiteral("Rock/Pop: 80s? \"live\" <x>|*\\")),
              QStringLiteral("Rock_Pop_ 80s_ _live_ _x____"));
-    QCOMPARE(Device::PlaylistFileName(QStringLiteral("tab\there")), QStringLiteral("tab_here"));
-    QCOMPARE(Device::PlaylistFileName(QStringLiteral("..")), QString());
-    QCOMPARE(Device::PlaylistFileName(QStringLiteral(".")), QString());
-    QCOMPARE(Device::PlaylistFileName(QString()), QString());
-    QCOMPARE(Device::PlaylistFileName(QStringLiteral("../../x")), QStringLiteral(".._.._x"));
+    QCOMPARE(PhoneNames::PlaylistFileName(QStringLiteral("tab\there")), QStringLiteral("tab_here"));
+    QCOMPARE(PhoneNames::PlaylistFileName(QStringLiteral("..")), QString());
+    QCOMPARE(PhoneNames::PlaylistFileName(QStringLiteral(".")), QString());
+    QCOMPARE(PhoneNames::PlaylistFileName(QString()), QString());
+    QCOMPARE(PhoneNames::PlaylistFileName(QStringLiteral("../../x")), QStringLiteral(".._.._x"));
 }
 
 void TestDeviceBase::basePlaylistBytesAndEntries()
@@ -171,15 +174,15 @@ void TestDeviceBase::basePlaylistBytesAndEntries()
     Track one = makeTrack(QString::fromUtf8("Café del Mar"), "Album", "Artist", dir.path() + "/lib/one.mp3");
     one.setDuration(245);
     Track two = makeTrack("Two", QString(), QString(), dir.path() + "/lib/two.mp3");
-    QCOMPARE(phone.UploadTrack(one), 0);
-    QCOMPARE(phone.UploadTrack(two), 0);
+    QCOMPARE(phone.UploadTrack(one).code(), 0);
+    QCOMPARE(phone.UploadTrack(two).code(), 0);
     const int i1 = tracks.addTrack(one);
     const int i2 = tracks.addTrack(two);
 
     // The base form is what MTP phones upload: entries relative to "Playlists_CDZ".
     const QString path = root + "/Playlists_CDZ/Mix.m3u";
     QDir().mkpath(root + "/Playlists_CDZ");
-    QCOMPARE(phone.Device::createPlaylist(entryOf("Mix", {i2, i1}), tracks, false, path), 0);
+    QCOMPARE(PlaylistWriter::writeFile(entryOf("Mix", {i2, i1}), tracks, path).code(), 0);
     QCOMPARE(readFile(path), QByteArray("#EXTM3U\r\n"
                                         "#EXTINF:0,Two\r\n"
                                         "../Music/two.mp3\r\n"
@@ -187,13 +190,13 @@ void TestDeviceBase::basePlaylistBytesAndEntries()
                                         "../Music/Artist/Album/one.mp3\r\n"));
     PELLMAR_VERIFY_PLAYLIST(path, root, QStringList({dir.path() + "/lib/two.mp3", dir.path() + "/lib/one.mp3"}));
 
-    QCOMPARE(phone.Device::createPlaylist(entryOf("Empty", {}), tracks, false, path), 0);
+    QCOMPARE(PlaylistWriter::writeFile(entryOf("Empty", {}), tracks, path).code(), 0);
     QCOMPARE(readFile(path), QByteArray("#EXTM3U\r\n"));
 
     // A file that cannot be written is a failure, not an empty success.
-    QCOMPARE(phone.Device::createPlaylist(entryOf("X", {i1}), tracks, false,
-                                          dir.path() + "/no/such/folder/x.m3u"),
-             Device::kCopyFailed);
+    QCOMPARE(PlaylistWriter::writeFile(entryOf("X", {i1}), tracks,
+                                       dir.path() + "/no/such/folder/x.m3u").code(),
+             PhoneResult::kCopyFailed);
 }
 
 void TestDeviceBase::playlistComparison()
@@ -208,45 +211,45 @@ void TestDeviceBase::playlistComparison()
     const PlaylistEntry both = entryOf("P", {a, b});
     const PlaylistEntry none = entryOf("P", {});
 
-    QVERIFY(!base.Device::identicalPlaylistAlreadyExists(dir.path() + "/missing.m3u", none, tracks));
+    QVERIFY(!PlaylistWriter::matchesFile(dir.path() + "/missing.m3u", none, tracks));
 
     writeFile(path, "#EXTM3U\r\n");
-    QVERIFY(base.Device::identicalPlaylistAlreadyExists(path, none, tracks));
-    QVERIFY(!base.Device::identicalPlaylistAlreadyExists(path, both, tracks));
+    QVERIFY(PlaylistWriter::matchesFile(path, none, tracks));
+    QVERIFY(!PlaylistWriter::matchesFile(path, both, tracks));
 
     // What the base form writes compares as identical with itself.
-    base.Device::createPlaylist(both, tracks, false, path);
-    QVERIFY(base.Device::identicalPlaylistAlreadyExists(path, both, tracks));
-    QVERIFY(!base.Device::identicalPlaylistAlreadyExists(path, entryOf("P", {b, a}), tracks));
-    QVERIFY(!base.Device::identicalPlaylistAlreadyExists(path, entryOf("P", {a}), tracks));
-    QVERIFY(!base.Device::identicalPlaylistAlreadyExists(path, none, tracks));
+    PlaylistWriter::writeFile(both, tracks, path);
+    QVERIFY(PlaylistWriter::matchesFile(path, both, tracks));
+    QVERIFY(!PlaylistWriter::matchesFile(path, entryOf("P", {b, a}), tracks));
+    QVERIFY(!PlaylistWriter::matchesFile(path, entryOf("P", {a}), tracks));
+    QVERIFY(!PlaylistWriter::matchesFile(path, none, tracks));
 
     // Only the paths count; titles and durations may differ.
     writeFile(path, "#EXTM3U\r\n#EXTINF:99,Other\r\n../Music/Ar/Al/a.mp3\r\n"
                     "#EXTINF:1,B\r\n../Music/Ar/Al/b.mp3\r\n");
-    QVERIFY(base.Device::identicalPlaylistAlreadyExists(path, both, tracks));
+    QVERIFY(PlaylistWriter::matchesFile(path, both, tracks));
     // LF line ends, as an editor may leave them.
     writeFile(path, "#EXTM3U\n#EXTINF:10,A\n../Music/Ar/Al/a.mp3\n#EXTINF:20,B\n../Music/Ar/Al/b.mp3\n");
-    QVERIFY(base.Device::identicalPlaylistAlreadyExists(path, both, tracks));
+    QVERIFY(PlaylistWriter::matchesFile(path, both, tracks));
     // One line more than the playlist has tracks.
     writeFile(path, "#EXTM3U\r\n#EXTINF:10,A\r\n../Music/Ar/Al/a.mp3\r\n#EXTINF:20,B\r\n"
                     "../Music/Ar/Al/b.mp3\r\n#EXTINF:30,C\r\n");
-    QVERIFY(!base.Device::identicalPlaylistAlreadyExists(path, both, tracks));
+    QVERIFY(!PlaylistWriter::matchesFile(path, both, tracks));
     // Invalid UTF-8 in an entry differs from every real path.
     writeFile(path, "#EXTM3U\r\n#EXTINF:10,A\r\n../Music/Ar/Al/\xff\xfe.mp3\r\n#EXTINF:20,B\r\n"
                     "../Music/Ar/Al/b.mp3\r\n");
-    QVERIFY(!base.Device::identicalPlaylistAlreadyExists(path, both, tracks));
+    QVERIFY(!PlaylistWriter::matchesFile(path, both, tracks));
     // The entry forms of earlier versions ("\" separated, from the root or from the folder)
     // are not what is written now: such a playlist is rewritten once.
     writeFile(path, "#EXTM3U\r\n#EXTINF:10,A\r\n..\\Music\\Ar\\Al\\a.mp3\r\n#EXTINF:20,B\r\n"
                     "..\\Music\\Ar\\Al\\b.mp3\r\n");
-    QVERIFY(!base.Device::identicalPlaylistAlreadyExists(path, both, tracks));
+    QVERIFY(!PlaylistWriter::matchesFile(path, both, tracks));
     writeFile(path, "#EXTM3U\r\n#EXTINF:10,A\r\n\\Music\\Ar\\Al\\a.mp3\r\n#EXTINF:20,B\r\n"
                     "\\Music\\Ar\\Al\\b.mp3\r\n");
-    QVERIFY(!base.Device::identicalPlaylistAlreadyExists(path, both, tracks));
+    QVERIFY(!PlaylistWriter::matchesFile(path, both, tracks));
     // A file cut short.
     writeFile(path, "#EXTM3U\r\n#EXTINF:10,A\r\n../Music/Ar/Al/a.mp3\r\n");
-    QVERIFY(!base.Device::identicalPlaylistAlreadyExists(path, both, tracks));
+    QVERIFY(!PlaylistWriter::matchesFile(path, both, tracks));
 }
 
 void TestDeviceBase::androidInfo()

@@ -132,7 +132,7 @@ void TestPhoneLinks::corvoFilesThroughLinks()
     phone.PrepareForSync();
     phone.setPcSoftwareVersion("9.9");
     TrackList tracks;
-    QCOMPARE(phone.createPlaylist(entryOf("Mix", {}), tracks, true), 0);
+    QCOMPARE(phone.createPlaylist(entryOf("Mix", {}), tracks, true).code(), 0);
     phone.removeOldPlaylists();
     phone.FinalizeSync();
     PELLMAR_VERIFY_CANARY(f.canary);
@@ -155,11 +155,12 @@ void TestPhoneLinks::linkedPlaylistIsNotTruncated()
     phone.PrepareForSync();
     // Forced or compared, the write meets the link and fails, and says so; an old playlist's
     // link is left.
-    QCOMPARE(phone.createPlaylist(entryOf("Mix", {index}), tracks, false), Device::kCopyFailed);
-    QCOMPARE(phone.createPlaylist(entryOf("Mix", {index}), tracks, true), Device::kCopyFailed);
+    QCOMPARE(phone.createPlaylist(entryOf("Mix", {index}), tracks, false).code(), PhoneResult::kCopyFailed);
+    const PhoneResult forced = phone.createPlaylist(entryOf("Mix", {index}), tracks, true);
+    QCOMPARE(forced.code(), PhoneResult::kCopyFailed);
+    QCOMPARE(forced.error(), ELOOP);
     phone.removeOldPlaylists();
     phone.FinalizeSync();
-    QCOMPARE(phone.lastError(), ELOOP);
     PELLMAR_VERIFY_CANARY(f.canary);
     QVERIFY(QFileInfo(f.root + "/Playlists_CDZ/Mix.m3u").isSymLink());
 }
@@ -172,12 +173,12 @@ void TestPhoneLinks::linkedArtistFolderTakesNoTrack()
     Track track = libraryTrack("A", "Al", "Ar", f.song("a.mp3"));
     Track art = libraryTrack("B", "photos", "Ar", f.song("b.mp3"));
     phone.PrepareForSync();
-    QCOMPARE(phone.UploadTrack(track), Device::kFolderNotCreated);
+    QCOMPARE(phone.UploadTrack(track).code(), PhoneResult::kFolderNotCreated);
     QVERIFY(!track.onRemoteDevice());
     QVERIFY(track.deviceId().isEmpty());
     phone.uploadAlbumArt(art, f.song("cover.jpg"));
-    QCOMPARE(phone.CopyFile(f.song("c.mp3"), "\\Music\\Ar\\photos\\c.mp3", false),
-             Device::kFolderNotCreated);
+    QCOMPARE(phone.CopyFile(f.song("c.mp3"), "\\Music\\Ar\\photos\\c.mp3", false).code(),
+             PhoneResult::kFolderNotCreated);
     phone.FinalizeSync();
     PELLMAR_VERIFY_CANARY(f.canary);
 }
@@ -193,12 +194,12 @@ void TestPhoneLinks::deletionThroughALinkedFolderIsRefused()
     Track gone = libraryTrack("L", "Al", "Ar", f.lib + "/letter.txt");
     gone.setDeviceId("\\Music\\Ar\\letter.txt");
     gone.setOnRemoteDevice(true);
-    QCOMPARE(phone.DeleteTrack(cache, gone), Device::kDeleteFailed);
+    QCOMPARE(phone.DeleteTrack(gone).code(), PhoneResult::kDeleteFailed);
     QVERIFY(gone.onRemoteDevice());
     // A link in the place of a track file goes, and only the link.
     Track linked = libraryTrack("K", "", "", f.lib + "/keep.mp3");
     linked.setDeviceId("\\Music\\keep.mp3");
-    QCOMPARE(phone.DeleteTrack(cache, linked), 0);
+    QCOMPARE(phone.DeleteTrack(linked).code(), 0);
     QVERIFY(!QFileInfo(f.root + "/Music/keep.mp3").isSymLink());
     PELLMAR_VERIFY_CANARY(f.canary);
 }

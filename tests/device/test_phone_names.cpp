@@ -2,6 +2,7 @@
 // playlist line and inject entries) and names too long for the phone's file system.
 #include "CanaryFolder.h"
 #include "TestMain.h"
+#include "device/PhoneNames.h"
 #include "device/DeviceTestHelpers.h"
 
 #include "device/UsbMSDevice.h"
@@ -49,11 +50,11 @@ void TestPhoneNames::controlCharactersNeverReachThePhone()
     Track track = libraryTrack("Hit\r\n../../etc/passwd", "Al\tbum", "Art\nist", song);
     TrackList tracks;
     phone.PrepareForSync();
-    QCOMPARE(phone.UploadTrack(track), 0);
+    QCOMPARE(phone.UploadTrack(track).code(), 0);
     QCOMPARE(track.deviceId(), QString("\\Music\\Art_ist\\Al_bum\\a_b.mp3"));
     QCOMPARE(readFile(root + "/Music/Art_ist/Al_bum/a_b.mp3"), QByteArray("bytes"));
     const int index = tracks.addTrack(track);
-    QCOMPARE(phone.createPlaylist(entryOf("Mix\n#", {index}), tracks, true), 0);
+    QCOMPARE(phone.createPlaylist(entryOf("Mix\n#", {index}), tracks, true).code(), 0);
     phone.FinalizeSync();
     const QByteArray playlist = readFile(root + "/Playlists_CDZ/Mix_#.m3u");
     // Exactly one entry, for the track, whatever form entries take.
@@ -92,7 +93,7 @@ void TestPhoneNames::longNamesFitInBytes()
     QFETCH(QString, name);
     QFETCH(bool, keepExtension);
     QFETCH(QString, expected);
-    const QString fitted = Device::FitName(name, Device::kMaxNameBytes, keepExtension);
+    const QString fitted = PhoneNames::FitName(name, PhoneNames::kMaxNameBytes, keepExtension);
     QCOMPARE(fitted, expected);
     QVERIFY(fitted.toUtf8().size() <= 255);
     QVERIFY(!fitted.contains(QChar(QChar::ReplacementCharacter)));
@@ -110,7 +111,7 @@ void TestPhoneNames::longTrackNamesArriveWholeExtensionIncluded()
     const QString song = dir.path() + "/lib/" + longName.left(120) + ".m4a";
     writeFile(song, "short");
     Track track = libraryTrack("T", longName, longName, song);
-    QCOMPARE(phone.UploadTrack(track), 0);
+    QCOMPARE(phone.UploadTrack(track).code(), 0);
     const QStringList parts = track.deviceId().split('\\', Qt::SkipEmptyParts);
     QCOMPARE(parts.size(), 4);
     for (const QString& part : parts)
@@ -120,7 +121,7 @@ void TestPhoneNames::longTrackNamesArriveWholeExtensionIncluded()
     // A longer track under the same name replaces it through a hidden name that fits too.
     writeFile(song, "much longer bytes");
     Track again = libraryTrack("T", longName, longName, song);
-    QCOMPARE(phone.UploadTrack(again), 0);
+    QCOMPARE(phone.UploadTrack(again).code(), 0);
     QCOMPARE(readFile(phone.LocalPath(again.deviceId())), QByteArray("much longer bytes"));
 }
 

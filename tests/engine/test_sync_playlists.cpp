@@ -2,6 +2,7 @@
 // (the tree comparison resolves every entry under each version's rules).
 #include "TestMain.h"
 #include "app/AppPaths.h"
+#include "device/PhoneNames.h"
 #include "device/PhoneTree.h"
 #include "device/PlaylistCheck.h"
 #include "device/Device.h"
@@ -166,7 +167,7 @@ private slots:
         fixture.configure(both);
         QCOMPARE(fixture.run().finalState(), 2);
 
-        const QString file = Device::PlaylistFileName(dropped) + QStringLiteral(".m3u");
+        const QString file = PhoneNames::PlaylistFileName(dropped) + QStringLiteral(".m3u");
         QVERIFY(!file.contains(QLatin1Char('/')));
         QVERIFY(file.toUtf8().size() <= 255);
         const QString folder = fixture.phoneRoot() + QStringLiteral("/Playlists_CDZ/");
@@ -183,7 +184,7 @@ private slots:
 
         const PhoneTree after = PhoneTree::capture(fixture.phoneRoot());
         QVERIFY(!after.contains(fixture.phonePath(fixture.track(QStringLiteral("High Wave")))));
-        QCOMPARE(PlaylistCheck::entries(folder + Device::PlaylistFileName(kept) + QStringLiteral(".m3u")).size(), 1);
+        QCOMPARE(PlaylistCheck::entries(folder + PhoneNames::PlaylistFileName(kept) + QStringLiteral(".m3u")).size(), 1);
         if (fixture.phoneKind() == EngineFixture::PhoneKind::Folder) {
             // Emptied, not deleted, and hinted so that the phone's player reads it again.
             QCOMPARE(after.file(QStringLiteral("Playlists_CDZ/") + file), QByteArray("#EXTM3U\r\n"));

@@ -1,7 +1,6 @@
 #include "device/mtp/MtpConnection.h"
 
 #include "app/DebugLog.h"
-#include "device/Device.h"
 #include "device/mtp/MtpStorage.h"
 
 #include <QThread>
@@ -174,8 +173,8 @@ int MtpConnection::SendFileFromFile(const QString& aLocalPath, MtpObject& aFile,
     const int result = mBackend->sendFile(mHandle, aLocalPath, aFile, aProgress);
     if (result != 0) {
         logValue("! Failed to transfer object to device, hr", result);
-        logReturn(Device::kCopyFailed);
-        return Device::kCopyFailed;
+        logReturn(PhoneResult::kCopyFailed);
+        return PhoneResult::kCopyFailed;
     }
     logReturn(0);
     return 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "device/PhoneResult.h"
 #include "device/mtp/MtpBackend.h"
 
 #include <QList>
@@ -19,7 +20,7 @@ class MtpConnection
 {
 public:
     // Codes of this layer.
-    static constexpr int kNoDevice = 11005;
+    static constexpr int kNoDevice = PhoneResult::kNoConnection;
 
     MtpConnection(std::shared_ptr<MtpBackend> aBackend, const MtpRawDevice& aRawDevice);
     ~MtpConnection();
@@ -45,7 +46,7 @@ public:
                            QList<MtpObject>& aFiles);
     // Answers the new folder's id, empty on failure.
     QString CreateFolder(const QString& aFolderId, const QString& aStorageId, const QString& aName);
-    // 0, Device::kCopyFailed, or kNoDevice without an open device. Sets aFile.mId.
+    // 0, PhoneResult::kCopyFailed, or kNoDevice without an open device. Sets aFile.mId.
     int SendFileFromFile(const QString& aLocalPath, MtpObject& aFile,
                          const MtpBackend::Progress& aProgress = {});
     int GetFile(const QString& aObjectId, const QString& aLocalPath);

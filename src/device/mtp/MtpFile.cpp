@@ -2,6 +2,8 @@
 
 #include "app/AppPaths.h"
 #include "app/DebugLog.h"
+#include "device/PhoneNames.h"
+#include "device/PhonePath.h"
 #include "device/mtp/MtpPhone.h"
 #include "device/mtp/MtpCachedConnection.h"
 #include "device/mtp/MtpObject.h"
@@ -47,14 +49,14 @@ bool MtpFile::replace(const QString& aSourcePath, const QString& aTargetPath, in
                       int aType)
 {
     LogScope scope("MtpFile::replace");
-    QStringList parts = mDevice.SplitPath(aTargetPath);
+    QStringList parts = PhonePath::split(aTargetPath);
     if (parts.isEmpty()) {
         logReturn(false);
         return false;
     }
     const QString name = parts.takeLast();
     // The prefix of the mass-storage phones' partial copies, so that leftovers look alike.
-    const QString temporaryName = Device::FitName(QStringLiteral(".pellmar-partial-") + name);
+    const QString temporaryName = PhoneNames::FitName(QStringLiteral(".pellmar-partial-") + name);
     const QString temporary =
         parts.isEmpty() ? temporaryName : parts.join(QLatin1Char('\\')) + QLatin1Char('\\') + temporaryName;
     // copy() first removes what an interrupted earlier attempt left under the temporary name.
@@ -99,7 +101,7 @@ bool MtpFile::copy(const QString& aSourcePath, const QString& aTargetPath, int a
     logMessage("Remove the file if it's already there");
     remove(aTargetPath);
 
-    QStringList parts = mDevice.SplitPath(aTargetPath);
+    QStringList parts = PhonePath::split(aTargetPath);
     if (parts.isEmpty() || !QFileInfo(aSourcePath).isFile()) {
         logReturn(false);
         return false;

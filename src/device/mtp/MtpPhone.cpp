@@ -2,6 +2,9 @@
 
 #include "app/AppPaths.h"
 #include "app/DebugLog.h"
+#include "device/PhoneNames.h"
+#include "device/PhonePath.h"
+#include "device/PlaylistWriter.h"
 #include "device/mtp/MtpPhoneParent.h"
 #include "device/mtp/MtpFile.h"
 #include "device/mtp/MtpCachedConnection.h"
@@ -9,7 +12,6 @@
 #include "device/mtp/MtpStorage.h"
 #include "tracks/PlaylistEntry.h"
 #include "tracks/Track.h"
-#include "tracks/TrackCache.h"
 #include "tracks/TrackList.h"
 
 #include <QDateTime>
@@ -31,6 +33,13 @@ const QString kRoot = QString::fromLatin1(MtpBackend::kRootFolderId);
 QString fileNameOf(const QString& aPath)
 {
     return aPath.mid(std::max(aPath.lastIndexOf(QLatin1Char('/')), aPath.lastIndexOf(QLatin1Char('\\'))) + 1);
+}
+
+// Logs the result's code as the operation's answer.
+PhoneResult returned(const PhoneResult& aResult)
+{
+    logReturn(aResult.code());
+    return aResult;
 }
 
 } // namespace
@@ -220,7 +229,7 @@ int MtpPhone::GetOrCreateFromPath(const QString& aPath, QString& aObjectId, QStr
 int MtpPhone::ResolvePath(const QString& aPath, QString& aObjectId, QString& aParentId,
                               bool aCreate, QString* aPhonePath, bool* aAbsent)
 {
-    const QStringList parts = SplitPath(aPath);
+    const QStringList parts = PhonePath::split(aPath);
     QString current = kRoot;
     aParentId = kRoot;
     if (aPhonePath)
@@ -257,9 +266,9 @@ QString MtpPhone::AlbumFolderPath(const Track& aTrack)
 {
     QString artist;
     QString album;
-    GetArtistAndAlbumFolders(aTrack, artist, album);
-    MakeValidFileName(artist, true);
-    MakeValidFileName(album, true);
+    PhoneNames::GetArtistAndAlbumFolders(aTrack, artist, album);
+    PhoneNames::MakeValidFileName(artist, true);
+    PhoneNames::MakeValidFileName(album, true);
     QString folder = QStringLiteral("\\Music");
     for (const QString* part : {&artist, &album}) {
         if (!part->isEmpty())
@@ -287,14 +296,13 @@ int MtpPhone::GetIdFromTrack(const Track& aTrack, QString& aObjectId)
     return GetOrCreateFromNameAndParent(folderId, TrackFileName(aTrack), aObjectId, false, false);
 }
 
-int MtpPhone::UploadTrack(Track& aTrack)
+PhoneResult MtpPhone::UploadTrack(Track& aTrack)
 {
     LogScope scope("DeviceMtpMac::UploadTrack");
     const QString fileName = TrackFileName(aTrack);
     if (fileName.isEmpty() || fileName == QLatin1String(".") || fileName == QLatin1String("..")) {
         logValue("Track has no usable file name", aTrack.path());
-        logReturn(kSendFailed);
-        return kSendFailed;
+        return returned(PhoneResult::failed(PhoneResult::kSendFailed));
     }
     // The folders as the phone spells them: a folder there under another case is the same
     // folder, and the track's id and playlists name it as the phone does.
@@ -303,8 +311,7 @@ int MtpPhone::UploadTrack(Track& aTrack)
     QString folderPath;
     if (ResolvePath(AlbumFolderPath(aTrack), folderId, folderParent, true, &folderPath, nullptr) != 0) {
         logMessage("*** Could not find or create the album folder");
-        logReturn(kSendFailed);
-        return kSendFailed;
+        return returned(PhoneResult::failed(PhoneResult::kSendFailed));
     }
     const QString remotePath = folderPath % QLatin1Char('\\') % fileName;
     logValue("remotePath", remotePath);
@@ -312,21 +319,19 @@ int MtpPhone::UploadTrack(Track& aTrack)
     MtpFile file(*this);
     if (!file.copy(source, remotePath, 5, MtpObject::kOther)) {
         logMessage("*** Failed to copy track.");
-        logReturn(kSendFailed);
-        return kSendFailed;
+        return returned(PhoneResult::failed(PhoneResult::kSendFailed));
     }
     aTrack.setOnRemoteDevice(true);
     aTrack.setSizeOnDevice(QFileInfo(source).size());
     aTrack.setDeviceId(remotePath);
     mStorage->UseFreeSpace(quint64(aTrack.sizeOnDevice()));
-    logReturn(0);
-    return 0;
+    return returned(PhoneResult::ok());
 }
 
-int MtpPhone::DeleteTrack(TrackCache& aTrackCache, Track& aTrack)
+PhoneResult MtpPhone::DeleteTrack(Track& aTrack)
 {
     LogScope scope("DeviceMtpMac::DeleteTrack");
-    const QString path = GetDeviceRelativePath(aTrack.deviceId());
+    const QString path = PhonePath::fromDeviceId(aTrack.deviceId());
     QString id;
     QString parent;
     bool absent = false;
@@ -337,40 +342,39 @@ int MtpPhone::DeleteTrack(TrackCache& aTrackCache, Track& aTrack)
         CachedDevice()->ForgetAll();
         found = ResolvePath(path, id, parent, false, nullptr, &absent);
     }
-    int result = 0;
+    PhoneResult result;
     if (found != 0) {
         logValue("Error getting ID of track to delete, err", found);
         if (!absent && !aTrack.deviceId().isEmpty()) {
             // Not known to be gone: it stays recorded as on the phone, for the next run.
             logMessage("*** The phone could not say whether the track is still there");
-            result = kDeleteFailed;
+            result = PhoneResult::failed(PhoneResult::kDeleteFailed);
         }
     } else {
         logValue("About to do LIBMTP_Delete_Object", id);
-        result = CachedDevice()->DeleteObject(id, parent, StorageId());
-        if (result != 0)
+        const int deleted = CachedDevice()->DeleteObject(id, parent, StorageId());
+        if (deleted != 0) {
             logValue("*** Error deleteing track: trackId", id);
-        else
+            result = PhoneResult::failed(PhoneResult::kDeleteFailed);
+        } else
             logMessage("Track deleted");
     }
-    if (result == 0) {
+    if (result.isOk()) {
         aTrack.setOnRemoteDevice(false);
-        aTrackCache.removeDeletedTrack(aTrack);
         mStorage->AddFreeSpace(quint64(std::max<qint64>(0, aTrack.sizeOnDevice())));
     }
-    logReturn(result);
-    return result;
+    return returned(result);
 }
 
-int MtpPhone::CopyFile(const QString& aSourceFilePath, const QString& aDestinationPath,
-                           bool aReplace)
+PhoneResult MtpPhone::CopyFile(const QString& aSourceFilePath,
+                               const QString& aDestinationPath, bool aReplace)
 {
     LogScope scope("DeviceMtpMac::CopyFile");
     logValue("aSourceFilePath", aSourceFilePath);
     logValue("aDestinationFilePath", aDestinationPath);
     MtpFile file(*this);
     const bool exists = file.exists(aDestinationPath);
-    int result = 0;
+    PhoneResult result;
     if (!exists || aReplace) {
         if (aReplace)
             logMessage("Replace file if it exists");
@@ -378,11 +382,11 @@ int MtpPhone::CopyFile(const QString& aSourceFilePath, const QString& aDestinati
         const bool sent = aReplace
                               ? file.replace(aSourceFilePath, aDestinationPath, 5, MtpObject::kOther)
                               : file.copy(aSourceFilePath, aDestinationPath, 5, MtpObject::kOther);
-        result = sent ? 0 : kCopyFailed;
+        if (!sent)
+            result = PhoneResult::failed(PhoneResult::kCopyFailed);
     }
-    logMessage(result == 0 ? "Copied okay" : "Copy error");
-    logReturn(result);
-    return result;
+    logMessage(result.isOk() ? "Copied okay" : "Copy error");
+    return returned(result);
 }
 
 void MtpPhone::PrepareForSync()
@@ -413,8 +417,6 @@ bool MtpPhone::StillConnected()
         return true;
     LogScope scope("DeviceMtpMac::StillConnected");
     const bool there = mStorage->Refresh();
-    if (!there)
-        setLastError(ENODEV);
     logReturn(there);
     return there;
 }
@@ -446,7 +448,7 @@ int MtpPhone::GetFreeStorageSpace(quint64& aFreeSpace)
     return 0;
 }
 
-void MtpPhone::SetConfigured()
+PhoneResult MtpPhone::SetConfigured()
 {
     LogScope scope("DeviceMtpMac::SetConfigured");
     if (!CachedDevice()->GetDevice()->IsOpen())
@@ -456,33 +458,35 @@ void MtpPhone::SetConfigured()
     if (file.exists(idPath)) {
         ReadOrGenerateUniqueDeviceId();
         if (mUniqueDeviceId != QLatin1String(kTempDeviceId))
-            return;
+            return PhoneResult::ok();
         logMessage("UID file holds no id - replacing it");
     } else {
         logMessage("UID file doesn't exist - creating one");
     }
-    mUniqueDeviceId = GenerateUniqueDeviceId(QDateTime::currentDateTime());
+    mUniqueDeviceId = PhoneNames::GenerateUniqueDeviceId(QDateTime::currentDateTime());
     logValue("mkpath result", file.mkpath(kCorvo) ? "true" : "false");
-    if (!file.open(QIODevice::WriteOnly) || !file.write(mUniqueDeviceId.toLatin1()) || !file.close())
+    if (!file.open(QIODevice::WriteOnly) || !file.write(mUniqueDeviceId.toLatin1()) || !file.close()) {
         logMessage("Could not write UID file");
+        return PhoneResult::failed(PhoneResult::kSendFailed);
+    }
+    return PhoneResult::ok();
 }
 
-int MtpPhone::createPlaylist(const PlaylistEntry& aPlaylist, const TrackList& aTrackList,
-                                 bool aForce)
+PhoneResult MtpPhone::createPlaylist(const PlaylistEntry& aPlaylist,
+                                     const TrackList& aTrackList, bool aForce)
 {
     LogScope scope("DeviceMtpMac::createPlaylist");
     logValue("playlistName", aPlaylist.mName);
-    const QString baseName = PlaylistFileName(aPlaylist.mName);
+    const QString baseName = PhoneNames::PlaylistFileName(aPlaylist.mName);
     if (baseName.isEmpty()) {
         logValue("Playlist name cannot be a file name", aPlaylist.mName);
-        logReturn(kSendFailed);
-        return kSendFailed;
+        return returned(PhoneResult::failed(PhoneResult::kSendFailed));
     }
     const QString localPath = AppPaths::corvoFolder() + QStringLiteral("/tempplaylist.m3u");
-    if (Device::createPlaylist(aPlaylist, aTrackList, aForce, localPath) != 0) {
+    const PhoneResult written = PlaylistWriter::writeFile(aPlaylist, aTrackList, localPath);
+    if (!written.isOk()) {
         logMessage("Error creating local copy of playlist");
-        logReturn(kSendFailed);
-        return kSendFailed;
+        return returned(PhoneResult::failed(PhoneResult::kSendFailed, written.reason()));
     }
     QString folderId;
     const int folderResult = GetOrCreateFromNameAndParent(kRoot, kPlaylistFolder, folderId, true, true);
@@ -505,14 +509,13 @@ int MtpPhone::createPlaylist(const PlaylistEntry& aPlaylist, const TrackList& aT
             if (fetched != 0)
                 logValue("Error getting existing playlist file from the device", fetched);
             const bool identical =
-                fetched == 0 && identicalPlaylistAlreadyExists(fromDevice, aPlaylist, aTrackList);
+                fetched == 0 && PlaylistWriter::matchesFile(fromDevice, aPlaylist, aTrackList);
             QFile::remove(fromDevice);
             if (identical)
                 logMessage("The playlist on the device is identical");
             if (identical && !aForce) {
                 QFile::remove(localPath);
-                logReturn(0);
-                return 0;
+                return returned(PhoneResult::ok());
             }
         }
     }
@@ -525,11 +528,9 @@ int MtpPhone::createPlaylist(const PlaylistEntry& aPlaylist, const TrackList& aT
     QFile::remove(localPath);
     if (!sent) {
         logMessage("*** Failed to copy track.");
-        logReturn(kSendFailed);
-        return kSendFailed;
+        return returned(PhoneResult::failed(PhoneResult::kSendFailed));
     }
-    logReturn(0);
-    return 0;
+    return returned(PhoneResult::ok());
 }
 
 QStringList MtpPhone::PlaylistFiles()

@@ -23,17 +23,15 @@ class MtpPhone : public Device
 {
 public:
     // Codes of this phone kind.
-    static constexpr int kNotFound = 11003;
-    static constexpr int kSendFailed = 11005;
+    static constexpr int kNotFound = PhoneResult::kNotFound;
+    static constexpr int kSendFailed = PhoneResult::kSendFailed;
 
     // aStorage belongs to the parent's device.
     MtpPhone(MtpPhoneParent* aParent, MtpStorage* aStorage);
     ~MtpPhone() override;
 
-    using Device::createPlaylist;
-
-    int CopyFile(const QString& aSourceFilePath, const QString& aDestinationPath,
-                 bool aReplace) override;
+    PhoneResult CopyFile(const QString& aSourceFilePath, const QString& aDestinationPath,
+                         bool aReplace) override;
     int GetDeviceType() override { return DeviceType::Mtp; }
     void PrepareForSync() override;
     void FinalizeSync() override;
@@ -41,15 +39,15 @@ public:
     // Asks the phone only after a call has failed: a phone pulled out or locked answers no
     // storage.
     bool StillConnected() override;
-    int UploadTrack(Track& aTrack) override;
-    int DeleteTrack(TrackCache& aTrackCache, Track& aTrack) override;
+    PhoneResult UploadTrack(Track& aTrack) override;
+    PhoneResult DeleteTrack(Track& aTrack) override;
     QString UniqueDeviceId() override { return mUniqueDeviceId; }
     QString FriendlyName() override { return mFriendlyName; }
     int GetStorageCapacity(quint64& aCapacity) override;
     int GetFreeStorageSpace(quint64& aFreeSpace) override;
-    void SetConfigured() override;
-    int createPlaylist(const PlaylistEntry& aPlaylist, const TrackList& aTrackList,
-                       bool aForce) override;
+    PhoneResult SetConfigured() override;
+    PhoneResult createPlaylist(const PlaylistEntry& aPlaylist, const TrackList& aTrackList,
+                               bool aForce) override;
     void removeOldPlaylists() override;
     QStringList PlaylistFiles() override;
     void uploadAlbumArt(const Track& aTrack, const QString& aLocalImagePath) override;

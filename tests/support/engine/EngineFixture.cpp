@@ -1,6 +1,7 @@
 #include "EngineFixture.h"
 
 #include "TestPaths.h"
+#include "device/PhoneNames.h"
 #include "device/mtp/MtpPhone.h"
 #include "device/mtp/MtpPhoneParent.h"
 #include "device/mtp/MtpCachedConnection.h"
@@ -54,7 +55,7 @@ EngineFixture::EngineFixture()
 
 int EngineFixture::copyFailedCode() const
 {
-    return mKind == PhoneKind::Mtp ? MtpPhone::kSendFailed : Device::kCopyFailed;
+    return mKind == PhoneKind::Mtp ? PhoneResult::kSendFailed : PhoneResult::kCopyFailed;
 }
 
 std::unique_ptr<MtpPhoneParent> EngineFixture::openMtpPhone() const
@@ -373,7 +374,7 @@ EngineFixture::Result EngineFixture::runOn(Phone& phone, const RunOptions& aOpti
     const PhoneTree playlistsAfter = PhoneTree::capture(playlistFolder);
     for (const auto& [name, forced] : phone.playlistsCreated()) {
         // A playlist found up to date is not written, and not hinted.
-        const QString fileName = Device::PlaylistFileName(name) + QStringLiteral(".m3u");
+        const QString fileName = PhoneNames::PlaylistFileName(name) + QStringLiteral(".m3u");
         if (forced || !playlistsBefore.contains(fileName)
             || playlistsBefore.file(fileName) != playlistsAfter.file(fileName))
             run.mPlaylistsWritten << fileName;

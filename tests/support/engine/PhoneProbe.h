@@ -1,5 +1,6 @@
 #pragma once
 
+#include "device/PhoneResult.h"
 #include "tracks/PlaylistEntry.h"
 #include "tracks/Track.h"
 
@@ -9,7 +10,6 @@
 #include <optional>
 #include <stdexcept>
 
-class TrackCache;
 class TrackList;
 
 // What a whole-sync test must see of a phone of any kind, around the real device: the free
@@ -42,7 +42,7 @@ public:
         }
         return Base::GetFreeStorageSpace(aFreeSpace);
     }
-    int UploadTrack(Track& aTrack) override
+    PhoneResult UploadTrack(Track& aTrack) override
     {
         mUploadRequests << aTrack.trackName();
         if (!mFaultingTrack.isEmpty() && aTrack.trackName() == mFaultingTrack) {
@@ -50,16 +50,16 @@ public:
                 std::raise(SIGSEGV);
             throw std::runtime_error("injected fault in the upload");
         }
-        const int result = Base::UploadTrack(aTrack);
-        if (result == 0 && aTrack.onRemoteDevice())
+        const PhoneResult result = Base::UploadTrack(aTrack);
+        if (result.isOk() && aTrack.onRemoteDevice())
             mUploaded << aTrack.trackName();
         return result;
     }
-    int DeleteTrack(TrackCache& aTrackCache, Track& aTrack) override
+    PhoneResult DeleteTrack(Track& aTrack) override
     {
         if (mFaultingDeletion)
             std::raise(SIGSEGV);
-        return Base::DeleteTrack(aTrackCache, aTrack);
+        return Base::DeleteTrack(aTrack);
     }
     void uploadAlbumArt(const Track& aTrack, const QString& aLocalImagePath) override
     {
@@ -67,12 +67,11 @@ public:
         mAlbumArtTracks << aTrack.trackName();
         Base::uploadAlbumArt(aTrack, aLocalImagePath);
     }
-    using Base::createPlaylist;
-    int createPlaylist(const PlaylistEntry& aPlaylist, const TrackList& aTrackList,
-                       bool aForce) override
+    PhoneResult createPlaylist(const PlaylistEntry& aPlaylist, const TrackList& aTrackList,
+                               bool aForce) override
     {
-        const int result = Base::createPlaylist(aPlaylist, aTrackList, aForce);
-        if (result == 0)
+        const PhoneResult result = Base::createPlaylist(aPlaylist, aTrackList, aForce);
+        if (result.isOk())
             mPlaylistsCreated.append({aPlaylist.mName, aForce});
         return result;
     }
