@@ -94,7 +94,7 @@ std::unique_ptr<MtpPhoneParent> openPhone(const std::shared_ptr<FakeMtpBackend>&
         found.isEmpty() ? nullptr : static_cast<MtpPhoneParent*>(found.first()));
 }
 
-std::shared_ptr<FakeMtpBackend> newMtpPhone(QString& aStorage)
+std::shared_ptr<FakeMtpBackend> newMtpPhone(quint32& aStorage)
 {
     auto backend = std::make_shared<FakeMtpBackend>();
     const int phone = backend->addPhone(QStringLiteral("Google"), QStringLiteral("Pixel 7"),
@@ -146,7 +146,7 @@ int main(int argc, char** argv)
         QDir(root).removeRecursively();
 
         // Counted from the opening of the new phone on: setting it up is part of a first sync.
-        QString storage;
+        quint32 storage = 0;
         const std::shared_ptr<FakeMtpBackend> backend = newMtpPhone(storage);
         std::unique_ptr<MtpPhoneParent> parent = openPhone(backend);
         if (!parent)

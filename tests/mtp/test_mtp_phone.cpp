@@ -21,7 +21,7 @@
 
 namespace {
 
-const QString kRoot = QStringLiteral("4294967295");
+constexpr quint32 kRoot = MtpBackend::kRootFolderId;
 
 QString localFile(const QTemporaryDir& aDir, const QString& aName, const QByteArray& aContent)
 {
@@ -90,8 +90,9 @@ void TestMtpPhone::folderListingsAreCached()
     FakeMtpPhone phone;
     MtpPhone* device = phone.connect();
     QVERIFY(device);
-    QCOMPARE(MtpCachedConnection::MangleFolderId(kRoot, "65537"), QStringLiteral("storage_root_65537"));
-    QCOMPARE(MtpCachedConnection::MangleFolderId("123", "65537"), QStringLiteral("123"));
+    // The roots of two storages are two folders; a folder is its id.
+    QVERIFY(MtpCachedConnection::MangleFolderId(kRoot, 65537) != MtpCachedConnection::MangleFolderId(kRoot, 65538));
+    QCOMPARE(MtpCachedConnection::MangleFolderId(123, 65537), quint64(123));
 
     MtpCachedConnection* cached = device->CachedDevice();
     QList<MtpObject> first;
@@ -109,7 +110,7 @@ void TestMtpPhone::folderListingsAreCached()
     file.mParentId = kRoot;
     file.mStorageId = phone.storageId();
     QCOMPARE(cached->SendFile(localFile(dir, "n", "hello"), file), 0);
-    QVERIFY(!file.mId.isEmpty());
+    QVERIFY(file.mId != 0);
     QList<MtpObject> third;
     cached->GetFilesAndFolders(phone.storageId(), kRoot, third);
     QCOMPARE(third.size(), first.size() + 1);
@@ -117,7 +118,8 @@ void TestMtpPhone::folderListingsAreCached()
     QCOMPARE(phone.backend().calls(FakeMtpBackend::kListFolder), 0);
 
     // A folder just made is known to be empty: looking into it asks nothing.
-    const QString made = cached->CreateFolder(kRoot, phone.storageId(), "New");
+    const quint32 made = cached->CreateFolder(kRoot, phone.storageId(), "New");
+    QVERIFY(made != 0);
     QList<MtpObject> inside;
     QCOMPARE(cached->GetFilesAndFolders(phone.storageId(), made, inside), 0);
     QVERIFY(inside.isEmpty());
@@ -126,8 +128,8 @@ void TestMtpPhone::folderListingsAreCached()
     // A failed listing is not remembered as empty.
     phone.backend().putFile(phone.storageId(), "Other/x.txt", "x");
     phone.backend().failNext(FakeMtpBackend::kListFolder);
-    QString other;
-    QString parent;
+    quint32 other = 0;
+    quint32 parent = 0;
     device->CachedDevice()->ForgetFolder(kRoot, phone.storageId());
     QCOMPARE(device->GetOrCreateFromPath("\\Other\\x.txt", other, parent, false), MtpPhone::kNotFound);
     QCOMPARE(device->GetOrCreateFromPath("\\Other\\x.txt", other, parent, false), 0);
@@ -237,8 +239,8 @@ void TestMtpPhone::uploadAndDeleteTrack()
     QCOMPARE(track.sizeOnDevice(), qint64(10));
     QCOMPARE(phone.backend().fileData(phone.storageId(), "Music/Artist/Album/01 Song.mp3"),
              QByteArray("song bytes"));
-    QString id;
-    QVERIFY(device->GetIdFromTrack(track, id) == 0 && !id.isEmpty());
+    quint32 id = 0;
+    QVERIFY(device->GetIdFromTrack(track, id) == 0 && id != 0);
 
     TrackCache cache;
     QVERIFY(cache.openFile(dir.filePath("mcache0")) >= -5001);
@@ -277,8 +279,8 @@ void TestMtpPhone::deletingAnUnresolvablePathCountsAsDeleted()
     // A path that climbs out of the root names nothing.
     Track climbing = songAt("/music/x.mp3");
     climbing.setDeviceId("\\..\\CORVO\\android.xml");
-    QString id;
-    QString parent;
+    quint32 id = 0;
+    quint32 parent = 0;
     QCOMPARE(device->GetOrCreateFromPath(climbing.deviceId(), id, parent, false), MtpPhone::kNotFound);
 }
 

@@ -188,7 +188,7 @@ void TestMtpRefresher::deviceListTakesOverPhones()
 {
     auto backend = std::make_shared<FakeMtpBackend>();
     const int phone = backend->addPhone("Google", "Pixel", "P", "Pixel");
-    const QString storage = backend->addStorage(phone, "Internal", 10, 10);
+    const quint32 storage = backend->addStorage(phone, "Internal", 10, 10);
     backend->putFile(storage, "CORVO/android.xml", "<android version=\"12\"/>");
     DeviceList list;
     auto refresher = std::make_unique<MtpPhoneRefresher>(backend);

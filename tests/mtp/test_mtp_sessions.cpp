@@ -20,7 +20,7 @@
 
 namespace {
 
-const QString kRoot = QStringLiteral("4294967295");
+constexpr quint32 kRoot = MtpBackend::kRootFolderId;
 
 QString localFile(const QTemporaryDir& aDir, const QString& aName, const QByteArray& aContent)
 {
@@ -69,8 +69,8 @@ void TestMtpSessions::storeNumbersObjectsPerSession()
     QCOMPARE(device.Open(1, 0), MtpBackend::OpenResult::Opened);
     QList<MtpObject> root;
     QCOMPARE(device.GetFilesAndFolders(phone.storageId(), kRoot, root), 0);
-    const QString corvo = root.at(0).mId;
-    const QString music = root.at(1).mId;
+    const quint32 corvo = root.at(0).mId;
+    const quint32 music = root.at(1).mId;
     QList<MtpObject> inMusic;
     QCOMPARE(device.GetFilesAndFolders(phone.storageId(), music, inMusic), 0);
     // A file is no folder to list.
@@ -96,8 +96,8 @@ void TestMtpSessions::reopeningDropsTheCachedIds()
     phone.backend().putFile(phone.storageId(), "Music/Keep/Album/keep.mp3", "keep");
     phone.backend().putFile(phone.storageId(), "Music/Old/Album/old.mp3", "old");
     MtpPhone* device = phone.connect();
-    QString id;
-    QString parent;
+    quint32 id = 0;
+    quint32 parent = 0;
     // The listings of this session are cached, then the run opens the phone anew.
     QCOMPARE(device->GetOrCreateFromPath("\\Music\\Keep\\Album\\keep.mp3", id, parent, false), 0);
     device->PrepareForSync();
@@ -236,7 +236,7 @@ void TestMtpSessions::nothingButTheRunTalksToThePhone()
         MtpObject file;
         file.mName = "raw.bin";
         file.mParentId = kRoot;
-        file.mStorageId = raws.isEmpty() ? QString() : QStringLiteral("65537");
+        file.mStorageId = raws.isEmpty() ? 0 : 65537;
         store.sendFile(handle, localFile(dir, "raw", "r"), file, {});
     });
     QVERIFY(inSend.tryAcquire(1, 5000));

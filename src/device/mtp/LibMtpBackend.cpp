@@ -15,21 +15,6 @@
 
 namespace {
 
-bool parseObjectId(const QString& aText, uint32_t& aId)
-{
-    bool ok = false;
-    const qulonglong value = aText.toULongLong(&ok);
-    if (!ok || value > 0xffffffffULL)
-        return false;
-    aId = uint32_t(value);
-    return true;
-}
-
-QString idText(uint32_t aId)
-{
-    return QString::number(aId);
-}
-
 QString takeLibMtpString(char* aText)
 {
     const QString text = aText ? QString::fromUtf8(aText).trimmed() : QString();
@@ -244,7 +229,7 @@ int LibMtpBackend::listStorages(Handle aDevice, QList<MtpStorageInfo>& aStorages
     }
     for (LIBMTP_devicestorage_t* storage = opened->storage; storage; storage = storage->next) {
         MtpStorageInfo info;
-        info.mId = idText(storage->id);
+        info.mId = storage->id;
         info.mCapacity = storage->MaxCapacity;
         info.mFreeSpace = storage->FreeSpaceInBytes;
         info.mDescription = QString::fromUtf8(storage->StorageDescription ? storage->StorageDescription : "");
@@ -254,15 +239,15 @@ int LibMtpBackend::listStorages(Handle aDevice, QList<MtpStorageInfo>& aStorages
     return 0;
 }
 
-int LibMtpBackend::listFolder(Handle aDevice, const QString& aStorageId, const QString& aFolderId,
+int LibMtpBackend::listFolder(Handle aDevice, quint32 aStorageId, quint32 aFolderId,
                               QList<MtpObject>& aFiles)
 {
     LogScope scope("LibMtpBackend::listFolder");
     aFiles.clear();
     LIBMTP_mtpdevice_t* opened = device(aDevice);
-    uint32_t storage = 0;
-    uint32_t folder = 0;
-    if (!opened || !parseObjectId(aStorageId, storage) || !parseObjectId(aFolderId, folder)) {
+    const uint32_t storage = aStorageId;
+    const uint32_t folder = aFolderId;
+    if (!opened) {
         logReturn(-1);
         return -1;
     }
@@ -286,7 +271,7 @@ int LibMtpBackend::listFolder(Handle aDevice, const QString& aStorageId, const Q
     }
     while (files) {
         MtpObject file;
-        file.mId = idText(files->item_id);
+        file.mId = files->item_id;
         file.mParentId = aFolderId;
         file.mStorageId = aStorageId;
         file.mName = QString::fromUtf8(files->filename ? files->filename : "");
@@ -298,7 +283,7 @@ int LibMtpBackend::listFolder(Handle aDevice, const QString& aStorageId, const Q
             file.mType = MtpObject::kPlaylist;
         else
             file.mType = MtpObject::kOther;
-        logValue("Name + ID: ", file.mName + QStringLiteral(", ") + file.mId);
+        logValue("Name + ID: ", file.mName + QStringLiteral(", ") + QString::number(file.mId));
         aFiles.append(file);
         LIBMTP_file_t* next = files->next;
         LIBMTP_destroy_file_t(files);
@@ -309,27 +294,25 @@ int LibMtpBackend::listFolder(Handle aDevice, const QString& aStorageId, const Q
     return result;
 }
 
-int LibMtpBackend::createFolder(Handle aDevice, const QString& aParentId, const QString& aStorageId,
-                                const QString& aName, QString& aNewId)
+int LibMtpBackend::createFolder(Handle aDevice, quint32 aParentId, quint32 aStorageId,
+                                const QString& aName, quint32& aNewId)
 {
     LogScope scope("LibMtpBackend::createFolder");
-    aNewId.clear();
+    aNewId = 0;
     LIBMTP_mtpdevice_t* opened = device(aDevice);
-    uint32_t parent = 0;
-    uint32_t storage = 0;
-    if (!opened || !parseObjectId(aParentId, parent) || !parseObjectId(aStorageId, storage)) {
+    if (!opened) {
         logReturn(-1);
         return -1;
     }
     LIBMTP_Clear_Errorstack(opened);
     QByteArray name = aName.toUtf8();
-    const uint32_t id = LIBMTP_Create_Folder(opened, name.data(), parent, storage);
+    const uint32_t id = LIBMTP_Create_Folder(opened, name.data(), aParentId, aStorageId);
     drainErrors(opened, "! Failed to set WPD_OBJECT_PARENT_ID, hr");
     if (id == 0) {
         logReturn(-1);
         return -1;
     }
-    aNewId = idText(id);
+    aNewId = id;
     logReturn(0);
     return 0;
 }
@@ -339,10 +322,7 @@ int LibMtpBackend::sendFile(Handle aDevice, const QString& aLocalPath, MtpObject
 {
     LogScope scope("LibMtpBackend::sendFile");
     LIBMTP_mtpdevice_t* opened = device(aDevice);
-    uint32_t parent = 0;
-    uint32_t storage = 0;
-    if (!opened || !parseObjectId(aFile.mParentId, parent)
-        || !parseObjectId(aFile.mStorageId, storage)) {
+    if (!opened) {
         logReturn(-1);
         return -1;
     }
@@ -351,25 +331,25 @@ int LibMtpBackend::sendFile(Handle aDevice, const QString& aLocalPath, MtpObject
     file->filesize = QFileInfo(aLocalPath).size();
     // Everything goes as a plain file; the phone's media scanner types it by its extension.
     file->filetype = LIBMTP_FILETYPE_UNKNOWN;
-    file->parent_id = parent;
-    file->storage_id = storage;
+    file->parent_id = aFile.mParentId;
+    file->storage_id = aFile.mStorageId;
     LIBMTP_Clear_Errorstack(opened);
     const int result = LIBMTP_Send_File_From_File(opened, QFile::encodeName(aLocalPath).constData(),
                                                   file, progressTrampoline, &aProgress);
     drainErrors(opened, "! Failed to transfer object to device, hr");
     if (result == 0)
-        aFile.mId = idText(file->item_id);
+        aFile.mId = file->item_id;
     LIBMTP_destroy_file_t(file);
     logReturn(result == 0 ? 0 : -1);
     return result == 0 ? 0 : -1;
 }
 
-int LibMtpBackend::getFile(Handle aDevice, const QString& aObjectId, const QString& aLocalPath)
+int LibMtpBackend::getFile(Handle aDevice, quint32 aObjectId, const QString& aLocalPath)
 {
     LogScope scope("LibMtpBackend::getFile");
     LIBMTP_mtpdevice_t* opened = device(aDevice);
-    uint32_t id = 0;
-    if (!opened || !parseObjectId(aObjectId, id)) {
+    const uint32_t id = aObjectId;
+    if (!opened) {
         logReturn(-1);
         return -1;
     }
@@ -383,12 +363,12 @@ int LibMtpBackend::getFile(Handle aDevice, const QString& aObjectId, const QStri
     return result == 0 ? 0 : -1;
 }
 
-int LibMtpBackend::renameObject(Handle aDevice, const QString& aObjectId, const QString& aNewName)
+int LibMtpBackend::renameObject(Handle aDevice, quint32 aObjectId, const QString& aNewName)
 {
     LogScope scope("LibMtpBackend::renameObject");
     LIBMTP_mtpdevice_t* opened = device(aDevice);
-    uint32_t id = 0;
-    if (!opened || !parseObjectId(aObjectId, id)) {
+    const uint32_t id = aObjectId;
+    if (!opened) {
         logReturn(-1);
         return -1;
     }
@@ -406,12 +386,12 @@ int LibMtpBackend::renameObject(Handle aDevice, const QString& aObjectId, const 
     return result;
 }
 
-int LibMtpBackend::deleteObject(Handle aDevice, const QString& aObjectId)
+int LibMtpBackend::deleteObject(Handle aDevice, quint32 aObjectId)
 {
     LogScope scope("LibMtpBackend::deleteObject");
     LIBMTP_mtpdevice_t* opened = device(aDevice);
-    uint32_t id = 0;
-    if (!opened || !parseObjectId(aObjectId, id)) {
+    const uint32_t id = aObjectId;
+    if (!opened) {
         logReturn(-1);
         return -1;
     }

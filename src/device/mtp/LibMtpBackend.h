@@ -23,15 +23,15 @@ public:
     QString serialNumber(Handle aDevice) override;
     QString friendlyName(Handle aDevice) override;
     int listStorages(Handle aDevice, QList<MtpStorageInfo>& aStorages) override;
-    int listFolder(Handle aDevice, const QString& aStorageId, const QString& aFolderId,
+    int listFolder(Handle aDevice, quint32 aStorageId, quint32 aFolderId,
                    QList<MtpObject>& aFiles) override;
-    int createFolder(Handle aDevice, const QString& aParentId, const QString& aStorageId,
-                     const QString& aName, QString& aNewId) override;
+    int createFolder(Handle aDevice, quint32 aParentId, quint32 aStorageId,
+                     const QString& aName, quint32& aNewId) override;
     int sendFile(Handle aDevice, const QString& aLocalPath, MtpObject& aFile,
                  const Progress& aProgress) override;
-    int getFile(Handle aDevice, const QString& aObjectId, const QString& aLocalPath) override;
-    int deleteObject(Handle aDevice, const QString& aObjectId) override;
-    int renameObject(Handle aDevice, const QString& aObjectId, const QString& aNewName) override;
+    int getFile(Handle aDevice, quint32 aObjectId, const QString& aLocalPath) override;
+    int deleteObject(Handle aDevice, quint32 aObjectId) override;
+    int renameObject(Handle aDevice, quint32 aObjectId, const QString& aNewName) override;
 
     // Another process has the USB device node of bus aBus, device aDevNum open (a desktop's
     // MTP handling claims a phone when it is plugged in). aProcRoot prefixes /proc.

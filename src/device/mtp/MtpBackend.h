@@ -11,7 +11,7 @@
 // One storage of an opened phone as the phone reports it.
 struct MtpStorageInfo
 {
-    QString mId;
+    quint32 mId = 0;
     quint64 mCapacity = 0;
     quint64 mFreeSpace = 0;
     QString mDescription;
@@ -25,8 +25,9 @@ struct MtpStorageInfo
 class MtpBackend
 {
 public:
-    // The folder id that stands for the root of a storage.
-    static constexpr const char* kRootFolderId = "4294967295";
+    // The folder id that stands for the root of a storage (libmtp's
+    // LIBMTP_FILES_AND_FOLDERS_ROOT). No object has id 0.
+    static constexpr quint32 kRootFolderId = 0xFFFFFFFFu;
 
     enum class OpenResult { Opened, Busy, Failed };
     // An opened device; 0 is none.
@@ -54,16 +55,16 @@ public:
     virtual int listStorages(Handle aDevice, QList<MtpStorageInfo>& aStorages) = 0;
     // The objects directly inside one folder; an empty folder is no failure. Fails for an id
     // that names no folder in this session; kIncompleteListing as above.
-    virtual int listFolder(Handle aDevice, const QString& aStorageId, const QString& aFolderId,
+    virtual int listFolder(Handle aDevice, quint32 aStorageId, quint32 aFolderId,
                            QList<MtpObject>& aFiles) = 0;
-    virtual int createFolder(Handle aDevice, const QString& aParentId, const QString& aStorageId,
-                             const QString& aName, QString& aNewId) = 0;
+    virtual int createFolder(Handle aDevice, quint32 aParentId, quint32 aStorageId,
+                             const QString& aName, quint32& aNewId) = 0;
     // Sends a local file as a new object described by aFile (parent, storage, name, size,
     // type); on success aFile.mId is the new object's id. A phone refuses a name that exists.
     virtual int sendFile(Handle aDevice, const QString& aLocalPath, MtpObject& aFile,
                          const Progress& aProgress) = 0;
-    virtual int getFile(Handle aDevice, const QString& aObjectId, const QString& aLocalPath) = 0;
-    virtual int deleteObject(Handle aDevice, const QString& aObjectId) = 0;
+    virtual int getFile(Handle aDevice, quint32 aObjectId, const QString& aLocalPath) = 0;
+    virtual int deleteObject(Handle aDevice, quint32 aObjectId) = 0;
     // Renames an object within its folder; a phone refuses a name that exists there.
-    virtual int renameObject(Handle aDevice, const QString& aObjectId, const QString& aNewName) = 0;
+    virtual int renameObject(Handle aDevice, quint32 aObjectId, const QString& aNewName) = 0;
 };

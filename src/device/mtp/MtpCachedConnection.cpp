@@ -11,19 +11,21 @@ MtpCachedConnection::~MtpCachedConnection()
         mDevice->Close();
 }
 
-QString MtpCachedConnection::MangleFolderId(const QString& aFolderId, const QString& aStorageId)
+quint64 MtpCachedConnection::MangleFolderId(quint32 aFolderId, quint32 aStorageId)
 {
-    const QString mangled = aFolderId == QLatin1String(MtpBackend::kRootFolderId)
-                                ? QStringLiteral("storage_root_") + aStorageId
-                                : aFolderId;
-    logValue("mangledId", mangled);
-    return mangled;
+    // Every storage has a root of the same id; the roots are told apart by their storage.
+    if (aFolderId == MtpBackend::kRootFolderId) {
+        logValue("mangledId", QStringLiteral("storage_root_") + QString::number(aStorageId));
+        return (quint64(1) << 32) | aStorageId;
+    }
+    logValue("mangledId", qint64(aFolderId));
+    return aFolderId;
 }
 
-int MtpCachedConnection::GetFilesAndFolders(const QString& aStorageId, const QString& aFolderId,
-                                         QList<MtpObject>& aFiles)
+int MtpCachedConnection::GetFilesAndFolders(quint32 aStorageId, quint32 aFolderId,
+                                            QList<MtpObject>& aFiles)
 {
-    const QString key = MangleFolderId(aFolderId, aStorageId);
+    const quint64 key = MangleFolderId(aFolderId, aStorageId);
     const auto cached = mCache.constFind(key);
     if (cached != mCache.cend()) {
         aFiles = cached.value();
@@ -38,11 +40,11 @@ int MtpCachedConnection::GetFilesAndFolders(const QString& aStorageId, const QSt
     return result;
 }
 
-QString MtpCachedConnection::CreateFolder(const QString& aFolderId, const QString& aStorageId,
-                                       const QString& aName)
+quint32 MtpCachedConnection::CreateFolder(quint32 aFolderId, quint32 aStorageId,
+                                          const QString& aName)
 {
-    const QString id = mDevice->CreateFolder(aFolderId, aStorageId, aName);
-    if (id.isEmpty() || id == QLatin1String("0")) {
+    const quint32 id = mDevice->CreateFolder(aFolderId, aStorageId, aName);
+    if (id == 0) {
         checked(-1);
     } else {
         MtpObject folder;
@@ -51,7 +53,7 @@ QString MtpCachedConnection::CreateFolder(const QString& aFolderId, const QStrin
         folder.mStorageId = aStorageId;
         folder.mName = aName;
         folder.mType = MtpObject::kFolder;
-        const QString key = MangleFolderId(aFolderId, aStorageId);
+        const quint64 key = MangleFolderId(aFolderId, aStorageId);
         if (mCache.contains(key))
             mCache[key].append(folder);
         // A folder just made is empty.
@@ -65,7 +67,7 @@ int MtpCachedConnection::SendFile(const QString& aLocalPath, MtpObject& aFile,
 {
     const int result = checked(mDevice->SendFileFromFile(aLocalPath, aFile, aProgress));
     if (result == 0) {
-        const QString key = MangleFolderId(aFile.mParentId, aFile.mStorageId);
+        const quint64 key = MangleFolderId(aFile.mParentId, aFile.mStorageId);
         // Added only to a listing that is known: an unlisted folder is asked in full later.
         if (mCache.contains(key))
             mCache[key].append(aFile);
@@ -73,28 +75,27 @@ int MtpCachedConnection::SendFile(const QString& aLocalPath, MtpObject& aFile,
     return result;
 }
 
-int MtpCachedConnection::GetFile(const QString& aObjectId, const QString& aLocalPath)
+int MtpCachedConnection::GetFile(quint32 aObjectId, const QString& aLocalPath)
 {
     return checked(mDevice->GetFile(aObjectId, aLocalPath));
 }
 
-int MtpCachedConnection::DeleteObject(const QString& aObjectId, const QString& aFolderId,
-                                   const QString& aStorageId)
+int MtpCachedConnection::DeleteObject(quint32 aObjectId, quint32 aFolderId, quint32 aStorageId)
 {
     const int result = checked(mDevice->DeleteObject(aObjectId));
     if (result == 0) {
         const auto entries = mCache.find(MangleFolderId(aFolderId, aStorageId));
         if (entries != mCache.end()) {
             const qsizetype removed = entries->removeIf(
-                [&aObjectId](const MtpObject& aFile) { return aFile.mId == aObjectId; });
+                [aObjectId](const MtpObject& aFile) { return aFile.mId == aObjectId; });
             logValue("Items removed from multihash: ", int(removed));
         }
     }
     return result;
 }
 
-int MtpCachedConnection::RenameObject(const QString& aObjectId, const QString& aNewName,
-                                   const QString& aFolderId, const QString& aStorageId)
+int MtpCachedConnection::RenameObject(quint32 aObjectId, const QString& aNewName,
+                                      quint32 aFolderId, quint32 aStorageId)
 {
     const int result = mDevice->RenameObject(aObjectId, aNewName);
     const auto entries = mCache.find(MangleFolderId(aFolderId, aStorageId));
@@ -108,7 +109,7 @@ int MtpCachedConnection::RenameObject(const QString& aObjectId, const QString& a
     return checked(result);
 }
 
-void MtpCachedConnection::ForgetFolder(const QString& aFolderId, const QString& aStorageId)
+void MtpCachedConnection::ForgetFolder(quint32 aFolderId, quint32 aStorageId)
 {
     mCache.remove(MangleFolderId(aFolderId, aStorageId));
 }

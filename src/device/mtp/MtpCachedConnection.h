@@ -26,23 +26,23 @@ public:
     MtpCachedConnection(const MtpCachedConnection&) = delete;
     MtpCachedConnection& operator=(const MtpCachedConnection&) = delete;
 
-    // The cache key of a folder: its id, or for the root "storage_root_" + the storage id.
-    static QString MangleFolderId(const QString& aFolderId, const QString& aStorageId);
+    // The cache key of a folder: its id, or for the root of a storage one above all ids.
+    static quint64 MangleFolderId(quint32 aFolderId, quint32 aStorageId);
 
     // 0, MtpBackend::kIncompleteListing (aFiles holds what could be read) or a failure.
-    int GetFilesAndFolders(const QString& aStorageId, const QString& aFolderId,
-                           QList<MtpObject>& aFiles);
-    QString CreateFolder(const QString& aFolderId, const QString& aStorageId, const QString& aName);
+    int GetFilesAndFolders(quint32 aStorageId, quint32 aFolderId, QList<MtpObject>& aFiles);
+    // The new folder's id, 0 on failure.
+    quint32 CreateFolder(quint32 aFolderId, quint32 aStorageId, const QString& aName);
     int SendFile(const QString& aLocalPath, MtpObject& aFile,
                  const MtpBackend::Progress& aProgress = {});
-    int GetFile(const QString& aObjectId, const QString& aLocalPath);
+    int GetFile(quint32 aObjectId, const QString& aLocalPath);
     // Deletes an object that lies in aFolderId; answers the phone's result.
-    int DeleteObject(const QString& aObjectId, const QString& aFolderId, const QString& aStorageId);
-    // Drops the cached listing of one folder: the next look-up asks the phone.
+    int DeleteObject(quint32 aObjectId, quint32 aFolderId, quint32 aStorageId);
     // Renames an object of the folder aFolderId, keeping the folder's cached listing true.
-    int RenameObject(const QString& aObjectId, const QString& aNewName, const QString& aFolderId,
-                     const QString& aStorageId);
-    void ForgetFolder(const QString& aFolderId, const QString& aStorageId);
+    int RenameObject(quint32 aObjectId, const QString& aNewName, quint32 aFolderId,
+                     quint32 aStorageId);
+    // Drops the cached listing of one folder: the next look-up asks the phone.
+    void ForgetFolder(quint32 aFolderId, quint32 aStorageId);
     // Drops every cached listing.
     void ForgetAll();
     MtpBackend::OpenResult Reopen(int aAttempts = 3, int aRetryDelayMs = 1000);
@@ -57,6 +57,6 @@ private:
     std::unique_ptr<MtpConnection> mDevice;
     // Folder key to its listing, in the phone's order. A folder listed once is here even when
     // it is empty, so an empty album folder is not asked for again with every track.
-    QHash<QString, QList<MtpObject>> mCache;
+    QHash<quint64, QList<MtpObject>> mCache;
     bool mFailed = false;
 };

@@ -95,7 +95,7 @@ int MtpConnection::GetStorage()
     }
     logMessage("Got content");
     for (const MtpStorageInfo& info : std::as_const(storages)) {
-        logValue("Is storge, ID", info.mId);
+        logValue("Is storge, ID", qint64(info.mId));
         mStorages.append(
             new MtpStorage(this, info.mId, info.mCapacity, info.mFreeSpace, info.mDescription));
     }
@@ -103,7 +103,7 @@ int MtpConnection::GetStorage()
     return 0;
 }
 
-int MtpConnection::ReadStorageInfo(const QString& aStorageId, MtpStorageInfo& aInfo, bool aWait)
+int MtpConnection::ReadStorageInfo(quint32 aStorageId, MtpStorageInfo& aInfo, bool aWait)
 {
     LogScope scope("QMtpReadStorageInfo");
     QList<MtpStorageInfo> storages;
@@ -130,14 +130,14 @@ int MtpConnection::ReadStorageInfo(const QString& aStorageId, MtpStorageInfo& aI
     return -1;
 }
 
-int MtpConnection::GetFilesAndFolders(const QString& aStorageId, const QString& aFolderId,
-                                   QList<MtpObject>& aFiles)
+int MtpConnection::GetFilesAndFolders(quint32 aStorageId, quint32 aFolderId,
+                                      QList<MtpObject>& aFiles)
 {
     LogScope scope("QMtpGetFilesAndFolders");
-    logValue("aStorageId", aStorageId);
-    logValue("aFolderId", aFolderId);
-    logValue("Searching under object id", aFolderId == QLatin1String(MtpBackend::kRootFolderId)
-                                              ? aStorageId : aFolderId);
+    logValue("aStorageId", qint64(aStorageId));
+    logValue("aFolderId", qint64(aFolderId));
+    logValue("Searching under object id",
+             qint64(aFolderId == MtpBackend::kRootFolderId ? aStorageId : aFolderId));
     aFiles.clear();
     QMutexLocker lock(&mCallLock);
     const int result = mHandle ? mBackend->listFolder(mHandle, aStorageId, aFolderId, aFiles)
@@ -146,17 +146,17 @@ int MtpConnection::GetFilesAndFolders(const QString& aStorageId, const QString& 
     return result;
 }
 
-QString MtpConnection::CreateFolder(const QString& aFolderId, const QString& aStorageId,
-                                 const QString& aName)
+quint32 MtpConnection::CreateFolder(quint32 aFolderId, quint32 aStorageId, const QString& aName)
 {
     LogScope scope("QMtpCreateFolder");
-    QString id;
+    quint32 id = 0;
     QMutexLocker lock(&mCallLock);
     if (!mHandle || mBackend->createFolder(mHandle, aFolderId, aStorageId, aName, id) != 0) {
         logValue("! Failed to set WPD_OBJECT_NAME, hr", aName);
-        id.clear();
+        id = 0;
     }
-    logValue("newId", id);
+    // Logged as before: no id is an empty value.
+    logValue("newId", id ? QString::number(id) : QString());
     return id;
 }
 
@@ -180,7 +180,7 @@ int MtpConnection::SendFileFromFile(const QString& aLocalPath, MtpObject& aFile,
     return 0;
 }
 
-int MtpConnection::GetFile(const QString& aObjectId, const QString& aLocalPath)
+int MtpConnection::GetFile(quint32 aObjectId, const QString& aLocalPath)
 {
     LogScope scope("QMtpGetFile");
     QMutexLocker lock(&mCallLock);
@@ -191,7 +191,7 @@ int MtpConnection::GetFile(const QString& aObjectId, const QString& aLocalPath)
     return result;
 }
 
-int MtpConnection::RenameObject(const QString& aObjectId, const QString& aNewName)
+int MtpConnection::RenameObject(quint32 aObjectId, const QString& aNewName)
 {
     LogScope scope("QMtpDevice::RenameObject");
     QMutexLocker lock(&mCallLock);
@@ -200,7 +200,7 @@ int MtpConnection::RenameObject(const QString& aObjectId, const QString& aNewNam
     return result;
 }
 
-int MtpConnection::DeleteObject(const QString& aObjectId)
+int MtpConnection::DeleteObject(quint32 aObjectId)
 {
     LogScope scope("QMtpDeleteObject");
     QMutexLocker lock(&mCallLock);

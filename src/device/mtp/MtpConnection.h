@@ -12,7 +12,7 @@
 class MtpStorage;
 
 // One phone opened through an MtpBackend: its storages and the plain operations on its
-// objects, each logged. Folder id "4294967295" stands for the root of a storage. Every call
+// objects, each logged. Folder id MtpBackend::kRootFolderId stands for the root of a storage. Every call
 // into the backend holds the phone's lock: libmtp keeps one transaction counter and one
 // storage list per device and guards neither, so two threads talking to one phone at once
 // corrupt both.
@@ -39,19 +39,18 @@ public:
     // Fills the storage list; a phone that is locked or set to "charging only" has none.
     int GetStorage();
     // With aWait false, answers kBusy at once when another thread is talking to the phone.
-    int ReadStorageInfo(const QString& aStorageId, MtpStorageInfo& aInfo, bool aWait = true);
+    int ReadStorageInfo(quint32 aStorageId, MtpStorageInfo& aInfo, bool aWait = true);
     static constexpr int kBusy = -3;
 
-    int GetFilesAndFolders(const QString& aStorageId, const QString& aFolderId,
-                           QList<MtpObject>& aFiles);
-    // Answers the new folder's id, empty on failure.
-    QString CreateFolder(const QString& aFolderId, const QString& aStorageId, const QString& aName);
+    int GetFilesAndFolders(quint32 aStorageId, quint32 aFolderId, QList<MtpObject>& aFiles);
+    // Answers the new folder's id, 0 on failure.
+    quint32 CreateFolder(quint32 aFolderId, quint32 aStorageId, const QString& aName);
     // 0, PhoneResult::kCopyFailed, or kNoDevice without an open device. Sets aFile.mId.
     int SendFileFromFile(const QString& aLocalPath, MtpObject& aFile,
                          const MtpBackend::Progress& aProgress = {});
-    int GetFile(const QString& aObjectId, const QString& aLocalPath);
-    int DeleteObject(const QString& aObjectId);
-    int RenameObject(const QString& aObjectId, const QString& aNewName);
+    int GetFile(quint32 aObjectId, const QString& aLocalPath);
+    int DeleteObject(quint32 aObjectId);
+    int RenameObject(quint32 aObjectId, const QString& aNewName);
 
     const QList<MtpStorage*>& Storages() const { return mStorages; }
     const MtpRawDevice& RawDevice() const { return mRawDevice; }

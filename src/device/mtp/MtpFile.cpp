@@ -24,15 +24,15 @@ MtpFile::~MtpFile()
 bool MtpFile::exists(const QString& aPath)
 {
     logValue("aPath", aPath);
-    QString id;
-    QString parent;
+    quint32 id = 0;
+    quint32 parent = 0;
     return mDevice.GetOrCreateFromPath(aPath, id, parent, false) == 0;
 }
 
 bool MtpFile::remove(const QString& aPath)
 {
-    QString id;
-    QString parent;
+    quint32 id = 0;
+    quint32 parent = 0;
     const int found = mDevice.GetOrCreateFromPath(aPath, id, parent, false);
     if (found != 0) {
         logValue("Error getting ID from path: ", found);
@@ -61,8 +61,8 @@ bool MtpFile::replace(const QString& aSourcePath, const QString& aTargetPath, in
         parts.isEmpty() ? temporaryName : parts.join(QLatin1Char('\\')) + QLatin1Char('\\') + temporaryName;
     // copy() first removes what an interrupted earlier attempt left under the temporary name.
     bool done = copy(aSourcePath, temporary, aAttempts, aType);
-    QString id;
-    QString parent;
+    quint32 id = 0;
+    quint32 parent = 0;
     if (done && mDevice.GetOrCreateFromPath(temporary, id, parent, false) != 0)
         done = false;
     if (done) {
@@ -82,13 +82,13 @@ bool MtpFile::replace(const QString& aSourcePath, const QString& aTargetPath, in
 
 bool MtpFile::mkpath(const QString& aPath)
 {
-    QString id;
-    QString parent;
+    quint32 id = 0;
+    quint32 parent = 0;
     if (mDevice.GetOrCreateFromPath(aPath, id, parent, true) != 0) {
         logMessage("Error creating directories");
         return false;
     }
-    logValue("Directory created: id", id);
+    logValue("Directory created: id", qint64(id));
     return true;
 }
 
@@ -108,8 +108,8 @@ bool MtpFile::copy(const QString& aSourcePath, const QString& aTargetPath, int a
     }
     const QString name = parts.takeLast();
     const QString folderPath = QLatin1Char('\\') + parts.join(QLatin1Char('\\'));
-    QString folderId;
-    QString folderParent;
+    quint32 folderId = 0;
+    quint32 folderParent = 0;
     if (mDevice.GetOrCreateFromPath(folderPath, folderId, folderParent, true) != 0) {
         logReturn(false);
         return false;
@@ -126,7 +126,7 @@ bool MtpFile::copy(const QString& aSourcePath, const QString& aTargetPath, int a
         logValue("Track does not exists on device, so sending track, retries", attempt);
         const int result = cached->SendFile(aSourcePath, file, mDevice.TransferProgress(name));
         if (result == 0) {
-            logValue("Sent track, New track ID", file.mId);
+            logValue("Sent track, New track ID", qint64(file.mId));
             sent = true;
             break;
         }
@@ -138,12 +138,12 @@ bool MtpFile::copy(const QString& aSourcePath, const QString& aTargetPath, int a
                    "the track was copied anyway...");
         // The cached listing cannot know: ask the phone again.
         cached->ForgetFolder(folderId, mDevice.StorageId());
-        QString leftId;
-        QString leftParent;
+        quint32 leftId = 0;
+        quint32 leftParent = 0;
         const int tempErr = mDevice.GetOrCreateFromPath(aTargetPath, leftId, leftParent, false);
         logValue("tempErr", tempErr);
         if (tempErr == 0) {
-            logValue("Track was copied even though we got an error: TrackId", leftId);
+            logValue("Track was copied even though we got an error: TrackId", qint64(leftId));
             logMessage("However... there could be problems with it, so delete then retry");
             if (cached->DeleteObject(leftId, leftParent, mDevice.StorageId()) != 0)
                 logMessage("Could not delete track.");
@@ -168,8 +168,8 @@ bool MtpFile::open(QIODevice::OpenMode aMode)
             break;
     }
     if (aMode & (QIODevice::ReadOnly | QIODevice::Append)) {
-        QString id;
-        QString parent;
+        quint32 id = 0;
+        quint32 parent = 0;
         const int found = mDevice.GetOrCreateFromPath(mRemotePath, id, parent, false);
         if (found == 0) {
             logMessage("Reading data into local file");

@@ -3,7 +3,7 @@
 #include <QString>
 
 // One object on the phone as a folder listing describes it, or as a send is asked to create it.
-// Ids are the decimal text of the phone's object ids.
+// Ids are the phone's 32-bit object and storage ids, valid in the session that issued them.
 struct MtpObject
 {
     // Object types.
@@ -12,9 +12,9 @@ struct MtpObject
     static constexpr int kOther = 2;
     static constexpr int kPlaylist = 3;
 
-    QString mId;
-    QString mParentId;
-    QString mStorageId;
+    quint32 mId = 0;
+    quint32 mParentId = 0;
+    quint32 mStorageId = 0;
     QString mName;
     quint64 mSize = 0;
     int mType = kOther;

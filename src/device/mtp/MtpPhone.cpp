@@ -28,7 +28,7 @@ namespace {
 
 const QString kCorvo = QStringLiteral("\\CORVO\\");
 const QString kPlaylistFolder = QStringLiteral("Playlists_CDZ");
-const QString kRoot = QString::fromLatin1(MtpBackend::kRootFolderId);
+constexpr quint32 kRoot = MtpBackend::kRootFolderId;
 
 QString fileNameOf(const QString& aPath)
 {
@@ -71,7 +71,7 @@ MtpCachedConnection* MtpPhone::CachedDevice() const
     return mParent->MtpDevice();
 }
 
-QString MtpPhone::StorageId() const
+quint32 MtpPhone::StorageId() const
 {
     return mStorage->Id();
 }
@@ -152,16 +152,16 @@ void MtpPhone::ReadOrGenerateUniqueDeviceId()
     logValue("Got ID file, mUniqueDeviceId", mUniqueDeviceId);
 }
 
-int MtpPhone::GetOrCreateFromNameAndParent(const QString& aParentId, const QString& aName,
-                                               QString& aObjectId, bool aAnyType, bool aCreate)
+int MtpPhone::GetOrCreateFromNameAndParent(quint32 aParentId, const QString& aName,
+                                           quint32& aObjectId, bool aAnyType, bool aCreate)
 {
     return Lookup(aParentId, aName, aObjectId, aAnyType, aCreate, nullptr, nullptr);
 }
 
-int MtpPhone::Lookup(const QString& aParentId, const QString& aName, QString& aObjectId,
+int MtpPhone::Lookup(quint32 aParentId, const QString& aName, quint32& aObjectId,
                          bool aAnyType, bool aCreate, QString* aPhoneName, bool* aAbsent)
 {
-    logValue("aParentId", aParentId);
+    logValue("aParentId", qint64(aParentId));
     logValue("aName", aName);
     if (aAbsent)
         *aAbsent = false;
@@ -186,7 +186,7 @@ int MtpPhone::Lookup(const QString& aParentId, const QString& aName, QString& aO
         aObjectId = aFile.mId;
         if (aPhoneName)
             *aPhoneName = aFile.mName;
-        logValue("Match found, aFolderId", aObjectId);
+        logValue("Match found, aFolderId", qint64(aObjectId));
         return 0;
     };
     QList<MtpObject> files;
@@ -197,12 +197,12 @@ int MtpPhone::Lookup(const QString& aParentId, const QString& aName, QString& aO
         return found(*file);
     if (aCreate) {
         logMessage("No match found so try to create the folder");
-        const QString id = CachedDevice()->CreateFolder(aParentId, StorageId(), aName);
-        if (!id.isEmpty() && id != QLatin1String("0")) {
+        const quint32 id = CachedDevice()->CreateFolder(aParentId, StorageId(), aName);
+        if (id != 0) {
             aObjectId = id;
             if (aPhoneName)
                 *aPhoneName = aName;
-            logValue("Folder created with id", id);
+            logValue("Folder created with id", qint64(id));
             return 0;
         }
         logMessage("Could not create folder");
@@ -220,17 +220,17 @@ int MtpPhone::Lookup(const QString& aParentId, const QString& aName, QString& aO
     return kNotFound;
 }
 
-int MtpPhone::GetOrCreateFromPath(const QString& aPath, QString& aObjectId, QString& aParentId,
+int MtpPhone::GetOrCreateFromPath(const QString& aPath, quint32& aObjectId, quint32& aParentId,
                                       bool aCreate)
 {
     return ResolvePath(aPath, aObjectId, aParentId, aCreate, nullptr, nullptr);
 }
 
-int MtpPhone::ResolvePath(const QString& aPath, QString& aObjectId, QString& aParentId,
+int MtpPhone::ResolvePath(const QString& aPath, quint32& aObjectId, quint32& aParentId,
                               bool aCreate, QString* aPhonePath, bool* aAbsent)
 {
     const QStringList parts = PhonePath::split(aPath);
-    QString current = kRoot;
+    quint32 current = kRoot;
     aParentId = kRoot;
     if (aPhonePath)
         aPhonePath->clear();
@@ -241,7 +241,7 @@ int MtpPhone::ResolvePath(const QString& aPath, QString& aObjectId, QString& aPa
         if (part == QLatin1String("..") || part == QLatin1String("."))
             return kNotFound;
         aParentId = current;
-        QString next;
+        quint32 next = 0;
         QString phoneName;
         const int result = Lookup(current, part, next, true, aCreate, &phoneName, aAbsent);
         if (result != 0)
@@ -255,9 +255,9 @@ int MtpPhone::ResolvePath(const QString& aPath, QString& aObjectId, QString& aPa
 }
 
 int MtpPhone::FindOrCreateDirectories(const QString& aArtist, const QString& aAlbum,
-                                          QString& aFolderId)
+                                      quint32& aFolderId)
 {
-    QString parent;
+    quint32 parent = 0;
     return GetOrCreateFromPath(QStringLiteral("\\Music\\") % aArtist % QLatin1Char('\\') % aAlbum,
                                aFolderId, parent, true);
 }
@@ -287,10 +287,10 @@ QString MtpPhone::TrackFileName(const Track& aTrack)
     return fileName;
 }
 
-int MtpPhone::GetIdFromTrack(const Track& aTrack, QString& aObjectId)
+int MtpPhone::GetIdFromTrack(const Track& aTrack, quint32& aObjectId)
 {
-    QString folderId;
-    QString parent;
+    quint32 folderId = 0;
+    quint32 parent = 0;
     if (GetOrCreateFromPath(AlbumFolderPath(aTrack), folderId, parent, true) != 0)
         return kNotFound;
     return GetOrCreateFromNameAndParent(folderId, TrackFileName(aTrack), aObjectId, false, false);
@@ -306,8 +306,8 @@ PhoneResult MtpPhone::UploadTrack(Track& aTrack)
     }
     // The folders as the phone spells them: a folder there under another case is the same
     // folder, and the track's id and playlists name it as the phone does.
-    QString folderId;
-    QString folderParent;
+    quint32 folderId = 0;
+    quint32 folderParent = 0;
     QString folderPath;
     if (ResolvePath(AlbumFolderPath(aTrack), folderId, folderParent, true, &folderPath, nullptr) != 0) {
         logMessage("*** Could not find or create the album folder");
@@ -332,8 +332,8 @@ PhoneResult MtpPhone::DeleteTrack(Track& aTrack)
 {
     LogScope scope("DeviceMtpMac::DeleteTrack");
     const QString path = PhonePath::fromDeviceId(aTrack.deviceId());
-    QString id;
-    QString parent;
+    quint32 id = 0;
+    quint32 parent = 0;
     bool absent = false;
     int found = aTrack.deviceId().isEmpty() ? kNotFound : ResolvePath(path, id, parent, false, nullptr, &absent);
     if (found != 0 && !aTrack.deviceId().isEmpty()) {
@@ -351,10 +351,10 @@ PhoneResult MtpPhone::DeleteTrack(Track& aTrack)
             result = PhoneResult::failed(PhoneResult::kDeleteFailed);
         }
     } else {
-        logValue("About to do LIBMTP_Delete_Object", id);
+        logValue("About to do LIBMTP_Delete_Object", qint64(id));
         const int deleted = CachedDevice()->DeleteObject(id, parent, StorageId());
         if (deleted != 0) {
-            logValue("*** Error deleteing track: trackId", id);
+            logValue("*** Error deleteing track: trackId", qint64(id));
             result = PhoneResult::failed(PhoneResult::kDeleteFailed);
         } else
             logMessage("Track deleted");
@@ -488,7 +488,7 @@ PhoneResult MtpPhone::createPlaylist(const PlaylistEntry& aPlaylist,
         logMessage("Error creating local copy of playlist");
         return returned(PhoneResult::failed(PhoneResult::kSendFailed, written.reason()));
     }
-    QString folderId;
+    quint32 folderId = 0;
     const int folderResult = GetOrCreateFromNameAndParent(kRoot, kPlaylistFolder, folderId, true, true);
     if (folderResult != 0) {
         logValue("Error creating", kPlaylistFolder);
@@ -498,8 +498,8 @@ PhoneResult MtpPhone::createPlaylist(const PlaylistEntry& aPlaylist,
     mCreatedPlaylists.insert(fileName);
     if (folderResult == 0) {
         logMessage("Checking whether playlist already exists on device");
-        logValue("playlistFolderId", folderId);
-        QString existingId;
+        logValue("playlistFolderId", qint64(folderId));
+        quint32 existingId = 0;
         const int ret = GetOrCreateFromNameAndParent(folderId, fileName, existingId, false, false);
         logValue("ret", ret);
         if (ret == 0) {
@@ -536,7 +536,7 @@ PhoneResult MtpPhone::createPlaylist(const PlaylistEntry& aPlaylist,
 QStringList MtpPhone::PlaylistFiles()
 {
     QStringList names;
-    QString folderId;
+    quint32 folderId = 0;
     if (GetOrCreateFromNameAndParent(kRoot, kPlaylistFolder, folderId, true, false) != 0)
         return names;
     QList<MtpObject> files;
@@ -551,10 +551,10 @@ QStringList MtpPhone::PlaylistFiles()
 void MtpPhone::removeOldPlaylists()
 {
     LogScope scope("DeviceMtpMac::removeOldPlaylists");
-    QString folderId;
+    quint32 folderId = 0;
     if (GetOrCreateFromNameAndParent(kRoot, kPlaylistFolder, folderId, true, true) != 0)
         return;
-    logValue("Got playlist folder ID", folderId);
+    logValue("Got playlist folder ID", qint64(folderId));
     QList<MtpObject> files;
     CachedDevice()->GetFilesAndFolders(StorageId(), folderId, files);
     for (const MtpObject& file : std::as_const(files)) {
@@ -569,8 +569,8 @@ void MtpPhone::removeOldPlaylists()
 void MtpPhone::uploadAlbumArt(const Track& aTrack, const QString& aLocalImagePath)
 {
     LogScope scope("DeviceMtpMac::uploadAlbumArt");
-    QString folderId;
-    QString parent;
+    quint32 folderId = 0;
+    quint32 parent = 0;
     const QString folder = AlbumFolderPath(aTrack);
     if (GetOrCreateFromPath(folder, folderId, parent, true) != 0) {
         logMessage("Could not find or create the album folder");

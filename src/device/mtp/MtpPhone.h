@@ -56,22 +56,22 @@ public:
 
     // The object named aName directly in folder aParentId (folders skipped unless aAnyType);
     // with aCreate a missing one is made as a folder. 0 or kNotFound.
-    int GetOrCreateFromNameAndParent(const QString& aParentId, const QString& aName,
-                                     QString& aObjectId, bool aAnyType, bool aCreate);
-    // Resolves a "\" separated path from the storage root; aParentId is the folder holding
+    int GetOrCreateFromNameAndParent(quint32 aParentId, const QString& aName, quint32& aObjectId,
+                                     bool aAnyType, bool aCreate);
+    // Resolves a path from the storage root; aParentId is the folder holding
     // the object found. 0 or kNotFound. Names match without case when no name matches exactly.
-    int GetOrCreateFromPath(const QString& aPath, QString& aObjectId, QString& aParentId,
+    int GetOrCreateFromPath(const QString& aPath, quint32& aObjectId, quint32& aParentId,
                             bool aCreate);
     // The same, and the path as the phone spells it; aAbsent tells, when nothing was found,
     // whether a complete listing showed the missing part absent (rather than a listing that
     // failed or may have skipped it).
-    int ResolvePath(const QString& aPath, QString& aObjectId, QString& aParentId, bool aCreate,
+    int ResolvePath(const QString& aPath, quint32& aObjectId, quint32& aParentId, bool aCreate,
                     QString* aPhonePath, bool* aAbsent);
-    int FindOrCreateDirectories(const QString& aArtist, const QString& aAlbum, QString& aFolderId);
-    int GetIdFromTrack(const Track& aTrack, QString& aObjectId);
+    int FindOrCreateDirectories(const QString& aArtist, const QString& aAlbum, quint32& aFolderId);
+    int GetIdFromTrack(const Track& aTrack, quint32& aObjectId);
 
     MtpCachedConnection* CachedDevice() const;
-    QString StorageId() const;
+    quint32 StorageId() const;
     MtpPhoneParent* Parent() const { return mParent; }
     // The progress callback of one transfer: reports to the observer and stops when the run is
     // cancelled.
@@ -84,7 +84,7 @@ public:
     void SetReopenPolicy(int aAttempts, int aDelayMs);
 
 private:
-    int Lookup(const QString& aParentId, const QString& aName, QString& aObjectId, bool aAnyType,
+    int Lookup(quint32 aParentId, const QString& aName, quint32& aObjectId, bool aAnyType,
                bool aCreate, QString* aPhoneName, bool* aAbsent);
     // True while a run other than the calling thread's has the phone.
     bool OwnedByAnotherRun() const;

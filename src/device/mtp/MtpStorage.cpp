@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-MtpStorage::MtpStorage(MtpConnection* aDevice, const QString& aId, quint64 aCapacity,
+MtpStorage::MtpStorage(MtpConnection* aDevice, quint32 aId, quint64 aCapacity,
                                      quint64 aFreeSpace, const QString& aDescription)
     : mCapacity(aCapacity), mFreeSpace(aFreeSpace), mDescription(aDescription), mDevice(aDevice),
       mId(aId)
@@ -19,9 +19,9 @@ MtpStorage::MtpStorage(MtpConnection* aDevice, const QString& aId, quint64 aCapa
     }
 }
 
-QString MtpStorage::Id() const
+quint32 MtpStorage::Id() const
 {
-    logValue("QMtpDeviceStorage::Id", mId);
+    logValue("QMtpDeviceStorage::Id", qint64(mId));
     return mId;
 }
 

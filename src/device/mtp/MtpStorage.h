@@ -10,10 +10,10 @@ class MtpConnection;
 class MtpStorage
 {
 public:
-    MtpStorage(MtpConnection* aDevice, const QString& aId, quint64 aCapacity,
+    MtpStorage(MtpConnection* aDevice, quint32 aId, quint64 aCapacity,
                       quint64 aFreeSpace, const QString& aDescription);
 
-    QString Id() const;
+    quint32 Id() const;
     quint64 Capacity() const { return mCapacity.load(); }
     quint64 FreeSpace() const { return mFreeSpace.load(); }
     // "Storage" when the phone gives none.
@@ -32,5 +32,5 @@ private:
     std::atomic<quint64> mFreeSpace{0};
     QString mDescription;
     MtpConnection* mDevice = nullptr;
-    QString mId;
+    quint32 mId = 0;
 };

@@ -43,7 +43,7 @@ public:
     int copyFailedCode() const;
     // The in-memory phone store (Mtp kind only).
     FakeMtpBackend* mtpBackend() const { return mMtp.get(); }
-    QString mtpStorageId() const { return mMtpStorage; }
+    quint32 mtpStorageId() const { return mMtpStorage; }
 
     struct TrackFile
     {
@@ -184,7 +184,7 @@ private:
     ExpectedPhoneFiles mOwnFiles;
     Configuration mConfiguration;
     std::shared_ptr<FakeMtpBackend> mMtp;
-    QString mMtpStorage;
+    quint32 mMtpStorage = 0;
     QList<TrackFile> mTracks;
     QList<QPair<QString, QStringList>> mPlaylists;
     QString mPhoneId;

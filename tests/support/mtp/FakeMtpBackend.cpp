@@ -7,7 +7,8 @@
 
 namespace {
 
-const QString kRoot = QString::fromLatin1(MtpBackend::kRootFolderId);
+// The root's key among the store's own object ids.
+const QString kRoot = QString::number(MtpBackend::kRootFolderId);
 constexpr qint64 kProgressChunk = 64 * 1024;
 
 } // namespace
@@ -37,13 +38,13 @@ void FakeMtpBackend::addMassStorageDevice(const QString& aVendor, const QString&
     mMassStorage.append(device);
 }
 
-QString FakeMtpBackend::addStorage(int aPhone, const QString& aDescription, quint64 aCapacity,
+quint32 FakeMtpBackend::addStorage(int aPhone, const QString& aDescription, quint64 aCapacity,
                                    quint64 aFreeSpace)
 {
     QMutexLocker locker(&mMutex);
     Storage storage;
     storage.mPhone = aPhone;
-    storage.mId = QString::number(0x10001u + quint32(aPhone) * 0x10000u + quint32(mStorages.size()));
+    storage.mId = 0x10001u + quint32(aPhone) * 0x10000u + quint32(mStorages.size());
     storage.mDescription = aDescription;
     storage.mCapacity = aCapacity;
     storage.mFreeSpace = aFreeSpace;
@@ -69,7 +70,7 @@ void FakeMtpBackend::setLocked(int aPhone, bool aLocked)
     mPhones[aPhone].mLocked = aLocked;
 }
 
-void FakeMtpBackend::setFreeSpace(const QString& aStorageId, quint64 aBytes)
+void FakeMtpBackend::setFreeSpace(quint32 aStorageId, quint64 aBytes)
 {
     QMutexLocker locker(&mMutex);
     for (Storage& storage : mStorages) {
@@ -78,7 +79,7 @@ void FakeMtpBackend::setFreeSpace(const QString& aStorageId, quint64 aBytes)
     }
 }
 
-quint64 FakeMtpBackend::freeSpace(const QString& aStorageId)
+quint64 FakeMtpBackend::freeSpace(quint32 aStorageId)
 {
     QMutexLocker locker(&mMutex);
     for (const Storage& storage : std::as_const(mStorages)) {
@@ -88,7 +89,7 @@ quint64 FakeMtpBackend::freeSpace(const QString& aStorageId)
     return 0;
 }
 
-QString FakeMtpBackend::childId(const QString& aStorageId, const QString& aParentId,
+QString FakeMtpBackend::childId(quint32 aStorageId, const QString& aParentId,
                                 const QString& aName) const
 {
     // The phone's storage compares names without case, as FAT, exFAT and Android's shared
@@ -101,7 +102,7 @@ QString FakeMtpBackend::childId(const QString& aStorageId, const QString& aParen
     return QString();
 }
 
-QString FakeMtpBackend::resolve(const QString& aStorageId, const QString& aPath) const
+QString FakeMtpBackend::resolve(quint32 aStorageId, const QString& aPath) const
 {
     QString current = kRoot;
     for (const QString& part : aPath.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
@@ -124,7 +125,7 @@ QString FakeMtpBackend::pathOf(const Object& aObject) const
     return path;
 }
 
-QString FakeMtpBackend::newObject(const QString& aStorageId, const QString& aParentId,
+QString FakeMtpBackend::newObject(quint32 aStorageId, const QString& aParentId,
                                   const QString& aName, bool aFolder, const QByteArray& aData)
 {
     Object object;
@@ -155,7 +156,7 @@ void FakeMtpBackend::removeObject(const QString& aId)
         removeObject(QString::number(child));
 }
 
-QString FakeMtpBackend::putFile(const QString& aStorageId, const QString& aPath, const QByteArray& aData)
+QString FakeMtpBackend::putFile(quint32 aStorageId, const QString& aPath, const QByteArray& aData)
 {
     QMutexLocker locker(&mMutex);
     QStringList parts = aPath.split(QLatin1Char('/'), Qt::SkipEmptyParts);
@@ -173,7 +174,7 @@ QString FakeMtpBackend::putFile(const QString& aStorageId, const QString& aPath,
     return newObject(aStorageId, parent, name, false, aData);
 }
 
-void FakeMtpBackend::removePath(const QString& aStorageId, const QString& aPath)
+void FakeMtpBackend::removePath(quint32 aStorageId, const QString& aPath)
 {
     QMutexLocker locker(&mMutex);
     const QString id = resolve(aStorageId, aPath);
@@ -181,20 +182,20 @@ void FakeMtpBackend::removePath(const QString& aStorageId, const QString& aPath)
         removeObject(id);
 }
 
-bool FakeMtpBackend::hasPath(const QString& aStorageId, const QString& aPath)
+bool FakeMtpBackend::hasPath(quint32 aStorageId, const QString& aPath)
 {
     QMutexLocker locker(&mMutex);
     return !resolve(aStorageId, aPath).isEmpty();
 }
 
-QByteArray FakeMtpBackend::fileData(const QString& aStorageId, const QString& aPath)
+QByteArray FakeMtpBackend::fileData(quint32 aStorageId, const QString& aPath)
 {
     QMutexLocker locker(&mMutex);
     const QString id = resolve(aStorageId, aPath);
     return id.isEmpty() ? QByteArray() : mObjects.value(id.toUInt()).mData;
 }
 
-QMap<QString, QByteArray> FakeMtpBackend::files(const QString& aStorageId)
+QMap<QString, QByteArray> FakeMtpBackend::files(quint32 aStorageId)
 {
     QMutexLocker locker(&mMutex);
     QMap<QString, QByteArray> result;
@@ -209,7 +210,7 @@ QMap<QString, QByteArray> FakeMtpBackend::files(const QString& aStorageId)
     return result;
 }
 
-QStringList FakeMtpBackend::namesIn(const QString& aStorageId, const QString& aFolderPath)
+QStringList FakeMtpBackend::namesIn(quint32 aStorageId, const QString& aFolderPath)
 {
     QMutexLocker locker(&mMutex);
     const QString folder = resolve(aStorageId, aFolderPath);
@@ -221,7 +222,7 @@ QStringList FakeMtpBackend::namesIn(const QString& aStorageId, const QString& aF
     return names;
 }
 
-void FakeMtpBackend::exportTo(const QString& aStorageId, const QString& aFolder)
+void FakeMtpBackend::exportTo(quint32 aStorageId, const QString& aFolder)
 {
     QMap<QString, const Object*> now;
     QMutexLocker locker(&mMutex);
@@ -332,9 +333,9 @@ bool FakeMtpBackend::handleValid(Handle aDevice) const
            && mPhones.at(open.value()).mOpenHandle == aDevice;
 }
 
-bool FakeMtpBackend::objectOf(int aPhone, const QString& aId, quint32& aObject, bool& aRoot) const
+bool FakeMtpBackend::objectOf(int aPhone, quint32 aId, quint32& aObject, bool& aRoot) const
 {
-    aRoot = aId == kRoot;
+    aRoot = aId == MtpBackend::kRootFolderId;
     if (aRoot)
         return true;
     return mPhones.at(aPhone).mSession.objectOf(aId, aObject) && mObjects.contains(aObject);
@@ -472,7 +473,7 @@ int FakeMtpBackend::listStorages(Handle aDevice, QList<MtpStorageInfo>& aStorage
     return aStorages.isEmpty() ? -1 : 0;
 }
 
-int FakeMtpBackend::listFolder(Handle aDevice, const QString& aStorageId, const QString& aFolderId,
+int FakeMtpBackend::listFolder(Handle aDevice, quint32 aStorageId, quint32 aFolderId,
                                QList<MtpObject>& aFiles)
 {
     const CallScope call(*this, aDevice);
@@ -481,7 +482,7 @@ int FakeMtpBackend::listFolder(Handle aDevice, const QString& aStorageId, const 
     // By session: a handle names one folder only within the session that issued it.
     const int asked = phoneOf(aDevice);
     ++mFolderListings[QString::number(asked >= 0 ? mPhones.at(asked).mSessions : 0) + QLatin1Char(':')
-                      + aStorageId + QLatin1Char('/') + aFolderId];
+                      + QString::number(aStorageId) + QLatin1Char('/') + QString::number(aFolderId)];
     if (countAndFail(kListFolder) || call.overlapped() || !handleValid(aDevice))
         return -1;
     const int phone = mOpen.value(aDevice);
@@ -515,12 +516,12 @@ int FakeMtpBackend::listFolder(Handle aDevice, const QString& aStorageId, const 
     return 0;
 }
 
-int FakeMtpBackend::createFolder(Handle aDevice, const QString& aParentId, const QString& aStorageId,
-                                 const QString& aName, QString& aNewId)
+int FakeMtpBackend::createFolder(Handle aDevice, quint32 aParentId, quint32 aStorageId,
+                                 const QString& aName, quint32& aNewId)
 {
     const CallScope call(*this, aDevice);
     QMutexLocker locker(&mMutex);
-    aNewId.clear();
+    aNewId = 0;
     if (countAndFail(kCreateFolder) || call.overlapped() || !handleValid(aDevice))
         return -1;
     const int phone = mOpen.value(aDevice);
@@ -582,7 +583,7 @@ int FakeMtpBackend::sendFile(Handle aDevice, const QString& aLocalPath, MtpObjec
         return -1;
     mSent += data.size();
     const QString id = newObject(aFile.mStorageId, parentKey, aFile.mName, false, data);
-    const QString handle = handleOf(mOpen.value(aDevice), id.toUInt());
+    const quint32 handle = handleOf(mOpen.value(aDevice), id.toUInt());
     if (mSendsFailingButKept > 0) {
         --mSendsFailingButKept;
         return -1;
@@ -591,7 +592,7 @@ int FakeMtpBackend::sendFile(Handle aDevice, const QString& aLocalPath, MtpObjec
     return 0;
 }
 
-int FakeMtpBackend::getFile(Handle aDevice, const QString& aObjectId, const QString& aLocalPath)
+int FakeMtpBackend::getFile(Handle aDevice, quint32 aObjectId, const QString& aLocalPath)
 {
     const CallScope call(*this, aDevice);
     QByteArray data;
@@ -612,7 +613,7 @@ int FakeMtpBackend::getFile(Handle aDevice, const QString& aObjectId, const QStr
     return 0;
 }
 
-int FakeMtpBackend::renameObject(Handle aDevice, const QString& aObjectId, const QString& aNewName)
+int FakeMtpBackend::renameObject(Handle aDevice, quint32 aObjectId, const QString& aNewName)
 {
     const CallScope call(*this, aDevice);
     QMutexLocker locker(&mMutex);
@@ -631,7 +632,7 @@ int FakeMtpBackend::renameObject(Handle aDevice, const QString& aObjectId, const
     return 0;
 }
 
-int FakeMtpBackend::deleteObject(Handle aDevice, const QString& aObjectId)
+int FakeMtpBackend::deleteObject(Handle aDevice, quint32 aObjectId)
 {
     const CallScope call(*this, aDevice);
     QMutexLocker locker(&mMutex);

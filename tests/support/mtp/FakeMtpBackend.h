@@ -41,27 +41,27 @@ public:
                  const QString& aFriendlyName);
     // A mass-storage device in the listing (which the layer leaves out).
     void addMassStorageDevice(const QString& aVendor, const QString& aProduct);
-    QString addStorage(int aPhone, const QString& aDescription, quint64 aCapacity, quint64 aFreeSpace);
+    quint32 addStorage(int aPhone, const QString& aDescription, quint64 aCapacity, quint64 aFreeSpace);
     void removePhone(int aPhone);
     void setBusy(int aPhone, bool aBusy);
     // A locked phone (or one in "charging only") opens without storages.
     void setLocked(int aPhone, bool aLocked);
-    void setFreeSpace(const QString& aStorageId, quint64 aBytes);
-    quint64 freeSpace(const QString& aStorageId);
+    void setFreeSpace(quint32 aStorageId, quint64 aBytes);
+    quint64 freeSpace(quint32 aStorageId);
 
     // A file by its "/" separated path from the storage root; folders are made on the way.
-    QString putFile(const QString& aStorageId, const QString& aPath, const QByteArray& aData);
-    void removePath(const QString& aStorageId, const QString& aPath);
-    bool hasPath(const QString& aStorageId, const QString& aPath);
-    QByteArray fileData(const QString& aStorageId, const QString& aPath);
+    QString putFile(quint32 aStorageId, const QString& aPath, const QByteArray& aData);
+    void removePath(quint32 aStorageId, const QString& aPath);
+    bool hasPath(quint32 aStorageId, const QString& aPath);
+    QByteArray fileData(quint32 aStorageId, const QString& aPath);
     // Every file of a storage by its path.
-    QMap<QString, QByteArray> files(const QString& aStorageId);
+    QMap<QString, QByteArray> files(quint32 aStorageId);
     // Names in one folder (files and folders), in the phone's order.
-    QStringList namesIn(const QString& aStorageId, const QString& aFolderPath);
+    QStringList namesIn(quint32 aStorageId, const QString& aFolderPath);
     // Mirrors the files of a storage into a real folder: a file is written again only when
     // its object on the phone is new since the last export, so modification times tell
     // which objects a run replaced. Files that left the phone leave the folder.
-    void exportTo(const QString& aStorageId, const QString& aFolder);
+    void exportTo(quint32 aStorageId, const QString& aFolder);
 
     // The next aCount calls of an operation fail (0: none from now).
     void failNext(const QString& aOperation, int aCount = 1);
@@ -97,20 +97,20 @@ public:
     QString serialNumber(Handle aDevice) override;
     QString friendlyName(Handle aDevice) override;
     int listStorages(Handle aDevice, QList<MtpStorageInfo>& aStorages) override;
-    int listFolder(Handle aDevice, const QString& aStorageId, const QString& aFolderId,
+    int listFolder(Handle aDevice, quint32 aStorageId, quint32 aFolderId,
                    QList<MtpObject>& aFiles) override;
-    int createFolder(Handle aDevice, const QString& aParentId, const QString& aStorageId,
-                     const QString& aName, QString& aNewId) override;
+    int createFolder(Handle aDevice, quint32 aParentId, quint32 aStorageId,
+                     const QString& aName, quint32& aNewId) override;
     int sendFile(Handle aDevice, const QString& aLocalPath, MtpObject& aFile,
                  const Progress& aProgress) override;
-    int getFile(Handle aDevice, const QString& aObjectId, const QString& aLocalPath) override;
-    int deleteObject(Handle aDevice, const QString& aObjectId) override;
-    int renameObject(Handle aDevice, const QString& aObjectId, const QString& aNewName) override;
+    int getFile(Handle aDevice, quint32 aObjectId, const QString& aLocalPath) override;
+    int deleteObject(Handle aDevice, quint32 aObjectId) override;
+    int renameObject(Handle aDevice, quint32 aObjectId, const QString& aNewName) override;
 
 private:
     struct Storage
     {
-        QString mId;
+        quint32 mId = 0;
         int mPhone = 0;
         QString mDescription;
         quint64 mCapacity = 0;
@@ -146,7 +146,7 @@ private:
     {
         QString mId;
         QString mParentId;
-        QString mStorageId;
+        quint32 mStorageId = 0;
         QString mName;
         bool mFolder = false;
         QByteArray mData;
@@ -154,21 +154,21 @@ private:
 
     // With mMutex held.
     bool countAndFail(const char* aOperation);
-    static QString folderKey(const QString& aStorageId, const QString& aFolderId)
+    static QString folderKey(quint32 aStorageId, const QString& aFolderId)
     {
-        return aStorageId + QLatin1Char('/') + aFolderId;
+        return QString::number(aStorageId) + QLatin1Char('/') + aFolderId;
     }
-    QString childId(const QString& aStorageId, const QString& aParentId, const QString& aName) const;
-    QString resolve(const QString& aStorageId, const QString& aPath) const;
+    QString childId(quint32 aStorageId, const QString& aParentId, const QString& aName) const;
+    QString resolve(quint32 aStorageId, const QString& aPath) const;
     QString pathOf(const Object& aObject) const;
-    QString newObject(const QString& aStorageId, const QString& aParentId, const QString& aName,
+    QString newObject(quint32 aStorageId, const QString& aParentId, const QString& aName,
                       bool aFolder, const QByteArray& aData);
     void removeObject(const QString& aId);
     bool handleValid(Handle aDevice) const;
-    QString handleOf(int aPhone, quint32 aObject) { return mPhones[aPhone].mSession.handleOf(aObject); }
+    quint32 handleOf(int aPhone, quint32 aObject) { return mPhones[aPhone].mSession.handleOf(aObject); }
     // The object a session's id names: the root, or an object the session has been told of;
     // false when the id names nothing in this session.
-    bool objectOf(int aPhone, const QString& aId, quint32& aObject, bool& aRoot) const;
+    bool objectOf(int aPhone, quint32 aId, quint32& aObject, bool& aRoot) const;
     int phoneOf(Handle aDevice) const { return mOpen.value(aDevice, -1); }
     bool sameName(const QString& aOne, const QString& aOther) const
     {

@@ -21,7 +21,7 @@ public:
 
     FakeMtpBackend& backend() { return *mBackend; }
     std::shared_ptr<FakeMtpBackend> sharedBackend() const { return mBackend; }
-    QString storageId() const { return mStorageId; }
+    quint32 storageId() const { return mStorageId; }
 
     // Opens the phone (again, with a fresh folder cache): the parent and its storage device.
     MtpPhone* connect();
@@ -37,6 +37,6 @@ public:
 
 private:
     std::shared_ptr<FakeMtpBackend> mBackend;
-    QString mStorageId;
+    quint32 mStorageId = 0;
     std::unique_ptr<MtpPhoneParent> mParent;
 };

@@ -7,7 +7,7 @@ void FakeMtpSession::restart()
     mNextHandle = 1;
 }
 
-QString FakeMtpSession::handleOf(quint32 aObject)
+quint32 FakeMtpSession::handleOf(quint32 aObject)
 {
     quint32 handle = mObjectToHandle.value(aObject);
     if (handle == 0) {
@@ -15,14 +15,13 @@ QString FakeMtpSession::handleOf(quint32 aObject)
         mObjectToHandle.insert(aObject, handle);
         mHandleToObject.insert(handle, aObject);
     }
-    return QString::number(handle);
+    return handle;
 }
 
-bool FakeMtpSession::objectOf(const QString& aHandle, quint32& aObject) const
+bool FakeMtpSession::objectOf(quint32 aHandle, quint32& aObject) const
 {
-    bool ok = false;
-    const auto object = mHandleToObject.constFind(aHandle.toUInt(&ok));
-    if (!ok || object == mHandleToObject.cend())
+    const auto object = mHandleToObject.constFind(aHandle);
+    if (object == mHandleToObject.cend())
         return false;
     aObject = object.value();
     return true;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QHash>
-#include <QString>
 
 // The object handles one session of a phone has issued. A phone numbers its objects from 1
 // in the order a session meets them (lists or creates them); a new session starts afresh, so
@@ -12,9 +11,9 @@ public:
     // A new session: no handle issued yet.
     void restart();
     // The handle of an object, issued on first sight.
-    QString handleOf(quint32 aObject);
+    quint32 handleOf(quint32 aObject);
     // The object a handle of this session names; false when it names none.
-    bool objectOf(const QString& aHandle, quint32& aObject) const;
+    bool objectOf(quint32 aHandle, quint32& aObject) const;
 
 private:
     QHash<quint32, quint32> mHandleToObject;
