@@ -10,6 +10,7 @@
 #include "cli/SyncStateText.h"
 #include "device/Device.h"
 #include "device/DeviceType.h"
+#include "device/PhonePath.h"
 #include "device/UsbMSDevice.h"
 #include "library/MusicLibrary.h"
 #include "sync/BackupTransferStage.h"
@@ -204,7 +205,9 @@ int RunCommand::run(const CliOptions& aOptions)
     if (!notDeleted.isEmpty()) {
         out << "Not deleted from the phone: " << notDeleted.size() << "\n";
         for (int i = 0; i < notDeleted.size(); ++i)
-            out << "  " << withReason(notDeleted.at(i).deviceId(), result.mNotDeletedReasons, i)
+            out << "  "
+                << withReason(PhonePath::stored(notDeleted.at(i).deviceId()),
+                              result.mNotDeletedReasons, i)
                 << "\n";
     }
     if (result.mLibraryReadFailed) {

@@ -7,7 +7,7 @@
 
 namespace {
 
-const QString kCorvo = QStringLiteral("\\CORVO\\");
+const QString kCorvo = QStringLiteral("/CORVO/");
 
 } // namespace
 

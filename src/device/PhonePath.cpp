@@ -20,7 +20,13 @@ QString PhonePath::fromDeviceId(const QString& aDeviceId)
         return QString();
     if (aDeviceId.startsWith(u'\\') || aDeviceId.startsWith(u'/') || aDeviceId.startsWith(u'.'))
         return aDeviceId;
-    return QStringLiteral("\\CORVO\\") + aDeviceId;
+    return QStringLiteral("/CORVO/") + aDeviceId;
+}
+
+QString PhonePath::stored(const QString& aPath)
+{
+    QString path = aPath;
+    return path.replace(u'/', u'\\');
 }
 
 QString PhonePath::localPath(QStringView aRoot, const QString& aPhonePath)

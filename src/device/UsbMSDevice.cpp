@@ -29,8 +29,8 @@
 
 namespace {
 
-const QString kCorvo = QStringLiteral("\\CORVO\\");
-const QString kPlaylistFolder = QStringLiteral("\\Playlists_CDZ");
+const QString kCorvo = QStringLiteral("/CORVO/");
+const QString kPlaylistFolder = QStringLiteral("/Playlists_CDZ");
 // The id is a short ASCII string; the rest of a longer file is not read.
 constexpr qint64 kMaxIdFileSize = 256;
 // Only the start of a playlist goes to the log.
@@ -340,10 +340,10 @@ PhoneResult UsbMSDevice::UploadTrack(Track& aTrack)
 
     QString remoteDirectory;
     remoteDirectory.reserve(8 + artist.size() + album.size());
-    remoteDirectory += QLatin1StringView("\\Music");
+    remoteDirectory += QLatin1StringView("/Music");
     for (const QString* part : {&artist, &album}) {
         if (!part->isEmpty()) {
-            remoteDirectory += u'\\';
+            remoteDirectory += u'/';
             remoteDirectory += *part;
         }
     }
@@ -360,7 +360,7 @@ PhoneResult UsbMSDevice::UploadTrack(Track& aTrack)
         logValue("Track has no usable file name", aTrack.path());
         return returned(PhoneResult::failed(PhoneResult::kCopyFailed));
     }
-    const QString deviceId = remoteDirectory % QLatin1Char('\\') % fileName;
+    const QString deviceId = remoteDirectory % QLatin1Char('/') % fileName;
     logValue("persistentId", deviceId);
 
     PhoneResult result;
@@ -434,7 +434,8 @@ PhoneResult UsbMSDevice::DeleteTrack(Track& aTrack)
 {
     LogScope scope("UsbMSDevice::DeleteTrack");
     const QString id = aTrack.deviceId();
-    const QString phonePath = id.startsWith(QLatin1Char('\\')) ? id : kCorvo + id;
+    // An id without a leading separator names a file in "CORVO".
+    const QString phonePath = id.startsWith(u'/') || id.startsWith(u'\\') ? id : kCorvo + id;
     const QString fileToDelete = LocalPath(phonePath);
     logValue("fileToDelete", fileToDelete);
     if (id.isEmpty() || fileToDelete.isEmpty()) {
@@ -538,7 +539,7 @@ PhoneResult UsbMSDevice::createPlaylist(const PlaylistEntry& aPlaylist,
     // Also clears hidden partial playlists that an interrupted run left.
     const QString folder = LocalPath(kPlaylistFolder);
     ensureFolder(folder);
-    const QString phonePath = kPlaylistFolder + QLatin1Char('\\') + fileName;
+    const QString phonePath = kPlaylistFolder + QLatin1Char('/') + fileName;
     const QString path = folder + QLatin1Char('/') + fileName;
 
     // Only a plain file is compared: a link there is never read through.
@@ -570,7 +571,7 @@ QStringList UsbMSDevice::PlaylistFiles()
         // not a playlist.
         if (name.endsWith(QLatin1String(".m3u"), Qt::CaseInsensitive)
             && !name.startsWith(QLatin1String(PhoneFileCopier::kPartialPrefix))
-            && mFiles.isFile(kPlaylistFolder + QLatin1Char('\\') + name))
+            && mFiles.isFile(kPlaylistFolder + QLatin1Char('/') + name))
             playlistFiles.append(name);
     }
     std::sort(playlistFiles.begin(), playlistFiles.end());
@@ -605,21 +606,21 @@ void UsbMSDevice::uploadAlbumArt(const Track& aTrack, const QString& aLocalImage
     QString artist;
     QString album;
     PhoneNames::GetArtistAndAlbumFolders(aTrack, artist, album);
-    QString albumFolder = QStringLiteral("\\Music");
+    QString albumFolder = QStringLiteral("/Music");
     if (!artist.isEmpty())
-        albumFolder += QLatin1Char('\\') + artist;
+        albumFolder += QLatin1Char('/') + artist;
     if (!album.isEmpty())
-        albumFolder += QLatin1Char('\\') + album;
+        albumFolder += QLatin1Char('/') + album;
     const QString localFolder = LocalPath(albumFolder);
     mFiles.makeFolders(albumFolder);
     const QString target = localFolder + QStringLiteral("/AlbumArt.jpg");
     // An existing picture is kept and counts as present.
-    const bool present = mFiles.isFile(albumFolder + QStringLiteral("\\AlbumArt.jpg"))
+    const bool present = mFiles.isFile(albumFolder + QStringLiteral("/AlbumArt.jpg"))
                          || mCopier.copyIntoPlace(aLocalImagePath, target);
     logValue("albumArtPresent", present ? "true" : "false");
     if (present)
         PhoneHintFile(mFiles, QStringLiteral("refreshhint")).append(
-                         PhonePath::fromDeviceId(aTrack.deviceId()).toUtf8() + "\r\n");
+                         PhonePath::stored(PhonePath::fromDeviceId(aTrack.deviceId())).toUtf8() + "\r\n");
 }
 
 void UsbMSDevice::setPcSoftwareVersion(const QString& aVersion)

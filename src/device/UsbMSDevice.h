@@ -13,8 +13,7 @@
 #include <memory>
 
 // A phone that the system mounts as a folder (a USB mass-storage volume, or a folder the user
-// names as a phone). All work is plain file work below mRootPath. Phone paths keep "\" wherever
-// they are stored; "\" becomes "/" only where a path touches the file system.
+// names as a phone). All work is plain file work below mRootPath.
 class UsbMSDevice : public Device
 {
 public:
@@ -60,7 +59,7 @@ public:
 
     // Root folder with a trailing "/".
     QString RootPath() const { return mRootPath; }
-    // Local path of a "\" separated phone path (relative to the root, leading "\" allowed).
+    // Local path of a phone path (relative to the root, a leading separator allowed).
     // Empty when the path would leave the root (a ".." component).
     QString LocalPath(const QString& aPhonePath) const;
 

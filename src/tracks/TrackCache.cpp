@@ -208,6 +208,8 @@ qint32 TrackCache::readTrack(Track& aTrack)
         logValue("length", qint64(record.mDeviceIdLength));
         return finish(idResult);
     }
+    // The file keeps "\" between the parts of a path on the phone; the program uses "/".
+    deviceId.replace(u'\\', u'/');
     // A position that does not fit is left unknown, so that no in-place update can hit the
     // wrong bytes.
     const qint32 flagsPosition = record.mFlagsPosition <= std::numeric_limits<qint32>::max()
@@ -398,7 +400,8 @@ qint32 TrackCache::addTrack(const Track& aTrack)
             return finish(result);
     }
 
-    const QByteArray deviceId = TrackRecordEncoder::utf16(aTrack.deviceId());
+    const QByteArray deviceId =
+        TrackRecordEncoder::utf16(QString(aTrack.deviceId()).replace(u'/', u'\\'));
     qint64 idOffset = 0;
     qint32 result = appendDeviceId(deviceId, idOffset);
     if (result != kSuccess)

@@ -51,7 +51,7 @@ void TestPhoneNames::controlCharactersNeverReachThePhone()
     TrackList tracks;
     phone.PrepareForSync();
     QCOMPARE(phone.UploadTrack(track).code(), 0);
-    QCOMPARE(track.deviceId(), QString("\\Music\\Art_ist\\Al_bum\\a_b.mp3"));
+    QCOMPARE(track.deviceId(), QString("/Music/Art_ist/Al_bum/a_b.mp3"));
     QCOMPARE(readFile(root + "/Music/Art_ist/Al_bum/a_b.mp3"), QByteArray("bytes"));
     const int index = tracks.addTrack(track);
     QCOMPARE(phone.createPlaylist(entryOf("Mix\n#", {index}), tracks, true).code(), 0);
@@ -112,7 +112,7 @@ void TestPhoneNames::longTrackNamesArriveWholeExtensionIncluded()
     writeFile(song, "short");
     Track track = libraryTrack("T", longName, longName, song);
     QCOMPARE(phone.UploadTrack(track).code(), 0);
-    const QStringList parts = track.deviceId().split('\\', Qt::SkipEmptyParts);
+    const QStringList parts = track.deviceId().split('/', Qt::SkipEmptyParts);
     QCOMPARE(parts.size(), 4);
     for (const QString& part : parts)
         QVERIFY2(part.toUtf8().size() <= 255, qPrintable(part));

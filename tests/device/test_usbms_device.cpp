@@ -97,12 +97,12 @@ void TestUsbMSDevice::uploadPlacesTracksAndMetadata()
     phone.FinalizeSync();
     phone.FinalizeSync();  // a second call does nothing
 
-    QCOMPARE(one.deviceId(), QStringLiteral("\\Music\\AC_DC\\Live_ 1999\\a.mp3"));
+    QCOMPARE(one.deviceId(), QStringLiteral("/Music/AC_DC/Live_ 1999/a.mp3"));
     QVERIFY(one.onRemoteDevice());
     QCOMPARE(one.rawSizeOnDevice(), qint64(4));
-    QCOMPARE(two.deviceId(), QStringLiteral("\\Music\\Compilation\\Hits\\b.m4a"));
+    QCOMPARE(two.deviceId(), QStringLiteral("/Music/Compilation/Hits/b.m4a"));
     QCOMPARE(two.rawSizeOnDevice(), qint64(3 * 1024 * 1024 + 17));
-    QCOMPARE(three.deviceId(), QStringLiteral("\\Music\\c.mp3"));
+    QCOMPARE(three.deviceId(), QStringLiteral("/Music/c.mp3"));
 
     expected.setFileFrom("Music/AC_DC/Live_ 1999/a.mp3", a);
     expected.setFileFrom("Music/Compilation/Hits/b.m4a", b);
@@ -137,7 +137,7 @@ void TestUsbMSDevice::uploadWhenDestinationExists()
     QCOMPARE(phone.UploadTrack(track).code(), 0);
     QCOMPARE(phone.UploadTrack(second).code(), 0);
     phone.FinalizeSync();
-    QCOMPARE(track.deviceId(), QStringLiteral("\\Music\\Ar\\Al\\a.mp3"));
+    QCOMPARE(track.deviceId(), QStringLiteral("/Music/Ar/Al/a.mp3"));
     QVERIFY(track.onRemoteDevice());
     QCOMPARE(track.rawSizeOnDevice(), qint64(13));
     QVERIFY(second.onRemoteDevice());
@@ -175,12 +175,12 @@ void TestUsbMSDevice::uploadConvertedTrack()
     Track track = libraryTrack("S", "Al", "Ar", aac);
     track.setConvertToMp3(true);
     QCOMPARE(phone.UploadTrack(track).code(), 0);
-    QCOMPARE(track.deviceId(), QStringLiteral("\\Music\\Ar\\Al\\song.mp3"));
+    QCOMPARE(track.deviceId(), QStringLiteral("/Music/Ar/Al/song.mp3"));
     // A four-letter extension is replaced whole.
     Track aiff = libraryTrack("T", "Al", "Ar", f.song("take.aiff", "aiff data"));
     aiff.setConvertToMp3(true);
     QCOMPARE(phone.UploadTrack(aiff).code(), 0);
-    QCOMPARE(aiff.deviceId(), QStringLiteral("\\Music\\Ar\\Al\\take.mp3"));
+    QCOMPARE(aiff.deviceId(), QStringLiteral("/Music/Ar/Al/take.mp3"));
     PhoneTree expected;
     expected.setFile("Music/Ar/Al/song.mp3", "mp3 data");
     expected.setFile("Music/Ar/Al/take.mp3", "mp3 data");

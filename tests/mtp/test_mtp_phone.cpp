@@ -234,7 +234,7 @@ void TestMtpPhone::uploadAndDeleteTrack()
     QTemporaryDir dir;
     Track track = songAt(localFile(dir, "01 Song.mp3", "song bytes"));
     QCOMPARE(device->UploadTrack(track).code(), 0);
-    QCOMPARE(track.deviceId(), QStringLiteral("\\Music\\Artist\\Album\\01 Song.mp3"));
+    QCOMPARE(track.deviceId(), QStringLiteral("/Music/Artist/Album/01 Song.mp3"));
     QVERIFY(track.onRemoteDevice());
     QCOMPARE(track.sizeOnDevice(), qint64(10));
     QCOMPARE(phone.backend().fileData(phone.storageId(), "Music/Artist/Album/01 Song.mp3"),

@@ -153,7 +153,7 @@ void TestMtpSessions::foldersAreReusedWhateverTheirCase()
     Track track = song(localFile(dir, "01 Song.mp3", "song"), "ABBA");
     QCOMPARE(device->UploadTrack(track).code(), 0);
     // Into the folders that are there, and named as the phone names them.
-    QCOMPARE(track.deviceId(), QStringLiteral("\\music\\Abba\\Album\\01 Song.mp3"));
+    QCOMPARE(track.deviceId(), QStringLiteral("/music/Abba/Album/01 Song.mp3"));
     QCOMPARE(phone.backend().namesIn(phone.storageId(), "music/Abba/Album"),
              (QStringList{"other.mp3", "01 Song.mp3"}));
     QCOMPARE(phone.backend().namesIn(phone.storageId(), ""), (QStringList{"CORVO", "music"}));

@@ -58,7 +58,7 @@ bool MtpFile::replace(const QString& aSourcePath, const QString& aTargetPath, in
     // The prefix of the mass-storage phones' partial copies, so that leftovers look alike.
     const QString temporaryName = PhoneNames::FitName(QStringLiteral(".pellmar-partial-") + name);
     const QString temporary =
-        parts.isEmpty() ? temporaryName : parts.join(QLatin1Char('\\')) + QLatin1Char('\\') + temporaryName;
+        parts.isEmpty() ? temporaryName : parts.join(QLatin1Char('/')) + QLatin1Char('/') + temporaryName;
     // copy() first removes what an interrupted earlier attempt left under the temporary name.
     bool done = copy(aSourcePath, temporary, aAttempts, aType);
     quint32 id = 0;
@@ -107,7 +107,7 @@ bool MtpFile::copy(const QString& aSourcePath, const QString& aTargetPath, int a
         return false;
     }
     const QString name = parts.takeLast();
-    const QString folderPath = QLatin1Char('\\') + parts.join(QLatin1Char('\\'));
+    const QString folderPath = QLatin1Char('/') + parts.join(QLatin1Char('/'));
     quint32 folderId = 0;
     quint32 folderParent = 0;
     if (mDevice.GetOrCreateFromPath(folderPath, folderId, folderParent, true) != 0) {

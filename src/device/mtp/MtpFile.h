@@ -15,7 +15,7 @@ class MtpPhone;
 class MtpFile
 {
 public:
-    // aRemotePath is relative to the storage root, "\" separated.
+    // aRemotePath is relative to the storage root.
     MtpFile(MtpPhone& aDevice, const QString& aRemotePath = QString());
     ~MtpFile();
 

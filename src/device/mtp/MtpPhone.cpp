@@ -26,7 +26,7 @@
 
 namespace {
 
-const QString kCorvo = QStringLiteral("\\CORVO\\");
+const QString kCorvo = QStringLiteral("/CORVO/");
 const QString kPlaylistFolder = QStringLiteral("Playlists_CDZ");
 constexpr quint32 kRoot = MtpBackend::kRootFolderId;
 
@@ -248,7 +248,7 @@ int MtpPhone::ResolvePath(const QString& aPath, quint32& aObjectId, quint32& aPa
             return result;
         current = next;
         if (aPhonePath)
-            *aPhonePath += QLatin1Char('\\') + phoneName;
+            *aPhonePath += QLatin1Char('/') + phoneName;
     }
     aObjectId = current;
     return 0;
@@ -258,7 +258,7 @@ int MtpPhone::FindOrCreateDirectories(const QString& aArtist, const QString& aAl
                                       quint32& aFolderId)
 {
     quint32 parent = 0;
-    return GetOrCreateFromPath(QStringLiteral("\\Music\\") % aArtist % QLatin1Char('\\') % aAlbum,
+    return GetOrCreateFromPath(QStringLiteral("/Music/") % aArtist % QLatin1Char('/') % aAlbum,
                                aFolderId, parent, true);
 }
 
@@ -269,10 +269,10 @@ QString MtpPhone::AlbumFolderPath(const Track& aTrack)
     PhoneNames::GetArtistAndAlbumFolders(aTrack, artist, album);
     PhoneNames::MakeValidFileName(artist, true);
     PhoneNames::MakeValidFileName(album, true);
-    QString folder = QStringLiteral("\\Music");
+    QString folder = QStringLiteral("/Music");
     for (const QString* part : {&artist, &album}) {
         if (!part->isEmpty())
-            folder += QLatin1Char('\\') + *part;
+            folder += QLatin1Char('/') + *part;
     }
     return folder;
 }
@@ -313,7 +313,7 @@ PhoneResult MtpPhone::UploadTrack(Track& aTrack)
         logMessage("*** Could not find or create the album folder");
         return returned(PhoneResult::failed(PhoneResult::kSendFailed));
     }
-    const QString remotePath = folderPath % QLatin1Char('\\') % fileName;
+    const QString remotePath = folderPath % QLatin1Char('/') % fileName;
     logValue("remotePath", remotePath);
     const QString source = aTrack.uploadSourcePath();
     MtpFile file(*this);
@@ -523,7 +523,7 @@ PhoneResult MtpPhone::createPlaylist(const PlaylistEntry& aPlaylist,
     // files; it no longer honours playlist objects with references. A failed send keeps the
     // old playlist.
     MtpFile file(*this);
-    const bool sent = file.replace(localPath, QLatin1Char('\\') + kPlaylistFolder + QLatin1Char('\\') + fileName, 5,
+    const bool sent = file.replace(localPath, QLatin1Char('/') + kPlaylistFolder + QLatin1Char('/') + fileName, 5,
                                 MtpObject::kPlaylist);
     QFile::remove(localPath);
     if (!sent) {
@@ -578,7 +578,7 @@ void MtpPhone::uploadAlbumArt(const Track& aTrack, const QString& aLocalImagePat
     }
     // One picture per album: a picture already there is replaced, not joined by a second.
     MtpFile file(*this);
-    const bool sent = file.copy(aLocalImagePath, folder + QStringLiteral("\\folder.jpg"), 5,
+    const bool sent = file.copy(aLocalImagePath, folder + QStringLiteral("/folder.jpg"), 5,
                                 MtpObject::kDocument);
     logValue("albumArtPresent", sent ? "true" : "false");
 }
