@@ -1,20 +1,8 @@
 #include "device/Device.h"
 
 #include "app/DebugLog.h"
+#include "device/PhoneDescription.h"
 #include "settings/SyncSettings.h"
-
-#include <QDomDocument>
-
-namespace {
-
-int attributeAsInt(const QDomElement& aElement, const QString& aName)
-{
-    bool ok = false;
-    const int value = aElement.attribute(aName).trimmed().toInt(&ok);
-    return ok ? value : -1;
-}
-
-} // namespace
 
 Device::Device() = default;
 
@@ -53,23 +41,7 @@ int Device::configuredOrder()
 void Device::ParseAndroidInfo(const QByteArray& aContent)
 {
     LogScope scope("Device::ParseAndroidInfo");
-    QDomDocument document;
-    if (aContent.size() <= kMaxAndroidInfoSize)
-        document.setContent(aContent);
-    else
-        logValue("Device info too large", aContent.size());
-    const QDomElement root = document.documentElement();
-    if (root.isNull()) {
-        // An empty file is no description at all; unreadable content is a description without
-        // a usable version.
-        mAndroidVersion = aContent.isEmpty() ? -1 : 0;
-    } else {
-        int version = attributeAsInt(root, QStringLiteral("version"));
-        if (version == -1)
-            version = 0;
-        mAndroidVersion = version;
-        mScreenPixels = attributeAsInt(root, QStringLiteral("screen_pixels"));
-    }
+    PhoneDescription::parse(aContent, mAndroidVersion, mScreenPixels);
     logValue("mAndroidVersion", mAndroidVersion);
     logValue("mScreenPixels", mScreenPixels);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/DeviceType.h"
+#include "device/PhoneDescription.h"
 #include "device/PhoneResult.h"
 
 #include <QByteArray>
@@ -78,10 +79,10 @@ public:
 
     // Line number of the phone's entry in the settings file, -1 when it has none.
     int configuredOrder();
-    // Reads "version" and "screen_pixels" of the phone description ("android.xml"). Content
-    // above kMaxAndroidInfoSize is not parsed: a description without a usable version.
+    // Takes the version and screen size of the phone description ("android.xml"); see
+    // PhoneDescription.
     void ParseAndroidInfo(const QByteArray& aContent);
-    static constexpr qint64 kMaxAndroidInfoSize = 1 << 20;
+    static constexpr qint64 kMaxAndroidInfoSize = PhoneDescription::kMaxSize;
     // Told how far a file being sent has got (name, bytes sent, bytes in all), from the
     // sending thread; phones that cannot tell never call it.
     using TransferObserver = std::function<void(const QString& aName, quint64 aSent, quint64 aTotal)>;
