@@ -505,9 +505,11 @@ PhoneResult UsbMSDevice::SetConfigured()
     const QByteArray id = mUniqueDeviceId.toLatin1();
     if (!mFiles.openFile(file, idPath, QIODevice::WriteOnly | QIODevice::Truncate)
         || file.write(id) != id.size() || !file.flush()) {
+        const int error = folderError ? folderError : (errno ? errno : EIO);
         logMessage("Could not write UID file");
-        return PhoneResult::failed(PhoneResult::kCopyFailed,
-                                   folderError ? folderError : (errno ? errno : EIO));
+        // An id that is not on the phone names nothing: the phone is not set up.
+        mUniqueDeviceId = QString::fromLatin1(kTempDeviceId);
+        return PhoneResult::failed(PhoneResult::kCopyFailed, error);
     }
     return PhoneResult::ok();
 }

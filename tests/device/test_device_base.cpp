@@ -122,13 +122,17 @@ void TestDeviceBase::devicePaths()
     QTemporaryDir dir;
     UsbMSDevice phone(dir.path(), QStringLiteral("Phone"), false);
     QCOMPARE(PhonePath::fromDeviceId(QString()), QString());
-    QCOMPARE(PhonePath::fromDeviceId(QStringLiteral("\\Music\\A\\B\\t.mp3")),
-             QStringLiteral("\\Music\\A\\B\\t.mp3"));
+    QCOMPARE(PhonePath::fromDeviceId(QStringLiteral("/Music/A/B/t.mp3")),
+             QStringLiteral("/Music/A/B/t.mp3"));
+    // An id with the other separator is taken as it is.
+    QCOMPARE(PhonePath::fromDeviceId(QStringLiteral("\\Music\\t.mp3")),
+             QStringLiteral("\\Music\\t.mp3"));
     QCOMPARE(PhonePath::fromDeviceId(QStringLiteral(".\\x")), QStringLiteral(".\\x"));
     QCOMPARE(PhonePath::fromDeviceId(QStringLiteral("messages.xml")),
-             QStringLiteral("\\CORVO\\messages.xml"));
-    QCOMPARE(PhonePath::split(QStringLiteral("\\Music\\\\A\\t.mp3\\")),
+             QStringLiteral("/CORVO/messages.xml"));
+    QCOMPARE(PhonePath::split(QStringLiteral("\\Music\\\\A/t.mp3\\")),
              QStringList({"Music", "A", "t.mp3"}));
+    QCOMPARE(PhonePath::stored(QStringLiteral("/Music/A/t.mp3")), QStringLiteral("\\Music\\A\\t.mp3"));
 
     // Stored paths never reach outside the root.
     QCOMPARE(phone.LocalPath(QStringLiteral("\\Music\\..\\..\\etc\\passwd")), QString());

@@ -362,7 +362,13 @@ void TestMtpPhone::identityAndDescription()
     QCOMPARE(device->FriendlyName(), QStringLiteral("Pixel Internal storage"));
     QCOMPARE(device->AndroidVersion(), 13);
     QCOMPARE(device->UniqueDeviceId(), QStringLiteral("TEMP-DEVICE-ID"));
-    device->SetConfigured();
+    // A phone that does not take the id file is not set up, and says so.
+    phone.backend().failSendsOf("uniqueid");
+    QCOMPARE(device->SetConfigured().code(), PhoneResult::kSendFailed);
+    QVERIFY(!phone.backend().hasPath(phone.storageId(), "CORVO/uniqueid"));
+    QCOMPARE(device->UniqueDeviceId(), QStringLiteral("TEMP-DEVICE-ID"));
+    phone.backend().failSendsOf("uniqueid", false);
+    QVERIFY(device->SetConfigured().isOk());
     const QString id = device->UniqueDeviceId();
     QVERIFY(id.endsWith(QLatin1Char('Y')));
     QCOMPARE(phone.backend().fileData(phone.storageId(), "CORVO/uniqueid"), id.toLatin1());

@@ -467,6 +467,8 @@ PhoneResult MtpPhone::SetConfigured()
     logValue("mkpath result", file.mkpath(kCorvo) ? "true" : "false");
     if (!file.open(QIODevice::WriteOnly) || !file.write(mUniqueDeviceId.toLatin1()) || !file.close()) {
         logMessage("Could not write UID file");
+        // An id that is not on the phone names nothing: the phone is not set up.
+        mUniqueDeviceId = QString::fromLatin1(kTempDeviceId);
         return PhoneResult::failed(PhoneResult::kSendFailed);
     }
     return PhoneResult::ok();
