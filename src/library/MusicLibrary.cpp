@@ -118,6 +118,9 @@ std::shared_ptr<const LibraryContent> MusicLibrary::readContent()
         mLastError = LibraryReadError();
     }
     mHasBeenRead = true;
+    mLastReadIncomplete = read.mIncomplete;
+    if (read.mIncomplete)
+        logMessage("The library was read with errors");
     emit readSucceeded();
     return read.mContent;
 }

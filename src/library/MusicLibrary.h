@@ -50,6 +50,9 @@ public:
     void readInBackground();
     // Whether any read of this object has succeeded.
     bool hasBeenRead() const { return mHasBeenRead.load(); }
+    // Whether the last read that succeeded left parts of the library unread (a file cut short,
+    // an unreadable track): tracks missing from it may still be in the library.
+    bool lastReadIncomplete() const { return mLastReadIncomplete.load(); }
     LibraryReadError lastError() const;
     // The file or folder read last; empty when no library was found.
     QString location() const;
@@ -101,6 +104,7 @@ private:
     std::shared_ptr<LibrarySource> mSource;
     LibraryReadError mLastError;
     std::atomic<bool> mHasBeenRead{false};
+    std::atomic<bool> mLastReadIncomplete{false};
     std::atomic<bool> mStopping{false};
     // Tracks by persistent id, for the content they were made from.
     std::shared_ptr<const LibraryContent> mIndexedContent;

@@ -21,6 +21,9 @@ struct SyncPlan
     bool mCacheUnusable = false;
     // The library could not be read: the run changes nothing on the phone.
     bool mLibraryReadFailed = false;
+    // Parts of the library could not be read: a track missing from it may only be unread, so
+    // nothing is deleted from the phone this time.
+    bool mLibraryIncomplete = false;
     // In the order the run copies and deletes them.
     QList<Track> mToCopy;
     QList<Track> mToDelete;

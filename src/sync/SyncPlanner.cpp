@@ -69,6 +69,7 @@ SyncPlan SyncPlanner::plan(const SyncSettings* aSettings, bool aForceFull)
         return std::move(mPlan);
     }
     gatherPodcasts(*aSettings);
+    mPlan.mLibraryIncomplete = mLibrary->lastReadIncomplete();
     planTracks();
     bool onPhone = false;
     for (qint32 i = 0; i < mPlan.mTracks.count() && !onPhone; ++i)
@@ -227,10 +228,12 @@ void SyncPlanner::planTracks()
     mPlan.mSpaceNeeded = tracks.totalLocalSize() - tracks.totalSizeOnDevice();
     mPlan.mSpaceShort = mPlan.mSpaceNeeded > mPlan.mFreeSpace && !mPlan.mForceFull;
     logValue("spaceNeeded", mPlan.mSpaceNeeded);
-    for (qint32 i = 0; i < tracks.count(); ++i) {
+    for (qint32 i = 0; i < tracks.count() && !mPlan.mLibraryIncomplete; ++i) {
         if (SyncPlan::wouldDelete(tracks.at(i)))
             mPlan.mToDelete.append(tracks.at(i));
     }
+    if (mPlan.mLibraryIncomplete)
+        logMessage("Library read with errors: no track is deleted from the phone");
     logValue("tracksToDelete", qint64(mPlan.mToDelete.size()));
     // The run copies from the last track to the first.
     for (qint32 i = tracks.count() - 1; i >= 0; --i) {

@@ -155,6 +155,34 @@ private slots:
                   Playlists{{QStringLiteral("Mix"), kMix}, {QStringLiteral("Daily"), kNewest}});
     }
 
+    // A rhythmdb.xml cut short loses the entries after the cut: their tracks are unread, not
+    // removed, so the run deletes nothing and asks nothing.
+    void rhythmboxCutShortDeletesNothing()
+    {
+        EngineFixture fixture;
+        addMusic(fixture);
+        const QString database = writeRhythmbox(fixture);
+        LibraryFactory::setChosenPath(database);
+        configure(fixture, false);
+        QCOMPARE(fixture.run().mCopied, kMix.size());
+
+        QFile file(database);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray whole = file.readAll();
+        file.close();
+        const qsizetype delta = whole.lastIndexOf("<entry", whole.indexOf("<title>Delta</title>"));
+        QVERIFY(delta > 0);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(whole.left(delta + 20));
+        file.close();
+
+        const EngineFixture::Result cut = fixture.run();
+        QCOMPARE(cut.mDeleted, 0);
+        QCOMPARE(cut.mConfirmAsked, 0);
+        QVERIFY(QFileInfo::exists(fixture.phoneRoot() + QLatin1Char('/')
+                                   + fixture.phonePath(fixture.track(QStringLiteral("Delta")))));
+    }
+
     void strawberryPlaylist()
     {
         EngineFixture fixture;
