@@ -4,7 +4,8 @@ QCommandLineOption CliOptions::libraryOption()
 {
     return QCommandLineOption(
         QStringLiteral("library"),
-        QStringLiteral("the iTunes library file (default: the one set up, or the usual one)"),
+        QStringLiteral("the library: a music folder, or the library file of iTunes, Rhythmbox,\n"
+                       "Strawberry or Clementine (default: the one set up, or the one found)"),
         QStringLiteral("PATH"));
 }
 

@@ -1,6 +1,7 @@
 #include "app/DebugLog.h"
 #include "cli/DevicesCommand.h"
 
+#include "cli/CliLibrary.h"
 #include "cli/CliOptions.h"
 #include "cli/CliPhones.h"
 #include "device/Device.h"
@@ -35,7 +36,8 @@ QString DevicesCommand::description() const
                           "marked '*' is the one 'run' uses by default; --phone picks another by id\n"
                           "or name. An MTP phone that cannot be opened is named with the fix.\n"
                           "Folders of phones set up with --phone-folder are looked at too; one\n"
-                          "that is gone is listed as not mounted.");
+                          "that is gone is listed as not mounted. The first line names the library\n"
+                          "in use.");
 }
 
 QList<QCommandLineOption> DevicesCommand::options() const
@@ -54,6 +56,11 @@ int DevicesCommand::run(const CliOptions& aOptions)
         err << "pellmar-sync devices: " << error << "\n";
         return CliExit::kError;
     }
+    if (!aOptions.library().isEmpty() && !CliLibrary::locate(aOptions, error)) {
+        err << "pellmar-sync devices: " << error << "\n";
+        return CliExit::kError;
+    }
+    out << CliLibrary::inUseText(aOptions);
     const QList<Device*>& devices = phones.list().GetDevices();
     if (const QString damaged = phones.damagedSettingsText(); !damaged.isEmpty())
         out << damaged << "\n";

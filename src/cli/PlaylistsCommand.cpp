@@ -16,8 +16,10 @@ QString PlaylistsCommand::summary() const
 
 QString PlaylistsCommand::description() const
 {
-    return QStringLiteral("Lists the playlists and the podcasts of the iTunes library, the names\n"
-                          "that 'setup --playlist' and 'setup --podcast' take.");
+    return QStringLiteral("Lists the playlists and the podcasts of the library, the names that\n"
+                          "'setup --playlist' and 'setup --podcast' take. --library names the\n"
+                          "library: a music folder, an iTunes library file, Rhythmbox's\n"
+                          "rhythmdb.xml, or Strawberry's or Clementine's database.");
 }
 
 QList<QCommandLineOption> PlaylistsCommand::options() const
@@ -42,6 +44,7 @@ int PlaylistsCommand::run(const CliOptions& aOptions)
     }
     const QStringList playlists = library.playlistNames();
     const QStringList podcasts = library.podcastNames();
+    out << CliLibrary::inUseText(aOptions);
     out << "Playlists:\n";
     for (const QString& name : playlists)
         out << "  " << name << "\n";

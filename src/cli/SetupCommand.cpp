@@ -7,6 +7,8 @@
 #include "cli/CliOptions.h"
 #include "cli/CliPhones.h"
 #include "device/Device.h"
+#include "library/LibraryFactory.h"
+#include "library/LibrarySetting.h"
 #include "library/MusicLibrary.h"
 #include "settings/SyncSettings.h"
 #include "sync/RunLock.h"
@@ -279,7 +281,7 @@ int SetupCommand::run(const CliOptions& aOptions)
     }
     settings.setCopyPhotos(id, backup.mCopy.contains(QStringLiteral("photos")));
     if (!namedLibrary.isEmpty())
-        settings.setITunesLibraryPath(namedLibrary);
+        LibrarySetting::apply(settings, LibrarySetting::kindOf(namedLibrary), namedLibrary);
     // Later commands find a folder phone without --phone-folder.
     const QString folder = phones.namedFolder(aOptions, phone);
     if (!folder.isEmpty())
@@ -292,6 +294,12 @@ int SetupCommand::run(const CliOptions& aOptions)
 
     if (!settings.damagedCopyPath().isEmpty())
         out << "The damaged settings file was kept as " << settings.damagedCopyPath() << ".\n";
+
+    // A library found by itself is kept from now on, as the window keeps it.
+    QString inUse;
+    if (namedLibrary.isEmpty() && LibraryFactory::locate(&inUse))
+        LibrarySetting::keepFirstPick(inUse);
+
     out << "Phone '" << phone->FriendlyName() << "' (id " << id << ") is set up.\n";
     if (wholeLibrary)
         out << "  Music: the whole library\n";

@@ -1,11 +1,13 @@
 #include "library/LibraryFactory.h"
 
 #include "app/DebugLog.h"
+#include "library/LibraryFinder.h"
+#include "library/LibrarySetting.h"
+#include "library/folder/MusicFolderSource.h"
 #include "library/itunes/ITunesXmlLibrary.h"
 #include "library/itunes/LibraryLocator.h"
 #include "library/rhythmbox/RhythmboxSource.h"
 #include "library/strawberry/StrawberrySource.h"
-#include "settings/SyncSettings.h"
 
 #include <QFileInfo>
 #include <QMutex>
@@ -19,6 +21,8 @@ std::shared_ptr<LibrarySource> LibraryFactory::open(const QString& aPath)
 {
     if (aPath.isEmpty())
         return nullptr;
+    if (QFileInfo(aPath).isDir())
+        return std::make_shared<MusicFolderSource>(aPath);
     if (RhythmboxSource::recognises(aPath))
         return std::make_shared<RhythmboxSource>(aPath);
     StrawberrySource::Player player = StrawberrySource::Player::Strawberry;
@@ -43,6 +47,16 @@ bool LibraryFactory::locate(QString* aPath, QStringList* aTried)
         }
     }
     logValue("Library not found; paths tried", candidates.join(QStringLiteral("; ")));
+    // With no library chosen and none of iTunes's, the only library on this computer is the one
+    // meant; among several the user has to choose.
+    if (chosen.isEmpty()) {
+        const QList<FoundLibrary> found = LibraryFinder::find();
+        if (found.size() == 1) {
+            *aPath = found.constFirst().mPath;
+            logValue("The only library found", *aPath);
+            return true;
+        }
+    }
     return false;
 }
 
@@ -61,8 +75,5 @@ QString LibraryFactory::chosenPath()
 void LibraryFactory::storeChosenPath(const QString& aPath)
 {
     LogScope scope("LibraryFactory::storeChosenPath");
-    SyncSettings settings;
-    settings.load();
-    settings.setITunesLibraryPath(aPath);
-    settings.save();
+    LibrarySetting::store(LibrarySetting::kindOf(aPath), aPath);
 }

@@ -16,13 +16,13 @@ public:
     static std::shared_ptr<LibrarySource> open(const QString& aPath);
 
     // The library this process uses: the path set with setChosenPath(), else the first of
-    // LibraryLocator's candidates that exists. False when none does; aTried gets every
-    // candidate.
+    // LibraryLocator's candidates that exists, else the only library LibraryFinder finds.
+    // False when none does; aTried gets every candidate.
     static bool locate(QString* aPath, QStringList* aTried = nullptr);
     // Use this library instead of searching (the command line's --library); empty to search
     // again. Process-wide, so that every reader uses the same library.
     static void setChosenPath(const QString& aPath);
     static QString chosenPath();
-    // Stores the user's choice in the settings, for the next start.
+    // Stores the user's choice in the settings, with its kind, for the next start.
     static void storeChosenPath(const QString& aPath);
 };

@@ -1,6 +1,7 @@
 #include "library/LibraryFinder.h"
 
 #include "app/DebugLog.h"
+#include "library/LibraryFactory.h"
 #include "library/folder/AudioTagReader.h"
 #include "library/folder/MusicFolderSource.h"
 #include "library/itunes/TrackLocationResolver.h"
@@ -89,4 +90,18 @@ QList<FoundLibrary> LibraryFinder::find()
     add(LibraryKind::Clementine, QDir::homePath() + QStringLiteral("/.config/Clementine/clementine.db"),
         false);
     return found;
+}
+
+qint64 LibraryFinder::trackCount(const QString& aPath)
+{
+    LogScope scope("LibraryFinder::trackCount");
+    const std::shared_ptr<LibrarySource> source = LibraryFactory::open(aPath);
+    if (!source)
+        return -1;
+    const LibraryRead read = source->read();
+    if (!read.mContent) {
+        logValue("Unreadable library", aPath + QStringLiteral(": ") + read.mError.mReason);
+        return -1;
+    }
+    return qint64(read.mContent->tracks().size());
 }

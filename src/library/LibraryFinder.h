@@ -23,6 +23,10 @@ public:
     // exists; each path once.
     static QList<FoundLibrary> find();
 
+    // The number of tracks of the library at aPath; -1 when it cannot be read. Reads the whole
+    // library: call it from a worker thread.
+    static qint64 trackCount(const QString& aPath);
+
     // The iTunes library files looked for, in order, whether they exist or not.
     static QStringList iTunesPaths();
     // The music folder when it holds at least one audio file (looked for below it, without

@@ -1,6 +1,8 @@
 #include "library/LibrarySetting.h"
 
 #include "app/DebugLog.h"
+#include "library/LibraryFactory.h"
+#include "library/itunes/LibraryLocator.h"
 #include "settings/SettingsSnapshot.h"
 #include "settings/SyncSettings.h"
 
@@ -27,8 +29,32 @@ void LibrarySetting::store(LibraryKind::Kind aKind, const QString& aPath)
     logValue("path", aPath);
     SyncSettings settings;
     settings.load();
-    settings.setGlobalStringValue(QLatin1String(SettingKeys::kITunesLibrary.name), aPath);
-    settings.setGlobalStringValue(QLatin1String(SettingKeys::kLibraryKind.name),
-                                  aPath.isEmpty() ? QString() : LibraryKind::id(aKind));
+    apply(settings, aKind, aPath);
     settings.save();
+}
+
+void LibrarySetting::apply(SyncSettings& aSettings, LibraryKind::Kind aKind, const QString& aPath)
+{
+    aSettings.setGlobalStringValue(QLatin1String(SettingKeys::kITunesLibrary.name), aPath);
+    aSettings.setGlobalStringValue(QLatin1String(SettingKeys::kLibraryKind.name),
+                                   aPath.isEmpty() ? QString() : LibraryKind::id(aKind));
+}
+
+void LibrarySetting::keepFirstPick(const QString& aPathInUse)
+{
+    // Without a settings file this is the first run, which the setup wizard handles: a file
+    // made here would skip it.
+    const SettingsSnapshot settings = SettingsSnapshot::read();
+    if (aPathInUse.isEmpty() || settings.state() != SettingsSnapshot::State::Read
+        || !read(settings).isEmpty() || !LibraryFactory::chosenPath().isEmpty()
+        || LibraryLocator::candidatePaths().contains(aPathInUse))
+        return;
+    logValue("Keeping the library found", aPathInUse);
+    store(kindOf(aPathInUse), aPathInUse);
+}
+
+LibraryKind::Kind LibrarySetting::kindOf(const QString& aPath)
+{
+    const std::shared_ptr<LibrarySource> source = LibraryFactory::open(aPath);
+    return source ? LibraryKind::fromName(source->kindName()) : LibraryKind::Unknown;
 }

@@ -144,9 +144,8 @@ void MessageCatalogue::build()
                   "href=\"http://www.[APP_DOMAIN]/blog/files/usbeject.htm\">here</a> for more "
                   "details.</p>"));
     c.libraryNotFound = text(QT_TRANSLATE_NOOP(
-        "SyncUi", "The iTunes library could not be found or read."));
-    c.chooseLibrary = text(QT_TRANSLATE_NOOP("SyncUi", "Choose iTunes library\u2026"));
-    c.chooseLibraryTitle = text(QT_TRANSLATE_NOOP("SyncUi", "Choose iTunes library"));
+        "SyncUi", "The music library could not be found or read."));
+    c.chooseLibrary = text(QT_TRANSLATE_NOOP("SyncUi", "Choose music library\u2026"));
     c.connectPageHint = text(QT_TRANSLATE_NOOP(
         "SyncUi", "<p>Click <a "
                   "href=\"http://www.[APP_DOMAIN]/blog/files/phone_not_detected.html\">here</a> "

@@ -60,7 +60,6 @@ struct MessageCatalogue
     QString usbEject;
     QString libraryNotFound;
     QString chooseLibrary;
-    QString chooseLibraryTitle;
     QString connectPageHint;
     QString createBackup;
     QString blackberryPhotos;

@@ -2,15 +2,14 @@
 
 #include "app/DebugLog.h"
 #include "library/LibraryFactory.h"
+#include "library/LibrarySetting.h"
 #include "settings/SyncSettings.h"
 #include "sync/SyncPlan.h"
 #include "ui/DeleteTracksConfirm.h"
+#include "ui/LibraryChooser.h"
 #include "ui/MessageCatalogue.h"
 #include "ui/ModalAnswerer.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -70,15 +69,11 @@ void RunQuestions::tellAboutITunes(QWidget* aParent)
 
 QString RunQuestions::chooseLibrary(QWidget* aParent)
 {
-    QFileDialog dialog(aParent, MessageCatalogue::get().chooseLibraryTitle, QDir::homePath(),
-                       QCoreApplication::translate("SyncUi", "iTunes library (*.xml);;All files (*)"));
-    dialog.setObjectName(QStringLiteral("chooseLibraryDialog"));
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    if (ModalAnswerer::exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    LibraryChooser dialog(aParent, LibrarySetting::read().mPath);
+    if (ModalAnswerer::exec(dialog) != QDialog::Accepted || dialog.chosenPath().isEmpty())
         return QString();
-    const QString path = dialog.selectedFiles().constFirst();
-    logValue("itunes-library", path);
+    const QString path = dialog.chosenPath();
+    logValue("Library chosen", path);
     LibraryFactory::storeChosenPath(path);
     return path;
 }

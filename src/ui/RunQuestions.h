@@ -23,7 +23,7 @@ public:
     static void tellPhoneInUse(QWidget* aParent, const QString& aName, const QString& aHolder);
     // Why iTunes must keep running.
     static void tellAboutITunes(QWidget* aParent);
-    // The iTunes library file the user points at, stored for later starts; empty when the
-    // user cancelled.
+    // The library the user chooses (one found on this computer, or a file or folder picked by
+    // hand), stored for later starts; empty when the user cancelled.
     static QString chooseLibrary(QWidget* aParent);
 };

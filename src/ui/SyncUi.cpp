@@ -5,6 +5,7 @@
 #include "device/DeviceType.h"
 #include "device/mtp/LibMtpBackend.h"
 #include "device/mtp/MtpPhoneRefresher.h"
+#include "library/LibrarySetting.h"
 #include "library/PodcastRamCache.h"
 #include "settings/SyncSettings.h"
 #include "sync/SyncSession.h"
@@ -152,6 +153,7 @@ void SyncUi::libraryInitialiseFinished(bool aReadable)
 {
     LogScope scope("SyncUi::libraryInitialiseFinished");
     if (aReadable) {
+        LibrarySetting::keepFirstPick(mLibrary.location());
         iTunesStarted();
         return;
     }

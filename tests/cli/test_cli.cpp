@@ -5,6 +5,7 @@
 #include "backup/IpdBuilder.h"
 #include "device/PhoneTree.h"
 #include "engine/EngineFixture.h"
+#include "library/MusicFolderBuilder.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -44,6 +45,9 @@ private:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("HOME"), mHome->path());
         env.remove(QStringLiteral("PELLMAR_PHONE_FOLDERS"));
+        // Libraries are looked for in this home only.
+        for (const char* name : {"PELLMAR_ITUNES_LIBRARY", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "WINEPREFIX"})
+            env.remove(QLatin1String(name));
         env.insert(QStringLiteral("PELLMAR_EXTRACT_SETTLE_MS"), QStringLiteral("0"));
         return env;
     }
@@ -257,6 +261,63 @@ private slots:
         const Outcome second = cli(QStringList{QStringLiteral("run")} + phoneArgs(fixture));
         QCOMPARE(second.mExitCode, 0);
         QVERIFY2(second.mOut.contains(QStringLiteral("Tracks copied: 0, deleted: 0")), qPrintable(second.mOut));
+    }
+
+    void theLibraryInUseIsNamedWithItsKind()
+    {
+        EngineFixture fixture;
+        makeLibrary(fixture);
+        const Outcome named = cli({QStringLiteral("playlists"), QStringLiteral("--library"),
+                                   fixture.libraryPath()});
+        QCOMPARE(named.mExitCode, 0);
+        QVERIFY2(named.mOut.startsWith(QStringLiteral("Library: iTunes (%1)\nPlaylists:\n  Mix\n")
+                                           .arg(fixture.libraryPath())),
+                 qPrintable(named.mOut));
+
+        // A folder is a music folder; with it and Rhythmbox's database in the home and none
+        // chosen, the user is told both and asked to name one.
+        const QString home = mHome->path();
+        MusicFolderBuilder music(home + QStringLiteral("/Music"));
+        MusicFolderBuilder::Tags tags;
+        tags.mTitle = QStringLiteral("Delta");
+        QVERIFY2(!music.addTrack(QStringLiteral("Dan/Fourth/01 Delta.mp3"), tags).isEmpty(),
+                 qPrintable(music.error()));
+        const QString rhythmdb = home + QStringLiteral("/.local/share/rhythmbox/rhythmdb.xml");
+        QDir().mkpath(QFileInfo(rhythmdb).absolutePath());
+        QFile db(rhythmdb);
+        QVERIFY(db.open(QIODevice::WriteOnly));
+        db.write("<?xml version=\"1.0\" standalone=\"yes\"?>\n<rhythmdb version=\"2.0\">\n</rhythmdb>\n");
+        db.close();
+        const Outcome folder = cli({QStringLiteral("playlists"), QStringLiteral("--library"), music.root()});
+        QCOMPARE(folder.mExitCode, 0);
+        QVERIFY2(folder.mOut.startsWith(QStringLiteral("Library: Music folder (%1)\nPlaylists:\n").arg(music.root())),
+                 qPrintable(folder.mOut));
+        const Outcome several = cli({QStringLiteral("playlists")});
+        QCOMPARE(several.mExitCode, 1);
+        QVERIFY2(several.mErr.contains(QStringLiteral("These libraries were found:\n  Music folder (%1)\n"
+                                                      "  Rhythmbox (%2)\nName one with --library PATH.")
+                                           .arg(music.root(), rhythmdb)),
+                 qPrintable(several.mErr));
+
+        // The only library found is the one used.
+        QVERIFY(QFile::remove(rhythmdb));
+        const Outcome only = cli({QStringLiteral("devices")});
+        QCOMPARE(only.mExitCode, 0);
+        QVERIFY2(only.mOut.startsWith(QStringLiteral("Library: Music folder (%1)\nNo phone found.\n")
+                                          .arg(music.root())),
+                 qPrintable(only.mOut));
+
+        // An old settings file names an iTunes library; the music folder is also there.
+        QDir().mkpath(home + QStringLiteral("/CORVO"));
+        QFile settings(home + QStringLiteral("/CORVO/corvo.xml"));
+        QVERIFY(settings.open(QIODevice::WriteOnly));
+        settings.write("<settings>\n<itunes-library>" + fixture.libraryPath().toUtf8()
+                       + "</itunes-library>\n</settings>\n");
+        settings.close();
+        const Outcome old = cli({QStringLiteral("devices")});
+        QVERIFY2(old.mOut.startsWith(QStringLiteral("Library: iTunes (%1)\nNo phone found.\n")
+                                         .arg(fixture.libraryPath())),
+                 qPrintable(old.mOut));
     }
 
     void setupRemembersTheLibrary()

@@ -141,6 +141,33 @@ private slots:
         QVERIFY(LibrarySetting::read().isEmpty());
         QVERIFY(SettingsSnapshot::read().text(SettingKeys::kLibraryKind).isEmpty());
     }
+
+    void theFirstRunKeepsTheLibraryItFoundByItself()
+    {
+        const QString home = mHome->path();
+        const QString music = home + QStringLiteral("/Music");
+        QDir().mkpath(music);
+        QFile::remove(SettingsSnapshot::filePath());
+        // No settings file yet: the setup wizard's first run must still come.
+        LibrarySetting::keepFirstPick(music);
+        QVERIFY(!QFile::exists(SettingsSnapshot::filePath()));
+
+        SyncSettings settings;
+        settings.load();
+        settings.save();
+        // iTunes's usual places are found again on every start; they are not kept.
+        const QString itunes = home + QStringLiteral("/Music/iTunes/iTunes Library.xml");
+        LibrarySetting::keepFirstPick(itunes);
+        QVERIFY(LibrarySetting::read().isEmpty());
+        LibrarySetting::keepFirstPick(music);
+        LibrarySetting stored = LibrarySetting::read();
+        QCOMPARE(stored.mKind, LibraryKind::Folder);
+        QCOMPARE(stored.mPath, music);
+        // A choice once made stays.
+        LibrarySetting::keepFirstPick(home + QStringLiteral("/Other"));
+        QCOMPARE(LibrarySetting::read().mPath, music);
+        QFile::remove(SettingsSnapshot::filePath());
+    }
 };
 
 PELLMAR_TEST_MAIN(TestLibraryChoice)

@@ -1,12 +1,17 @@
 // The dialogs, the space gauge and the update check.
 #include "TestMain.h"
 
+#include "library/LibrarySetting.h"
+#include "library/LibraryXmlBuilder.h"
+#include "library/MusicFolderBuilder.h"
 #include "settings/SyncSettings.h"
 #include "tracks/Track.h"
 #include "tracks/TrackList.h"
 #include "ui/DeleteTracksConfirm.h"
+#include "ui/LibraryChooser.h"
 #include "ui/MessageCatalogue.h"
 #include "ui/ModalAnswerer.h"
+#include "ui/RunQuestions.h"
 #include "ui/SoftwareUpdateWatcher.h"
 #include "ui/SpaceGauge.h"
 #include "ui/SyncUi.h"
@@ -23,6 +28,8 @@
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTreeWidget>
 
 namespace {
 
@@ -261,6 +268,55 @@ private slots:
         QCOMPARE(shown, 1);
         answer("Newer\nv3\nPellmar 3 is out");
         QCOMPARE(shown, 2);
+    }
+
+    void libraryChooserListsWhatItFindsAndKeepsThePick()
+    {
+        // An iTunes library of three tracks, and a music folder of two in the home folder.
+        QTemporaryDir dir;
+        LibraryXmlBuilder builder;
+        for (const char* name : {"One", "Two", "Three"}) {
+            LibraryXmlBuilder::TrackSpec track;
+            track.mName = QLatin1String(name);
+            track.mLocation = LibraryXmlBuilder::macUrl(dir.path() + "/" + name + ".mp3");
+            builder.addTrack(track);
+        }
+        builder.addMasterPlaylist();
+        const QString xml = dir.path() + QStringLiteral("/iTunes Library.xml");
+        QVERIFY(builder.write(xml));
+        qputenv("PELLMAR_ITUNES_LIBRARY", xml.toUtf8());
+        const QString music = QDir::homePath() + QStringLiteral("/Music");
+        MusicFolderBuilder folder(music);
+        MusicFolderBuilder::Tags tags;
+        tags.mTitle = QStringLiteral("First");
+        QVERIFY2(!folder.addTrack(QStringLiteral("A/1 First.mp3"), tags).isEmpty(),
+                 qPrintable(folder.error()));
+        tags.mTitle = QStringLiteral("Second");
+        QVERIFY(!folder.addTrack(QStringLiteral("A/2 Second.flac"), tags).isEmpty());
+
+        QStringList rows;
+        ModalAnswerer::setAnswerer([&](QDialog& aDialog) {
+            auto* chooser = qobject_cast<LibraryChooser*>(&aDialog);
+            QVERIFY(chooser);
+            QTRY_VERIFY_WITH_TIMEOUT(chooser->isSettled(), 20000);
+            auto* list = chooser->findChild<QTreeWidget*>(QStringLiteral("foundLibraries"));
+            for (int row = 0; row < list->topLevelItemCount(); ++row) {
+                const QTreeWidgetItem* item = list->topLevelItem(row);
+                rows << item->text(0) + "|" + item->text(1) + "|" + item->text(2);
+            }
+            list->setCurrentItem(list->topLevelItem(1));
+            chooser->findChild<QPushButton*>(QStringLiteral("useLibrary"))->click();
+        });
+        const QString chosen = RunQuestions::chooseLibrary(nullptr);
+        ModalAnswerer::setAnswerer({});
+        qunsetenv("PELLMAR_ITUNES_LIBRARY");
+
+        QCOMPARE(rows, QStringList({"iTunes|3 tracks|" + xml, "Music folder|2 tracks|" + music}));
+        QCOMPARE(chosen, music);
+        const LibrarySetting stored = LibrarySetting::read();
+        QCOMPARE(stored.mKind, LibraryKind::Folder);
+        QCOMPARE(stored.mPath, music);
+        QDir(music).removeRecursively();
     }
 };
 

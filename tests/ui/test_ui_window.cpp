@@ -401,7 +401,11 @@ private slots:
         settings.save();
         qputenv("PELLMAR_ITUNES_LIBRARY", QByteArray(dir.path().toUtf8() + "/missing.xml"));
         DialogRecorder dialogs;
+        // Nothing is found on this computer: the user picks the file by hand.
         dialogs.on(QStringLiteral("chooseLibraryDialog"), [&](QDialog& aDialog) {
+            aDialog.findChild<QPushButton*>(QStringLiteral("chooseLibraryFile"))->click();
+        });
+        dialogs.on(QStringLiteral("chooseLibraryFileDialog"), [&](QDialog& aDialog) {
             auto& files = static_cast<QFileDialog&>(aDialog);
             files.selectFile(libraryFile);
             static_cast<QDialog&>(files).accept();

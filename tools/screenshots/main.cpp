@@ -14,6 +14,7 @@
 #include "tracks/TrackList.h"
 #include "ui/BackupPasswordDialog.h"
 #include "ui/DeleteTracksConfirm.h"
+#include "ui/LibraryChooser.h"
 #include "ui/MessageCatalogue.h"
 #include "ui/ModalAnswerer.h"
 #include "ui/PhoneWait.h"
@@ -262,6 +263,18 @@ void dialogs(SyncUi& aWindow)
     }
 }
 
+// The library chooser, once it has found and counted the libraries of the private home.
+void libraryChooser(SyncUi& aWindow)
+{
+    LibraryChooser chooser(&aWindow);
+    chooser.show();
+    QElapsedTimer timer;
+    timer.start();
+    while (!chooser.isSettled() && timer.elapsed() < 30000)
+        settle(100);
+    save(chooser, QStringLiteral("dialog-choose-library"));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -306,6 +319,7 @@ int main(int argc, char** argv)
         wizardPages(window);
         licencePage(window);
         dialogs(window);
+        libraryChooser(window);
     }
     // The phone's folder goes away (a card taken out): the next start shows it as gone.
     const QString away = phone + QStringLiteral("-away");

@@ -270,6 +270,105 @@ Wählen Sie einen Backup-Ordner oder eine BlackBerry-Backup-Datei, wenn Sie eine
     </message>
 </context>
 <context>
+    <name>LibraryChooser</name>
+    <message>
+        <source>Choose the music library</source>
+        <translation>Musikbibliothek wählen</translation>
+    </message>
+    <message>
+        <source>Looking for music libraries on this computer…</source>
+        <translation>Musikbibliotheken auf diesem Computer werden gesucht…</translation>
+    </message>
+    <message>
+        <source>Library</source>
+        <translation>Bibliothek</translation>
+    </message>
+    <message>
+        <source>Tracks</source>
+        <translation>Titel</translation>
+    </message>
+    <message>
+        <source>Location</source>
+        <translation>Ort</translation>
+    </message>
+    <message>
+        <source>Choose a file…</source>
+        <translation>Datei wählen…</translation>
+    </message>
+    <message>
+        <source>Choose a folder…</source>
+        <translation>Ordner wählen…</translation>
+    </message>
+    <message>
+        <source>Use this library</source>
+        <translation>Diese Bibliothek verwenden</translation>
+    </message>
+    <message>
+        <source>iTunes</source>
+        <translation>iTunes</translation>
+    </message>
+    <message>
+        <source>Music folder</source>
+        <translation>Musikordner</translation>
+    </message>
+    <message>
+        <source>Rhythmbox</source>
+        <translation>Rhythmbox</translation>
+    </message>
+    <message>
+        <source>Strawberry</source>
+        <translation>Strawberry</translation>
+    </message>
+    <message>
+        <source>Clementine</source>
+        <translation>Clementine</translation>
+    </message>
+    <message>
+        <source>Unknown</source>
+        <translation>Unbekannt</translation>
+    </message>
+    <message>
+        <source>No music library was found on this computer. Choose a library file, or the folder that holds your music.</source>
+        <translation>Auf diesem Computer wurde keine Musikbibliothek gefunden. Wählen Sie eine Bibliotheksdatei oder den Ordner mit Ihrer Musik.</translation>
+    </message>
+    <message>
+        <source>These music libraries were found on this computer. Choose the one whose music Pellmar copies to your phone, or choose another library file or music folder.</source>
+        <translation>Diese Musikbibliotheken wurden auf diesem Computer gefunden. Wählen Sie die, deren Musik Pellmar auf Ihr Telefon kopiert, oder wählen Sie eine andere Bibliotheksdatei oder einen anderen Musikordner.</translation>
+    </message>
+    <message>
+        <source>counting…</source>
+        <translation>wird gezählt…</translation>
+    </message>
+    <message>
+        <source>cannot be read</source>
+        <translation>nicht lesbar</translation>
+    </message>
+    <message>
+        <source>1 track</source>
+        <translation>1 Titel</translation>
+    </message>
+    <message>
+        <source>%1 tracks</source>
+        <translation>%1 Titel</translation>
+    </message>
+    <message>
+        <source>Choose the music folder</source>
+        <translation>Musikordner wählen</translation>
+    </message>
+    <message>
+        <source>Choose the library file</source>
+        <translation>Bibliotheksdatei wählen</translation>
+    </message>
+    <message>
+        <source>Music libraries (*.xml *.db)</source>
+        <translation>Musikbibliotheken (*.xml *.db)</translation>
+    </message>
+    <message>
+        <source>All files (*)</source>
+        <translation>Alle Dateien (*)</translation>
+    </message>
+</context>
+<context>
     <name>PhoneWait</name>
     <message>
         <source>Waiting for the phone...</source>
@@ -686,28 +785,12 @@ Wenn iTunes Meldungsfenster anzeigt, schließen Sie diese bitte, bevor Sie fortf
         <translation>&lt;p&gt;Die Synchronisierung ist abgeschlossen.&lt;/p&gt;&lt;p&gt;Bitte werfen Sie Ihr Telefon aus, bevor Sie es trennen; klicken Sie &lt;a href=&quot;http://www.[APP_DOMAIN]/blog/files/usbeject.htm&quot;&gt;hier&lt;/a&gt; für Einzelheiten.&lt;/p&gt;</translation>
     </message>
     <message>
-        <source>The iTunes library could not be found or read.</source>
-        <translation>Die iTunes-Mediathek wurde nicht gefunden oder ist nicht lesbar.</translation>
-    </message>
-    <message>
-        <source>Choose iTunes library…</source>
-        <translation>iTunes-Mediathek wählen…</translation>
-    </message>
-    <message>
-        <source>Choose iTunes library</source>
-        <translation>iTunes-Mediathek wählen</translation>
-    </message>
-    <message>
         <source>&lt;p&gt;Click &lt;a href=&quot;http://www.[APP_DOMAIN]/blog/files/phone_not_detected.html&quot;&gt;here&lt;/a&gt; if your phone is connected but is not displayed above.&lt;/p&gt;</source>
         <translation>&lt;p&gt;Klicken Sie &lt;a href=&quot;http://www.[APP_DOMAIN]/blog/files/phone_not_detected.html&quot;&gt;hier&lt;/a&gt;, wenn Ihr Telefon verbunden ist, aber oben nicht angezeigt wird.&lt;/p&gt;</translation>
     </message>
     <message>
         <source>You must select a backup from the list to continue. If there are no device backups displayed in the list then you can use iTunes to create one.  Click &lt;a href=&quot;http://www.[APP_DOMAIN]/blog/files/create_itunes_backup.html&quot;&gt;here&lt;/a&gt; for more information on how to create an iTunes backup.</source>
         <translation>Sie müssen ein Backup aus der Liste wählen, um fortzufahren. Wenn die Liste keine Gerätebackups zeigt, können Sie mit iTunes eines erstellen.  Klicken Sie &lt;a href=&quot;http://www.[APP_DOMAIN]/blog/files/create_itunes_backup.html&quot;&gt;hier&lt;/a&gt;, um zu erfahren, wie Sie ein iTunes-Backup erstellen.</translation>
-    </message>
-    <message>
-        <source>iTunes library (*.xml);;All files (*)</source>
-        <translation>iTunes-Mediathek (*.xml);;Alle Dateien (*)</translation>
     </message>
     <message>
         <source>Use a folder as phone</source>
@@ -793,6 +876,14 @@ Wenn iTunes Meldungsfenster anzeigt, schließen Sie diese bitte, bevor Sie fortf
     <message>
         <source>Phone synchronization ended with tracks not copied</source>
         <translation>Die Synchronisierung des Telefons endete mit nicht kopierten Titeln</translation>
+    </message>
+    <message>
+        <source>The music library could not be found or read.</source>
+        <translation>Die Musikbibliothek wurde nicht gefunden oder ist nicht lesbar.</translation>
+    </message>
+    <message>
+        <source>Choose music library…</source>
+        <translation>Musikbibliothek wählen…</translation>
     </message>
 </context>
 </TS>
