@@ -4,6 +4,10 @@
 
 #include "library/LibraryFinder.h"
 #include "library/LibrarySetting.h"
+#include "library/LibraryXmlBuilder.h"
+#include "library/MusicFolderBuilder.h"
+#include "library/PlayerDatabaseFiles.h"
+#include "library/RhythmboxFiles.h"
 #include "settings/SettingsSnapshot.h"
 #include "settings/SyncSettings.h"
 
@@ -140,6 +144,58 @@ private slots:
         LibrarySetting::store(LibraryKind::Folder, QString());
         QVERIFY(LibrarySetting::read().isEmpty());
         QVERIFY(SettingsSnapshot::read().text(SettingKeys::kLibraryKind).isEmpty());
+    }
+
+    void recognisesEachKindByWhatThePathIs()
+    {
+        QTemporaryDir dir;
+        const QString root = dir.path();
+        MusicFolderBuilder music(root + QStringLiteral("/Music"));
+        MusicFolderBuilder::Tags tags;
+        tags.mTitle = QStringLiteral("One");
+        const QString track = music.addTrack(QStringLiteral("A/01 One.mp3"), tags);
+        QVERIFY2(!track.isEmpty(), qPrintable(music.error()));
+
+        LibraryXmlBuilder itunes;
+        LibraryXmlBuilder::TrackSpec spec;
+        spec.mName = QStringLiteral("One");
+        spec.mLocation = LibraryXmlBuilder::macUrl(track);
+        itunes.addTrack(spec);
+        itunes.addMasterPlaylist();
+        // Named as a library exported from the Music app may be.
+        const QString xml = root + QStringLiteral("/Library.xml");
+        QVERIFY(itunes.write(xml));
+
+        RhythmboxFiles rhythmbox;
+        RhythmboxFiles::Song song;
+        song.mTitle = QStringLiteral("One");
+        song.mPath = track;
+        rhythmbox.addSong(song);
+        const QString rhythmdb = rhythmbox.write(root + QStringLiteral("/rhythmbox"));
+
+        PlayerDatabaseFiles::Song row;
+        row.mTitle = QStringLiteral("One");
+        row.mPath = track;
+        const QString strawberry = root + QStringLiteral("/strawberry.db");
+        // A copy of Clementine's database under another name is known by its tables.
+        const QString clementine = root + QStringLiteral("/copy of the player.db");
+        {
+            PlayerDatabaseFiles strawberryDb(strawberry, PlayerDatabaseFiles::Layout::Strawberry);
+            strawberryDb.addSong(row);
+            PlayerDatabaseFiles clementineDb(clementine, PlayerDatabaseFiles::Layout::Clementine);
+            clementineDb.addSong(row);
+        }
+
+        const QList<QPair<QString, LibraryKind::Kind>> expected{
+            {music.root(), LibraryKind::Folder}, {xml, LibraryKind::ITunes},
+            {rhythmdb, LibraryKind::Rhythmbox}, {strawberry, LibraryKind::Strawberry},
+            {clementine, LibraryKind::Clementine}};
+        for (const auto& [path, kind] : expected) {
+            QCOMPARE(LibraryKind::name(LibrarySetting::kindOf(path)), LibraryKind::name(kind));
+            QCOMPARE(LibraryFinder::trackCount(path), 1);
+        }
+        // Something that is no library of any kind cannot be counted.
+        QCOMPARE(LibraryFinder::trackCount(track), -1);
     }
 
     void theFirstRunKeepsTheLibraryItFoundByItself()
