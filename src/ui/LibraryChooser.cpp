@@ -36,8 +36,6 @@ LibraryChooser::LibraryChooser(QWidget* aParent, const QString& aCurrentPath)
     mList->setHeaderLabels({tr("Library"), tr("Tracks"), tr("Location")});
     mList->setRootIsDecorated(false);
     mList->setUniformRowHeights(true);
-    mList->header()->setSectionResizeMode(KindColumn, QHeaderView::ResizeToContents);
-    mList->header()->setSectionResizeMode(TracksColumn, QHeaderView::ResizeToContents);
     mList->header()->setStretchLastSection(true);
 
     auto* chooseFile = new QPushButton(tr("Choose a file\u2026"), this);
@@ -126,6 +124,7 @@ void LibraryChooser::showFound(const QList<FoundLibrary>& aFound)
         });
         watcher->setFuture(QtConcurrent::run(&LibraryFinder::trackCount, library.mPath));
     }
+    fitColumns();
     if (!mList->currentItem() && mList->topLevelItemCount() > 0)
         mList->setCurrentItem(mList->topLevelItem(0));
 }
@@ -139,6 +138,18 @@ void LibraryChooser::showCount(int aRow, qint64 aCount)
         item->setText(TracksColumn, tr("cannot be read"));
     else
         item->setText(TracksColumn, aCount == 1 ? tr("1 track") : tr("%1 tracks").arg(aCount));
+    // The counts come in after the list was laid out.
+    fitColumns();
+}
+
+void LibraryChooser::fitColumns()
+{
+    // Some room beyond the widest text, which the style's cell margins would otherwise clip.
+    const int margin = fontMetrics().averageCharWidth() * 2;
+    for (int column : {KindColumn, TracksColumn}) {
+        mList->resizeColumnToContents(column);
+        mList->setColumnWidth(column, mList->columnWidth(column) + margin);
+    }
 }
 
 void LibraryChooser::pick(bool aFolder)

@@ -35,6 +35,7 @@ public slots:
 private:
     void showFound(const QList<FoundLibrary>& aFound);
     void showCount(int aRow, qint64 aCount);
+    void fitColumns();
     void pick(bool aFolder);
 
     QString mCurrentPath;
