@@ -1,11 +1,11 @@
 #include "library/folder/MusicFolderSource.h"
 
 #include "app/DebugLog.h"
+#include "library/EmbeddedArtworkReader.h"
 #include "library/TrackIdentity.h"
 #include "library/folder/AudioTagReader.h"
 #include "library/folder/FolderScanIndex.h"
 #include "library/folder/PlaylistFileReader.h"
-#include "library/EmbeddedArtworkReader.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,23 +14,6 @@
 #include <QStandardPaths>
 #include <QtConcurrent/QtConcurrentMap>
 #include <QtConcurrent/QtConcurrentRun>
-
-namespace {
-
-// Cover files are small pictures; anything larger is not one.
-constexpr qint64 kMaxCoverBytes = 32 * 1024 * 1024;
-
-LibraryArtwork::Format formatOf(const QByteArray& aData)
-{
-    switch (EmbeddedArtworkReader::formatOf(aData, QString())) {
-    case 1: return LibraryArtwork::Jpeg;
-    case 2: return LibraryArtwork::Png;
-    case 3: return LibraryArtwork::Bmp;
-    default: return LibraryArtwork::None;
-    }
-}
-
-} // namespace
 
 MusicFolderSource::MusicFolderSource(const QString& aRoot)
     : mRoot(QDir::cleanPath(QDir(aRoot).absolutePath()))
@@ -65,34 +48,8 @@ QString MusicFolderSource::filePath(const LibraryTrack& aTrack) const
 
 LibraryArtwork MusicFolderSource::artwork(const LibraryTrack& aTrack) const
 {
-    const QString path = filePath(aTrack);
-    if (path.isEmpty())
-        return {};
-    for (const EmbeddedArtworkReader::Picture& picture : EmbeddedArtworkReader::read(path)) {
-        const LibraryArtwork::Format format = formatOf(picture.mData);
-        if (format != LibraryArtwork::None)
-            return {format, picture.mData};
-    }
-    // Else the folder's cover picture, by the names players and rippers give it.
-    const QDir folder = QFileInfo(path).dir();
-    const QStringList present = folder.entryList(QDir::Files | QDir::Readable);
-    for (const char* name : {"cover", "folder", "front"}) {
-        for (const char* extension : {"jpg", "jpeg", "png"}) {
-            const QString wanted = QLatin1String(name) + QLatin1Char('.') + QLatin1String(extension);
-            for (const QString& file : present) {
-                if (file.compare(wanted, Qt::CaseInsensitive) != 0)
-                    continue;
-                QFile cover(folder.filePath(file));
-                if (cover.size() > kMaxCoverBytes || !cover.open(QIODevice::ReadOnly))
-                    continue;
-                const QByteArray data = cover.readAll();
-                const LibraryArtwork::Format format = formatOf(data);
-                if (format != LibraryArtwork::None)
-                    return {format, data};
-            }
-        }
-    }
-    return {};
+    // Embedded, else the folder's cover picture.
+    return EmbeddedArtworkReader::artworkOf(filePath(aTrack));
 }
 
 
