@@ -124,11 +124,11 @@ private slots:
                               kHeader + "<plist><dict>\r\n\t<key>Display Name</key>\r\n\t"
                                         "<string>Crlf</string>\r\n</dict></plist>\r\n"),
                  QString("Crlf"));
-        // A damaged file names no device: the backup is not offered.
+        // A damaged file keeps the name found before the damage.
         QCOMPARE(deviceNameOf(dir.path(),
                               "<plist><dict>\n<key>Display Name</key>\n<string>Kept</string>\n"
                               "<key>Broken</key><<<<"),
-                 QString());
+                 QString("Kept"));
         QCOMPARE(deviceNameOf(dir.path(), "bplist00 this is no binary plist"), QString());
         QCOMPARE(deviceNameOf(dir.path(), QByteArray()), QString());
         QCOMPARE(BackupDiscovery::getDeviceNameFromInfoPlist(dir.path() + "/absent.plist"),

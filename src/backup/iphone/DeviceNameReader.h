@@ -10,6 +10,6 @@ class DeviceNameReader
 {
 public:
     // Returns the device name, or an empty string when the file cannot be read, is no property
-    // list, or names no device.
+    // list, or names no device. An XML file damaged after its name still gives the name.
     static QString getDeviceNameFromInfoPlist(const QString& aPath);
 };
