@@ -2,6 +2,7 @@
 
 #include "app/DebugLog.h"
 #include "library/EmbeddedArtworkReader.h"
+#include "library/FilesStamp.h"
 #include "library/PlayerTrackFiles.h"
 #include "library/TrackIdentity.h"
 #include "library/rhythmbox/RhythmboxPlaylistReader.h"
@@ -50,15 +51,7 @@ QStringList RhythmboxSource::watchedPaths() const
 
 QString RhythmboxSource::stamp() const
 {
-    QString text;
-    for (const QString& path : {mDatabasePath, playlistsPath()}) {
-        const QFileInfo info(path);
-        text += QStringLiteral("%1:%2:%3;")
-                    .arg(info.exists())
-                    .arg(info.size())
-                    .arg(info.lastModified().toMSecsSinceEpoch());
-    }
-    return text;
+    return FilesStamp::of({mDatabasePath, playlistsPath()});
 }
 
 LibraryRead RhythmboxSource::read()

@@ -2,6 +2,7 @@
 
 #include "app/DebugLog.h"
 #include "library/EmbeddedArtworkReader.h"
+#include "library/FilesStamp.h"
 #include "library/PlayerTrackFiles.h"
 #include "library/TrackIdentity.h"
 #include "library/strawberry/PlayerDatabaseConnection.h"
@@ -78,15 +79,7 @@ QStringList StrawberrySource::watchedPaths() const
 
 QString StrawberrySource::stamp() const
 {
-    QString text;
-    for (const QString& path : {mDatabasePath, mDatabasePath + QStringLiteral("-wal")}) {
-        const QFileInfo info(path);
-        text += QStringLiteral("%1:%2:%3;")
-                    .arg(info.exists())
-                    .arg(info.size())
-                    .arg(info.lastModified().toMSecsSinceEpoch());
-    }
-    return text;
+    return FilesStamp::of({mDatabasePath, mDatabasePath + QStringLiteral("-wal")});
 }
 
 LibraryRead StrawberrySource::read()
