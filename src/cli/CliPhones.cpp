@@ -125,8 +125,8 @@ Device* CliPhones::choose(const CliOptions& aOptions, QString& aError)
                 return device;
         }
     }
-    Device* best = mList->ConnectedDevice();
-    if (best && best->IsConfigured())
+    Device* best = mList->ConnectedDevice(mSettings);
+    if (best && best->IsConfigured(mSettings))
         return best;
     // A set-up phone whose folder is gone reads as not set up; it is still the phone meant.
     Device* gone = lastRememberedGone();

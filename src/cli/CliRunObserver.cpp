@@ -38,7 +38,7 @@ void CliRunObserver::phoneNotMounted(Device& aPhone)
     mRefusal = CliExit::kError;
 }
 
-void CliRunObserver::settingsDamaged(const SyncSettings&)
+void CliRunObserver::settingsDamaged(const SettingsSnapshot&)
 {
     QTextStream(stdout) << CliPhones::damagedSettingsMessage() << "\n";
     mRefusal = CliExit::kNotConfigured;

@@ -47,7 +47,7 @@ public:
     int refusal() const { return mRefusal; }
 
     void phoneNotMounted(Device& aPhone) override;
-    void settingsDamaged(const SyncSettings& aSettings) override;
+    void settingsDamaged(const SettingsSnapshot& aSettings) override;
     void phoneNotConfigured(Device& aPhone) override;
     void phoneInUse(Device& aPhone, const QString& aHolder) override;
     QByteArray backupPassword(const QString& aBackupPath) override;

@@ -91,7 +91,7 @@ int DevicesCommand::run(const CliOptions& aOptions)
             << "    mounted:    " << (mounted ? "yes" : "no")
             << (remembered.isEmpty() ? "" : " (its folder is not there)") << "\n"
             << "    configured: "
-            << (!remembered.isEmpty() || device->IsConfigured() ? "yes" : "no") << "\n"
+            << (!remembered.isEmpty() || device->IsConfigured(phones.settings()) ? "yes" : "no") << "\n"
             << "    capacity:   " << megabytes(capacity, spaceKnown) << "\n"
             << "    free:       " << megabytes(freeSpace, spaceKnown) << "\n";
     }

@@ -160,7 +160,7 @@ int RunCommand::run(const CliOptions& aOptions)
                             [&phones](Device* aPhone) { return phones.notMountedText(aPhone); });
     MusicLibrary library;
     SyncSession session(&library, observer);
-    if (!session.begin(phone, phones.parentOf(phone)))
+    if (!session.begin(phone, phones.parentOf(phone), phones.settings()))
         return observer.refusal();
     out << "Phone: " << phone->FriendlyName();
     if (auto* folderPhone = dynamic_cast<UsbMSDevice*>(phone))

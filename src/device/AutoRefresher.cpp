@@ -3,6 +3,7 @@
 #include "app/DebugLog.h"
 #include "device/DeviceList.h"
 #include "device/SpaceCalculator.h"
+#include "settings/SettingsSnapshot.h"
 #include "tracks/SyncState.h"
 
 AutoRefresher::AutoRefresher(DeviceList* aDeviceList, QObject* aParent)
@@ -49,7 +50,8 @@ void AutoRefresher::timeout()
     logMessage("Device is connected");
     qint64 used = 0;
     qint64 freeSpace = 0;
-    SpaceCalculator::Calculate(mDeviceList->ConnectedDevice(), used, freeSpace);
+    SpaceCalculator::Calculate(mDeviceList->ConnectedDevice(SettingsSnapshot::read()), used,
+                               freeSpace);
     emit freeSpaceUpdate(used, freeSpace);
 }
 

@@ -2,7 +2,7 @@
 
 #include "app/DebugLog.h"
 #include "device/PhoneDescription.h"
-#include "settings/SyncSettings.h"
+#include "settings/SettingsSnapshot.h"
 
 Device::Device() = default;
 
@@ -13,27 +13,18 @@ bool Device::SetModificationTime(const QString& aPath, const QDateTime& aTime)
     return false;
 }
 
-bool Device::IsConfigured()
+bool Device::IsConfigured(const SettingsSnapshot& aSettings)
 {
     LogScope scope("Device::IsConfigured");
-    SyncSettings settings;
-    settings.load();
-    bool syncEntireLibrary = false;
-    int podcastSyncSetting = 0;
-    QStringList playlists;
-    QStringList podcasts;
-    const bool configured = settings.getConfig(UniqueDeviceId(), syncEntireLibrary,
-                                               podcastSyncSetting, playlists, podcasts) == 0;
+    const bool configured = aSettings.isConfigured(UniqueDeviceId());
     logReturn(configured);
     return configured;
 }
 
-int Device::configuredOrder()
+int Device::configuredOrder(const SettingsSnapshot& aSettings)
 {
     LogScope scope("Device::configuredOrder");
-    SyncSettings settings;
-    settings.load();
-    const int line = settings.deviceLineNumber(UniqueDeviceId());
+    const int line = aSettings.phone(UniqueDeviceId()).lineNumber();
     logReturn(line);
     return line;
 }

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <functional>
 
+class SettingsSnapshot;
 class Track;
 class TrackList;
 struct PlaylistEntry;
@@ -62,8 +63,8 @@ public:
     virtual int GetFreeStorageSpace(quint64& aFreeSpace) = 0;
     // Creates the phone's id file when it has none; fails when the id could not be written.
     virtual PhoneResult SetConfigured() = 0;
-    // The settings file has an entry for this phone.
-    virtual bool IsConfigured();
+    // The settings have an entry for this phone.
+    virtual bool IsConfigured(const SettingsSnapshot& aSettings);
     // Creates or refreshes the named playlist on the phone; a failed write leaves the
     // playlist as it was.
     virtual PhoneResult createPlaylist(const PlaylistEntry& aPlaylist, const TrackList& aTrackList,
@@ -78,7 +79,7 @@ public:
     virtual void setPcSoftwareVersion(const QString& aVersion) = 0;
 
     // Line number of the phone's entry in the settings file, -1 when it has none.
-    int configuredOrder();
+    int configuredOrder(const SettingsSnapshot& aSettings);
     // Takes the version and screen size of the phone description ("android.xml"); see
     // PhoneDescription.
     void ParseAndroidInfo(const QByteArray& aContent);

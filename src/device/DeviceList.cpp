@@ -9,6 +9,7 @@
 #include "device/MountedCheckerThread.h"
 #include "device/UsbMSDevice.h"
 #include "device/linux/DeviceEventWatcher.h"
+#include "settings/SettingsSnapshot.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -369,16 +370,16 @@ Device* DeviceList::SelectedDevice() const
     return DeviceIsSelected() ? mDevices.at(mSelectedIndex) : nullptr;
 }
 
-Device* DeviceList::ConnectedDevice()
+Device* DeviceList::ConnectedDevice(const SettingsSnapshot& aSettings)
 {
     LogScope scope("DeviceList::ConnectedDevice");
     Device* best = nullptr;
     int bestOrder = 0;
     for (qsizetype i = mDevices.size() - 1; i >= 0; --i) {
         Device* device = mDevices.at(i);
-        if (device->IsConfigured()) {
+        if (device->IsConfigured(aSettings)) {
             logMessage("Configured device found");
-            const int order = device->configuredOrder();
+            const int order = device->configuredOrder(aSettings);
             if (order > bestOrder) {
                 bestOrder = order;
                 best = device;

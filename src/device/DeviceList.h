@@ -20,6 +20,7 @@ class DeviceParent;
 class DeviceRefresher;
 class DeviceListObserver;
 class MountedCheckerThread;
+class SettingsSnapshot;
 class UsbMSDevice;
 
 // The phones attached now. Refreshed while auto refresh is enabled when udev reports a USB
@@ -62,7 +63,7 @@ public:
     bool DeviceIsSelected() const;
     Device* SelectedDevice() const;
     // The configured phone set up last, else the first phone. Ask DeviceIsConnected first.
-    Device* ConnectedDevice();
+    Device* ConnectedDevice(const SettingsSnapshot& aSettings);
     DeviceParent* ParentOf(Device* aDevice) const;
     // The last answer of the mounted check for a root: 1 mounted, 2 not, 0 none yet.
     int MountedState(const QString& aRootPath) const { return mMountedStates.value(aRootPath, 0); }

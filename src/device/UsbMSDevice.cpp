@@ -514,11 +514,11 @@ PhoneResult UsbMSDevice::SetConfigured()
     return PhoneResult::ok();
 }
 
-bool UsbMSDevice::IsConfigured()
+bool UsbMSDevice::IsConfigured(const SettingsSnapshot& aSettings)
 {
     if (!mIdentityChecked)
         ReadOrGenerateUniqueDeviceId();
-    return Device::IsConfigured();
+    return Device::IsConfigured(aSettings);
 }
 
 PhoneResult UsbMSDevice::createPlaylist(const PlaylistEntry& aPlaylist,

@@ -39,7 +39,7 @@ public:
     int GetStorageCapacity(quint64& aCapacity) override;
     int GetFreeStorageSpace(quint64& aFreeSpace) override;
     PhoneResult SetConfigured() override;
-    bool IsConfigured() override;
+    bool IsConfigured(const SettingsSnapshot& aSettings) override;
     PhoneResult createPlaylist(const PlaylistEntry& aPlaylist, const TrackList& aTrackList,
                                bool aForce) override;
     void removeOldPlaylists() override;

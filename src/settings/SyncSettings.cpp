@@ -58,6 +58,14 @@ SettingsSnapshot SyncSettings::snapshot() const
     return SettingsSnapshot::fromDocument(mDocument);
 }
 
+int SyncSettings::update(const std::function<void(SyncSettings&)>& aChange)
+{
+    SyncSettings settings;
+    settings.load();
+    aChange(settings);
+    return settings.save();
+}
+
 int SyncSettings::save()
 {
     LogScope scope("SyncSettings::save");

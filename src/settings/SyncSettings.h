@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // Typed access to the settings file "CORVO/corvo.xml": a few global values and one `device`
 // element per phone, keyed by the phone's unique id. Every reader loads, reads and drops the
 // object; every writer loads, changes and saves. Nothing is cached between loads.
@@ -37,6 +39,9 @@ public:
     const QString& damagedCopyPath() const { return mDamagedCopyPath; }
     // The values of the document as it is now, without reading the file again.
     SettingsSnapshot snapshot() const;
+    // Reads the file, lets aChange edit it and saves: for changing a value or two. The result
+    // of save.
+    static int update(const std::function<void(SyncSettings&)>& aChange);
 
     QDomElement getDeviceElement(const QString& aId) const;
     int deviceLineNumber(const QString& aId) const;

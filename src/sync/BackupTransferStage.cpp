@@ -7,6 +7,7 @@
 #include "backup/blackberry/BlackBerryReader.h"
 #include "backup/PhoneFiles.h"
 #include "device/Device.h"
+#include "settings/SettingsSnapshot.h"
 #include "settings/SyncSettings.h"
 #include "sync/PhotoCopier.h"
 #include "sync/RunLock.h"
@@ -30,11 +31,12 @@ QString phonePath(const char* aFileName)
 
 } // namespace
 
-BackupTransferStage::BackupTransferStage(SyncRunContext& aContext, const SyncSettings& aSettings,
+BackupTransferStage::BackupTransferStage(SyncRunContext& aContext,
+                                         const SettingsSnapshot& aSettings,
                                          const QString& aDeviceId, SyncResult& aResult,
                                          const QByteArray& aPassword)
-    : mContext(aContext), mSettings(aSettings), mDeviceId(aDeviceId), mResult(aResult),
-      mPassword(aPassword)
+    : mContext(aContext), mSettings(aSettings.phone(aDeviceId)), mDeviceId(aDeviceId),
+      mResult(aResult), mPassword(aPassword)
 {
 }
 
@@ -68,7 +70,7 @@ bool BackupTransferStage::removeDir(const QString& aDirName)
 void BackupTransferStage::run()
 {
     LogScope scope("BackupTransferStage::run");
-    const QString backupPath = mSettings.selectedBackupPath(mDeviceId);
+    const QString backupPath = mSettings.selectedBackupPath();
     // The working folder is shared with "pellmar-sync export" and the runs of other phones;
     // emptying it under one of them would cut its files. The choices stay on, so the next run
     // makes the transfer.
@@ -112,13 +114,13 @@ void BackupTransferStage::run()
 void BackupTransferStage::transferBlackBerry(const QString& aBackupPath)
 {
     int flags = 0;
-    if (mSettings.copyTextMessages(mDeviceId))
+    if (mSettings.copyTextMessages())
         flags |= BlackBerryReader::kMessages;
-    if (mSettings.copyAddressBook(mDeviceId))
+    if (mSettings.copyAddressBook())
         flags |= BlackBerryReader::kAddressBook;
-    if (mSettings.copyPhotos(mDeviceId)) {
+    if (mSettings.copyPhotos()) {
         PhotoCopier photos(mContext);
-        const auto folders = mSettings.getSettingsList(mDeviceId, kPhotoFoldersList);
+        const auto folders = mSettings.list(kPhotoFoldersList);
         for (const auto& folder : folders) {
             logValue("photoFolder", folder.second);
             photos.copyPhotos(folder.second, QStringLiteral("DCIM\\Blackberry"));
@@ -161,15 +163,15 @@ bool BackupTransferStage::transferIPhone(const QString& aBackupPath)
     }
     const QString folder = workingFolder();
     // The exporters' results are not needed: a file that was not written is simply not copied.
-    if (mSettings.copyTextMessages(mDeviceId))
+    if (mSettings.copyTextMessages())
         extractor.generateMessagesXML(folder, folder + QStringLiteral("messages.xml"));
-    if (mSettings.copyAddressBook(mDeviceId))
+    if (mSettings.copyAddressBook())
         extractor.generateAddressBookXML(folder, folder + QStringLiteral("address.xml"));
-    if (mSettings.copyCalendar(mDeviceId))
+    if (mSettings.copyCalendar())
         extractor.generateCalendarXML(folder, folder + QStringLiteral("calendar.xml"));
-    if (mSettings.copyNotes(mDeviceId))
+    if (mSettings.copyNotes())
         extractor.generateNotesXML(folder, folder + QStringLiteral("notes.xml"));
-    if (mSettings.copyPhotos(mDeviceId)) {
+    if (mSettings.copyPhotos()) {
         mContext.ChangeState(SyncState::CopyingPhotos);
         PhotoCopier(mContext).copyPhotos(extractor.mPhotos);
     }
@@ -190,14 +192,14 @@ void BackupTransferStage::copyToPhone()
     };
 
     copyToLogFolder(messages, QStringLiteral("messages.xml"));
-    if (mSettings.copyTextMessages(mDeviceId))
+    if (mSettings.copyTextMessages())
         copy(messages, "messages.xml");
     copyToLogFolder(address, QStringLiteral("addressbook.xml"));
-    if (mSettings.copyAddressBook(mDeviceId))
+    if (mSettings.copyAddressBook())
         copy(address, "address.xml");
-    if (mSettings.copyCalendar(mDeviceId))
+    if (mSettings.copyCalendar())
         copy(calendar, "calendar.xml");
-    if (mSettings.copyNotes(mDeviceId)) {
+    if (mSettings.copyNotes()) {
         copy(notes, "notes.xml");
         copyToLogFolder(notes, QStringLiteral("notes.xml"));
     }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "settings/PhoneSettings.h"
+
 #include <QByteArray>
 #include <QString>
 
 class SyncRunContext;
-class SyncSettings;
+class SettingsSnapshot;
 struct SyncResult;
 
 // The stage of a run that moves the data of an old phone to the new one: when the phone's
@@ -22,7 +24,7 @@ class BackupTransferStage
 {
 public:
     // aSettings: the run's snapshot, read only. aPassword: the encrypted backup's password.
-    BackupTransferStage(SyncRunContext& aContext, const SyncSettings& aSettings,
+    BackupTransferStage(SyncRunContext& aContext, const SettingsSnapshot& aSettings,
                         const QString& aDeviceId, SyncResult& aResult,
                         const QByteArray& aPassword);
 
@@ -50,7 +52,7 @@ private:
     void switchCopySettingsOff();
 
     SyncRunContext& mContext;
-    const SyncSettings& mSettings;
+    const PhoneSettings mSettings;
     QString mDeviceId;
     SyncResult& mResult;
     const QByteArray& mPassword;

@@ -23,7 +23,7 @@ constexpr quint64 kFileProgressFromBytes = 1024 * 1024;
 } // namespace
 
 SyncExecutor::SyncExecutor(SyncRunContext& aContext, MusicLibrary* aLibrary,
-                           const SyncSettings& aSettings, SyncResult& aResult)
+                           const SettingsSnapshot& aSettings, SyncResult& aResult)
     : mContext(aContext), mLibrary(aLibrary), mSettings(aSettings), mResult(aResult)
 {
 }
@@ -71,15 +71,15 @@ void SyncExecutor::run(SyncPlan& aPlan, SyncAnswers& aAnswers)
         return;
     }
     const QString& id = aPlan.mDeviceId;
-    markRunStarted(id);
+    const SettingsSnapshot started = markRunStarted(id);
     if (aPlan.mForceFull)
-        deleteCacheFiles(id);
+        deleteCacheFiles(started, id);
 
     BackupTransferStage(mContext, mSettings, id, mResult, aAnswers.mBackupPassword).run();
 
     if (cancelled())
         return;
-    if (!openCache(aPlan)) {
+    if (!openCache(started, aPlan)) {
         // This run copies nothing, and it must still end in an idle state so that the window
         // leaves its busy display.
         device->FinalizeSync();
@@ -132,28 +132,28 @@ void SyncExecutor::run(SyncPlan& aPlan, SyncAnswers& aAnswers)
     logMessage("Sync done");
 }
 
-void SyncExecutor::markRunStarted(const QString& aId)
+SettingsSnapshot SyncExecutor::markRunStarted(const QString& aId)
 {
     LogScope scope("SyncExecutor::markRunStarted");
     // Read afresh: the front end may have saved an answer ("always delete") since the snapshot.
     SyncSettings settings;
     if (settings.load() != 0)
-        return;
-    if (settings.firstUse(aId)) {
+        return SettingsSnapshot();
+    if (settings.snapshot().phone(aId).firstUse()) {
         settings.setFirstUse(aId, false);
         if (settings.save() != 0)
             logMessage("Could not save first-use");
     }
+    // The cache name may change here: what follows reads it from what was saved.
     settings.ensureGeneratedCacheFileName(aId);
+    return settings.snapshot();
 }
 
-void SyncExecutor::deleteCacheFiles(const QString& aId)
+void SyncExecutor::deleteCacheFiles(const SettingsSnapshot& aSettings, const QString& aId)
 {
     LogScope scope("SyncExecutor::deleteCacheFiles");
-    SyncSettings settings;
-    QString cacheFileName;
-    if (settings.load() != 0 || settings.getCacheFileName(aId, cacheFileName) != 0
-        || cacheFileName.isEmpty()) {
+    QString cacheFileName = aSettings.phone(aId).cacheFileName();
+    if (cacheFileName.isEmpty()) {
         logMessage("No cache file to delete");
         return;
     }
@@ -166,10 +166,10 @@ void SyncExecutor::deleteCacheFiles(const QString& aId)
     QFile::remove(TrackCache::persistentIdsFilePath(cacheFileName));
 }
 
-bool SyncExecutor::openCache(const SyncPlan& aPlan)
+bool SyncExecutor::openCache(const SettingsSnapshot& aSettings, const SyncPlan& aPlan)
 {
     LogScope scope("SyncExecutor::openCache");
-    qint32 result = mTrackCache.open(aPlan.mDeviceId);
+    qint32 result = mTrackCache.open(aSettings, aPlan.mDeviceId);
     logValue("open", result);
     if (result == TrackCacheResult::kNewCacheFile)
         result = 0;
@@ -193,13 +193,12 @@ bool SyncExecutor::openCache(const SyncPlan& aPlan)
 
 void SyncExecutor::forcedAlbumArt(SyncPlan& aPlan, AlbumArtSender& aAlbumArt)
 {
-    if (!mSettings.forceArtworkSync(aPlan.mDeviceId))
+    if (!mSettings.phone(aPlan.mDeviceId).forceArtworkSync())
         return;
     aAlbumArt.refreshTracksOnPhone(aPlan.mTracks);
-    SyncSettings after;
-    after.load();
-    after.setForceArtworkSync(aPlan.mDeviceId, false);
-    after.save();
+    SyncSettings::update([&](SyncSettings& aSettings) {
+        aSettings.setForceArtworkSync(aPlan.mDeviceId, false);
+    });
 }
 
 void SyncExecutor::deleteTracks(SyncPlan& aPlan)

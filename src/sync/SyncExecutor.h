@@ -9,7 +9,7 @@
 
 class MusicLibrary;
 class SyncRunContext;
-class SyncSettings;
+class SettingsSnapshot;
 struct SyncPlan;
 
 // What the front end answered about a plan before the run acts on it.
@@ -31,18 +31,19 @@ public:
     // aSettings: the run's snapshot of the settings, read only; what the run switches off is
     // saved into the settings file as it is then.
     SyncExecutor(SyncRunContext& aContext, MusicLibrary* aLibrary,
-                 const SyncSettings& aSettings, SyncResult& aResult);
+                 const SettingsSnapshot& aSettings, SyncResult& aResult);
 
     void execute(SyncPlan& aPlan, SyncAnswers aAnswers);
 
 private:
     void run(SyncPlan& aPlan, SyncAnswers& aAnswers);
     // Settings the run changes for the phone: first use over, a cache file name of its own.
-    void markRunStarted(const QString& aId);
-    void deleteCacheFiles(const QString& aId);
+    // Saves what the start of a run changes; the settings as they are then.
+    SettingsSnapshot markRunStarted(const QString& aId);
+    void deleteCacheFiles(const SettingsSnapshot& aSettings, const QString& aId);
     // Opens the phone's track cache to record the run in; false (the cache cleared) when it
     // cannot be used.
-    bool openCache(const SyncPlan& aPlan);
+    bool openCache(const SettingsSnapshot& aSettings, const SyncPlan& aPlan);
     void forcedAlbumArt(SyncPlan& aPlan, class AlbumArtSender& aAlbumArt);
     void deleteTracks(SyncPlan& aPlan);
     void upload(SyncPlan& aPlan, AlbumArtSender& aAlbumArt);
@@ -57,7 +58,7 @@ private:
 
     SyncRunContext& mContext;
     MusicLibrary* mLibrary;
-    const SyncSettings& mSettings;
+    const SettingsSnapshot& mSettings;
     TrackCache mTrackCache;
     SyncResult& mResult;
 };

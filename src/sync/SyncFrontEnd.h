@@ -4,7 +4,7 @@
 #include <QString>
 
 class Device;
-class SyncSettings;
+class SettingsSnapshot;
 struct SyncPlan;
 
 // The side of a run session that a person sees: the window or the command line. It is told why
@@ -17,8 +17,8 @@ public:
 
     // Why the run did not start.
     virtual void phoneNotMounted(Device& aPhone) = 0;
-    // The settings file could not be parsed (a copy was kept aside).
-    virtual void settingsDamaged(const SyncSettings& aSettings) = 0;
+    // The settings file is damaged; it stays as it is until something saves the settings.
+    virtual void settingsDamaged(const SettingsSnapshot& aSettings) = 0;
     virtual void phoneNotConfigured(Device& aPhone) = 0;
     // Another process (aHolder) synchronises the phone now.
     virtual void phoneInUse(Device& aPhone, const QString& aHolder) = 0;

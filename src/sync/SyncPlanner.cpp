@@ -6,6 +6,7 @@
 #include "device/Device.h"
 #include "device/PhoneNames.h"
 #include "library/MusicLibrary.h"
+#include "settings/SettingsSnapshot.h"
 #include "settings/SyncSettings.h"
 #include "sync/SyncRunContext.h"
 #include "tracks/TrackCache.h"
@@ -28,7 +29,7 @@ bool SyncPlanner::cancelled()
     return mContext && mContext->hasBeenCancelled();
 }
 
-SyncPlan SyncPlanner::plan(const SyncSettings* aSettings, bool aForceFull)
+SyncPlan SyncPlanner::plan(const SettingsSnapshot* aSettings, bool aForceFull)
 {
     LogScope scope("SyncPlanner::plan");
     mPlan = SyncPlan();
@@ -42,7 +43,8 @@ SyncPlan SyncPlanner::plan(const SyncSettings* aSettings, bool aForceFull)
     }
     mPlan.mDeviceId = mDevice->UniqueDeviceId();
     logValue("id", mPlan.mDeviceId);
-    if (!readConfiguration(*aSettings)) {
+    const PhoneSettings phone = aSettings->phone(mPlan.mDeviceId);
+    if (!readConfiguration(phone)) {
         mPlan.mOutcome = SyncState::NotConfigured;
         return std::move(mPlan);
     }
@@ -52,57 +54,56 @@ SyncPlan SyncPlanner::plan(const SyncSettings* aSettings, bool aForceFull)
         logMessage("Preparing to sync");
         mContext->ChangeState(SyncState::Preparing);
     }
-    mPlan.mBackupPath = aSettings->selectedBackupPath(mPlan.mDeviceId);
+    mPlan.mBackupPath = phone.selectedBackupPath();
     mPlan.mBackupEncrypted = !mPlan.mBackupPath.isEmpty()
                              && !BlackBerryReader::isBlackBerryBackup(mPlan.mBackupPath)
                              && BackupDiscovery::isEncrypted(mPlan.mBackupPath);
     // A full run deletes the cache first.
-    if (!aForceFull && !readCache(*aSettings)) {
+    if (!aForceFull && !readCache(phone)) {
         mPlan.mCacheUnusable = true;
         mPlan.mOutcome = SyncState::FinishedWithErrors;
         return std::move(mPlan);
     }
     choosePlaylists();
-    if (!scanPlaylists(*aSettings)) {
+    if (!scanPlaylists(phone)) {
         mPlan.mLibraryReadFailed = true;
         mPlan.mOutcome = SyncState::FinishedWithErrors;
         return std::move(mPlan);
     }
-    gatherPodcasts(*aSettings);
+    gatherPodcasts(phone);
     mPlan.mLibraryIncomplete = mLibrary->lastReadIncomplete();
     planTracks();
     bool onPhone = false;
     for (qint32 i = 0; i < mPlan.mTracks.count() && !onPhone; ++i)
         onPhone = mPlan.mTracks.at(i).onRemoteDevice();
-    mPlan.mRefreshAlbumArt = onPhone && aSettings->forceArtworkSync(mPlan.mDeviceId);
+    mPlan.mRefreshAlbumArt = onPhone && phone.forceArtworkSync();
     planPlaylists();
     mPlan.mOutcome = SyncState::Finished;
     return std::move(mPlan);
 }
 
-bool SyncPlanner::readConfiguration(const SyncSettings& aSettings)
+bool SyncPlanner::readConfiguration(const PhoneSettings& aPhone)
 {
     LogScope scope("SyncPlanner::readConfiguration");
     mPlaylistNames.clear();
     mPodcastNames.clear();
-    const int result = aSettings.getConfig(mPlan.mDeviceId, mSyncEntireLibrary,
-                                           mPodcastSyncSetting, mPlaylistNames, mPodcastNames);
+    const int result =
+        aPhone.getConfig(mSyncEntireLibrary, mPodcastSyncSetting, mPlaylistNames, mPodcastNames);
     if (result != 0) {
         logMessage("Could not get config");
         logReturn(result);
         return false;
     }
-    mPlan.mEnableArtworkSync = aSettings.enableArtworkSync(mPlan.mDeviceId);
+    mPlan.mEnableArtworkSync = aPhone.enableArtworkSync();
     logValue("mEnableArtworkSync", int(mPlan.mEnableArtworkSync));
     logReturn(result);
     return true;
 }
 
-bool SyncPlanner::readCache(const SyncSettings& aSettings)
+bool SyncPlanner::readCache(const PhoneSettings& aPhone)
 {
     LogScope scope("SyncPlanner::readCache");
-    QString cacheFileName;
-    aSettings.getCacheFileName(mPlan.mDeviceId, cacheFileName);
+    const QString cacheFileName = aPhone.cacheFileName();
     const QString path = TrackCache::resolveCacheFilePath(cacheFileName);
     // No cache yet, or a name the run replaces by a new one: the run starts from an empty cache.
     if (path.isEmpty() || !SyncSettings::isGeneratedCacheFileName(cacheFileName)
@@ -163,12 +164,12 @@ void SyncPlanner::choosePlaylists()
     }
 }
 
-bool SyncPlanner::scanPlaylists(const SyncSettings& aSettings)
+bool SyncPlanner::scanPlaylists(const PhoneSettings& aPhone)
 {
     // The library must answer at all.
     if (!mLibrary->read())
         return false;
-    const bool convert = aSettings.convertAacToMp3(mPlan.mDeviceId);
+    const bool convert = aPhone.convertAacToMp3();
     for (const QString& name : std::as_const(mPlaylistNames)) {
         logMessage("Scanning local playlist");
         logValue("wSyncPlaylistName", name);
@@ -191,7 +192,7 @@ bool SyncPlanner::scanPlaylists(const SyncSettings& aSettings)
     return true;
 }
 
-void SyncPlanner::gatherPodcasts(const SyncSettings& aSettings)
+void SyncPlanner::gatherPodcasts(const PhoneSettings& aPhone)
 {
     LogScope scope("SyncPlanner::gatherPodcasts");
     if (mPodcastSyncSetting == 1) {
@@ -202,7 +203,7 @@ void SyncPlanner::gatherPodcasts(const SyncSettings& aSettings)
     } else if (mPodcastSyncSetting == 0) {
         return;
     }
-    const int episodes = aSettings.numberOfEpisodesToSync(mPlan.mDeviceId);
+    const int episodes = aPhone.numberOfEpisodesToSync();
     logValue("numberOfEpisodesToSync", episodes);
 
     QList<PlaylistEntry> entries;

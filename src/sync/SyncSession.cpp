@@ -35,7 +35,7 @@ bool SyncSession::hasBeenCancelled()
     return mContext && mContext->hasBeenCancelled();
 }
 
-bool SyncSession::begin(Device* aPhone, DeviceParent* aParent)
+bool SyncSession::begin(Device* aPhone, DeviceParent* aParent, const SettingsSnapshot& aSettings)
 {
     LogScope scope("SyncSession::begin");
     if (!aPhone->IsMounted()) {
@@ -43,15 +43,15 @@ bool SyncSession::begin(Device* aPhone, DeviceParent* aParent)
         mFrontEnd.phoneNotMounted(*aPhone);
         return false;
     }
-    mSettingsRead = mSettings.load() == 0;
+    mSettings = aSettings;
     mSettingsLoaded = true;
     // A damaged settings file reads as no settings at all; the user must learn why.
-    if (mSettings.wasDamaged()) {
+    if (mSettings.isDamaged()) {
         mFrontEnd.settingsDamaged(mSettings);
         return false;
     }
     // A phone that is not set up is not touched at all.
-    if (!aPhone->IsConfigured()) {
+    if (!aPhone->IsConfigured(mSettings)) {
         logMessage("Device is not configured");
         mFrontEnd.phoneNotConfigured(*aPhone);
         return false;
@@ -72,7 +72,7 @@ bool SyncSession::begin(Device* aPhone, DeviceParent* aParent)
 void SyncSession::attach(Device* aPhone, DeviceParent* aParent)
 {
     if (!mSettingsLoaded)
-        mSettingsRead = mSettings.load() == 0;
+        mSettings = SettingsSnapshot::read();
     mSettingsLoaded = true;
     mContext = std::make_unique<SyncRunContext>(aPhone, aParent);
     connect(mContext.get(), qOverload<int, int>(&SyncRunContext::ProgressUpdate), this,
@@ -86,13 +86,13 @@ SyncPlan SyncSession::planOnly(bool aForceFull)
     LogScope scope("SyncSession::planOnly");
     SyncPlanner planner(mLibrary, mContext->device());
     planner.setReadCacheCopy(true);
-    return planner.plan(mSettingsRead ? &mSettings : nullptr, aForceFull);
+    return planner.plan(settingsRead(), aForceFull);
 }
 
 void SyncSession::makePlan(bool aForceFull)
 {
     SyncPlanner planner(mLibrary, mContext->device(), mContext.get());
-    const SyncSettings* settings = mSettingsRead ? &mSettings : nullptr;
+    const SettingsSnapshot* settings = settingsRead();
     // An exception while planning ends the run before it acts.
     mPlanFailed = !CrashGuard::run([&] { mPlan = planner.plan(settings, aForceFull); });
     if (mPlanFailed) {

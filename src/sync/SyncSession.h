@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/SyncSettings.h"
+#include "settings/SettingsSnapshot.h"
 #include "sync/RunLock.h"
 #include "sync/SyncExecutor.h"
 #include "sync/SyncPlan.h"
@@ -35,10 +35,11 @@ public:
     ~SyncSession() override;
 
     // Checks aPhone and takes its run lock; false (the front end was told why) when it cannot
-    // be synchronised now.
-    bool begin(Device* aPhone, DeviceParent* aParent);
+    // be synchronised now. aSettings: as the front end read them to choose the phone; the run
+    // works from them.
+    bool begin(Device* aPhone, DeviceParent* aParent, const SettingsSnapshot& aSettings);
     // Uses aPhone without those checks and without the lock (tools, tests and benchmarks that
-    // drive the engine itself).
+    // drive the engine itself); reads the settings unless begin did.
     void attach(Device* aPhone, DeviceParent* aParent);
 
     // Plans in a thread of its own, asks, then executes in another; ended() follows.
@@ -68,6 +69,11 @@ signals:
     void ended();
 
 private:
+    // The run's settings; null when there is no settings file.
+    const SettingsSnapshot* settingsRead() const
+    {
+        return mSettings.state() == SettingsSnapshot::State::Missing ? nullptr : &mSettings;
+    }
     void makePlan(bool aForceFull);
     // The front end's answers about the plan; the run is cancelled when the user says stop.
     SyncAnswers ask();
@@ -81,9 +87,8 @@ private:
     SyncFrontEnd& mFrontEnd;
     std::unique_ptr<SyncRunContext> mContext;
     // The settings as this run reads them.
-    SyncSettings mSettings;
+    SettingsSnapshot mSettings;
     bool mSettingsLoaded = false;
-    bool mSettingsRead = false;
     std::optional<RunLock> mRunLock;
     SyncPlan mPlan;
     bool mPlanFailed = false;

@@ -86,22 +86,21 @@ QString TrackCache::resolveCacheFilePath(const QString& aCacheFileName)
     return corvo + QLatin1Char('/') + name;
 }
 
-qint32 TrackCache::open(const QString& aUniqueDeviceId)
+qint32 TrackCache::open(const SettingsSnapshot& aSettings, const QString& aUniqueDeviceId)
 {
     LogScope scope("TrackCache::open");
     close();
     resetState();
-    SyncSettings settings;
-    const qint32 loaded = settings.load();
-    if (loaded != 0) {
+    if (aSettings.state() == SettingsSnapshot::State::Missing) {
         logMessage("Can't load settings settings");
-        return finish(loaded);
+        return finish(SyncSettings::kCantOpen);
     }
-    QString cacheFileName;
-    if (settings.getCacheFileName(aUniqueDeviceId, cacheFileName) != 0) {
+    const PhoneSettings phone = aSettings.phone(aUniqueDeviceId);
+    if (!phone.isKnown()) {
         logMessage("Can't get cache file name");
         return finish(kNoSettingsForPhone);
     }
+    const QString cacheFileName = phone.cacheFileName();
     logValue("cacheFileName", cacheFileName);
     const QString path = resolveCacheFilePath(cacheFileName);
     if (path.isEmpty()) {

@@ -10,6 +10,7 @@
 
 #include <memory>
 
+class SettingsSnapshot;
 class Track;
 class TrackList;
 
@@ -25,8 +26,9 @@ public:
     TrackCache(const TrackCache&) = delete;
     TrackCache& operator=(const TrackCache&) = delete;
 
-    // Opens the cache of the phone named in the settings file; -5001 when a new cache was made.
-    qint32 open(const QString& aUniqueDeviceId);
+    // Opens the cache that aSettings name for the phone; -5001 when a new cache was made, -5003
+    // without a settings file, -6000 for a phone that is not set up.
+    qint32 open(const SettingsSnapshot& aSettings, const QString& aUniqueDeviceId);
     // Opens the cache file at aCacheFilePath and its persistent-ids file beside it.
     qint32 openFile(const QString& aCacheFilePath);
     // The same with file objects that name the two files but are not open yet.

@@ -46,17 +46,15 @@ void AfterRunNotices::show(QWidget* aParent, const SyncResult* aResult,
     // The reminder begins "Synchronization is complete.": only a complete run earns it.
     if (!aComplete || !aDevices.DeviceIsConnected())
         return;
-    Device* phone = aDevices.ConnectedDevice();
+    const SettingsSnapshot settings = SettingsSnapshot::read();
+    Device* phone = aDevices.ConnectedDevice(settings);
     if (phone->GetDeviceType() != DeviceType::MassStorage)
         return;
     const QString id = phone->UniqueDeviceId();
-    SyncSettings settings;
-    settings.load();
-    if (settings.skipUsbEjectWarning(id))
+    if (settings.phone(id).skipUsbEjectWarning())
         return;
     UsbEjectWarning warning;
-    if (ModalAnswerer::exec(warning) == 1) {
-        settings.setSkipUsbEjectWarning(id, true);
-        settings.save();
-    }
+    if (ModalAnswerer::exec(warning) == 1)
+        SyncSettings::update(
+            [&](SyncSettings& aSettings) { aSettings.setSkipUsbEjectWarning(id, true); });
 }

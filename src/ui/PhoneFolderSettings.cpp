@@ -2,20 +2,18 @@
 
 #include "device/DeviceList.h"
 #include "device/UsbMSDevice.h"
-#include "settings/SyncSettings.h"
+#include "settings/SettingsSnapshot.h"
 
 #include <QDir>
 #include <QFileInfo>
 
 QStringList PhoneFolderSettings::load()
 {
-    SyncSettings settings;
-    settings.load();
+    const SettingsSnapshot settings = SettingsSnapshot::read();
     QStringList folders;
     for (const auto& [id, folder] : settings.phoneFolders())
         folders.append(folder);
-    folders += settings.getGlobalStringValue(QStringLiteral("phone-folders"))
-                   .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    folders += settings.text(SettingKeys::kPhoneFolders).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     folders.removeDuplicates();
     return folders;
 }

@@ -15,9 +15,7 @@
 
 bool RunQuestions::confirmDeletions(const SyncPlan& aPlan, const QString& aId)
 {
-    SyncSettings settings;
-    settings.load();
-    if (settings.deleteWithoutWarning(aId)) {
+    if (SettingsSnapshot::read().phone(aId).deleteWithoutWarning()) {
         logMessage("Skipping warning");
         return true;
     }
@@ -27,10 +25,9 @@ bool RunQuestions::confirmDeletions(const SyncPlan& aPlan, const QString& aId)
         tracks.addTrack(track);
     DeleteTracksConfirm dialog(tracks);
     const int result = ModalAnswerer::exec(dialog);
-    if (result == DeleteTracksConfirm::kYesAlways) {
-        settings.setDeleteWithoutWarning(aId, true);
-        settings.save();
-    }
+    if (result == DeleteTracksConfirm::kYesAlways)
+        SyncSettings::update(
+            [&](SyncSettings& aSettings) { aSettings.setDeleteWithoutWarning(aId, true); });
     return result == DeleteTracksConfirm::kYes || result == DeleteTracksConfirm::kYesAlways;
 }
 

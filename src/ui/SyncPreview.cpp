@@ -2,7 +2,7 @@
 
 #include "app/CrashGuard.h"
 #include "app/DebugLog.h"
-#include "settings/SyncSettings.h"
+#include "settings/SettingsSnapshot.h"
 #include "sync/SyncPlanner.h"
 #include "ui/ModalAnswerer.h"
 #include "ui/SyncPreviewDialog.h"
@@ -31,8 +31,8 @@ void SyncPreview::start()
         // An exception while planning must not take the window with it: it leaves an empty plan
         // that says the run would stop with errors.
         const auto plan = [this] {
-            SyncSettings settings;
-            const bool read = settings.load() == 0;
+            const SettingsSnapshot settings = SettingsSnapshot::read();
+            const bool read = settings.state() != SettingsSnapshot::State::Missing;
             SyncPlanner planner(mLibrary, mDevice);
             planner.setReadCacheCopy(true);
             mPlan = planner.plan(read ? &settings : nullptr, mForceFull);

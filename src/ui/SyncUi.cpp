@@ -45,8 +45,6 @@ SyncUi::SyncUi(QWidget* aParent, const QString& aSystemRoot)
 {
     LogScope scope("SyncUi::SyncUi");
     setObjectName(QStringLiteral("syncUi"));
-    SyncSettings settings;
-    settings.load();
     PhoneFolderSettings::addAllTo(*mDeviceList);
     // MTP phones through libmtp; a window over a laid-out system tree (tests) has none.
     if (aSystemRoot.isEmpty()) {
@@ -187,8 +185,7 @@ void SyncUi::podcastNamesUpdated()
     if (mState != SyncState::ScanningLibrary)
         return;
     UpdateProgress(SyncState::NoPhone, 0);
-    SyncSettings settings;
-    if (settings.load() == SyncSettings::kCantOpen) {
+    if (SettingsSnapshot::read().state() == SettingsSnapshot::State::Missing) {
         logMessage("Config not found - go to setup wizard");
         changeSettings(kModeFirstRun);
     } else {
@@ -258,8 +255,9 @@ void SyncUi::UpdateProgress(int a_state, int a_percent_complete)
 void SyncUi::showUnfinishedRunNotice()
 {
     const bool phone = mState != SyncState::NoPhone && mDeviceList->DeviceIsConnected();
+    const SettingsSnapshot settings = SettingsSnapshot::read();
     const QString text = UnfinishedRunNotice::text(
-        phone ? mDeviceList->ConnectedDevice()->UniqueDeviceId() : QString());
+        settings, phone ? mDeviceList->ConnectedDevice(settings)->UniqueDeviceId() : QString());
     mPanel->setNotice(text);
 }
 
@@ -318,9 +316,10 @@ void SyncUi::showStateTexts(int aState, int aPercent, int aPrevious, bool aChang
         // A phone appearing during a run must not touch the run's texts and buttons.
         if (aPrevious != SyncState::NoPhone && aPrevious != SyncState::PhoneReady)
             break;
-        mPanel->setTexts(c.phoneReady, mDeviceList->DeviceIsConnected()
-                                           ? mDeviceList->ConnectedDevice()->FriendlyName()
-                                           : QString());
+        mPanel->setTexts(c.phoneReady,
+                         mDeviceList->DeviceIsConnected()
+                             ? mDeviceList->ConnectedDevice(SettingsSnapshot::read())->FriendlyName()
+                             : QString());
         SetRegularButtons();
         mPanel->setIdleProgress();
         if (aChanged)
@@ -366,7 +365,8 @@ void SyncUi::showPhoneProblems()
 {
     if (!mDeviceList->DeviceIsConnected())
         return;
-    Device* phone = mDeviceList->ConnectedDevice();
+    const SettingsSnapshot settings = SettingsSnapshot::read();
+    Device* phone = mDeviceList->ConnectedDevice(settings);
     const MessageCatalogue& c = MessageCatalogue::get();
     const QString folder = PhoneFolderSettings::folderOf(*mDeviceList, phone);
     const int folderState =
@@ -390,7 +390,7 @@ void SyncUi::showPhoneProblems()
         return;
     // A phone never set up opens the wizard by itself, once per phone and start.
     const QString id = phone->UniqueDeviceId();
-    if (id.isEmpty() || mWizardOffered.contains(id) || phone->IsConfigured())
+    if (id.isEmpty() || mWizardOffered.contains(id) || phone->IsConfigured(settings))
         return;
     mWizardOffered.insert(id);
     QTimer::singleShot(0, this, [this] {
@@ -426,10 +426,11 @@ void SyncUi::startSync()
 {
     LogScope scope("SyncUi::startSync");
     mAutoRefresher->stop();
+    const SettingsSnapshot settings = SettingsSnapshot::read();
     if (mDeviceList->DeviceIsConnected()) {
         logMessage("Device is connected");
-        if (!mDeviceList->ConnectedDevice()->IsMounted()) {
-            mFrontEnd->phoneNotMounted(*mDeviceList->ConnectedDevice());
+        if (!mDeviceList->ConnectedDevice(settings)->IsMounted()) {
+            mFrontEnd->phoneNotMounted(*mDeviceList->ConnectedDevice(settings));
             return;
         }
     }
@@ -442,10 +443,10 @@ void SyncUi::startSync()
         logMessage("Device not connected - unexpected");
         return;
     }
-    Device* phone = mDeviceList->ConnectedDevice();
+    Device* phone = mDeviceList->ConnectedDevice(settings);
     // Checks the phone (set up, not in another run) and takes its run lock, or says why not.
     auto session = std::make_unique<SyncSession>(&mLibrary, *mFrontEnd);
-    if (!session->begin(phone, mDeviceList->ParentOf(phone)))
+    if (!session->begin(phone, mDeviceList->ParentOf(phone), settings))
         return;
     mSession = std::move(session);
     connect(mSession.get(), qOverload<int, int>(&SyncSession::ProgressUpdate), &mProgressRelay,
@@ -466,7 +467,7 @@ void SyncUi::previewSync()
     LogScope scope("SyncUi::previewSync");
     if (mPreview || (mSession && mSession->isRunning()) || !mDeviceList->DeviceIsConnected())
         return;
-    Device* phone = mDeviceList->ConnectedDevice();
+    Device* phone = mDeviceList->ConnectedDevice(SettingsSnapshot::read());
     if (!phone->IsMounted())
         return;
     // No refresh may replace the phone's objects while the plan reads them.

@@ -20,7 +20,7 @@ void SyncUiFrontEnd::phoneNotMounted(Device&)
     ModalAnswerer::exec(box);
 }
 
-void SyncUiFrontEnd::settingsDamaged(const SyncSettings&)
+void SyncUiFrontEnd::settingsDamaged(const SettingsSnapshot&)
 {
     // The wizard sets the phone up again, as for a phone never set up.
     logMessage("Settings damaged");

@@ -19,7 +19,7 @@ public:
     void forgetKeyringPassword() { mKeyringPasswordOf.clear(); }
 
     void phoneNotMounted(Device& aPhone) override;
-    void settingsDamaged(const SyncSettings& aSettings) override;
+    void settingsDamaged(const SettingsSnapshot& aSettings) override;
     void phoneNotConfigured(Device& aPhone) override;
     void phoneInUse(Device& aPhone, const QString& aHolder) override;
     QByteArray backupPassword(const QString& aBackupPath) override;

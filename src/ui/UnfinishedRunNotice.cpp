@@ -4,51 +4,40 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QDomElement>
 #include <QLocale>
 
 void UnfinishedRunNotice::markStarted(const QString& aId)
 {
-    SyncSettings settings;
-    settings.load();
-    settings.setUnfinishedRunStart(aId,
-                                   QDateTime::currentDateTimeUtc().toString(Qt::ISODate));
-    settings.save();
+    SyncSettings::update([&](SyncSettings& aSettings) {
+        aSettings.setUnfinishedRunStart(aId,
+                                        QDateTime::currentDateTimeUtc().toString(Qt::ISODate));
+    });
 }
 
 void UnfinishedRunNotice::markFinished(const QString& aId)
 {
-    SyncSettings settings;
-    settings.load();
-    if (settings.unfinishedRunStart(aId).isEmpty())
+    if (SettingsSnapshot::read().phone(aId).unfinishedRunStart().isEmpty())
         return;
-    settings.setUnfinishedRunStart(aId, QString());
-    settings.save();
+    SyncSettings::update(
+        [&](SyncSettings& aSettings) { aSettings.setUnfinishedRunStart(aId, QString()); });
 }
 
-QString UnfinishedRunNotice::text(const QString& aId)
+QString UnfinishedRunNotice::text(const SettingsSnapshot& aSettings, const QString& aId)
 {
-    SyncSettings settings;
-    if (settings.load() != 0)
-        return QString();
-    const QDomElement root = settings.document().documentElement();
-    for (QDomElement device = root.firstChildElement(QStringLiteral("device")); !device.isNull();
-         device = device.nextSiblingElement(QStringLiteral("device"))) {
-        const QString id = device.firstChildElement(QStringLiteral("id")).text();
-        if (!aId.isEmpty() && id != aId)
+    for (const PhoneSettings& phone : aSettings.phones()) {
+        if (!aId.isEmpty() && phone.id() != aId)
             continue;
-        const QString started = settings.unfinishedRunStart(id);
+        const QString started = phone.unfinishedRunStart();
         if (started.isEmpty())
             continue;
         QDateTime when = QDateTime::fromString(started, Qt::ISODate);
-        const QString name = settings.getStringValue(id, QStringLiteral("name"));
         const QString time = when.isValid()
                                  ? QLocale().toString(when.toLocalTime(), QLocale::ShortFormat)
                                  : started;
         return QCoreApplication::translate(
                    "SyncUi", "The synchronization of \"%1\" that began %2 did not finish. The "
                              "next synchronization finishes it.")
-            .arg(name, time);
+            .arg(phone.name(), time);
     }
     return QString();
 }

@@ -41,14 +41,13 @@ void UpdateDialog::dontShowAgainStateChanged(int aNewState)
 
 void UpdateDialog::offer(QWidget* aParent, const SoftwareUpdateWatcher& aWatcher)
 {
-    SyncSettings settings;
-    settings.load();
-    if (aWatcher.version() == settings.skipUpdateMessage() || aWatcher.message().isEmpty())
+    if (aWatcher.version() == SettingsSnapshot::read().skipUpdateMessage()
+        || aWatcher.message().isEmpty())
         return;
     UpdateDialog dialog(aParent, aWatcher.title(), aWatcher.message());
     ModalAnswerer::exec(dialog);
     if (dialog.dontShowAgain()) {
-        settings.setSkipUpdateMessage(aWatcher.version());
-        settings.save();
+        SyncSettings::update(
+            [&](SyncSettings& aSettings) { aSettings.setSkipUpdateMessage(aWatcher.version()); });
     }
 }

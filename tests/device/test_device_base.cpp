@@ -347,17 +347,17 @@ void TestDeviceBase::configuredState()
     writeFile(dir.path() + "/b/CORVO/uniqueid", "222Y");
     UsbMSDevice a(dir.path() + "/a", "a", true);
     UsbMSDevice b(dir.path() + "/b", "b", true);
-    QVERIFY(!a.IsConfigured());
-    QCOMPARE(a.configuredOrder(), -1);
+    QVERIFY(!a.IsConfigured(SettingsSnapshot::read()));
+    QCOMPARE(a.configuredOrder(SettingsSnapshot::read()), -1);
 
     SyncSettings settings;
     settings.load();
     QCOMPARE(settings.setConfig("222Y", "b", true, {}, 0, {}), 0);
     QCOMPARE(settings.setConfig("111Y", "a", true, {}, 0, {}), 0);
-    QVERIFY(a.IsConfigured());
-    QVERIFY(b.IsConfigured());
-    QVERIFY(a.configuredOrder() > b.configuredOrder());
-    QVERIFY(b.configuredOrder() > 0);
+    QVERIFY(a.IsConfigured(SettingsSnapshot::read()));
+    QVERIFY(b.IsConfigured(SettingsSnapshot::read()));
+    QVERIFY(a.configuredOrder(SettingsSnapshot::read()) > b.configuredOrder(SettingsSnapshot::read()));
+    QVERIFY(b.configuredOrder(SettingsSnapshot::read()) > 0);
 }
 
 void TestDeviceBase::harnessCatchesLostAndDuplicatedFiles()

@@ -314,7 +314,7 @@ void TestDeviceList::emptyList()
     QVERIFY(!list.RefreshDevices());
     QVERIFY(!list.DeviceIsConnected());
     QVERIFY(list.GetParentDevices().isEmpty());
-    QCOMPARE(list.ConnectedDevice(), nullptr);
+    QCOMPARE(list.ConnectedDevice(SettingsSnapshot::read()), nullptr);
     QCOMPARE(list.ParentOf(nullptr), nullptr);
 }
 
@@ -330,16 +330,16 @@ void TestDeviceList::connectedDeviceIsTheLastConfigured()
     writeFile(dir.path() + "/P3/CORVO/uniqueid", "3Y");
     QVERIFY(list.RefreshDevices());
     // Nobody configured: the first phone.
-    QCOMPARE(list.ConnectedDevice()->FriendlyName(), QStringLiteral("P1"));
+    QCOMPARE(list.ConnectedDevice(SettingsSnapshot::read())->FriendlyName(), QStringLiteral("P1"));
 
     SyncSettings settings;
     settings.load();
     settings.setConfig("3Y", "P3", true, {}, 0, {});
     settings.setConfig("2Y", "P2", true, {}, 0, {});
-    QCOMPARE(list.ConnectedDevice()->FriendlyName(), QStringLiteral("P2"));
+    QCOMPARE(list.ConnectedDevice(SettingsSnapshot::read())->FriendlyName(), QStringLiteral("P2"));
     settings.load();
     settings.setConfig("3Y", "P3", true, {}, 0, {});
-    QCOMPARE(list.ConnectedDevice()->FriendlyName(), QStringLiteral("P3"));
+    QCOMPARE(list.ConnectedDevice(SettingsSnapshot::read())->FriendlyName(), QStringLiteral("P3"));
     QFile::remove(SyncSettings::settingsFilePath());
 }
 

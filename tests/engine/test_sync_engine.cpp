@@ -538,7 +538,7 @@ private slots:
             bool inItsThread = false;
             qsizetype toDelete = 0;
             void phoneNotMounted(Device&) override {}
-            void settingsDamaged(const SyncSettings&) override {}
+            void settingsDamaged(const SettingsSnapshot&) override {}
             void phoneNotConfigured(Device&) override {}
             void phoneInUse(Device&, const QString&) override {}
             QByteArray backupPassword(const QString&) override { return {}; }
@@ -555,7 +555,7 @@ private slots:
         TestPhone phone(fixture.phoneRoot());
         MusicLibrary library;
         SyncSession session(&library, window);
-        QVERIFY(session.begin(&phone, nullptr));
+        QVERIFY(session.begin(&phone, nullptr, SettingsSnapshot::read()));
         QList<int> states;
         QObject::connect(&session, qOverload<int, int>(&SyncSession::ProgressUpdate), &session,
                          [&states](int aState, int) { states.append(aState); },

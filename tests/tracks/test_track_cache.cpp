@@ -271,17 +271,17 @@ void TestTrackCache::openThroughSettings()
 {
     TrackCache cache;
     QFile::remove(SyncSettings::settingsFilePath());
-    QCOMPARE(cache.open(QStringLiteral("phone")), -5003);
+    QCOMPARE(cache.open(SettingsSnapshot::read(), QStringLiteral("phone")), -5003);
 
     SyncSettings settings;
     settings.load();
     QCOMPARE(settings.setConfig(QStringLiteral("phone"), QStringLiteral("Phone"), true, {}, 0, {}),
              0);
-    QCOMPARE(cache.open(QStringLiteral("unknown")), -6000);
-    QCOMPARE(cache.open(QStringLiteral("phone")), -5001);
+    QCOMPARE(cache.open(SettingsSnapshot::read(), QStringLiteral("unknown")), -6000);
+    QCOMPARE(cache.open(SettingsSnapshot::read(), QStringLiteral("phone")), -5001);
     QCOMPARE(cache.cacheFilePath(), cachePath(QStringLiteral("mcache0")));
     QVERIFY(QFile::exists(cachePath(QStringLiteral("mcache0p"))));
-    QCOMPARE(cache.open(QStringLiteral("phone")), 0);
+    QCOMPARE(cache.open(SettingsSnapshot::read(), QStringLiteral("phone")), 0);
     cache.close();
 
     // A name written on another system, or pointing elsewhere, stays in the CORVO folder.
@@ -299,7 +299,7 @@ void TestTrackCache::openThroughSettings()
         settings.load();
         settings.setStringValue(QStringLiteral("phone"), QStringLiteral("cache"), c.stored);
         settings.save();
-        QCOMPARE(cache.open(QStringLiteral("phone")), -5001);
+        QCOMPARE(cache.open(SettingsSnapshot::read(), QStringLiteral("phone")), -5001);
         QCOMPARE(cache.cacheFilePath(), c.used);
         cache.close();
     }
@@ -308,7 +308,7 @@ void TestTrackCache::openThroughSettings()
     settings.load();
     settings.setStringValue(QStringLiteral("phone"), QStringLiteral("cache"), QStringLiteral(".."));
     settings.save();
-    QCOMPARE(cache.open(QStringLiteral("phone")), -6001);
+    QCOMPARE(cache.open(SettingsSnapshot::read(), QStringLiteral("phone")), -6001);
     // The settings file itself, named as the cache, is never opened as one.
     for (const QString& name : {SyncSettings::settingsFilePath(), QStringLiteral("corvo.xml")}) {
         QCOMPARE(TrackCache::resolveCacheFilePath(name), QString());
@@ -320,7 +320,7 @@ void TestTrackCache::openThroughSettings()
             file.open(QIODevice::ReadOnly);
             return file.readAll();
         }();
-        QCOMPARE(cache.open(QStringLiteral("phone")), -6001);
+        QCOMPARE(cache.open(SettingsSnapshot::read(), QStringLiteral("phone")), -6001);
         QFile file(SyncSettings::settingsFilePath());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), withName);

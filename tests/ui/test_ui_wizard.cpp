@@ -165,7 +165,7 @@ private slots:
         QVERIFY(dialogs.mShown.isEmpty());
 
         Device* phone = setup.list.GetDevices().at(0);
-        QVERIFY(phone->IsConfigured());
+        QVERIFY(phone->IsConfigured(SettingsSnapshot::read()));
         SyncSettings settings;
         QCOMPARE(settings.load(), 0);
         bool whole = true;
@@ -189,7 +189,7 @@ private slots:
         toMusicPage(wizard, 0);
         wizard.reject();
         QVERIFY(!QFile::exists(SyncSettings::settingsFilePath()));
-        QVERIFY(!setup.list.GetDevices().at(0)->IsConfigured());
+        QVERIFY(!setup.list.GetDevices().at(0)->IsConfigured(SettingsSnapshot::read()));
     }
 
     void storedSettingsLoadOncePerPhone()

@@ -85,7 +85,7 @@ QPushButton* button(QWidget& aWindow, const char* aName)
 // The phone set up as the demo expects: the whole library, nothing else.
 void configurePhone(SyncUi& aWindow, const QString& aPhone)
 {
-    Device* phone = aWindow.deviceList().ConnectedDevice();
+    Device* phone = aWindow.deviceList().ConnectedDevice(SettingsSnapshot::read());
     phone->SetConfigured();
     SyncSettings settings;
     settings.load();
@@ -116,7 +116,7 @@ void runs(SyncUi& aWindow)
     save(aWindow, QStringLiteral("main-7-finished-summary"));
 
     // One playlist only: the next run asks before it deletes, and is stopped while it asks.
-    Device* phone = aWindow.deviceList().ConnectedDevice();
+    Device* phone = aWindow.deviceList().ConnectedDevice(SettingsSnapshot::read());
     SyncSettings settings;
     settings.load();
     settings.setConfig(phone->UniqueDeviceId(), phone->FriendlyName(), false,

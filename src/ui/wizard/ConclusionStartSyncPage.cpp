@@ -2,7 +2,7 @@
 
 #include "device/Device.h"
 #include "device/DeviceList.h"
-#include "settings/SyncSettings.h"
+#include "settings/SettingsSnapshot.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -46,10 +46,9 @@ void ConclusionStartSyncPage::loadAlbumArtOptions()
         return;
     mAlbumArtLoaded = true;
     const QString id = mDeviceList->SelectedDevice()->UniqueDeviceId();
-    SyncSettings settings;
-    settings.load();
-    mArtNew->setChecked(settings.enableArtworkSync(id));
-    mArtOld->setChecked(settings.forceArtworkSync(id));
+    const PhoneSettings phone = SettingsSnapshot::read().phone(id);
+    mArtNew->setChecked(phone.enableArtworkSync());
+    mArtOld->setChecked(phone.forceArtworkSync());
 }
 
 bool ConclusionStartSyncPage::artForNewTracks() const { return mArtNew->isChecked(); }

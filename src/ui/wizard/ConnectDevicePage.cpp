@@ -3,6 +3,7 @@
 #include "app/DebugLog.h"
 #include "device/Device.h"
 #include "device/DeviceList.h"
+#include "settings/SettingsSnapshot.h"
 #include "ui/MessageCatalogue.h"
 #include "ui/FolderPhoneChooser.h"
 #include "ui/ModalAnswerer.h"
@@ -81,7 +82,7 @@ void ConnectDevicePage::DeviceListChanged()
     // The phone chosen before the list changed stays chosen while it is listed; with none
     // chosen, the phone the window would synchronise is.
     if (!mDeviceList->DeviceIsSelected() && !devices.isEmpty()) {
-        Device* known = mDeviceList->ConnectedDevice();
+        Device* known = mDeviceList->ConnectedDevice(SettingsSnapshot::read());
         if (known->IsMounted())
             mDeviceList->SelectDevice(int(devices.indexOf(known)));
     }

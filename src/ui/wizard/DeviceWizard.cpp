@@ -3,6 +3,7 @@
 #include "app/DebugLog.h"
 #include "device/Device.h"
 #include "device/DeviceList.h"
+#include "settings/SyncSettings.h"
 #include "ui/MessageCatalogue.h"
 #include "ui/PhoneFolderSettings.h"
 #include "ui/PhoneWait.h"
@@ -22,7 +23,7 @@ DeviceWizard::DeviceWizard(MusicLibrary* aLibrary, DeviceList* aDeviceList,
 {
     LogScope scope("DeviceWizard::DeviceWizard");
     setObjectName(QStringLiteral("deviceWizard"));
-    mFirstRun = mSettings.load() != 0;
+    mFirstRun = SettingsSnapshot::read().state() == SettingsSnapshot::State::Missing;
     using namespace WizardPageIds;
     setPage(kIntro, new IntroPage(aMode));
     if (mFirstRun)
@@ -95,26 +96,20 @@ void DeviceWizard::pageChanged(int aNewPageId)
     logValue("deviceName", phone->FriendlyName());
     if (id == mLastDeviceId)
         return;
-    SyncSettings settings;
-    settings.load();
-    bool wholeLibrary = false;
-    int podcastSetting = 0;
-    QStringList playlists;
-    QStringList podcasts;
-    const int found = settings.getConfig(id, wholeLibrary, podcastSetting, playlists, podcasts);
-    const int episodes = settings.numberOfEpisodesToSync(id);
-    if (found != 0) {
+    const PhoneSettings settings = SettingsSnapshot::read().phone(id);
+    if (!settings.isKnown()) {
         mMusicPage->selectWholeLibrary();
     } else {
-        mMusicPage->setPlaylistSettings(wholeLibrary, playlists);
-        mPodcastPage->setPodcastSettings(podcastSetting, podcasts, episodes);
+        mMusicPage->setPlaylistSettings(settings.syncEntireLibrary(), settings.playlists());
+        mPodcastPage->setPodcastSettings(settings.podcastSyncSetting(), settings.podcasts(),
+                                         settings.numberOfEpisodesToSync());
     }
-    mConvertPage->setConvert(settings.convertAacToMp3(id));
-    if (found == 0) {
-        mBackupPage->showStoredChoice(settings.selectedBackupPath(id),
-                                      {settings.copyTextMessages(id), settings.copyAddressBook(id),
-                                       settings.copyCalendar(id), settings.copyPhotos(id),
-                                       settings.copyNotes(id)});
+    mConvertPage->setConvert(settings.convertAacToMp3());
+    if (settings.isKnown()) {
+        mBackupPage->showStoredChoice(settings.selectedBackupPath(),
+                                      {settings.copyTextMessages(), settings.copyAddressBook(),
+                                       settings.copyCalendar(), settings.copyPhotos(),
+                                       settings.copyNotes()});
     }
     mLastDeviceId = id;
 }
@@ -147,8 +142,9 @@ void DeviceWizard::saveSettings(int aExitReason)
     SyncSettings settings;
     settings.load();
     // Values no page shows survive the new configuration.
-    const auto photoFolders = settings.getSettingsList(id, QStringLiteral("photo_folders"));
-    const QString unfinishedRun = settings.unfinishedRunStart(id);
+    const PhoneSettings before = settings.snapshot().phone(id);
+    const auto photoFolders = before.list(QLatin1String(SettingKeys::kPhotoFoldersList));
+    const QString unfinishedRun = before.unfinishedRunStart();
     settings.setConfig(id, phone->FriendlyName(), mMusicPage->wholeLibrary(),
                        mMusicPage->playlistNames(), mPodcastPage->podcastSyncSettings(),
                        mPodcastPage->playlistNames());
@@ -162,7 +158,7 @@ void DeviceWizard::saveSettings(int aExitReason)
     settings.setCopyNotes(id, mBackupPage->copyNotes());
     settings.setCopyCalendar(id, mBackupPage->copyCalendar());
     if (!photoFolders.isEmpty())
-        settings.setSettingsList(id, QStringLiteral("photo_folders"), photoFolders);
+        settings.setSettingsList(id, QLatin1String(SettingKeys::kPhotoFoldersList), photoFolders);
     settings.setUnfinishedRunStart(id, unfinishedRun);
     settings.setCopyPhotos(id, mBackupPage->copyPhotos());
     // Where a folder phone is, as the command line keeps it, so both find it again.

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "settings/SyncSettings.h"
-
 #include <QWizard>
 
 class ConclusionStartSyncPage;
@@ -48,7 +46,6 @@ private:
     PlaylistSettingsPage* mPodcastPage;
     ConvertToMp3Page* mConvertPage;
     ConclusionStartSyncPage* mConclusionPage;
-    SyncSettings mSettings;
     QString mLastDeviceId;
     DeviceList* mDeviceList;
     bool mFirstRun = false;

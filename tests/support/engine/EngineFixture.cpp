@@ -279,7 +279,7 @@ public:
     {
     }
     void phoneNotMounted(Device&) override {}
-    void settingsDamaged(const SyncSettings&) override {}
+    void settingsDamaged(const SettingsSnapshot&) override {}
     void phoneNotConfigured(Device&) override {}
     void phoneInUse(Device&, const QString&) override {}
     QByteArray backupPassword(const QString& aBackupPath) override
