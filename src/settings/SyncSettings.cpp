@@ -21,7 +21,7 @@ const QString kPlaylist = QLatin1String(SettingKeys::kPlaylistTag);
 const QString kPodcast = QLatin1String(SettingKeys::kPodcastTag);
 const QString kList = QLatin1String(SettingKeys::kListTag);
 const QString kPodcastSyncSetting = QLatin1String(SettingKeys::kPodcastSyncSetting.name);
-const QString kPhoneFolder = QLatin1String(SettingKeys::kPhoneFolder.name);
+const QString kRunStarted = QLatin1String(SettingKeys::kRunStarted.name);
 
 QString boolText(bool aValue)
 {
@@ -110,13 +110,13 @@ QDomElement SyncSettings::rootElement(bool aCreate)
 {
     QDomElement root = mDocument.documentElement();
     if (root.isNull() && aCreate) {
-        root = mDocument.createElement(QStringLiteral("settings"));
+        root = mDocument.createElement(QLatin1String(SettingKeys::kRootTag));
         mDocument.appendChild(root);
     }
     return root;
 }
 
-QDomElement SyncSettings::getDeviceElement(const QString& aId) const
+QDomElement SyncSettings::deviceElement(const QString& aId) const
 {
     const QDomElement root = mDocument.documentElement();
     for (QDomElement device = root.firstChildElement(kDevice); !device.isNull();
@@ -127,43 +127,9 @@ QDomElement SyncSettings::getDeviceElement(const QString& aId) const
     return QDomElement();
 }
 
-int SyncSettings::deviceLineNumber(const QString& aId) const
-{
-    const QDomElement device = getDeviceElement(aId);
-    return device.isNull() ? -1 : device.lineNumber();
-}
-
-QDomElement SyncSettings::deviceValueElement(const QString& aId, const QString& aKey) const
-{
-    const QDomElement device = getDeviceElement(aId);
-    return device.isNull() ? QDomElement() : device.firstChildElement(aKey);
-}
-
-QString SyncSettings::getStringValue(const QString& aId, const QString& aKey) const
-{
-    const QDomElement child = deviceValueElement(aId, aKey);
-    return child.isNull() ? QString() : child.text();
-}
-
-int SyncSettings::getIntValue(const QString& aId, const QString& aKey, int aDefault) const
-{
-    const QDomElement child = deviceValueElement(aId, aKey);
-    if (child.isNull())
-        return aDefault;
-    return child.text().toInt(); // not a number reads as 0
-}
-
-bool SyncSettings::getBooleanValue(const QString& aId, const QString& aKey, bool aDefault) const
-{
-    const QDomElement child = deviceValueElement(aId, aKey);
-    if (child.isNull())
-        return aDefault;
-    return child.text() == QLatin1String("true");
-}
-
 void SyncSettings::setStringValue(const QString& aId, const QString& aKey, const QString& aValue)
 {
-    QDomElement device = getDeviceElement(aId);
+    QDomElement device = deviceElement(aId);
     if (device.isNull())
         return;
     const QDomElement old = device.firstChildElement(aKey);
@@ -182,10 +148,9 @@ void SyncSettings::setBooleanValue(const QString& aId, const QString& aKey, bool
     setStringValue(aId, aKey, boolText(aValue));
 }
 
-QString SyncSettings::getGlobalStringValue(const QString& aKey) const
+void SyncSettings::setFlag(const QString& aId, const SettingKey& aKey, bool aValue)
 {
-    const QDomElement child = mDocument.documentElement().firstChildElement(aKey);
-    return child.isNull() ? QString() : child.text();
+    setBooleanValue(aId, QLatin1String(aKey.name), aValue);
 }
 
 void SyncSettings::setGlobalStringValue(const QString& aKey, const QString& aValue)
@@ -199,66 +164,22 @@ void SyncSettings::setGlobalStringValue(const QString& aKey, const QString& aVal
     appendTextElement(mDocument, root, aKey, aValue);
 }
 
-int SyncSettings::getCacheFileName(const QString& aId, QString& aCacheFileName) const
-{
-    const QDomElement device = getDeviceElement(aId);
-    if (device.isNull())
-        return kNoSuchDevice;
-    aCacheFileName = device.firstChildElement(kCache).text();
-    return 0;
-}
-
-int SyncSettings::getConfig(const QString& aId, bool& aSyncEntireLibrary,
-                            int& aPodcastSyncSetting, QStringList& aPlaylists,
-                            QStringList& aPodcasts) const
-{
-    LogScope scope("SyncSettings::getConfig");
-    const QDomElement device = getDeviceElement(aId);
-    if (device.isNull()) {
-        logReturn(kNoSuchDevice);
-        return kNoSuchDevice;
-    }
-    QDomElement playlist = device.firstChildElement(kPlaylist);
-    const QString first = playlist.isNull() ? QString() : playlist.text();
-    aPlaylists.append(first);
-    aSyncEntireLibrary = first.isEmpty();
-    if (!playlist.isNull()) {
-        for (playlist = playlist.nextSiblingElement(kPlaylist); !playlist.isNull();
-             playlist = playlist.nextSiblingElement(kPlaylist))
-            aPlaylists.append(playlist.text());
-    }
-    if (aPlaylists.size() == 1 && aPlaylists.first() == QLatin1String(kDontSyncMusic)) {
-        aSyncEntireLibrary = false;
-        aPlaylists.clear();
-    }
-    aPodcastSyncSetting = getIntValue(aId, kPodcastSyncSetting, 0);
-    QDomElement podcast = device.firstChildElement(kPodcast);
-    aPodcasts.append(podcast.isNull() ? QString() : podcast.text());
-    if (!podcast.isNull()) {
-        for (podcast = podcast.nextSiblingElement(kPodcast); !podcast.isNull();
-             podcast = podcast.nextSiblingElement(kPodcast))
-            aPodcasts.append(podcast.text());
-    }
-    logReturn(0);
-    return 0;
-}
-
 int SyncSettings::setConfig(const QString& aId, const QString& aName, bool aSyncEntireLibrary,
                             const QStringList& aPlaylists, int aPodcastSyncSetting,
                             const QStringList& aPodcasts)
 {
     LogScope scope("SyncSettings::setConfig");
+    const PhoneSettings before = snapshot().phone(aId);
     const auto& warnings = SettingKeys::kPreservedWarnings;
     bool preserved[std::size(warnings)];
     for (size_t i = 0; i < std::size(warnings); ++i)
-        preserved[i] = getBooleanValue(aId, QLatin1String(warnings[i]->name), false);
+        preserved[i] = before.flag(*warnings[i]);
     // Where the phone is, not what goes onto it: a new choice of music keeps it.
-    const QString folder = phoneFolder(aId);
+    const QString folder = before.phoneFolder();
 
     QDomElement root = rootElement(true);
-    QString cacheName;
-    getCacheFileName(aId, cacheName);
-    const QDomElement old = getDeviceElement(aId);
+    QString cacheName = before.cacheFileName();
+    const QDomElement old = deviceElement(aId);
     if (!old.isNull())
         root.removeChild(old);
     if (cacheName.isEmpty())
@@ -281,7 +202,7 @@ int SyncSettings::setConfig(const QString& aId, const QString& aName, bool aSync
     root.appendChild(device);
     for (size_t i = 0; i < std::size(warnings); ++i) {
         if (preserved[i])
-            setBooleanValue(aId, QLatin1String(warnings[i]->name), true);
+            setFlag(aId, *warnings[i], true);
     }
     setIntValue(aId, kPodcastSyncSetting, aPodcastSyncSetting);
     if (!folder.isEmpty())
@@ -294,7 +215,7 @@ int SyncSettings::setConfig(const QString& aId, const QString& aName, bool aSync
 QDomElement SyncSettings::findListElement(const QString& aId, const QString& aListName,
                                           bool aCreate)
 {
-    QDomElement device = getDeviceElement(aId);
+    QDomElement device = deviceElement(aId);
     if (device.isNull())
         return QDomElement();
     for (QDomElement list = device.firstChildElement(kList); !list.isNull();
@@ -310,19 +231,6 @@ QDomElement SyncSettings::findListElement(const QString& aId, const QString& aLi
     return list;
 }
 
-QList<QPair<QString, QString>> SyncSettings::getSettingsList(const QString& aId,
-                                                             const QString& aListName) const
-{
-    QList<QPair<QString, QString>> pairs;
-    const QDomElement list =
-        const_cast<SyncSettings*>(this)->findListElement(aId, aListName, false);
-    for (QDomElement entry = list.firstChildElement(); !entry.isNull();
-         entry = entry.nextSiblingElement())
-        pairs.append({entry.attribute(QStringLiteral("key")),
-                      entry.attribute(QStringLiteral("value"))});
-    return pairs;
-}
-
 void SyncSettings::removeSettingsList(const QString& aId, const QString& aListName)
 {
     QDomElement list = findListElement(aId, aListName, false);
@@ -336,24 +244,11 @@ void SyncSettings::setSettingsList(const QString& aId, const QString& aListName,
     removeSettingsList(aId, aListName);
     QDomElement list = findListElement(aId, aListName, true);
     for (const auto& pair : aEntries) {
-        QDomElement entry = mDocument.createElement(QStringLiteral("entry"));
+        QDomElement entry = mDocument.createElement(QLatin1String(SettingKeys::kListEntryTag));
         entry.setAttribute(QStringLiteral("key"), pair.first);
         entry.setAttribute(QStringLiteral("value"), pair.second);
         list.appendChild(entry);
     }
-}
-
-QStringList SyncSettings::getUsedCacheFilenames() const
-{
-    QStringList names;
-    const QDomElement root = mDocument.documentElement();
-    for (QDomElement device = root.lastChildElement(kDevice); !device.isNull();
-         device = device.previousSiblingElement(kDevice)) {
-        const QDomElement cache = device.firstChildElement(kCache);
-        if (!cache.isNull())
-            names.append(cache.text());
-    }
-    return names;
 }
 
 bool SyncSettings::isGeneratedCacheFileName(const QString& aCacheFileName)
@@ -365,7 +260,7 @@ bool SyncSettings::isGeneratedCacheFileName(const QString& aCacheFileName)
 int SyncSettings::ensureGeneratedCacheFileName(const QString& aId)
 {
     LogScope scope("SyncSettings::ensureGeneratedCacheFileName");
-    QDomElement device = getDeviceElement(aId);
+    QDomElement device = deviceElement(aId);
     if (device.isNull()) {
         logReturn(kNoSuchDevice);
         return kNoSuchDevice;
@@ -392,7 +287,7 @@ int SyncSettings::ensureGeneratedCacheFileName(const QString& aId)
 
 QString SyncSettings::generateUniqueCacheFilename() const
 {
-    const QStringList used = getUsedCacheFilenames();
+    const QStringList used = snapshot().usedCacheFileNames();
     const QString prefix = AppPaths::corvoFolder() + QStringLiteral("/mcache");
     for (int n = 0;; ++n) {
         const QString candidate = prefix + QString::number(n);
@@ -404,110 +299,62 @@ QString SyncSettings::generateUniqueCacheFilename() const
     }
 }
 
-#define PELLMAR_BOOL_SETTING(getter, setter, key, fallback)                                     \
-    bool SyncSettings::getter(const QString& aId) const                                         \
-    {                                                                                           \
-        return getBooleanValue(aId, QStringLiteral(key), fallback);                             \
-    }                                                                                           \
+#define PELLMAR_FLAG_SETTER(setter, key)                                                         \
     void SyncSettings::setter(const QString& aId, bool aValue)                                  \
     {                                                                                           \
-        setBooleanValue(aId, QStringLiteral(key), aValue);                                      \
+        setFlag(aId, SettingKeys::key, aValue);                                                 \
     }
 
-PELLMAR_BOOL_SETTING(deleteWithoutWarning, setDeleteWithoutWarning, "delete-without-warning", false)
-PELLMAR_BOOL_SETTING(convertAacToMp3, setConvertAacToMp3, "convert-to-mp3", false)
-PELLMAR_BOOL_SETTING(skipUsbEjectWarning, setSkipUsbEjectWarning, "dont-warn-usb", false)
-PELLMAR_BOOL_SETTING(skipDrmWarning, setSkipDrmWarning, "dont-warn-drm", false)
-PELLMAR_BOOL_SETTING(skipNotCopiedWarning, setSkipNotCopiedWarning, "dont-warn-not-copied", false)
-PELLMAR_BOOL_SETTING(skipNotDeletedWarning, setSkipNotDeletedWarning, "dont-warn-not-deleted",
-                     false)
-PELLMAR_BOOL_SETTING(forceArtworkSync, setForceArtworkSync, "force-album-art-sync", true)
-PELLMAR_BOOL_SETTING(enableArtworkSync, setEnableArtworkSync, "enable-album-art-sync", true)
-PELLMAR_BOOL_SETTING(copyTextMessages, setCopyTextMessages, "copy-text-messages", false)
-PELLMAR_BOOL_SETTING(copyAddressBook, setCopyAddressBook, "copy-address-book", false)
-PELLMAR_BOOL_SETTING(copyPhotos, setCopyPhotos, "copy-photos", false)
-PELLMAR_BOOL_SETTING(copyNotes, setCopyNotes, "copy-notes", false)
-PELLMAR_BOOL_SETTING(copyCalendar, setCopyCalendar, "copy-calendar", false)
-PELLMAR_BOOL_SETTING(firstUse, setFirstUse, "first-use", false)
+PELLMAR_FLAG_SETTER(setDeleteWithoutWarning, kDeleteWithoutWarning)
+PELLMAR_FLAG_SETTER(setConvertAacToMp3, kConvertToMp3)
+PELLMAR_FLAG_SETTER(setSkipUsbEjectWarning, kSkipUsbEjectWarning)
+PELLMAR_FLAG_SETTER(setSkipDrmWarning, kSkipDrmWarning)
+PELLMAR_FLAG_SETTER(setSkipNotCopiedWarning, kSkipNotCopiedWarning)
+PELLMAR_FLAG_SETTER(setSkipNotDeletedWarning, kSkipNotDeletedWarning)
+PELLMAR_FLAG_SETTER(setForceArtworkSync, kForceArtworkSync)
+PELLMAR_FLAG_SETTER(setEnableArtworkSync, kEnableArtworkSync)
+PELLMAR_FLAG_SETTER(setCopyTextMessages, kCopyTextMessages)
+PELLMAR_FLAG_SETTER(setCopyAddressBook, kCopyAddressBook)
+PELLMAR_FLAG_SETTER(setCopyPhotos, kCopyPhotos)
+PELLMAR_FLAG_SETTER(setCopyNotes, kCopyNotes)
+PELLMAR_FLAG_SETTER(setCopyCalendar, kCopyCalendar)
+PELLMAR_FLAG_SETTER(setFirstUse, kFirstUse)
 
-#undef PELLMAR_BOOL_SETTING
-
-int SyncSettings::numberOfEpisodesToSync(const QString& aId) const
-{
-    return getIntValue(aId, QStringLiteral("number-of-episodes-to-sync"), 0);
-}
+#undef PELLMAR_FLAG_SETTER
 
 void SyncSettings::setNumberOfEpisodesToSync(const QString& aId, int aValue)
 {
-    setIntValue(aId, QStringLiteral("number-of-episodes-to-sync"), aValue);
-}
-
-QString SyncSettings::selectedBackupPath(const QString& aId) const
-{
-    return getStringValue(aId, QStringLiteral("backup-path"));
+    setIntValue(aId, QLatin1String(SettingKeys::kEpisodesToSync.name), aValue);
 }
 
 void SyncSettings::setSelectedBackupPath(const QString& aId, const QString& aValue)
 {
-    setStringValue(aId, QStringLiteral("backup-path"), aValue);
-}
-
-QString SyncSettings::skipUpdateMessage() const
-{
-    return getGlobalStringValue(QStringLiteral("dont-display-message"));
-}
-
-void SyncSettings::setSkipUpdateMessage(const QString& aVersion)
-{
-    setGlobalStringValue(QStringLiteral("dont-display-message"), aVersion);
-}
-
-QString SyncSettings::phoneFolder(const QString& aId) const
-{
-    return getStringValue(aId, kPhoneFolder);
+    setStringValue(aId, QLatin1String(SettingKeys::kBackupPath.name), aValue);
 }
 
 void SyncSettings::setPhoneFolder(const QString& aId, const QString& aFolder)
 {
-    setStringValue(aId, kPhoneFolder, aFolder);
-}
-
-QString SyncSettings::unfinishedRunStart(const QString& aId) const
-{
-    return getStringValue(aId, QStringLiteral("run-started"));
+    setStringValue(aId, QLatin1String(SettingKeys::kPhoneFolder.name), aFolder);
 }
 
 void SyncSettings::setUnfinishedRunStart(const QString& aId, const QString& aTime)
 {
     if (!aTime.isEmpty()) {
-        setStringValue(aId, QStringLiteral("run-started"), aTime);
+        setStringValue(aId, kRunStarted, aTime);
         return;
     }
-    QDomElement device = getDeviceElement(aId);
-    const QDomElement old = device.firstChildElement(QStringLiteral("run-started"));
+    QDomElement device = deviceElement(aId);
+    const QDomElement old = device.firstChildElement(kRunStarted);
     if (!old.isNull())
         device.removeChild(old);
 }
 
-QList<QPair<QString, QString>> SyncSettings::phoneFolders() const
+void SyncSettings::setSkipUpdateMessage(const QString& aVersion)
 {
-    QList<QPair<QString, QString>> folders;
-    const QDomElement root = mDocument.documentElement();
-    for (QDomElement device = root.firstChildElement(kDevice); !device.isNull();
-         device = device.nextSiblingElement(kDevice)) {
-        const QString folder = device.firstChildElement(kPhoneFolder).text();
-        if (!folder.isEmpty())
-            folders.append({device.firstChildElement(kId).text(), folder});
-    }
-    return folders;
-}
-
-QString SyncSettings::iTunesLibraryPath() const
-{
-    return getGlobalStringValue(QStringLiteral("itunes-library"));
+    setGlobalStringValue(QLatin1String(SettingKeys::kSkipUpdateMessage.name), aVersion);
 }
 
 void SyncSettings::setITunesLibraryPath(const QString& aPath)
 {
-    setGlobalStringValue(QStringLiteral("itunes-library"), aPath);
+    setGlobalStringValue(QLatin1String(SettingKeys::kITunesLibrary.name), aPath);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "settings/SettingKeys.h"
 #include "settings/SettingsSnapshot.h"
 
 #include <QDomDocument>
@@ -11,9 +12,8 @@
 
 #include <functional>
 
-// Typed access to the settings file "CORVO/corvo.xml": a few global values and one `device`
-// element per phone, keyed by the phone's unique id. Every reader loads, reads and drops the
-// object; every writer loads, changes and saves. Nothing is cached between loads.
+// Changes the settings file "CORVO/corvo.xml": loads it, changes values in memory and saves it
+// whole. Only this class writes the file; everyone who only reads takes a SettingsSnapshot.
 class SyncSettings
 {
 public:
@@ -22,10 +22,13 @@ public:
     static constexpr int kSaveFailed = -5004;
     static constexpr int kNoSuchDevice = -6000;
 
-    static constexpr const char* kDontSyncMusic = "###DONT-SYNC-MUSIC###";
+    static constexpr const char* kDontSyncMusic = SettingKeys::kDontSyncMusic;
 
     // Full path of the settings file.
     static QString settingsFilePath();
+    // Reads the file, lets aChange edit it and saves: for changing a value or two. The result
+    // of save.
+    static int update(const std::function<void(SyncSettings&)>& aChange);
 
     // Reads the file; writes nothing. 0, or kCantOpen when there is no file to read.
     int load();
@@ -39,40 +42,29 @@ public:
     const QString& damagedCopyPath() const { return mDamagedCopyPath; }
     // The values of the document as it is now, without reading the file again.
     SettingsSnapshot snapshot() const;
-    // Reads the file, lets aChange edit it and saves: for changing a value or two. The result
-    // of save.
-    static int update(const std::function<void(SyncSettings&)>& aChange);
 
-    QDomElement getDeviceElement(const QString& aId) const;
-    int deviceLineNumber(const QString& aId) const;
-
-    QString getStringValue(const QString& aId, const QString& aKey) const;
-    int getIntValue(const QString& aId, const QString& aKey, int aDefault) const;
-    bool getBooleanValue(const QString& aId, const QString& aKey, bool aDefault) const;
+    // A phone's value: when the phone has an element, its first child named aKey is replaced
+    // by one at the end; for a phone without one nothing happens.
     void setStringValue(const QString& aId, const QString& aKey, const QString& aValue);
     void setIntValue(const QString& aId, const QString& aKey, int aValue);
     void setBooleanValue(const QString& aId, const QString& aKey, bool aValue);
-
-    QString getGlobalStringValue(const QString& aKey) const;
+    // A global value: every earlier child of the root named aKey gives way to one at the end.
     void setGlobalStringValue(const QString& aKey, const QString& aValue);
 
-    int getCacheFileName(const QString& aId, QString& aCacheFileName) const;
-
-    int getConfig(const QString& aId, bool& aSyncEntireLibrary, int& aPodcastSyncSetting,
-                  QStringList& aPlaylists, QStringList& aPodcasts) const;
+    // Replaces the phone's element as a whole: id, name, cache, the music and podcast choice;
+    // keeps the warning choices that were on and the phone's folder, drops the other values.
+    // Saves; the result of save.
     int setConfig(const QString& aId, const QString& aName, bool aSyncEntireLibrary,
                   const QStringList& aPlaylists, int aPodcastSyncSetting,
                   const QStringList& aPodcasts);
 
-    QDomElement findListElement(const QString& aId, const QString& aListName, bool aCreate);
-    QList<QPair<QString, QString>> getSettingsList(const QString& aId,
-                                                   const QString& aListName) const;
     void removeSettingsList(const QString& aId, const QString& aListName);
     // Replaces the named list with one "entry" element per pair (key, value), in order.
     void setSettingsList(const QString& aId, const QString& aListName,
                          const QList<QPair<QString, QString>>& aEntries);
 
-    QStringList getUsedCacheFilenames() const;
+    // The first name of the form CORVO/mcacheN that no phone uses and no file left behind
+    // holds.
     QString generateUniqueCacheFilename() const;
     // A name of the form generateUniqueCacheFilename makes ("mcache" and a number, in any
     // folder: a settings file may come from another home). Any other name (the settings file
@@ -83,68 +75,37 @@ public:
     // kSaveFailed otherwise.
     int ensureGeneratedCacheFileName(const QString& aId);
 
-    // Per-phone values.
-    bool deleteWithoutWarning(const QString& aId) const;
     void setDeleteWithoutWarning(const QString& aId, bool aValue);
-    bool convertAacToMp3(const QString& aId) const;
     void setConvertAacToMp3(const QString& aId, bool aValue);
-    bool skipUsbEjectWarning(const QString& aId) const;
     void setSkipUsbEjectWarning(const QString& aId, bool aValue);
-    bool skipDrmWarning(const QString& aId) const;
     void setSkipDrmWarning(const QString& aId, bool aValue);
-    bool skipNotCopiedWarning(const QString& aId) const;
     void setSkipNotCopiedWarning(const QString& aId, bool aValue);
-    bool skipNotDeletedWarning(const QString& aId) const;
     void setSkipNotDeletedWarning(const QString& aId, bool aValue);
-    bool forceArtworkSync(const QString& aId) const;
     void setForceArtworkSync(const QString& aId, bool aValue);
-    bool enableArtworkSync(const QString& aId) const;
     void setEnableArtworkSync(const QString& aId, bool aValue);
-    int numberOfEpisodesToSync(const QString& aId) const;
     void setNumberOfEpisodesToSync(const QString& aId, int aValue);
-    bool copyTextMessages(const QString& aId) const;
     void setCopyTextMessages(const QString& aId, bool aValue);
-    bool copyAddressBook(const QString& aId) const;
     void setCopyAddressBook(const QString& aId, bool aValue);
-    bool copyPhotos(const QString& aId) const;
     void setCopyPhotos(const QString& aId, bool aValue);
-    bool copyNotes(const QString& aId) const;
     void setCopyNotes(const QString& aId, bool aValue);
-    bool copyCalendar(const QString& aId) const;
     void setCopyCalendar(const QString& aId, bool aValue);
-    bool firstUse(const QString& aId) const;
     void setFirstUse(const QString& aId, bool aValue);
-    QString selectedBackupPath(const QString& aId) const;
     void setSelectedBackupPath(const QString& aId, const QString& aValue);
-    // The folder named as this phone when it was set up ("phone-folder"); empty for a phone
-    // that is found by itself. setConfig keeps it.
-    QString phoneFolder(const QString& aId) const;
     void setPhoneFolder(const QString& aId, const QString& aFolder);
-    // Every phone's folder as (id, folder), in the order of the file (the phone set up last
-    // comes last).
-    QList<QPair<QString, QString>> phoneFolders() const;
-
-    // When the run of this phone that has not finished began ("run-started", UTC, ISO 8601);
-    // empty once a run finished. An empty aTime removes the value.
-    QString unfinishedRunStart(const QString& aId) const;
+    // An empty aTime removes the value (the run finished).
     void setUnfinishedRunStart(const QString& aId, const QString& aTime);
 
-    // Global values.
-    // The update version the user chose not to be told about again ("dont-display-message").
-    QString skipUpdateMessage() const;
     void setSkipUpdateMessage(const QString& aVersion);
-    // The iTunes library file the user chose ("itunes-library"); empty when not chosen.
-    QString iTunesLibraryPath() const;
     void setITunesLibraryPath(const QString& aPath);
 
-    const QDomDocument& document() const { return mDocument; }
-
 private:
+    void setFlag(const QString& aId, const SettingKey& aKey, bool aValue);
     QDomElement rootElement(bool aCreate);
-    // The value element aKey of the phone aId; null when the phone or the value is missing.
-    QDomElement deviceValueElement(const QString& aId, const QString& aKey) const;
-    QString mDamagedCopyPath;
+    // The first `device` element whose `id` is aId, or a null element.
+    QDomElement deviceElement(const QString& aId) const;
+    QDomElement findListElement(const QString& aId, const QString& aListName, bool aCreate);
 
+    QString mDamagedCopyPath;
     QDomDocument mDocument;
     bool mDamaged = false;
 };

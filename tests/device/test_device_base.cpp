@@ -354,10 +354,11 @@ void TestDeviceBase::configuredState()
     settings.load();
     QCOMPARE(settings.setConfig("222Y", "b", true, {}, 0, {}), 0);
     QCOMPARE(settings.setConfig("111Y", "a", true, {}, 0, {}), 0);
-    QVERIFY(a.IsConfigured(SettingsSnapshot::read()));
-    QVERIFY(b.IsConfigured(SettingsSnapshot::read()));
-    QVERIFY(a.configuredOrder(SettingsSnapshot::read()) > b.configuredOrder(SettingsSnapshot::read()));
-    QVERIFY(b.configuredOrder(SettingsSnapshot::read()) > 0);
+    const SettingsSnapshot configured = SettingsSnapshot::read();
+    QVERIFY(a.IsConfigured(configured));
+    QVERIFY(b.IsConfigured(configured));
+    QVERIFY(a.configuredOrder(configured) > b.configuredOrder(configured));
+    QVERIFY(b.configuredOrder(configured) > 0);
 }
 
 void TestDeviceBase::harnessCatchesLostAndDuplicatedFiles()

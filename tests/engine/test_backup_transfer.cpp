@@ -99,14 +99,13 @@ void chooseBackup(const QString& aId, const QString& aBackupPath, const CopyChoi
 // The five copy choices as they are in the settings file now.
 QString copyChoicesNow(const QString& aId)
 {
-    SyncSettings settings;
-    settings.load();
+    const PhoneSettings settings = SettingsSnapshot::read().phone(aId);
     return QStringLiteral("%1%2%3%4%5")
-        .arg(int(settings.copyTextMessages(aId)))
-        .arg(int(settings.copyAddressBook(aId)))
-        .arg(int(settings.copyCalendar(aId)))
-        .arg(int(settings.copyNotes(aId)))
-        .arg(int(settings.copyPhotos(aId)));
+        .arg(int(settings.copyTextMessages()))
+        .arg(int(settings.copyAddressBook()))
+        .arg(int(settings.copyCalendar()))
+        .arg(int(settings.copyNotes()))
+        .arg(int(settings.copyPhotos()));
 }
 
 } // namespace

@@ -94,10 +94,8 @@ private slots:
             QVERIFY(file.open(QIODevice::ReadOnly));
             QVERIFY(file.readAll().contains("Plans"));
         }
-        SyncSettings settings;
-        settings.load();
         // Done once: switched off; skipped: kept for the next run.
-        QCOMPARE(settings.copyNotes(fixture.phoneId()), !transferred);
+        QCOMPARE(SettingsSnapshot::read().phone(fixture.phoneId()).copyNotes(), !transferred);
         QCOMPARE(QDir(BackupTransferStage::workingFolder())
                      .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList());

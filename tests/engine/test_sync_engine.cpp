@@ -140,9 +140,7 @@ private slots:
         QCOMPARE(before.save(), 0);
 
         QCOMPARE(fixture.run().finalState(), SyncState::Finished);
-        SyncSettings after;
-        QCOMPARE(after.load(), 0);
-        QVERIFY(!after.firstUse(fixture.phoneId()));
+        QVERIFY(!SettingsSnapshot::read().phone(fixture.phoneId()).firstUse());
     }
 
     void removedTrackDeletedWhenConfirmed()

@@ -217,9 +217,7 @@ private slots:
                                              SyncState::Playlists, SyncState::Finished}));
         QCOMPARE(forced.mAlbumArtSent, QStringList{QStringLiteral("Light/Ann")});
         QVERIFY(QFileInfo::exists(fixture.phoneRoot() + QStringLiteral("/Music/Ann/Light/") + fixture.albumPictureName()));
-        SyncSettings after;
-        after.load();
-        QVERIFY(!after.forceArtworkSync(fixture.phoneId()));
+        QVERIFY(!SettingsSnapshot::read().phone(fixture.phoneId()).forceArtworkSync());
         // Done once: the next run does not refresh again.
         QVERIFY(fixture.run().mAlbumArtSent.isEmpty());
     }

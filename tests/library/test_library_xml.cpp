@@ -352,9 +352,7 @@ private slots:
         const QString chosen = root() + "/chosen/lib.xml";
         copySample("windows-library.xml", chosen);
         LibraryFactory::storeChosenPath(chosen);
-        SyncSettings settings;
-        QCOMPARE(settings.load(), 0);
-        QCOMPARE(settings.getGlobalStringValue("itunes-library"), chosen);
+        QCOMPARE(SettingsSnapshot::read().iTunesLibraryPath(), chosen);
         QVERIFY(LibraryFactory::locate(&path, &tried));
         QCOMPARE(path, chosen);
         QCOMPARE(library.playlistNames(), (QStringList{"Road Trip", "Recently Added"}));

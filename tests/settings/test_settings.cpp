@@ -46,19 +46,10 @@ private slots:
         SyncSettings settings;
         QCOMPARE(settings.load(), SyncSettings::kCantOpen);
         QVERIFY(!QFileInfo::exists(AppPaths::corvoFolder())); // only saving makes it
-        QCOMPARE(settings.forceArtworkSync(QStringLiteral("p1")), true);
-        QCOMPARE(settings.enableArtworkSync(QStringLiteral("p1")), true);
-        QCOMPARE(settings.deleteWithoutWarning(QStringLiteral("p1")), false);
-        QString cache;
-        QCOMPARE(settings.getCacheFileName(QStringLiteral("p1"), cache), SyncSettings::kNoSuchDevice);
-        bool whole = false;
-        int podcastSetting = 7;
-        QStringList playlists, podcasts;
-        QCOMPARE(settings.getConfig(QStringLiteral("p1"), whole, podcastSetting, playlists, podcasts),
-                 SyncSettings::kNoSuchDevice);
         // Setters on an unknown phone do nothing.
         settings.setCopyNotes(QStringLiteral("p1"), true);
-        QCOMPARE(settings.copyNotes(QStringLiteral("p1")), false);
+        QVERIFY(!settings.snapshot().isConfigured(QStringLiteral("p1")));
+        QCOMPARE(settings.snapshot().phone(QStringLiteral("p1")).copyNotes(), false);
     }
 
     void musicModesRoundTrip()
@@ -74,7 +65,9 @@ private slots:
         bool whole = false;
         int podcastSetting = -1;
         QStringList playlists, podcasts;
-        QCOMPARE(settings.getConfig(id, whole, podcastSetting, playlists, podcasts), 0);
+        QCOMPARE(SettingsSnapshot::read().phone(id).getConfig(whole, podcastSetting, playlists,
+                                                              podcasts),
+                 0);
         QVERIFY(whole);
         QCOMPARE(playlists, QStringList{QString()}); // whole library: one empty entry
         QCOMPARE(podcasts, QStringList{QString()});
@@ -84,10 +77,9 @@ private slots:
         settings.setConfig(id, QStringLiteral("Pixel"), false, {}, 2,
                            {QStringLiteral("News"), QStringLiteral("Tech")});
         QVERIFY(readSettingsFile().contains("<playlist>###DONT-SYNC-MUSIC###</playlist>"));
-        settings.load();
         playlists.clear();
         podcasts.clear();
-        settings.getConfig(id, whole, podcastSetting, playlists, podcasts);
+        SettingsSnapshot::read().phone(id).getConfig(whole, podcastSetting, playlists, podcasts);
         QVERIFY(!whole);
         QVERIFY(playlists.isEmpty());
         QCOMPARE(podcastSetting, 2);
@@ -97,10 +89,9 @@ private slots:
         settings.setConfig(id, QStringLiteral("Pixel"), false,
                            {QStringLiteral("Rock"), QStringLiteral("Jazz & Blues")}, 1,
                            {QStringLiteral("News")});
-        settings.load();
         playlists.clear();
         podcasts.clear();
-        settings.getConfig(id, whole, podcastSetting, playlists, podcasts);
+        SettingsSnapshot::read().phone(id).getConfig(whole, podcastSetting, playlists, podcasts);
         QVERIFY(!whole);
         QCOMPARE(playlists, (QStringList{QStringLiteral("Rock"), QStringLiteral("Jazz & Blues")}));
         QCOMPARE(podcasts, QStringList{QString()});
@@ -135,40 +126,21 @@ private slots:
         settings.setNumberOfEpisodesToSync(id, 5);
         settings.setPhoneFolder(id, QStringLiteral("/media/phone"));
         settings.save();
-        QString cacheBefore;
-        settings.getCacheFileName(id, cacheBefore);
+        const QString cacheBefore = settings.snapshot().phone(id).cacheFileName();
 
         settings.load();
         settings.setConfig(id, QStringLiteral("B"), true, {}, 0, {});
-        settings.load();
-        QVERIFY(settings.deleteWithoutWarning(id));
-        QVERIFY(settings.skipDrmWarning(id));
-        QVERIFY(!settings.convertAacToMp3(id));
-        QCOMPARE(settings.numberOfEpisodesToSync(id), 0);
+        const PhoneSettings phone = SettingsSnapshot::read().phone(id);
+        QVERIFY(phone.deleteWithoutWarning());
+        QVERIFY(phone.skipDrmWarning());
+        QVERIFY(!phone.convertAacToMp3());
+        QCOMPARE(phone.numberOfEpisodesToSync(), 0);
         // Where the phone is stays known, after the values setConfig writes.
-        QCOMPARE(settings.phoneFolders(),
-                 (QList<QPair<QString, QString>>{{id, QStringLiteral("/media/phone")}}));
-        QCOMPARE(settings.getDeviceElement(id).lastChildElement().tagName(), QStringLiteral("phone-folder"));
-        QString cacheAfter;
-        settings.getCacheFileName(id, cacheAfter);
-        QCOMPARE(cacheAfter, cacheBefore); // the phone keeps its cache
-        QCOMPARE(settings.getStringValue(id, QStringLiteral("name")), QStringLiteral("B"));
-    }
-
-    void valueEncodings()
-    {
-        writeSettingsFile("<settings><device><id>x</id><convert-to-mp3>True</convert-to-mp3>"
-                          "<copy-notes>true</copy-notes><number-of-episodes-to-sync>abc"
-                          "</number-of-episodes-to-sync><force-album-art-sync>false"
-                          "</force-album-art-sync></device></settings>");
-        SyncSettings settings;
-        QCOMPARE(settings.load(), 0);
-        const QString id = QStringLiteral("x");
-        QVERIFY(!settings.convertAacToMp3(id)); // only exactly "true" is true
-        QVERIFY(settings.copyNotes(id));
-        QCOMPARE(settings.numberOfEpisodesToSync(id), 0);
-        QVERIFY(!settings.forceArtworkSync(id));
-        QVERIFY(settings.enableArtworkSync(id)); // absent: default true
+        QCOMPARE(phone.phoneFolder(), QStringLiteral("/media/phone"));
+        QVERIFY(readSettingsFile().contains(
+            "<podcast-sync-setting>0</podcast-sync-setting>\n<phone-folder>/media/phone</phone-folder>\n</device>"));
+        QCOMPARE(phone.cacheFileName(), cacheBefore); // the phone keeps its cache
+        QCOMPARE(phone.name(), QStringLiteral("B"));
     }
 
     void duplicateDeviceElements()
@@ -180,20 +152,11 @@ private slots:
         SyncSettings settings;
         settings.load();
         const QString id = QStringLiteral("d");
-        QCOMPARE(settings.getStringValue(id, QStringLiteral("name")), QStringLiteral("first"));
-        QCOMPARE(settings.deviceLineNumber(id), 2);
-        QCOMPARE(settings.deviceLineNumber(QStringLiteral("other")), 3);
-        QCOMPARE(settings.deviceLineNumber(QStringLiteral("nobody")), -1);
-        QCOMPARE(settings.getUsedCacheFilenames(),
-                 (QStringList{QStringLiteral("c3"), QStringLiteral("c2"), QStringLiteral("c1")}));
-
         settings.setConfig(id, QStringLiteral("renamed"), true, {}, 0, {});
-        settings.load();
         // Only the first was replaced; the second is now the first in the file.
-        QCOMPARE(settings.getStringValue(id, QStringLiteral("name")), QStringLiteral("second"));
-        QString cache;
-        settings.getCacheFileName(id, cache);
-        QCOMPARE(cache, QStringLiteral("c3"));
+        const PhoneSettings phone = SettingsSnapshot::read().phone(id);
+        QCOMPARE(phone.name(), QStringLiteral("second"));
+        QCOMPARE(phone.cacheFileName(), QStringLiteral("c3"));
     }
 
     void uniqueCacheNames()
@@ -206,10 +169,7 @@ private slots:
         settings.load();
         QCOMPARE(settings.generateUniqueCacheFilename(), cacheName(1));
         settings.setConfig(QStringLiteral("c"), QStringLiteral("C"), true, {}, 0, {});
-        settings.load();
-        QString cache;
-        settings.getCacheFileName(QStringLiteral("c"), cache);
-        QCOMPARE(cache, cacheName(1));
+        QCOMPARE(SettingsSnapshot::read().phone(QStringLiteral("c")).cacheFileName(), cacheName(1));
         QCOMPARE(settings.generateUniqueCacheFilename(), cacheName(3));
     }
 
@@ -238,33 +198,26 @@ private slots:
         settings.load();
         const QString id = QStringLiteral("p");
         settings.setConfig(id, QStringLiteral("P"), true, {}, 0, {});
-        QDomElement list = settings.findListElement(id, QStringLiteral("photo_folders"), true);
-        QDomElement entry = list.ownerDocument().createElement(QStringLiteral("entry"));
-        entry.setAttribute(QStringLiteral("key"), QStringLiteral("/home/u/Pictures"));
-        entry.setAttribute(QStringLiteral("value"), QStringLiteral("Pictures"));
-        list.appendChild(entry);
-        list.appendChild(list.ownerDocument().createElement(QStringLiteral("entry")));
+        settings.setSettingsList(id, QStringLiteral("photo_folders"),
+                                 {{QStringLiteral("/home/u/Pictures"), QStringLiteral("Pictures")},
+                                  {QString(), QString()}});
         settings.save();
-
-        settings.load();
-        const auto pairs = settings.getSettingsList(id, QStringLiteral("photo_folders"));
+        const auto pairs = SettingsSnapshot::read().phone(id).list(QStringLiteral("photo_folders"));
         QCOMPARE(pairs.size(), 2);
         QCOMPARE(pairs[0].first, QStringLiteral("/home/u/Pictures"));
         QCOMPARE(pairs[0].second, QStringLiteral("Pictures"));
-        QCOMPARE(pairs[1].first, QString());
         settings.removeSettingsList(id, QStringLiteral("photo_folders"));
-        QVERIFY(settings.getSettingsList(id, QStringLiteral("photo_folders")).isEmpty());
+        QVERIFY(settings.snapshot().phone(id).list(QStringLiteral("photo_folders")).isEmpty());
 
         // The global setter replaces every earlier value of the key.
         writeSettingsFile("<settings><itunes-library>a</itunes-library>"
                           "<itunes-library>b</itunes-library></settings>");
         settings.load();
-        QCOMPARE(settings.iTunesLibraryPath(), QStringLiteral("a"));
+        QCOMPARE(settings.snapshot().iTunesLibraryPath(), QStringLiteral("a"));
         settings.setITunesLibraryPath(QStringLiteral("/music/lib.xml"));
         settings.save();
         QCOMPARE(readSettingsFile().count("<itunes-library>"), 1);
-        settings.load();
-        QCOMPARE(settings.iTunesLibraryPath(), QStringLiteral("/music/lib.xml"));
+        QCOMPARE(SettingsSnapshot::read().iTunesLibraryPath(), QStringLiteral("/music/lib.xml"));
     }
 
     void unparsableFileIsKeptAsideBeforeItIsReplaced()

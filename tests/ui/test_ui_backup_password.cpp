@@ -119,17 +119,14 @@ private slots:
         QVERIFY(dialogs.mShown.contains(QStringLiteral("backupPasswordDialog")));
         QVERIFY2(dialogs.mTexts.contains(kNotRight), qPrintable(dialogs.mTexts.join('|')));
         QVERIFY(!QFileInfo::exists(fixture.phoneRoot() + "/CORVO/notes.xml"));
-        SyncSettings settings;
-        settings.load();
-        QVERIFY(settings.copyNotes(fixture.phoneId()));
+        QVERIFY(SettingsSnapshot::read().phone(fixture.phoneId()).copyNotes());
 
         answer = kPassword;
         dialogs.mTexts.clear();
         QVERIFY(synchronise());
         QVERIFY(!dialogs.mTexts.contains(kNotRight));
         QVERIFY(QFileInfo::exists(fixture.phoneRoot() + "/CORVO/notes.xml"));
-        settings.load();
-        QVERIFY(!settings.copyNotes(fixture.phoneId()));
+        QVERIFY(!SettingsSnapshot::read().phone(fixture.phoneId()).copyNotes());
     }
 };
 

@@ -259,9 +259,7 @@ private slots:
         };
         answer("New version\nv2\nPellmar 2 is out\n");
         QCOMPARE(shown, 1);
-        SyncSettings settings;
-        settings.load();
-        QCOMPARE(settings.skipUpdateMessage(), QStringLiteral("v2"));
+        QCOMPARE(SettingsSnapshot::read().skipUpdateMessage(), QStringLiteral("v2"));
         answer("New version\nv2\nPellmar 2 is out\n");
         QCOMPARE(shown, 1);
         answer("Newer\nv3\n");

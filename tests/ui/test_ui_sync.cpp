@@ -163,9 +163,7 @@ private slots:
         QCOMPARE(synchronise(window), int(SyncState::Finished));
         QCOMPARE(dialogs.mShown.count(QStringLiteral("deleteTracksConfirm")), 1);
         QCOMPARE(phoneMusic(setup.fixture).size(), 1);
-        SyncSettings settings;
-        settings.load();
-        QVERIFY(settings.deleteWithoutWarning(setup.fixture.phoneId()));
+        QVERIFY(SettingsSnapshot::read().phone(setup.fixture.phoneId()).deleteWithoutWarning());
     }
 
     void dontSyncWhenSpaceIsShortCancelsTheRun()

@@ -418,9 +418,7 @@ private slots:
         window.findChild<QLabel*>(QStringLiteral("statusLabel"))
             ->linkActivated(QLatin1String(SyncUi::kChooseLibraryLink));
         QVERIFY(waitFor([&] { return window.state() == 0; }));
-        SyncSettings stored;
-        stored.load();
-        QCOMPARE(stored.iTunesLibraryPath(), libraryFile);
+        QCOMPARE(SettingsSnapshot::read().iTunesLibraryPath(), libraryFile);
         qunsetenv("PELLMAR_ITUNES_LIBRARY");
     }
 };

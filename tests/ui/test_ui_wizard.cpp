@@ -166,14 +166,12 @@ private slots:
 
         Device* phone = setup.list.GetDevices().at(0);
         QVERIFY(phone->IsConfigured(SettingsSnapshot::read()));
-        SyncSettings settings;
-        QCOMPARE(settings.load(), 0);
         bool whole = true;
         int podcastSetting = -1;
         QStringList playlists;
         QStringList podcasts;
-        QCOMPARE(settings.getConfig(phone->UniqueDeviceId(), whole, podcastSetting, playlists,
-                                    podcasts),
+        QCOMPARE(SettingsSnapshot::read().phone(phone->UniqueDeviceId()).getConfig(
+                     whole, podcastSetting, playlists, podcasts),
                  0);
         QVERIFY(!whole);
         QCOMPARE(playlists, (QStringList{QStringLiteral("C"), QStringLiteral("A")}));
@@ -316,17 +314,15 @@ private slots:
         QVERIFY(preselected);
         QVERIFY(dontKnowShown);
         QVERIFY(notesShown);
-        SyncSettings settings;
-        settings.load();
-        QVERIFY(settings.convertAacToMp3(id));
-        QCOMPARE(settings.selectedBackupPath(id), backup.backupPath());
-        QVERIFY(settings.copyNotes(id));
-        QCOMPARE(settings.getSettingsList(id, QStringLiteral("photo_folders")), photoFolders);
+        const PhoneSettings settings = SettingsSnapshot::read().phone(id);
+        QVERIFY(settings.convertAacToMp3());
+        QCOMPARE(settings.selectedBackupPath(), backup.backupPath());
+        QVERIFY(settings.copyNotes());
+        QCOMPARE(settings.list(QStringLiteral("photo_folders")), photoFolders);
 
         // What the page shows is what is saved.
         clickThrough(true);
-        settings.load();
-        QVERIFY(!settings.convertAacToMp3(id));
+        QVERIFY(!SettingsSnapshot::read().phone(id).convertAacToMp3());
     }
 
     void backupPageSaysWhereItLookedAndTakesAChosenBackup()
@@ -400,16 +396,15 @@ private slots:
         while (wizard.currentId() != 9)
             wizard.next();
         wizard.accept();
-        SyncSettings settings;
-        settings.load();
-        const auto folders = settings.phoneFolders();
+        const auto folders = SettingsSnapshot::read().phoneFolders();
         QCOMPARE(folders.size(), 1);
         QCOMPARE(folders.first().second, folder);
         QVERIFY(PhoneFolderSettings::load().contains(folder));
 
         // A folder phone set up by the command line is listed by the window, also when gone.
-        settings.setPhoneFolder(folders.first().first, folder + QStringLiteral("-gone"));
-        settings.save();
+        SyncSettings::update([&](SyncSettings& aSettings) {
+            aSettings.setPhoneFolder(folders.first().first, folder + QStringLiteral("-gone"));
+        });
         DeviceList other(nullptr, setup.fakeSystem.path());
         PhoneFolderSettings::addAllTo(other);
         QVERIFY(other.PhoneFolders().contains(folder + QStringLiteral("-gone")));

@@ -459,11 +459,7 @@ PhoneTree EngineFixture::expectedTree(const QStringList& aTrackNames,
 
 QString EngineFixture::cacheFilePath() const
 {
-    SyncSettings settings;
-    settings.load();
-    QString name;
-    settings.getCacheFileName(mPhoneId, name);
-    return TrackCache::resolveCacheFilePath(name);
+    return TrackCache::resolveCacheFilePath(SettingsSnapshot::read().phone(mPhoneId).cacheFileName());
 }
 
 QStringList EngineFixture::cachedOnPhone() const
