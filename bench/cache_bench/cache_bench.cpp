@@ -96,7 +96,7 @@ std::vector<Track> makeTracks()
                     QStringLiteral("/home/user/Music/iTunes/iTunes Media/Music/%1/%2/%3")
                         .arg(artist, album, file),
                     true, true, false,
-                    QStringLiteral("\\Music\\%1\\%2\\%3").arg(artist, album, file));
+                    QStringLiteral("/Music/%1/%2/%3").arg(artist, album, file));
         track.setSizeOnDevice(3000000 + i);
         tracks.push_back(track);
     }
